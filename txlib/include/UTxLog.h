@@ -1,0 +1,79 @@
+// The log sink: lines to the log receiver window (WM_COPYDATA) and an optional log file.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdarg>
+
+// Fixed per program; each program (and each test program) defines g_LogSettings.
+struct CLogSettings {
+    const char* szModuleName;  // exactly ten characters
+    const char* szFileName;    // log file beside the program; "" for none
+    bool bSplitLines;
+    int iLineWidth;
+    bool bCreateNewFile;
+    bool bNoFlush;
+    bool bTimeStamp;
+};
+extern const CLogSettings g_LogSettings;
+
+extern bool g_bLogEnabled;
+
+class CLog {
+public:
+    static constexpr int kBufferSize = 2048;
+    static constexpr int kMaxIndent = 40;
+
+    CLog();
+    ~CLog();
+    CLog(const CLog&) = delete;
+    CLog& operator=(const CLog&) = delete;
+
+    // The shared text buffer into which call sites format the next line, under Lock().
+    char m_szText[kBufferSize];
+
+    void Log(const char* tag = nullptr);
+    void Enter(const char* name, const char* tag = nullptr);
+    void Leave();
+    void LogLastError();
+    bool OpenFile(const char* path);
+    void CloseFile();
+
+    void Lock() { ::EnterCriticalSection(&m_Lock); }
+    void Unlock() { ::LeaveCriticalSection(&m_Lock); }
+    int Indent() const { return m_iIndent; }
+
+private:
+    void WriteLine(const char* text, const char* tag);
+    void WriteWrapped(char* text, const char* tag);
+    void Send(const char* line, int length);
+
+    CRITICAL_SECTION m_Lock;
+    int m_iIndent = 0;
+    HWND m_hReceiver = nullptr;
+    HANDLE m_hFile = INVALID_HANDLE_VALUE;
+    char m_szIndent[kMaxIndent + 1];
+    bool m_bWindowFound = false;
+    bool m_bFileOpen = false;
+    char m_szLine[kBufferSize + 64];
+};
+
+extern CLog g_Log;
+
+// Call-site helpers: nothing is formatted while logging is off; the text is bounded to the buffer.
+void LogF(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void LogV(const char* format, va_list args);
+void LogText(const char* text);
+// Logs a text, then the system text of the last error.
+void LogLastErrorF(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void LogEnter(const char* name);
+void LogLeave();
+
+// Logs a function's name on entry and indents until the scope ends.
+class CLogScope {
+public:
+    explicit CLogScope(const char* name) { LogEnter(name); }
+    CLogScope(const CLogScope&) = delete;
+    CLogScope& operator=(const CLogScope&) = delete;
+    ~CLogScope() { LogLeave(); }
+};
