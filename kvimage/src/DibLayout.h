@@ -13,9 +13,9 @@ constexpr std::uint64_t kMaxPixelBytes = std::uint64_t{512} << 20;
 struct DibGeometry {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
-    std::uint16_t bitCount = 0;      // 8 or 24
-    std::uint32_t rowBytes = 0;      // padded to 4 bytes
-    std::uint32_t pixelBytes = 0;    // rowBytes x height
+    std::uint16_t bitCount = 0;    // 8 or 24
+    std::uint32_t rowBytes = 0;    // padded to 4 bytes
+    std::uint32_t pixelBytes = 0;  // rowBytes x height
 };
 
 // False when the image would need more than kMaxPixelBytes (computed in 64 bits, so nothing wraps).

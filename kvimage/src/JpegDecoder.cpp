@@ -46,7 +46,10 @@ JpegDecoder::~JpegDecoder()
     if (cinfo_.mem) jpeg_destroy_decompress(&cinfo_);
 }
 
-void JpegDecoder::ErrorExit(j_common_ptr cinfo) { std::longjmp(reinterpret_cast<ErrorTrap*>(cinfo->err)->jump, 1); }
+void JpegDecoder::ErrorExit(j_common_ptr cinfo)
+{
+    std::longjmp(reinterpret_cast<ErrorTrap*>(cinfo->err)->jump, 1);
+}
 
 void JpegDecoder::EmitMessage(j_common_ptr cinfo, int level)
 {
@@ -140,7 +143,7 @@ void JpegDecoder::DecodeCmyk(std::uint8_t* pixels)
     const std::uint32_t width = geometry_.width;
     const std::uint32_t padBytes = geometry_.rowBytes - width * 3;
     JSAMPARRAY cmyk = (*cinfo_.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo_), JPOOL_IMAGE,
-                                                   width * 4, kRowsPerCall);
+                                                  width * 4, kRowsPerCall);
     while (cinfo_.output_scanline < cinfo_.output_height) {
         const JDIMENSION first = cinfo_.output_scanline;
         const JDIMENSION count = std::min<JDIMENSION>(kRowsPerCall, cinfo_.output_height - first);

@@ -62,8 +62,8 @@ void TermSource(j_decompress_ptr) {}
 
 void UseFileSource(j_decompress_ptr cinfo, HANDLE file)
 {
-    auto* src = static_cast<FileSource*>(
-        (*cinfo->mem->alloc_small)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_PERMANENT, sizeof(FileSource)));
+    auto* src = static_cast<FileSource*>((*cinfo->mem->alloc_small)(reinterpret_cast<j_common_ptr>(cinfo),
+                                                                    JPOOL_PERMANENT, sizeof(FileSource)));
     src->buffer = static_cast<JOCTET*>(
         (*cinfo->mem->alloc_small)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_PERMANENT, kBufferBytes));
     src->file = file;

@@ -15,8 +15,8 @@ bool Decode(BITMAPINFO* header, void* pixels, const char* path, DWORD* size)
 {
     if (!path || !*path) return false;
     // Others may keep the file open for writing (an editor, a sync tool): we only read it.
-    FileHandle file(::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    FileHandle file(::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) return false;
 
     JpegDecoder decoder;

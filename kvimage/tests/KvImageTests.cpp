@@ -31,14 +31,18 @@ struct Dib {
     explicit Dib(std::size_t pixelBytes = 0) : pixels(pixelBytes + kGuard, kPixelFill) {}
     BITMAPINFO* info() { return reinterpret_cast<BITMAPINFO*>(header.data()); }
     const BITMAPINFOHEADER& h() const { return *reinterpret_cast<const BITMAPINFOHEADER*>(header.data()); }
-    const RGBQUAD* palette() const { return reinterpret_cast<const RGBQUAD*>(header.data() + sizeof(BITMAPINFOHEADER)); }
+    const RGBQUAD* palette() const
+    {
+        return reinterpret_cast<const RGBQUAD*>(header.data() + sizeof(BITMAPINFOHEADER));
+    }
     bool GuardsIntact() const
     {
         auto intact = [](const Bytes& b, std::size_t from, std::uint8_t fill) {
             return std::all_of(b.begin() + static_cast<std::ptrdiff_t>(from), b.end(),
                                [fill](std::uint8_t v) { return v == fill; });
         };
-        return intact(header, kHeaderBlock, kHeaderFill) && intact(pixels, pixels.size() - kGuard, kPixelFill);
+        return intact(header, kHeaderBlock, kHeaderFill) &&
+               intact(pixels, pixels.size() - kGuard, kPixelFill);
     }
     bool PixelsUntouched() const
     {
@@ -50,7 +54,10 @@ struct Dib {
     }
 };
 
-std::uint32_t RowBytes(int width, int bitCount) { return (static_cast<std::uint32_t>(width) * bitCount / 8 + 3) & ~3u; }
+std::uint32_t RowBytes(int width, int bitCount)
+{
+    return (static_cast<std::uint32_t>(width) * bitCount / 8 + 3) & ~3u;
+}
 
 // Size query, then a decode with exactly that capacity.
 bool DecodeFile(const std::string& path, Dib& dib)
@@ -143,7 +150,8 @@ void ExpectMatchesReference(const Dib& dib, const FixtureCase& c)
     if (c.bitCount == 8) {
         ASSERT_EQ(ref.palette.size(), 256u);
         for (int i = 0; i < 256; ++i)
-            ASSERT_TRUE(ref.palette[i].rgbRed == i && ref.palette[i].rgbGreen == i && ref.palette[i].rgbBlue == i)
+            ASSERT_TRUE(ref.palette[i].rgbRed == i && ref.palette[i].rgbGreen == i &&
+                        ref.palette[i].rgbBlue == i)
                 << "djpeg's grey palette is the identity ramp, so its indices are grey levels";
     }
     const std::uint32_t stride = RowBytes(c.width, c.bitCount);
@@ -201,7 +209,8 @@ TEST(Fixtures, DecodeAsDjpegDoes)
         const std::size_t used = static_cast<std::size_t>(c.width) * c.bitCount / 8;
         bool padZero = true;
         for (int row = 0; row < c.height; ++row)
-            for (std::size_t i = used; i < stride; ++i) padZero = padZero && dib.pixels[row * stride + i] == 0;
+            for (std::size_t i = used; i < stride; ++i)
+                padZero = padZero && dib.pixels[row * stride + i] == 0;
         EXPECT_TRUE(padZero) << "row padding is written as zeros";
 
         if (c.check != Check::Patches) ExpectMatchesReference(dib, c);
@@ -300,8 +309,9 @@ TEST(Contract, MissingFileOrPathFails)
 TEST(Contract, ReadsAFileAnotherProgramHasOpenForWriting)
 {
     const TempFile copy(ReadWholeFile(FixturePath("gray-31x23.jpg")));
-    const HANDLE writer = ::CreateFileA(copy.path().c_str(), GENERIC_READ | GENERIC_WRITE,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    const HANDLE writer =
+        ::CreateFileA(copy.path().c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                      nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(writer, INVALID_HANDLE_VALUE);
     Dib dib;
     EXPECT_TRUE(DecodeFile(copy.path(), dib));
@@ -356,8 +366,8 @@ Bytes WithDimensions(const char* fixture, std::uint16_t width, std::uint16_t hei
 }  // namespace
 
 // Sizes are computed in 64 bits and capped at 512 MiB; a size query reads only the header, so it
-// answers at once for any size.
-TEST(Limits, PixelSizeIsCappedAt512MiB)
+// answers at once for any size. An empty frame is refused.
+TEST(Limits, FrameSizeIsCheckedAndCappedAt512MiB)
 {
     struct SizeCase {
         const char* fixture;
@@ -372,6 +382,9 @@ TEST(Limits, PixelSizeIsCappedAt512MiB)
         // 131076 bytes a row x 32768 rows wraps to 128 KiB in 32 bits.
         {"baseline-444-33x17.jpg", 43692, 32768, false, 0},
         {"baseline-444-33x17.jpg", 65500, 65500, false, 0},
+        // A height of 0 would be defined later by a DNL marker, which libjpeg does not support.
+        {"baseline-444-33x17.jpg", 33, 0, false, 0},
+        {"baseline-444-33x17.jpg", 0, 17, false, 0},
     };
     for (const SizeCase& c : cases) {
         SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height));
@@ -415,14 +428,16 @@ Bytes WithScans(int scans)
 
 TEST(Limits, ProgressiveScansAreCappedAt100)
 {
-    for (const auto& [scans, decodes] : {std::pair{100, true}, std::pair{101, false}, std::pair{5000, false}}) {
+    for (const auto& [scans, decodes] :
+         {std::pair{100, true}, std::pair{101, false}, std::pair{5000, false}}) {
         SCOPED_TRACE(std::to_string(scans) + " scans");
         const TempFile file(WithScans(scans));
         Dib dib;
         DWORD size = 0;
         ASSERT_TRUE(DecodeJpgToDib(nullptr, nullptr, file.path().c_str(), &size)) << "the header is fine";
         dib = Dib(size);
-        EXPECT_EQ(DecodeJpgToDib(dib.info(), dib.pixels.data(), file.path().c_str(), &size) != FALSE, decodes);
+        EXPECT_EQ(DecodeJpgToDib(dib.info(), dib.pixels.data(), file.path().c_str(), &size) != FALSE,
+                  decodes);
         EXPECT_TRUE(dib.GuardsIntact());
     }
 }
@@ -433,7 +448,8 @@ TEST(Concurrency, ThreadsDecodeAtTheSameTime)
     const char* files[] = {"progressive-61x45.jpg", "baseline-420-35x19.jpg", "gray-31x23.jpg",
                            "cmyk-adobe-32x16.jpg"};
     std::vector<Dib> expected(std::size(files));
-    for (std::size_t i = 0; i < std::size(files); ++i) ASSERT_TRUE(DecodeFile(FixturePath(files[i]), expected[i]));
+    for (std::size_t i = 0; i < std::size(files); ++i)
+        ASSERT_TRUE(DecodeFile(FixturePath(files[i]), expected[i]));
 
     std::vector<int> mismatches(8, 0);
     std::vector<std::thread> threads;
@@ -442,7 +458,8 @@ TEST(Concurrency, ThreadsDecodeAtTheSameTime)
             for (int round = 0; round < 25; ++round) {
                 const std::size_t i = (t + round) % std::size(files);
                 Dib dib;
-                if (!DecodeFile(FixturePath(files[i]), dib) || dib.pixels != expected[i].pixels) ++mismatches[t];
+                if (!DecodeFile(FixturePath(files[i]), dib) || dib.pixels != expected[i].pixels)
+                    ++mismatches[t];
             }
         });
     }

@@ -19,19 +19,23 @@ std::string ReferencePath(const std::string& name) { return std::string(KVIMAGE_
 
 Bytes ReadWholeFile(const std::string& path)
 {
-    FileCloser f{::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)};
+    FileCloser f{
+        ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)};
     if (f.h == INVALID_HANDLE_VALUE) return {};
     LARGE_INTEGER size;
     if (!::GetFileSizeEx(f.h, &size)) return {};
     Bytes data(static_cast<std::size_t>(size.QuadPart));
     DWORD got = 0;
-    if (!data.empty() && (!::ReadFile(f.h, data.data(), static_cast<DWORD>(data.size()), &got, nullptr) ||
-                          got != data.size()))
+    if (!data.empty() &&
+        (!::ReadFile(f.h, data.data(), static_cast<DWORD>(data.size()), &got, nullptr) || got != data.size()))
         return {};
     return data;
 }
 
-bool FileExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool FileExists(const std::string& path)
+{
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 TempFile::TempFile(const Bytes& contents)
 {
@@ -58,7 +62,8 @@ bool ReadBmpFile(const std::string& path, BmpFile& out)
     if (data.size() < sizeof(file) + sizeof(info)) return false;
     std::memcpy(&file, data.data(), sizeof(file));
     std::memcpy(&info, data.data() + sizeof(file), sizeof(info));
-    if (file.bfType != 0x4D42 || info.biCompression != BI_RGB || (info.biBitCount != 8 && info.biBitCount != 24))
+    if (file.bfType != 0x4D42 || info.biCompression != BI_RGB ||
+        (info.biBitCount != 8 && info.biBitCount != 24))
         return false;
     out.width = info.biWidth;
     out.height = info.biHeight;
