@@ -396,6 +396,8 @@ TEST(ImagingExif, DamagedBlocksEndQuickly)
         EXPECT_EQ(r.bRead, c.read) << c.name;
         EXPECT_EQ(r.dwOrientation, c.orientation) << c.name;
         EXPECT_EQ(r.bDate, c.date) << c.name;
-        if (!c.date) EXPECT_EQ(FileTimeValue(r.ftDate), 0u) << c.name;
+        if (!c.date) {
+            EXPECT_EQ(FileTimeValue(r.ftDate), 0u) << c.name;
+        }
     }
 }

@@ -238,7 +238,9 @@ TEST(ImagingDibHelpers, CopyBmpRectFromBmp)
                         for (int k = 0; k < bits / 8; ++k)
                             ASSERT_EQ(dst.Seen(x, y, k), src.Seen(c.copiedX + x, c.copiedY + y, k)) << c.name;
                 // An 8-bit cut-out gets the grey table.
-                if (bits == 8) EXPECT_EQ(dst.Info()->bmiColors[77].rgbRed, 77) << c.name;
+                if (bits == 8) {
+                    EXPECT_EQ(dst.Info()->bmiColors[77].rgbRed, 77) << c.name;
+                }
             }
         }
     const TestDib odd = MakeDib(4, 4, 16, false);
@@ -328,8 +330,8 @@ TEST(ImagingPaintableDib, PaintDibCutsSymmetrically)
         CPaintableDib canvas(20, 16);
         ASSERT_TRUE(canvas.CreateCanvas());
         canvas.Clear(RGB(0, 0, 0));
-        const POINT far = {9, 9};
-        canvas.PaintDib(img.Info(), img.bits.data(), 0, 0, &far);
+        const POINT beyond = {9, 9};
+        canvas.PaintDib(img.Info(), img.bits.data(), 0, 0, &beyond);
         EXPECT_EQ(CanvasPixel(canvas, 9, 9), RGB(0, 0, 0));
     }
 }

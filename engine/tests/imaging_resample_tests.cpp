@@ -32,7 +32,7 @@ struct Output {
     }
 };
 
-Output Run(Resampler f, const TestDib& src, int w, int h)
+Output Resize(Resampler f, const TestDib& src, int w, int h)
 {
     Output o;
     BITMAPINFO* info = reinterpret_cast<BITMAPINFO*>(1);
@@ -164,7 +164,7 @@ TEST(ImagingResample, HandComputedCases)
 {
     // A row [0, 255] enlarged to 4: samples 0, 8, 16 and 24 of 32; the last two repeat the end.
     const TestDib ramp = MakeDibWith(2, 1, 8, false, [](int x, int, int) { return x ? 255 : 0; });
-    const Output grown = Run(InterpolativeStretchBitmap, ramp, 4, 1);
+    const Output grown = Resize(InterpolativeStretchBitmap, ramp, 4, 1);
     ASSERT_TRUE(grown.ok);
     EXPECT_EQ(grown.Seen(0, 0), 0);
     EXPECT_EQ(grown.Seen(1, 0), 127);
@@ -173,7 +173,7 @@ TEST(ImagingResample, HandComputedCases)
 
     // 3000 to 600: output x is the rounded-down mean of source pixels 5x and 5x + 1.
     const TestDib wide = MakeDib(3000, 1, 8, false, 7);
-    const Output shrunk = Run(InterpolativeStretchBitmap, wide, 600, 1);
+    const Output shrunk = Resize(InterpolativeStretchBitmap, wide, 600, 1);
     ASSERT_TRUE(shrunk.ok);
     for (int x = 0; x < 600; ++x) {
         const int mean = (wide.Seen(5 * x, 0) + wide.Seen(5 * x + 1, 0)) >> 1;
@@ -182,7 +182,7 @@ TEST(ImagingResample, HandComputedCases)
 
     // In an enlargement the right-most column and the last row repeat the last source pixel.
     const TestDib small = MakeDibWith(3, 2, 24, true, [](int x, int y, int c) { return 10 * x + 100 * y + c; });
-    const Output big = Run(InterpolativeStretchBitmap, small, 10, 7);
+    const Output big = Resize(InterpolativeStretchBitmap, small, 10, 7);
     ASSERT_TRUE(big.ok);
     for (int c = 0; c < 3; ++c) {
         EXPECT_EQ(big.Seen(9, 6, c), small.Seen(2, 1, c));
@@ -191,7 +191,7 @@ TEST(ImagingResample, HandComputedCases)
 
     // Nearest neighbour, 3 to 7 columns: source columns 0 0 0 1 1 2 2.
     const TestDib three = MakeDibWith(3, 1, 8, false, [](int x, int, int) { return 50 + x; });
-    const Output nearest = Run(StretchBitmap, three, 7, 2);
+    const Output nearest = Resize(StretchBitmap, three, 7, 2);
     ASSERT_TRUE(nearest.ok);
     const int expected[7] = {50, 50, 50, 51, 51, 52, 52};
     for (int x = 0; x < 7; ++x) {
@@ -206,7 +206,7 @@ TEST(ImagingResample, HeaderOrderAndPalette)
         for (int bits : {8, 24})
             for (bool topDown : {false, true}) {
                 const TestDib src = MakeDib(9, 5, bits, topDown);
-                const Output out = Run(f, src, 4, 11);
+                const Output out = Resize(f, src, 4, 11);
                 ASSERT_TRUE(out.ok);
                 const BITMAPINFOHEADER& h = out.Header();
                 EXPECT_EQ(h.biWidth, 4);
@@ -214,7 +214,9 @@ TEST(ImagingResample, HeaderOrderAndPalette)
                 EXPECT_EQ(h.biBitCount, bits);
                 EXPECT_EQ(h.biSizeImage, 0u);
                 EXPECT_EQ(h.biSize, 40u);
-                if (bits == 8) EXPECT_EQ(std::memcmp(out.pair.Info()->bmiColors, src.Info()->bmiColors, 1024), 0);
+                if (bits == 8) {
+                    EXPECT_EQ(std::memcmp(out.pair.Info()->bmiColors, src.Info()->bmiColors, 1024), 0);
+                }
                 EXPECT_GE(::GlobalSize(::GlobalHandle(out.pair.Bits())), (4u * bits / 8 + 3) / 4 * 4 * 11);
             }
 }
@@ -235,10 +237,10 @@ TEST(ImagingResample, LikeTheDefinition)
                 const std::string name = std::to_string(c.W) + "x" + std::to_string(c.H) + " to " +
                                          std::to_string(c.w) + "x" + std::to_string(c.h) + ", " +
                                          std::to_string(bits) + " bits" + (topDown ? ", top-down" : "");
-                const Output interpolated = Run(InterpolativeStretchBitmap, src, c.w, c.h);
+                const Output interpolated = Resize(InterpolativeStretchBitmap, src, c.w, c.h);
                 ASSERT_TRUE(interpolated.ok) << name;
                 ExpectInterpolatedLikeReference(src, interpolated, c.w, c.h, name);
-                const Output nearest = Run(StretchBitmap, src, c.w, c.h);
+                const Output nearest = Resize(StretchBitmap, src, c.w, c.h);
                 ASSERT_TRUE(nearest.ok) << name;
                 ExpectNearestLikeReference(src, nearest, c.w, c.h, name);
             }
@@ -263,7 +265,7 @@ TEST(ImagingResample, Refusals)
         {"too large", good, 40000, 40000},
     };
     for (Resampler f : {&StretchBitmap, &InterpolativeStretchBitmap})
-        for (const Case& c : cases) EXPECT_FALSE(Run(f, c.src, c.w, c.h).ok) << c.name;
+        for (const Case& c : cases) EXPECT_FALSE(Resize(f, c.src, c.w, c.h).ok) << c.name;
 
     BITMAPINFO* info = nullptr;
     void* bits = nullptr;
@@ -277,7 +279,7 @@ TEST(ImagingResample, CancelStillGivesAResult)
     const TestDib src = MakeDib(50, 40, 24, false);
     for (Resampler f : {&StretchBitmap, &InterpolativeStretchBitmap}) {
         g_Synchronization.Cancel();
-        const Output out = Run(f, src, 20, 70);
+        const Output out = Resize(f, src, 20, 70);
         { CSynchronizationGuard clear; }
         ASSERT_TRUE(out.ok);
         EXPECT_EQ(out.Header().biWidth, 20);
