@@ -75,9 +75,9 @@ void Bench(const char* path)
         std::printf("%s: not a JPEG KvImage can read\n", path);
         return;
     }
-    std::printf("%s: %ld x %ld, %d bits, %lu bytes of pixels\n", path, static_cast<long>(header.bmiHeader.biWidth),
-                static_cast<long>(header.bmiHeader.biHeight), header.bmiHeader.biBitCount,
-                static_cast<unsigned long>(size));
+    std::printf("%s: %ld x %ld, %d bits, %lu bytes of pixels\n", path,
+                static_cast<long>(header.bmiHeader.biWidth), static_cast<long>(header.bmiHeader.biHeight),
+                header.bmiHeader.biBitCount, static_cast<unsigned long>(size));
     std::vector<BYTE> pixels(size);
 
     Time("KvImage DecodeJpgToDib (query + decode)", [&] {
@@ -98,14 +98,15 @@ void Bench(const char* path)
     // The turned image has other row padding; its buffer also takes the engine's turned load.
     std::vector<BYTE> turned(size + 4 * static_cast<size_t>(header.bmiHeader.biWidth));
     const bool bTurns = orientation == 6 || orientation == 8;
-    Time(bTurns ? "LoadBmpFromJpgFileEx, turned by EXIF" : "LoadBmpFromJpgFileEx (EXIF + query + decode)", [&] {
-        DibHeaderBlock h{};
-        DWORD queried = 0;
-        if (!LoadBmpFromJpgFileEx(h.Info(), nullptr, path, &queried, TRUE, nullptr)) return false;
-        DWORD capacity = queried;
-        return LoadBmpFromJpgFileEx(h.Info(), bTurns ? turned.data() : pixels.data(), path, &capacity, TRUE,
-                                    nullptr) != FALSE;
-    });
+    Time(bTurns ? "LoadBmpFromJpgFileEx, turned by EXIF" : "LoadBmpFromJpgFileEx (EXIF + query + decode)",
+         [&] {
+             DibHeaderBlock h{};
+             DWORD queried = 0;
+             if (!LoadBmpFromJpgFileEx(h.Info(), nullptr, path, &queried, TRUE, nullptr)) return false;
+             DWORD capacity = queried;
+             return LoadBmpFromJpgFileEx(h.Info(), bTurns ? turned.data() : pixels.data(), path, &capacity,
+                                         TRUE, nullptr) != FALSE;
+         });
     Time("memcpy of the pixels (reference)", [&] {
         std::memcpy(turned.data(), pixels.data(), size);
         return true;
@@ -122,15 +123,16 @@ void Bench(const char* path)
     Time("StretchBitmap to 1920 x 1080", [&] {
         BITMAPINFO* info = nullptr;
         void* bits = nullptr;
-        const bool ok = StretchBitmap(header.Info(), pixels.data(), &info, &bits, kTargetWidth, kTargetHeight);
+        const bool ok =
+            StretchBitmap(header.Info(), pixels.data(), &info, &bits, kTargetWidth, kTargetHeight);
         CDibPair result(info, bits);
         return ok;
     });
     Time("InterpolativeStretchBitmap to 1920 x 1080", [&] {
         BITMAPINFO* info = nullptr;
         void* bits = nullptr;
-        const bool ok =
-            InterpolativeStretchBitmap(header.Info(), pixels.data(), &info, &bits, kTargetWidth, kTargetHeight);
+        const bool ok = InterpolativeStretchBitmap(header.Info(), pixels.data(), &info, &bits, kTargetWidth,
+                                                   kTargetHeight);
         CDibPair result(info, bits);
         return ok;
     });
@@ -145,6 +147,7 @@ int main(int argc, char** argv)
         std::printf("usage: imaging_bench <photo.jpg>...\n");
         return 2;
     }
-    for (int i = 1; i < argc; ++i) Bench(argv[i]);
+    for (int i = 1; i < argc; ++i)
+        Bench(argv[i]);
     return 0;
 }

@@ -36,7 +36,8 @@ void AddRow8(const BYTE* p, size_t width, ULONGLONG sums[3])
     while (width) {
         const size_t n = std::min(width, kPixelsPerPartialSum);
         DWORD s0 = 0;
-        for (size_t x = 0; x < n; ++x) s0 += p[x];
+        for (size_t x = 0; x < n; ++x)
+            s0 += p[x];
         sums[0] += s0;
         p += n;
         width -= n;

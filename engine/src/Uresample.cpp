@@ -30,8 +30,9 @@ struct Geometry {
 };
 
 // Checks the arguments and fills the geometry; the outputs are cleared first.
-bool CheckArguments(const char* szName, const BITMAPINFO* pSrcInfo, const void* pSrcBits, BITMAPINFO** ppDstInfo,
-                    void** ppDstBits, int iNewWidth, int iNewHeight, bool bRoomForSource, Geometry& g)
+bool CheckArguments(const char* szName, const BITMAPINFO* pSrcInfo, const void* pSrcBits,
+                    BITMAPINFO** ppDstInfo, void** ppDstBits, int iNewWidth, int iNewHeight,
+                    bool bRoomForSource, Geometry& g)
 {
     if (ppDstInfo) *ppDstInfo = nullptr;
     if (ppDstBits) *ppDstBits = nullptr;
@@ -45,16 +46,16 @@ bool CheckArguments(const char* szName, const BITMAPINFO* pSrcInfo, const void* 
         return false;
     }
     if (s.biWidth < 1 || s.biHeight == 0 || iNewWidth < 1 || iNewHeight < 1) {
-        LogF("%s: cannot resize %ldx%ld to %dx%d", szName, static_cast<long>(s.biWidth), static_cast<long>(s.biHeight),
-             iNewWidth, iNewHeight);
+        LogF("%s: cannot resize %ldx%ld to %dx%d", szName, static_cast<long>(s.biWidth),
+             static_cast<long>(s.biHeight), iNewWidth, iNewHeight);
         return false;
     }
     const ULONGLONG rows = DibRowCount(s.biHeight);
     const ULONGLONG dstRow = DibRowBytes(iNewWidth, s.biBitCount);
     const ULONGLONG dstRows = bRoomForSource ? std::max<ULONGLONG>(rows, iNewHeight) : iNewHeight;
     if (DibPixelBytes(s) > kMaxDibPixelBytes || dstRow * dstRows > kMaxDibPixelBytes) {
-        LogF("%s: %ldx%ld to %dx%d is too large", szName, static_cast<long>(s.biWidth), static_cast<long>(s.biHeight),
-             iNewWidth, iNewHeight);
+        LogF("%s: %ldx%ld to %dx%d is too large", szName, static_cast<long>(s.biWidth),
+             static_cast<long>(s.biHeight), iNewWidth, iNewHeight);
         return false;
     }
     g.b = s.biBitCount / 8;
@@ -137,7 +138,8 @@ struct TapTable {
 int Log2(ULONGLONG k)
 {
     int d = 0;
-    while ((1ull << d) < k) ++d;
+    while ((1ull << d) < k)
+        ++d;
     return d;
 }
 
@@ -177,7 +179,10 @@ TapTable BuildTaps(LONG srcLength, LONG newLength)
     return table;
 }
 
-inline unsigned Midpoint(unsigned l, unsigned r) { return (l + r) >> 1; }
+inline unsigned Midpoint(unsigned l, unsigned r)
+{
+    return (l + r) >> 1;
+}
 
 // The halvings without branches: every tap of a pass runs the same number of levels.
 inline unsigned Evaluate(unsigned l, unsigned r, const Tap& t, int levels)
@@ -194,8 +199,7 @@ inline unsigned Evaluate(unsigned l, unsigned r, const Tap& t, int levels)
 
 // Intermediate row y (the new width) from source row y, for every source row. With one level (a
 // shrink, the common case) every sample is the midpoint of its two ends.
-template <int B>
-void HorizontalPass(const BYTE* src, BYTE* dst, const Geometry& g, const TapTable& table)
+template <int B> void HorizontalPass(const BYTE* src, BYTE* dst, const Geometry& g, const TapTable& table)
 {
     CCancelPoll poll(g.srcRow);
     for (LONG y = 0; y < g.H; ++y) {
@@ -206,14 +210,16 @@ void HorizontalPass(const BYTE* src, BYTE* dst, const Geometry& g, const TapTabl
             for (const Tap& t : table.taps) {
                 const BYTE* l = s + static_cast<size_t>(t.left) * B;
                 const BYTE* r = s + static_cast<size_t>(t.right) * B;
-                for (int c = 0; c < B; ++c) d[c] = static_cast<BYTE>(Midpoint(l[c], r[c]));
+                for (int c = 0; c < B; ++c)
+                    d[c] = static_cast<BYTE>(Midpoint(l[c], r[c]));
                 d += B;
             }
         } else {
             for (const Tap& t : table.taps) {
                 const BYTE* l = s + static_cast<size_t>(t.left) * B;
                 const BYTE* r = s + static_cast<size_t>(t.right) * B;
-                for (int c = 0; c < B; ++c) d[c] = static_cast<BYTE>(Evaluate(l[c], r[c], t, table.levels));
+                for (int c = 0; c < B; ++c)
+                    d[c] = static_cast<BYTE>(Evaluate(l[c], r[c], t, table.levels));
                 d += B;
             }
         }
@@ -222,8 +228,8 @@ void HorizontalPass(const BYTE* src, BYTE* dst, const Geometry& g, const TapTabl
 
 // Output row from the two intermediate rows of its tap, byte by byte over the whole row; the
 // halvings run over the row in scratch lines so that every loop is a plain one.
-void BlendRow(const BYTE* l, const BYTE* r, BYTE* out, size_t n, const Tap& t, int levels, std::vector<BYTE>& lineL,
-              std::vector<BYTE>& lineR)
+void BlendRow(const BYTE* l, const BYTE* r, BYTE* out, size_t n, const Tap& t, int levels,
+              std::vector<BYTE>& lineL, std::vector<BYTE>& lineR)
 {
     if (l == r) {
         if (out != l) std::memmove(out, l, n);
@@ -238,15 +244,18 @@ void BlendRow(const BYTE* l, const BYTE* r, BYTE* out, size_t n, const Tap& t, i
             const bool toLeft = (t.midToLeft >> q) & 1;
             const bool toRight = (t.midToRight >> q) & 1;
             if (toLeft && toRight) {
-                for (size_t i = 0; i < n; ++i) out[i] = static_cast<BYTE>(Midpoint(a[i], b[i]));
+                for (size_t i = 0; i < n; ++i)
+                    out[i] = static_cast<BYTE>(Midpoint(a[i], b[i]));
                 return;
             }
             BYTE* keep = toLeft ? a : b;
-            for (size_t i = 0; i < n; ++i) keep[i] = static_cast<BYTE>(Midpoint(a[i], b[i]));
+            for (size_t i = 0; i < n; ++i)
+                keep[i] = static_cast<BYTE>(Midpoint(a[i], b[i]));
         }
         return;  // not reached: the last level always finds the sample
     }
-    for (size_t i = 0; i < n; ++i) out[i] = static_cast<BYTE>(Midpoint(l[i], r[i]));
+    for (size_t i = 0; i < n; ++i)
+        out[i] = static_cast<BYTE>(Midpoint(l[i], r[i]));
 }
 
 // In place: output row y' reads intermediate rows at or after y' when the image shrinks and at or
@@ -262,8 +271,9 @@ void VerticalPass(BYTE* block, const Geometry& g, const TapTable& table)
         if (poll.Cancelled()) return;
         const LONG y = bGrows ? g.h - 1 - i : i;
         const Tap& t = table.taps[static_cast<size_t>(y)];
-        BlendRow(block + static_cast<size_t>(t.left) * g.dstRow, block + static_cast<size_t>(t.right) * g.dstRow,
-                 block + static_cast<size_t>(y) * g.dstRow, n, t, table.levels, lineL, lineR);
+        BlendRow(block + static_cast<size_t>(t.left) * g.dstRow,
+                 block + static_cast<size_t>(t.right) * g.dstRow, block + static_cast<size_t>(y) * g.dstRow,
+                 n, t, table.levels, lineL, lineR);
     }
 }
 
@@ -291,13 +301,15 @@ bool StretchBitmap(const BITMAPINFO* pSrcInfo, const void* pSrcBits, BITMAPINFO*
 {
     CLogScope scope("StretchBitmap");
     Geometry g{};
-    if (!CheckArguments("StretchBitmap", pSrcInfo, pSrcBits, ppDstInfo, ppDstBits, iNewWidth, iNewHeight, false, g)) {
+    if (!CheckArguments("StretchBitmap", pSrcInfo, pSrcBits, ppDstInfo, ppDstBits, iNewWidth, iNewHeight,
+                        false, g)) {
         return false;
     }
     try {
         std::vector<size_t> columns(static_cast<size_t>(g.w));
         for (LONG x = 0; x < g.w; ++x) {
-            columns[static_cast<size_t>(x)] = static_cast<size_t>(static_cast<ULONGLONG>(g.W) * x / g.w) * g.b;
+            columns[static_cast<size_t>(x)] =
+                static_cast<size_t>(static_cast<ULONGLONG>(g.W) * x / g.w) * g.b;
         }
         CDibPair result;
         if (!AllocateResult("StretchBitmap", pSrcInfo, g, result)) return false;
@@ -321,8 +333,8 @@ bool InterpolativeStretchBitmap(const BITMAPINFO* pSrcInfo, const void* pSrcBits
 {
     CLogScope scope("InterpolativeStretchBitmap");
     Geometry g{};
-    if (!CheckArguments("InterpolativeStretchBitmap", pSrcInfo, pSrcBits, ppDstInfo, ppDstBits, iNewWidth, iNewHeight,
-                        true, g)) {
+    if (!CheckArguments("InterpolativeStretchBitmap", pSrcInfo, pSrcBits, ppDstInfo, ppDstBits, iNewWidth,
+                        iNewHeight, true, g)) {
         return false;
     }
     try {

@@ -80,7 +80,8 @@ bool RotateBitmap90(BITMAPINFOHEADER* pBmpHeader, const void* pSrcBmpData, void*
         return false;
     }
     if (pBmpHeader->biBitCount < 8 || pBmpHeader->biBitCount > 32) {
-        LogF("RotateBitmap90: pBmpHeader->biBitCount is %d - unsupported", static_cast<int>(pBmpHeader->biBitCount));
+        LogF("RotateBitmap90: pBmpHeader->biBitCount is %d - unsupported",
+             static_cast<int>(pBmpHeader->biBitCount));
         return false;
     }
     if (pBmpHeader->biCompression != BI_RGB && pBmpHeader->biCompression != BI_BITFIELDS) {
@@ -94,7 +95,8 @@ bool RotateBitmap90(BITMAPINFOHEADER* pBmpHeader, const void* pSrcBmpData, void*
     const ULONGLONG rows = DibRowCount(pBmpHeader->biHeight);
     const ULONGLONG srcRow = (static_cast<ULONGLONG>(w > 0 ? w : 0) * b + 3) / 4 * 4;
     const ULONGLONG dstRow = (rows * b + 3) / 4 * 4;
-    if (w < 1 || rows < 1 || srcRow * rows > kMaxDibPixelBytes || dstRow * static_cast<ULONGLONG>(w) > kMaxDibPixelBytes) {
+    if (w < 1 || rows < 1 || srcRow * rows > kMaxDibPixelBytes ||
+        dstRow * static_cast<ULONGLONG>(w) > kMaxDibPixelBytes) {
         LogF("RotateBitmap90: image of %ldx%ld - unsupported", static_cast<long>(w),
              static_cast<long>(pBmpHeader->biHeight));
         return false;
@@ -113,10 +115,18 @@ bool RotateBitmap90(BITMAPINFOHEADER* pBmpHeader, const void* pSrcBmpData, void*
     const size_t s = static_cast<size_t>(srcRow);
     const size_t e = static_cast<size_t>(dstRow);
     switch (b) {
-    case 1: CopyRotated<1>(src, dst, w, h, s, e, bClockwise, bBottomUp); break;
-    case 2: CopyRotated<2>(src, dst, w, h, s, e, bClockwise, bBottomUp); break;
-    case 3: CopyRotated<3>(src, dst, w, h, s, e, bClockwise, bBottomUp); break;
-    default: CopyRotated<4>(src, dst, w, h, s, e, bClockwise, bBottomUp); break;
+    case 1:
+        CopyRotated<1>(src, dst, w, h, s, e, bClockwise, bBottomUp);
+        break;
+    case 2:
+        CopyRotated<2>(src, dst, w, h, s, e, bClockwise, bBottomUp);
+        break;
+    case 3:
+        CopyRotated<3>(src, dst, w, h, s, e, bClockwise, bBottomUp);
+        break;
+    default:
+        CopyRotated<4>(src, dst, w, h, s, e, bClockwise, bBottomUp);
+        break;
     }
     return true;
 }

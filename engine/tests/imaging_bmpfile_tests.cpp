@@ -57,7 +57,8 @@ TEST(ImagingBmpFile, LoadsGoodFiles)
         EXPECT_EQ(h.biHeight, dib.Header().biHeight);
         EXPECT_EQ(h.biBitCount, dib.Header().biBitCount);
         const size_t offset = dib.Header().biBitCount == 8 ? 1064 : 40;
-        EXPECT_EQ(static_cast<BYTE*>(r.bits) - reinterpret_cast<BYTE*>(r.info), static_cast<ptrdiff_t>(offset));
+        EXPECT_EQ(static_cast<BYTE*>(r.bits) - reinterpret_cast<BYTE*>(r.info),
+                  static_cast<ptrdiff_t>(offset));
         EXPECT_EQ(std::memcmp(r.bits, dib.bits.data(), dib.bits.size()), 0);
         if (dib.Header().biBitCount == 8) {
             EXPECT_EQ(std::memcmp(r.info->bmiColors, dib.Info()->bmiColors, 1024), 0);

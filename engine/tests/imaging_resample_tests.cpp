@@ -28,7 +28,8 @@ struct Output {
         const int rows = h.biHeight < 0 ? -h.biHeight : h.biHeight;
         const size_t rowBytes = (static_cast<size_t>(h.biWidth) * h.biBitCount + 31) / 32 * 4;
         const int row = h.biHeight < 0 ? y : rows - 1 - y;
-        return static_cast<const BYTE*>(pair.Bits())[row * rowBytes + static_cast<size_t>(x) * (h.biBitCount / 8) + c];
+        return static_cast<const BYTE*>(
+            pair.Bits())[row * rowBytes + static_cast<size_t>(x) * (h.biBitCount / 8) + c];
     }
 };
 
@@ -62,15 +63,20 @@ std::vector<int> ReferenceLine(const std::vector<int>& src, int newLength)
 {
     const size_t W = src.size();
     unsigned long long L = W, k = 1;
-    while (L < static_cast<unsigned long long>(newLength)) L *= 2, k *= 2;
-    while (L / newLength < 5) L *= 2, k *= 2;
+    while (L < static_cast<unsigned long long>(newLength))
+        L *= 2, k *= 2;
+    while (L / newLength < 5)
+        L *= 2, k *= 2;
     std::vector<int> s(L + 1);
-    for (size_t x = 0; x < W; ++x) s[x * k] = src[x];
+    for (size_t x = 0; x < W; ++x)
+        s[x * k] = src[x];
     s[W * k] = src[W - 1];
     if (k >= 2) {
-        for (size_t x = 0; x < W; ++x) Subdivide(s, x * k, k);
+        for (size_t x = 0; x < W; ++x)
+            Subdivide(s, x * k, k);
     } else {
-        for (size_t x = 0; x < W; ++x) s[x] = (s[x] + s[x + 1]) >> 1;
+        for (size_t x = 0; x < W; ++x)
+            s[x] = (s[x] + s[x + 1]) >> 1;
     }
     std::vector<int> out(static_cast<size_t>(newLength));
     for (int x = 0; x < newLength; ++x) {
@@ -88,13 +94,15 @@ std::vector<std::vector<std::vector<int>>> Channels(const TestDib& d)
     for (int c = 0; c < b; ++c)
         for (int r = 0; r < d.Rows(); ++r) {
             std::vector<int> line;
-            for (int x = 0; x < d.Width(); ++x) line.push_back(d.bits[r * d.RowBytes() + x * b + c]);
+            for (int x = 0; x < d.Width(); ++x)
+                line.push_back(d.bits[r * d.RowBytes() + x * b + c]);
             rows[c].push_back(line);
         }
     return rows;
 }
 
-void ExpectInterpolatedLikeReference(const TestDib& src, const Output& out, int w, int h, const std::string& name)
+void ExpectInterpolatedLikeReference(const TestDib& src, const Output& out, int w, int h,
+                                     const std::string& name)
 {
     const int b = src.BytesPerPixel();
     const auto channels = Channels(src);
@@ -102,16 +110,18 @@ void ExpectInterpolatedLikeReference(const TestDib& src, const Output& out, int 
     int mismatches = 0;
     for (int c = 0; c < b; ++c) {
         std::vector<std::vector<int>> inter;
-        for (const auto& line : channels[c]) inter.push_back(ReferenceLine(line, w));
+        for (const auto& line : channels[c])
+            inter.push_back(ReferenceLine(line, w));
         for (int x = 0; x < w; ++x) {
             std::vector<int> column;
-            for (const auto& row : inter) column.push_back(row[x]);
+            for (const auto& row : inter)
+                column.push_back(row[x]);
             const std::vector<int> result = ReferenceLine(column, h);
             for (int y = 0; y < h; ++y) {
                 const BYTE got = static_cast<const BYTE*>(out.pair.Bits())[y * dstRow + x * b + c];
                 if (got != result[y] && mismatches++ < 5) {
-                    ADD_FAILURE() << name << ": memory row " << y << " column " << x << " channel " << c << " is "
-                                  << int(got) << ", expected " << result[y];
+                    ADD_FAILURE() << name << ": memory row " << y << " column " << x << " channel " << c
+                                  << " is " << int(got) << ", expected " << result[y];
                 }
             }
         }
@@ -147,10 +157,7 @@ TEST(ImagingResample, UpsamplingFactors)
     const Case cases[] = {
         {100, 1000, 6400, 64},  // 1600 reaches the width, then 3200 / 1000 = 3 and 6400 / 1000 = 6
         {3000, 600, 3000, 1},   // a shrink by five: no upsampling
-        {2999, 600, 5998, 2},
-        {2, 4, 32, 16},
-        {1, 1, 8, 8},
-        {6000, 1920, 12000, 2},
+        {2999, 600, 5998, 2},  {2, 4, 32, 16}, {1, 1, 8, 8}, {6000, 1920, 12000, 2},
     };
     for (const Case& c : cases) {
         ULONGLONG L = 0, k = 0;
@@ -181,7 +188,8 @@ TEST(ImagingResample, HandComputedCases)
     }
 
     // In an enlargement the right-most column and the last row repeat the last source pixel.
-    const TestDib small = MakeDibWith(3, 2, 24, true, [](int x, int y, int c) { return 10 * x + 100 * y + c; });
+    const TestDib small =
+        MakeDibWith(3, 2, 24, true, [](int x, int y, int c) { return 10 * x + 100 * y + c; });
     const Output big = Resize(InterpolativeStretchBitmap, small, 10, 7);
     ASSERT_TRUE(big.ok);
     for (int c = 0; c < 3; ++c) {
@@ -228,7 +236,7 @@ TEST(ImagingResample, LikeTheDefinition)
     };
     const Case cases[] = {
         {13, 7, 40, 21}, {40, 21, 13, 7}, {100, 3, 1000, 5}, {3000, 2, 600, 2}, {17, 33, 17, 33},
-        {64, 48, 7, 5},  {5, 5, 1, 1},     {1, 1, 9, 4},      {31, 17, 62, 9},  {7, 40, 30, 3},
+        {64, 48, 7, 5},  {5, 5, 1, 1},    {1, 1, 9, 4},      {31, 17, 62, 9},   {7, 40, 30, 3},
     };
     for (const Case& c : cases)
         for (int bits : {8, 24})
@@ -260,12 +268,25 @@ TEST(ImagingResample, Refusals)
         {"new width 0", good, 0, 2},
         {"new height 0", good, 3, 0},
         {"negative new width", good, -3, 2},
-        {"source width 0", [&] { TestDib d = good; d.Header().biWidth = 0; return d; }(), 3, 2},
-        {"source height 0", [&] { TestDib d = good; d.Header().biHeight = 0; return d; }(), 3, 2},
+        {"source width 0",
+         [&] {
+             TestDib d = good;
+             d.Header().biWidth = 0;
+             return d;
+         }(),
+         3, 2},
+        {"source height 0",
+         [&] {
+             TestDib d = good;
+             d.Header().biHeight = 0;
+             return d;
+         }(),
+         3, 2},
         {"too large", good, 40000, 40000},
     };
     for (Resampler f : {&StretchBitmap, &InterpolativeStretchBitmap})
-        for (const Case& c : cases) EXPECT_FALSE(Resize(f, c.src, c.w, c.h).ok) << c.name;
+        for (const Case& c : cases)
+            EXPECT_FALSE(Resize(f, c.src, c.w, c.h).ok) << c.name;
 
     BITMAPINFO* info = nullptr;
     void* bits = nullptr;
@@ -280,7 +301,9 @@ TEST(ImagingResample, CancelStillGivesAResult)
     for (Resampler f : {&StretchBitmap, &InterpolativeStretchBitmap}) {
         g_Synchronization.Cancel();
         const Output out = Resize(f, src, 20, 70);
-        { CSynchronizationGuard clear; }
+        {
+            CSynchronizationGuard clear;
+        }
         ASSERT_TRUE(out.ok);
         EXPECT_EQ(out.Header().biWidth, 20);
     }
