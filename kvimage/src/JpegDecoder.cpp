@@ -62,7 +62,7 @@ void JpegDecoder::OutputMessage(j_common_ptr) {}
 void JpegDecoder::CheckScanCount(j_common_ptr cinfo)
 {
     if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans) {
-        cinfo->err->msg_code = JERR_NOT_COMPILED;
+        cinfo->err->msg_code = JERR_NOT_COMPILED;  // any code: the message is never shown
         (*cinfo->err->error_exit)(cinfo);
     }
 }
@@ -78,6 +78,10 @@ bool JpegDecoder::ReadHeader(HANDLE file, DibGeometry& geometry)
     cinfo_.progress = &scanLimit_.pub;
     UseFileSource(&cinfo_, file);
     if (jpeg_read_header(&cinfo_, TRUE) != JPEG_HEADER_OK) return false;
+    // Cut off before the first scan's data begins: libjpeg read its fake end marker as part of the
+    // headers, and there is no pixel to decode. Refused here, so the query agrees with the decode.
+    if (FileSourceReachedEnd(&cinfo_)) return false;
+    FileSourceFollowSegments(&cinfo_);
     if (cinfo_.data_precision != 8) return false;
 
     std::uint16_t bitCount = 24;
