@@ -2,8 +2,8 @@
 """Independent reader of the image database files that database_golden_tests.cpp wrote.
 
 It parses the folder list, record and string files byte by byte, recomputes the folder CRCs and
-compares everything with what the fixture tree must give. Run under ctest after common_tests;
-WINEPREFIX names the Wine prefix whose C: drive holds C:\\kvtest_golden.
+compares everything with what the fixture tree must give. Run under ctest after common_tests, in
+the Wine prefix that WINEPREFIX names (as Wine itself, ~/.wine without it).
 """
 import os
 import struct
@@ -51,9 +51,7 @@ def u32(data, offset):
 
 
 def read(name):
-    prefix = os.environ.get("WINEPREFIX")
-    if not prefix:
-        sys.exit("WINEPREFIX is not set")
+    prefix = os.environ.get("WINEPREFIX") or os.path.expanduser("~/.wine")
     path = os.path.join(prefix, "drive_c", "kvtest_golden", name)
     with open(path, "rb") as f:
         return f.read()
