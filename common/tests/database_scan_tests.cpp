@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "UDatabase.h"
 #include "Ucrc.h"
+#include "UTxLog.h"
 #include "database_support.h"
 
 using namespace dbtest;
@@ -444,5 +446,36 @@ TEST(DatabaseInsert, FolderBatchMatchesOneByOneInserts)
             EXPECT_EQ(bulk.FileAt(i)->ShownCount, single.FileAt(i)->ShownCount);
         }
         EXPECT_TRUE(IsStrictlySorted(bulk));
+    }
+}
+
+TEST_F(ScanFixture, ChangesAndSkipsAreLogged)
+{
+    CFolderCollection folders;
+    CFileCollection files;
+    folders.Insert(MakeFolder(a, true).release());
+    folders.Insert(MakeFolder(root + "\\Gone", false).release());
+    folders.RecalculateAllFolders(files);
+    const DWORD crc = folders.FolderAt(0)->Crc;
+    MakeFile(a + "\\added.jpg");
+
+    const std::string logPath = root + "\\log.txt";
+    ASSERT_TRUE(g_Log.OpenFile(logPath.c_str()));
+    EXPECT_TRUE(folders.CheckForChangesOnDisk(true));
+    CImageFolder* folderA = folders.FolderAt(0);
+    folderA->AddFile(files, a.c_str(), "x.jpg", TxFileInfo());
+    EXPECT_FALSE(folders.FolderAt(1)->HasChanged());
+    g_Log.CloseFile();
+
+    const std::vector<BYTE> bytes = ReadBytes(logPath);
+    const std::string log(bytes.begin(), bytes.end());
+    char counts[200];
+    std::snprintf(counts, sizeof counts, "Original count=2, crc=0x%x. Current count=3, crc=0x%x",
+                  static_cast<unsigned>(crc), static_cast<unsigned>(folderA->Crc));
+    for (const std::string& line :
+         {std::string("CFolderCollection::CheckForChangesOnDisk"), "Changes detected in the folder: " + a,
+          std::string(counts), "CImageFolder::AddFile: Duplicate found: " + a + "\\x.jpg",
+          "Folder not reachable, its images are kept: " + root + "\\Gone"}) {
+        EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
     }
 }
