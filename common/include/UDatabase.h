@@ -112,6 +112,9 @@ public:
     DWORD NameStringPosition = 0;
     DWORD NameStringLength = 0;
 
+    // The engine's StoreSelfToFile and LoadStringsFromFile are meant to build on the two operations
+    // below, which carry the checks that keep a stale position from damaging another image.
+
     // Outcome of rewriting this image's record in place.
     enum class RecordUpdate {
         Written,         // the record now holds the image's values
