@@ -5,7 +5,10 @@
 
 #include <cstdarg>
 
-// Fixed per program; each program (and each test program) defines g_LogSettings.
+// Fixed per program; each program (and each test program) defines g_LogSettings once, after
+// including this header, e.g.
+//   extern const CLogSettings g_LogSettings = {"KvAgent   ", "", false, 80, false, false, true};
+// Any program that links txlib needs it: the library's exceptions log through the sink.
 struct CLogSettings {
     const char* szModuleName;  // exactly ten characters
     const char* szFileName;    // log file beside the program; "" for none
@@ -42,9 +45,17 @@ public:
     void Lock() { ::EnterCriticalSection(&m_Lock); }
     void Unlock() { ::LeaveCriticalSection(&m_Lock); }
     int Indent() const { return m_iIndent; }
+    bool IsWindowFound() const { return m_bWindowFound; }
+    bool IsFileOpen() const { return m_bFileOpen; }
+
+    // The time prefix of log file lines ("9.12.05 8:05:03 "); returns its length.
+    static int FormatTimePrefix(const SYSTEMTIME& time, char* out, int size);
+
+    // How long a line may wait for a busy receiver before it is dropped.
+    static constexpr UINT kSendTimeoutMs = 3000;
 
 private:
-    void WriteLine(const char* text, const char* tag);
+    void WriteLine(const char* text, int length, const char* tag);
     void WriteWrapped(char* text, const char* tag);
     void Send(const char* line, int length);
 
@@ -55,7 +66,8 @@ private:
     char m_szIndent[kMaxIndent + 1];
     bool m_bWindowFound = false;
     bool m_bFileOpen = false;
-    char m_szLine[kBufferSize + 64];
+    // Room for the prefixes, the largest indent, the whole text buffer and CR LF.
+    char m_szLine[kBufferSize + 128];
 };
 
 extern CLog g_Log;
@@ -64,7 +76,7 @@ extern CLog g_Log;
 void LogF(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void LogV(const char* format, va_list args);
 void LogText(const char* text);
-// Logs a text, then the system text of the last error.
+// Logs a text, then the system text of the last error (read before the text is logged).
 void LogLastErrorF(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void LogEnter(const char* name);
 void LogLeave();
