@@ -29,7 +29,10 @@ bool UpdateCurrentWallpaper()
     return false;
 }
 
-void ExcludeCurrentFromList() { NotAvailable("ExcludeCurrentFromList"); }
+void ExcludeCurrentFromList()
+{
+    NotAvailable("ExcludeCurrentFromList");
+}
 
 bool ScreenSaverReplaceImage(HWND, RegistryRecord*)
 {
@@ -37,7 +40,10 @@ bool ScreenSaverReplaceImage(HWND, RegistryRecord*)
     return false;
 }
 
-void RecalcRightMarginForCalendar(RegistryRecord&) { NotAvailable("RecalcRightMarginForCalendar"); }
+void RecalcRightMarginForCalendar(RegistryRecord&)
+{
+    NotAvailable("RecalcRightMarginForCalendar");
+}
 
 BOOL __stdcall LoadBmpFromJpgFileEx(BITMAPINFO*, void*, const char*, DWORD*, BOOL, FILETIME*)
 {

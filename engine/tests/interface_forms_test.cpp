@@ -41,7 +41,8 @@ TEST(InterfaceForms, NoExceptionEscapesAWindowProcedure)
         EXPECT_EQ(::SendMessageA(form.Handle(), kAnswer, 0, 0), 1) << "the window keeps working";
         ::PostMessageA(form.Handle(), kThrowStd, 0, 0);
         MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            ::DispatchMessageA(&msg);
         EXPECT_TRUE(form.Exists());
     }
     EXPECT_TRUE(windowClass.Unregister());

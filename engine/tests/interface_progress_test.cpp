@@ -14,7 +14,10 @@
 namespace {
 
 std::vector<std::string> g_Received;
-void __stdcall Receive(const char* text) { g_Received.push_back(text ? text : "(null)"); }
+void __stdcall Receive(const char* text)
+{
+    g_Received.push_back(text ? text : "(null)");
+}
 
 BOOL CALLBACK CollectProgressWindow(HWND wnd, LPARAM param)
 {
@@ -37,7 +40,10 @@ HWND OnlyProgressWindow()
     return windows.size() == 1 ? windows[0] : nullptr;
 }
 
-HWND LabelOf(HWND form) { return ::FindWindowExA(form, nullptr, "Static", nullptr); }
+HWND LabelOf(HWND form)
+{
+    return ::FindWindowExA(form, nullptr, "Static", nullptr);
+}
 
 std::string TextOf(HWND wnd)
 {
@@ -227,7 +233,8 @@ TEST_F(InterfaceProgress, HideFromAnotherThreadClosesTheWindowThroughItsOwnThrea
     }).join();
     EXPECT_TRUE(::IsWindow(form)) << "only the window's own thread can destroy it";
     MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        ::DispatchMessageA(&msg);
     EXPECT_FALSE(::IsWindow(form));
 }
 

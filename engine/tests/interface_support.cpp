@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "KvTestSupport.h"
 #include "UTxUtils.h"
 
 namespace interface_test {
@@ -19,14 +20,6 @@ HKEY OpenLanguageKey(REGSAM access, bool create)
 }
 }  // namespace
 
-std::string ProgramFolder()
-{
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path);
-    return folder.substr(0, folder.find_last_of('\\') + 1);
-}
-
 ProgramRun RunProgram(const std::string& name, const std::string& arguments, DWORD timeoutMs)
 {
     ProgramRun run;
@@ -38,7 +31,7 @@ ProgramRun RunProgram(const std::string& name, const std::string& arguments, DWO
     Handle writer(writeEnd);
     ::SetHandleInformation(reader.get(), HANDLE_FLAG_INHERIT, 0);
 
-    const std::string path = ProgramFolder() + name;
+    const std::string path = testsupport::ExeFolder() + name;
     std::string commandLine = "\"" + path + "\" " + arguments;
     STARTUPINFOA si = {};
     si.cb = sizeof si;
@@ -48,7 +41,7 @@ ProgramRun RunProgram(const std::string& name, const std::string& arguments, DWO
     si.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
     PROCESS_INFORMATION pi = {};
     if (!::CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
-                          ProgramFolder().c_str(), &si, &pi))
+                          testsupport::ExeFolder().c_str(), &si, &pi))
         return run;
     run.started = true;
     Handle process(pi.hProcess);
@@ -63,44 +56,6 @@ ProgramRun RunProgram(const std::string& name, const std::string& arguments, DWO
     if (!run.finished) ::TerminateProcess(process.get(), 99);
     ::GetExitCodeProcess(process.get(), &run.exitCode);
     return run;
-}
-
-LogReceiver::LogReceiver()
-{
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = &LogReceiver::Proc;
-    wc.hInstance = ::GetModuleHandleA(nullptr);
-    wc.lpszClassName = "TFormQxLog";
-    ::RegisterClassA(&wc);
-    m_hWnd = ::CreateWindowExA(0, "TFormQxLog", "Dalvex Log Receiver", WS_OVERLAPPED, 0, 0, 100, 100, nullptr,
-                               nullptr, wc.hInstance, nullptr);
-    ::SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-}
-
-LogReceiver::~LogReceiver()
-{
-    ::DestroyWindow(m_hWnd);
-    ::UnregisterClassA("TFormQxLog", ::GetModuleHandleA(nullptr));
-}
-
-bool LogReceiver::Has(const std::string& part) const
-{
-    for (const std::string& line : m_Lines)
-        if (line.find(part) != std::string::npos) return true;
-    return false;
-}
-
-LRESULT CALLBACK LogReceiver::Proc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    if (msg == WM_COPYDATA) {
-        auto* self = reinterpret_cast<LogReceiver*>(::GetWindowLongPtrA(wnd, GWLP_USERDATA));
-        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-        if (self && data && data->lpData && data->cbData > 0)
-            self->m_Lines.emplace_back(static_cast<const char*>(data->lpData),
-                                       ::strnlen(static_cast<const char*>(data->lpData), data->cbData));
-        return TRUE;
-    }
-    return ::DefWindowProcA(wnd, msg, wParam, lParam);
 }
 
 LanguageValues::LanguageValues()
@@ -150,7 +105,8 @@ void LanguageValues::RemoveAll()
 {
     RegKey key(OpenLanguageKey(KEY_WRITE, false));
     if (key)
-        for (const std::string& name : m_Names) ::RegDeleteValueA(key.get(), name.c_str());
+        for (const std::string& name : m_Names)
+            ::RegDeleteValueA(key.get(), name.c_str());
     m_Names.clear();
 }
 

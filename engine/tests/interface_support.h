@@ -1,4 +1,4 @@
-// Helpers of the engine interface's tests: child processes, the log receiver window, \Language values.
+// Helpers of the engine interface's tests: probe programs with their output, \Language values.
 #pragma once
 
 #include <windows.h>
@@ -8,36 +8,14 @@
 
 namespace interface_test {
 
-// The folder of the test program, where KvApi.dll and the probes are built.
-std::string ProgramFolder();
-
 struct ProgramRun {
     bool started = false;
     bool finished = false;
     DWORD exitCode = 0;
     std::string output;  // what it wrote to stdout
 };
-// Starts a program of the test folder with the arguments and waits for it.
+// Starts a program of the test folder with the arguments and waits for it, collecting its output.
 ProgramRun RunProgram(const std::string& name, const std::string& arguments, DWORD timeoutMs = 30000);
-
-// The outside log receiver (class "TFormQxLog", title "Dalvex Log Receiver") on this thread: a
-// library loaded while it exists sends it every log line.
-class LogReceiver {
-public:
-    LogReceiver();
-    ~LogReceiver();
-    LogReceiver(const LogReceiver&) = delete;
-    LogReceiver& operator=(const LogReceiver&) = delete;
-
-    const std::vector<std::string>& Lines() const { return m_Lines; }
-    bool Has(const std::string& part) const;
-    void Clear() { m_Lines.clear(); }
-
-private:
-    static LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
-    HWND m_hWnd = nullptr;
-    std::vector<std::string> m_Lines;
-};
 
 // The engine's texts under HKLM \Language; the values set are removed again at the end.
 class LanguageValues {
