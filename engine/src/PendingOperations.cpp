@@ -29,10 +29,7 @@ bool UpdateCurrentWallpaper()
     return false;
 }
 
-void ExcludeCurrentFromList()
-{
-    NotAvailable("ExcludeCurrentFromList");
-}
+void ExcludeCurrentFromList() { NotAvailable("ExcludeCurrentFromList"); }
 
 bool ScreenSaverReplaceImage(HWND, RegistryRecord*)
 {
@@ -40,10 +37,7 @@ bool ScreenSaverReplaceImage(HWND, RegistryRecord*)
     return false;
 }
 
-void RecalcRightMarginForCalendar(RegistryRecord&)
-{
-    NotAvailable("RecalcRightMarginForCalendar");
-}
+void RecalcRightMarginForCalendar(RegistryRecord&) { NotAvailable("RecalcRightMarginForCalendar"); }
 
 BOOL __stdcall LoadBmpFromJpgFileEx(BITMAPINFO*, void*, const char*, DWORD*, BOOL, FILETIME*)
 {
