@@ -66,14 +66,16 @@ BOOL CALLBACK Window::DetachChild(HWND child, LPARAM) noexcept
 
 bool Window::Exists() const
 {
-    return m_hWnd && ::IsWindow(m_hWnd);
+    // The handle of a window that died with its thread may already name another window.
+    return m_hWnd && ::IsWindow(m_hWnd) && FromHandle(m_hWnd) == this;
 }
 
 void Window::Destroy()
 {
     if (!m_hWnd) return;
-    if (!::IsWindow(m_hWnd)) {
+    if (!Exists()) {
         m_hWnd = nullptr;
+        m_pfnControlProc = nullptr;
         return;
     }
     if (::GetWindowThreadProcessId(m_hWnd, nullptr) == ::GetCurrentThreadId()) {
