@@ -38,21 +38,3 @@ bool ScreenSaverReplaceImage(HWND, RegistryRecord*)
 }
 
 void RecalcRightMarginForCalendar(RegistryRecord&) { NotAvailable("RecalcRightMarginForCalendar"); }
-
-BOOL __stdcall LoadBmpFromJpgFileEx(BITMAPINFO*, void*, const char*, DWORD*, BOOL, FILETIME*)
-{
-    NotAvailable("LoadBmpFromJpgFileEx");
-    return FALSE;
-}
-
-bool GetJpgFileInfo(const char*, int*, int*)
-{
-    NotAvailable("GetJpgFileInfo");
-    return false;
-}
-
-COLORREF GetAverageRgbValue(const BITMAPINFO*, const void*)
-{
-    NotAvailable("GetAverageRgbValue");
-    return 0;
-}
