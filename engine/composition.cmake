@@ -30,6 +30,7 @@ target_include_directories(desktop_captions_probe PRIVATE include)
 target_compile_definitions(desktop_captions_probe PRIVATE KV_DESKTOP_LOG_ENTRY_EXIT=0)
 target_link_libraries(desktop_captions_probe PRIVATE txlib comctl32)
 cmake_language(DEFER CALL add_dependencies engine_tests desktop_captions_probe)
+cmake_language(DEFER CALL target_link_libraries engine_tests PRIVATE testsupport)
 
 # Whole composition on a photo-sized image; prints its figures beside native decoders.
 add_executable(compose_bench bench/compose_bench.cpp)

@@ -300,7 +300,9 @@ TEST_F(CalendarLayout, TodayIsBoldInEveryPassAndHighlightedInTheMainOne)
         EXPECT_EQ(fifteenth[i].color, i == 8 ? kHighlight : kOutline);
     }
     for (const Drawn& d : m_Sink.Days())
-        if (d.text != "15") EXPECT_FALSE(d.bold) << d.text;
+        if (d.text != "15") {
+            EXPECT_FALSE(d.bold) << d.text;
+        }
 
     // The eight outline copies lie around the main text, in this order.
     std::vector<Drawn> titles;
@@ -323,8 +325,12 @@ TEST_F(CalendarLayout, WithoutHighlightNothingUsesTheHighlightColour)
     Paint(kScreen, false, 10, 10, 5, 1, 1, 2);
     for (const Drawn& d : m_Sink.items) {
         EXPECT_NE(d.color, kHighlight) << d.text;
-        if (d.align == (TA_RIGHT | TA_TOP)) EXPECT_FALSE(d.bold) << d.text;
-        if (d.align == (TA_LEFT | TA_TOP)) EXPECT_TRUE(d.bold) << d.text;
+        if (d.align == (TA_RIGHT | TA_TOP)) {
+            EXPECT_FALSE(d.bold) << d.text;
+        }
+        if (d.align == (TA_LEFT | TA_TOP)) {
+            EXPECT_TRUE(d.bold) << d.text;
+        }
     }
 }
 

@@ -248,18 +248,30 @@ TEST(CompositionTexture, ModeZeroAndNoFolderLeaveTheCanvas)
     EXPECT_EQ((Bgr{bits[0], bits[1], bits[2]}), kvtest::FromColorRef(color));
 }
 
-// How different neighbouring columns are, on average over all rows and channels.
-double ColumnStep(const BITMAPINFO* info, const BYTE* bits, int a, int b)
-{
-    const int width = info->bmiHeader.biWidth;
-    const int height = std::abs(info->bmiHeader.biHeight);
-    const int bytes = info->bmiHeader.biBitCount / 8;
-    const size_t row = (static_cast<size_t>(width) * bytes + 3) / 4 * 4;
-    double total = 0;
-    for (int y = 0; y < height; ++y)
-        for (int k = 0; k < bytes; ++k) total += std::abs(bits[row * y + a * bytes + k] - bits[row * y + b * bytes + k]);
-    return total / (static_cast<double>(height) * bytes);
-}
+// How different two columns (or two rows) are, on average over the other direction and channels.
+struct Steps {
+    const BITMAPINFO* info;
+    const BYTE* bits;
+    int Width() const { return info->bmiHeader.biWidth; }
+    int Height() const { return std::abs(info->bmiHeader.biHeight); }
+    int Bytes() const { return info->bmiHeader.biBitCount / 8; }
+    size_t Row() const { return (static_cast<size_t>(Width()) * Bytes() + 3) / 4 * 4; }
+    int At(int x, int y, int k) const { return bits[Row() * y + static_cast<size_t>(x) * Bytes() + k]; }
+    double Columns(int a, int b) const
+    {
+        double total = 0;
+        for (int y = 0; y < Height(); ++y)
+            for (int k = 0; k < Bytes(); ++k) total += std::abs(At(a, y, k) - At(b, y, k));
+        return total / (static_cast<double>(Height()) * Bytes());
+    }
+    double Rows(int a, int b) const
+    {
+        double total = 0;
+        for (int x = 0; x < Width(); ++x)
+            for (int k = 0; k < Bytes(); ++k) total += std::abs(At(x, a, k) - At(x, b, k));
+        return total / (static_cast<double>(Width()) * Bytes());
+    }
+};
 
 TEST(CompositionTexture, ShippedTexturesLieBesideTheProgram)
 {
@@ -285,14 +297,14 @@ TEST(CompositionTexture, ShippedTexturesLieBesideTheProgram)
         EXPECT_GE(height, 32);
         eightBits |= info->bmiHeader.biBitCount == 8;
         trueColor |= info->bmiHeader.biBitCount == 24;
-        if (info->bmiHeader.biBitCount == 24) {
-            // Tileable: the seam between the last and the first column is no rougher than the
-            // texture's own steps between neighbouring columns.
-            double inner = 0;
-            for (int x = 0; x + 1 < width; ++x) inner += ColumnStep(info, static_cast<const BYTE*>(bits), x, x + 1);
-            inner /= width - 1;
-            EXPECT_LE(ColumnStep(info, static_cast<const BYTE*>(bits), width - 1, 0), 2 * inner + 1);
-        }
+        // Tileable: where copies meet (last column against the first, last row against the first)
+        // the texture is no rougher than anywhere between its own neighbouring columns and rows.
+        const Steps steps{info, static_cast<const BYTE*>(bits)};
+        double columns = 0, rows = 0;
+        for (int x = 0; x + 1 < width; ++x) columns = std::max(columns, steps.Columns(x, x + 1));
+        for (int y = 0; y + 1 < height; ++y) rows = std::max(rows, steps.Rows(y, y + 1));
+        EXPECT_LE(steps.Columns(width - 1, 0), columns);
+        EXPECT_LE(steps.Rows(height - 1, 0), rows);
         ::GlobalFree(info);
     }
     EXPECT_TRUE(eightBits);
