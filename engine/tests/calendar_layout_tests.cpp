@@ -403,6 +403,26 @@ TEST(CalendarMargin, ReservesOneColumnOfMonths)
     EXPECT_EQ(record.Display.dwMarginRight, 0u);
 }
 
+TEST(CalendarMargin, ThroughTheEngineExport)
+{
+    const HMODULE engine = ::LoadLibraryA("KvApi.dll");
+    ASSERT_NE(engine, nullptr);
+    using Recalc = void(__stdcall*)(RegistryRecord*);
+    const auto recalc = reinterpret_cast<Recalc>(
+        reinterpret_cast<void*>(::GetProcAddress(engine, "WpApi_RecalcRightMarginForCalendar")));
+    ASSERT_NE(recalc, nullptr);
+    RegistryRecord record = {};
+    SetRegistryDefaults(nullptr, &record, false, true);
+    lstrcpyA(record.Calendar.szCalendarFontName, "Arial");
+    record.Calendar.dwCalendarFontSize = 10;
+    record.Calendar.dwHorMargin = 7;
+    record.Display.dwMarginRight = 1;
+    recalc(&record);
+    EXPECT_EQ(record.Display.dwMarginRight, static_cast<DWORD>(20 * DigitWidth("Arial", 10) + 2 * 7 - 3));
+    recalc(nullptr);  // refused by the export, no crash
+    ::FreeLibrary(engine);
+}
+
 TEST(CalendarOnCanvas, InkStaysInsideTheMonthBlocks)
 {
     kvtest::FixedEnvironment environment(400, 300, RECT{0, 0, 400, 300});

@@ -489,4 +489,53 @@ TEST_F(CompositionGolden, EverythingOnWithAVeryLongCaption)
     EXPECT_TRUE(kvtest::ParseBmp(testsupport::ReadFileBytes(target)).ok);
 }
 
+// The whole road from a JPEG file: the decode through KvImage, the EXIF turn, the fit and the save.
+TEST_F(CompositionGolden, FromAJpegFile)
+{
+    kvtest::FixedEnvironment environment(63, 48, RECT{0, 0, 63, 48});
+    const CDesktopEnvironmentOverride use(environment);
+    const std::string target = m_Folder / "work.bmp";
+    RegistryRecord settings = SettingsFor(Layouts()[0], target);
+    settings.Display.bShrinkOnly = 1;
+    const std::string fixtures = testsupport::ExeFolder() + "imaging_fixtures\\";
+
+    // 640 x 480 stored, orientation 6: upright it is 480 x 640, so it fills the height, 36 wide.
+    const std::string turned = fixtures + "exif_o6_be_640x480.jpg";
+    COLORREF average = 0xFFFFFFFF;
+    {
+        const ProgressCallback callback("");
+        const CSynchronizationGuard lock;
+        ASSERT_TRUE(ComposeBackgroundBitmap(&settings, turned.c_str(), "exif_o6_be_640x480.jpg", "d", &average));
+        ASSERT_GE(g_Texts.size(), 2u);
+        EXPECT_EQ(g_Texts[0], "Reading " + turned + "...");
+    }
+    EXPECT_NE(average, 0xFFFFFFFFu);
+    const kvtest::BmpImage image = kvtest::ParseBmp(testsupport::ReadFileBytes(target));
+    ASSERT_TRUE(image.ok) << image.error;
+    EXPECT_EQ(image.width, 63);
+    EXPECT_EQ(image.height, 48);
+    // Background left and right of the 36 columns (at 13..48), image inside.
+    EXPECT_EQ(image.At(12, 24), FromColorRef(average));
+    EXPECT_EQ(image.At(49, 24), FromColorRef(average));
+
+    // Without the turn the same file lies on its side: 64 wide, 48 high, filling the screen's width.
+    settings.Display.bRotateByExif = 0;
+    average = RGB(1, 2, 3);
+    ASSERT_TRUE(ComposeBackgroundBitmap(&settings, turned.c_str(), "x.jpg", "d", &average));
+    const kvtest::BmpImage flat = kvtest::ParseBmp(testsupport::ReadFileBytes(target));
+    ASSERT_TRUE(flat.ok);
+    EXPECT_NE(flat.At(0, 2), Rgb(1, 2, 3));
+
+    // A missing or broken file fails and leaves the bitmap of the last change.
+    const std::string before = testsupport::ReadFileBytes(target);
+    const std::string broken = m_Folder / "broken.jpg";
+    ASSERT_TRUE(testsupport::WriteFileBytes(broken, "this is not a JPEG file at all"));
+    for (const std::string& path : {m_Folder / "missing.jpg", broken}) {
+        SCOPED_TRACE(path);
+        average = 0xFFFFFFFF;
+        EXPECT_FALSE(ComposeBackgroundBitmap(&settings, path.c_str(), "x.jpg", "d", &average));
+        EXPECT_EQ(testsupport::ReadFileBytes(target), before);
+    }
+}
+
 }  // namespace
