@@ -14,7 +14,10 @@ namespace {
 constexpr const char* kObjectProperty = "kvui";
 }  // namespace
 
-HINSTANCE ThisModule() { return reinterpret_cast<HINSTANCE>(&__ImageBase); }
+HINSTANCE ThisModule()
+{
+    return reinterpret_cast<HINSTANCE>(&__ImageBase);
+}
 
 bool WindowClass::Register()
 {
@@ -50,7 +53,10 @@ bool WindowClass::Unregister()
     return true;
 }
 
-Window::~Window() { Destroy(); }
+Window::~Window()
+{
+    Destroy();
+}
 
 BOOL CALLBACK Window::DetachChild(HWND child, LPARAM) noexcept
 {
@@ -58,7 +64,10 @@ BOOL CALLBACK Window::DetachChild(HWND child, LPARAM) noexcept
     return TRUE;
 }
 
-bool Window::Exists() const { return m_hWnd && ::IsWindow(m_hWnd); }
+bool Window::Exists() const
+{
+    return m_hWnd && ::IsWindow(m_hWnd);
+}
 
 void Window::Destroy()
 {
@@ -104,7 +113,10 @@ void Window::SetFont(HFONT font, bool redraw)
     if (m_hWnd) ::SendMessageA(m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw ? TRUE : FALSE);
 }
 
-LONG Window::GetStyle() const { return m_hWnd ? ::GetWindowLongA(m_hWnd, GWL_STYLE) : 0; }
+LONG Window::GetStyle() const
+{
+    return m_hWnd ? ::GetWindowLongA(m_hWnd, GWL_STYLE) : 0;
+}
 
 void Window::SetStyle(LONG style)
 {
@@ -125,7 +137,10 @@ RECT Window::GetClientRect() const
     return r;
 }
 
-bool Window::IsVisible() const { return m_hWnd && ::IsWindowVisible(m_hWnd); }
+bool Window::IsVisible() const
+{
+    return m_hWnd && ::IsWindowVisible(m_hWnd);
+}
 
 void Window::SetPos(HWND insertAfter, int x, int y, int cx, int cy, UINT flags)
 {
