@@ -151,7 +151,7 @@ void DrawCaption(HDC dc, CPaintableDib& canvas, const DisplaySettings& display, 
     canvas.TextOutOutlined(dc, text.c_str(), static_cast<int>(x), static_cast<int>(y));
 }
 
-// Steps 3 to 12 of the composition on a decoded image. `loaded`, when given, owns the image and
+// The composition from the fit on, for a decoded image. `loaded`, when given, owns the image and
 // is freed as soon as a resampled copy exists.
 bool ComposeImage(const RegistryRecord& settings, const CScreenGeometry& geometry, const CTargetArea& area,
                   const BITMAPINFO* info, const void* bits, CDibPair* loaded, const char* imagePath,
