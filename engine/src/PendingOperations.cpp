@@ -29,12 +29,13 @@ bool UpdateCurrentWallpaper()
     return false;
 }
 
-void ExcludeCurrentFromList() { NotAvailable("ExcludeCurrentFromList"); }
+void ExcludeCurrentFromList()
+{
+    NotAvailable("ExcludeCurrentFromList");
+}
 
 bool ScreenSaverReplaceImage(HWND, RegistryRecord*)
 {
     NotAvailable("ScreenSaverReplaceImage");
     return false;
 }
-
-void RecalcRightMarginForCalendar(RegistryRecord&) { NotAvailable("RecalcRightMarginForCalendar"); }
