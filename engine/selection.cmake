@@ -1,0 +1,31 @@
+# Wallpaper selection and the wallpaper operations: candidate keys and order, the engine's own
+# record updates, FindNextBackgroundImage, and SetWallpaper, SetRandomWallpaper,
+# UpdateCurrentWallpaper, ExcludeCurrentFromList and the database refresh behind the exports.
+list(APPEND ENGINE_SOURCES
+  src/FileSort.cpp
+  src/ImageFileStore.cpp
+  src/SelectionKeys.cpp
+  src/WallpaperSelection.cpp
+)
+
+list(APPEND ENGINE_TEST_SOURCES
+  tests/selection_support.cpp
+  tests/selection_sort_tests.cpp
+  tests/selection_keys_tests.cpp
+  tests/selection_find_tests.cpp
+)
+if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/tests/zz_local_shim.cpp)
+  list(APPEND ENGINE_TEST_SOURCES tests/zz_local_shim.cpp)
+  list(FILTER ENGINE_TEST_SOURCES EXCLUDE REGEX "imaging_")
+endif()
+
+# The fixture images go beside the test program, which runs in its own folder.
+file(GLOB _selection_fixtures CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/selection_fixtures/*.jpg)
+foreach(_fixture ${_selection_fixtures})
+  get_filename_component(_name ${_fixture} NAME)
+  configure_file(${_fixture} ${CMAKE_CURRENT_BINARY_DIR}/selection_fixtures/${_name} COPYONLY)
+endforeach()
+
+# The selections decode image headers through KvImage.dll, which must lie beside the test program.
+cmake_language(DEFER CALL kvimage_copy_beside engine_tests)
+cmake_language(DEFER CALL target_link_libraries engine_tests PRIVATE testsupport)
