@@ -78,6 +78,10 @@ bool JpegDecoder::ReadHeader(HANDLE file, DibGeometry& geometry)
     cinfo_.progress = &scanLimit_.pub;
     UseFileSource(&cinfo_, file);
     if (jpeg_read_header(&cinfo_, TRUE) != JPEG_HEADER_OK) return false;
+    // Cut off before the first scan's data begins: libjpeg read its fake end marker as part of the
+    // headers, and there is no pixel to decode. Refused here, so the query agrees with the decode.
+    if (FileSourceReachedEnd(&cinfo_)) return false;
+    FileSourceFollowSegments(&cinfo_);
     if (cinfo_.data_precision != 8) return false;
 
     std::uint16_t bitCount = 24;

@@ -466,3 +466,78 @@ TEST(Concurrency, ThreadsDecodeAtTheSameTime)
     for (std::thread& t : threads) t.join();
     EXPECT_EQ(mismatches, std::vector<int>(mismatches.size(), 0));
 }
+
+namespace {
+
+// Decodes damaged data as the engine would (query, then decode with that capacity) into `dib`.
+// Returns whether the query succeeded; the decode must then succeed too when `decodeMustSucceed`.
+bool DecodeDamaged(ScratchFile& scratch, const Bytes& data, bool decodeMustSucceed, const std::string& label,
+                   Dib& dib)
+{
+    const std::string& path = scratch.Write(data);
+    DWORD size = 0;
+    if (!DecodeJpgToDib(nullptr, nullptr, path.c_str(), &size)) return false;
+    dib = Dib(size);
+    DWORD capacity = size;
+    const bool decoded = DecodeJpgToDib(dib.info(), dib.pixels.data(), path.c_str(), &capacity) != FALSE;
+    EXPECT_TRUE(dib.GuardsIntact()) << label;
+    if (decodeMustSucceed) {
+        EXPECT_TRUE(decoded) << label;
+    }
+    if (decoded) {
+        EXPECT_EQ(capacity, size) << label;
+    }
+    return true;
+}
+
+}  // namespace
+
+// Cut off anywhere after the first scan's header, a file still decodes (the rest grey); before
+// it, every call fails. Cut inside a segment between two scans, it decodes as if cut just before
+// that segment. Nothing is ever written past the buffer.
+TEST(Damage, TruncationAtEveryLength)
+{
+    ScratchFile scratch;
+    for (const char* name : {"baseline-420-35x19.jpg", "progressive-61x45.jpg", "cmyk-adobe-32x16.jpg"}) {
+        const Bytes whole = ReadWholeFile(FixturePath(name));
+        ASSERT_FALSE(whole.empty());
+        const std::vector<JpegSegment> header = HeaderSegments(whole);
+        const std::size_t firstScanData = header.back().offset + header.back().length;
+        std::vector<Dib> decoded(whole.size());
+        for (std::size_t length = 0; length < whole.size(); ++length) {
+            const std::string label = std::string(name) + " cut at " + std::to_string(length);
+            const Bytes cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(length));
+            const bool headerRead = DecodeDamaged(scratch, cut, true, label, decoded[length]);
+            EXPECT_EQ(headerRead, length >= firstScanData) << label;
+        }
+        for (const JpegSegment& s : AllSegments(whole)) {
+            if (s.offset < firstScanData || s.marker == 0xD9) continue;
+            for (std::size_t length = s.offset + 1; length < s.offset + s.length; ++length)
+                EXPECT_EQ(decoded[length].pixels, decoded[s.offset].pixels)
+                    << name << " cut at " << length << " inside the segment at " << s.offset;
+        }
+    }
+}
+
+// Random bytes overwritten (a fixed sequence, so every run sees the same files): any result is
+// acceptable except a crash, a hang or a write outside the buffer.
+TEST(Damage, OverwrittenBytesNeverOverrunTheBuffer)
+{
+    ScratchFile scratch;
+    std::uint32_t random = 12345;
+    auto next = [&random] { return random = random * 1103515245u + 12345u, random >> 8; };
+    for (const char* name : {"baseline-420-35x19.jpg", "progressive-61x45.jpg", "arithmetic-45x29.jpg",
+                             "gray-31x23.jpg", "ycck-adobe-32x16.jpg", "restart-40x40.jpg"}) {
+        const Bytes whole = ReadWholeFile(FixturePath(name));
+        ASSERT_FALSE(whole.empty());
+        for (int variant = 0; variant < 80; ++variant) {
+            Bytes damaged = whole;
+            const int edits = 1 + static_cast<int>(next() % 4);
+            for (int e = 0; e < edits; ++e)
+                damaged[next() % damaged.size()] = static_cast<std::uint8_t>(next());
+            Dib dib;
+            DecodeDamaged(scratch, damaged, false, std::string(name) + " variant " + std::to_string(variant),
+                          dib);
+        }
+    }
+}

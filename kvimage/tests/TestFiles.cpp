@@ -54,6 +54,27 @@ TempFile::~TempFile()
     if (!path_.empty()) ::DeleteFileA(path_.c_str());
 }
 
+ScratchFile::ScratchFile()
+{
+    char folder[MAX_PATH + 1] = {};
+    char name[MAX_PATH + 1] = {};
+    if (::GetTempPathA(sizeof(folder), folder) && ::GetTempFileNameA(folder, "kvi", 0, name)) path_ = name;
+}
+
+ScratchFile::~ScratchFile()
+{
+    if (!path_.empty()) ::DeleteFileA(path_.c_str());
+}
+
+const std::string& ScratchFile::Write(const Bytes& contents)
+{
+    FileCloser f{::CreateFileA(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr)};
+    DWORD written = 0;
+    if (f.h != INVALID_HANDLE_VALUE && !contents.empty())
+        ::WriteFile(f.h, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr);
+    return path_;
+}
+
 bool ReadBmpFile(const std::string& path, BmpFile& out)
 {
     const Bytes data = ReadWholeFile(path);
@@ -93,6 +114,30 @@ std::vector<JpegSegment> HeaderSegments(const Bytes& jpeg)
         const std::size_t length = 2 + (std::size_t{jpeg[at + 2]} << 8 | jpeg[at + 3]);
         segments.push_back({at, length, marker});
         if (marker == 0xDA) break;
+        at += length;
+    }
+    return segments;
+}
+
+std::vector<JpegSegment> AllSegments(const Bytes& jpeg)
+{
+    std::vector<JpegSegment> segments;
+    std::size_t at = 0;
+    while (at + 1 < jpeg.size()) {
+        if (jpeg[at] != 0xFF || jpeg[at + 1] == 0x00 || jpeg[at + 1] == 0xFF ||
+            (jpeg[at + 1] >= 0xD0 && jpeg[at + 1] <= 0xD7)) {
+            ++at;  // coded data, stuffed bytes, restart markers and fill
+            continue;
+        }
+        const std::uint8_t marker = jpeg[at + 1];
+        if (marker == 0xD8 || marker == 0xD9 || marker == 0x01) {
+            segments.push_back({at, 2, marker});
+            at += 2;
+            continue;
+        }
+        if (at + 4 > jpeg.size()) break;
+        const std::size_t length = 2 + (std::size_t{jpeg[at + 2]} << 8 | jpeg[at + 3]);
+        segments.push_back({at, length, marker});
         at += length;
     }
     return segments;

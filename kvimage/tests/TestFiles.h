@@ -30,6 +30,19 @@ private:
     std::string path_;
 };
 
+// One file in the temporary folder, rewritten for each case, deleted when the object goes.
+class ScratchFile {
+public:
+    ScratchFile();
+    ~ScratchFile();
+    ScratchFile(const ScratchFile&) = delete;
+    ScratchFile& operator=(const ScratchFile&) = delete;
+    const std::string& Write(const Bytes& contents);  // returns the path
+
+private:
+    std::string path_;
+};
+
 // A .bmp file as written by djpeg, read without any of the code under test.
 struct BmpFile {
     int width = 0;
@@ -49,5 +62,7 @@ struct JpegSegment {
 };
 // The segments from SOI up to and including the first SOS (whose length covers only its header).
 std::vector<JpegSegment> HeaderSegments(const Bytes& jpeg);
+// Every marker segment of the file, the coded data between them skipped.
+std::vector<JpegSegment> AllSegments(const Bytes& jpeg);
 // Offset of the first SOFn segment, or 0.
 std::size_t FindSof(const Bytes& jpeg);
