@@ -6,6 +6,8 @@ list(APPEND ENGINE_SOURCES
   src/ImageFileStore.cpp
   src/SelectionKeys.cpp
   src/WallpaperSelection.cpp
+  src/DatabaseRefresh.cpp
+  src/WallpaperOperations.cpp
 )
 
 list(APPEND ENGINE_TEST_SOURCES
@@ -16,7 +18,7 @@ list(APPEND ENGINE_TEST_SOURCES
 )
 if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/tests/zz_local_shim.cpp)
   list(APPEND ENGINE_TEST_SOURCES tests/zz_local_shim.cpp)
-  list(FILTER ENGINE_TEST_SOURCES EXCLUDE REGEX "imaging_")
+  list(FILTER ENGINE_TEST_SOURCES INCLUDE REGEX "selection_|operations_|zz_local")
 endif()
 
 # The fixture images go beside the test program, which runs in its own folder.

@@ -9,6 +9,7 @@
 #include "UTxLog.h"
 #include "Udib.h"
 #include "Ujpegload.h"
+#include "Uoperations.h"
 #include "Uselection.h"
 #include "Usync.h"
 #include "Wcommon.h"
@@ -24,12 +25,6 @@ SelectionLoadedHook g_LoadedHook = nullptr;
 bool IsCandidate(const CImageFile& image)
 {
     return (image.FileFlags & FLAG_EXCLUDE_IMAGE) == 0 && (image.FileFlags & FLAG_USE_FOR_WALLPAPER) != 0;
-}
-
-// A settings text as a string, also when the record's field lacks its terminator.
-TxString FieldText(const char* field, size_t size)
-{
-    return TxString(std::string(field, ::strnlen(field, size)).c_str());
 }
 
 // Every counter back to 0 once each candidate was shown: the next round starts. Only the records
@@ -129,8 +124,8 @@ bool FindNextBackgroundImage(RegistryRecord* record, TxString* folder, TxString*
 {
     CLogScope scope("FindNextBackgroundImage");
     if (!record || !folder || !name || !dateText || !colour) return false;
-    const TxString recordFilePath = FieldText(record->Files.szFileListDatFile, kPathSize);
-    const TxString stringFilePath = FieldText(record->Files.szFileListStrFile, kPathSize);
+    const TxString recordFilePath = RecordText(record->Files.szFileListDatFile);
+    const TxString stringFilePath = RecordText(record->Files.szFileListStrFile);
 
     // Without texts the images come in record order; only the tried ones fetch theirs.
     CFileCollection files;
