@@ -15,6 +15,7 @@ list(APPEND ENGINE_TEST_SOURCES
   tests/selection_sort_tests.cpp
   tests/selection_keys_tests.cpp
   tests/selection_find_tests.cpp
+  tests/operations_tests.cpp
 )
 if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/tests/zz_local_shim.cpp)
   list(APPEND ENGINE_TEST_SOURCES tests/zz_local_shim.cpp)

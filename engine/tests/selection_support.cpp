@@ -120,3 +120,66 @@ const StoredImage* FindStored(const std::vector<StoredImage>& images, const std:
 void DeleteSettingsKey() { ::RegDeleteTreeA(HKEY_CURRENT_USER, KV_REG_ROOT); }
 
 }  // namespace selection_test
+
+namespace selection_test {
+
+RegValue ReadRegValue(HKEY root, const char* key, const char* name)
+{
+    RegValue value;
+    HKEY opened = nullptr;
+    if (::RegOpenKeyExA(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return value;
+    DWORD type = 0;
+    DWORD size = 0;
+    if (::RegQueryValueExA(opened, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
+        value.bytes.assign(size, '\0');
+        if (::RegQueryValueExA(opened, name, nullptr, &type, reinterpret_cast<BYTE*>(&value.bytes[0]), &size) ==
+            ERROR_SUCCESS) {
+            value.type = type;
+            value.bytes.resize(size);
+        } else {
+            value.bytes.clear();
+        }
+    }
+    ::RegCloseKey(opened);
+    return value;
+}
+
+RegValue ReadSettingsValue(const char* section, const char* name)
+{
+    return ReadRegValue(HKEY_CURRENT_USER, (std::string(KV_REG_ROOT "\\") + section).c_str(), name);
+}
+
+bool WriteSettings(const RegistryRecord& record, bool configured, DWORD allFilesCount)
+{
+    return WriteToRegistry(&record) && WriteRegistryRoot(configured, allFilesCount);
+}
+
+ULONGLONG LocalNow()
+{
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    FILETIME time{};
+    ::SystemTimeToFileTime(&now, &time);
+    return static_cast<ULONGLONG>(time.dwHighDateTime) << 32 | time.dwLowDateTime;
+}
+
+ULONGLONG FileTimeValue(const std::string& eightBytes)
+{
+    return static_cast<ULONGLONG>(Get32(eightBytes, 4)) << 32 | Get32(eightBytes, 0);
+}
+
+bool ReadBmpSize(const std::string& path, LONG& width, LONG& height, WORD& bitCount)
+{
+    const std::string bytes = testsupport::ReadFileBytes(path);
+    if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M') return false;
+    if (Get32(bytes, 2) != bytes.size()) return false;
+    width = static_cast<LONG>(Get32(bytes, 18));
+    height = static_cast<LONG>(Get32(bytes, 22));
+    bitCount = static_cast<WORD>(Get32(bytes, 28) & 0xFFFF);
+    const DWORD offBits = Get32(bytes, 10);
+    const unsigned long long rows = height < 0 ? -static_cast<long long>(height) : height;
+    const unsigned long long rowBytes = (static_cast<unsigned long long>(width) * bitCount + 31) / 32 * 4;
+    return offBits + rowBytes * rows <= bytes.size();
+}
+
+}  // namespace selection_test

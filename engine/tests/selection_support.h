@@ -59,3 +59,28 @@ void Put32(std::string& bytes, size_t offset, DWORD value);
 void DeleteSettingsKey();
 
 }  // namespace selection_test
+
+namespace selection_test {
+
+// A value under HKCU\Software\Dalvex\Kestrova\<section> as the registry holds it; type 0 when
+// absent.
+struct RegValue {
+    DWORD type = 0;
+    std::string bytes;
+    DWORD Dword() const { return Get32(bytes, 0); }
+    std::string Text() const { return std::string(bytes.c_str()); }
+};
+RegValue ReadSettingsValue(const char* section, const char* name);
+RegValue ReadRegValue(HKEY root, const char* key, const char* name);
+
+// Writes the whole record and the root values as the Manager leaves them.
+bool WriteSettings(const RegistryRecord& record, bool configured, DWORD allFilesCount);
+
+// The local time now as a FILETIME, in 100 ns units.
+ULONGLONG LocalNow();
+ULONGLONG FileTimeValue(const std::string& eightBytes);
+
+// Width, height and bit count of a .bmp file; false when it is not a whole one.
+bool ReadBmpSize(const std::string& path, LONG& width, LONG& height, WORD& bitCount);
+
+}  // namespace selection_test
