@@ -11,48 +11,8 @@ void NotAvailable(const char* name)
 }
 }  // namespace
 
-bool SetWallpaper(RegistryRecord*, const char*, const char*, const char*, COLORREF)
-{
-    NotAvailable("SetWallpaper");
-    return false;
-}
-
-bool SetRandomWallpaper()
-{
-    NotAvailable("SetRandomWallpaper");
-    return false;
-}
-
-bool UpdateCurrentWallpaper()
-{
-    NotAvailable("UpdateCurrentWallpaper");
-    return false;
-}
-
-void ExcludeCurrentFromList() { NotAvailable("ExcludeCurrentFromList"); }
-
 bool ScreenSaverReplaceImage(HWND, RegistryRecord*)
 {
     NotAvailable("ScreenSaverReplaceImage");
     return false;
-}
-
-void RecalcRightMarginForCalendar(RegistryRecord&) { NotAvailable("RecalcRightMarginForCalendar"); }
-
-BOOL __stdcall LoadBmpFromJpgFileEx(BITMAPINFO*, void*, const char*, DWORD*, BOOL, FILETIME*)
-{
-    NotAvailable("LoadBmpFromJpgFileEx");
-    return FALSE;
-}
-
-bool GetJpgFileInfo(const char*, int*, int*)
-{
-    NotAvailable("GetJpgFileInfo");
-    return false;
-}
-
-COLORREF GetAverageRgbValue(const BITMAPINFO*, const void*)
-{
-    NotAvailable("GetAverageRgbValue");
-    return 0;
 }
