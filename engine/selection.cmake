@@ -16,6 +16,7 @@ list(APPEND ENGINE_TEST_SOURCES
   tests/selection_keys_tests.cpp
   tests/selection_find_tests.cpp
   tests/operations_tests.cpp
+  tests/operations_end_to_end_tests.cpp
 )
 if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/tests/zz_local_shim.cpp)
   list(APPEND ENGINE_TEST_SOURCES tests/zz_local_shim.cpp)
@@ -28,6 +29,10 @@ foreach(_fixture ${_selection_fixtures})
   get_filename_component(_name ${_fixture} NAME)
   configure_file(${_fixture} ${CMAKE_CURRENT_BINARY_DIR}/selection_fixtures/${_name} COPYONLY)
 endforeach()
+
+# The end-to-end tests call each export from this helper, which loads KvApi.dll as the Agent does.
+add_executable(operations_agent_probe tests/operations_agent_probe.cpp)
+cmake_language(DEFER CALL add_dependencies engine_tests operations_agent_probe KvApi)
 
 # The selections decode image headers through KvImage.dll, which must lie beside the test program.
 cmake_language(DEFER CALL kvimage_copy_beside engine_tests)
