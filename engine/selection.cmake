@@ -37,3 +37,9 @@ cmake_language(DEFER CALL add_dependencies engine_tests operations_agent_probe K
 # The selections decode image headers through KvImage.dll, which must lie beside the test program.
 cmake_language(DEFER CALL kvimage_copy_beside engine_tests)
 cmake_language(DEFER CALL target_link_libraries engine_tests PRIVATE testsupport)
+
+# The benchmark program (not a test): engine/bench/run-selection-bench makes its data and runs it.
+add_executable(selection_bench bench/selection_bench.cpp)
+target_link_libraries(selection_bench PRIVATE engine_core psapi)
+kvimage_copy_beside(selection_bench)
+add_dependencies(selection_bench KvApi)

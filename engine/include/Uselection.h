@@ -82,3 +82,7 @@ struct SelectionKeyContext {
 // the four random digits).
 std::string BuildSelectionKey(const SelectionKeyContext& context, DWORD shownCount, FILETIME lastWriteTime,
                               CSelectionRandom& random);
+// The same written into `key`, which holds kSortKeySize bytes (the longest key is 20 characters);
+// returns its length.
+size_t BuildSelectionKey(const SelectionKeyContext& context, DWORD shownCount, FILETIME lastWriteTime,
+                         CSelectionRandom& random, char* key);

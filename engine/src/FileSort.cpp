@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <memory>
 
 #include "UTxLog.h"
 
@@ -19,28 +20,47 @@ int CFileSortCollection::Compare(const void* key1, const void* key2) const
     return 0;
 }
 
-void CFileSortCollection::InsertAll(std::vector<std::unique_ptr<CFileSortItem>>& items)
+namespace {
+
+// The byte order of TxString::IsLess on the keys as they lie in the array.
+int CompareKeyBytes(const char* a, const char* b)
 {
-    if (m_iCount != 0) {
-        // Only an empty collection has a one-by-one result that a single sort reproduces cheaply.
-        for (auto& item : items) {
-            if (Insert(item.get())) item.release();
-        }
-        items.clear();
-        return;
+    const auto* x = reinterpret_cast<const unsigned char*>(a);
+    const auto* y = reinterpret_cast<const unsigned char*>(b);
+    while (*x != 0 && *x == *y) {
+        ++x;
+        ++y;
     }
-    // One by one, an item goes before every equal key already present, so equal keys end up in the
-    // reverse of their insertion order: sort by key, and among equal keys later items first.
-    std::vector<size_t> order(items.size());
+    return static_cast<int>(*x) - static_cast<int>(*y);
+}
+
+}  // namespace
+
+void CFileSortCollection::InsertFirst(const std::vector<CSortCandidate>& candidates, size_t limit)
+{
+    if (limit > candidates.size()) limit = candidates.size();
+    std::vector<size_t> order(candidates.size());
     for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        const int c = Compare(items[a].get(), items[b].get());
+    // One by one, an item goes before every equal key already present: equal keys end up in the
+    // reverse of their insertion order.
+    const auto before = [&](size_t a, size_t b) {
+        const int c = CompareKeyBytes(candidates[a].szKey, candidates[b].szKey);
         return c != 0 ? c < 0 : a > b;
-    });
-    SetLimit(static_cast<int>(std::min<size_t>(items.size(), kMaxLimit)));
-    for (size_t index : order) {
-        AtInsert(m_iCount, items[index].get());
-        items[index].release();
+    };
+    std::partial_sort(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(limit), order.end(), before);
+
+    // Into an empty collection the ordered items go at the end; otherwise each is sorted in.
+    const bool append = m_iCount == 0;
+    SetLimit(static_cast<int>(std::min<size_t>(static_cast<size_t>(m_iCount) + limit, kMaxLimit)));
+    for (size_t i = 0; i < limit; ++i) {
+        const CSortCandidate& candidate = candidates[order[i]];
+        auto item = std::make_unique<CFileSortItem>(candidate.pImage);
+        item->m_sKey.Assign(candidate.szKey);
+        if (append) {
+            AtInsert(m_iCount, item.get());
+        } else {
+            Insert(item.get());
+        }
+        item.release();
     }
-    items.clear();
 }

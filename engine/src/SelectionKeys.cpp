@@ -1,7 +1,7 @@
 // The sort keys of the wallpaper selection and the source of its random numbers.
-#include <cstdio>
 #include <ctime>
 
+#include "UFileSort.h"
 #include "Udesktop.h"
 #include "Uselection.h"
 
@@ -14,11 +14,19 @@ SelectionSeedSource g_SeedSource = &SecondsNow;
 // Day of a 360-day year: twelve months of 30 days, a 31st counting as the next month's first.
 int CalendarDay(const SYSTEMTIME& date) { return date.wMonth * 30 + date.wDay - 30; }
 
-void AppendNumber(std::string& key, const char* format, unsigned long value)
+// Writes the number in decimal with leading zeros up to `width` digits, wider when it needs more:
+// what printf's "%0.4d" style gives, without its cost (a selection builds a key for every image).
+char* AppendNumber(char* out, int width, unsigned long value)
 {
-    char text[16];
-    std::snprintf(text, sizeof text, format, value);
-    key += text;
+    char digits[16];
+    int length = 0;
+    do {
+        digits[length++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    for (int i = length; i < width; ++i) *out++ = '0';
+    while (length > 0) *out++ = digits[--length];
+    return out;
 }
 
 }  // namespace
@@ -52,16 +60,18 @@ DWORD SeasonDistance(const SYSTEMTIME& today, FILETIME imageTime)
     return static_cast<DWORD>(distance);
 }
 
-std::string BuildSelectionKey(const SelectionKeyContext& context, DWORD shownCount, FILETIME lastWriteTime,
-                              CSelectionRandom& random)
+size_t BuildSelectionKey(const SelectionKeyContext& context, DWORD shownCount, FILETIME lastWriteTime,
+                         CSelectionRandom& random, char* key)
 {
-    std::string key;
+    // At most ten digits of a counter, six of a date and four random ones.
+    static_assert(10 + 6 + 4 < kSortKeySize, "the longest key must fit");
+    char* out = key;
     switch (context.dwPreference) {
     case SELECT_WITHOUT_PREFERENCES:
-        AppendNumber(key, "%04lu", shownCount);
+        out = AppendNumber(out, 4, shownCount);
         break;
     case SELECT_PREFER_NEW_IMAGES: {
-        AppendNumber(key, "%04lu", shownCount);
+        out = AppendNumber(out, 4, shownCount);
         // Newest first, blurred by a random number of days that grows with the age: below 3 days
         // for the newest image, about a third of the age difference for older ones.
         const DWORD day = SelectionDay(lastWriteTime);
@@ -73,15 +83,24 @@ std::string BuildSelectionKey(const SelectionKeyContext& context, DWORD shownCou
                 value = blur > value ? 0 : value - blur;
             }
         }
-        AppendNumber(key, "%06lu", value);
+        out = AppendNumber(out, 6, value);
         break;
     }
     case SELECT_PREFER_SEASON:
-        AppendNumber(key, "%05lu", SeasonDistance(context.today, lastWriteTime) + shownCount);
+        out = AppendNumber(out, 5, SeasonDistance(context.today, lastWriteTime) + shownCount);
         break;
     default:
         break;
     }
-    AppendNumber(key, "%04lu", random.NextBelow(10000));
-    return key;
+    out = AppendNumber(out, 4, random.NextBelow(10000));
+    *out = '\0';
+    return static_cast<size_t>(out - key);
+}
+
+std::string BuildSelectionKey(const SelectionKeyContext& context, DWORD shownCount, FILETIME lastWriteTime,
+                              CSelectionRandom& random)
+{
+    char key[kSortKeySize];
+    const size_t length = BuildSelectionKey(context, shownCount, lastWriteTime, random, key);
+    return std::string(key, length);
 }

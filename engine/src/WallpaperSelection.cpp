@@ -1,6 +1,5 @@
 // FindNextBackgroundImage: the next wallpaper from the image database.
 #include <cstring>
-#include <memory>
 #include <vector>
 
 #include "UDatabase.h"
@@ -19,6 +18,7 @@ namespace {
 // The selection tries no more candidates than this in one call: each try reads an image file.
 constexpr int kMaxCandidateChecks = 100;
 constexpr int kDateTextSize = 100;
+constexpr int kKeysPerCancelTest = 256;
 
 SelectionLoadedHook g_LoadedHook = nullptr;
 
@@ -41,6 +41,8 @@ void ResetAllCounters(CFileCollection& files, const TxString& recordFilePath)
     StoreImagesToFile(changed, recordFilePath);
 }
 
+// Builds every candidate's key in list order (the random draws follow that order) and puts the
+// first candidates in key order into `sorted`: only they can be tried.
 void BuildCandidateOrder(const RegistryRecord& record, CFileCollection& files, CFileSortCollection& sorted)
 {
     SelectionKeyContext context;
@@ -54,17 +56,18 @@ void BuildCandidateOrder(const RegistryRecord& record, CFileCollection& files, C
     ::GetLocalTime(&context.today);
     CSelectionRandom random(NextSelectionSeed());
 
-    std::vector<std::unique_ptr<CFileSortItem>> items;
-    items.reserve(static_cast<size_t>(files.GetCount()));
+    std::vector<CSortCandidate> candidates;
+    candidates.reserve(static_cast<size_t>(files.GetCount()));
     for (int i = 0; i < files.GetCount(); ++i) {
-        if (g_Synchronization.IsCancelled()) break;
+        // Asking the cancel event is a system call; a key costs far less, so the flag is tested
+        // once per batch of keys, still well within a millisecond of a cancel.
+        if (i % kKeysPerCancelTest == 0 && g_Synchronization.IsCancelled()) break;
         CImageFile* image = files.FileAt(i);
         if (!IsCandidate(*image)) continue;
-        auto item = std::make_unique<CFileSortItem>(image);
-        item->m_sKey.Assign(BuildSelectionKey(context, image->ShownCount, image->LastWriteTime, random).c_str());
-        items.push_back(std::move(item));
+        candidates.push_back(CSortCandidate{image, {}});
+        BuildSelectionKey(context, image->ShownCount, image->LastWriteTime, random, candidates.back().szKey);
     }
-    sorted.InsertAll(items);
+    sorted.InsertFirst(candidates, kMaxCandidateChecks);
 }
 
 enum class CandidateCheck { Accepted, Unreadable, Rejected };

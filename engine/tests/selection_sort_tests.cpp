@@ -1,6 +1,8 @@
 // The byte order of the keys and the candidate order of CFileSortCollection.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <random>
 #include <string>
@@ -63,27 +65,33 @@ TEST(SelectionSort, EqualKeysPutTheLaterImageFirst)
     EXPECT_EQ(Order(sorted), (std::vector<CImageFile*>{&images[1], &images[3], &images[2], &images[0]}));
 }
 
-TEST(SelectionSort, InsertAllGivesTheOrderOfInsertingOneByOne)
+TEST(SelectionSort, InsertFirstGivesTheOrderOfInsertingOneByOne)
 {
     // Few distinct keys, so that many are equal, and keys that are beginnings of others.
     std::mt19937 generator(7);
     std::vector<CImageFile> images(3000);
-    std::vector<std::string> keys;
+    std::vector<CSortCandidate> candidates;
+    CFileSortCollection oneByOne;
     for (size_t i = 0; i < images.size(); ++i) {
         std::string key = std::to_string(generator() % 40);
         if (generator() % 3 == 0) key += std::to_string(generator() % 4);
-        keys.push_back(key);
+        if (generator() % 50 == 0) key += "\xE4";  // bytes above 127 order as unsigned
+        ASSERT_TRUE(oneByOne.Insert(Item(&images[i], key.c_str()).release()));
+        CSortCandidate candidate{&images[i], {}};
+        std::snprintf(candidate.szKey, sizeof candidate.szKey, "%s", key.c_str());
+        candidates.push_back(candidate);
     }
-    CFileSortCollection oneByOne;
-    std::vector<std::unique_ptr<CFileSortItem>> items;
-    for (size_t i = 0; i < images.size(); ++i) {
-        ASSERT_TRUE(oneByOne.Insert(Item(&images[i], keys[i].c_str()).release()));
-        items.push_back(Item(&images[i], keys[i].c_str()));
+    const std::vector<CImageFile*> expected = Order(oneByOne);
+    for (size_t limit : {size_t{100}, size_t{1}, images.size(), images.size() + 5}) {
+        CFileSortCollection first;
+        first.InsertFirst(candidates, limit);
+        const size_t taken = std::min(limit, images.size());
+        ASSERT_EQ(static_cast<size_t>(first.GetCount()), taken) << limit;
+        EXPECT_EQ(Order(first), std::vector<CImageFile*>(expected.begin(), expected.begin() + taken)) << limit;
+        for (int i = 0; i < first.GetCount(); ++i) {
+            EXPECT_TRUE(first.ItemAt(i)->m_sKey.Equals(oneByOne.ItemAt(i)->m_sKey)) << i;
+        }
     }
-    CFileSortCollection atOnce;
-    atOnce.InsertAll(items);
-    EXPECT_TRUE(items.empty());
-    EXPECT_EQ(Order(atOnce), Order(oneByOne));
 }
 
 }  // namespace
