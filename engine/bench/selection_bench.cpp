@@ -66,8 +66,7 @@ struct Figure {
     double best = 0;
 };
 
-template <typename F>
-Figure Time(int runs, F&& step)
+template <typename F> Figure Time(int runs, F&& step)
 {
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
@@ -91,8 +90,8 @@ struct Paths {
 Paths PathsFor(const char* imageFolder, const char* dataFolder)
 {
     const std::string data = dataFolder;
-    return Paths{imageFolder, data + "\\FolderList.dat", data + "\\FileListDat.dat", data + "\\FileListStr.dat",
-                 data + "\\Wallpaper.bmp"};
+    return Paths{imageFolder, data + "\\FolderList.dat", data + "\\FileListDat.dat",
+                 data + "\\FileListStr.dat", data + "\\Wallpaper.bmp"};
 }
 
 RegistryRecord BenchRecord(const Paths& paths)
@@ -131,14 +130,15 @@ int Prepare(const Paths& paths)
 // Every counter set to `count` straight in the record file, as many changes would leave them.
 bool SetAllCounters(const Paths& paths, DWORD count)
 {
-    HANDLE file = ::CreateFileA(paths.recordFile.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
-                                nullptr);
+    HANDLE file = ::CreateFileA(paths.recordFile.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     const DWORD size = ::GetFileSize(file, nullptr);
     std::vector<BYTE> bytes(size);
     DWORD done = 0;
     bool ok = ::ReadFile(file, bytes.data(), size, &done, nullptr) && done == size;
-    for (DWORD at = 144; ok && at + 80 <= size; at += 80) std::memcpy(&bytes[at + 20], &count, 4);
+    for (DWORD at = 144; ok && at + 80 <= size; at += 80)
+        std::memcpy(&bytes[at + 20], &count, 4);
     ok = ok && ::SetFilePointer(file, 0, nullptr, FILE_BEGIN) == 0 &&
          ::WriteFile(file, bytes.data(), size, &done, nullptr) && done == size;
     ::CloseHandle(file);
@@ -185,7 +185,8 @@ int Measure(const Paths& paths)
     const Figure selection = Time(kRuns, [&] {
         TxString folder, name, date;
         COLORREF colour = 0;
-        if (!FindNextBackgroundImage(&record, &folder, &name, &date, &colour)) std::printf("  (selection failed)\n");
+        if (!FindNextBackgroundImage(&record, &folder, &name, &date, &colour))
+            std::printf("  (selection failed)\n");
     });
     Print("one selection (load, keys, sort, candidate checks)", selection);
     Print("one selection that resets every counter first", Time(1, [&] {
@@ -194,7 +195,8 @@ int Measure(const Paths& paths)
               COLORREF colour = 0;
               FindNextBackgroundImage(&record, &folder, &name, &date, &colour);
           }));
-    Print("unchanged refresh (CheckForAndWriteChangesOnDisk)", Time(kRuns, [] { CheckForAndWriteChangesOnDisk(); }));
+    Print("unchanged refresh (CheckForAndWriteChangesOnDisk)",
+          Time(kRuns, [] { CheckForAndWriteChangesOnDisk(); }));
     const Figure change = Time(kChangeRuns, [] {
         if (!WpApi_SetRandomWallpaper()) std::printf("  (change failed)\n");
     });

@@ -26,8 +26,7 @@ void ShowOperationError(const RegistryRecord& record, const char* text);
 DWORD SetOperationErrorHoldTime(DWORD milliseconds);
 
 // A text field of the settings record, also when the field lacks its terminator.
-template <size_t N>
-TxString RecordText(const char (&field)[N])
+template <size_t N> TxString RecordText(const char (&field)[N])
 {
     return TxString(std::string(field, ::strnlen(field, N)).c_str());
 }

@@ -42,7 +42,8 @@ void CheckForAndWriteChangesOnDisk()
     }
     CFolderCollection folders;
     if (!folders.LoadFromFile(folderList.GetText())) {
-        LogF("!The folder list exists but could not be loaded; no folder is rescanned: %s", folderList.GetText());
+        LogF("!The folder list exists but could not be loaded; no folder is rescanned: %s",
+             folderList.GetText());
         return;
     }
     if (g_Synchronization.IsCancelled()) return;

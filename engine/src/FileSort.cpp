@@ -40,7 +40,8 @@ void CFileSortCollection::InsertFirst(const std::vector<CSortCandidate>& candida
 {
     if (limit > candidates.size()) limit = candidates.size();
     std::vector<size_t> order(candidates.size());
-    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
     // One by one, an item goes before every equal key already present: equal keys end up in the
     // reverse of their insertion order.
     const auto before = [&](size_t a, size_t b) {

@@ -7,12 +7,18 @@
 
 namespace {
 
-unsigned SecondsNow() { return static_cast<unsigned>(std::time(nullptr)); }
+unsigned SecondsNow()
+{
+    return static_cast<unsigned>(std::time(nullptr));
+}
 
 SelectionSeedSource g_SeedSource = &SecondsNow;
 
 // Day of a 360-day year: twelve months of 30 days, a 31st counting as the next month's first.
-int CalendarDay(const SYSTEMTIME& date) { return date.wMonth * 30 + date.wDay - 30; }
+int CalendarDay(const SYSTEMTIME& date)
+{
+    return date.wMonth * 30 + date.wDay - 30;
+}
 
 // Writes the number in decimal with leading zeros up to `width` digits, wider when it needs more:
 // what printf's "%0.4d" style gives, without its cost (a selection builds a key for every image).
@@ -24,8 +30,10 @@ char* AppendNumber(char* out, int width, unsigned long value)
         digits[length++] = static_cast<char>('0' + value % 10);
         value /= 10;
     } while (value != 0);
-    for (int i = length; i < width; ++i) *out++ = '0';
-    while (length > 0) *out++ = digits[--length];
+    for (int i = length; i < width; ++i)
+        *out++ = '0';
+    while (length > 0)
+        *out++ = digits[--length];
     return out;
 }
 
@@ -38,7 +46,10 @@ SelectionSeedSource SetSelectionSeedSource(SelectionSeedSource source)
     return previous;
 }
 
-unsigned NextSelectionSeed() { return g_SeedSource(); }
+unsigned NextSelectionSeed()
+{
+    return g_SeedSource();
+}
 
 DWORD SelectionDay(FILETIME time)
 {

@@ -78,8 +78,8 @@ bool SetWallpaper(RegistryRecord* record, const char* folderPath, const char* fi
     // Both are recorded in \CurrentImage, whose fields they must fit whole: a cut name would
     // record another file.
     if (::strnlen(folderPath, kPathSize) >= kPathSize || ::strnlen(fileName, kPathSize) >= kPathSize) {
-        LogF("!SetWallpaper: folder or file name too long (%u, %u)", static_cast<unsigned>(std::strlen(folderPath)),
-             static_cast<unsigned>(std::strlen(fileName)));
+        LogF("!SetWallpaper: folder or file name too long (%u, %u)",
+             static_cast<unsigned>(std::strlen(folderPath)), static_cast<unsigned>(std::strlen(fileName)));
         return false;
     }
     const bool showProgress = record->Agent.bShowProgress != 0;
@@ -102,7 +102,8 @@ bool SetWallpaper(RegistryRecord* record, const char* folderPath, const char* fi
     COLORREF colour = averageColor;
     if (!ComposeBackgroundBitmap(record, path.c_str(), fileName, dateText, &colour)) {
         // After a cancel the caller asked for silence; its window stays until it hides it.
-        if (!g_Synchronization.IsCancelled()) ShowOperationError(*record, ProgressText(gld_ErrorCannotReadWrite));
+        if (!g_Synchronization.IsCancelled())
+            ShowOperationError(*record, ProgressText(gld_ErrorCannotReadWrite));
         return false;
     }
 
@@ -197,7 +198,8 @@ void ExcludeCurrentFromList()
     files.LoadFromFile(recordFile.GetText(), stringFile.GetText());
     for (int i = 0; i < files.GetCount(); ++i) {
         CImageFile* image = files.FileAt(i);
-        if (image->FileName.CompareNoCase(name.GetText()) != 0 || image->FolderPath.CompareNoCase(folder.GetText()) != 0)
+        if (image->FileName.CompareNoCase(name.GetText()) != 0 ||
+            image->FolderPath.CompareNoCase(folder.GetText()) != 0)
             continue;
         LogF("Marking %s with FLAG_EXCLUDE_IMAGE flag", name.GetText());
         image->FileFlags |= FLAG_EXCLUDE_IMAGE;

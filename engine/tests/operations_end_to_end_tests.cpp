@@ -24,7 +24,10 @@ const char* const kBad[] = {"small_400x400.jpg", "broken.jpg"};  // candidates t
 constexpr DWORD kImageCount = 6;
 
 // What a failed try adds to an image's counter.
-DWORD FailureAmount(const std::string& name) { return name == "broken.jpg" ? 2 : 1; }
+DWORD FailureAmount(const std::string& name)
+{
+    return name == "broken.jpg" ? 2 : 1;
+}
 
 // Width and height from a JPEG's first frame header, read here without the engine.
 bool JpegSize(const std::string& path, DWORD& width, DWORD& height)
@@ -40,7 +43,8 @@ bool JpegSize(const std::string& path, DWORD& width, DWORD& height)
             ++i;
             continue;
         }
-        const size_t length = static_cast<unsigned char>(b[i + 2]) << 8 | static_cast<unsigned char>(b[i + 3]);
+        const size_t length =
+            static_cast<unsigned char>(b[i + 2]) << 8 | static_cast<unsigned char>(b[i + 3]);
         if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) {
             height = static_cast<unsigned char>(b[i + 5]) << 8 | static_cast<unsigned char>(b[i + 6]);
             width = static_cast<unsigned char>(b[i + 7]) << 8 | static_cast<unsigned char>(b[i + 8]);
@@ -57,7 +61,8 @@ protected:
     {
         DeleteSettingsKey();
         for (const char* dll : {"KvApi.dll", "KvImage.dll"}) {
-            ASSERT_TRUE(::CopyFileA((testsupport::ExeFolder() + dll).c_str(), (program / dll).c_str(), FALSE)) << dll;
+            ASSERT_TRUE(::CopyFileA((testsupport::ExeFolder() + dll).c_str(), (program / dll).c_str(), FALSE))
+                << dll;
         }
         paths = DatabaseIn(data.Path());
         record = TestRecord(paths);
@@ -66,8 +71,8 @@ protected:
 
     void UseFixtureFolder()
     {
-        for (const char* name : {"good_a.jpg", "good_b.jpg", "good_c.jpg", "excluded.jpg", "small_400x400.jpg",
-                                 "broken.jpg"}) {
+        for (const char* name :
+             {"good_a.jpg", "good_b.jpg", "good_c.jpg", "excluded.jpg", "small_400x400.jpg", "broken.jpg"}) {
             ASSERT_TRUE(CopyFixture(name, images.Path()));
         }
         ASSERT_TRUE(BuildDatabase(images.Path(), paths, {"excluded.jpg"}));
@@ -100,8 +105,8 @@ protected:
 
     // What a successful change must have left: \CurrentImage naming the image, a fresh local
     // "LastChangeTime", and the work bitmap of the screen's size handed to the desktop.
-    void ExpectChangeRecorded(const std::string& folder, const std::string& name, ULONGLONG before, ULONGLONG after,
-                              const std::string& step)
+    void ExpectChangeRecorded(const std::string& folder, const std::string& name, ULONGLONG before,
+                              ULONGLONG after, const std::string& step)
     {
         EXPECT_EQ(ReadSettingsValue("CurrentImage", "ImagePath").Text(), folder) << step;
         EXPECT_EQ(ReadSettingsValue("CurrentImage", "ImageName").Text(), name) << step;
@@ -117,7 +122,8 @@ protected:
         EXPECT_EQ(width, ::GetSystemMetrics(SM_CXSCREEN)) << step;
         EXPECT_EQ(height < 0 ? -height : height, ::GetSystemMetrics(SM_CYSCREEN)) << step;
         EXPECT_TRUE(bits == 24 || bits == 32) << step;
-        EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, "Control Panel\\Desktop", "Wallpaper").Text(), paths.workBmp)
+        EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, "Control Panel\\Desktop", "Wallpaper").Text(),
+                  paths.workBmp)
             << step;
     }
 
@@ -144,7 +150,8 @@ TEST_F(EndToEnd, EachChangeCountsExactlyAndEveryCandidateComesUpBeforeARepeat)
         }
         const bool reset = minimum > 0;
         if (reset) {
-            for (auto& entry : start) entry.second = 0;
+            for (auto& entry : start)
+                entry.second = 0;
             ++resets;
         }
 
@@ -156,7 +163,8 @@ TEST_F(EndToEnd, EachChangeCountsExactlyAndEveryCandidateComesUpBeforeARepeat)
 
         const std::string chosen = ReadSettingsValue("CurrentImage", "ImageName").Text();
         ExpectChangeRecorded(images.Path(), chosen, before, after, step);
-        ASSERT_TRUE(std::find(std::begin(kGood), std::end(kGood), chosen) != std::end(kGood)) << step << ": " << chosen;
+        ASSERT_TRUE(std::find(std::begin(kGood), std::end(kGood), chosen) != std::end(kGood))
+            << step << ": " << chosen;
         EXPECT_EQ(counts[chosen], start[chosen] + 1) << step;
         if (change <= 3) {
             EXPECT_TRUE(firstShown.insert(chosen).second) << step << ": " << chosen << " repeated";
@@ -218,8 +226,8 @@ TEST_F(EndToEnd, WithTheRecordFileHeldOpenTheRefreshLeavesTheDatabaseAlone)
     ASSERT_TRUE(CopyFixture("good_a.jpg", images.Path(), "arrived_later.jpg"));  // the folder changed
     const std::vector<std::string> before = Files();
     {
-        Handle held(::CreateFileA(paths.recordFile.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                  0, nullptr));
+        Handle held(::CreateFileA(paths.recordFile.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(held);
         EXPECT_EQ(Call("WpApi_SetRandomWallpaper"), 0u);
     }
@@ -242,7 +250,8 @@ TEST_F(EndToEnd, RealPhotographsAreEachShownOnceBeforeAnyRepeats)
         DWORD width = 0, height = 0;
         if (!JpegSize(image.folder + "\\" + image.name, width, height)) continue;
         const DWORD smaller = std::min(width * 100 / height, height * 100 / width);
-        if (width > 400 && width < 4000 && height > 400 && height < 4000 && smaller > 50) eligible.insert(image.name);
+        if (width > 400 && width < 4000 && height > 400 && height < 4000 && smaller > 50)
+            eligible.insert(image.name);
     }
     ASSERT_GE(eligible.size(), 2u);
     ASSERT_TRUE(WriteSettings(record, true, static_cast<DWORD>(stored.size())));

@@ -21,21 +21,25 @@ using namespace selection_test;
 
 namespace {
 
-const char* const kFixtureImages[] = {"good_a.jpg", "good_b.jpg", "good_c.jpg", "excluded.jpg",
-                                      "small_400x400.jpg", "broken.jpg"};
+const char* const kFixtureImages[] = {"good_a.jpg",   "good_b.jpg",        "good_c.jpg",
+                                      "excluded.jpg", "small_400x400.jpg", "broken.jpg"};
 constexpr DWORD kImageCount = 6;
 
 // Progress texts reach the sink only from the thread that holds the engine lock, so the tests take
 // it around the operations as the exports do.
 std::vector<std::string> g_Progress;
-void __stdcall CaptureProgress(const char* text) { g_Progress.push_back(text ? text : "(null)"); }
+void __stdcall CaptureProgress(const char* text)
+{
+    g_Progress.push_back(text ? text : "(null)");
+}
 
 class Operations : public ::testing::Test {
 protected:
     void SetUp() override
     {
         DeleteSettingsKey();
-        for (const char* name : kFixtureImages) ASSERT_TRUE(CopyFixture(name, images.Path()));
+        for (const char* name : kFixtureImages)
+            ASSERT_TRUE(CopyFixture(name, images.Path()));
         paths = DatabaseIn(data.Path());
         ASSERT_TRUE(BuildDatabase(images.Path(), paths, {"excluded.jpg"}));
         record = TestRecord(paths);
@@ -61,7 +65,8 @@ protected:
     std::map<std::string, DWORD> Counts() const
     {
         std::map<std::string, DWORD> counts;
-        for (const StoredImage& image : Stored()) counts[image.name] = image.shownCount;
+        for (const StoredImage& image : Stored())
+            counts[image.name] = image.shownCount;
         return counts;
     }
     void PatchFile(const std::string& path, size_t offset, DWORD value)
@@ -86,7 +91,8 @@ protected:
 // Holds a file open without sharing, as another program's read-write TxFile does.
 Handle HoldExclusively(const std::string& path)
 {
-    return Handle(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    return Handle(
+        ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
 }
 
 TEST_F(Operations, TheRefreshNeverSavesOverAFileListItCannotLoad)
@@ -150,7 +156,8 @@ TEST_F(Operations, TheRefreshRebuildsAMissingFileList)
         EXPECT_EQ(stored.size(), kImageCount) << c.name;
         for (const StoredImage& image : stored) {
             EXPECT_EQ(image.folder, images.Path()) << c.name;
-            EXPECT_EQ(image.fileFlags, FLAG_USE_FOR_WALLPAPER | FLAG_USE_FOR_SCREENSAVER) << c.name << image.name;
+            EXPECT_EQ(image.fileFlags, FLAG_USE_FOR_WALLPAPER | FLAG_USE_FOR_SCREENSAVER)
+                << c.name << image.name;
         }
     }
 }
@@ -158,7 +165,8 @@ TEST_F(Operations, TheRefreshRebuildsAMissingFileList)
 TEST_F(Operations, TheRefreshKeepsCountersAndExclusionsOfAChangedFolder)
 {
     std::string bytes = testsupport::ReadFileBytes(paths.recordFile);
-    for (const StoredImage& image : Stored()) Put32(bytes, image.position + 20, 7);
+    for (const StoredImage& image : Stored())
+        Put32(bytes, image.position + 20, 7);
     ASSERT_TRUE(testsupport::WriteFileBytes(paths.recordFile, bytes));
     ASSERT_TRUE(CopyFixture("good_b.jpg", images.Path(), "arrived_later.jpg"));
 
@@ -236,7 +244,9 @@ TEST_F(Operations, SetWallpaperShowsWhyItFailed)
     };
     const ErrorCase cases[] = {
         {"no work bitmap named", true, "missing.jpg", {"ERROR: Missing configuration."}},
-        {"image file missing", false, "missing.jpg",
+        {"image file missing",
+         false,
+         "missing.jpg",
          {"ERROR: File does not exist: " + images.Path() + "\\missing.jpg"}},
         {"image cannot be read", false, "broken.jpg", {"ERROR: Image cannot be read or saved."}},
         {"name longer than its field", false, std::string(kPathSize, 'n'), {}},
@@ -247,9 +257,11 @@ TEST_F(Operations, SetWallpaperShowsWhyItFailed)
         if (c.emptyWorkBmp) caller.Files.szWorkBmpFile[0] = '\0';
         g_Progress.clear();
         CSynchronizationGuard lock;
-        EXPECT_FALSE(SetWallpaper(&caller, images.Path().c_str(), c.fileName.c_str(), "", 0xFFFFFFFF)) << c.name;
+        EXPECT_FALSE(SetWallpaper(&caller, images.Path().c_str(), c.fileName.c_str(), "", 0xFFFFFFFF))
+            << c.name;
         ASSERT_GE(g_Progress.size(), c.lastTexts.size()) << c.name;
-        const std::vector<std::string> last(g_Progress.end() - static_cast<long>(c.lastTexts.size()), g_Progress.end());
+        const std::vector<std::string> last(g_Progress.end() - static_cast<long>(c.lastTexts.size()),
+                                            g_Progress.end());
         EXPECT_EQ(last, c.lastTexts) << c.name;
         if (c.lastTexts.empty()) {
             EXPECT_TRUE(g_Progress.empty()) << c.name;
@@ -266,12 +278,14 @@ TEST_F(Operations, SetWallpaperRecordsTheImageAndHandsTheBitmapToTheDesktop)
         const char* name;
         std::string folder;  // as the caller passes it; a trailing backslash doubles before the name
     };
-    const SetCase cases[] = {{"plain folder", images.Path()}, {"folder with a backslash", images.Path() + "\\"}};
+    const SetCase cases[] = {{"plain folder", images.Path()},
+                             {"folder with a backslash", images.Path() + "\\"}};
     for (const SetCase& c : cases) {
         ::DeleteFileA(paths.workBmp.c_str());
         RegistryRecord caller = record;
         const ULONGLONG before = LocalNow();
-        ASSERT_TRUE(SetWallpaper(&caller, c.folder.c_str(), "good_c.jpg", "24.12.2011", 0xFFFFFFFF)) << c.name;
+        ASSERT_TRUE(SetWallpaper(&caller, c.folder.c_str(), "good_c.jpg", "24.12.2011", 0xFFFFFFFF))
+            << c.name;
         const ULONGLONG after = LocalNow();
 
         const CurrentImageSettings& current = caller.CurrentImage;
@@ -299,7 +313,8 @@ TEST_F(Operations, SetWallpaperRecordsTheImageAndHandsTheBitmapToTheDesktop)
         ASSERT_TRUE(ReadBmpSize(paths.workBmp, width, height, bits)) << c.name;
         EXPECT_EQ(width, ::GetSystemMetrics(SM_CXSCREEN)) << c.name;
         EXPECT_EQ(height < 0 ? -height : height, ::GetSystemMetrics(SM_CYSCREEN)) << c.name;
-        EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, "Control Panel\\Desktop", "Wallpaper").Text(), paths.workBmp)
+        EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, "Control Panel\\Desktop", "Wallpaper").Text(),
+                  paths.workBmp)
             << c.name;
     }
 }
@@ -308,14 +323,16 @@ TEST_F(Operations, NoImageMatchingIsShownUnlessCancelled)
 {
     WithProgress();
     std::string bytes = testsupport::ReadFileBytes(paths.recordFile);
-    for (const StoredImage& image : Stored()) Put32(bytes, image.position + 28, image.fileFlags | FLAG_EXCLUDE_IMAGE);
+    for (const StoredImage& image : Stored())
+        Put32(bytes, image.position + 28, image.fileFlags | FLAG_EXCLUDE_IMAGE);
     ASSERT_TRUE(testsupport::WriteFileBytes(paths.recordFile, bytes));
     {
         CSynchronizationGuard lock;
         EXPECT_FALSE(SetRandomWallpaper());
     }
-    EXPECT_EQ(g_Progress, (std::vector<std::string>{"Checking folders for changes...", "Making random selection...",
-                                                     "ERROR: No image matching criteria found."}));
+    EXPECT_EQ(g_Progress,
+              (std::vector<std::string>{"Checking folders for changes...", "Making random selection...",
+                                        "ERROR: No image matching criteria found."}));
 }
 
 TEST_F(Operations, UpdateCurrentWallpaperSetsTheCurrentImageOrFallsBackToANewOne)
@@ -343,7 +360,8 @@ TEST_F(Operations, UpdateCurrentWallpaperSetsTheCurrentImageOrFallsBackToANewOne
         ASSERT_TRUE(UpdateCurrentWallpaper()) << c.name;
         const std::string shown = ReadSettingsValue("CurrentImage", "ImageName").Text();
         int counted = 0;
-        for (const auto& [image, count] : Counts()) counted += static_cast<int>(count);
+        for (const auto& [image, count] : Counts())
+            counted += static_cast<int>(count);
         if (c.newSelection) {
             EXPECT_NE(shown, c.current) << c.name;
             EXPECT_EQ(Counts()[shown], 1u) << c.name;

@@ -20,15 +20,16 @@ using namespace selection_test;
 
 namespace {
 
-const char* const kFixtureImages[] = {"good_a.jpg", "good_b.jpg", "good_c.jpg", "excluded.jpg",
-                                      "small_400x400.jpg", "broken.jpg"};
+const char* const kFixtureImages[] = {"good_a.jpg",   "good_b.jpg",        "good_c.jpg",
+                                      "excluded.jpg", "small_400x400.jpg", "broken.jpg"};
 const char* const kGoodImages[] = {"good_a.jpg", "good_b.jpg", "good_c.jpg"};
 
 class SelectionFind : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        for (const char* name : kFixtureImages) ASSERT_TRUE(CopyFixture(name, images.Path()));
+        for (const char* name : kFixtureImages)
+            ASSERT_TRUE(CopyFixture(name, images.Path()));
         paths = DatabaseIn(data.Path());
         ASSERT_TRUE(BuildDatabase(images.Path(), paths, {"excluded.jpg"}));
         record = TestRecord(paths);
@@ -38,7 +39,8 @@ protected:
     std::map<std::string, DWORD> Counts() const
     {
         std::map<std::string, DWORD> counts;
-        for (const StoredImage& image : Stored()) counts[image.name] = image.shownCount;
+        for (const StoredImage& image : Stored())
+            counts[image.name] = image.shownCount;
         return counts;
     }
     // Writes the counters straight into the record file, as a previous run would have left them.
@@ -73,8 +75,12 @@ protected:
 TEST_F(SelectionFind, TriedImagesCountOnceTheUnreadableTwiceTheChosenOnce)
 {
     // The two bad images are the only ones not yet shown, so both are tried before a good one.
-    SetCounts({{"good_a.jpg", 1}, {"good_b.jpg", 1}, {"good_c.jpg", 1}, {"excluded.jpg", 0},
-               {"small_400x400.jpg", 0}, {"broken.jpg", 0}});
+    SetCounts({{"good_a.jpg", 1},
+               {"good_b.jpg", 1},
+               {"good_c.jpg", 1},
+               {"excluded.jpg", 0},
+               {"small_400x400.jpg", 0},
+               {"broken.jpg", 0}});
     ASSERT_TRUE(Find());
     std::map<std::string, DWORD> counts = Counts();
     EXPECT_EQ(counts["broken.jpg"], 2u);
@@ -82,17 +88,77 @@ TEST_F(SelectionFind, TriedImagesCountOnceTheUnreadableTwiceTheChosenOnce)
     EXPECT_EQ(counts["excluded.jpg"], 0u);
     EXPECT_EQ(counts[name.GetText()], 2u) << name.GetText();
     int good = 0;
-    for (const char* image : kGoodImages) good += counts[image] == 2 ? 1 : 0;
+    for (const char* image : kGoodImages)
+        good += counts[image] == 2 ? 1 : 0;
     EXPECT_EQ(good, 1);
 
     EXPECT_STREQ(folder.GetText(), images.Path().c_str());
     EXPECT_EQ(colour, 0xFFFFFFFFu);  // the scan left the colour unknown
     // No EXIF date in these images: the file date, as the short date.
     WIN32_FILE_ATTRIBUTE_DATA attributes{};
-    ASSERT_TRUE(::GetFileAttributesExA((images / name.GetText()).c_str(), GetFileExInfoStandard, &attributes));
+    ASSERT_TRUE(
+        ::GetFileAttributesExA((images / name.GetText()).c_str(), GetFileExInfoStandard, &attributes));
     char expected[100];
     ConvertDateToString(attributes.ftLastWriteTime, expected, sizeof expected);
     EXPECT_STREQ(dateText.GetText(), expected);
+}
+
+// A seed whose first draws put both bad images before a good one.
+unsigned FixedSeed()
+{
+    return 3;
+}
+
+TEST_F(SelectionFind, AFixedSeedFixesTheOrder)
+{
+    // The keys the selection must build: candidates in record order, one draw each.
+    SelectionKeyContext context;  // without preferences
+    CSelectionRandom random(FixedSeed());
+    struct Expected {
+        std::string key;
+        size_t index;
+        std::string name;
+    };
+    std::vector<Expected> order;
+    const std::vector<StoredImage> stored = Stored();
+    for (size_t i = 0; i < stored.size(); ++i) {
+        if (stored[i].fileFlags & FLAG_EXCLUDE_IMAGE) continue;
+        order.push_back({BuildSelectionKey(context, 0, FILETIME{}, random), i, stored[i].name});
+    }
+    std::sort(order.begin(), order.end(), [](const Expected& a, const Expected& b) {
+        return a.key != b.key ? a.key < b.key : a.index > b.index;
+    });
+    std::map<std::string, DWORD> expected = Counts();
+    std::string chosen;
+    for (const Expected& e : order) {
+        if (e.name == "broken.jpg") {
+            expected[e.name] += 2;
+        } else if (e.name == "small_400x400.jpg") {
+            expected[e.name] += 1;
+        } else {
+            expected[e.name] += 1;
+            chosen = e.name;
+            break;
+        }
+    }
+
+    const SelectionSeedSource clock = SetSelectionSeedSource(&FixedSeed);
+    const std::string before = RecordBytes();
+    const bool found = Find();
+    const std::string first = name.GetText();
+    const std::map<std::string, DWORD> counts = Counts();
+    // The same state and the same seed (two selections within one second) choose alike.
+    ASSERT_TRUE(testsupport::WriteFileBytes(paths.recordFile, before));
+    const bool again = Find();
+    SetSelectionSeedSource(clock);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(expected["broken.jpg"], 2u);  // the seed is one that tries both bad images first
+    EXPECT_EQ(expected["small_400x400.jpg"], 1u);
+    EXPECT_EQ(first, chosen);
+    EXPECT_EQ(counts, expected);
+    EXPECT_TRUE(again);
+    EXPECT_STREQ(name.GetText(), chosen.c_str());
+    EXPECT_EQ(Counts(), expected);
 }
 
 TEST_F(SelectionFind, TheExifDateNamesTheDay)
@@ -123,10 +189,22 @@ TEST_F(SelectionFind, CountersAreResetOnlyWhenEveryCandidateWasShown)
         bool reset;
     };
     const ResetCase cases[] = {
-        {"every candidate shown", {{"good_a.jpg", 3}, {"good_b.jpg", 5}, {"good_c.jpg", 4}, {"small_400x400.jpg", 2},
-                                   {"broken.jpg", 6}, {"excluded.jpg", 9}}, true},
-        {"one candidate not shown", {{"good_a.jpg", 0}, {"good_b.jpg", 5}, {"good_c.jpg", 4},
-                                     {"small_400x400.jpg", 3}, {"broken.jpg", 3}, {"excluded.jpg", 9}}, false},
+        {"every candidate shown",
+         {{"good_a.jpg", 3},
+          {"good_b.jpg", 5},
+          {"good_c.jpg", 4},
+          {"small_400x400.jpg", 2},
+          {"broken.jpg", 6},
+          {"excluded.jpg", 9}},
+         true},
+        {"one candidate not shown",
+         {{"good_a.jpg", 0},
+          {"good_b.jpg", 5},
+          {"good_c.jpg", 4},
+          {"small_400x400.jpg", 3},
+          {"broken.jpg", 3},
+          {"excluded.jpg", 9}},
+         false},
     };
     for (const ResetCase& c : cases) {
         SetCounts(c.before);
@@ -243,7 +321,10 @@ TEST_F(SelectionFind, ARecordFileRewrittenInAnotherOrderIsNotDamaged)
 {
     // The bad images come first, so the selection stores at least three records, all at stale
     // positions, and fetches texts at stale positions of the new string file.
-    SetCounts({{"good_a.jpg", 1}, {"good_b.jpg", 1}, {"good_c.jpg", 1}, {"small_400x400.jpg", 0},
+    SetCounts({{"good_a.jpg", 1},
+               {"good_b.jpg", 1},
+               {"good_c.jpg", 1},
+               {"small_400x400.jpg", 0},
                {"broken.jpg", 0}});
     g_RewritePaths = &paths;
     const SelectionLoadedHook previous = SetSelectionLoadedHook(&RewriteInAnotherOrder);
@@ -261,7 +342,8 @@ protected:
         CFileCollection files;
         EXPECT_TRUE(files.LoadFromFile(paths.recordFile.c_str(), paths.stringFile.c_str()));
         for (int i = 0; i < files.GetCount(); ++i) {
-            if (files.FileAt(i)->FileName.Equals(fileName)) return std::make_unique<CImageFile>(*files.FileAt(i));
+            if (files.FileAt(i)->FileName.Equals(fileName))
+                return std::make_unique<CImageFile>(*files.FileAt(i));
         }
         return nullptr;
     }

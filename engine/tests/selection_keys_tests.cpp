@@ -45,7 +45,8 @@ std::vector<unsigned> Draws(unsigned seed, int count)
 {
     CSelectionRandom random(seed);
     std::vector<unsigned> draws;
-    for (int i = 0; i < count; ++i) draws.push_back(random.Next());
+    for (int i = 0; i < count; ++i)
+        draws.push_back(random.Next());
     return draws;
 }
 
@@ -78,7 +79,8 @@ TEST(SelectionKeys, SeasonDistanceOnTwelveMonthsOfThirtyDays)
         {"a time the system cannot convert is neutral", Date(2024, 6, 15), Raw(0x8000000000000000ull), 0},
         {"the largest time is neutral too", Date(2024, 6, 15), Raw(0xFFFFFFFFFFFFFFFFull), 0},
     };
-    for (const SeasonCase& c : cases) EXPECT_EQ(SeasonDistance(c.today, c.image), c.distance) << c.name;
+    for (const SeasonCase& c : cases)
+        EXPECT_EQ(SeasonDistance(c.today, c.image), c.distance) << c.name;
 }
 
 TEST(SelectionKeys, SelectionDayIsClampedToSixDigits)
@@ -139,10 +141,14 @@ TEST(SelectionKeys, SameSeedSameDraws)
 {
     EXPECT_EQ(Draws(1700000000u, 50), Draws(1700000000u, 50));
     EXPECT_NE(Draws(1700000000u, 50), Draws(1700000001u, 50));
-    for (unsigned value : Draws(99, 1000)) EXPECT_LE(value, 0x7FFFu);
+    for (unsigned value : Draws(99, 1000))
+        EXPECT_LE(value, 0x7FFFu);
 }
 
-unsigned FixedSeed() { return 424242; }
+unsigned FixedSeed()
+{
+    return 424242;
+}
 
 TEST(SelectionKeys, TheSeedSourceCanBeReplacedAndRestored)
 {
@@ -166,9 +172,10 @@ TEST(SelectionKeys, SizeAndRatioLimitsAreStrict)
         bool fits;
     };
     const LimitCase cases[] = {
-        {401, 401, true},   {400, 400, false}, {401, 400, false},  {3999, 3000, true}, {4000, 3000, false},
-        {3000, 4000, false}, {0, 600, false},  {600, 0, false},    {1000, 500, false}, // ratio 50 is not above 50
-        {1000, 501, false}, {1000, 510, true}, {510, 1000, true}, {4294967295u, 500, false},
+        {401, 401, true},    {400, 400, false},   {401, 400, false}, {3999, 3000, true},
+        {4000, 3000, false}, {3000, 4000, false}, {0, 600, false},   {600, 0, false},
+        {1000, 500, false},  // ratio 50 is not above 50
+        {1000, 501, false},  {1000, 510, true},   {510, 1000, true}, {4294967295u, 500, false},
     };
     for (const LimitCase& c : cases)
         EXPECT_EQ(MeetsSelectionLimits(display, c.width, c.height), c.fits) << c.width << " x " << c.height;

@@ -20,17 +20,12 @@ struct OrderCase {
 };
 
 const OrderCase kOrderCases[] = {
-    {"", "", false, false},
-    {"", "0", true, false},
-    {"0", "", false, true},
-    {"0001", "0001", false, false},
-    {"0001", "0002", true, false},
-    {"0002", "0001", false, true},
-    {"000", "0001", true, false},      // a proper beginning is the smaller
-    {"0001", "000", false, true},
-    {"10000123", "99990123", true, false},  // bytes, not numbers
-    {"B", "a", true, false},
-    {"\xE4", "z", false, true},         // unsigned bytes
+    {"", "", false, false},        {"", "0", true, false},
+    {"0", "", false, true},        {"0001", "0001", false, false},
+    {"0001", "0002", true, false}, {"0002", "0001", false, true},
+    {"000", "0001", true, false},  // a proper beginning is the smaller
+    {"0001", "000", false, true},  {"10000123", "99990123", true, false},  // bytes, not numbers
+    {"B", "a", true, false},       {"\xE4", "z", false, true},             // unsigned bytes
 };
 
 TEST(SelectionSort, KeysCompareAsUnsignedBytes)
@@ -52,7 +47,8 @@ std::unique_ptr<CFileSortItem> Item(CImageFile* image, const char* key)
 std::vector<CImageFile*> Order(const CFileSortCollection& sorted)
 {
     std::vector<CImageFile*> order;
-    for (int i = 0; i < sorted.GetCount(); ++i) order.push_back(sorted.ItemAt(i)->m_pImage);
+    for (int i = 0; i < sorted.GetCount(); ++i)
+        order.push_back(sorted.ItemAt(i)->m_pImage);
     return order;
 }
 
@@ -61,7 +57,8 @@ TEST(SelectionSort, EqualKeysPutTheLaterImageFirst)
     CImageFile images[4];
     CFileSortCollection sorted;
     const char* keys[] = {"00011234", "00001234", "00011234", "00011234"};
-    for (int i = 0; i < 4; ++i) ASSERT_TRUE(sorted.Insert(Item(&images[i], keys[i]).release()));
+    for (int i = 0; i < 4; ++i)
+        ASSERT_TRUE(sorted.Insert(Item(&images[i], keys[i]).release()));
     EXPECT_EQ(Order(sorted), (std::vector<CImageFile*>{&images[1], &images[3], &images[2], &images[0]}));
 }
 
@@ -87,7 +84,8 @@ TEST(SelectionSort, InsertFirstGivesTheOrderOfInsertingOneByOne)
         first.InsertFirst(candidates, limit);
         const size_t taken = std::min(limit, images.size());
         ASSERT_EQ(static_cast<size_t>(first.GetCount()), taken) << limit;
-        EXPECT_EQ(Order(first), std::vector<CImageFile*>(expected.begin(), expected.begin() + taken)) << limit;
+        EXPECT_EQ(Order(first), std::vector<CImageFile*>(expected.begin(), expected.begin() + taken))
+            << limit;
         for (int i = 0; i < first.GetCount(); ++i) {
             EXPECT_TRUE(first.ItemAt(i)->m_sKey.Equals(oneByOne.ItemAt(i)->m_sKey)) << i;
         }

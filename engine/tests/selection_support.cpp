@@ -74,7 +74,8 @@ DWORD Get32(const std::string& bytes, size_t offset)
 
 void Put32(std::string& bytes, size_t offset, DWORD value)
 {
-    for (int i = 0; i < 4; ++i) bytes[offset + i] = static_cast<char>(value >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        bytes[offset + i] = static_cast<char>(value >> (8 * i));
 }
 
 namespace {
@@ -117,7 +118,10 @@ const StoredImage* FindStored(const std::vector<StoredImage>& images, const std:
     return nullptr;
 }
 
-void DeleteSettingsKey() { ::RegDeleteTreeA(HKEY_CURRENT_USER, KV_REG_ROOT); }
+void DeleteSettingsKey()
+{
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, KV_REG_ROOT);
+}
 
 }  // namespace selection_test
 
@@ -132,8 +136,8 @@ RegValue ReadRegValue(HKEY root, const char* key, const char* name)
     DWORD size = 0;
     if (::RegQueryValueExA(opened, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
         value.bytes.assign(size, '\0');
-        if (::RegQueryValueExA(opened, name, nullptr, &type, reinterpret_cast<BYTE*>(&value.bytes[0]), &size) ==
-            ERROR_SUCCESS) {
+        if (::RegQueryValueExA(opened, name, nullptr, &type, reinterpret_cast<BYTE*>(&value.bytes[0]),
+                               &size) == ERROR_SUCCESS) {
             value.type = type;
             value.bytes.resize(size);
         } else {
