@@ -13,7 +13,6 @@ list(APPEND COMMON_SOURCES
   src/UFolderCollectionFiles.cpp
 )
 list(APPEND COMMON_TEST_SOURCES
-  tests/database_log_settings.cpp
   tests/database_support.cpp
   tests/database_scan_tests.cpp
   tests/database_file_tests.cpp

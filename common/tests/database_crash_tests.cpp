@@ -1,6 +1,7 @@
 // A save killed at a random moment leaves each database file whole: the old one or the new one.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
@@ -50,10 +51,12 @@ TEST(DatabaseCrash, KilledSaveLeavesEachFileOldOrNew)
 
     std::mt19937 random(77);
     int changed = 0;
+    int killedWhileWriting = 0;
     for (int trial = 0; trial < kTrials; ++trial) {
         const std::string readyName = UniqueEventName(("saving" + std::to_string(trial)).c_str());
         Handle ready(::CreateEventA(nullptr, TRUE, FALSE, readyName.c_str()));
-        ChildProcess saver("\"" + HelperPath() + "\" save " + dir + " " + std::to_string(kImages) + " " + readyName);
+        ChildProcess saver("\"" + HelperPath() + "\" save " + dir + " " + std::to_string(kImages) + " " +
+                           readyName);
         ASSERT_TRUE(saver.Started());
         ASSERT_EQ(::WaitForSingleObject(ready.get(), 15000), WAIT_OBJECT_0);
         ::Sleep(random() % 120);
@@ -66,6 +69,13 @@ TEST(DatabaseCrash, KilledSaveLeavesEachFileOldOrNew)
         EXPECT_NE(records, -1) << "trial " << trial;
         EXPECT_NE(strings, -1) << "trial " << trial;
         if (list != 0 || records != 0 || strings != 0) ++changed;
+        // A temporary file left behind shows the kill came in the middle of writing.
+        for (const char* name : {"\\FolderList.dat.tmp", "\\FileListDat.dat.tmp", "\\FileListStr.dat.tmp"}) {
+            if (Exists(dir + name)) {
+                ++killedWhileWriting;
+                break;
+            }
+        }
         if (HasFailure()) break;
         // A matching pair loads whole; a kill between the two replacements leaves a new string file
         // beside the old record file, which loads without a crash.
@@ -81,4 +91,6 @@ TEST(DatabaseCrash, KilledSaveLeavesEachFileOldOrNew)
     }
     // The kills must have hit saves in progress, not only a saver that had not begun.
     EXPECT_GT(changed, 0);
+    EXPECT_GT(killedWhileWriting, 0);
+    std::printf("%d of %d kills came while a file was being written\n", killedWhileWriting, kTrials);
 }

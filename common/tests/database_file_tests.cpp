@@ -104,7 +104,8 @@ TEST_F(DatabaseFiles, ImageListRoundTrip)
     ASSERT_TRUE(loaded.LoadFromFile(dat.c_str(), str.c_str()));
     EXPECT_EQ(loaded.Modified, 1);  // loading leaves it as it was
     ASSERT_EQ(loaded.GetCount(), saved.GetCount());
-    for (int i = 0; i < saved.GetCount(); ++i) ExpectSameImage(*loaded.FileAt(i), *saved.FileAt(i), true);
+    for (int i = 0; i < saved.GetCount(); ++i)
+        ExpectSameImage(*loaded.FileAt(i), *saved.FileAt(i), true);
 
     // Without the string file: no texts, file order, every number and position as stored.
     CFileCollection bare;
@@ -189,20 +190,23 @@ TEST_F(DatabaseFiles, RepeatedRecordKeepsTheFirst)
 {
     ASSERT_TRUE(SaveSample(5));
     std::vector<BYTE> records = ReadBytes(dat);
-    for (size_t field = 4; field <= 16; field += 4) Put32(records, 144 + 80 * 3 + field, Get32(records, 144 + field));
+    for (size_t field = 4; field <= 16; field += 4)
+        Put32(records, 144 + 80 * 3 + field, Get32(records, 144 + field));
     Put32(records, 144 + 80 * 3 + 20, 999);
     WriteBytes(dat, records);
     CFileCollection files;
     EXPECT_TRUE(files.LoadFromFile(dat.c_str(), str.c_str()));
     ASSERT_EQ(files.GetCount(), 4);
-    for (int i = 0; i < 4; ++i) EXPECT_NE(files.FileAt(i)->ShownCount, 999u);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_NE(files.FileAt(i)->ShownCount, 999u);
 }
 
 TEST_F(DatabaseFiles, LongFolderPathRoundTrips)
 {
     // Longer than the 250 bytes a fixed buffer once allowed, and as long as the scans can produce.
     std::string path = "C:\\";
-    while (path.size() < 255) path += "deep folder\\";
+    while (path.size() < 255)
+        path += "deep folder\\";
     path.resize(255);
     for (const std::string& folder : {path, path.substr(0, 250)}) {
         CFileCollection files;
@@ -254,18 +258,30 @@ TEST_F(DatabaseFiles, DamagedImageLists)
         int imagesLeft;
     };
     const Case cases[] = {
-        {"cut inside the third record", [](std::vector<BYTE>& r, std::vector<BYTE>&) { r.resize(144 + 80 * 2 + 40); }, 2},
+        {"cut inside the third record",
+         [](std::vector<BYTE>& r, std::vector<BYTE>&) { r.resize(144 + 80 * 2 + 40); }, 2},
         {"cut inside the header", [](std::vector<BYTE>& r, std::vector<BYTE>&) { r.resize(100); }, 0},
-        {"count 0xFFFFFFFF", [](std::vector<BYTE>& r, std::vector<BYTE>&) { Put32(r, 12, 0xFFFFFFFFu); }, kImages},
-        {"path length 5000", [](std::vector<BYTE>& r, std::vector<BYTE>&) { Put32(r, 144 + 80 + 8, 5000); }, kImages - 1},
-        {"name length 0", [](std::vector<BYTE>& r, std::vector<BYTE>&) { Put32(r, 144 + 16, 0); }, kImages - 1},
-        {"name beyond the string file",
-         [](std::vector<BYTE>& r, std::vector<BYTE>& s) { Put32(r, 144 + 80 * 4 + 12, static_cast<DWORD>(s.size()) - 3); },
+        {"count 0xFFFFFFFF", [](std::vector<BYTE>& r, std::vector<BYTE>&) { Put32(r, 12, 0xFFFFFFFFu); },
+         kImages},
+        {"path length 5000", [](std::vector<BYTE>& r, std::vector<BYTE>&) { Put32(r, 144 + 80 + 8, 5000); },
          kImages - 1},
-        {"position inside a text", [](std::vector<BYTE>& r, std::vector<BYTE>&) { Put32(r, 144 + 80 * 5 + 4, Get32(r, 144 + 80 * 5 + 4) + 1); },
+        {"name length 0", [](std::vector<BYTE>& r, std::vector<BYTE>&) { Put32(r, 144 + 16, 0); },
+         kImages - 1},
+        {"name beyond the string file",
+         [](std::vector<BYTE>& r, std::vector<BYTE>& s) {
+             Put32(r, 144 + 80 * 4 + 12, static_cast<DWORD>(s.size()) - 3);
+         },
+         kImages - 1},
+        {"position inside a text",
+         [](std::vector<BYTE>& r, std::vector<BYTE>&) {
+             Put32(r, 144 + 80 * 5 + 4, Get32(r, 144 + 80 * 5 + 4) + 1);
+         },
          kImages - 1},
         {"string file cut", [](std::vector<BYTE>&, std::vector<BYTE>& s) { s.resize(s.size() / 2); }, -1},
-        {"terminator overwritten", [](std::vector<BYTE>& r, std::vector<BYTE>& s) { s[Get32(r, 144 + 4) + Get32(r, 144 + 8) - 1] = 'x'; },
+        {"terminator overwritten",
+         [](std::vector<BYTE>& r, std::vector<BYTE>& s) {
+             s[Get32(r, 144 + 4) + Get32(r, 144 + 8) - 1] = 'x';
+         },
          kImages - 1},
         {"string file empty", [](std::vector<BYTE>&, std::vector<BYTE>& s) { s.clear(); }, 0},
     };
@@ -300,7 +316,8 @@ TEST_F(DatabaseFiles, MismatchedRecordAndStringFiles)
     const std::vector<BYTE> records = ReadBytes(dat);
     CFileCollection second;
     FillSampleImages(second, 25, 1);
-    for (int i = 0; i < second.GetCount(); i += 2) second.FileAt(i)->FileName.Append("-longer-name");
+    for (int i = 0; i < second.GetCount(); i += 2)
+        second.FileAt(i)->FileName.Append("-longer-name");
     ASSERT_TRUE(second.SaveToFile(dat.c_str(), str.c_str()));
     WriteBytes(dat, records);
     CFileCollection files;
@@ -338,7 +355,8 @@ TEST_F(DatabaseFiles, DamagedFolderLists)
         CFolderCollection folders;
         EXPECT_EQ(folders.LoadFromFile(folderList.c_str()), c.result) << c.name;
         EXPECT_EQ(folders.GetCount(), c.foldersLeft) << c.name;
-        for (int i = 0; i < folders.GetCount(); ++i) EXPECT_GT(folders.FolderAt(i)->Path.GetLength(), 0);
+        for (int i = 0; i < folders.GetCount(); ++i)
+            EXPECT_GT(folders.FolderAt(i)->Path.GetLength(), 0);
     }
 }
 
@@ -381,7 +399,9 @@ TEST_F(DatabaseFiles, RandomMutationsNeverCrash)
                 bytes[random() % bytes.size()] = static_cast<BYTE>(random());
         }
         // The damaged copy goes beside the intact files, which stay as they are.
-        const std::string damaged = dir + (target == 0 ? "\\damaged.dat" : target == 1 ? "\\damaged.str" : "\\damaged.lst");
+        const std::string damaged = dir + (target == 0   ? "\\damaged.dat"
+                                           : target == 1 ? "\\damaged.str"
+                                                         : "\\damaged.lst");
         WriteBytes(damaged, bytes);
         if (target == 2) {
             CFolderCollection folders;
@@ -428,7 +448,8 @@ TEST_F(DatabaseFiles, SaveWhileAnotherProcessHoldsAFile)
         const std::string releaseName = UniqueEventName("release");
         Handle ready(::CreateEventA(nullptr, TRUE, FALSE, readyName.c_str()));
         Handle release(::CreateEventA(nullptr, TRUE, FALSE, releaseName.c_str()));
-        ChildProcess holder("\"" + HelperPath() + "\" hold \"" + held + "\" " + readyName + " " + releaseName);
+        ChildProcess holder("\"" + HelperPath() + "\" hold \"" + held + "\" " + readyName + " " +
+                            releaseName);
         ASSERT_TRUE(holder.Started());
         ASSERT_EQ(::WaitForSingleObject(ready.get(), 15000), WAIT_OBJECT_0) << held;
 

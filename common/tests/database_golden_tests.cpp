@@ -55,6 +55,7 @@ TEST(DatabaseGolden, ScanAndSaveTheFixtureTree)
     files.FileAt(2)->ShownCount = 1;
 
     ASSERT_TRUE(folders.SaveToFile((kRoot + "\\FolderList.dat").c_str()));
-    ASSERT_TRUE(files.SaveToFile((kRoot + "\\FileListDat.dat").c_str(), (kRoot + "\\FileListStr.dat").c_str()));
+    ASSERT_TRUE(
+        files.SaveToFile((kRoot + "\\FileListDat.dat").c_str(), (kRoot + "\\FileListStr.dat").c_str()));
     EXPECT_FALSE(folders.CheckForChangesOnDisk(true));
 }

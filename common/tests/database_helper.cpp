@@ -19,8 +19,8 @@ namespace {
 
 int Hold(const char* path, const char* readyName, const char* releaseName)
 {
-    FileHandle file(::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr));
+    FileHandle file(::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return 2;
     Handle ready(::OpenEventA(EVENT_MODIFY_STATE, FALSE, readyName));
     Handle release(::OpenEventA(SYNCHRONIZE, FALSE, releaseName));

@@ -32,7 +32,8 @@ protected:
 // The offsets an in-place update may change.
 const std::set<size_t> kUpdatedOffsets = {20, 24, 28, 32, 56};
 
-void ExpectOnlyRecordValuesChanged(const std::vector<BYTE>& before, const std::vector<BYTE>& after, size_t record)
+void ExpectOnlyRecordValuesChanged(const std::vector<BYTE>& before, const std::vector<BYTE>& after,
+                                   size_t record)
 {
     ASSERT_EQ(before.size(), after.size());
     for (size_t i = 0; i < before.size(); i += 4) {

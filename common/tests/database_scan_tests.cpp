@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "UDatabase.h"
 #include "Ucrc.h"
+#include "UTxLog.h"
 #include "database_support.h"
 
 using namespace dbtest;
@@ -20,7 +22,8 @@ constexpr ULONGLONG kJan2020 = 132224078450000000ull;  // 2020-01-02 03:04:05 UT
 DWORD Crc(std::initializer_list<std::string> texts)
 {
     DWORD crc = 0;
-    for (const std::string& text : texts) crc = Crc32String(crc, text.c_str());
+    for (const std::string& text : texts)
+        crc = Crc32String(crc, text.c_str());
     return crc;
 }
 
@@ -36,7 +39,8 @@ std::vector<std::string> Keys(const CFileCollection& files)
 {
     std::vector<std::string> keys;
     for (int i = 0; i < files.GetCount(); ++i)
-        keys.push_back(std::string(files.FileAt(i)->FolderPath.GetText()) + "|" + files.FileAt(i)->FileName.GetText());
+        keys.push_back(std::string(files.FileAt(i)->FolderPath.GetText()) + "|" +
+                       files.FileAt(i)->FileName.GetText());
     return keys;
 }
 
@@ -61,11 +65,12 @@ TEST(DatabaseScan, JpegNames)
         bool jpeg;
     };
     const Case cases[] = {
-        {"photo.jpg", true},      {"photo.JPEG", true},  {"a.b.JpG", true},    {".jpg", true},
-        {"photo.jpg.txt", false}, {"photojpg", false},   {"photo.jpe", false}, {"photo.jpeg ", false},
-        {"photo.", false},        {"", false},           {"photo.gif", false},
+        {"photo.jpg", true},      {"photo.JPEG", true}, {"a.b.JpG", true},    {".jpg", true},
+        {"photo.jpg.txt", false}, {"photojpg", false},  {"photo.jpe", false}, {"photo.jpeg ", false},
+        {"photo.", false},        {"", false},          {"photo.gif", false},
     };
-    for (const Case& c : cases) EXPECT_EQ(IsJpegFileName(c.name), c.jpeg) << c.name;
+    for (const Case& c : cases)
+        EXPECT_EQ(IsJpegFileName(c.name), c.jpeg) << c.name;
     EXPECT_FALSE(IsJpegFileName(nullptr));
 }
 
@@ -104,7 +109,8 @@ TEST_F(ScanFixture, TreeScanFoldsSubfoldersFirst)
     const CImageFile* y = files.FileAt(1);
     EXPECT_EQ(y->FileSizeLow, 5u);
     EXPECT_EQ(y->FileSizeHigh, 0u);
-    EXPECT_EQ((ULONGLONG)y->LastWriteTime.dwHighDateTime << 32 | y->LastWriteTime.dwLowDateTime, kJan2020 + 10000000);
+    EXPECT_EQ((ULONGLONG)y->LastWriteTime.dwHighDateTime << 32 | y->LastWriteTime.dwLowDateTime,
+              kJan2020 + 10000000);
     EXPECT_EQ(y->AverageColor, 0xFFFFFFFFu);
     EXPECT_EQ(y->ShownCount | y->FileFlags | y->ScreenSaverFlags | y->Reserved, 0u);
 }
@@ -125,7 +131,8 @@ TEST_F(ScanFixture, CountingTwinsFoldWhatTheScansFold)
     for (int d = 0; d < 4; ++d) {
         const std::string dir = root + "\\T\\d" + std::to_string(d) + (d % 2 ? "\\deeper" : "");
         MakeDirectory(dir);
-        for (int f = 0; f < 12; ++f) MakeFile(dir + "\\img" + std::to_string(f) + (f % 3 ? ".jpg" : ".png"));
+        for (int f = 0; f < 12; ++f)
+            MakeFile(dir + "\\img" + std::to_string(f) + (f % 3 ? ".jpg" : ".png"));
     }
     for (bool tree : {true, false}) {
         CFileCollection files;
@@ -206,7 +213,8 @@ TEST_F(ScanFixture, UnreachableRootCountsAsUnchangedAndKeepsItsImages)
     MakeFile(b + "\\new.jpg");
     EXPECT_TRUE(folders.CheckForChangesOnDisk(true));
     folders.RecalculateAllFolders(files);
-    EXPECT_EQ(Keys(files), (std::vector<std::string>{a + "|x.jpg", sub + "|y.JPEG", b + "|new.jpg", b + "|photo.JPEG"}));
+    EXPECT_EQ(Keys(files),
+              (std::vector<std::string>{a + "|x.jpg", sub + "|y.JPEG", b + "|new.jpg", b + "|photo.JPEG"}));
     for (int i : {0, 1}) {
         EXPECT_EQ(files.FileAt(i)->ShownCount, static_cast<DWORD>(10 + i));
         EXPECT_TRUE(files.FileAt(i)->FileFlags & FLAG_EXCLUDE_IMAGE);
@@ -225,7 +233,8 @@ TEST_F(ScanFixture, UnreachableRootCountsAsUnchangedAndKeepsItsImages)
 TEST_F(ScanFixture, NamesTheCodePageCannotHoldAreSkipped)
 {
     const std::wstring wide = std::wstring(b.begin(), b.end()) + L"\\\x4E2D\x6587.jpg";
-    FileHandle file(::CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file(::CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(static_cast<bool>(file));
     file.reset();
     CFileCollection files;
@@ -306,7 +315,8 @@ TEST_F(ScanFixture, FailedRecalculatePutsTheOldListBack)
 {
     const std::string big = root + "\\Big";
     MakeDirectory(big);
-    for (int i = 0; i < 40; ++i) MakeFile(big + "\\p" + std::to_string(i) + ".jpg");
+    for (int i = 0; i < 40; ++i)
+        MakeFile(big + "\\p" + std::to_string(i) + ".jpg");
     CFolderCollection folders;
     folders.Insert(MakeFolder(a, true).release());
     folders.Insert(MakeFolder(big, false).release());
@@ -323,7 +333,8 @@ TEST_F(ScanFixture, FailedRecalculatePutsTheOldListBack)
     const DWORD bigCount = folders.FolderAt(1)->ImageCount;
     const DWORD bigCrc = folders.FolderAt(1)->Crc;
 
-    for (int i = 40; i < 80; ++i) MakeFile(big + "\\p" + std::to_string(i) + ".jpg");
+    for (int i = 40; i < 80; ++i)
+        MakeFile(big + "\\p" + std::to_string(i) + ".jpg");
     files.cap = 50;
     EXPECT_THROW(folders.RecalculateAllFolders(files), ExNormal);
     ASSERT_EQ(files.GetCount(), 42);
@@ -356,7 +367,8 @@ TEST(DatabaseUseFlags, CopyUseAttributes)
         DWORD flagsAfter;
     };
     const ImageCase cases[] = {
-        {"C:\\Pics", FLAG_EXCLUDE_IMAGE | FLAG_USE_FOR_WALLPAPER, FLAG_EXCLUDE_IMAGE | FLAG_USE_FOR_SCREENSAVER},
+        {"C:\\Pics", FLAG_EXCLUDE_IMAGE | FLAG_USE_FOR_WALLPAPER,
+         FLAG_EXCLUDE_IMAGE | FLAG_USE_FOR_SCREENSAVER},
         {"c:\\pics\\Sub", 0, FLAG_USE_FOR_SCREENSAVER},
         {"C:\\PicsExtra", 0, FLAG_USE_FOR_SCREENSAVER},  // the plain prefix rule
         {"C:\\Pics\\Late", 0, FLAG_USE_FOR_WALLPAPER | FLAG_USE_FOR_SCREENSAVER},
@@ -399,7 +411,8 @@ TEST(DatabaseInsert, FolderBatchMatchesOneByOneInserts)
     auto randomName = [&]() {
         std::string name;
         const int length = 1 + static_cast<int>(random() % 8);
-        for (int i = 0; i < length; ++i) name += alphabet[random() % (sizeof alphabet - 1)];
+        for (int i = 0; i < length; ++i)
+            name += alphabet[random() % (sizeof alphabet - 1)];
         return name + (random() % 2 ? ".jpg" : ".JPG");
     };
     const char* folders[] = {"C:\\B", "C:\\a", "c:\\b\\x", "C:\\B"};
@@ -423,7 +436,8 @@ TEST(DatabaseInsert, FolderBatchMatchesOneByOneInserts)
                 if (singleTook.back()) copy.release();
             }
             bulk.InsertFolderImages(batch);
-            for (size_t i = 0; i < batch.size(); ++i) EXPECT_EQ(!batch[i], singleTook[i]) << round << " " << i;
+            for (size_t i = 0; i < batch.size(); ++i)
+                EXPECT_EQ(!batch[i], singleTook[i]) << round << " " << i;
         }
         ASSERT_EQ(bulk.GetCount(), single.GetCount());
         for (int i = 0; i < bulk.GetCount(); ++i) {
@@ -432,5 +446,36 @@ TEST(DatabaseInsert, FolderBatchMatchesOneByOneInserts)
             EXPECT_EQ(bulk.FileAt(i)->ShownCount, single.FileAt(i)->ShownCount);
         }
         EXPECT_TRUE(IsStrictlySorted(bulk));
+    }
+}
+
+TEST_F(ScanFixture, ChangesAndSkipsAreLogged)
+{
+    CFolderCollection folders;
+    CFileCollection files;
+    folders.Insert(MakeFolder(a, true).release());
+    folders.Insert(MakeFolder(root + "\\Gone", false).release());
+    folders.RecalculateAllFolders(files);
+    const DWORD crc = folders.FolderAt(0)->Crc;
+    MakeFile(a + "\\added.jpg");
+
+    const std::string logPath = root + "\\log.txt";
+    ASSERT_TRUE(g_Log.OpenFile(logPath.c_str()));
+    EXPECT_TRUE(folders.CheckForChangesOnDisk(true));
+    CImageFolder* folderA = folders.FolderAt(0);
+    folderA->AddFile(files, a.c_str(), "x.jpg", TxFileInfo());
+    EXPECT_FALSE(folders.FolderAt(1)->HasChanged());
+    g_Log.CloseFile();
+
+    const std::vector<BYTE> bytes = ReadBytes(logPath);
+    const std::string log(bytes.begin(), bytes.end());
+    char counts[200];
+    std::snprintf(counts, sizeof counts, "Original count=2, crc=0x%x. Current count=3, crc=0x%x",
+                  static_cast<unsigned>(crc), static_cast<unsigned>(folderA->Crc));
+    for (const std::string& line :
+         {std::string("CFolderCollection::CheckForChangesOnDisk"), "Changes detected in the folder: " + a,
+          std::string(counts), "CImageFolder::AddFile: Duplicate found: " + a + "\\x.jpg",
+          "Folder not reachable, its images are kept: " + root + "\\Gone"}) {
+        EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
     }
 }

@@ -44,7 +44,8 @@ std::string FreshFolder(const std::string& name)
 
 void MakeFile(const std::string& path, DWORD size, ULONGLONG fileTime)
 {
-    FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) throw std::runtime_error("cannot create " + path);
     if (size) {
         std::vector<BYTE> zeros(size);
@@ -59,26 +60,33 @@ void MakeFile(const std::string& path, DWORD size, ULONGLONG fileTime)
     }
 }
 
-bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::string& path)
+{
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 std::vector<BYTE> ReadBytes(const std::string& path)
 {
-    FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return {};
     std::vector<BYTE> bytes(::GetFileSize(file.get(), nullptr));
     DWORD read = 0;
-    if (!bytes.empty()) ::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    if (!bytes.empty())
+        ::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
     bytes.resize(read);
     return bytes;
 }
 
 void WriteBytes(const std::string& path, const std::vector<BYTE>& bytes)
 {
-    FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) throw std::runtime_error("cannot write " + path);
     DWORD written = 0;
-    if (!bytes.empty()) ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    if (!bytes.empty())
+        ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
 DWORD Get32(const std::vector<BYTE>& bytes, size_t offset)
@@ -89,7 +97,8 @@ DWORD Get32(const std::vector<BYTE>& bytes, size_t offset)
 
 void Put32(std::vector<BYTE>& bytes, size_t offset, DWORD value)
 {
-    for (int i = 0; i < 4; ++i) bytes.at(offset + static_cast<size_t>(i)) = static_cast<BYTE>(value >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        bytes.at(offset + static_cast<size_t>(i)) = static_cast<BYTE>(value >> (8 * i));
 }
 
 bool IsStrictlySorted(const CFileCollection& files)
@@ -118,7 +127,8 @@ void FillSampleImages(CFileCollection& files, int count, int variant)
         image->FileSizeHigh = 0;
         image->ShownCount = seed % 17;
         image->ScreenSaverFlags = seed % 4;
-        image->FileFlags = (seed % 3 == 0 ? FLAG_EXCLUDE_IMAGE : 0) | FLAG_USE_FOR_WALLPAPER | FLAG_USE_FOR_SCREENSAVER;
+        image->FileFlags =
+            (seed % 3 == 0 ? FLAG_EXCLUDE_IMAGE : 0) | FLAG_USE_FOR_WALLPAPER | FLAG_USE_FOR_SCREENSAVER;
         image->Reserved = seed ^ 0x5A5A5A5Au;
         image->AverageColor = (seed % 5 == 0) ? 0xFFFFFFFFu : (seed & 0x00FFFFFFu);
         if (files.InsertLoadedImage(image.get())) image.release();
@@ -158,7 +168,8 @@ ChildProcess::ChildProcess(const std::string& commandLine)
     PROCESS_INFORMATION info = {};
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
-    if (::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+    if (::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                         &info)) {
         ::CloseHandle(info.hThread);
         m_hProcess.reset(info.hProcess);
     }

@@ -23,38 +23,66 @@ HFONT CreateCalendarFont(int height, int weight, int charSet, bool antialias, co
                          faceName);
 }
 
-// The calendar's text on a drawing context, each call in the font and colour it asks for; the
-// context gets its own font back after every call.
+// The calendar's text on a drawing context, each call in the font, alignment and colour it asks
+// for. A month takes hundreds of texts, so the context is only changed where a text differs from
+// the one before; it gets its own font back at the end.
 class CGdiCalendarText final : public CCalendarTextSink {
 public:
-    CGdiCalendarText(HDC dc, HGDIOBJ normalFont, HGDIOBJ boldFont) : m_hDC(dc), m_hNormal(normalFont), m_hBold(boldFont)
+    CGdiCalendarText(HDC dc, HGDIOBJ normalFont, HGDIOBJ boldFont)
+        : m_hDC(dc), m_hNormal(normalFont), m_hBold(boldFont)
     {
         ::SetBkMode(m_hDC, TRANSPARENT);
+    }
+    CGdiCalendarText(const CGdiCalendarText&) = delete;
+    CGdiCalendarText& operator=(const CGdiCalendarText&) = delete;
+    ~CGdiCalendarText() override
+    {
+        if (m_hOriginalFont) ::SelectObject(m_hDC, m_hOriginalFont);
     }
 
     SIZE Measure(const char* text, bool bold) override
     {
         SIZE size = {};
-        const SelectGuard font(m_hDC, bold ? m_hBold : m_hNormal);
+        UseFont(bold);
         ::GetTextExtentPoint32A(m_hDC, text, static_cast<int>(std::strlen(text)), &size);
         return size;
     }
 
     void Draw(int x, int y, const char* text, UINT align, bool bold, COLORREF color) override
     {
-        const SelectGuard font(m_hDC, bold ? m_hBold : m_hNormal);
-        ::SetTextAlign(m_hDC, align);
-        ::SetTextColor(m_hDC, color);
+        UseFont(bold);
+        if (!m_bStateSet || align != m_uAlign) ::SetTextAlign(m_hDC, align);
+        if (!m_bStateSet || color != m_crColor) ::SetTextColor(m_hDC, color);
+        m_bStateSet = true;
+        m_uAlign = align;
+        m_crColor = color;
         ::TextOutA(m_hDC, x, y, text, static_cast<int>(std::strlen(text)));
     }
 
 private:
+    void UseFont(bool bold)
+    {
+        const HGDIOBJ font = bold ? m_hBold : m_hNormal;
+        if (!font || font == m_hCurrentFont) return;
+        const HGDIOBJ previous = ::SelectObject(m_hDC, font);
+        if (!m_hOriginalFont) m_hOriginalFont = previous;
+        m_hCurrentFont = font;
+    }
+
     HDC m_hDC;
     HGDIOBJ m_hNormal;
     HGDIOBJ m_hBold;
+    HGDIOBJ m_hOriginalFont = nullptr;
+    HGDIOBJ m_hCurrentFont = nullptr;
+    bool m_bStateSet = false;
+    UINT m_uAlign = 0;
+    COLORREF m_crColor = 0;
 };
 
-DWORD Clamp(DWORD value, DWORD low, DWORD high) { return value < low ? low : (value > high ? high : value); }
+DWORD Clamp(DWORD value, DWORD low, DWORD high)
+{
+    return value < low ? low : (value > high ? high : value);
+}
 
 bool SameDay(const SYSTEMTIME& a, const SYSTEMTIME& b)
 {
@@ -91,7 +119,8 @@ CCalendar::~CCalendar() = default;
 void CCalendar::Init(bool antialias, bool highlightToday)
 {
     char firstDay[10] = {};
-    const int length = ::GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_IFIRSTDAYOFWEEK, firstDay, sizeof firstDay);
+    const int length =
+        ::GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_IFIRSTDAYOFWEEK, firstDay, sizeof firstDay);
     m_iFirstDayOfWeek = ParseFirstDayOfWeek(firstDay, length);
     m_bHighlightToday = highlightToday;
 
@@ -112,7 +141,8 @@ void CCalendar::Init(bool antialias, bool highlightToday)
         date.wDay = static_cast<WORD>(3 + day);
         date.wDayOfWeek = static_cast<WORD>((day + 1) % 7);
         char* name = m_szDayNames[day];
-        if (::GetDateFormatA(LOCALE_USER_DEFAULT, 0, &date, "ddd", name, sizeof m_szDayNames[0]) == 0) name[0] = '\0';
+        if (::GetDateFormatA(LOCALE_USER_DEFAULT, 0, &date, "ddd", name, sizeof m_szDayNames[0]) == 0)
+            name[0] = '\0';
         name[2] = '\0';
     }
 
@@ -150,17 +180,20 @@ const char* CCalendar::GetMonthName(int month) const
     return month >= 1 && month <= 12 ? m_szMonthNames[month - 1] : "";
 }
 
-const char* CCalendar::GetDayName(int day) const { return day >= 0 && day < 7 ? m_szDayNames[day] : ""; }
+const char* CCalendar::GetDayName(int day) const
+{
+    return day >= 0 && day < 7 ? m_szDayNames[day] : "";
+}
 
-void CCalendar::Paint(HDC dc, int left, int top, int right, int bottom, bool inRows, int dx, int dy, DWORD maxPerLine,
-                      DWORD before, DWORD after, DWORD position)
+void CCalendar::Paint(HDC dc, int left, int top, int right, int bottom, bool inRows, int dx, int dy,
+                      DWORD maxPerLine, DWORD before, DWORD after, DWORD position)
 {
     CGdiCalendarText text(dc, m_hFont.get(), m_hBoldFont.get());
     Paint(text, left, top, right, bottom, inRows, dx, dy, maxPerLine, before, after, position);
 }
 
-void CCalendar::Paint(CCalendarTextSink& sink, int left, int top, int right, int bottom, bool inRows, int dx, int dy,
-                      DWORD maxPerLine, DWORD before, DWORD after, DWORD position)
+void CCalendar::Paint(CCalendarTextSink& sink, int left, int top, int right, int bottom, bool inRows, int dx,
+                      int dy, DWORD maxPerLine, DWORD before, DWORD after, DWORD position)
 {
     // A 0 from the registry would divide by zero; huge counts would draw months for minutes
     // while the engine lock is held.
@@ -185,12 +218,14 @@ void CCalendar::Paint(CCalendarTextSink& sink, int left, int top, int right, int
     for (int64_t k = 0; k < months; ++k) {
         const int64_t column = inRows ? k % perLine : k / perLine;
         const int64_t row = inRows ? k / perLine : k % perLine;
-        const int64_t x = atRight ? right - (columns - column) * blockWidth - (columns - column - 1) * gap - dx
-                                  : left + dx + column * (blockWidth + gap);
+        const int64_t x = atRight
+                              ? right - (columns - column) * blockWidth - (columns - column - 1) * gap - dx
+                              : left + dx + column * (blockWidth + gap);
         const int64_t y = atTop ? top + dy + row * (blockHeight + ch)
                                 : bottom - (rows - row) * blockHeight - (rows - row - 1) * ch - dy;
         if (x < -kFarAway || x > kFarAway || y < -kFarAway || y > kFarAway) continue;
-        PaintMonthRelative(sink, static_cast<int>(k - monthsBefore), static_cast<int>(x), static_cast<int>(y));
+        PaintMonthRelative(sink, static_cast<int>(k - monthsBefore), static_cast<int>(x),
+                           static_cast<int>(y));
     }
 }
 
@@ -213,7 +248,8 @@ void CCalendar::PaintMonthRelative(CCalendarTextSink& sink, int offset, int x, i
 void CCalendar::PaintMonthOutlined(CCalendarTextSink& sink, int month, int year, int x, int y)
 {
     static const int kOutline[8][2] = {{-1, -1}, {0, -1}, {1, -1}, {-1, 0}, {1, 0}, {-1, 1}, {0, 1}, {1, 1}};
-    for (const auto& step : kOutline) PaintMonth(sink, month, year, x + step[0], y + step[1], true);
+    for (const auto& step : kOutline)
+        PaintMonth(sink, month, year, x + step[0], y + step[1], true);
     PaintMonth(sink, month, year, x, y, false);
 }
 
@@ -234,7 +270,8 @@ void CCalendar::PaintMonth(CCalendarTextSink& sink, int month, int year, int x, 
     }
 
     const bool currentMonth = today.wMonth == month && today.wYear == year;
-    const COLORREF titleColor = m_bHighlightToday && !outline && currentMonth ? m_crHighlightColor : passColor;
+    const COLORREF titleColor =
+        m_bHighlightToday && !outline && currentMonth ? m_crHighlightColor : passColor;
     sink.Draw(head < x ? head : x, y, m_szMonthNames[month - 1], TA_LEFT | TA_TOP, true, titleColor);
 
     SYSTEMTIME date = {};

@@ -34,7 +34,10 @@ struct BmpFileBlock {
     BYTE* pixels() const { return static_cast<BYTE*>(data); }
 };
 
-uint64_t RowBytes(int64_t width, int bitCount) { return static_cast<uint64_t>((width * bitCount + 31) / 32) * 4; }
+uint64_t RowBytes(int64_t width, int bitCount)
+{
+    return static_cast<uint64_t>((width * bitCount + 31) / 32) * 4;
+}
 
 // Texture files can be replaced by anyone: only a plain 8- or 24-bit bitmap whose pixels lie
 // wholly inside the loaded block is used.
@@ -50,7 +53,8 @@ bool IsUsableTexture(const BmpFileBlock& block)
     const uint64_t pixelOffset = static_cast<uint64_t>(block.pixels() - start);
     const uint64_t paletteBytes = info.biBitCount == 8 ? 256 * sizeof(RGBQUAD) : 0;
     if (pixelOffset < info.biSize + paletteBytes) return false;
-    const uint64_t height = static_cast<uint64_t>(info.biHeight < 0 ? -int64_t{info.biHeight} : info.biHeight);
+    const uint64_t height =
+        static_cast<uint64_t>(info.biHeight < 0 ? -int64_t{info.biHeight} : info.biHeight);
     return pixelOffset + RowBytes(info.biWidth, info.biBitCount) * height <= blockSize;
 }
 
@@ -67,7 +71,8 @@ void ConvertToTrueColor(const BmpFileBlock& source, TrueColorTexture& target)
     const int width = info.biWidth;
     const int height = info.biHeight < 0 ? -info.biHeight : info.biHeight;
     FillDibHeader(target.header(), width, height, 24, info.biHeight < 0);
-    const RGBQUAD* palette = reinterpret_cast<const RGBQUAD*>(reinterpret_cast<const BYTE*>(source.header) + info.biSize);
+    const RGBQUAD* palette =
+        reinterpret_cast<const RGBQUAD*>(reinterpret_cast<const BYTE*>(source.header) + info.biSize);
     const size_t sourceRow = RowBytes(width, 8);
     const size_t targetRow = RowBytes(width, 24);
     target.pixels.assign(targetRow * height, 0);
@@ -91,8 +96,11 @@ int TintChannel(int channel, double factor)
     return static_cast<int>(value);
 }
 
-// The tinted texture repeated from the top-left corner over a whole canvas: one paint instead of
-// one per tile, which for a tiny texture would be hundreds of thousands of drawing contexts.
+// The tinted texture repeated from the top-left corner over the whole canvas. Painting it tile by
+// tile would take one drawing context per tile, hundreds of thousands for a tiny texture; a strip
+// of whole tile rows across the canvas, at least kStripRows high, is painted instead.
+constexpr int kStripRows = 128;
+
 void PaintTiled(CPaintableDib& canvas, const BITMAPINFO* texture, const BYTE* pixels)
 {
     const int width = texture->bmiHeader.biWidth;
@@ -102,23 +110,26 @@ void PaintTiled(CPaintableDib& canvas, const BITMAPINFO* texture, const BYTE* pi
     const int canvasHeight = canvas.GetHeight();
     if (canvasWidth < 1 || canvasHeight < 1) return;
 
+    const int tileRows = (kStripRows + height - 1) / height;
+    const int stripHeight = height * tileRows;
     std::vector<BYTE> headerBlock(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD));
     BITMAPINFO* header = reinterpret_cast<BITMAPINFO*>(headerBlock.data());
-    FillDibHeader(header, canvasWidth, canvasHeight, 24, true);
+    FillDibHeader(header, canvasWidth, stripHeight, 24, true);
     const size_t textureRow = RowBytes(width, 24);
-    const size_t tiledRow = RowBytes(canvasWidth, 24);
-    std::vector<BYTE> tiled(tiledRow * canvasHeight, 0);
+    const size_t stripRow = RowBytes(canvasWidth, 24);
+    std::vector<BYTE> strip(stripRow * stripHeight, 0);
 
-    for (int y = 0; y < canvasHeight; ++y) {
+    for (int y = 0; y < stripHeight; ++y) {
         const int visibleRow = y % height;
         const BYTE* in = pixels + textureRow * (topDown ? visibleRow : height - 1 - visibleRow);
-        BYTE* out = tiled.data() + tiledRow * y;
+        BYTE* out = strip.data() + stripRow * y;
         for (int x = 0; x < canvasWidth; x += width) {
             const int count = canvasWidth - x < width ? canvasWidth - x : width;
             std::memcpy(out + 3 * static_cast<size_t>(x), in, 3 * static_cast<size_t>(count));
         }
     }
-    canvas.PaintDib(header, tiled.data(), 0, 0);
+    for (int y = 0; y < canvasHeight; y += stripHeight)
+        canvas.PaintDib(header, strip.data(), 0, y);
 }
 
 }  // namespace
@@ -126,10 +137,14 @@ void PaintTiled(CPaintableDib& canvas, const BITMAPINFO* texture, const BYTE* pi
 double TextureStrength(DWORD textureMode)
 {
     switch (textureMode) {
-    case 0: return 0.0;
-    case 1: return 0.2;
-    case 3: return 0.5;
-    default: return 0.3;
+    case 0:
+        return 0.0;
+    case 1:
+        return 0.2;
+    case 3:
+        return 0.5;
+    default:
+        return 0.3;
     }
 }
 

@@ -62,7 +62,7 @@ void JpegDecoder::OutputMessage(j_common_ptr) {}
 void JpegDecoder::CheckScanCount(j_common_ptr cinfo)
 {
     if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans) {
-        cinfo->err->msg_code = JERR_NOT_COMPILED;
+        cinfo->err->msg_code = JERR_NOT_COMPILED;  // any code: the message is never shown
         (*cinfo->err->error_exit)(cinfo);
     }
 }
