@@ -18,10 +18,6 @@ list(APPEND ENGINE_TEST_SOURCES
   tests/operations_tests.cpp
   tests/operations_end_to_end_tests.cpp
 )
-if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/tests/zz_local_shim.cpp)
-  list(APPEND ENGINE_TEST_SOURCES tests/zz_local_shim.cpp)
-  list(FILTER ENGINE_TEST_SOURCES INCLUDE REGEX "selection_|operations_|zz_local")
-endif()
 
 # The fixture images go beside the test program, which runs in its own folder.
 file(GLOB _selection_fixtures CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/selection_fixtures/*.jpg)
