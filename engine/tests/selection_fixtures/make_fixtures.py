@@ -4,7 +4,9 @@
 Each image is a smooth two-colour gradient of its own size and colours; the sizes are what the
 tests rely on: three images that meet the default limits (sides above 400 and below 4000, the
 smaller side above half the larger), one excluded that would meet them, and one square 400 x 400
-that the strict lower bound rejects.
+that the strict lower bound rejects. exif_dated_2011-12-24.jpg (640 x 480, EXIF orientation 6 and
+the date 2011:12:24 09:08:07) is the imaging tests' exif_o6_be_640x480.jpg, made by their
+make_exif_fixtures.py.
 """
 import subprocess
 import sys
