@@ -134,6 +134,15 @@ public:
     // loader's checks (lengths, bounds, terminators). False, texts unchanged, when they do not hold;
     // throws ExNormal when the file cannot be read.
     bool ReadTextsFromStringFile(TxFile& stringFile);
+
+    // The engine's selections work on lists loaded without texts and rewrite single records while
+    // they run; these two are defined in the engine (engine/src/ImageFileStore.cpp).
+    // Reads FolderPath and FileName from the string file; false, texts unchanged, when the file is
+    // missing, unreadable or the stored texts do not hold.
+    bool LoadStringsFromFile(const TxString& stringFilePath);
+    // Rewrites the record in place (UpdateRecordInPlace) on the record file given by path; false,
+    // logged, when it cannot be opened or the record is no longer this image's.
+    bool StoreSelfToFile(const TxString& recordFilePath) const;
 };
 
 // The folder list, ordered by Path ignoring case.

@@ -11,29 +11,6 @@ void NotAvailable(const char* name)
 }
 }  // namespace
 
-bool SetWallpaper(RegistryRecord*, const char*, const char*, const char*, COLORREF)
-{
-    NotAvailable("SetWallpaper");
-    return false;
-}
-
-bool SetRandomWallpaper()
-{
-    NotAvailable("SetRandomWallpaper");
-    return false;
-}
-
-bool UpdateCurrentWallpaper()
-{
-    NotAvailable("UpdateCurrentWallpaper");
-    return false;
-}
-
-void ExcludeCurrentFromList()
-{
-    NotAvailable("ExcludeCurrentFromList");
-}
-
 bool ScreenSaverReplaceImage(HWND, RegistryRecord*)
 {
     NotAvailable("ScreenSaverReplaceImage");

@@ -1,0 +1,88 @@
+// Picking the next wallpaper: every candidate image gets a text key of how often it was shown, the
+// user's preference (\Exchange "RandomSelection") and a random part; the candidates are tried in
+// key order until one is readable and fits the size and aspect limits of \Display.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "UTxStrings.h"
+
+struct DisplaySettings;
+struct RegistryRecord;
+
+// Values of \Exchange "RandomSelection".
+enum SelectionPreference : DWORD {
+    SELECT_WITHOUT_PREFERENCES = 0,
+    SELECT_PREFER_NEW_IMAGES = 1,
+    SELECT_PREFER_SEASON = 2,
+};
+
+// Picks the next image and records in the record file that it (and every candidate it passed
+// over) was tried. On true the outputs hold the image's folder, name, date text (its EXIF date,
+// else its file date) and stored average colour; on false they are untouched. A cancel request
+// ends it with false.
+bool FindNextBackgroundImage(RegistryRecord* record, TxString* folder, TxString* name, TxString* dateText,
+                             COLORREF* colour);
+
+// Whether a decoded size meets \Display "MinSize", "MaxSize" (both bounds strict) and "MinRatio"
+// (the smaller side in percent of the larger, strictly above it); logs the verdict.
+bool MeetsSelectionLimits(const DisplaySettings& display, DWORD width, DWORD height);
+
+// ---- The random part ---------------------------------------------------------------------------
+
+// The selection's own generator (the C runtime's would share its state with the host program):
+// the classic linear congruence, 15 bits per draw, seeded afresh for every selection.
+class CSelectionRandom {
+public:
+    explicit CSelectionRandom(unsigned seed) : m_State(seed) {}
+    unsigned Next()
+    {
+        m_State = m_State * 214013u + 2531011u;
+        return (m_State >> 16) & 0x7FFFu;
+    }
+    // The next value modulo n; n must not be 0.
+    unsigned NextBelow(unsigned n) { return Next() % n; }
+
+private:
+    unsigned m_State;
+};
+
+// Where each selection takes its seed from: the current time in seconds unless a test put its own
+// source in. Returns the source it replaced; null puts the clock back.
+using SelectionSeedSource = unsigned (*)();
+SelectionSeedSource SetSelectionSeedSource(SelectionSeedSource source);
+unsigned NextSelectionSeed();
+
+// Called by FindNextBackgroundImage right after it loaded the record file; tests use it to change
+// the files under a running selection. Returns the hook it replaced.
+using SelectionLoadedHook = void (*)();
+SelectionLoadedHook SetSelectionLoadedHook(SelectionLoadedHook hook);
+
+// ---- The keys ----------------------------------------------------------------------------------
+
+// Whole days of a file time for the keys: FileTimeToDays clamped to 0..999999, so a damaged time
+// can neither widen the key nor turn its date part negative.
+DWORD SelectionDay(FILETIME time);
+
+// Season distance in days between today and an image date on a calendar of twelve 30-day months
+// (the year ignored): 0 within 29 days, else the distance, at most 180. An image time the system
+// cannot convert is neutral: 0.
+DWORD SeasonDistance(const SYSTEMTIME& today, FILETIME imageTime);
+
+// What the keys of one selection share.
+struct SelectionKeyContext {
+    DWORD dwPreference = SELECT_WITHOUT_PREFERENCES;
+    DWORD dwMaxDays = 0;  // the newest image's SelectionDay (prefer new images)
+    SYSTEMTIME today{};   // the local date (prefer season)
+};
+
+// The sort key of one candidate; draws from `random` as the key needs (the date blur first, then
+// the four random digits).
+std::string BuildSelectionKey(const SelectionKeyContext& context, DWORD shownCount, FILETIME lastWriteTime,
+                              CSelectionRandom& random);
+// The same written into `key`, which holds kSortKeySize bytes (the longest key is 20 characters);
+// returns its length.
+size_t BuildSelectionKey(const SelectionKeyContext& context, DWORD shownCount, FILETIME lastWriteTime,
+                         CSelectionRandom& random, char* key);

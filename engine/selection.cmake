@@ -1,0 +1,41 @@
+# Wallpaper selection and the wallpaper operations: candidate keys and order, the engine's own
+# record updates, FindNextBackgroundImage, and SetWallpaper, SetRandomWallpaper,
+# UpdateCurrentWallpaper, ExcludeCurrentFromList and the database refresh behind the exports.
+list(APPEND ENGINE_SOURCES
+  src/FileSort.cpp
+  src/ImageFileStore.cpp
+  src/SelectionKeys.cpp
+  src/WallpaperSelection.cpp
+  src/DatabaseRefresh.cpp
+  src/WallpaperOperations.cpp
+)
+
+list(APPEND ENGINE_TEST_SOURCES
+  tests/selection_support.cpp
+  tests/selection_sort_tests.cpp
+  tests/selection_keys_tests.cpp
+  tests/selection_find_tests.cpp
+  tests/operations_tests.cpp
+  tests/operations_end_to_end_tests.cpp
+)
+
+# The fixture images go beside the test program, which runs in its own folder.
+file(GLOB _selection_fixtures CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/selection_fixtures/*.jpg)
+foreach(_fixture ${_selection_fixtures})
+  get_filename_component(_name ${_fixture} NAME)
+  configure_file(${_fixture} ${CMAKE_CURRENT_BINARY_DIR}/selection_fixtures/${_name} COPYONLY)
+endforeach()
+
+# The end-to-end tests call each export from this helper, which loads KvApi.dll as the Agent does.
+add_executable(operations_agent_probe tests/operations_agent_probe.cpp)
+cmake_language(DEFER CALL add_dependencies engine_tests operations_agent_probe KvApi)
+
+# The selections decode image headers through KvImage.dll, which must lie beside the test program.
+cmake_language(DEFER CALL kvimage_copy_beside engine_tests)
+cmake_language(DEFER CALL target_link_libraries engine_tests PRIVATE testsupport)
+
+# The benchmark program (not a test): engine/bench/run-selection-bench makes its data and runs it.
+add_executable(selection_bench bench/selection_bench.cpp)
+target_link_libraries(selection_bench PRIVATE engine_core psapi)
+kvimage_copy_beside(selection_bench)
+add_dependencies(selection_bench KvApi)

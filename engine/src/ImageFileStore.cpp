@@ -1,0 +1,54 @@
+// The engine's own reads and writes of single images in the database files: the two texts of a
+// chosen image, and its selection state rewritten in place while the list stays loaded.
+#include <exception>
+
+#include "UDatabase.h"
+#include "UImageStore.h"
+#include "UTxLog.h"
+
+bool CImageFile::LoadStringsFromFile(const TxString& stringFilePath)
+{
+    if (!TxFileExists(stringFilePath)) return false;
+    try {
+        TxFile file(stringFilePath.GetText(), true, false);
+        return ReadTextsFromStringFile(file);
+    } catch (const ExNormal& e) {
+        LogF("CImageFile::LoadStringsFromFile: Exception ExNormal: %s", e.Message());
+    } catch (const std::exception& e) {
+        LogF("!CImageFile::LoadStringsFromFile: %s", e.what());
+    }
+    return false;
+}
+
+bool CImageFile::StoreSelfToFile(const TxString& recordFilePath) const
+{
+    try {
+        TxFile file(recordFilePath.GetText(), false, false);
+        return UpdateRecordInPlace(file) != RecordUpdate::Refused;
+    } catch (const ExNormal& e) {
+        LogF("CImageFile::StoreSelfToFile: Exception ExNormal: %s", e.Message());
+    } catch (const std::exception& e) {
+        LogF("!CImageFile::StoreSelfToFile: %s", e.what());
+    }
+    return false;
+}
+
+int StoreImagesToFile(const std::vector<const CImageFile*>& images, const TxString& recordFilePath)
+{
+    if (images.empty()) return 0;
+    int failed = 0;
+    size_t done = 0;
+    try {
+        // One open for the whole batch: a reset of every counter must not cost a file open per image.
+        TxFile file(recordFilePath.GetText(), false, false);
+        for (; done < images.size(); ++done) {
+            if (images[done]->UpdateRecordInPlace(file) == CImageFile::RecordUpdate::Refused) ++failed;
+        }
+        return failed;
+    } catch (const ExNormal& e) {
+        LogF("CImageFile::StoreSelfToFile: Exception ExNormal: %s", e.Message());
+    } catch (const std::exception& e) {
+        LogF("!StoreImagesToFile: %s", e.what());
+    }
+    return failed + static_cast<int>(images.size() - done);
+}

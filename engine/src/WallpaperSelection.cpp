@@ -1,0 +1,195 @@
+// FindNextBackgroundImage: the next wallpaper from the image database.
+#include <cstring>
+#include <vector>
+
+#include "UDatabase.h"
+#include "UFileSort.h"
+#include "UImageStore.h"
+#include "UTxLog.h"
+#include "Udib.h"
+#include "Ujpegload.h"
+#include "Uoperations.h"
+#include "Uselection.h"
+#include "Usync.h"
+#include "Wcommon.h"
+
+namespace {
+
+// The selection tries no more candidates than this in one call: each try reads an image file.
+constexpr int kMaxCandidateChecks = 100;
+constexpr int kDateTextSize = 100;
+constexpr int kKeysPerCancelTest = 256;
+
+SelectionLoadedHook g_LoadedHook = nullptr;
+
+bool IsCandidate(const CImageFile& image)
+{
+    return (image.FileFlags & FLAG_EXCLUDE_IMAGE) == 0 && (image.FileFlags & FLAG_USE_FOR_WALLPAPER) != 0;
+}
+
+// Every counter back to 0 once each candidate was shown: the next round starts. Only the records
+// that change are touched.
+void ResetAllCounters(CFileCollection& files, const TxString& recordFilePath)
+{
+    std::vector<const CImageFile*> changed;
+    for (int i = 0; i < files.GetCount(); ++i) {
+        CImageFile* image = files.FileAt(i);
+        if (image->ShownCount == 0) continue;
+        image->ShownCount = 0;
+        changed.push_back(image);
+    }
+    StoreImagesToFile(changed, recordFilePath);
+}
+
+// Builds every candidate's key in list order (the random draws follow that order) and puts the
+// first candidates in key order into `sorted`: only they can be tried.
+void BuildCandidateOrder(const RegistryRecord& record, CFileCollection& files, CFileSortCollection& sorted)
+{
+    SelectionKeyContext context;
+    context.dwPreference = record.Exchange.dwRandomSelection;
+    if (context.dwPreference == SELECT_PREFER_NEW_IMAGES) {
+        for (int i = 0; i < files.GetCount(); ++i) {
+            const DWORD day = SelectionDay(files.FileAt(i)->LastWriteTime);
+            if (day > context.dwMaxDays) context.dwMaxDays = day;
+        }
+    }
+    ::GetLocalTime(&context.today);
+    CSelectionRandom random(NextSelectionSeed());
+
+    std::vector<CSortCandidate> candidates;
+    candidates.reserve(static_cast<size_t>(files.GetCount()));
+    for (int i = 0; i < files.GetCount(); ++i) {
+        // Asking the cancel event is a system call; a key costs far less, so the flag is tested
+        // once per batch of keys, still well within a millisecond of a cancel.
+        if (i % kKeysPerCancelTest == 0 && g_Synchronization.IsCancelled()) break;
+        CImageFile* image = files.FileAt(i);
+        if (!IsCandidate(*image)) continue;
+        candidates.push_back(CSortCandidate{image, {}});
+        BuildSelectionKey(context, image->ShownCount, image->LastWriteTime, random, candidates.back().szKey);
+    }
+    sorted.InsertFirst(candidates, kMaxCandidateChecks);
+}
+
+enum class CandidateCheck { Accepted, Unreadable, Rejected };
+
+CandidateCheck CheckCandidate(const DisplaySettings& display, const char* path, DibHeaderBlock& header,
+                              FILETIME& exifDate)
+{
+    std::memset(&header, 0, sizeof header);
+    exifDate = FILETIME{};
+    DWORD size = 0;
+    if (!LoadBmpFromJpgFileEx(header.Info(), nullptr, path, &size, display.bRotateByExif ? TRUE : FALSE,
+                              &exifDate)) {
+        LogText("cannot load image from the file");
+        return CandidateCheck::Unreadable;
+    }
+    const DWORD width = static_cast<DWORD>(header.bmiHeader.biWidth);
+    const DWORD height = static_cast<DWORD>(DibRowCount(header.bmiHeader.biHeight));
+    LogF("dwWidth=%lu, dwHeight=%lu", static_cast<unsigned long>(width), static_cast<unsigned long>(height));
+    return MeetsSelectionLimits(display, width, height) ? CandidateCheck::Accepted : CandidateCheck::Rejected;
+}
+
+}  // namespace
+
+SelectionLoadedHook SetSelectionLoadedHook(SelectionLoadedHook hook)
+{
+    const SelectionLoadedHook previous = g_LoadedHook;
+    g_LoadedHook = hook;
+    return previous;
+}
+
+bool MeetsSelectionLimits(const DisplaySettings& display, DWORD width, DWORD height)
+{
+    if (width == 0 || height == 0) {
+        LogText("Invalid width/height");
+        return false;
+    }
+    const DWORD minSize = display.dwMinSize;
+    const DWORD maxSize = display.dwMaxSize;
+    if (!(minSize < width && width < maxSize && minSize < height && height < maxSize)) {
+        LogText("image does not fit to min-max size");
+        return false;
+    }
+    // In 64 bits: the limits come from the registry and may let very large sides through.
+    const unsigned long long across = static_cast<unsigned long long>(width) * 100 / height;
+    const unsigned long long down = static_cast<unsigned long long>(height) * 100 / width;
+    const unsigned long long ratio = across < down ? across : down;
+    if (ratio > display.dwMinRatio) {
+        LogText("image conforms to the criteria");
+        return true;
+    }
+    LogF("image ratio=%llu is < than required=%lu", ratio, static_cast<unsigned long>(display.dwMinRatio));
+    return false;
+}
+
+bool FindNextBackgroundImage(RegistryRecord* record, TxString* folder, TxString* name, TxString* dateText,
+                             COLORREF* colour)
+{
+    CLogScope scope("FindNextBackgroundImage");
+    if (!record || !folder || !name || !dateText || !colour) return false;
+    const TxString recordFilePath = RecordText(record->Files.szFileListDatFile);
+    const TxString stringFilePath = RecordText(record->Files.szFileListStrFile);
+
+    // Without texts the images come in record order; only the tried ones fetch theirs.
+    CFileCollection files;
+    files.LoadFromFile(recordFilePath.GetText(), "");
+    if (g_LoadedHook) g_LoadedHook();
+    if (files.GetCount() == 0) return false;
+
+    bool anyCandidate = false;
+    DWORD minCount = 0xFFFFFFFF;
+    for (int i = 0; i < files.GetCount(); ++i) {
+        const CImageFile* image = files.FileAt(i);
+        if (!IsCandidate(*image)) continue;
+        anyCandidate = true;
+        if (image->ShownCount < minCount) minCount = image->ShownCount;
+    }
+    if (anyCandidate && minCount > 0) {
+        LogF("Minimal count = %lu, resetting all counters to 0.", static_cast<unsigned long>(minCount));
+        ResetAllCounters(files, recordFilePath);
+    }
+
+    CFileSortCollection sorted;
+    BuildCandidateOrder(*record, files, sorted);
+
+    DibHeaderBlock header;
+    FILETIME exifDate{};
+    CImageFile* chosen = nullptr;
+    const int checks = sorted.GetCount() < kMaxCandidateChecks ? sorted.GetCount() : kMaxCandidateChecks;
+    for (int j = 0; j < checks; ++j) {
+        // Each check reads a whole file; a cancel must not wait for a hundred of them.
+        if (g_Synchronization.IsCancelled()) break;
+        CImageFile* image = sorted.ItemAt(j)->m_pImage;
+        image->LoadStringsFromFile(stringFilePath);
+        TxString path(image->FolderPath);
+        path.Append("\\");
+        path.Append(image->FileName);
+        LogF("checking %s", path.GetText());
+        const CandidateCheck check = CheckCandidate(record->Display, path.GetText(), header, exifDate);
+        if (check == CandidateCheck::Accepted) {
+            chosen = image;
+            break;
+        }
+        // An unreadable file counts twice: it is tried again only after the readable ones.
+        if (check == CandidateCheck::Unreadable) image->ShownCount += 1;
+        image->ShownCount += 1;
+        image->StoreSelfToFile(recordFilePath);
+    }
+
+    if (!chosen || g_Synchronization.IsCancelled()) {
+        LogText("No suitable file found!");
+        return false;
+    }
+    LogF("*** Selected image: %s", chosen->FileName.GetText());
+    LogF("*** in %s", chosen->FolderPath.GetText());
+    char date[kDateTextSize];
+    const bool hasExifDate = exifDate.dwLowDateTime != 0 || exifDate.dwHighDateTime != 0;
+    ConvertDateToString(hasExifDate ? exifDate : chosen->LastWriteTime, date, kDateTextSize);
+    folder->Assign(chosen->FolderPath);
+    name->Assign(chosen->FileName);
+    dateText->Assign(date);
+    *colour = chosen->AverageColor;
+    chosen->ShownCount += 1;
+    chosen->StoreSelfToFile(recordFilePath);
+    return true;
+}

@@ -1,0 +1,272 @@
+// A wallpaper change from end to end: KvApi.dll and KvImage.dll in a program folder of their own,
+// each export called from a separate process that loads the library as the Agent does, and what
+// the change left behind read back here from the database files, the registry and the bitmap.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "KvTestSupport.h"
+#include "UDatabase.h"
+#include "UTxUtils.h"
+#include "selection_support.h"
+
+using namespace selection_test;
+
+namespace {
+
+const char* const kGood[] = {"good_a.jpg", "good_b.jpg", "good_c.jpg"};
+const char* const kBad[] = {"small_400x400.jpg", "broken.jpg"};  // candidates that are never accepted
+constexpr DWORD kImageCount = 6;
+
+// What a failed try adds to an image's counter.
+DWORD FailureAmount(const std::string& name)
+{
+    return name == "broken.jpg" ? 2 : 1;
+}
+
+// Width and height from a JPEG's first frame header, read here without the engine.
+bool JpegSize(const std::string& path, DWORD& width, DWORD& height)
+{
+    const std::string b = testsupport::ReadFileBytes(path);
+    size_t i = 2;
+    if (b.size() < 4 || static_cast<unsigned char>(b[0]) != 0xFF || static_cast<unsigned char>(b[1]) != 0xD8)
+        return false;
+    while (i + 9 < b.size()) {
+        if (static_cast<unsigned char>(b[i]) != 0xFF) return false;
+        const unsigned marker = static_cast<unsigned char>(b[i + 1]);
+        if (marker == 0xFF) {
+            ++i;
+            continue;
+        }
+        const size_t length =
+            static_cast<unsigned char>(b[i + 2]) << 8 | static_cast<unsigned char>(b[i + 3]);
+        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) {
+            height = static_cast<unsigned char>(b[i + 5]) << 8 | static_cast<unsigned char>(b[i + 6]);
+            width = static_cast<unsigned char>(b[i + 7]) << 8 | static_cast<unsigned char>(b[i + 8]);
+            return true;
+        }
+        i += 2 + length;
+    }
+    return false;
+}
+
+class EndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        DeleteSettingsKey();
+        for (const char* dll : {"KvApi.dll", "KvImage.dll"}) {
+            ASSERT_TRUE(::CopyFileA((testsupport::ExeFolder() + dll).c_str(), (program / dll).c_str(), FALSE))
+                << dll;
+        }
+        paths = DatabaseIn(data.Path());
+        record = TestRecord(paths);
+    }
+    void TearDown() override { DeleteSettingsKey(); }
+
+    void UseFixtureFolder()
+    {
+        for (const char* name :
+             {"good_a.jpg", "good_b.jpg", "good_c.jpg", "excluded.jpg", "small_400x400.jpg", "broken.jpg"}) {
+            ASSERT_TRUE(CopyFixture(name, images.Path()));
+        }
+        ASSERT_TRUE(BuildDatabase(images.Path(), paths, {"excluded.jpg"}));
+        ASSERT_TRUE(WriteSettings(record, true, kImageCount));
+    }
+
+    // Runs one export in a process of its own; its exit code.
+    DWORD Call(const char* exportName)
+    {
+        testsupport::ChildProcess child;
+        const std::string command = "\"" + testsupport::ExeFolder() + "operations_agent_probe.exe\" \"" +
+                                    program.Path() + "\" " + exportName;
+        EXPECT_TRUE(child.Start(command));
+        EXPECT_TRUE(child.WaitPumping(60000)) << exportName;
+        return child.ExitCode();
+    }
+
+    std::map<std::string, DWORD> Counts() const
+    {
+        std::map<std::string, DWORD> counts;
+        for (const StoredImage& image : ReadStoredImages(paths.recordFile, paths.stringFile))
+            counts[image.name] = image.shownCount;
+        return counts;
+    }
+    std::vector<std::string> Files() const
+    {
+        return {testsupport::ReadFileBytes(paths.folderList), testsupport::ReadFileBytes(paths.recordFile),
+                testsupport::ReadFileBytes(paths.stringFile)};
+    }
+
+    // What a successful change must have left: \CurrentImage naming the image, a fresh local
+    // "LastChangeTime", and the work bitmap of the screen's size handed to the desktop.
+    void ExpectChangeRecorded(const std::string& folder, const std::string& name, ULONGLONG before,
+                              ULONGLONG after, const std::string& step)
+    {
+        EXPECT_EQ(ReadSettingsValue("CurrentImage", "ImagePath").Text(), folder) << step;
+        EXPECT_EQ(ReadSettingsValue("CurrentImage", "ImageName").Text(), name) << step;
+        EXPECT_EQ(ReadSettingsValue("CurrentImage", "Active").Dword(), 1u) << step;
+        const RegValue changed = ReadSettingsValue("CurrentImage", "LastChangeTime");
+        EXPECT_EQ(changed.type, static_cast<DWORD>(REG_BINARY)) << step;
+        ASSERT_EQ(changed.bytes.size(), 8u) << step;
+        EXPECT_GE(FileTimeValue(changed.bytes) + 10000, before) << step;
+        EXPECT_LE(FileTimeValue(changed.bytes), after) << step;
+        LONG width = 0, height = 0;
+        WORD bits = 0;
+        ASSERT_TRUE(ReadBmpSize(paths.workBmp, width, height, bits)) << step;
+        EXPECT_EQ(width, ::GetSystemMetrics(SM_CXSCREEN)) << step;
+        EXPECT_EQ(height < 0 ? -height : height, ::GetSystemMetrics(SM_CYSCREEN)) << step;
+        EXPECT_TRUE(bits == 24 || bits == 32) << step;
+        EXPECT_EQ(ReadRegValue(HKEY_CURRENT_USER, "Control Panel\\Desktop", "Wallpaper").Text(),
+                  paths.workBmp)
+            << step;
+    }
+
+    testsupport::TempFolder program{"e2eprog"};
+    testsupport::TempFolder images{"e2eimg"};
+    testsupport::TempFolder data{"e2edb"};
+    DatabasePaths paths;
+    RegistryRecord record{};
+};
+
+TEST_F(EndToEnd, EachChangeCountsExactlyAndEveryCandidateComesUpBeforeARepeat)
+{
+    UseFixtureFolder();
+    std::map<std::string, DWORD> counts = Counts();
+    int resets = 0;
+    std::set<std::string> firstShown;
+    for (int change = 1; change <= 9; ++change) {
+        const std::string step = "change " + std::to_string(change);
+        // The expected state before the change: a new round once every candidate has been tried.
+        std::map<std::string, DWORD> start = counts;
+        DWORD minimum = 0xFFFFFFFF;
+        for (const auto& [name, count] : counts) {
+            if (name != "excluded.jpg") minimum = std::min(minimum, count);
+        }
+        const bool reset = minimum > 0;
+        if (reset) {
+            for (auto& entry : start)
+                entry.second = 0;
+            ++resets;
+        }
+
+        const ULONGLONG before = LocalNow();
+        ASSERT_EQ(Call("WpApi_SetRandomWallpaper"), 1u) << step;
+        const ULONGLONG after = LocalNow();
+        counts = Counts();
+        ASSERT_EQ(counts.size(), kImageCount) << step;
+
+        const std::string chosen = ReadSettingsValue("CurrentImage", "ImageName").Text();
+        ExpectChangeRecorded(images.Path(), chosen, before, after, step);
+        ASSERT_TRUE(std::find(std::begin(kGood), std::end(kGood), chosen) != std::end(kGood))
+            << step << ": " << chosen;
+        EXPECT_EQ(counts[chosen], start[chosen] + 1) << step;
+        if (change <= 3) {
+            EXPECT_TRUE(firstShown.insert(chosen).second) << step << ": " << chosen << " repeated";
+        }
+        // The least shown good image is chosen (so none repeats while another is less shown), and
+        // only candidates tried before it were counted.
+        for (const char* good : kGood) {
+            EXPECT_GE(start[good], start[chosen]) << step << ": " << good;
+            if (good != chosen) {
+                EXPECT_EQ(counts[good], start[good]) << step << ": " << good;
+            }
+        }
+        for (const char* bad : kBad) {
+            const DWORD delta = counts[bad] - start[bad];
+            if (start[bad] < start[chosen]) {
+                EXPECT_EQ(delta, FailureAmount(bad)) << step << ": " << bad << " must have been tried";
+            } else if (start[bad] > start[chosen]) {
+                EXPECT_EQ(delta, 0u) << step << ": " << bad << " must not have been tried";
+            } else {
+                EXPECT_TRUE(delta == 0 || delta == FailureAmount(bad)) << step << ": " << bad;
+            }
+        }
+        EXPECT_EQ(counts["excluded.jpg"], 0u) << step;
+    }
+    EXPECT_GE(resets, 1);
+}
+
+TEST_F(EndToEnd, ExcludeCurrentFromListChangesOnlyTheFlagOfTheCurrentRecord)
+{
+    UseFixtureFolder();
+    ASSERT_EQ(Call("WpApi_SetRandomWallpaper"), 1u);
+    const std::string current = ReadSettingsValue("CurrentImage", "ImageName").Text();
+    const std::vector<std::string> before = Files();
+    const std::vector<StoredImage> stored = ReadStoredImages(paths.recordFile, paths.stringFile);
+    const StoredImage* target = FindStored(stored, current);
+    ASSERT_TRUE(target);
+
+    ASSERT_EQ(Call("WpApi_ExcludeCurrentFromList"), 2u);
+    const std::vector<std::string> after = Files();
+    EXPECT_TRUE(after[0] == before[0]);
+    EXPECT_TRUE(after[2] == before[2]);
+    ASSERT_EQ(after[1].size(), before[1].size());
+    std::vector<size_t> changed;
+    for (size_t i = 0; i < before[1].size(); ++i) {
+        if (after[1][i] != before[1][i]) changed.push_back(i);
+    }
+    ASSERT_EQ(changed, std::vector<size_t>{target->position + 28});
+    EXPECT_EQ(Get32(after[1], target->position + 28), target->fileFlags | FLAG_EXCLUDE_IMAGE);
+
+    for (int change = 0; change < 4; ++change) {
+        ASSERT_EQ(Call("WpApi_SetRandomWallpaper"), 1u);
+        EXPECT_NE(ReadSettingsValue("CurrentImage", "ImageName").Text(), current);
+    }
+}
+
+TEST_F(EndToEnd, WithTheRecordFileHeldOpenTheRefreshLeavesTheDatabaseAlone)
+{
+    UseFixtureFolder();
+    ASSERT_TRUE(CopyFixture("good_a.jpg", images.Path(), "arrived_later.jpg"));  // the folder changed
+    const std::vector<std::string> before = Files();
+    {
+        Handle held(::CreateFileA(paths.recordFile.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                  OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held);
+        EXPECT_EQ(Call("WpApi_SetRandomWallpaper"), 0u);
+    }
+    EXPECT_TRUE(Files() == before);
+    EXPECT_EQ(ReadSettingsValue("CurrentImage", "ImageName").Text(), "");
+
+    // Once the file is free again, the next change rescans and finds the new image.
+    ASSERT_EQ(Call("WpApi_SetRandomWallpaper"), 1u);
+    EXPECT_EQ(Counts().count("arrived_later.jpg"), 1u);
+}
+
+TEST_F(EndToEnd, RealPhotographsAreEachShownOnceBeforeAnyRepeats)
+{
+    const std::string photos = "Z:\\usr\\share\\backgrounds\\mate";
+    if (::GetFileAttributesA(photos.c_str()) == INVALID_FILE_ATTRIBUTES) GTEST_SKIP() << "no " << photos;
+    ASSERT_TRUE(BuildDatabase(photos, paths, {}, true));
+    const std::vector<StoredImage> stored = ReadStoredImages(paths.recordFile, paths.stringFile);
+    std::set<std::string> eligible;
+    for (const StoredImage& image : stored) {
+        DWORD width = 0, height = 0;
+        if (!JpegSize(image.folder + "\\" + image.name, width, height)) continue;
+        const DWORD smaller = std::min(width * 100 / height, height * 100 / width);
+        if (width > 400 && width < 4000 && height > 400 && height < 4000 && smaller > 50)
+            eligible.insert(image.name);
+    }
+    ASSERT_GE(eligible.size(), 2u);
+    ASSERT_TRUE(WriteSettings(record, true, static_cast<DWORD>(stored.size())));
+
+    std::set<std::string> shown;
+    for (size_t change = 0; change < eligible.size(); ++change) {
+        const ULONGLONG before = LocalNow();
+        ASSERT_EQ(Call("WpApi_SetRandomWallpaper"), 1u) << change;
+        const std::string name = ReadSettingsValue("CurrentImage", "ImageName").Text();
+        ExpectChangeRecorded(ReadSettingsValue("CurrentImage", "ImagePath").Text(), name, before, LocalNow(),
+                             "change " + std::to_string(change));
+        EXPECT_EQ(eligible.count(name), 1u) << name << " is not eligible";
+        EXPECT_TRUE(shown.insert(name).second) << name << " repeated after " << change << " changes";
+    }
+    EXPECT_EQ(shown, eligible);
+}
+
+}  // namespace

@@ -1,0 +1,439 @@
+// FindNextBackgroundImage on real files: a small image folder, a database written by the database
+// code, and the record file read back byte by byte after each selection.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "KvTestSupport.h"
+#include "UDatabase.h"
+#include "UTxUtils.h"
+#include "Uselection.h"
+#include "Usync.h"
+#include "selection_support.h"
+
+using namespace selection_test;
+
+namespace {
+
+const char* const kFixtureImages[] = {"good_a.jpg",   "good_b.jpg",        "good_c.jpg",
+                                      "excluded.jpg", "small_400x400.jpg", "broken.jpg"};
+const char* const kGoodImages[] = {"good_a.jpg", "good_b.jpg", "good_c.jpg"};
+
+class SelectionFind : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const char* name : kFixtureImages)
+            ASSERT_TRUE(CopyFixture(name, images.Path()));
+        paths = DatabaseIn(data.Path());
+        ASSERT_TRUE(BuildDatabase(images.Path(), paths, {"excluded.jpg"}));
+        record = TestRecord(paths);
+    }
+
+    std::vector<StoredImage> Stored() const { return ReadStoredImages(paths.recordFile, paths.stringFile); }
+    std::map<std::string, DWORD> Counts() const
+    {
+        std::map<std::string, DWORD> counts;
+        for (const StoredImage& image : Stored())
+            counts[image.name] = image.shownCount;
+        return counts;
+    }
+    // Writes the counters straight into the record file, as a previous run would have left them.
+    void SetCounts(const std::map<std::string, DWORD>& counts)
+    {
+        std::string bytes = testsupport::ReadFileBytes(paths.recordFile);
+        for (const StoredImage& image : Stored()) {
+            const auto found = counts.find(image.name);
+            if (found != counts.end()) Put32(bytes, image.position + 20, found->second);
+        }
+        ASSERT_TRUE(testsupport::WriteFileBytes(paths.recordFile, bytes));
+    }
+    std::string RecordBytes() const { return testsupport::ReadFileBytes(paths.recordFile); }
+
+    bool Find()
+    {
+        folder.Assign("untouched");
+        name.Assign("untouched");
+        dateText.Assign("untouched");
+        colour = 0x12345678;
+        return FindNextBackgroundImage(&record, &folder, &name, &dateText, &colour);
+    }
+
+    testsupport::TempFolder images{"selimg"};
+    testsupport::TempFolder data{"seldb"};
+    DatabasePaths paths;
+    RegistryRecord record{};
+    TxString folder, name, dateText;
+    COLORREF colour = 0;
+};
+
+TEST_F(SelectionFind, TriedImagesCountOnceTheUnreadableTwiceTheChosenOnce)
+{
+    // The two bad images are the only ones not yet shown, so both are tried before a good one.
+    SetCounts({{"good_a.jpg", 1},
+               {"good_b.jpg", 1},
+               {"good_c.jpg", 1},
+               {"excluded.jpg", 0},
+               {"small_400x400.jpg", 0},
+               {"broken.jpg", 0}});
+    ASSERT_TRUE(Find());
+    std::map<std::string, DWORD> counts = Counts();
+    EXPECT_EQ(counts["broken.jpg"], 2u);
+    EXPECT_EQ(counts["small_400x400.jpg"], 1u);
+    EXPECT_EQ(counts["excluded.jpg"], 0u);
+    EXPECT_EQ(counts[name.GetText()], 2u) << name.GetText();
+    int good = 0;
+    for (const char* image : kGoodImages)
+        good += counts[image] == 2 ? 1 : 0;
+    EXPECT_EQ(good, 1);
+
+    EXPECT_STREQ(folder.GetText(), images.Path().c_str());
+    EXPECT_EQ(colour, 0xFFFFFFFFu);  // the scan left the colour unknown
+    // No EXIF date in these images: the file date, as the short date.
+    WIN32_FILE_ATTRIBUTE_DATA attributes{};
+    ASSERT_TRUE(
+        ::GetFileAttributesExA((images / name.GetText()).c_str(), GetFileExInfoStandard, &attributes));
+    char expected[100];
+    ConvertDateToString(attributes.ftLastWriteTime, expected, sizeof expected);
+    EXPECT_STREQ(dateText.GetText(), expected);
+}
+
+// A seed whose first draws put both bad images before a good one.
+unsigned FixedSeed()
+{
+    return 3;
+}
+
+TEST_F(SelectionFind, AFixedSeedFixesTheOrder)
+{
+    // The keys the selection must build: candidates in record order, one draw each.
+    SelectionKeyContext context;  // without preferences
+    CSelectionRandom random(FixedSeed());
+    struct Expected {
+        std::string key;
+        size_t index;
+        std::string name;
+    };
+    std::vector<Expected> order;
+    const std::vector<StoredImage> stored = Stored();
+    for (size_t i = 0; i < stored.size(); ++i) {
+        if (stored[i].fileFlags & FLAG_EXCLUDE_IMAGE) continue;
+        order.push_back({BuildSelectionKey(context, 0, FILETIME{}, random), i, stored[i].name});
+    }
+    std::sort(order.begin(), order.end(), [](const Expected& a, const Expected& b) {
+        return a.key != b.key ? a.key < b.key : a.index > b.index;
+    });
+    std::map<std::string, DWORD> expected = Counts();
+    std::string chosen;
+    for (const Expected& e : order) {
+        if (e.name == "broken.jpg") {
+            expected[e.name] += 2;
+        } else if (e.name == "small_400x400.jpg") {
+            expected[e.name] += 1;
+        } else {
+            expected[e.name] += 1;
+            chosen = e.name;
+            break;
+        }
+    }
+
+    const SelectionSeedSource clock = SetSelectionSeedSource(&FixedSeed);
+    const std::string before = RecordBytes();
+    const bool found = Find();
+    const std::string first = name.GetText();
+    const std::map<std::string, DWORD> counts = Counts();
+    // The same state and the same seed (two selections within one second) choose alike.
+    ASSERT_TRUE(testsupport::WriteFileBytes(paths.recordFile, before));
+    const bool again = Find();
+    SetSelectionSeedSource(clock);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(expected["broken.jpg"], 2u);  // the seed is one that tries both bad images first
+    EXPECT_EQ(expected["small_400x400.jpg"], 1u);
+    EXPECT_EQ(first, chosen);
+    EXPECT_EQ(counts, expected);
+    EXPECT_TRUE(again);
+    EXPECT_STREQ(name.GetText(), chosen.c_str());
+    EXPECT_EQ(Counts(), expected);
+}
+
+TEST_F(SelectionFind, TheExifDateNamesTheDay)
+{
+    testsupport::TempFolder dated("seldated");
+    ASSERT_TRUE(CopyFixture("exif_dated_2011-12-24.jpg", dated.Path()));
+    ASSERT_TRUE(BuildDatabase(dated.Path(), paths));
+    ASSERT_TRUE(Find());
+    SYSTEMTIME day{};
+    day.wYear = 2011;
+    day.wMonth = 12;
+    day.wDay = 24;
+    day.wHour = 9;
+    day.wMinute = 8;
+    day.wSecond = 7;
+    FILETIME time{};
+    ASSERT_TRUE(::SystemTimeToFileTime(&day, &time));
+    char expected[100];
+    ConvertDateToString(time, expected, sizeof expected);
+    EXPECT_STREQ(dateText.GetText(), expected);
+}
+
+TEST_F(SelectionFind, CountersAreResetOnlyWhenEveryCandidateWasShown)
+{
+    struct ResetCase {
+        const char* name;
+        std::map<std::string, DWORD> before;
+        bool reset;
+    };
+    const ResetCase cases[] = {
+        {"every candidate shown",
+         {{"good_a.jpg", 3},
+          {"good_b.jpg", 5},
+          {"good_c.jpg", 4},
+          {"small_400x400.jpg", 2},
+          {"broken.jpg", 6},
+          {"excluded.jpg", 9}},
+         true},
+        {"one candidate not shown",
+         {{"good_a.jpg", 0},
+          {"good_b.jpg", 5},
+          {"good_c.jpg", 4},
+          {"small_400x400.jpg", 3},
+          {"broken.jpg", 3},
+          {"excluded.jpg", 9}},
+         false},
+    };
+    for (const ResetCase& c : cases) {
+        SetCounts(c.before);
+        ASSERT_TRUE(Find()) << c.name;
+        std::map<std::string, DWORD> after = Counts();
+        if (c.reset) {
+            // Everything starts again from 0, the excluded image too; the chosen one then has 1 and
+            // a bad image tried before it its own amount.
+            EXPECT_EQ(after["excluded.jpg"], 0u) << c.name;
+            EXPECT_EQ(after[name.GetText()], 1u) << c.name;
+            EXPECT_TRUE(after["broken.jpg"] == 0 || after["broken.jpg"] == 2) << c.name;
+            EXPECT_LE(after["small_400x400.jpg"], 1u) << c.name;
+            for (const char* image : kGoodImages) {
+                if (name.Equals(image)) continue;
+                EXPECT_EQ(after[image], 0u) << c.name << ": " << image;
+            }
+        } else {
+            std::map<std::string, DWORD> expected = c.before;
+            expected["good_a.jpg"] = 1;  // the only one not shown comes first
+            EXPECT_STREQ(name.GetText(), "good_a.jpg") << c.name;
+            EXPECT_EQ(after, expected) << c.name;
+        }
+    }
+}
+
+TEST_F(SelectionFind, NoCandidateChangesNothing)
+{
+    struct NoneCase {
+        const char* name;
+        DWORD setFlags;
+        DWORD clearFlags;
+    };
+    const NoneCase cases[] = {
+        {"all excluded", FLAG_EXCLUDE_IMAGE, 0},
+        {"none for the wallpaper", 0, FLAG_USE_FOR_WALLPAPER},
+    };
+    for (const NoneCase& c : cases) {
+        std::string bytes = RecordBytes();
+        SetCounts({{"good_a.jpg", 3}, {"good_b.jpg", 5}});
+        bytes = RecordBytes();
+        for (const StoredImage& image : Stored()) {
+            Put32(bytes, image.position + 28, (image.fileFlags | c.setFlags) & ~c.clearFlags);
+        }
+        ASSERT_TRUE(testsupport::WriteFileBytes(paths.recordFile, bytes));
+        EXPECT_FALSE(Find()) << c.name;
+        EXPECT_EQ(RecordBytes(), bytes) << c.name;
+        EXPECT_STREQ(name.GetText(), "untouched") << c.name;
+        EXPECT_EQ(colour, 0x12345678u) << c.name;
+        ASSERT_TRUE(BuildDatabase(images.Path(), paths, {"excluded.jpg"}));
+    }
+}
+
+TEST_F(SelectionFind, AtMostAHundredCandidatesAreTried)
+{
+    // 150 candidates ordered by their counters; only the 120th in that order can be read.
+    ASSERT_TRUE(CopyFixture("good_a.jpg", images.Path(), "the_readable_one.jpg"));
+    CFileCollection files;
+    std::map<std::string, DWORD> before;
+    for (DWORD i = 0; i < 150; ++i) {
+        char fileName[32];
+        std::snprintf(fileName, sizeof fileName, "missing_%03lu.jpg", static_cast<unsigned long>(i));
+        auto image = std::make_unique<CImageFile>();
+        image->FolderPath.Assign(images.Path().c_str());
+        image->FileName.Assign(i == 119 ? "the_readable_one.jpg" : fileName);
+        image->ShownCount = i;
+        image->FileFlags = FLAG_USE_FOR_WALLPAPER;
+        before[image->FileName.GetText()] = i;
+        ASSERT_TRUE(files.Insert(image.release()));
+    }
+    ASSERT_TRUE(files.SaveToFile(paths.recordFile.c_str(), paths.stringFile.c_str()));
+
+    EXPECT_FALSE(Find());
+    std::map<std::string, DWORD> after = Counts();
+    ASSERT_EQ(after.size(), 150u);
+    for (const auto& [image, count] : before) {
+        const DWORD expected = count < 100 ? count + 2 : count;
+        EXPECT_EQ(after[image], expected) << image;
+    }
+}
+
+TEST_F(SelectionFind, ACancelEndsTheSelectionWithoutTryingAnything)
+{
+    SetCounts({{"good_a.jpg", 1}, {"broken.jpg", 0}});
+    const std::string bytes = RecordBytes();
+    g_Synchronization.Cancel();
+    const bool found = Find();
+    // Taking the lock clears the cancel for the tests that follow.
+    g_Synchronization.Enter();
+    g_Synchronization.Leave();
+    EXPECT_FALSE(found);
+    EXPECT_EQ(RecordBytes(), bytes);
+    EXPECT_STREQ(name.GetText(), "untouched");
+}
+
+// Rewrites the database under the running selection the way another program's save would: one
+// image more that sorts first, so every record moves by one place.
+DatabasePaths* g_RewritePaths = nullptr;
+std::string g_Rewritten;
+
+void RewriteInAnotherOrder()
+{
+    CFileCollection files;
+    ASSERT_TRUE(files.LoadFromFile(g_RewritePaths->recordFile.c_str(), g_RewritePaths->stringFile.c_str()));
+    auto first = std::make_unique<CImageFile>();
+    first->FolderPath.Assign(files.FileAt(0)->FolderPath);
+    first->FileName.Assign("aaa_added_meanwhile.jpg");
+    first->FileFlags = FLAG_USE_FOR_WALLPAPER;
+    ASSERT_TRUE(files.Insert(first.release()));
+    ASSERT_TRUE(files.SaveToFile(g_RewritePaths->recordFile.c_str(), g_RewritePaths->stringFile.c_str()));
+    g_Rewritten = testsupport::ReadFileBytes(g_RewritePaths->recordFile);
+}
+
+TEST_F(SelectionFind, ARecordFileRewrittenInAnotherOrderIsNotDamaged)
+{
+    // The bad images come first, so the selection stores at least three records, all at stale
+    // positions, and fetches texts at stale positions of the new string file.
+    SetCounts({{"good_a.jpg", 1},
+               {"good_b.jpg", 1},
+               {"good_c.jpg", 1},
+               {"small_400x400.jpg", 0},
+               {"broken.jpg", 0}});
+    g_RewritePaths = &paths;
+    const SelectionLoadedHook previous = SetSelectionLoadedHook(&RewriteInAnotherOrder);
+    Find();
+    SetSelectionLoadedHook(previous);
+    // Whatever the selection could still verify, no record of the new file may change.
+    ASSERT_FALSE(g_Rewritten.empty());
+    EXPECT_EQ(RecordBytes(), g_Rewritten);
+}
+
+class ImageFileStore : public SelectionFind {
+protected:
+    std::unique_ptr<CImageFile> Loaded(const char* fileName)
+    {
+        CFileCollection files;
+        EXPECT_TRUE(files.LoadFromFile(paths.recordFile.c_str(), paths.stringFile.c_str()));
+        for (int i = 0; i < files.GetCount(); ++i) {
+            if (files.FileAt(i)->FileName.Equals(fileName))
+                return std::make_unique<CImageFile>(*files.FileAt(i));
+        }
+        return nullptr;
+    }
+};
+
+TEST_F(ImageFileStore, LoadStringsFromFileReadsTheTextsOrLeavesThem)
+{
+    std::unique_ptr<CImageFile> image = Loaded("good_b.jpg");
+    ASSERT_TRUE(image);
+    CImageFile bare(*image);
+    bare.FolderPath.Assign("");
+    bare.FileName.Assign("");
+
+    CImageFile fetched(bare);
+    EXPECT_TRUE(fetched.LoadStringsFromFile(paths.stringFile.c_str()));
+    EXPECT_STREQ(fetched.FolderPath.GetText(), images.Path().c_str());
+    EXPECT_STREQ(fetched.FileName.GetText(), "good_b.jpg");
+
+    struct RefusedCase {
+        const char* name;
+        std::string path;
+        DWORD nameLength;
+    };
+    const RefusedCase cases[] = {
+        {"no string file", data / "missing.dat", bare.NameStringLength},
+        {"a length above the buffer", paths.stringFile, 600},
+        {"a length past the end of the file", paths.stringFile, 0x7FFFFFFF},
+        {"a length without the terminator", paths.stringFile, bare.NameStringLength - 1},
+    };
+    for (const RefusedCase& c : cases) {
+        CImageFile refused(bare);
+        refused.NameStringLength = c.nameLength;
+        EXPECT_FALSE(refused.LoadStringsFromFile(c.path.c_str())) << c.name;
+        EXPECT_TRUE(refused.FolderPath.IsEmpty()) << c.name;
+        EXPECT_TRUE(refused.FileName.IsEmpty()) << c.name;
+    }
+}
+
+FILETIME LastWrite(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA attributes{};
+    ::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &attributes);
+    return attributes.ftLastWriteTime;
+}
+
+void SetLastWrite(const std::string& path, FILETIME time)
+{
+    Handle file(::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                              nullptr));
+    ASSERT_TRUE(file);
+    ASSERT_TRUE(::SetFileTime(file.get(), nullptr, nullptr, &time));
+}
+
+TEST_F(ImageFileStore, StoreSelfToFileWritesOnlyWhatChanged)
+{
+    std::unique_ptr<CImageFile> image = Loaded("good_c.jpg");
+    ASSERT_TRUE(image);
+    const StoredImage before = *FindStored(Stored(), "good_c.jpg");
+    const std::string bytes = RecordBytes();
+
+    // Values the record already holds: the file is not written at all.
+    const FILETIME old{0x12345678, 0x01C00000};
+    SetLastWrite(paths.recordFile, old);
+    EXPECT_TRUE(image->StoreSelfToFile(paths.recordFile.c_str()));
+    const FILETIME after = LastWrite(paths.recordFile);
+    EXPECT_EQ(CompareFileTime(&old, &after), 0);
+
+    // New values: the five fields of this record and nothing else.
+    image->ShownCount = 7;
+    image->ScreenSaverFlags = FLAG_SHOWN_RANDOM;
+    image->FileFlags |= FLAG_EXCLUDE_IMAGE;
+    image->Reserved = 0xA5A5A5A5;
+    image->AverageColor = 0x00112233;
+    EXPECT_TRUE(image->StoreSelfToFile(paths.recordFile.c_str()));
+    std::string expected = bytes;
+    Put32(expected, before.position + 20, 7);
+    Put32(expected, before.position + 24, FLAG_SHOWN_RANDOM);
+    Put32(expected, before.position + 28, before.fileFlags | FLAG_EXCLUDE_IMAGE);
+    Put32(expected, before.position + 32, 0xA5A5A5A5);
+    Put32(expected, before.position + 56, 0x00112233);
+    EXPECT_EQ(RecordBytes(), expected);
+
+    // A record that is no longer this image's, and a missing file: refused, nothing written.
+    CImageFile moved(*image);
+    moved.ShownCount = 99;
+    moved.RecordPosition += 80;
+    EXPECT_FALSE(moved.StoreSelfToFile(paths.recordFile.c_str()));
+    EXPECT_EQ(RecordBytes(), expected);
+    EXPECT_FALSE(image->StoreSelfToFile((data / "missing.dat").c_str()));
+    EXPECT_FALSE(testsupport::PathExists(data / "missing.dat"));
+}
+
+}  // namespace
