@@ -1,0 +1,150 @@
+// Reading, writing and logging the values of one settings section through its descriptor table.
+#include "Uregutils.h"
+#include "Usettingsvalues.h"
+
+#include "UTxLog.h"
+
+#include <cstring>
+
+namespace {
+
+BYTE* MemberOf(void* part, const SettingValue& value) { return static_cast<BYTE*>(part) + value.offset; }
+
+const BYTE* MemberOf(const void* part, const SettingValue& value)
+{
+    return static_cast<const BYTE*>(part) + value.offset;
+}
+
+bool Skipped(const SettingValue& value, const char* skipValue)
+{
+    return skipValue && std::strcmp(value.valueName, skipValue) == 0;
+}
+
+bool ReadValue(HKEY key, const SettingValue& value, BYTE* member)
+{
+    switch (value.kind) {
+    case SettingKind::Number: {
+        DWORD number = 0;
+        if (!ReadRegDword(key, value.valueName, number)) return false;
+        std::memcpy(member, &number, sizeof(number));
+        return true;
+    }
+    case SettingKind::Boolean: {
+        DWORD number = 0;
+        if (!ReadRegDword(key, value.valueName, number)) return false;
+        *member = number != 0 ? 1 : 0;
+        return true;
+    }
+    case SettingKind::Text:
+        return ReadRegText(key, value.valueName, reinterpret_cast<char*>(member), value.size);
+    case SettingKind::FileTime: {
+        FILETIME time{};
+        if (!ReadRegFileTime(key, value.valueName, time)) return false;
+        std::memcpy(member, &time, sizeof(time));
+        return true;
+    }
+    }
+    return false;
+}
+
+bool WriteValue(HKEY key, const SettingValue& value, const BYTE* member)
+{
+    switch (value.kind) {
+    case SettingKind::Number: {
+        DWORD number = 0;
+        std::memcpy(&number, member, sizeof(number));
+        return WriteRegDword(key, value.valueName, number);
+    }
+    case SettingKind::Boolean:
+        return WriteRegDword(key, value.valueName, *member != 0 ? 1 : 0);
+    case SettingKind::Text: {
+        // A field that lost its zero is written only up to its own end.
+        char text[kRegTextBufferSize] = {};
+        const size_t length = ::strnlen(reinterpret_cast<const char*>(member), value.size);
+        std::memcpy(text, member, length < sizeof(text) ? length : sizeof(text) - 1);
+        return WriteRegText(key, value.valueName, text);
+    }
+    case SettingKind::FileTime: {
+        FILETIME time{};
+        std::memcpy(&time, member, sizeof(time));
+        return WriteRegFileTime(key, value.valueName, time);
+    }
+    }
+    return false;
+}
+
+void LogValue(const SettingValue& value, const BYTE* member, const char* prefix, int column)
+{
+    switch (value.kind) {
+    case SettingKind::Number: {
+        DWORD number = 0;
+        std::memcpy(&number, member, sizeof(number));
+        LogF("%s%-*s= %d", prefix, column, value.memberName, static_cast<int>(number));
+        break;
+    }
+    case SettingKind::Boolean:
+        LogF("%s%-*s= %d", prefix, column, value.memberName, *member);
+        break;
+    case SettingKind::Text: {
+        const int length = static_cast<int>(::strnlen(reinterpret_cast<const char*>(member), value.size));
+        LogF("%s%-*s= %.*s", prefix, column, value.memberName, length, reinterpret_cast<const char*>(member));
+        break;
+    }
+    case SettingKind::FileTime: {
+        FILETIME time{};
+        std::memcpy(&time, member, sizeof(time));
+        LogF("%s%-*s= 0x%08lX%08lX", prefix, column, value.memberName, time.dwHighDateTime, time.dwLowDateTime);
+        break;
+    }
+    }
+}
+
+}  // namespace
+
+int ReadSectionValues(HKEY key, const SettingSection& section, void* part)
+{
+    int missing = 0;
+    for (size_t i = 0; i < section.count; ++i) {
+        const SettingValue& value = section.values[i];
+        if (!ReadValue(key, value, MemberOf(part, value))) ++missing;
+    }
+    return missing;
+}
+
+bool WriteSectionValues(HKEY key, const SettingSection& section, const void* part, const char* skipValue)
+{
+    bool allWritten = true;
+    for (size_t i = 0; i < section.count; ++i) {
+        const SettingValue& value = section.values[i];
+        if (Skipped(value, skipValue)) continue;
+        if (!WriteValue(key, value, MemberOf(part, value))) allWritten = false;
+    }
+    return allWritten;
+}
+
+void LogSectionValues(const char* verb, const SettingSection& section, const void* part, const char* skipValue)
+{
+    if (!g_bLogEnabled) return;
+
+    // The Exchange section reads as three self-contained lines; every other section as a head line
+    // with its members aligned below it.
+    if (std::strcmp(verb, "Read") == 0 && std::strcmp(section.subkey, "Exchange") == 0) {
+        // "Exchange." plus the member name fill a column of 32.
+        for (size_t i = 0; i < section.count; ++i) {
+            LogValue(section.values[i], MemberOf(part, section.values[i]), "CFG Read: Exchange.", 23);
+        }
+        return;
+    }
+
+    size_t longest = 0;
+    for (size_t i = 0; i < section.count; ++i) {
+        const size_t length = std::strlen(section.values[i].memberName);
+        if (length > longest) longest = length;
+    }
+    LogF("CFG %s: %s", verb, section.subkey);
+    for (size_t i = 0; i < section.count; ++i) {
+        const SettingValue& value = section.values[i];
+        if (Skipped(value, skipValue)) continue;
+        LogValue(value, MemberOf(part, value), "  ", static_cast<int>(longest + 2));
+    }
+}
