@@ -18,8 +18,8 @@ struct SettingValue {
     const char* valueName;   // in the registry
     const char* memberName;  // in the record, as the log lines show it
     SettingKind kind;
-    size_t offset;           // of the member within its part
-    size_t size;             // of the member in bytes (a text's whole array)
+    size_t offset;  // of the member within its part
+    size_t size;    // of the member in bytes (a text's whole array)
 };
 
 struct SettingSection {

@@ -9,8 +9,6 @@
 
 #include <cstddef>
 
-class TxString;
-
 // The settings key under HKEY_CURRENT_USER and its subkeys.
 #define KV_REG_ROOT "Software\\Dalvex\\Kestrova"
 constexpr const char* kRegRootPath = KV_REG_ROOT;

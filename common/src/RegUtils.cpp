@@ -44,13 +44,17 @@ bool ReadRegDword(HKEY key, const char* valueName, DWORD& value)
 bool ReadRegText(HKEY key, const char* valueName, char* field, size_t fieldSize)
 {
     if (!field || fieldSize == 0) return false;
-    // One byte is kept back so that a text stored without its zero still gets one.
-    char buffer[kRegTextBufferSize] = {};
-    DWORD size = sizeof(buffer) - 1;
+    // The buffer is zeroed and the text is terminated where the registry says its data ends, so a
+    // text stored without its zero still gets one; 512 characters without a zero do not fit.
+    char buffer[kRegTextBufferSize + 1] = {};
+    DWORD size = kRegTextBufferSize;
     DWORD type = REG_NONE;
-    const LONG rc = ::RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
+    const LONG rc =
+        ::RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
     if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return false;
-    buffer[size < sizeof(buffer) ? size : sizeof(buffer) - 1] = '\0';
+    if (size > kRegTextBufferSize) size = kRegTextBufferSize;
+    buffer[size] = '\0';
+    if (::strnlen(buffer, kRegTextBufferSize) >= kRegTextBufferSize) return false;
 
     // Texts longer than the field are cut to it.
     const size_t length = ::strnlen(buffer, fieldSize - 1);

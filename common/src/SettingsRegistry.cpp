@@ -209,8 +209,8 @@ bool WriteRunTimeScreenSize()
         LogF("WriteToRegistry: Error creating/opening %s", path.text);
         return false;
     }
-    const bool widthWritten = WriteRegDword(key.get(), kRegScreenStartupWidth,
-                                            static_cast<DWORD>(::GetSystemMetrics(SM_CXSCREEN)));
+    const bool widthWritten =
+        WriteRegDword(key.get(), kRegScreenStartupWidth, static_cast<DWORD>(::GetSystemMetrics(SM_CXSCREEN)));
     const bool heightWritten = WriteRegDword(key.get(), kRegScreenStartupHeight,
                                              static_cast<DWORD>(::GetSystemMetrics(SM_CYSCREEN)));
     return widthWritten && heightWritten;

@@ -93,7 +93,8 @@ void LogValue(const SettingValue& value, const BYTE* member, const char* prefix,
     case SettingKind::FileTime: {
         FILETIME time{};
         std::memcpy(&time, member, sizeof(time));
-        LogF("%s%-*s= 0x%08lX%08lX", prefix, column, value.memberName, time.dwHighDateTime, time.dwLowDateTime);
+        LogF("%s%-*s= 0x%08lX%08lX", prefix, column, value.memberName, time.dwHighDateTime,
+             time.dwLowDateTime);
         break;
     }
     }
@@ -122,7 +123,8 @@ bool WriteSectionValues(HKEY key, const SettingSection& section, const void* par
     return allWritten;
 }
 
-void LogSectionValues(const char* verb, const SettingSection& section, const void* part, const char* skipValue)
+void LogSectionValues(const char* verb, const SettingSection& section, const void* part,
+                      const char* skipValue)
 {
     if (!g_bLogEnabled) return;
 

@@ -124,5 +124,5 @@ const SettingSection kFilesSection = {"Files", kFilesValues, std::size(kFilesVal
 // Read after every wallpaper change; its values would only repeat in the log.
 const SettingSection kCurrentImageSection = {"CurrentImage", kCurrentImageValues,
                                              std::size(kCurrentImageValues), false};
-const SettingSection kScreenSaverSection = {"ScreenSaver", kScreenSaverValues,
-                                            std::size(kScreenSaverValues), true};
+const SettingSection kScreenSaverSection = {"ScreenSaver", kScreenSaverValues, std::size(kScreenSaverValues),
+                                            true};

@@ -1,0 +1,110 @@
+// Helpers for the test programs; not part of any shipped program.
+//
+//   testsupport::LogReceiver receiver;              // window "TFormQxLog" / "Dalvex Log Receiver"
+//   testsupport::ChildProcess child;
+//   child.Start("\"" + testsupport::ExeFolder() + "probe.exe\" args");
+//   child.WaitPumping(30000);                         // dispatches the WM_COPYDATA lines meanwhile
+//   receiver.Records()[0].bytes                       // exactly the bytes sent, terminator included
+//
+// The receiver's class and title are fixed, and every program of a Wine prefix that starts while
+// one exists logs to it. A test program that creates one must therefore be registered SERIAL, and
+// programs whose own log output matters must not run beside it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// One WM_COPYDATA message as it arrived.
+struct CopyDataRecord {
+    ULONG_PTR dwData = 0;
+    DWORD cbData = 0;
+    std::string bytes;  // cbData bytes, exactly as received (the sink sends its terminating zero)
+};
+
+// A hidden top-level window of class "TFormQxLog" titled "Dalvex Log Receiver" that records every
+// WM_COPYDATA it receives. Messages arrive only while the creating thread pumps (see WaitPumping).
+class LogReceiver {
+public:
+    LogReceiver();
+    ~LogReceiver();
+    LogReceiver(const LogReceiver&) = delete;
+    LogReceiver& operator=(const LogReceiver&) = delete;
+
+    bool IsOpen() const { return m_hWnd != nullptr; }
+    HWND Window() const { return m_hWnd; }
+    const std::vector<CopyDataRecord>& Records() const { return m_Records; }
+    // The texts of the records, each cut at its first zero byte.
+    std::vector<std::string> Texts() const;
+    void Clear() { m_Records.clear(); }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+    HWND m_hWnd = nullptr;
+    std::vector<CopyDataRecord> m_Records;
+};
+
+// Dispatches every message waiting for the calling thread, sent messages included.
+void PumpMessages();
+
+// Waits until the handle is signalled while dispatching the calling thread's messages
+// (MsgWaitForMultipleObjects), so a child that sends to this thread's windows cannot deadlock.
+// False on timeout or failure.
+bool WaitPumping(HANDLE handle, DWORD timeoutMs);
+
+// A child process started by a test; a child still running at destruction is terminated.
+class ChildProcess {
+public:
+    ChildProcess() = default;
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // The command line as CreateProcessA takes it (quote the program path yourself).
+    bool Start(const std::string& commandLine);
+    // Waits for the end while pumping messages; false when the timeout passed first.
+    bool WaitPumping(DWORD timeoutMs);
+    // Waits without dispatching anything, as a busy receiver would.
+    bool WaitNotPumping(DWORD timeoutMs);
+    void Terminate();
+
+    DWORD ExitCode() const;  // STILL_ACTIVE while running
+    DWORD ProcessId() const { return m_Info.dwProcessId; }
+    DWORD MainThreadId() const { return m_Info.dwThreadId; }  // the thread that runs main()
+
+private:
+    PROCESS_INFORMATION m_Info{};
+};
+
+// Folder of the running program, with a trailing '\'. Helper programs a test starts lie beside it.
+std::string ExeFolder();
+
+// The whole file as bytes; `ok` (when given) tells whether it could be read.
+std::string ReadFileBytes(const std::string& path, bool* ok = nullptr);
+// Creates or replaces the file with exactly these bytes.
+bool WriteFileBytes(const std::string& path, const std::string& bytes);
+bool PathExists(const std::string& path);
+
+// A fresh folder under the user's temporary folder, deleted with all its contents at destruction.
+class TempFolder {
+public:
+    explicit TempFolder(const char* name = "test");
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::string& Path() const { return m_sPath; }     // no trailing '\'
+    std::string operator/(const std::string& name) const { return m_sPath + "\\" + name; }
+
+private:
+    std::string m_sPath;
+};
+
+// Deletes a folder and everything below it; true when it is gone.
+bool RemoveTree(const std::string& path);
+
+}  // namespace testsupport
