@@ -5,7 +5,6 @@ list(APPEND COMMON_SOURCES
 )
 list(APPEND COMMON_TEST_SOURCES
   tests/processes_tests.cpp
-  tests/processes_log_settings.cpp
 )
 
 # A small windowed program the tests start under chosen file names, so that windows of "other
