@@ -12,7 +12,9 @@
 #include "Uinstallvalues.h"
 #include "Uprocessenum.h"
 
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -26,7 +28,7 @@ void LogTime(const char* label, const FILETIME& time)
     if (!g_bLogEnabled) return;
     SYSTEMTIME t = {};
     ::FileTimeToSystemTime(&time, &t);  // a time that cannot be converted shows as zeros
-    LogF("%s%d.%d., %0.2d:%0.2d:%0.2d", label, t.wDay, t.wMonth, t.wHour, t.wMinute, t.wSecond);
+    LogF("%s%d.%d., %.2d:%.2d:%.2d", label, t.wDay, t.wMonth, t.wHour, t.wMinute, t.wSecond);
 }
 
 std::string EnginePath()
@@ -44,8 +46,10 @@ std::string SystemErrorText(DWORD error)
     char text[1000] = {};
     ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
                      MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, sizeof(text) - 1, nullptr);
-    if (!text[0]) std::snprintf(text, sizeof(text), "Error %lu", static_cast<unsigned long>(error));
-    return text;
+    std::string result = text;
+    result.erase(result.find_last_not_of("\r\n ") + 1);  // the system's texts end in a line break
+    if (result.empty()) result = "Error " + std::to_string(error);
+    return result;
 }
 
 void ShowError(const std::string& text)

@@ -77,7 +77,7 @@ bool InitInstance(HINSTANCE instance, const ui::WindowClass& windowClass, int sh
 int AgentMain(HINSTANCE instance, const char* commandLine, int showState)
 {
     LogText("------------- Kestrova Agent -------------");
-    LogF("version %d.%0.2d", 1, 7);
+    LogF("version %d.%.2d", 1, 7);
 
     // A second start ends the running Agent and does not stay itself. "KvAgentIsRunning" is taken
     // before anything else, so two Agents started together cannot both pass this test.
