@@ -1,0 +1,191 @@
+// The image database: the user's image folders, the JPEG images found in them with the values the
+// selections keep per image, change detection on disk, and the three files both are stored in.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+#include "UTxCollections.h"
+#include "UTxDiskApi.h"
+
+// Bits of CImageFile::FileFlags (bit 1 and bits 4-31 are unused).
+constexpr DWORD FLAG_EXCLUDE_IMAGE = 0x00000001;        // never selected
+constexpr DWORD FLAG_USE_FOR_WALLPAPER = 0x00000004;    // copied from the folder's UseForWallpaper
+constexpr DWORD FLAG_USE_FOR_SCREENSAVER = 0x00000008;  // copied from the folder's UseForScreenSaver
+
+// Bits of CImageFile::ScreenSaverFlags.
+constexpr DWORD FLAG_SHOWN_RANDOM = 0x00000001;   // ShownRandom
+constexpr DWORD FLAG_SHOWN_BY_TIME = 0x00000002;  // ShownByTime
+
+// Byte layout of the three database files; every number is a little-endian u32.
+namespace DbLayout {
+constexpr DWORD kFolderListFileId = 0xFF550015;
+constexpr DWORD kRecordFileId = 0xFF550014;
+constexpr DWORD kFolderEntryId = 0xFEFDFCFB;
+constexpr DWORD kImageRecordId = 0xFEFDFCFA;
+constexpr DWORD kVersion = 100;  // written at offsets 4 and 8; a reader refuses offset 8 above it
+
+constexpr DWORD kHeaderSize = 144;      // both files with a header: ID, 100, 100, count, 128 zeros
+constexpr DWORD kHeaderCount = 12;      // offset of the entry or record count
+constexpr DWORD kFolderHeadSize = 40;   // a folder entry's head; its path follows at once
+constexpr DWORD kRecordSize = 80;       // one image record; record i starts at 144 + 80 * i
+
+// Longest stored text, its zero included, that the readers accept. It is at least MAX_PATH + 1, so
+// every path the scans can produce round-trips.
+constexpr DWORD kMaxStoredText = 500;
+
+// Offsets in a folder entry head.
+constexpr DWORD kEntryId = 0, kEntryPathLength = 4, kEntryFlags = 8, kEntryImageCount = 16, kEntryCrc = 20;
+constexpr DWORD kEntryIncludeSubfolders = 0x1, kEntryAutoScan = 0x2, kEntryUseForWallpaper = 0x4,
+                kEntryUseForScreenSaver = 0x8;
+
+// Offsets in an image record.
+constexpr DWORD kRecId = 0, kRecPathPosition = 4, kRecPathLength = 8, kRecNamePosition = 12,
+                kRecNameLength = 16, kRecShownCount = 20, kRecScreenSaverFlags = 24, kRecFileFlags = 28,
+                kRecReserved = 32, kRecLastWriteTime = 40, kRecFileSizeLow = 48, kRecFileSizeHigh = 52,
+                kRecAverageColor = 56;
+}  // namespace DbLayout
+
+// True when the name's text from its last '.' on is ".jpg" or ".jpeg", ignoring case.
+bool IsJpegFileName(const char* name);
+
+class CFileCollection;
+class CImageFile;
+struct CScannedImage;
+
+// One image folder the user chose.
+class CImageFolder : public TxObject {
+public:
+    TxString Path;  // as the user chose it, no trailing backslash added
+    BYTE IncludeSubfolders = 0;
+    BYTE AutoScan = 1;
+    BYTE UseForWallpaper = 1;
+    BYTE UseForScreenSaver = 1;
+    DWORD ImageCount = 0;  // images the last scan added, or the last check counted
+    DWORD Crc = 0;         // CRC of the directory paths and image names of the last scan or check
+
+    // Clears count and CRC, then scans the folder (with its subfolders when IncludeSubfolders).
+    void AddFilesToCollection(CFileCollection& files);
+    void AddFilesFromFolder(CFileCollection& files, const TxString& directory);
+    void AddFilesFromFolderTree(CFileCollection& files, const TxString& directory);
+    // Adds one image of `directory`; a name that is not a JPEG name is ignored.
+    void AddFile(CFileCollection& files, const TxString& directory, const TxString& name, const TxFileInfo& info);
+
+    // Recounts the folder; true when count or CRC differ from the stored ones, which it then replaces.
+    // A folder whose root directory is missing (unplugged drive, offline share) counts as unchanged.
+    bool HasChanged();
+    // The counting twins of the scans: they add to ImageCount and Crc exactly what the scans would.
+    void CountFolder(const TxString& directory);
+    void CountFolderTree(const TxString& directory);
+
+    bool RootExists() const;
+    // Whether an image was found by scanning this folder: it lies in Path, or below it when
+    // IncludeSubfolders is set.
+    bool HoldsImage(const CImageFile& image) const;
+
+private:
+    // Inserts one directory's images and folds the directory (unless only single files are added)
+    // and the names taken into count and CRC: the one insertion path of the scans and AddFile.
+    void AddScannedImages(CFileCollection& files, const TxString& directory, std::vector<CScannedImage>& images,
+                          bool foldDirectory);
+};
+
+// One image and the values the selections keep for it.
+class CImageFile : public TxObject {
+public:
+    TxString FileName;    // without folder
+    TxString FolderPath;  // the scanned directory that holds the file
+    FILETIME LastWriteTime{};
+    DWORD FileSizeLow = 0;
+    DWORD FileSizeHigh = 0;
+    DWORD ShownCount = 0;
+    DWORD ScreenSaverFlags = 0;
+    DWORD AverageColor = 0xFFFFFFFF;  // 0xFFFFFFFF: not known yet
+    DWORD FileFlags = 0;
+    DWORD Reserved = 0;
+    DWORD RecordPosition = 0;  // where its record stands in the record file, set by load and save
+    DWORD PathStringPosition = 0;
+    DWORD PathStringLength = 0;  // with the terminating zero
+    DWORD NameStringPosition = 0;
+    DWORD NameStringLength = 0;
+
+    // Outcome of rewriting this image's record in place.
+    enum class RecordUpdate {
+        Written,         // the record now holds the image's values
+        AlreadyCurrent,  // it held them already; nothing was written
+        Refused          // the bytes at RecordPosition are not this image's record; nothing was written
+    };
+    // Rewrites ShownCount, ScreenSaverFlags, FileFlags, Reserved and AverageColor in the record at
+    // RecordPosition of an open record file (opened for writing). It writes only after a full read of
+    // the 80 bytes there whose ID, string positions and lengths, file time and size are this image's,
+    // so a file rewritten by another program since it was loaded is never damaged. Throws ExNormal
+    // when the file cannot be read or written.
+    RecordUpdate UpdateRecordInPlace(TxFile& recordFile) const;
+    // The same on a record file given by path; logs and returns false on any failure or refusal.
+    bool UpdateRecordInFile(const char* recordFilePath) const;
+
+    // Reads FolderPath and FileName from an open string file at the stored positions, with the
+    // loader's checks (lengths, bounds, terminators). False, texts unchanged, when they do not hold;
+    // throws ExNormal when the file cannot be read.
+    bool ReadTextsFromStringFile(TxFile& stringFile);
+};
+
+// The folder list, ordered by Path ignoring case.
+class CFolderCollection : public TxSortedCollection {
+public:
+    CFolderCollection();
+    ~CFolderCollection() override;
+
+    CImageFolder* FolderAt(int index) const { return static_cast<CImageFolder*>(At(index)); }
+    int Compare(const void* key1, const void* key2) const override;
+
+    // Rebuilds the image list from disk, keeping each surviving image's ShownCount,
+    // ScreenSaverFlags, FileFlags and Reserved. The images of a folder whose root is missing are
+    // kept as they were. On any failure the old list is put back whole and the exception rethrown.
+    void RecalculateAllFolders(CFileCollection& files);
+    // Copies each applying folder's use flags into bits 2 and 3 of the images' FileFlags.
+    void CopyUseAttributes(CFileCollection& files);
+    // True at the first folder that changed (only AutoScan folders unless `all`).
+    bool CheckForChangesOnDisk(bool all);
+
+    bool LoadFromFile(const char* path);
+    bool SaveToFile(const char* path);
+
+    BYTE Modified = 0;
+};
+
+// The image list, ordered by FolderPath, then FileName, ignoring case.
+class CFileCollection : public TxSortedCollection {
+public:
+    CFileCollection();
+    ~CFileCollection() override;
+
+    CImageFile* FileAt(int index) const { return static_cast<CImageFile*>(At(index)); }
+    int Compare(const void* key1, const void* key2) const override;
+
+    // `stringFilePath` may be empty: the images then carry no texts and keep the file's order.
+    bool LoadFromFile(const char* recordFilePath, const char* stringFilePath);
+    // Writes both files beside their targets and replaces the targets only when both are complete.
+    bool SaveToFile(const char* recordFilePath, const char* stringFilePath);
+
+    // Inserts images that all have the same FolderPath with the result of inserting them one by one
+    // in their order: an image whose key is already present, or repeats an earlier one's, is
+    // refused. The collection takes over the images it inserts, leaving their owners empty; the
+    // refused ones stay in `images`. A failure throws ExNormal and leaves the images not yet taken.
+    void InsertFolderImages(std::vector<std::unique_ptr<CImageFile>>& images);
+    // Inserts a loaded image: appended when it orders after the last one, as in a saved file, else
+    // sorted in. False when an equal image is present (the caller still owns it).
+    bool InsertLoadedImage(CImageFile* image);
+    // Moves every image of `other` into this emptied collection, keeping the order.
+    void TakeAllFrom(CFileCollection& other);
+
+    BYTE Modified = 0;
+
+private:
+    void InsertOneByOne(std::vector<std::unique_ptr<CImageFile>>& images);
+    // Puts the images `run` names, already in order, at `index` in one move.
+    void InsertRun(int index, std::vector<std::unique_ptr<CImageFile>>& images, const std::vector<int>& run);
+    int FirstIndexOfFolder(const TxString& folder) const;
+};
