@@ -97,7 +97,7 @@ public:
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
-    const std::string& Path() const { return m_sPath; }     // no trailing '\'
+    const std::string& Path() const { return m_sPath; }  // no trailing '\'
     std::string operator/(const std::string& name) const { return m_sPath + "\\" + name; }
 
 private:

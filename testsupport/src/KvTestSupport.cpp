@@ -27,8 +27,8 @@ LogReceiver::LogReceiver()
 {
     if (!RegisterReceiverClass()) return;
     // A plain hidden top-level window: FindWindowA does not see message-only windows.
-    m_hWnd = ::CreateWindowExA(0, kReceiverClass, kReceiverTitle, WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
-                               nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    m_hWnd = ::CreateWindowExA(0, kReceiverClass, kReceiverTitle, WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
+                               nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
     if (!m_hWnd) return;
     ::SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LogReceiver::WindowProc));
@@ -64,7 +64,8 @@ LRESULT CALLBACK LogReceiver::WindowProc(HWND wnd, UINT msg, WPARAM wParam, LPAR
 std::vector<std::string> LogReceiver::Texts() const
 {
     std::vector<std::string> texts;
-    for (const auto& record : m_Records) texts.push_back(record.bytes.substr(0, record.bytes.find('\0')));
+    for (const auto& record : m_Records)
+        texts.push_back(record.bytes.substr(0, record.bytes.find('\0')));
     return texts;
 }
 
@@ -111,7 +112,8 @@ bool ChildProcess::Start(const std::string& commandLine)
     line.push_back(0);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &m_Info)) {
+    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &m_Info)) {
         m_Info = PROCESS_INFORMATION{};
         return false;
     }
@@ -154,8 +156,9 @@ std::string ExeFolder()
 std::string ReadFileBytes(const std::string& path, bool* ok)
 {
     if (ok) *ok = false;
-    const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file =
+        ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return {};
     std::string bytes;
     char buffer[65536];
@@ -187,7 +190,10 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes)
     return good;
 }
 
-bool PathExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool PathExists(const std::string& path)
+{
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 TempFolder::TempFolder(const char* name)
 {

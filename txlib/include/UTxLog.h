@@ -5,7 +5,10 @@
 
 #include <cstdarg>
 
-// Fixed per program; each program (and each test program) defines g_LogSettings.
+// Fixed per program; each program (and each test program) defines g_LogSettings once, after
+// including this header, e.g.
+//   extern const CLogSettings g_LogSettings = {"KvAgent   ", "", false, 80, false, false, true};
+// Any program that links txlib needs it: the library's exceptions log through the sink.
 struct CLogSettings {
     const char* szModuleName;  // exactly ten characters
     const char* szFileName;    // log file beside the program; "" for none

@@ -41,7 +41,8 @@ void TxSetDefaultMessages()
         "Error seeking in file %s.",
     };
     TxString* table = MessageTable();
-    for (int i = 0; i < TXMSG_COUNT; ++i) table[i].Assign(kTexts[i]);
+    for (int i = 0; i < TXMSG_COUNT; ++i)
+        table[i].Assign(kTexts[i]);
 }
 
 void TxLibInitialize()
@@ -62,9 +63,9 @@ std::string TxSystemErrorText(unsigned long error)
 {
     // Without IGNORE_INSERTS a message holding %1 would make FormatMessage read missing arguments.
     char* buffer = nullptr;
-    const DWORD length = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER |
-                                              FORMAT_MESSAGE_IGNORE_INSERTS,
-                                          nullptr, error, 0x400, reinterpret_cast<char*>(&buffer), 0, nullptr);
+    const DWORD length = ::FormatMessageA(
+        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        error, 0x400, reinterpret_cast<char*>(&buffer), 0, nullptr);
     LocalBlock owner(buffer);
     if (length == 0 || buffer == nullptr) {
         char fallback[40];

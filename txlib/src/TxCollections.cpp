@@ -8,7 +8,10 @@
 
 #include "UTxLog.h"
 
-TxCollection::TxCollection(int limit, int delta) : m_iDelta(delta) { SetLimit(limit); }
+TxCollection::TxCollection(int limit, int delta) : m_iDelta(delta)
+{
+    SetLimit(limit);
+}
 
 TxCollection::~TxCollection()
 {
@@ -33,7 +36,8 @@ void TxCollection::AtDelete(int index)
              m_iCount);
         ThrowTxMessage(TXMSG_INDEX_OUT_OF_RANGE);
     }
-    std::memmove(m_pItems + index, m_pItems + index + 1, sizeof(TxObject*) * static_cast<size_t>(m_iCount - index - 1));
+    std::memmove(m_pItems + index, m_pItems + index + 1,
+                 sizeof(TxObject*) * static_cast<size_t>(m_iCount - index - 1));
     --m_iCount;
 }
 
@@ -53,7 +57,8 @@ void TxCollection::AtInsert(int index, TxObject* item)
              m_iCount);
         ThrowTxMessage(TXMSG_INDEX_OUT_OF_RANGE);
     }
-    std::memmove(m_pItems + index + 1, m_pItems + index, sizeof(TxObject*) * static_cast<size_t>(m_iCount - index));
+    std::memmove(m_pItems + index + 1, m_pItems + index,
+                 sizeof(TxObject*) * static_cast<size_t>(m_iCount - index));
     m_pItems[index] = item;
     ++m_iCount;
 }
@@ -68,11 +73,15 @@ void TxCollection::Remove(TxObject* item)
 
 void TxCollection::FreeAll()
 {
-    for (int i = 0; i < m_iCount; ++i) FreeItem(m_pItems[i]);
+    for (int i = 0; i < m_iCount; ++i)
+        FreeItem(m_pItems[i]);
     m_iCount = 0;
 }
 
-void TxCollection::FreeItem(TxObject* item) { delete item; }
+void TxCollection::FreeItem(TxObject* item)
+{
+    delete item;
+}
 
 int TxCollection::IndexOf(const TxObject* item) const
 {
@@ -113,7 +122,10 @@ TxSortedCollection::TxSortedCollection(bool duplicates, int limit, int delta)
 {
 }
 
-const void* TxSortedCollection::KeyOf(const TxObject* item) const { return item; }
+const void* TxSortedCollection::KeyOf(const TxObject* item) const
+{
+    return item;
+}
 
 bool TxSortedCollection::Search(const void* key, int& index) const
 {
@@ -142,7 +154,8 @@ int TxSortedCollection::IndexOf(const TxObject* item) const
     int index = 0;
     if (!Search(KeyOf(item), index)) return -1;
     if (m_bDuplicates) {
-        while (index < m_iCount && m_pItems[index] != item) ++index;
+        while (index < m_iCount && m_pItems[index] != item)
+            ++index;
     }
     return index < m_iCount ? index : -1;
 }

@@ -2,13 +2,17 @@
 #include "UTxDiskApi.h"
 #include "UTxLog.h"
 
+#include <string>
+
 namespace {
 
-// A failed open must never leave an object that looks opened, even if the system reported no error.
+// A failed open always throws, also when the system reported no error: an object that exists is
+// an open file.
 [[noreturn]] void ThrowOpenFailure(DWORD error)
 {
-    ThrowTxException(false, error != 0 ? error : ERROR_OPEN_FAILED);
-    throw ExNormal(TxSystemErrorText(ERROR_OPEN_FAILED).c_str());  // not reached: error is nonzero
+    const std::string text = TxSystemErrorText(error != 0 ? error : ERROR_OPEN_FAILED);
+    LogF("Throwing exception: %s", text.c_str());
+    throw ExNormal(text.c_str());
 }
 
 }  // namespace
@@ -18,8 +22,8 @@ TxFile::TxFile(const char* path, bool readOnly, bool create) : m_bReadOnly(readO
     const DWORD access = readOnly ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
     const DWORD share = readOnly ? FILE_SHARE_READ : 0;
     const DWORD disposition = (create && !readOnly) ? CREATE_ALWAYS : OPEN_EXISTING;
-    m_hFile.reset(::CreateFileA(path ? path : "", access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
-                                nullptr));
+    m_hFile.reset(
+        ::CreateFileA(path ? path : "", access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!m_hFile) {
         const DWORD error = ::GetLastError();
         LogF("TxFile::TxFile: File %s could not be open", m_sName.GetText());
@@ -48,7 +52,8 @@ void TxFile::Read(void* buffer, DWORD dwCount, DWORD* read)
     }
     if (m_bBoundsCheck && static_cast<unsigned long long>(m_dwCurrentPos) + dwCount > m_dwCurrentSize) {
         LogF("TxFile::Read: reading behind the end of file: %s. dwCount=%lu, m_dwCurrentSize=%lu",
-             m_sName.GetText(), static_cast<unsigned long>(dwCount), static_cast<unsigned long>(m_dwCurrentSize));
+             m_sName.GetText(), static_cast<unsigned long>(dwCount),
+             static_cast<unsigned long>(m_dwCurrentSize));
         ThrowTxMessage(TXMSG_READ_ERROR, m_sName.GetText());
     }
     DWORD done = 0;
@@ -99,9 +104,15 @@ void TxFile::Write(const void* buffer, DWORD dwCount)
     if (m_dwCurrentSize < m_dwCurrentPos) m_dwCurrentSize = m_dwCurrentPos;
 }
 
-DWORD TxFile::GetPosition() const { return m_bOpen ? m_dwCurrentPos : 0; }
+DWORD TxFile::GetPosition() const
+{
+    return m_bOpen ? m_dwCurrentPos : 0;
+}
 
-DWORD TxFile::GetSize() const { return m_bOpen ? m_dwCurrentSize : 0; }
+DWORD TxFile::GetSize() const
+{
+    return m_bOpen ? m_dwCurrentSize : 0;
+}
 
 void TxFile::Seek(DWORD dwPos)
 {
@@ -110,8 +121,9 @@ void TxFile::Seek(DWORD dwPos)
         return;
     }
     if (m_bBoundsCheck && dwPos > m_dwCurrentSize) {
-        LogF("TxFile::Seek: seeking behind the end of file: %s. dwPos=%lu, m_dwCurrentSize=%lu", m_sName.GetText(),
-             static_cast<unsigned long>(dwPos), static_cast<unsigned long>(m_dwCurrentSize));
+        LogF("TxFile::Seek: seeking behind the end of file: %s. dwPos=%lu, m_dwCurrentSize=%lu",
+             m_sName.GetText(), static_cast<unsigned long>(dwPos),
+             static_cast<unsigned long>(m_dwCurrentSize));
         ThrowTxMessage(TXMSG_SEEK_ERROR, m_sName.GetText());
     }
     const DWORD pos = ::SetFilePointer(m_hFile.get(), static_cast<LONG>(dwPos), nullptr, FILE_BEGIN);

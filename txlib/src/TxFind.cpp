@@ -13,7 +13,10 @@ DWORD AttributesOf(const TxString& path)
     return ::GetFileAttributesA(path.GetText());
 }
 
-bool IsDotName(const char* name) { return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0; }
+bool IsDotName(const char* name)
+{
+    return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
+}
 
 }  // namespace
 
@@ -44,9 +47,15 @@ bool TxCreateDirectoryTree(TxString path)
     return TxDirectoryExists(path);
 }
 
-TxFileInfo::~TxFileInfo() { delete m_pAttached; }
+TxFileInfo::~TxFileInfo()
+{
+    delete m_pAttached;
+}
 
-bool TxFileInfo::IsDotDirectory() const { return IsDirectory() && IsDotName(m_sName.GetText()); }
+bool TxFileInfo::IsDotDirectory() const
+{
+    return IsDirectory() && IsDotName(m_sName.GetText());
+}
 
 TxFindFile::TxFindFile() : m_FindData{} {}
 
@@ -70,7 +79,10 @@ bool TxFindFile::FindNext()
     return ::FindNextFileA(m_hSearch.get(), &m_FindData) != FALSE;
 }
 
-void TxFindFile::GetName(TxString& name) const { name.Assign(m_FindData.cFileName); }
+void TxFindFile::GetName(TxString& name) const
+{
+    name.Assign(m_FindData.cFileName);
+}
 
 void TxFindFile::GetFileInfo(TxFileInfo& info) const
 {
@@ -84,6 +96,12 @@ void TxFindFile::GetFileInfo(TxFileInfo& info) const
     info.m_sName.Assign(m_FindData.cFileName);
 }
 
-bool TxFindFile::IsDirectory() const { return (m_FindData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+bool TxFindFile::IsDirectory() const
+{
+    return (m_FindData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
 
-bool TxFindFile::IsDotDirectory() const { return IsDirectory() && IsDotName(m_FindData.cFileName); }
+bool TxFindFile::IsDotDirectory() const
+{
+    return IsDirectory() && IsDotName(m_FindData.cFileName);
+}

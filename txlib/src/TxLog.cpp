@@ -201,15 +201,15 @@ void CLog::LogLastError()
 {
     const DWORD error = ::GetLastError();
     if (error != 0) {
-        const DWORD length =
-            ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0x400,
-                             m_szText, 1024, nullptr);
+        const DWORD length = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                              nullptr, error, 0x400, m_szText, 1024, nullptr);
         if (length == 0) {
             std::snprintf(m_szText, kBufferSize, "System error %lu", error);
         } else {
             // The system text ends with CR LF, which would make an empty line of its own.
             int n = static_cast<int>(length);
-            while (n > 0 && (m_szText[n - 1] == '\r' || m_szText[n - 1] == '\n' || m_szText[n - 1] == ' ')) --n;
+            while (n > 0 && (m_szText[n - 1] == '\r' || m_szText[n - 1] == '\n' || m_szText[n - 1] == ' '))
+                --n;
             m_szText[n] = 0;
         }
     }
@@ -228,8 +228,12 @@ bool CLog::OpenFile(const char* path)
         const DWORD n = ::GetModuleFileNameA(nullptr, module, MAX_PATH);
         module[n < MAX_PATH ? n : MAX_PATH] = 0;
         char* slash = std::strrchr(module, '\\');
-        if (slash) slash[1] = 0; else module[0] = 0;
-        const int written = std::snprintf(fileName, sizeof fileName, "%s%s", module, g_LogSettings.szFileName);
+        if (slash)
+            slash[1] = 0;
+        else
+            module[0] = 0;
+        const int written =
+            std::snprintf(fileName, sizeof fileName, "%s%s", module, g_LogSettings.szFileName);
         if (written < 0 || written >= static_cast<int>(sizeof fileName)) return false;
     }
     m_hFile = ::CreateFileA(fileName, GENERIC_WRITE, 0, nullptr,

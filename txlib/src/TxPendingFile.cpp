@@ -14,8 +14,7 @@ TxString TempPathFor(const char* target)
 }  // namespace
 
 TxPendingFile::TxPendingFile(const char* targetPath)
-    : m_sTarget(targetPath),
-      m_sTempPath(TempPathFor(targetPath)),
+    : m_sTarget(targetPath), m_sTempPath(TempPathFor(targetPath)),
       m_pFile(std::make_unique<TxFile>(m_sTempPath.GetText(), false, true))
 {
 }
@@ -40,7 +39,8 @@ bool TxPendingFile::Commit()
     m_pFile.reset();
     if (!::MoveFileExA(m_sTempPath.GetText(), m_sTarget.GetText(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        LogLastErrorF("!TxPendingFile::Commit: %s could not replace %s", m_sTempPath.GetText(), m_sTarget.GetText());
+        LogLastErrorF("!TxPendingFile::Commit: %s could not replace %s", m_sTempPath.GetText(),
+                      m_sTarget.GetText());
         return false;
     }
     m_bCommitted = true;

@@ -11,9 +11,15 @@
 namespace {
 
 // Whole blocks of 16 bytes with room for the terminator.
-int BlockSize(int length) { return (length + 16) / 16 * 16; }
+int BlockSize(int length)
+{
+    return (length + 16) / 16 * 16;
+}
 
-int TextLength(const char* text) { return text ? static_cast<int>(std::strlen(text)) : 0; }
+int TextLength(const char* text)
+{
+    return text ? static_cast<int>(std::strlen(text)) : 0;
+}
 
 std::string Lowered(const char* text, int length)
 {
@@ -24,9 +30,15 @@ std::string Lowered(const char* text, int length)
 
 }  // namespace
 
-TxString::TxString(const char* text) { Assign(text); }
+TxString::TxString(const char* text)
+{
+    Assign(text);
+}
 
-TxString::TxString(const TxString& other) : TxObject(other) { SetFrom(other.m_pText, other.m_iLength); }
+TxString::TxString(const TxString& other) : TxObject(other)
+{
+    SetFrom(other.m_pText, other.m_iLength);
+}
 
 TxString& TxString::operator=(const TxString& other)
 {
@@ -35,7 +47,8 @@ TxString& TxString::operator=(const TxString& other)
 }
 
 TxString::TxString(TxString&& other) noexcept
-    : TxObject(other), m_pText(std::exchange(other.m_pText, nullptr)), m_iLength(std::exchange(other.m_iLength, 0))
+    : TxObject(other), m_pText(std::exchange(other.m_pText, nullptr)),
+      m_iLength(std::exchange(other.m_iLength, 0))
 {
 }
 
@@ -49,7 +62,10 @@ TxString& TxString::operator=(TxString&& other) noexcept
     return *this;
 }
 
-TxString::~TxString() { delete[] m_pText; }
+TxString::~TxString()
+{
+    delete[] m_pText;
+}
 
 void TxString::SetFrom(const char* text, int length)
 {
@@ -68,7 +84,10 @@ void TxString::SetFrom(const char* text, int length)
     m_iLength = length;
 }
 
-void TxString::Assign(const char* text) { SetFrom(text, TextLength(text)); }
+void TxString::Assign(const char* text)
+{
+    SetFrom(text, TextLength(text));
+}
 
 void TxString::Assign(const TxString& other)
 {
@@ -264,7 +283,10 @@ int TxString::CompareNoCase(const char* text) const
     return ::CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, m_pText, -1, text ? text : "", -1) - 2;
 }
 
-int TxString::CompareNoCase(const TxString& other) const { return CompareNoCase(other.GetText()); }
+int TxString::CompareNoCase(const TxString& other) const
+{
+    return CompareNoCase(other.GetText());
+}
 
 void TxString::AddTrailingBackslash()
 {
@@ -283,9 +305,11 @@ void TxString::RemoveTrailingBackslash()
 void TxString::Trim()
 {
     int end = m_iLength;
-    while (end > 0 && static_cast<unsigned char>(m_pText[end - 1]) <= 32) --end;
+    while (end > 0 && static_cast<unsigned char>(m_pText[end - 1]) <= 32)
+        --end;
     int begin = 0;
-    while (begin < end && static_cast<unsigned char>(m_pText[begin]) <= 32) ++begin;
+    while (begin < end && static_cast<unsigned char>(m_pText[begin]) <= 32)
+        ++begin;
     if (begin == 0) {
         SetLength(end);
         return;
@@ -335,6 +359,12 @@ void TxString::AssignParentPath(const char* path)
     if (cut) SetLength(static_cast<int>(cut - m_pText));
 }
 
-bool TxString::IsLess(const TxString& other) const { return std::strcmp(GetText(), other.GetText()) < 0; }
+bool TxString::IsLess(const TxString& other) const
+{
+    return std::strcmp(GetText(), other.GetText()) < 0;
+}
 
-bool TxString::IsGreater(const TxString& other) const { return std::strcmp(GetText(), other.GetText()) > 0; }
+bool TxString::IsGreater(const TxString& other) const
+{
+    return std::strcmp(GetText(), other.GetText()) > 0;
+}

@@ -5,7 +5,8 @@
 #include "UTxDiskApi.h"
 
 TxTextFile::TxTextFile(const char* path, bool readOnly)
-    : m_pFile(std::make_unique<TxFile>(path, readOnly, !readOnly)), m_bReadOnly(readOnly), m_bOpen(true), m_sPath(path)
+    : m_pFile(std::make_unique<TxFile>(path, readOnly, !readOnly)), m_bReadOnly(readOnly), m_bOpen(true),
+      m_sPath(path)
 {
 }
 
@@ -41,8 +42,8 @@ void TxTextFile::ReadLines(TxCollection* lines)
     m_iBufferFill = 0;
     m_pFile->Seek(0);
 
-    int n = 0;            // characters of the pending line
-    int run = 0;          // end-of-line characters seen since the last line ended
+    int n = 0;    // characters of the pending line
+    int run = 0;  // end-of-line characters seen since the last line ended
     char previous = 0;
     // A line cut at the maximum length has been added already; the line end that follows belongs
     // to it and must not add an empty line of its own.

@@ -32,8 +32,7 @@ struct ByKey : TxSortedCollection {
     }
 };
 
-template <typename F>
-std::string ThrownText(F f)
+template <typename F> std::string ThrownText(F f)
 {
     try {
         f();
@@ -57,7 +56,8 @@ TEST(TxCollection, GrowsByDelta)
 {
     Collection c(2, 3);
     EXPECT_EQ(c.Limit(), 2);
-    for (int i = 0; i < 2; ++i) c.Insert(new Counted(i));
+    for (int i = 0; i < 2; ++i)
+        c.Insert(new Counted(i));
     EXPECT_EQ(c.Limit(), 2);
     c.Insert(new Counted(2));
     EXPECT_EQ(c.Limit(), 5);
@@ -70,7 +70,8 @@ TEST(TxCollection, GrowsByDelta)
 TEST(TxCollection, FullAtTheCapIsASizeOverflow)
 {
     Collection c(TxCollection::kMaxLimit - 2, 100);
-    for (int i = 0; i < TxCollection::kMaxLimit; ++i) c.Insert(nullptr);
+    for (int i = 0; i < TxCollection::kMaxLimit; ++i)
+        c.Insert(nullptr);
     EXPECT_EQ(c.Limit(), TxCollection::kMaxLimit);
     EXPECT_EQ(ThrownText([&] { c.Insert(nullptr); }), "Collection size overflow.");
     EXPECT_EQ(c.GetCount(), TxCollection::kMaxLimit);
@@ -123,12 +124,14 @@ TEST(TxCollection, OwnsAndFreesItsItems)
 {
     {
         Collection c(0, 4);
-        for (int i = 0; i < 10; ++i) c.Insert(new Counted(i));
+        for (int i = 0; i < 10; ++i)
+            c.Insert(new Counted(i));
         EXPECT_EQ(Counted::s_iLive, 10);
         c.FreeAll();
         EXPECT_EQ(Counted::s_iLive, 0);
         EXPECT_EQ(c.GetCount(), 0);
-        for (int i = 0; i < 3; ++i) c.Insert(new Counted(i));
+        for (int i = 0; i < 3; ++i)
+            c.Insert(new Counted(i));
     }
     EXPECT_EQ(Counted::s_iLive, 0);
 }
@@ -213,7 +216,8 @@ TEST(TxStringCollection, AddText)
         TxStringCollection lines(0, 8);
         lines.AddText(c.text);
         std::vector<std::string> got;
-        for (int i = 0; i < lines.GetCount(); ++i) got.push_back(lines.StringAt(i)->GetText());
+        for (int i = 0; i < lines.GetCount(); ++i)
+            got.push_back(lines.StringAt(i)->GetText());
         EXPECT_EQ(got, c.lines) << (c.text ? c.text : "(null)");
     }
 }

@@ -14,8 +14,8 @@ namespace {
 std::string SystemText(DWORD error)
 {
     char text[2048] = "";
-    const DWORD n = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-                                     0x400, text, sizeof text, nullptr);
+    const DWORD n = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                     error, 0x400, text, sizeof text, nullptr);
     return std::string(text, n);
 }
 
@@ -36,9 +36,11 @@ TEST(TxException, MessageTable)
         "Error writing to file %s.",
         "Error seeking in file %s.",
     };
-    for (int i = 0; i < TXMSG_COUNT; ++i) EXPECT_STREQ(TxMessage(static_cast<TxMessageId>(i)).GetText(), texts[i]);
+    for (int i = 0; i < TXMSG_COUNT; ++i)
+        EXPECT_STREQ(TxMessage(static_cast<TxMessageId>(i)).GetText(), texts[i]);
     TxLibInitialize();  // a second call changes nothing
-    for (int i = 0; i < TXMSG_COUNT; ++i) EXPECT_STREQ(TxMessage(static_cast<TxMessageId>(i)).GetText(), texts[i]);
+    for (int i = 0; i < TXMSG_COUNT; ++i)
+        EXPECT_STREQ(TxMessage(static_cast<TxMessageId>(i)).GetText(), texts[i]);
 }
 
 TEST(TxException, FileMessagesCarryTheName)

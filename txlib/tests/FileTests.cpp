@@ -18,13 +18,12 @@ namespace {
 std::string SystemText(DWORD error)
 {
     char text[2048] = "";
-    const DWORD n = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-                                     0x400, text, sizeof text, nullptr);
+    const DWORD n = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                     error, 0x400, text, sizeof text, nullptr);
     return std::string(text, n);
 }
 
-template <typename F>
-std::string ThrownText(F f)
+template <typename F> std::string ThrownText(F f)
 {
     try {
         f();
@@ -68,7 +67,8 @@ TEST(TxFile, OpenFailureIsReportedRightWhileLogging)
     g_Log.CloseFile();
     EXPECT_EQ(text, SystemText(ERROR_FILE_NOT_FOUND));
     const std::string log = testsupport::ReadFileBytes(logPath);
-    EXPECT_NE(log.find("       TxFile::TxFile: File " + missing + " could not be open\r\n"), std::string::npos)
+    EXPECT_NE(log.find("       TxFile::TxFile: File " + missing + " could not be open\r\n"),
+              std::string::npos)
         << log;
     std::string systemLine = SystemText(ERROR_FILE_NOT_FOUND);
     EXPECT_NE(log.find("Throwing exception: " + systemLine.substr(0, systemLine.find_first_of("\r\n"))),
@@ -137,7 +137,8 @@ TEST(TxFile, ShareModes)
                   SystemText(ERROR_SHARING_VIOLATION));
     }
     TxFile writer(path.c_str(), false, false);
-    EXPECT_EQ(ThrownText([&] { TxFile reader(path.c_str(), true, false); }), SystemText(ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(ThrownText([&] { TxFile reader(path.c_str(), true, false); }),
+              SystemText(ERROR_SHARING_VIOLATION));
 }
 
 TEST(TxFile, LastWriteTime)
@@ -149,7 +150,8 @@ TEST(TxFile, LastWriteTime)
     set.dwHighDateTime = 0x01C5FC00;  // December 2005
     set.dwLowDateTime = 0x12345678;
     {
-        const HANDLE h = ::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        const HANDLE h =
+            ::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(h, INVALID_HANDLE_VALUE);
         ASSERT_TRUE(::SetFileTime(h, nullptr, nullptr, &set));
         ::CloseHandle(h);

@@ -126,7 +126,8 @@ TEST(LogSink, ReceiverGetsTheExactLines)
 TEST(LogSink, ReceiverOpenedAfterStartSeesNothing)
 {
     char ready[64], go[64];
-    std::snprintf(ready, sizeof ready, "TxTestsProbeReady%lu", static_cast<unsigned long>(::GetCurrentProcessId()));
+    std::snprintf(ready, sizeof ready, "TxTestsProbeReady%lu",
+                  static_cast<unsigned long>(::GetCurrentProcessId()));
     std::snprintf(go, sizeof go, "TxTestsProbeGo%lu", static_cast<unsigned long>(::GetCurrentProcessId()));
     const HANDLE readyEvent = ::CreateEventA(nullptr, TRUE, FALSE, ready);
     const HANDLE goEvent = ::CreateEventA(nullptr, TRUE, FALSE, go);
@@ -231,21 +232,29 @@ TEST(LogSink, FileLinesSplitWrapAndIndent)
     }
     const std::vector<std::string> expected = {
         // A CR before an LF becomes a blank; a lone CR ends a line; a final LF leaves an empty line.
-        "one ", "two", "three", "",
+        "one ",
+        "two",
+        "three",
+        "",
         // Cut after the last blank at or before column 78, continued behind two blanks.
-        std::string(60, 'a') + " ", "  " + std::string(30, 'b'),
+        std::string(60, 'a') + " ",
+        "  " + std::string(30, 'b'),
         // No blank in reach: cut after 79 characters.
-        std::string(79, 'x'), "  " + std::string(21, 'x'),
-        "TxTests::Outer", "  inside",
+        std::string(79, 'x'),
+        "  " + std::string(21, 'x'),
+        "TxTests::Outer",
+        "  inside",
     };
     const auto texts = FileLineTexts(testsupport::ReadFileBytes(path));
     ASSERT_GE(texts.size(), expected.size());
-    for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(texts[i], expected[i]) << i;
+    for (size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(texts[i], expected[i]) << i;
     // The over-long text arrives cut to the buffer, wrapped into lines of at most 80 columns.
     size_t ys = 0;
     for (size_t i = expected.size(); i < texts.size(); ++i) {
         EXPECT_LE(texts[i].size(), 80u) << i;
-        for (char c : texts[i]) ys += c == 'y';
+        for (char c : texts[i])
+            ys += c == 'y';
     }
     EXPECT_GT(ys, 0u);
     EXPECT_LE(ys, static_cast<size_t>(CLog::kBufferSize - 1));
@@ -256,8 +265,8 @@ TEST(LogSink, LastErrorLineKeepsTheError)
     testsupport::TempFolder folder("log");
     const std::string path = folder / "error.log";
     char systemText[1024] = "";
-    ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_FILE_NOT_FOUND, 0x400,
-                     systemText, sizeof systemText, nullptr);
+    ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                     ERROR_FILE_NOT_FOUND, 0x400, systemText, sizeof systemText, nullptr);
     std::string trimmed = systemText;
     while (!trimmed.empty() && (trimmed.back() == '\n' || trimmed.back() == '\r' || trimmed.back() == ' '))
         trimmed.pop_back();
@@ -278,9 +287,11 @@ TEST(LogSink, LastErrorLineKeepsTheError)
 TEST(LogSink, IndentStopsAtFortyAndNeverGoesBelowZero)
 {
     g_Log.Lock();
-    for (int i = 0; i < 21; ++i) g_Log.Enter("TxTests::Nested");
+    for (int i = 0; i < 21; ++i)
+        g_Log.Enter("TxTests::Nested");
     EXPECT_EQ(g_Log.Indent(), CLog::kMaxIndent);
-    for (int i = 0; i < 25; ++i) g_Log.Leave();
+    for (int i = 0; i < 25; ++i)
+        g_Log.Leave();
     EXPECT_EQ(g_Log.Indent(), 0);
     g_Log.Unlock();
 }

@@ -15,20 +15,21 @@ TEST(TxString, Find)
         int start, expected;
     };
     const Case cases[] = {
-        {"abcb", "b", false, false, 1, 2},   {"abcb", "b", false, false, 3, 4},
-        {"abcb", "b", false, false, 5, 0},   {"abcb", "b", false, true, 1, 4},
-        {"abcb", "b", false, true, 3, 2},    {"abcb", "b", false, true, 0, 4},
-        {"abcb", "b", false, true, 99, 4},   {"abcb", "b", false, false, -5, 2},
-        {"abcb", "cb", false, false, 1, 3},  {"abcb", "abcbx", false, false, 1, 0},
-        {"abcb", "", false, false, 1, 0},    {"abcb", nullptr, false, false, 1, 0},
-        {"", "a", false, false, 1, 0},       {"aBcB", "b", false, false, 1, 0},
-        {"aBcB", "b", true, false, 1, 2},    {"aBcB", "Cb", true, true, 1, 3},
+        {"abcb", "b", false, false, 1, 2},    {"abcb", "b", false, false, 3, 4},
+        {"abcb", "b", false, false, 5, 0},    {"abcb", "b", false, true, 1, 4},
+        {"abcb", "b", false, true, 3, 2},     {"abcb", "b", false, true, 0, 4},
+        {"abcb", "b", false, true, 99, 4},    {"abcb", "b", false, false, -5, 2},
+        {"abcb", "cb", false, false, 1, 3},   {"abcb", "abcbx", false, false, 1, 0},
+        {"abcb", "", false, false, 1, 0},     {"abcb", nullptr, false, false, 1, 0},
+        {"", "a", false, false, 1, 0},        {"aBcB", "b", false, false, 1, 0},
+        {"aBcB", "b", true, false, 1, 2},     {"aBcB", "Cb", true, true, 1, 3},
         {"abcabc", "abc", false, true, 1, 4}, {"abcabc", "abc", false, true, 3, 1},
     };
     for (const auto& c : cases) {
         const TxString s(c.text);
         EXPECT_EQ(s.Find(c.what, c.ignoreCase, c.backward, c.start), c.expected)
-            << c.text << " / " << (c.what ? c.what : "(null)") << " start " << c.start << (c.backward ? " back" : "");
+            << c.text << " / " << (c.what ? c.what : "(null)") << " start " << c.start
+            << (c.backward ? " back" : "");
     }
     EXPECT_EQ(TxString("abcb").Find(TxString("cb")), 3);
 }
@@ -196,7 +197,8 @@ TEST(TxString, PathHelpersAndTrim)
         {"remove backslash", "C:\\dir\\", [](TxString& s) { s.RemoveTrailingBackslash(); }, "C:\\dir"},
         {"remove only one", "C:\\dir\\\\", [](TxString& s) { s.RemoveTrailingBackslash(); }, "C:\\dir\\"},
         {"slash stays", "C:/dir/", [](TxString& s) { s.RemoveTrailingBackslash(); }, "C:/dir/"},
-        {"parent of a file", "", [](TxString& s) { s.AssignParentPath("C:\\dir\\sub\\file.jpg"); }, "C:\\dir\\sub"},
+        {"parent of a file", "", [](TxString& s) { s.AssignParentPath("C:\\dir\\sub\\file.jpg"); },
+         "C:\\dir\\sub"},
         {"parent, slashes", "", [](TxString& s) { s.AssignParentPath("C:/dir/file.jpg"); }, "C:/dir"},
         {"parent, backslash wins", "", [](TxString& s) { s.AssignParentPath("C:\\a/b\\c/d"); }, "C:\\a/b"},
         {"parent, no separator", "", [](TxString& s) { s.AssignParentPath("file.jpg"); }, "file.jpg"},

@@ -15,11 +15,15 @@ std::vector<std::string> ReadLinesOf(const std::string& path)
     TxStringCollection lines(0, 64);
     file.ReadLines(&lines);
     std::vector<std::string> result;
-    for (int i = 0; i < lines.GetCount(); ++i) result.push_back(lines.StringAt(i)->GetText());
+    for (int i = 0; i < lines.GetCount(); ++i)
+        result.push_back(lines.StringAt(i)->GetText());
     return result;
 }
 
-std::string Repeat(char c, size_t n) { return std::string(n, c); }
+std::string Repeat(char c, size_t n)
+{
+    return std::string(n, c);
+}
 
 }  // namespace
 
@@ -60,7 +64,8 @@ TEST(TxTextFile, LineEnds)
         ASSERT_TRUE(testsupport::WriteFileBytes(path, c.bytes));
         const auto lines = ReadLinesOf(path);
         ASSERT_EQ(lines.size(), c.lines.size()) << c.name;
-        for (size_t k = 0; k < lines.size(); ++k) EXPECT_EQ(lines[k], c.lines[k]) << c.name << " line " << k;
+        for (size_t k = 0; k < lines.size(); ++k)
+            EXPECT_EQ(lines[k], c.lines[k]) << c.name << " line " << k;
     }
 }
 
