@@ -1,0 +1,71 @@
+# Desktop hand-over (wallpaper, desktop colour, icon captions), month calendar, background textures
+# and the composition of the desktop bitmap.
+list(APPEND ENGINE_SOURCES
+  src/Udesktop.cpp
+  src/Uenvironment.cpp
+  src/Ucalendar.cpp
+  src/Utexture.cpp
+  src/Ufit.cpp
+  src/Ucompose.cpp
+)
+
+list(APPEND ENGINE_TEST_SOURCES
+  tests/composition_support.cpp
+  tests/composition_fit_tests.cpp
+  tests/composition_golden_tests.cpp
+  tests/composition_texture_tests.cpp
+  tests/calendar_layout_tests.cpp
+  tests/desktop_helpers_tests.cpp
+  tests/desktop_handover_tests.cpp
+)
+# The goldens are read from (and, with KV_UPDATE_GOLDEN=1, written to) the source tree.
+set_source_files_properties(tests/composition_golden_tests.cpp PROPERTIES
+  COMPILE_DEFINITIONS "KV_ENGINE_TESTS_DIR=\"${CMAKE_CURRENT_SOURCE_DIR}/tests\"")
+
+# The caption tests run this helper once per case: the icon view and the shadow setting are cached
+# per process. It compiles the desktop source itself, as the Agent does, without entry and exit
+# log lines.
+add_executable(desktop_captions_probe tests/desktop_captions_probe.cpp src/Udesktop.cpp)
+target_include_directories(desktop_captions_probe PRIVATE include)
+target_compile_definitions(desktop_captions_probe PRIVATE KV_DESKTOP_LOG_ENTRY_EXIT=0)
+target_link_libraries(desktop_captions_probe PRIVATE txlib comctl32)
+cmake_language(DEFER CALL add_dependencies engine_tests desktop_captions_probe)
+cmake_language(DEFER CALL target_link_libraries engine_tests PRIVATE testsupport)
+
+# Whole composition on a photo-sized image; prints its figures beside native decoders.
+add_executable(compose_bench bench/compose_bench.cpp)
+target_link_libraries(compose_bench PRIVATE engine_core psapi)
+if(COMMAND kvimage_copy_beside)
+  kvimage_copy_beside(compose_bench)
+endif()
+
+# Background textures: generated at build time and placed in a "Textures" folder beside every
+# program that composes wallpapers (and beside the test and benchmark programs), as the installer
+# places its own beside the installed programs.
+find_program(KV_PYTHON3 python3 REQUIRED)
+set(kv_texture_names texture001.bmp texture002.bmp texture003.bmp texture004.bmp)
+set(kv_texture_files "")
+foreach(name ${kv_texture_names})
+  list(APPEND kv_texture_files "${CMAKE_BINARY_DIR}/textures/${name}")
+endforeach()
+add_custom_command(OUTPUT ${kv_texture_files}
+  COMMAND ${KV_PYTHON3} "${CMAKE_CURRENT_SOURCE_DIR}/texturegen/make_textures.py" "${CMAKE_BINARY_DIR}/textures"
+  DEPENDS texturegen/make_textures.py
+  COMMENT "Generating background textures"
+  VERBATIM)
+add_custom_target(kv_texture_files DEPENDS ${kv_texture_files})
+
+# Runs when the whole tree is configured, so that programs defined after the engine get their
+# copy too.
+function(kv_place_textures)
+  set(copies "")
+  foreach(program engine_tests compose_bench KvManag KvAgent)
+    if(TARGET ${program})
+      list(APPEND copies COMMAND ${CMAKE_COMMAND} -E copy_directory "${CMAKE_BINARY_DIR}/textures"
+           "$<TARGET_FILE_DIR:${program}>/Textures")
+    endif()
+  endforeach()
+  add_custom_target(kv_textures ALL ${copies} VERBATIM)
+  add_dependencies(kv_textures kv_texture_files)
+endfunction()
+cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL kv_place_textures)

@@ -1,0 +1,36 @@
+# Imaging: the EXIF reader, JPEG loading through KvImage with rotation, the average colour, both
+# resamplers, the drawing canvas and the bitmap helpers.
+list(APPEND ENGINE_SOURCES
+  src/Uexif.cpp
+  src/Ujpegload.cpp
+  src/Urotate.cpp
+  src/Ubmpfile.cpp
+  src/Uaverage.cpp
+  src/Uresample.cpp
+  src/Udibhelpers.cpp
+  src/Upaintabledib.cpp
+)
+
+list(APPEND ENGINE_TEST_SOURCES
+  tests/imaging_testutil.cpp
+  tests/imaging_exif_tests.cpp
+  tests/imaging_jpegload_tests.cpp
+  tests/imaging_rotate_average_tests.cpp
+  tests/imaging_bmpfile_tests.cpp
+  tests/imaging_resample_tests.cpp
+  tests/imaging_paintabledib_tests.cpp
+)
+
+# The JPEG fixtures go beside the test program, which runs in its own folder.
+file(GLOB _imaging_fixtures CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/fixtures/*.jpg)
+foreach(_fixture ${_imaging_fixtures})
+  get_filename_component(_name ${_fixture} NAME)
+  configure_file(${_fixture} ${CMAKE_CURRENT_BINARY_DIR}/imaging_fixtures/${_name} COPYONLY)
+endforeach()
+
+# engine_core and engine_tests are defined after this file is read.
+cmake_language(DEFER CALL target_link_libraries engine_core PUBLIC kvimage_import)
+
+# The benchmark program (not a test): engine/bench/run-imaging-bench runs it beside native djpeg.
+add_executable(imaging_bench EXCLUDE_FROM_ALL bench/imaging_bench.cpp)
+target_link_libraries(imaging_bench PRIVATE engine_core)

@@ -1,0 +1,319 @@
+// Nearest-neighbour and interpolating resizing of a DIB pair.
+//
+// The interpolating resampler is defined on an upsampled line: the source line is placed at every
+// k-th sample of a line of L = W x k samples (plus the last pixel once more at the end), each gap
+// is filled by midpoint subdivision, and output pixel x' is sample x' x L / w. Only the samples
+// that are picked are ever needed, and each is a function of the two source pixels around its gap
+// and of its place j in the gap: halving the gap towards j, with the same rounding at every step,
+// gives exactly the value the full subdivision gives there. So each output position has a tap
+// (left pixel, right pixel, path to j) computed once per pass, and the passes run row by row.
+#include "Uresample.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "UTxLog.h"
+#include "Udib.h"
+#include "Usync.h"
+
+namespace {
+
+struct Geometry {
+    int b;            // bytes per pixel
+    LONG W, H;        // source width and |height|
+    LONG w, h;        // new width and height
+    size_t srcRow;    // source row bytes
+    size_t dstRow;    // row bytes of the new width
+    size_t dstBytes;  // the pixel block
+};
+
+// Checks the arguments and fills the geometry; the outputs are cleared first.
+bool CheckArguments(const char* szName, const BITMAPINFO* pSrcInfo, const void* pSrcBits, BITMAPINFO** ppDstInfo,
+                    void** ppDstBits, int iNewWidth, int iNewHeight, bool bRoomForSource, Geometry& g)
+{
+    if (ppDstInfo) *ppDstInfo = nullptr;
+    if (ppDstBits) *ppDstBits = nullptr;
+    if (!pSrcInfo || !pSrcBits || !ppDstInfo || !ppDstBits) {
+        LogF("%s: NULL argument", szName);
+        return false;
+    }
+    const BITMAPINFOHEADER& s = pSrcInfo->bmiHeader;
+    if (s.biBitCount != 8 && s.biBitCount != 24) {
+        LogF("%s: %d bits per pixel - unsupported", szName, static_cast<int>(s.biBitCount));
+        return false;
+    }
+    if (s.biWidth < 1 || s.biHeight == 0 || iNewWidth < 1 || iNewHeight < 1) {
+        LogF("%s: cannot resize %ldx%ld to %dx%d", szName, static_cast<long>(s.biWidth), static_cast<long>(s.biHeight),
+             iNewWidth, iNewHeight);
+        return false;
+    }
+    const ULONGLONG rows = DibRowCount(s.biHeight);
+    const ULONGLONG dstRow = DibRowBytes(iNewWidth, s.biBitCount);
+    const ULONGLONG dstRows = bRoomForSource ? std::max<ULONGLONG>(rows, iNewHeight) : iNewHeight;
+    if (DibPixelBytes(s) > kMaxDibPixelBytes || dstRow * dstRows > kMaxDibPixelBytes) {
+        LogF("%s: %ldx%ld to %dx%d is too large", szName, static_cast<long>(s.biWidth), static_cast<long>(s.biHeight),
+             iNewWidth, iNewHeight);
+        return false;
+    }
+    g.b = s.biBitCount / 8;
+    g.W = s.biWidth;
+    g.H = static_cast<LONG>(rows);
+    g.w = iNewWidth;
+    g.h = iNewHeight;
+    g.srcRow = static_cast<size_t>(DibRowBytes(s.biWidth, s.biBitCount));
+    g.dstRow = static_cast<size_t>(dstRow);
+    g.dstBytes = static_cast<size_t>(dstRow * dstRows);
+    return true;
+}
+
+// The new header block (a copy of the source's header, and of its palette for 8 bits) and a zeroed
+// pixel block; false without either when memory is short.
+bool AllocateResult(const char* szName, const BITMAPINFO* pSrcInfo, const Geometry& g, CDibPair& result)
+{
+    GlobalBlock header = AllocDibBlock(kDibHeaderBlockSize);
+    GlobalBlock pixels = AllocDibBlock(g.dstBytes);
+    if (!header || !pixels) {
+        LogF("%s: no memory for %lu bytes", szName, static_cast<unsigned long>(g.dstBytes));
+        return false;
+    }
+    auto* block = static_cast<DibHeaderBlock*>(static_cast<void*>(header.get()));
+    block->bmiHeader = pSrcInfo->bmiHeader;
+    if (g.b == 1) std::memcpy(block->bmiColors, pSrcInfo->bmiColors, sizeof(block->bmiColors));
+    block->bmiHeader.biWidth = g.w;
+    block->bmiHeader.biHeight = pSrcInfo->bmiHeader.biHeight < 0 ? -g.h : g.h;
+    block->bmiHeader.biSizeImage = 0;
+    result.Reset(static_cast<BITMAPINFO*>(static_cast<void*>(header.release())), pixels.release());
+    return true;
+}
+
+void HandOver(CDibPair& result, BITMAPINFO** ppDstInfo, void** ppDstBits)
+{
+    *ppDstInfo = result.Info();
+    *ppDstBits = result.Bits();
+    result.Release();
+}
+
+// ---- nearest neighbour ----
+
+template <int B>
+void StretchRows(const BYTE* src, BYTE* dst, const Geometry& g, const std::vector<size_t>& columns)
+{
+    for (LONG y = 0; y < g.h; ++y) {
+        if (g_Synchronization.IsCancelled()) return;
+        const LONG sy = static_cast<LONG>(static_cast<ULONGLONG>(g.H) * y / g.h);
+        const BYTE* s = src + static_cast<size_t>(sy) * g.srcRow;
+        BYTE* d = dst + static_cast<size_t>(y) * g.dstRow;
+        for (LONG x = 0; x < g.w; ++x, d += B) {
+            const BYTE* p = s + columns[x];
+            d[0] = p[0];
+            if constexpr (B == 3) {
+                d[1] = p[1];
+                d[2] = p[2];
+            }
+        }
+    }
+}
+
+// ---- interpolation ----
+
+// How one output sample comes from the two source pixels around its gap.
+struct Tap {
+    DWORD left;   // index of the left source pixel (or row)
+    DWORD right;  // the next one, the last one again at the end
+    int steps;    // -1: the sample is the left pixel itself; else halvings before the final midpoint
+    DWORD path;   // the halving directions, highest bit first: 1 keeps the right half
+};
+
+int Log2(ULONGLONG k)
+{
+    int d = 0;
+    while ((1ull << d) < k) ++d;
+    return d;
+}
+
+std::vector<Tap> BuildTaps(LONG srcLength, LONG newLength)
+{
+    ULONGLONG L = 0, k = 0;
+    GetUpsampling(srcLength, newLength, &L, &k);
+    const int d = Log2(k);
+    std::vector<Tap> taps(static_cast<size_t>(newLength));
+    for (LONG i = 0; i < newLength; ++i) {
+        const ULONGLONG sample = static_cast<ULONGLONG>(i) * L / static_cast<ULONGLONG>(newLength);
+        const ULONGLONG x = sample >> d;
+        const ULONGLONG j = sample & (k - 1);
+        Tap& t = taps[static_cast<size_t>(i)];
+        t.left = static_cast<DWORD>(x);
+        t.right = static_cast<DWORD>(std::min<ULONGLONG>(x + 1, static_cast<ULONGLONG>(srcLength - 1)));
+        if (k == 1) {
+            // A shrink by five or more: the mean of the pixel and its right neighbour.
+            t.steps = 0;
+            t.path = 0;
+        } else if (j == 0) {
+            t.steps = -1;
+            t.path = 0;
+        } else {
+            // j lies at the middle of the interval reached after d - tz - 1 halvings, tz being the
+            // number of trailing zero bits of j; the bits above tz say which half to keep.
+            int tz = 0;
+            while (((j >> tz) & 1) == 0) ++tz;
+            t.steps = d - tz - 1;
+            t.path = static_cast<DWORD>(j >> (tz + 1));
+        }
+    }
+    return taps;
+}
+
+inline unsigned Midpoint(unsigned l, unsigned r) { return (l + r) >> 1; }
+
+inline unsigned Evaluate(unsigned l, unsigned r, const Tap& t)
+{
+    if (t.steps < 0) return l;
+    for (int s = t.steps - 1; s >= 0; --s) {
+        const unsigned m = Midpoint(l, r);
+        if ((t.path >> s) & 1) {
+            l = m;
+        } else {
+            r = m;
+        }
+    }
+    return Midpoint(l, r);
+}
+
+// Intermediate row y (the new width) from source row y, for every source row.
+template <int B>
+void HorizontalPass(const BYTE* src, BYTE* dst, const Geometry& g, const std::vector<Tap>& taps)
+{
+    for (LONG y = 0; y < g.H; ++y) {
+        if (g_Synchronization.IsCancelled()) return;
+        const BYTE* s = src + static_cast<size_t>(y) * g.srcRow;
+        BYTE* d = dst + static_cast<size_t>(y) * g.dstRow;
+        for (const Tap& t : taps) {
+            const BYTE* l = s + static_cast<size_t>(t.left) * B;
+            const BYTE* r = s + static_cast<size_t>(t.right) * B;
+            for (int c = 0; c < B; ++c) d[c] = static_cast<BYTE>(Evaluate(l[c], r[c], t));
+            d += B;
+        }
+    }
+}
+
+// Output row from the two intermediate rows of its tap, byte by byte over the whole row; the
+// halvings run over the row in scratch lines so that every loop is a plain one.
+void BlendRow(const BYTE* l, const BYTE* r, BYTE* out, size_t n, const Tap& t, std::vector<BYTE>& lineL,
+              std::vector<BYTE>& lineR)
+{
+    if (t.steps < 0) {
+        if (out != l) std::memmove(out, l, n);
+        return;
+    }
+    if (t.steps > 0) {
+        BYTE* a = lineL.data();
+        BYTE* b = lineR.data();
+        std::memcpy(a, l, n);
+        std::memcpy(b, r, n);
+        for (int s = t.steps - 1; s >= 0; --s) {
+            BYTE* keep = ((t.path >> s) & 1) ? a : b;
+            for (size_t i = 0; i < n; ++i) keep[i] = static_cast<BYTE>(Midpoint(a[i], b[i]));
+        }
+        l = a;
+        r = b;
+    }
+    for (size_t i = 0; i < n; ++i) out[i] = static_cast<BYTE>(Midpoint(l[i], r[i]));
+}
+
+// In place: output row y' reads intermediate rows at or after y' when the image shrinks and at or
+// before it when it grows, so the rows are written in the order that never overwrites a row that
+// is still to be read.
+void VerticalPass(BYTE* block, const Geometry& g, const std::vector<Tap>& taps)
+{
+    const size_t n = static_cast<size_t>(g.w) * g.b;
+    std::vector<BYTE> lineL(n), lineR(n);
+    const bool bGrows = g.h >= g.H;
+    for (LONG i = 0; i < g.h; ++i) {
+        if (g_Synchronization.IsCancelled()) return;
+        const LONG y = bGrows ? g.h - 1 - i : i;
+        const Tap& t = taps[static_cast<size_t>(y)];
+        BlendRow(block + static_cast<size_t>(t.left) * g.dstRow, block + static_cast<size_t>(t.right) * g.dstRow,
+                 block + static_cast<size_t>(y) * g.dstRow, n, t, lineL, lineR);
+    }
+}
+
+}  // namespace
+
+void GetUpsampling(int iSrcLength, int iNewLength, ULONGLONG* pLineLength, ULONGLONG* pFactor)
+{
+    ULONGLONG L = static_cast<ULONGLONG>(std::max(iSrcLength, 1));
+    const ULONGLONG target = static_cast<ULONGLONG>(std::max(iNewLength, 1));
+    ULONGLONG k = 1;
+    while (L < target) {
+        L *= 2;
+        k *= 2;
+    }
+    while (L / target < 5) {
+        L *= 2;
+        k *= 2;
+    }
+    if (pLineLength) *pLineLength = L;
+    if (pFactor) *pFactor = k;
+}
+
+bool StretchBitmap(const BITMAPINFO* pSrcInfo, const void* pSrcBits, BITMAPINFO** ppDstInfo, void** ppDstBits,
+                   int iNewWidth, int iNewHeight)
+{
+    CLogScope scope("StretchBitmap");
+    Geometry g{};
+    if (!CheckArguments("StretchBitmap", pSrcInfo, pSrcBits, ppDstInfo, ppDstBits, iNewWidth, iNewHeight, false, g)) {
+        return false;
+    }
+    try {
+        std::vector<size_t> columns(static_cast<size_t>(g.w));
+        for (LONG x = 0; x < g.w; ++x) {
+            columns[static_cast<size_t>(x)] = static_cast<size_t>(static_cast<ULONGLONG>(g.W) * x / g.w) * g.b;
+        }
+        CDibPair result;
+        if (!AllocateResult("StretchBitmap", pSrcInfo, g, result)) return false;
+        const BYTE* src = static_cast<const BYTE*>(pSrcBits);
+        BYTE* dst = static_cast<BYTE*>(result.Bits());
+        if (g.b == 1) {
+            StretchRows<1>(src, dst, g, columns);
+        } else {
+            StretchRows<3>(src, dst, g, columns);
+        }
+        HandOver(result, ppDstInfo, ppDstBits);
+        return true;
+    } catch (const std::bad_alloc&) {
+        LogText("StretchBitmap: out of memory");
+        return false;
+    }
+}
+
+bool InterpolativeStretchBitmap(const BITMAPINFO* pSrcInfo, const void* pSrcBits, BITMAPINFO** ppDstInfo,
+                                void** ppDstBits, int iNewWidth, int iNewHeight)
+{
+    CLogScope scope("InterpolativeStretchBitmap");
+    Geometry g{};
+    if (!CheckArguments("InterpolativeStretchBitmap", pSrcInfo, pSrcBits, ppDstInfo, ppDstBits, iNewWidth, iNewHeight,
+                        true, g)) {
+        return false;
+    }
+    try {
+        const std::vector<Tap> columnTaps = BuildTaps(g.W, g.w);
+        const std::vector<Tap> rowTaps = BuildTaps(g.H, g.h);
+        CDibPair result;
+        if (!AllocateResult("InterpolativeStretchBitmap", pSrcInfo, g, result)) return false;
+        const BYTE* src = static_cast<const BYTE*>(pSrcBits);
+        BYTE* block = static_cast<BYTE*>(result.Bits());
+        if (g.b == 1) {
+            HorizontalPass<1>(src, block, g, columnTaps);
+        } else {
+            HorizontalPass<3>(src, block, g, columnTaps);
+        }
+        VerticalPass(block, g, rowTaps);
+        HandOver(result, ppDstInfo, ppDstBits);
+        return true;
+    } catch (const std::bad_alloc&) {
+        LogText("InterpolativeStretchBitmap: out of memory");
+        return false;
+    }
+}

@@ -1,0 +1,249 @@
+#include "Utexture.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "UTxDiskApi.h"
+#include "UTxLog.h"
+#include "Uenvironment.h"
+#include "Ujpegload.h"
+#include "Upaintabledib.h"
+
+namespace {
+
+constexpr int kTexturePathLimit = 500;
+constexpr char kTextureMask[] = "texture???.bmp";
+constexpr int kMaxBrightness = 765;  // blue + green + red
+// The brightness sum stops growing before it could wrap.
+constexpr uint32_t kSumLimit = 4294966295u;
+
+// The block LoadBmpFromFile hands out: one global allocation from the info header on.
+struct BmpFileBlock {
+    BITMAPINFO* header = nullptr;
+    void* data = nullptr;
+    BmpFileBlock() = default;
+    BmpFileBlock(const BmpFileBlock&) = delete;
+    BmpFileBlock& operator=(const BmpFileBlock&) = delete;
+    ~BmpFileBlock()
+    {
+        if (header) ::GlobalFree(static_cast<HGLOBAL>(header));
+    }
+    BYTE* pixels() const { return static_cast<BYTE*>(data); }
+};
+
+uint64_t RowBytes(int64_t width, int bitCount) { return static_cast<uint64_t>((width * bitCount + 31) / 32) * 4; }
+
+// Texture files can be replaced by anyone: only a plain 8- or 24-bit bitmap whose pixels lie
+// wholly inside the loaded block is used.
+bool IsUsableTexture(const BmpFileBlock& block)
+{
+    const BITMAPINFOHEADER& info = block.header->bmiHeader;
+    if (info.biSize < sizeof(BITMAPINFOHEADER) || info.biCompression != BI_RGB) return false;
+    if (info.biWidth < 1 || info.biHeight == 0 || info.biHeight == INT32_MIN) return false;
+    if (info.biBitCount != 8 && info.biBitCount != 24) return false;
+    const SIZE_T blockSize = ::GlobalSize(static_cast<HGLOBAL>(block.header));
+    const BYTE* start = reinterpret_cast<const BYTE*>(block.header);
+    if (block.pixels() < start) return false;
+    const uint64_t pixelOffset = static_cast<uint64_t>(block.pixels() - start);
+    const uint64_t paletteBytes = info.biBitCount == 8 ? 256 * sizeof(RGBQUAD) : 0;
+    if (pixelOffset < info.biSize + paletteBytes) return false;
+    const uint64_t height = static_cast<uint64_t>(info.biHeight < 0 ? -int64_t{info.biHeight} : info.biHeight);
+    return pixelOffset + RowBytes(info.biWidth, info.biBitCount) * height <= blockSize;
+}
+
+// A 24-bit copy of an 8-bit texture, in the same row order, each pixel its palette entry.
+struct TrueColorTexture {
+    std::vector<BYTE> headerBlock = std::vector<BYTE>(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD));
+    std::vector<BYTE> pixels;
+    BITMAPINFO* header() { return reinterpret_cast<BITMAPINFO*>(headerBlock.data()); }
+};
+
+void ConvertToTrueColor(const BmpFileBlock& source, TrueColorTexture& target)
+{
+    const BITMAPINFOHEADER& info = source.header->bmiHeader;
+    const int width = info.biWidth;
+    const int height = info.biHeight < 0 ? -info.biHeight : info.biHeight;
+    FillDibHeader(target.header(), width, height, 24, info.biHeight < 0);
+    const RGBQUAD* palette = reinterpret_cast<const RGBQUAD*>(reinterpret_cast<const BYTE*>(source.header) + info.biSize);
+    const size_t sourceRow = RowBytes(width, 8);
+    const size_t targetRow = RowBytes(width, 24);
+    target.pixels.assign(targetRow * height, 0);
+    for (int row = 0; row < height; ++row) {
+        const BYTE* in = source.pixels() + sourceRow * row;
+        BYTE* out = target.pixels.data() + targetRow * row;
+        for (int x = 0; x < width; ++x) {
+            const RGBQUAD& entry = palette[in[x]];
+            out[3 * x] = entry.rgbBlue;
+            out[3 * x + 1] = entry.rgbGreen;
+            out[3 * x + 2] = entry.rgbRed;
+        }
+    }
+}
+
+int TintChannel(int channel, double factor)
+{
+    const double value = channel * factor;
+    if (value > 255.0) return 255;
+    if (value < 0.0) return 0;
+    return static_cast<int>(value);
+}
+
+// The tinted texture repeated from the top-left corner over a whole canvas: one paint instead of
+// one per tile, which for a tiny texture would be hundreds of thousands of drawing contexts.
+void PaintTiled(CPaintableDib& canvas, const BITMAPINFO* texture, const BYTE* pixels)
+{
+    const int width = texture->bmiHeader.biWidth;
+    const bool topDown = texture->bmiHeader.biHeight < 0;
+    const int height = topDown ? -texture->bmiHeader.biHeight : texture->bmiHeader.biHeight;
+    const int canvasWidth = canvas.GetWidth();
+    const int canvasHeight = canvas.GetHeight();
+    if (canvasWidth < 1 || canvasHeight < 1) return;
+
+    std::vector<BYTE> headerBlock(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD));
+    BITMAPINFO* header = reinterpret_cast<BITMAPINFO*>(headerBlock.data());
+    FillDibHeader(header, canvasWidth, canvasHeight, 24, true);
+    const size_t textureRow = RowBytes(width, 24);
+    const size_t tiledRow = RowBytes(canvasWidth, 24);
+    std::vector<BYTE> tiled(tiledRow * canvasHeight, 0);
+
+    for (int y = 0; y < canvasHeight; ++y) {
+        const int visibleRow = y % height;
+        const BYTE* in = pixels + textureRow * (topDown ? visibleRow : height - 1 - visibleRow);
+        BYTE* out = tiled.data() + tiledRow * y;
+        for (int x = 0; x < canvasWidth; x += width) {
+            const int count = canvasWidth - x < width ? canvasWidth - x : width;
+            std::memcpy(out + 3 * static_cast<size_t>(x), in, 3 * static_cast<size_t>(count));
+        }
+    }
+    canvas.PaintDib(header, tiled.data(), 0, 0);
+}
+
+}  // namespace
+
+double TextureStrength(DWORD textureMode)
+{
+    switch (textureMode) {
+    case 0: return 0.0;
+    case 1: return 0.2;
+    case 3: return 0.5;
+    default: return 0.3;
+    }
+}
+
+bool GetRandomTextureFileName(const char* folder, char* out, int maxLength)
+{
+    if (out && maxLength > 0) out[0] = '\0';
+    if (!folder || !*folder || !out || maxLength <= 0) return false;
+
+    // One pass: a folder that changes between counting and choosing cannot move the choice.
+    std::vector<std::string> names;
+    TxFindFile search;
+    for (bool found = search.FindFirst(folder, kTextureMask); found; found = search.FindNext()) {
+        if (search.IsDirectory()) continue;
+        TxString name;
+        search.GetName(name);
+        names.emplace_back(name.GetText());
+    }
+    LogF("Found texture files: %d", static_cast<int>(names.size()));
+    if (names.empty()) return false;
+
+    std::string path(folder);
+    path += '\\';
+    path += names[static_cast<size_t>(std::rand()) % names.size()];
+    if (path.size() + 1 > static_cast<size_t>(maxLength)) {
+        LogF("GetRandomTextureFileName: Path too long = %s", path.c_str());
+        return false;
+    }
+    LogF("Selected texture: %s", path.c_str());
+    std::memcpy(out, path.c_str(), path.size() + 1);
+    return true;
+}
+
+bool GetRandomTextureFileName(char* out, int maxLength)
+{
+    const std::string folder = DesktopEnvironment().GetTextureFolder();
+    return GetRandomTextureFileName(folder.c_str(), out, maxLength);
+}
+
+void TintTexture(const BITMAPINFOHEADER& header, BYTE* pixels, double strength, COLORREF color)
+{
+    const int width = header.biWidth;
+    const int height = header.biHeight < 0 ? -header.biHeight : header.biHeight;
+    if (width < 1 || height < 1 || !pixels) return;
+    const size_t rowBytes = RowBytes(width, 24);
+
+    uint32_t minimum = kMaxBrightness;
+    uint32_t maximum = 0;
+    uint32_t sum = 0;
+    uint32_t count = 0;
+    for (int row = 0; row < height; ++row) {
+        const BYTE* p = pixels + rowBytes * row;
+        for (int x = 0; x < width; ++x, p += 3) {
+            const uint32_t v = uint32_t{p[0]} + p[1] + p[2];
+            if (v < minimum) minimum = v;
+            if (v > maximum) maximum = v;
+            if (sum < kSumLimit) {
+                sum += v;
+                ++count;
+            }
+        }
+    }
+    const uint32_t range = maximum - minimum;
+    const uint32_t mean = count ? sum / count : 0;
+    const double m = (mean - 382.5) / kMaxBrightness;
+
+    const int red = GetRValue(color);
+    const int green = GetGValue(color);
+    const int blue = GetBValue(color);
+    for (int row = 0; row < height; ++row) {
+        BYTE* p = pixels + rowBytes * row;
+        for (int x = 0; x < width; ++x, p += 3) {
+            uint32_t v = uint32_t{p[0]} + p[1] + p[2];
+            if (range != 0) v = (v - minimum) * kMaxBrightness / range;
+            const double l = (v - 382.5) / kMaxBrightness;
+            const double factor = (l - m) * strength + 1.0;
+            p[0] = static_cast<BYTE>(TintChannel(blue, factor));
+            p[1] = static_cast<BYTE>(TintChannel(green, factor));
+            p[2] = static_cast<BYTE>(TintChannel(red, factor));
+        }
+    }
+}
+
+void PaintTexture(DWORD textureMode, CPaintableDib* canvas, COLORREF color)
+{
+    const double strength = TextureStrength(textureMode);
+    if (strength == 0.0 || !canvas) return;
+
+    char path[kTexturePathLimit];
+    if (!GetRandomTextureFileName(path, sizeof path)) return;
+
+    BmpFileBlock file;
+    if (!LoadBmpFromFile(path, &file.header, &file.data) || !file.header || !file.data) {
+        LogF("PaintTexture: Could nor read file %s", path);
+        return;
+    }
+    const BITMAPINFOHEADER& info = file.header->bmiHeader;
+    const int width = info.biWidth;
+    const int height = info.biHeight < 0 ? -info.biHeight : info.biHeight;
+    if (width == 0 || height == 0) return;
+    if (!IsUsableTexture(file)) {
+        LogF("PaintTexture: Invalid bitmap parameters: iWidth=%d, iHeight=%d, biBitCount=%d", width, height,
+             info.biBitCount);
+        return;
+    }
+
+    TrueColorTexture converted;
+    BITMAPINFO* texture = file.header;
+    BYTE* pixels = file.pixels();
+    if (info.biBitCount == 8) {
+        ConvertToTrueColor(file, converted);
+        texture = converted.header();
+        pixels = converted.pixels.data();
+    }
+
+    TintTexture(texture->bmiHeader, pixels, strength, color);
+    PaintTiled(*canvas, texture, pixels);
+}

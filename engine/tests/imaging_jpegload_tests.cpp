@@ -1,0 +1,232 @@
+// JPEG loading with EXIF rotation, on the committed fixtures, checked against KvImage's own decode
+// of the same file turned by the test itself.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "KvImage.h"
+#include "Ujpegload.h"
+#include "imaging_testutil.h"
+
+using namespace imaging_test;
+
+namespace {
+
+// KvImage's decode of the file as stored, through the size query and a decode call.
+bool DecodeStored(const std::string& path, TestDib& dib)
+{
+    DWORD size = 0;
+    if (!DecodeJpgToDib(dib.Info(), nullptr, path.c_str(), &size)) return false;
+    dib.bits.assign(size, 0);
+    return DecodeJpgToDib(dib.Info(), dib.bits.data(), path.c_str(), &size) != FALSE;
+}
+
+// The engine's load: a size query, then a decode into a buffer of the queried size.
+bool Load(const std::string& path, bool rotate, TestDib& dib, FILETIME* date = nullptr)
+{
+    DWORD size = 0;
+    if (!LoadBmpFromJpgFileEx(dib.Info(), nullptr, path.c_str(), &size, rotate, nullptr)) return false;
+    dib.bits.assign(size, 0);
+    return LoadBmpFromJpgFileEx(dib.Info(), dib.bits.data(), path.c_str(), &size, rotate, date) != FALSE;
+}
+
+ULONGLONG FileTimeValue(const FILETIME& ft) { return (static_cast<ULONGLONG>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime; }
+
+ULONGLONG WallClock(WORD y, WORD mo, WORD d, WORD h, WORD mi, WORD s)
+{
+    SYSTEMTIME st{};
+    st.wYear = y;
+    st.wMonth = mo;
+    st.wDay = d;
+    st.wHour = h;
+    st.wMinute = mi;
+    st.wSecond = s;
+    FILETIME ft{};
+    EXPECT_TRUE(::SystemTimeToFileTime(&st, &ft));
+    return FileTimeValue(ft);
+}
+
+void ExpectSameImage(const TestDib& actual, const TestDib& expected, const char* name)
+{
+    const BITMAPINFOHEADER& a = actual.Header();
+    const BITMAPINFOHEADER& e = expected.Header();
+    EXPECT_EQ(a.biWidth, e.biWidth) << name;
+    EXPECT_EQ(a.biHeight, e.biHeight) << name;
+    EXPECT_EQ(a.biBitCount, e.biBitCount) << name;
+    ASSERT_GE(actual.bits.size(), expected.bits.size()) << name;
+    EXPECT_TRUE(std::equal(expected.bits.begin(), expected.bits.end(), actual.bits.begin())) << name;
+    if (e.biBitCount == 8) {
+        EXPECT_TRUE(std::equal(expected.header.begin() + 40, expected.header.end(), actual.header.begin() + 40))
+            << name << ": palette";
+    }
+}
+
+}  // namespace
+
+TEST(ImagingJpegLoad, RotatedSizeQuery)
+{
+    const std::string path = FixturePath("exif_o6_be_640x480.jpg");
+    TestDib dib;
+    DWORD size = 0;
+    ASSERT_TRUE(LoadBmpFromJpgFileEx(dib.Info(), nullptr, path.c_str(), &size, TRUE, nullptr));
+    EXPECT_EQ(size, 921600u);
+    EXPECT_EQ(dib.Header().biWidth, 480);
+    EXPECT_EQ(dib.Header().biHeight, 640);  // KvImage gives bottom-up rows; the order is kept
+    EXPECT_EQ(dib.Header().biSizeImage, 921600u);
+    EXPECT_EQ(dib.Header().biBitCount, 24);
+
+    // Without a header block, and without the rotation.
+    size = 0;
+    ASSERT_TRUE(LoadBmpFromJpgFileEx(nullptr, nullptr, path.c_str(), &size, TRUE, nullptr));
+    EXPECT_EQ(size, 921600u);
+    TestDib stored;
+    size = 0;
+    ASSERT_TRUE(LoadBmpFromJpgFileEx(stored.Info(), nullptr, path.c_str(), &size, FALSE, nullptr));
+    EXPECT_EQ(stored.Header().biWidth, 640);
+    EXPECT_EQ(stored.Header().biHeight, 480);
+    EXPECT_EQ(size, 640u * 3 * 480);
+}
+
+TEST(ImagingJpegLoad, TurnedLikeTheStoredDecode)
+{
+    struct Case {
+        const char* file;
+        bool turned;
+        bool clockwise;
+    };
+    const Case cases[] = {
+        {"plain_64x48.jpg", false, false},
+        {"exif_o1_le.jpg", false, false},
+        {"exif_o3_le.jpg", false, false},  // upside down is not corrected
+        {"exif_o6_be_640x480.jpg", true, true},
+        {"exif_o8_le_45x31.jpg", true, false},
+        {"exif_o6_gray_37x23.jpg", true, true},  // 8 bits: palette and positive height kept
+    };
+    for (const Case& c : cases) {
+        const std::string path = FixturePath(c.file);
+        TestDib stored;
+        ASSERT_TRUE(DecodeStored(path, stored)) << c.file;
+        const TestDib expected = c.turned ? TurnSeen(stored, c.clockwise) : stored;
+
+        TestDib loaded;
+        ASSERT_TRUE(Load(path, true, loaded)) << c.file;
+        ExpectSameImage(loaded, expected, c.file);
+        EXPECT_GT(loaded.Header().biHeight, 0) << c.file;
+
+        TestDib unturned;
+        ASSERT_TRUE(Load(path, false, unturned)) << c.file;
+        ExpectSameImage(unturned, stored, c.file);
+    }
+}
+
+TEST(ImagingJpegLoad, TurnedWithoutHeaderBlock)
+{
+    const std::string path = FixturePath("exif_o8_le_45x31.jpg");
+    TestDib stored;
+    ASSERT_TRUE(DecodeStored(path, stored));
+    const TestDib expected = TurnSeen(stored, false);
+    std::vector<BYTE> bits(expected.bits.size(), 0);
+    DWORD size = static_cast<DWORD>(bits.size());
+    ASSERT_TRUE(LoadBmpFromJpgFileEx(nullptr, bits.data(), path.c_str(), &size, TRUE, nullptr));
+    EXPECT_EQ(bits, expected.bits);
+    EXPECT_EQ(size, expected.bits.size());
+}
+
+TEST(ImagingJpegLoad, ExifDates)
+{
+    struct Case {
+        const char* file;
+        ULONGLONG date;
+    };
+    const Case cases[] = {
+        {"plain_64x48.jpg", 0},
+        {"exif_o1_le.jpg", WallClock(2004, 7, 15, 18, 30, 5)},
+        {"exif_o6_be_640x480.jpg", WallClock(2011, 12, 24, 9, 8, 7)},  // the sub-IFD's original is not read
+        {"exif_o8_le_45x31.jpg", WallClock(2019, 2, 28, 23, 59, 59)},
+        {"exif_o6_gray_37x23.jpg", 0},
+    };
+    for (const Case& c : cases) {
+        const std::string path = FixturePath(c.file);
+        // Read on every call, also on a pure size query without rotation.
+        FILETIME date{0x12345678, 0x9ABCDEF};
+        DWORD size = 0;
+        ASSERT_TRUE(LoadBmpFromJpgFileEx(nullptr, nullptr, path.c_str(), &size, FALSE, &date)) << c.file;
+        EXPECT_EQ(FileTimeValue(date), c.date) << c.file;
+
+        TestDib dib;
+        date = FILETIME{1, 1};
+        ASSERT_TRUE(Load(path, true, dib, &date)) << c.file;
+        EXPECT_EQ(FileTimeValue(date), c.date) << c.file;
+    }
+}
+
+// A nonzero *size on a decode call is the buffer's capacity; too small, the buffer stays as it was.
+TEST(ImagingJpegLoad, CapacityOfTheBuffer)
+{
+    struct Case {
+        const char* file;
+        bool rotate;
+    };
+    const Case cases[] = {
+        {"exif_o6_be_640x480.jpg", true},
+        {"exif_o8_le_45x31.jpg", true},
+        {"exif_o6_gray_37x23.jpg", true},
+        {"exif_o8_le_45x31.jpg", false},
+    };
+    for (const Case& c : cases) {
+        const std::string path = FixturePath(c.file);
+        DWORD needed = 0;
+        ASSERT_TRUE(LoadBmpFromJpgFileEx(nullptr, nullptr, path.c_str(), &needed, c.rotate, nullptr)) << c.file;
+
+        std::vector<BYTE> buffer(needed + 64, 0xCD);
+        DWORD size = needed - 1;
+        TestDib header;
+        EXPECT_FALSE(LoadBmpFromJpgFileEx(header.Info(), buffer.data(), path.c_str(), &size, c.rotate, nullptr))
+            << c.file;
+        EXPECT_TRUE(std::all_of(buffer.begin(), buffer.end(), [](BYTE b) { return b == 0xCD; })) << c.file;
+
+        size = needed;
+        EXPECT_TRUE(LoadBmpFromJpgFileEx(header.Info(), buffer.data(), path.c_str(), &size, c.rotate, nullptr))
+            << c.file;
+        EXPECT_EQ(size, needed) << c.file;
+        EXPECT_TRUE(std::all_of(buffer.begin() + needed, buffer.end(), [](BYTE b) { return b == 0xCD; }))
+            << c.file << ": guard bytes after the image";
+    }
+}
+
+TEST(ImagingJpegLoad, NotJpegFiles)
+{
+    const std::string text = ScratchPath("not-a-jpeg.jpg");
+    ASSERT_TRUE(WriteFileBytes(text, std::vector<BYTE>(300, 'a')));
+    const std::string tiny = ScratchPath("tiny.jpg");
+    ASSERT_TRUE(WriteFileBytes(tiny, {0xFF, 0xD8, 0xFF}));
+    const std::string empty = ScratchPath("empty.jpg");
+    ASSERT_TRUE(WriteFileBytes(empty, {}));
+    for (const std::string& path : {text, tiny, empty, ScratchPath("missing.jpg")}) {
+        FILETIME date{1, 1};
+        DWORD size = 0;
+        TestDib dib;
+        EXPECT_FALSE(LoadBmpFromJpgFileEx(dib.Info(), nullptr, path.c_str(), &size, TRUE, &date)) << path;
+        EXPECT_EQ(FileTimeValue(date), 0u) << path;
+        int w = -1, h = -1;
+        EXPECT_FALSE(GetJpgFileInfo(path.c_str(), &w, &h)) << path;
+    }
+    EXPECT_FALSE(LoadBmpFromJpgFileEx(nullptr, nullptr, nullptr, nullptr, TRUE, nullptr));
+    ::DeleteFileA(text.c_str());
+    ::DeleteFileA(tiny.c_str());
+    ::DeleteFileA(empty.c_str());
+}
+
+TEST(ImagingJpegLoad, JpgFileInfoAsStored)
+{
+    int w = 0, h = 0;
+    ASSERT_TRUE(GetJpgFileInfo(FixturePath("exif_o6_be_640x480.jpg").c_str(), &w, &h));
+    EXPECT_EQ(w, 640);
+    EXPECT_EQ(h, 480);
+    ASSERT_TRUE(GetJpgFileInfo(FixturePath("exif_o6_gray_37x23.jpg").c_str(), &w, nullptr));
+    EXPECT_EQ(w, 37);
+    ASSERT_TRUE(GetJpgFileInfo(FixturePath("exif_o8_le_45x31.jpg").c_str(), nullptr, &h));
+    EXPECT_EQ(h, 31);
+}
