@@ -8,19 +8,14 @@
 //   KvDemoSetup stop-agent             signals the Agent's close event and waits for its end
 #include "DemoFirstRun.h"
 #include "UTxBase.h"
-#include "UTxDiskApi.h"
 #include "UTxLog.h"
 #include "UTxUtils.h"
-#include "Wcommon.h"
 
 #include <windows.h>
-
-#include <shlobj.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <string>
 
 const CLogSettings g_LogSettings = {"KvDemo    ", "", false, 80, false, false, true};
@@ -37,6 +32,81 @@ int Setup(const char* imageFolder)
     }
     std::printf("Settings written; %lu images of %s in the database\n", static_cast<unsigned long>(count),
                 imageFolder);
+    return 0;
+}
+
+FILETIME LastChangeTime()
+{
+    FILETIME time = {};
+    DWORD size = sizeof(time);
+    ::RegGetValueA(HKEY_CURRENT_USER, "Software\\Dalvex\\Kestrova\\CurrentImage", "LastChangeTime",
+                   RRF_RT_REG_BINARY, nullptr, &time, &size);
+    return time;
+}
+
+// A log receiver window (class "TFormQxLog", title "Dalvex Log Receiver") that prints each line.
+LRESULT CALLBACK ReceiverProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_COPYDATA) {
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        if (data && data->lpData && data->cbData) {
+            const char* text = static_cast<const char*>(data->lpData);
+            const std::string line(text, ::strnlen(text, data->cbData));
+            std::printf("  | %s\n", line.c_str());
+            std::fflush(stdout);
+        }
+        return TRUE;
+    }
+    return ::DefWindowProcA(wnd, msg, wParam, lParam);
+}
+
+// Starts the installed Agent as the Run entry does and returns after its first change.
+int RunAgent(int seconds)
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = &ReceiverProc;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.lpszClassName = "TFormQxLog";
+    ::RegisterClassA(&wc);
+    // It must exist before the Agent starts: the Agent looks for it once, at its start.
+    HWND receiver = ::CreateWindowExA(0, "TFormQxLog", "Dalvex Log Receiver", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
+                                      nullptr, nullptr, wc.hInstance, nullptr);
+    const std::string agent = InstalledPrgDir() + "\\KvAgent.exe";
+    std::string commandLine = "\"" + agent + "\" /r";
+    const FILETIME before = LastChangeTime();
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!::CreateProcessA(agent.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &process)) {
+        std::fprintf(stderr, "KvDemoSetup: cannot start %s\n", agent.c_str());
+        return 8;
+    }
+    ::CloseHandle(process.hThread);
+    Handle agentProcess(process.hProcess);
+    std::printf("Started %s /r; its log:\n", agent.c_str());
+    std::fflush(stdout);
+
+    const DWORD start = ::GetTickCount();
+    DWORD changedAt = 0;
+    for (;;) {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+        const FILETIME now = LastChangeTime();
+        if (!changedAt && ::CompareFileTime(&now, &before) != 0) changedAt = ::GetTickCount();
+        // The lines that follow the change (the engine freed, the settings read) come shortly after.
+        if (changedAt && ::GetTickCount() - changedAt > 1500) break;
+        if (::WaitForSingleObject(agentProcess.get(), 0) == WAIT_OBJECT_0) {
+            std::fprintf(stderr, "KvDemoSetup: the Agent ended without a change\n");
+            return 9;
+        }
+        if (::GetTickCount() - start > static_cast<DWORD>(seconds) * 1000) {
+            std::fprintf(stderr, "KvDemoSetup: no change within %d s\n", seconds);
+            return 10;
+        }
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+    }
+    ::DestroyWindow(receiver);
     return 0;
 }
 
