@@ -28,8 +28,13 @@ const char* ProgressText(ProgressTextId id);
 // Formats an entry's text with the arguments (bounded) and reports it.
 void ReportProgressF(ProgressTextId id, ...);
 
+// Hands a text to the progress callback and to the window's label. Only the thread that holds the
+// engine lock drives them; from any other thread (an unlocked export) the text is dropped.
 void ReportProgress(const char* text);
 void SetProgressProc(ProgressProc proc);
 void ShowProgressWindow();
 void SetProgressMsg(const char* text);
 void HideProgressWindow();
+bool ProgressWindowExists();
+// Destroys the window and unregisters its class: the library is being unloaded.
+void ReleaseProgressWindow();

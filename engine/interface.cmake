@@ -1,0 +1,14 @@
+# The engine's interface: the lock, the progress texts and window, and the exports of KvApi.dll.
+list(APPEND ENGINE_SOURCES
+  src/Usync.cpp
+  src/ProgressTexts.cpp
+  src/FormProgress.cpp
+  src/Fprogress.cpp
+  src/WpApiExports.cpp
+  src/PendingOperations.cpp
+)
+
+list(APPEND ENGINE_TEST_SOURCES
+  tests/interface_log_settings.cpp
+  tests/interface_lock_test.cpp
+)

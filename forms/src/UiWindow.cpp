@@ -1,0 +1,246 @@
+#include "UiWindow.h"
+
+#include <exception>
+#include <vector>
+
+#include "UTxLog.h"
+
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+
+namespace ui {
+
+namespace {
+// The property that ties a window to its object; it lets a parent find the object of any child.
+constexpr const char* kObjectProperty = "kvui";
+}  // namespace
+
+HINSTANCE ThisModule() { return reinterpret_cast<HINSTANCE>(&__ImageBase); }
+
+bool WindowClass::Register()
+{
+    if (m_bRegistered) return true;
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    wc.style = style;
+    wc.lpfnWndProc = &Window::ClassProc;
+    wc.hInstance = ThisModule();
+    wc.hCursor = ::LoadCursorA(nullptr, cursor);
+    wc.lpszClassName = m_sName.c_str();
+    if (!::RegisterClassExA(&wc)) {
+        // Left behind by an earlier load of this module at the same address that could not remove it;
+        // its procedure may point into freed code, so it is replaced.
+        if (::GetLastError() != ERROR_CLASS_ALREADY_EXISTS || !::UnregisterClassA(Name(), ThisModule()) ||
+            !::RegisterClassExA(&wc)) {
+            LogLastErrorF("!RegisterClassExA(%s) failed", Name());
+            return false;
+        }
+    }
+    m_bRegistered = true;
+    return true;
+}
+
+bool WindowClass::Unregister()
+{
+    if (!m_bRegistered) return true;
+    if (!::UnregisterClassA(Name(), ThisModule())) {
+        LogLastErrorF("!UnregisterClassA(%s) failed", Name());
+        return false;
+    }
+    m_bRegistered = false;
+    return true;
+}
+
+Window::~Window() { Destroy(); }
+
+BOOL CALLBACK Window::DetachChild(HWND child, LPARAM) noexcept
+{
+    if (Window* object = FromHandle(child)) object->Detach();
+    return TRUE;
+}
+
+bool Window::Exists() const { return m_hWnd && ::IsWindow(m_hWnd); }
+
+void Window::Destroy()
+{
+    if (!m_hWnd) return;
+    if (!::IsWindow(m_hWnd)) {
+        m_hWnd = nullptr;
+        return;
+    }
+    if (::GetWindowThreadProcessId(m_hWnd, nullptr) == ::GetCurrentThreadId()) {
+        ::DestroyWindow(m_hWnd);  // WM_NCDESTROY detaches this object
+        m_hWnd = nullptr;
+        return;
+    }
+    // DestroyWindow works only on the window's own thread, and sending to that thread could wait
+    // forever. So the window and its children are cut loose from their objects, which may go away
+    // now, and the thread closes the window when it next reads its messages.
+    HWND wnd = m_hWnd;
+    ::EnumChildWindows(wnd, &DetachChild, 0);
+    const bool ownClass = m_pfnControlProc == nullptr;
+    Detach();
+    if (ownClass) ::SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&::DefWindowProcA));
+    ::PostMessageA(wnd, WM_CLOSE, 0, 0);
+}
+
+std::string Window::GetText() const
+{
+    if (!m_hWnd) return std::string();
+    const LRESULT length = ::SendMessageA(m_hWnd, WM_GETTEXTLENGTH, 0, 0);
+    if (length <= 0) return std::string();
+    std::vector<char> buffer(static_cast<size_t>(length) + 1, '\0');
+    const LRESULT copied =
+        ::SendMessageA(m_hWnd, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()));
+    return std::string(buffer.data(), static_cast<size_t>(copied > 0 ? copied : 0));
+}
+
+void Window::SetText(const std::string& text)
+{
+    if (m_hWnd) ::SendMessageA(m_hWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void Window::SetFont(HFONT font, bool redraw)
+{
+    if (m_hWnd) ::SendMessageA(m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw ? TRUE : FALSE);
+}
+
+LONG Window::GetStyle() const { return m_hWnd ? ::GetWindowLongA(m_hWnd, GWL_STYLE) : 0; }
+
+void Window::SetStyle(LONG style)
+{
+    if (m_hWnd) ::SetWindowLongA(m_hWnd, GWL_STYLE, style);
+}
+
+RECT Window::GetWindowRect() const
+{
+    RECT r = {};
+    if (m_hWnd) ::GetWindowRect(m_hWnd, &r);
+    return r;
+}
+
+RECT Window::GetClientRect() const
+{
+    RECT r = {};
+    if (m_hWnd) ::GetClientRect(m_hWnd, &r);
+    return r;
+}
+
+bool Window::IsVisible() const { return m_hWnd && ::IsWindowVisible(m_hWnd); }
+
+void Window::SetPos(HWND insertAfter, int x, int y, int cx, int cy, UINT flags)
+{
+    if (m_hWnd) ::SetWindowPos(m_hWnd, insertAfter, x, y, cx, cy, flags);
+}
+
+void Window::ShowWindow(int how)
+{
+    if (m_hWnd) ::ShowWindow(m_hWnd, how);
+}
+
+void Window::Invalidate()
+{
+    if (m_hWnd) ::InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
+void Window::RepaintNow()
+{
+    if (m_hWnd) ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+Window* Window::FromHandle(HWND wnd)
+{
+    return wnd ? static_cast<Window*>(::GetPropA(wnd, kObjectProperty)) : nullptr;
+}
+
+LRESULT Window::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return DefaultMessage(msg, wParam, lParam);
+}
+
+LRESULT Window::DefaultMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (m_pfnControlProc) return ::CallWindowProcA(m_pfnControlProc, m_hWnd, msg, wParam, lParam);
+    return ::DefWindowProcA(m_hWnd, msg, wParam, lParam);
+}
+
+bool Window::CreateOwnClass(const WindowClass& windowClass, DWORD exStyle, const char* text, DWORD style,
+                            int x, int y, int cx, int cy, HWND parent, HMENU menu)
+{
+    if (Exists()) return false;
+    HWND wnd = ::CreateWindowExA(exStyle, windowClass.Name(), text, style, x, y, cx, cy, parent, menu,
+                                 ThisModule(), this);
+    if (!wnd) {
+        LogLastErrorF("!CreateWindowExA(%s) failed", windowClass.Name());
+        return false;
+    }
+    return true;
+}
+
+bool Window::CreateSystemClass(const char* className, DWORD exStyle, const char* text, DWORD style, int x,
+                               int y, int cx, int cy, HWND parent, HMENU menu)
+{
+    if (Exists()) return false;
+    HWND wnd =
+        ::CreateWindowExA(exStyle, className, text, style, x, y, cx, cy, parent, menu, ThisModule(), nullptr);
+    if (!wnd) {
+        LogLastErrorF("!CreateWindowExA(%s) failed", className);
+        return false;
+    }
+    m_pfnControlProc = reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(wnd, GWLP_WNDPROC));
+    Attach(wnd);
+    ::SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Window::SubclassProc));
+    return true;
+}
+
+void Window::Attach(HWND wnd)
+{
+    m_hWnd = wnd;
+    ::SetPropA(wnd, kObjectProperty, this);
+}
+
+void Window::Detach()
+{
+    if (!m_hWnd) return;
+    ::RemovePropA(m_hWnd, kObjectProperty);
+    if (m_pfnControlProc) {
+        ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnControlProc));
+        m_pfnControlProc = nullptr;
+    }
+    m_hWnd = nullptr;
+}
+
+LRESULT CALLBACK Window::ClassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    Window* self = FromHandle(wnd);
+    if (!self && msg == WM_NCCREATE) {
+        self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        if (self) self->Attach(wnd);
+    }
+    if (!self) return ::DefWindowProcA(wnd, msg, wParam, lParam);
+    return Dispatch(self, wnd, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK Window::SubclassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    Window* self = FromHandle(wnd);
+    if (!self) return ::DefWindowProcA(wnd, msg, wParam, lParam);
+    return Dispatch(self, wnd, msg, wParam, lParam);
+}
+
+LRESULT Window::Dispatch(Window* self, HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept
+{
+    // A C++ exception cannot travel through the system's frames of a window procedure, so every
+    // message ends here.
+    LRESULT result = 0;
+    try {
+        result = self->OnMessage(msg, wParam, lParam);
+    } catch (const std::exception& e) {
+        LogF("!Exception in window procedure (message 0x%04x): %s", msg, e.what());
+    } catch (...) {
+        LogF("!Exception in window procedure (message 0x%04x)", msg);
+    }
+    if (msg == WM_NCDESTROY && self->m_hWnd == wnd) self->Detach();
+    return result;
+}
+
+}  // namespace ui
