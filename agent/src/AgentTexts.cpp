@@ -1,14 +1,13 @@
 #include "AgentTexts.h"
 
 #include "UTxUtils.h"
+#include "UiFormat.h"
 #include "Uinstallvalues.h"
 
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
-#include <vector>
 
 namespace {
 
@@ -35,49 +34,7 @@ const TextEntry kTexts[kAgentTextCount] = {
 
 char g_szTexts[kAgentTextCount][kAgentTextSize];
 
-// The conversions of a format, each reduced to its length modifiers, '*' and conversion letter.
-std::vector<std::string> Conversions(const char* format, bool& hasN)
-{
-    std::vector<std::string> result;
-    hasN = false;
-    for (const char* p = format; *p; ++p) {
-        if (*p != '%') continue;
-        ++p;
-        if (*p == '%') continue;
-        std::string spec;
-        while (*p && std::strchr("-+ #0123456789.*hlLqjzt", *p)) {
-            if (std::strchr("*hlLqjzt", *p)) spec += *p;
-            ++p;
-        }
-        if (!*p) {
-            result.push_back("<cut>");
-            break;
-        }
-        if (*p == 'n') hasN = true;
-        spec += *p;
-        result.push_back(spec);
-    }
-    return result;
-}
-
 }  // namespace
-
-bool SameConversions(const char* text, const char* reference)
-{
-    bool textHasN = false;
-    bool referenceHasN = false;
-    return Conversions(text, textHasN) == Conversions(reference, referenceHasN) && !textHasN;
-}
-
-std::string FormatWithText(const char* format, const char* argument)
-{
-    const int length = std::snprintf(nullptr, 0, format, argument);
-    if (length <= 0) return std::string();
-    std::string result(static_cast<size_t>(length) + 1, '\0');
-    std::snprintf(&result[0], result.size(), format, argument);
-    result.resize(static_cast<size_t>(length));
-    return result;
-}
 
 void LoadDefaultTexts()
 {
@@ -104,7 +61,7 @@ void LoadLanguageTexts()
         // text that leaves no room for one does not fit.
         if (size >= sizeof(buffer) && buffer[sizeof(buffer) - 1] != '\0') continue;
         buffer[std::min<DWORD>(size, sizeof(buffer) - 1)] = '\0';
-        if (kTexts[i].isFormat && !SameConversions(buffer, kTexts[i].defaultText)) continue;
+        if (kTexts[i].isFormat && !ui::SameConversions(buffer, kTexts[i].defaultText)) continue;
         std::memcpy(g_szTexts[i], buffer, sizeof(buffer));
     }
 }

@@ -2,8 +2,6 @@
 // HKEY_LOCAL_MACHINE \Language.
 #pragma once
 
-#include <string>
-
 enum AgentTextId {
     gla_Caption,
     gla_CaptionProgress,
@@ -30,10 +28,3 @@ void LoadLanguageTexts();
 const char* AgentText(AgentTextId id);
 const char* AgentTextName(AgentTextId id);
 const char* AgentDefaultText(AgentTextId id);
-
-// True when `text` has the same sequence of printf conversions as `reference` (flags, widths and
-// precisions aside) and no "%n", so it can stand in for it as a format.
-bool SameConversions(const char* text, const char* reference);
-
-// printf of a format that holds one %s, into a string as long as it needs to be.
-std::string FormatWithText(const char* format, const char* argument);

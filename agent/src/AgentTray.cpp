@@ -5,6 +5,7 @@
 #include "AgentState.h"
 #include "AgentTexts.h"
 #include "Uprocessenum.h"
+#include "UiFormat.h"
 
 #include <cstring>
 #include <string>
@@ -57,7 +58,7 @@ void UpdateTrayIcon()
         g_sTip = AgentText(gla_CaptionBlocked);
     } else if (g_ConflictCheck.bConflictFound) {
         icon = g_TrayIcons.hConflict;
-        g_sTip = FormatWithText(AgentText(gla_CaptionConflictS), g_ConflictCheck.szConflictText);
+        g_sTip = ui::Format(AgentText(gla_CaptionConflictS), g_ConflictCheck.szConflictText);
     } else {
         g_sTip = AgentText(gla_Caption);
     }

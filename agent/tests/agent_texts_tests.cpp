@@ -83,11 +83,3 @@ TEST_F(AgentTexts, TheFormatTakesOnlyTextsWithTheSameConversions)
             << c.stored;
     }
 }
-
-TEST(AgentFormat, FormatsIntoAStringOfTheNeededLength)
-{
-    const std::string name(300, 'n');
-    EXPECT_EQ(FormatWithText("Kestrova Agent (blocked due to %s)", "a.exe"),
-              "Kestrova Agent (blocked due to a.exe)");
-    EXPECT_EQ(FormatWithText("%s", name.c_str()), name);
-}
