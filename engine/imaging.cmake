@@ -28,9 +28,12 @@ foreach(_fixture ${_imaging_fixtures})
   configure_file(${_fixture} ${CMAKE_CURRENT_BINARY_DIR}/imaging_fixtures/${_name} COPYONLY)
 endforeach()
 
-# engine_core and engine_tests are defined after this file is read.
+# engine_core and engine_tests are defined after this file is read; the test program loads
+# KvImage.dll from its own folder.
 cmake_language(DEFER CALL target_link_libraries engine_core PUBLIC kvimage_import)
+cmake_language(DEFER CALL kvimage_copy_beside engine_tests)
 
 # The benchmark program (not a test): engine/bench/run-imaging-bench runs it beside native djpeg.
-add_executable(imaging_bench EXCLUDE_FROM_ALL bench/imaging_bench.cpp)
+add_executable(imaging_bench bench/imaging_bench.cpp)
 target_link_libraries(imaging_bench PRIVATE engine_core)
+kvimage_copy_beside(imaging_bench)

@@ -11,8 +11,8 @@
 // then NULL. A cancel request stops the work and still gives true (the caller tests the flag).
 
 // Nearest neighbour: output pixel (x, y) is source pixel (W * x / w, H * y / h).
-bool StretchBitmap(const BITMAPINFO* pSrcInfo, const void* pSrcBits, BITMAPINFO** ppDstInfo,
-                   void** ppDstBits, int iNewWidth, int iNewHeight);
+bool StretchBitmap(const BITMAPINFO* pSrcInfo, const void* pSrcBits, BITMAPINFO** ppDstInfo, void** ppDstBits,
+                   int iNewWidth, int iNewHeight);
 
 // Separable interpolation: each line is upsampled by a power of two with midpoint subdivision
 // until it is at least five times the new length, then the nearest sample is taken; a shrink by

@@ -1,13 +1,48 @@
 // The average colour of an image, for the background around it.
 #include "Ujpegload.h"
 
+#include <algorithm>
+
 #include "UTxLog.h"
 #include "Udib.h"
-#include "Usync.h"
+#include "UCancelPoll.h"
 
 namespace {
 
 constexpr COLORREF kNoImageColor = 0x7F7F7F;
+
+// 32-bit partial sums cannot overflow within this many pixels.
+constexpr size_t kPixelsPerPartialSum = 1 << 24;
+
+void AddRow24(const BYTE* p, size_t width, ULONGLONG sums[3])
+{
+    while (width) {
+        const size_t n = std::min(width, kPixelsPerPartialSum);
+        DWORD s0 = 0, s1 = 0, s2 = 0;
+        for (size_t x = 0; x < n; ++x, p += 3) {
+            s0 += p[0];
+            s1 += p[1];
+            s2 += p[2];
+        }
+        sums[0] += s0;
+        sums[1] += s1;
+        sums[2] += s2;
+        width -= n;
+    }
+}
+
+void AddRow8(const BYTE* p, size_t width, ULONGLONG sums[3])
+{
+    while (width) {
+        const size_t n = std::min(width, kPixelsPerPartialSum);
+        DWORD s0 = 0;
+        for (size_t x = 0; x < n; ++x)
+            s0 += p[x];
+        sums[0] += s0;
+        p += n;
+        width -= n;
+    }
+}
 
 }  // namespace
 
@@ -29,26 +64,18 @@ COLORREF GetAverageRgbValue(const BITMAPINFO* pBmpInfo, const void* pBmpData)
     const size_t rowBytes = static_cast<size_t>(DibRowBytes(h.biWidth, h.biBitCount));
     const BYTE* bits = static_cast<const BYTE*>(pBmpData);
 
-    ULONGLONG sum0 = 0, sum1 = 0, sum2 = 0;
+    ULONGLONG sums[3] = {0, 0, 0};
+    CCancelPoll poll(rowBytes);
     for (size_t y = 0; y < rows; ++y) {
-        if (g_Synchronization.IsCancelled()) break;
-        const BYTE* p = bits + y * rowBytes;
+        if (poll.Cancelled()) break;
+        const BYTE* row = bits + y * rowBytes;
         if (h.biBitCount == 24) {
-            ULONGLONG r0 = 0, r1 = 0, r2 = 0;
-            for (size_t x = 0; x < width; ++x, p += 3) {
-                r0 += p[0];
-                r1 += p[1];
-                r2 += p[2];
-            }
-            sum0 += r0;
-            sum1 += r1;
-            sum2 += r2;
+            AddRow24(row, width, sums);
         } else {
-            ULONGLONG r0 = 0;
-            for (size_t x = 0; x < width; ++x) r0 += p[x];
-            sum0 += r0;
+            AddRow8(row, width, sums);
         }
     }
+    const ULONGLONG sum0 = sums[0], sum1 = sums[1], sum2 = sums[2];
 
     const double count = static_cast<double>(width) * static_cast<double>(rows);
     const int mean0 = static_cast<int>(static_cast<double>(sum0) / count);

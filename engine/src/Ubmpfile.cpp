@@ -41,7 +41,8 @@ bool LoadBmpFromFile(const char* szPath, BITMAPINFO** ppBmpInfo, void** ppBmpDat
     if (ppBmpData) *ppBmpData = nullptr;
     if (!szPath || !ppBmpInfo || !ppBmpData) return false;
 
-    FileHandle file(::CreateFileA(szPath, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle file(
+        ::CreateFileA(szPath, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     LARGE_INTEGER fileSize{};
     if (!::GetFileSizeEx(file.get(), &fileSize)) return false;
@@ -50,8 +51,10 @@ bool LoadBmpFromFile(const char* szPath, BITMAPINFO** ppBmpInfo, void** ppBmpDat
     static_assert(sizeof(fh) == kFileHeaderSize, "file header layout");
     if (!ReadExact(file.get(), &fh, kFileHeaderSize) || fh.bfType != kBmpSignature) return false;
 
-    if (fh.bfSize < kFileHeaderSize + sizeof(BITMAPINFOHEADER) || fh.bfSize > static_cast<ULONGLONG>(fileSize.QuadPart)) {
-        LogF("LoadBmpFromFile: %s: file size %lu does not match the file", szPath, static_cast<unsigned long>(fh.bfSize));
+    if (fh.bfSize < kFileHeaderSize + sizeof(BITMAPINFOHEADER) ||
+        fh.bfSize > static_cast<ULONGLONG>(fileSize.QuadPart)) {
+        LogF("LoadBmpFromFile: %s: file size %lu does not match the file", szPath,
+             static_cast<unsigned long>(fh.bfSize));
         return false;
     }
     const DWORD dwBlockSize = fh.bfSize - kFileHeaderSize;
@@ -63,7 +66,8 @@ bool LoadBmpFromFile(const char* szPath, BITMAPINFO** ppBmpInfo, void** ppBmpDat
     if (!ReadExact(file.get(), block.get(), dwBlockSize)) return false;
 
     DWORD dwOffset = 0;
-    if (!FindPixels(*static_cast<const BITMAPINFOHEADER*>(static_cast<void*>(block.get())), dwBlockSize, &dwOffset)) {
+    if (!FindPixels(*static_cast<const BITMAPINFOHEADER*>(static_cast<void*>(block.get())), dwBlockSize,
+                    &dwOffset)) {
         LogF("LoadBmpFromFile: %s: unsupported or damaged bitmap", szPath);
         return false;
     }

@@ -17,16 +17,23 @@ constexpr DWORD kBitfieldMasksSize = 3 * sizeof(DWORD);
 // Rows of a top-down image are turned over through a staging buffer of about this size.
 constexpr size_t kStagingBytes = 1 << 20;
 
-DWORD Saturate(ULONGLONG value) { return value > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<DWORD>(value); }
+DWORD Saturate(ULONGLONG value)
+{
+    return value > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<DWORD>(value);
+}
 
-bool IsStandardBitCount(WORD bits) { return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24; }
+bool IsStandardBitCount(WORD bits)
+{
+    return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24;
+}
 
 // Bytes of the colour table that follows the header in a .bmp file: a full table for the palette
 // depths, the three masks for bit fields.
 DWORD ColorTableBytes(const BITMAPINFOHEADER& h)
 {
     DWORD bytes = 0;
-    if (h.biBitCount == 1 || h.biBitCount == 4 || h.biBitCount == 8) bytes += (1u << h.biBitCount) * sizeof(RGBQUAD);
+    if (h.biBitCount == 1 || h.biBitCount == 4 || h.biBitCount == 8)
+        bytes += (1u << h.biBitCount) * sizeof(RGBQUAD);
     if (h.biCompression == BI_BITFIELDS) bytes += kBitfieldMasksSize;
     return bytes;
 }
@@ -51,7 +58,8 @@ DWORD GetDibArea(const BITMAPINFO* pHeader)
         LogText("GetDibArea: pHeader is NULL, returning 0");
         return 0;
     }
-    return Saturate(static_cast<ULONGLONG>(GetDibLineIncrement(pHeader)) * DibRowCount(pHeader->bmiHeader.biHeight));
+    return Saturate(static_cast<ULONGLONG>(GetDibLineIncrement(pHeader)) *
+                    DibRowCount(pHeader->bmiHeader.biHeight));
 }
 
 void FillDibHeader(BITMAPINFO* pHeader, int iWidth, int iHeight, int iDepth, bool bTopDown)
@@ -93,16 +101,24 @@ void FillDibHeader(BITMAPINFO* pHeader, int iWidth, int iHeight, int iDepth, boo
         }
         sizeImage = (w + 3) / 4 * 4 * rows;
         break;
-    case 15: sizeImage = (2 * w + 3) / 4 * 4 * rows; break;
+    case 15:
+        sizeImage = (2 * w + 3) / 4 * 4 * rows;
+        break;
     case 16: {
         const DWORD masks[3] = {0xF800, 0x07E0, 0x001F};
         std::memcpy(colors, masks, sizeof(masks));
         sizeImage = (2 * w + 3) / 4 * 4 * rows;
         break;
     }
-    case 24: sizeImage = (3 * w + 3) / 4 * 4 * rows; break;
-    case 32: sizeImage = 4 * w * rows; break;
-    default: sizeImage = 0; break;
+    case 24:
+        sizeImage = (3 * w + 3) / 4 * 4 * rows;
+        break;
+    case 32:
+        sizeImage = 4 * w * rows;
+        break;
+    default:
+        sizeImage = 0;
+        break;
     }
     h.biSizeImage = static_cast<DWORD>(sizeImage);
 }
@@ -159,7 +175,8 @@ bool SaveToBmpFile(const char* szPath, const BITMAPINFO* pHeader, const void* pB
             for (size_t done = 0; done < rows;) {
                 const size_t count = std::min(rowsPerWrite, rows - done);
                 for (size_t i = 0; i < count; ++i) {
-                    std::memcpy(staging.data() + i * rowBytes, bits + (rows - 1 - (done + i)) * rowBytes, rowBytes);
+                    std::memcpy(staging.data() + i * rowBytes, bits + (rows - 1 - (done + i)) * rowBytes,
+                                rowBytes);
                 }
                 file.Write(staging.data(), static_cast<DWORD>(count * rowBytes));
                 done += count;
@@ -174,8 +191,8 @@ bool SaveToBmpFile(const char* szPath, const BITMAPINFO* pHeader, const void* pB
     return false;
 }
 
-bool CopyBmpRectFromBmp(const BITMAPINFO* pSrcHeader, const void* pSrcBits, BITMAPINFO* pDstHeader, void* pDstBits,
-                        int iX, int iY, int* piWidth, int* piHeight)
+bool CopyBmpRectFromBmp(const BITMAPINFO* pSrcHeader, const void* pSrcBits, BITMAPINFO* pDstHeader,
+                        void* pDstBits, int iX, int iY, int* piWidth, int* piHeight)
 {
     if (!pSrcHeader || !pSrcBits || !pDstHeader || !pDstBits || !piWidth || !piHeight) {
         LogText("CopyBmpRectFromBmp: NULL argument");

@@ -33,12 +33,14 @@ constexpr DWORD kPatternLength = 10;
 // overflow: values far out of range come back as a value above any date field.
 bool ParseDecimal(const char* text, int& value)
 {
-    while (*text == ' ' || *text == '\t') ++text;
+    while (*text == ' ' || *text == '\t')
+        ++text;
     bool bNegative = false;
     if (*text == '+' || *text == '-') bNegative = *text++ == '-';
     if (*text < '0' || *text > '9') return false;
     long long v = 0;
-    for (; *text >= '0' && *text <= '9'; ++text) v = std::min(v * 10 + (*text - '0'), 1000000LL);
+    for (; *text >= '0' && *text <= '9'; ++text)
+        v = std::min(v * 10 + (*text - '0'), 1000000LL);
     value = static_cast<int>(bNegative ? -v : v);
     return true;
 }
@@ -129,7 +131,8 @@ bool CExif::FindSegment(const char* szPath)
         bool bEnd = base + have >= size;
         if (!bEnd) {
             DWORD read = 0;
-            const DWORD want = std::min<DWORD>(static_cast<DWORD>(window.size()) - have, size - (base + have));
+            const DWORD want =
+                std::min<DWORD>(static_cast<DWORD>(window.size()) - have, size - (base + have));
             file.Read(window.data() + have, want, &read);
             have += read;
             if (read < want) size = base + have;  // the file became shorter while being read

@@ -17,7 +17,8 @@ constexpr DWORD kOrientationCounterClockwise = 8;
 // Pixel bytes of the image turned by 90 degrees: its rows are the old columns.
 ULONGLONG RotatedPixelBytes(const BITMAPINFOHEADER& h)
 {
-    return DibRowBytes(static_cast<LONGLONG>(DibRowCount(h.biHeight)), h.biBitCount) * static_cast<ULONGLONG>(h.biWidth);
+    return DibRowBytes(static_cast<LONGLONG>(DibRowCount(h.biHeight)), h.biBitCount) *
+           static_cast<ULONGLONG>(h.biWidth);
 }
 
 // The turned path copies whole pixels of the depths KvImage delivers; the size rule the callers
@@ -65,8 +66,8 @@ bool QueryRotated(BITMAPINFO* pBmpInfo, const char* szPath, DWORD* pdwSize)
 
 // Decodes into a temporary buffer and turns the image into the caller's buffer, which is touched
 // only when it is known to be large enough (dwCapacity 0: trusted, as the caller asked).
-bool DecodeRotated(BITMAPINFO* pBmpInfo, void* pBmpData, const char* szPath, DWORD dwCapacity, DWORD dwOrientation,
-                   DWORD* pdwRotated)
+bool DecodeRotated(BITMAPINFO* pBmpInfo, void* pBmpData, const char* szPath, DWORD dwCapacity,
+                   DWORD dwOrientation, DWORD* pdwRotated)
 {
     DibHeaderBlock query{};
     DWORD dwUnrotated = 0;
@@ -80,8 +81,8 @@ bool DecodeRotated(BITMAPINFO* pBmpInfo, void* pBmpData, const char* szPath, DWO
     }
     const ULONGLONG rotated = RotatedPixelBytes(q);
     if (dwCapacity && dwCapacity < rotated) {
-        LogF("LoadBmpFromJpgFileEx: buffer of %lu bytes too small for %lu", static_cast<unsigned long>(dwCapacity),
-             static_cast<unsigned long>(rotated));
+        LogF("LoadBmpFromJpgFileEx: buffer of %lu bytes too small for %lu",
+             static_cast<unsigned long>(dwCapacity), static_cast<unsigned long>(rotated));
         return false;
     }
 
@@ -112,7 +113,7 @@ bool DecodeRotated(BITMAPINFO* pBmpInfo, void* pBmpData, const char* szPath, DWO
 }
 
 bool LoadJpgFile(BITMAPINFO* pBmpInfo, void* pBmpData, const char* szPath, DWORD* pdwSize, bool bRotateByExif,
-                        FILETIME* pExifDate)
+                 FILETIME* pExifDate)
 {
     if (pExifDate) *pExifDate = FILETIME{};
     if (!szPath) return false;
@@ -123,8 +124,8 @@ bool LoadJpgFile(BITMAPINFO* pBmpInfo, void* pBmpData, const char* szPath, DWORD
     if (bExif && pExifDate) exif.GetDateTime(pExifDate);
 
     const DWORD dwOrientation = bExif ? exif.GetOrientation() : 0;
-    const bool bTurn = bRotateByExif &&
-                       (dwOrientation == kOrientationClockwise || dwOrientation == kOrientationCounterClockwise);
+    const bool bTurn = bRotateByExif && (dwOrientation == kOrientationClockwise ||
+                                         dwOrientation == kOrientationCounterClockwise);
     if (!bTurn) return DecodeJpgToDib(pBmpInfo, pBmpData, szPath, pdwSize) != FALSE;
 
     if (!pBmpData) return QueryRotated(pBmpInfo, szPath, pdwSize);
@@ -143,7 +144,7 @@ extern "C" BOOL __stdcall LoadBmpFromJpgFileEx(BITMAPINFO* pBmpInfo, void* pBmpD
 {
     try {
         return LoadJpgFile(pBmpInfo, pBmpData, szPath, pdwSize, bRotateByExif != FALSE, pExifDate) ? TRUE
-                                                                                                            : FALSE;
+                                                                                                   : FALSE;
     } catch (const std::exception& e) {
         LogF("!LoadBmpFromJpgFileEx: exception: %s", e.what());
     } catch (...) {

@@ -12,7 +12,10 @@ namespace {
 constexpr int kDefaultFontHeight = 20;
 constexpr int kPointsPerInch = 72;
 
-BYTE FontQuality(bool bAntialias) { return bAntialias ? ANTIALIASED_QUALITY : NONANTIALIASED_QUALITY; }
+BYTE FontQuality(bool bAntialias)
+{
+    return bAntialias ? ANTIALIASED_QUALITY : NONANTIALIASED_QUALITY;
+}
 
 }  // namespace
 
@@ -131,7 +134,8 @@ void CPaintableDib::FillRect(COLORREF crColor, int iLeft, int iTop, int iWidth, 
     ::Rectangle(dc.get(), iLeft, iTop, iLeft + iWidth, iTop + iHeight);
 }
 
-void CPaintableDib::PaintDib(const BITMAPINFO* pBitmapInfo, const void* pData, int iX, int iY, const POINT* pLimit)
+void CPaintableDib::PaintDib(const BITMAPINFO* pBitmapInfo, const void* pData, int iX, int iY,
+                             const POINT* pLimit)
 {
     if (!pData || !pBitmapInfo) {
         LogText("pData is NULL or pBitmapInfo is NULL");
@@ -169,18 +173,18 @@ void CPaintableDib::GetTextExtent(HDC hDC, const char* szText, SIZE* pSize)
     ::GetTextExtentPoint32A(hDC, szText, static_cast<int>(std::strlen(szText)), pSize);
 }
 
-void CPaintableDib::SetFont(HDC hDC, const char* szFaceName, int iPointSize, BYTE bCharSet, COLORREF crTextColor,
-                            COLORREF crOutlineColor, bool bBold, bool bItalic, bool bStrikeOut, bool bUnderline,
-                            bool bAntialias)
+void CPaintableDib::SetFont(HDC hDC, const char* szFaceName, int iPointSize, BYTE bCharSet,
+                            COLORREF crTextColor, COLORREF crOutlineColor, bool bBold, bool bItalic,
+                            bool bStrikeOut, bool bUnderline, bool bAntialias)
 {
     m_crTextColor = crTextColor;
     m_crOutlineColor = crOutlineColor;
     m_bAntialias = bAntialias;
     const int iPixelsPerInch = hDC ? ::GetDeviceCaps(hDC, LOGPIXELSY) : 96;
     const int iHeight = ::MulDiv(iPointSize, iPixelsPerInch, kPointsPerInch);
-    m_hFont.reset(::CreateFontA(-iHeight, 0, 0, 0, bBold ? FW_BOLD : FW_NORMAL, bItalic, bUnderline, bStrikeOut,
-                                bCharSet, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, FontQuality(bAntialias), FF_SWISS,
-                                szFaceName));
+    m_hFont.reset(::CreateFontA(-iHeight, 0, 0, 0, bBold ? FW_BOLD : FW_NORMAL, bItalic, bUnderline,
+                                bStrikeOut, bCharSet, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                FontQuality(bAntialias), FF_SWISS, szFaceName));
 }
 
 void CPaintableDib::TextOutColor(HDC hDC, const char* szText, int iX, int iY, bool bUseOutlineColor)
@@ -196,7 +200,8 @@ void CPaintableDib::TextOutColor(HDC hDC, const char* szText, int iX, int iY, bo
 void CPaintableDib::TextOutOutlined(HDC hDC, const char* szText, int iX, int iY)
 {
     static const POINT kOutline[8] = {{-1, -1}, {0, -1}, {1, -1}, {-1, 0}, {1, 0}, {-1, 1}, {0, 1}, {1, 1}};
-    for (const POINT& d : kOutline) TextOutColor(hDC, szText, iX + d.x, iY + d.y, true);
+    for (const POINT& d : kOutline)
+        TextOutColor(hDC, szText, iX + d.x, iY + d.y, true);
     TextOutColor(hDC, szText, iX, iY, false);
 }
 

@@ -16,7 +16,7 @@
 
 #include "UTxLog.h"
 #include "Udib.h"
-#include "Usync.h"
+#include "UCancelPoll.h"
 
 namespace {
 
@@ -30,8 +30,9 @@ struct Geometry {
 };
 
 // Checks the arguments and fills the geometry; the outputs are cleared first.
-bool CheckArguments(const char* szName, const BITMAPINFO* pSrcInfo, const void* pSrcBits, BITMAPINFO** ppDstInfo,
-                    void** ppDstBits, int iNewWidth, int iNewHeight, bool bRoomForSource, Geometry& g)
+bool CheckArguments(const char* szName, const BITMAPINFO* pSrcInfo, const void* pSrcBits,
+                    BITMAPINFO** ppDstInfo, void** ppDstBits, int iNewWidth, int iNewHeight,
+                    bool bRoomForSource, Geometry& g)
 {
     if (ppDstInfo) *ppDstInfo = nullptr;
     if (ppDstBits) *ppDstBits = nullptr;
@@ -45,16 +46,16 @@ bool CheckArguments(const char* szName, const BITMAPINFO* pSrcInfo, const void* 
         return false;
     }
     if (s.biWidth < 1 || s.biHeight == 0 || iNewWidth < 1 || iNewHeight < 1) {
-        LogF("%s: cannot resize %ldx%ld to %dx%d", szName, static_cast<long>(s.biWidth), static_cast<long>(s.biHeight),
-             iNewWidth, iNewHeight);
+        LogF("%s: cannot resize %ldx%ld to %dx%d", szName, static_cast<long>(s.biWidth),
+             static_cast<long>(s.biHeight), iNewWidth, iNewHeight);
         return false;
     }
     const ULONGLONG rows = DibRowCount(s.biHeight);
     const ULONGLONG dstRow = DibRowBytes(iNewWidth, s.biBitCount);
     const ULONGLONG dstRows = bRoomForSource ? std::max<ULONGLONG>(rows, iNewHeight) : iNewHeight;
     if (DibPixelBytes(s) > kMaxDibPixelBytes || dstRow * dstRows > kMaxDibPixelBytes) {
-        LogF("%s: %ldx%ld to %dx%d is too large", szName, static_cast<long>(s.biWidth), static_cast<long>(s.biHeight),
-             iNewWidth, iNewHeight);
+        LogF("%s: %ldx%ld to %dx%d is too large", szName, static_cast<long>(s.biWidth),
+             static_cast<long>(s.biHeight), iNewWidth, iNewHeight);
         return false;
     }
     g.b = s.biBitCount / 8;
@@ -100,8 +101,9 @@ void HandOver(CDibPair& result, BITMAPINFO** ppDstInfo, void** ppDstBits)
 template <int B>
 void StretchRows(const BYTE* src, BYTE* dst, const Geometry& g, const std::vector<size_t>& columns)
 {
+    CCancelPoll poll(g.dstRow);
     for (LONG y = 0; y < g.h; ++y) {
-        if (g_Synchronization.IsCancelled()) return;
+        if (poll.Cancelled()) return;
         const LONG sy = static_cast<LONG>(static_cast<ULONGLONG>(g.H) * y / g.h);
         const BYTE* s = src + static_cast<size_t>(sy) * g.srcRow;
         BYTE* d = dst + static_cast<size_t>(y) * g.dstRow;
@@ -118,124 +120,160 @@ void StretchRows(const BYTE* src, BYTE* dst, const Geometry& g, const std::vecto
 
 // ---- interpolation ----
 
-// How one output sample comes from the two source pixels around its gap.
+// How one output sample comes from the two source pixels around its gap: starting from the two,
+// each level takes the midpoint and keeps the half that holds the sample; once the sample is the
+// midpoint, both ends become it. A sample that is a source pixel itself has both ends on it.
 struct Tap {
-    DWORD left;   // index of the left source pixel (or row)
-    DWORD right;  // the next one, the last one again at the end
-    int steps;    // -1: the sample is the left pixel itself; else halvings before the final midpoint
-    DWORD path;   // the halving directions, highest bit first: 1 keeps the right half
+    DWORD left;        // index of the left source pixel (or row)
+    DWORD right;       // the next one (the last one again at the end), or left itself
+    DWORD midToLeft;   // bit q: level q moves the left end to the midpoint
+    DWORD midToRight;  // bit q: level q moves the right end to the midpoint
+};
+
+struct TapTable {
+    std::vector<Tap> taps;
+    int levels;  // log2 of the factor k, at least 1
 };
 
 int Log2(ULONGLONG k)
 {
     int d = 0;
-    while ((1ull << d) < k) ++d;
+    while ((1ull << d) < k)
+        ++d;
     return d;
 }
 
-std::vector<Tap> BuildTaps(LONG srcLength, LONG newLength)
+TapTable BuildTaps(LONG srcLength, LONG newLength)
 {
     ULONGLONG L = 0, k = 0;
     GetUpsampling(srcLength, newLength, &L, &k);
     const int d = Log2(k);
-    std::vector<Tap> taps(static_cast<size_t>(newLength));
+    TapTable table{std::vector<Tap>(static_cast<size_t>(newLength)), std::max(d, 1)};
+    const DWORD allLevels = table.levels >= 32 ? 0xFFFFFFFFu : (1u << table.levels) - 1;
     for (LONG i = 0; i < newLength; ++i) {
         const ULONGLONG sample = static_cast<ULONGLONG>(i) * L / static_cast<ULONGLONG>(newLength);
         const ULONGLONG x = sample >> d;
         const ULONGLONG j = sample & (k - 1);
-        Tap& t = taps[static_cast<size_t>(i)];
+        Tap& t = table.taps[static_cast<size_t>(i)];
         t.left = static_cast<DWORD>(x);
         t.right = static_cast<DWORD>(std::min<ULONGLONG>(x + 1, static_cast<ULONGLONG>(srcLength - 1)));
-        if (k == 1) {
-            // A shrink by five or more: the mean of the pixel and its right neighbour.
-            t.steps = 0;
-            t.path = 0;
-        } else if (j == 0) {
-            t.steps = -1;
-            t.path = 0;
-        } else {
-            // j lies at the middle of the interval reached after d - tz - 1 halvings, tz being the
-            // number of trailing zero bits of j; the bits above tz say which half to keep.
-            int tz = 0;
-            while (((j >> tz) & 1) == 0) ++tz;
-            t.steps = d - tz - 1;
-            t.path = static_cast<DWORD>(j >> (tz + 1));
+        t.midToLeft = allLevels;
+        t.midToRight = allLevels;
+        if (k == 1) continue;  // a shrink by five or more: the mean of the pixel and its right neighbour
+        if (j == 0) {
+            t.right = t.left;
+            continue;
+        }
+        // Level q looks at bit d - 1 - q of j: 1 keeps the right half, 0 the left one. The level of
+        // the lowest set bit of j finds the sample at the midpoint.
+        for (int q = 0; q < d; ++q) {
+            const int bit = d - 1 - q;
+            if ((j & ((1ull << bit) - 1)) == 0) break;  // found at this level: both ends move
+            if ((j >> bit) & 1) {
+                t.midToRight &= ~(1u << q);
+            } else {
+                t.midToLeft &= ~(1u << q);
+            }
         }
     }
-    return taps;
+    return table;
 }
 
-inline unsigned Midpoint(unsigned l, unsigned r) { return (l + r) >> 1; }
-
-inline unsigned Evaluate(unsigned l, unsigned r, const Tap& t)
+inline unsigned Midpoint(unsigned l, unsigned r)
 {
-    if (t.steps < 0) return l;
-    for (int s = t.steps - 1; s >= 0; --s) {
+    return (l + r) >> 1;
+}
+
+// The halvings without branches: every tap of a pass runs the same number of levels.
+inline unsigned Evaluate(unsigned l, unsigned r, const Tap& t, int levels)
+{
+    for (int q = 0; q < levels; ++q) {
         const unsigned m = Midpoint(l, r);
-        if ((t.path >> s) & 1) {
-            l = m;
-        } else {
-            r = m;
-        }
+        const unsigned toLeft = 0u - ((t.midToLeft >> q) & 1u);
+        const unsigned toRight = 0u - ((t.midToRight >> q) & 1u);
+        l = (m & toLeft) | (l & ~toLeft);
+        r = (m & toRight) | (r & ~toRight);
     }
-    return Midpoint(l, r);
+    return l;
 }
 
-// Intermediate row y (the new width) from source row y, for every source row.
-template <int B>
-void HorizontalPass(const BYTE* src, BYTE* dst, const Geometry& g, const std::vector<Tap>& taps)
+// Intermediate row y (the new width) from source row y, for every source row. With one level (a
+// shrink, the common case) every sample is the midpoint of its two ends.
+template <int B> void HorizontalPass(const BYTE* src, BYTE* dst, const Geometry& g, const TapTable& table)
 {
+    CCancelPoll poll(g.srcRow);
     for (LONG y = 0; y < g.H; ++y) {
-        if (g_Synchronization.IsCancelled()) return;
+        if (poll.Cancelled()) return;
         const BYTE* s = src + static_cast<size_t>(y) * g.srcRow;
         BYTE* d = dst + static_cast<size_t>(y) * g.dstRow;
-        for (const Tap& t : taps) {
-            const BYTE* l = s + static_cast<size_t>(t.left) * B;
-            const BYTE* r = s + static_cast<size_t>(t.right) * B;
-            for (int c = 0; c < B; ++c) d[c] = static_cast<BYTE>(Evaluate(l[c], r[c], t));
-            d += B;
+        if (table.levels == 1) {
+            for (const Tap& t : table.taps) {
+                const BYTE* l = s + static_cast<size_t>(t.left) * B;
+                const BYTE* r = s + static_cast<size_t>(t.right) * B;
+                for (int c = 0; c < B; ++c)
+                    d[c] = static_cast<BYTE>(Midpoint(l[c], r[c]));
+                d += B;
+            }
+        } else {
+            for (const Tap& t : table.taps) {
+                const BYTE* l = s + static_cast<size_t>(t.left) * B;
+                const BYTE* r = s + static_cast<size_t>(t.right) * B;
+                for (int c = 0; c < B; ++c)
+                    d[c] = static_cast<BYTE>(Evaluate(l[c], r[c], t, table.levels));
+                d += B;
+            }
         }
     }
 }
 
 // Output row from the two intermediate rows of its tap, byte by byte over the whole row; the
 // halvings run over the row in scratch lines so that every loop is a plain one.
-void BlendRow(const BYTE* l, const BYTE* r, BYTE* out, size_t n, const Tap& t, std::vector<BYTE>& lineL,
-              std::vector<BYTE>& lineR)
+void BlendRow(const BYTE* l, const BYTE* r, BYTE* out, size_t n, const Tap& t, int levels,
+              std::vector<BYTE>& lineL, std::vector<BYTE>& lineR)
 {
-    if (t.steps < 0) {
+    if (l == r) {
         if (out != l) std::memmove(out, l, n);
         return;
     }
-    if (t.steps > 0) {
+    if (levels > 1) {
         BYTE* a = lineL.data();
         BYTE* b = lineR.data();
         std::memcpy(a, l, n);
         std::memcpy(b, r, n);
-        for (int s = t.steps - 1; s >= 0; --s) {
-            BYTE* keep = ((t.path >> s) & 1) ? a : b;
-            for (size_t i = 0; i < n; ++i) keep[i] = static_cast<BYTE>(Midpoint(a[i], b[i]));
+        for (int q = 0; q < levels; ++q) {
+            const bool toLeft = (t.midToLeft >> q) & 1;
+            const bool toRight = (t.midToRight >> q) & 1;
+            if (toLeft && toRight) {
+                for (size_t i = 0; i < n; ++i)
+                    out[i] = static_cast<BYTE>(Midpoint(a[i], b[i]));
+                return;
+            }
+            BYTE* keep = toLeft ? a : b;
+            for (size_t i = 0; i < n; ++i)
+                keep[i] = static_cast<BYTE>(Midpoint(a[i], b[i]));
         }
-        l = a;
-        r = b;
+        return;  // not reached: the last level always finds the sample
     }
-    for (size_t i = 0; i < n; ++i) out[i] = static_cast<BYTE>(Midpoint(l[i], r[i]));
+    for (size_t i = 0; i < n; ++i)
+        out[i] = static_cast<BYTE>(Midpoint(l[i], r[i]));
 }
 
 // In place: output row y' reads intermediate rows at or after y' when the image shrinks and at or
 // before it when it grows, so the rows are written in the order that never overwrites a row that
 // is still to be read.
-void VerticalPass(BYTE* block, const Geometry& g, const std::vector<Tap>& taps)
+void VerticalPass(BYTE* block, const Geometry& g, const TapTable& table)
 {
     const size_t n = static_cast<size_t>(g.w) * g.b;
     std::vector<BYTE> lineL(n), lineR(n);
     const bool bGrows = g.h >= g.H;
+    CCancelPoll poll(g.dstRow);
     for (LONG i = 0; i < g.h; ++i) {
-        if (g_Synchronization.IsCancelled()) return;
+        if (poll.Cancelled()) return;
         const LONG y = bGrows ? g.h - 1 - i : i;
-        const Tap& t = taps[static_cast<size_t>(y)];
-        BlendRow(block + static_cast<size_t>(t.left) * g.dstRow, block + static_cast<size_t>(t.right) * g.dstRow,
-                 block + static_cast<size_t>(y) * g.dstRow, n, t, lineL, lineR);
+        const Tap& t = table.taps[static_cast<size_t>(y)];
+        BlendRow(block + static_cast<size_t>(t.left) * g.dstRow,
+                 block + static_cast<size_t>(t.right) * g.dstRow, block + static_cast<size_t>(y) * g.dstRow,
+                 n, t, table.levels, lineL, lineR);
     }
 }
 
@@ -263,13 +301,15 @@ bool StretchBitmap(const BITMAPINFO* pSrcInfo, const void* pSrcBits, BITMAPINFO*
 {
     CLogScope scope("StretchBitmap");
     Geometry g{};
-    if (!CheckArguments("StretchBitmap", pSrcInfo, pSrcBits, ppDstInfo, ppDstBits, iNewWidth, iNewHeight, false, g)) {
+    if (!CheckArguments("StretchBitmap", pSrcInfo, pSrcBits, ppDstInfo, ppDstBits, iNewWidth, iNewHeight,
+                        false, g)) {
         return false;
     }
     try {
         std::vector<size_t> columns(static_cast<size_t>(g.w));
         for (LONG x = 0; x < g.w; ++x) {
-            columns[static_cast<size_t>(x)] = static_cast<size_t>(static_cast<ULONGLONG>(g.W) * x / g.w) * g.b;
+            columns[static_cast<size_t>(x)] =
+                static_cast<size_t>(static_cast<ULONGLONG>(g.W) * x / g.w) * g.b;
         }
         CDibPair result;
         if (!AllocateResult("StretchBitmap", pSrcInfo, g, result)) return false;
@@ -293,13 +333,13 @@ bool InterpolativeStretchBitmap(const BITMAPINFO* pSrcInfo, const void* pSrcBits
 {
     CLogScope scope("InterpolativeStretchBitmap");
     Geometry g{};
-    if (!CheckArguments("InterpolativeStretchBitmap", pSrcInfo, pSrcBits, ppDstInfo, ppDstBits, iNewWidth, iNewHeight,
-                        true, g)) {
+    if (!CheckArguments("InterpolativeStretchBitmap", pSrcInfo, pSrcBits, ppDstInfo, ppDstBits, iNewWidth,
+                        iNewHeight, true, g)) {
         return false;
     }
     try {
-        const std::vector<Tap> columnTaps = BuildTaps(g.W, g.w);
-        const std::vector<Tap> rowTaps = BuildTaps(g.H, g.h);
+        const TapTable columnTaps = BuildTaps(g.W, g.w);
+        const TapTable rowTaps = BuildTaps(g.H, g.h);
         CDibPair result;
         if (!AllocateResult("InterpolativeStretchBitmap", pSrcInfo, g, result)) return false;
         const BYTE* src = static_cast<const BYTE*>(pSrcBits);

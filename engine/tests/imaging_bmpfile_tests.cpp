@@ -12,12 +12,6 @@ using namespace imaging_test;
 
 namespace {
 
-void Put(std::vector<BYTE>& out, const void* p, size_t n)
-{
-    const BYTE* b = static_cast<const BYTE*>(p);
-    out.insert(out.end(), b, b + n);
-}
-
 // A .bmp file: file header, the info header, the palette (8 bits), the pixels.
 std::vector<BYTE> BmpFile(const TestDib& dib)
 {
@@ -26,10 +20,10 @@ std::vector<BYTE> BmpFile(const TestDib& dib)
     fh.bfType = 0x4D42;
     fh.bfOffBits = 14 + 40 + palette;
     fh.bfSize = static_cast<DWORD>(fh.bfOffBits + dib.bits.size());
-    std::vector<BYTE> f;
-    Put(f, &fh, 14);
-    Put(f, dib.header.data(), 40 + palette);
-    Put(f, dib.bits.data(), dib.bits.size());
+    std::vector<BYTE> f(fh.bfSize);
+    std::memcpy(f.data(), &fh, 14);
+    std::memcpy(f.data() + 14, dib.header.data(), 40 + palette);
+    std::memcpy(f.data() + fh.bfOffBits, dib.bits.data(), dib.bits.size());
     return f;
 }
 
@@ -63,9 +57,12 @@ TEST(ImagingBmpFile, LoadsGoodFiles)
         EXPECT_EQ(h.biHeight, dib.Header().biHeight);
         EXPECT_EQ(h.biBitCount, dib.Header().biBitCount);
         const size_t offset = dib.Header().biBitCount == 8 ? 1064 : 40;
-        EXPECT_EQ(static_cast<BYTE*>(r.bits) - reinterpret_cast<BYTE*>(r.info), static_cast<ptrdiff_t>(offset));
+        EXPECT_EQ(static_cast<BYTE*>(r.bits) - reinterpret_cast<BYTE*>(r.info),
+                  static_cast<ptrdiff_t>(offset));
         EXPECT_EQ(std::memcmp(r.bits, dib.bits.data(), dib.bits.size()), 0);
-        if (dib.Header().biBitCount == 8) EXPECT_EQ(std::memcmp(r.info->bmiColors, dib.Info()->bmiColors, 1024), 0);
+        if (dib.Header().biBitCount == 8) {
+            EXPECT_EQ(std::memcmp(r.info->bmiColors, dib.Info()->bmiColors, 1024), 0);
+        }
         EXPECT_GE(::GlobalSize(::GlobalHandle(r.info)), offset + dib.bits.size());
         ::GlobalFree(r.info);
     }

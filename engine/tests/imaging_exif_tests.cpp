@@ -92,7 +92,10 @@ private:
     bool m_Big;
 };
 
-Entry Orientation(DWORD v) { return {kOrientation, kShort, 1, v}; }
+Entry Orientation(DWORD v)
+{
+    return {kOrientation, kShort, 1, v};
+}
 Entry Text(WORD tag, DWORD offset, const std::string& text)
 {
     return {tag, kAscii, static_cast<DWORD>(text.size() + 1), offset};
@@ -106,8 +109,10 @@ std::vector<BYTE> JpegWith(const std::vector<BYTE>& tiff, bool app0First = false
         const BYTE app0[] = {0xFF, 0xE0, 0x00, 0x10, 'J', 'F', 'I', 'F', 0, 1, 1, 0, 0, 1, 0, 1, 0, 0};
         f.insert(f.end(), app0, app0 + sizeof(app0));
     }
-    const DWORD length = declaredLength >= 0 ? static_cast<DWORD>(declaredLength) : static_cast<DWORD>(8 + tiff.size());
-    const BYTE head[] = {0xFF, 0xE1, static_cast<BYTE>(length >> 8), static_cast<BYTE>(length), 'E', 'x', 'i', 'f', 0, 0};
+    const DWORD length =
+        declaredLength >= 0 ? static_cast<DWORD>(declaredLength) : static_cast<DWORD>(8 + tiff.size());
+    const BYTE head[] = {
+        0xFF, 0xE1, static_cast<BYTE>(length >> 8), static_cast<BYTE>(length), 'E', 'x', 'i', 'f', 0, 0};
     f.insert(f.end(), head, head + sizeof(head));
     f.insert(f.end(), tiff.begin(), tiff.end());
     f.push_back(0xFF);
@@ -145,7 +150,10 @@ Result ReadExif(const std::vector<BYTE>& file, const char* name)
     return r;
 }
 
-ULONGLONG FileTimeValue(const FILETIME& ft) { return (static_cast<ULONGLONG>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime; }
+ULONGLONG FileTimeValue(const FILETIME& ft)
+{
+    return (static_cast<ULONGLONG>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+}
 
 // The FILETIME of a wall-clock time, taken as it stands.
 ULONGLONG WallClock(WORD y, WORD mo, WORD d, WORD h, WORD mi, WORD s)
@@ -179,7 +187,8 @@ TEST(ImagingExif, WellFormedBlocks)
         // IFD0: orientation, DateTime, pointer to the Exif sub-IFD that holds DateTimeOriginal.
         const DWORD subAt = 8 + 2 + 3 * 12 + 4;
         const DWORD textAt = subAt + 2 + 12 + 4;
-        subIfd.AddIfd({Orientation(8), Text(kDateTime, textAt, "2004:07:15 18:30:05"), {kExifIfd, kLong, 1, subAt}});
+        subIfd.AddIfd(
+            {Orientation(8), Text(kDateTime, textAt, "2004:07:15 18:30:05"), {kExifIfd, kLong, 1, subAt}});
         subIfd.AddIfd({Text(kDateTimeOriginal, textAt + 20, "1999:01:01 00:00:00")});
         subIfd.AddText("2004:07:15 18:30:05");
         subIfd.AddText("1999:01:01 00:00:00");
@@ -264,8 +273,8 @@ TEST(ImagingExif, DateTexts)
 TEST(ImagingExif, NoExifBlock)
 {
     const std::vector<BYTE> noSoi = {'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    const std::vector<BYTE> noApp1 = {0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F', 0, 1, 1, 0, 0, 1, 0, 1, 0, 0,
-                                      0xFF, 0xD9};
+    const std::vector<BYTE> noApp1 = {0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F',  0,
+                                      1,    1,    0,    0,    1, 0,  1,   0,   0,   0xFF, 0xD9};
     EXPECT_FALSE(ReadExif(noSoi, "nosoi").bRead);
     EXPECT_FALSE(ReadExif(noApp1, "noapp1").bRead);
 
@@ -304,7 +313,10 @@ TEST(ImagingExif, DamagedBlocksEndQuickly)
     cases.push_back({"one byte", {0xFF}, false, 0});
     cases.push_back({"only SOI", {0xFF, 0xD8}, false, 0});
     cases.push_back({"five bytes", {0xFF, 0xD8, 0xFF, 0xE1, 0x00}, false, 0});
-    cases.push_back({"pattern in the last twelve bytes", {0xFF, 0xD8, 0xFF, 0xE1, 0, 16, 'E', 'x', 'i', 'f', 0, 0}, false, 0});
+    cases.push_back({"pattern in the last twelve bytes",
+                     {0xFF, 0xD8, 0xFF, 0xE1, 0, 16, 'E', 'x', 'i', 'f', 0, 0},
+                     false,
+                     0});
 
     // Segment lengths: shorter than the fixed header, and reaching past the end of the file.
     cases.push_back({"segment length 10", JpegWith(SimpleTiff(false, 6, "x"), false, 10), false, 0});
@@ -396,6 +408,8 @@ TEST(ImagingExif, DamagedBlocksEndQuickly)
         EXPECT_EQ(r.bRead, c.read) << c.name;
         EXPECT_EQ(r.dwOrientation, c.orientation) << c.name;
         EXPECT_EQ(r.bDate, c.date) << c.name;
-        if (!c.date) EXPECT_EQ(FileTimeValue(r.ftDate), 0u) << c.name;
+        if (!c.date) {
+            EXPECT_EQ(FileTimeValue(r.ftDate), 0u) << c.name;
+        }
     }
 }

@@ -32,7 +32,10 @@ bool Load(const std::string& path, bool rotate, TestDib& dib, FILETIME* date = n
     return LoadBmpFromJpgFileEx(dib.Info(), dib.bits.data(), path.c_str(), &size, rotate, date) != FALSE;
 }
 
-ULONGLONG FileTimeValue(const FILETIME& ft) { return (static_cast<ULONGLONG>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime; }
+ULONGLONG FileTimeValue(const FILETIME& ft)
+{
+    return (static_cast<ULONGLONG>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+}
 
 ULONGLONG WallClock(WORD y, WORD mo, WORD d, WORD h, WORD mi, WORD s)
 {
@@ -58,7 +61,8 @@ void ExpectSameImage(const TestDib& actual, const TestDib& expected, const char*
     ASSERT_GE(actual.bits.size(), expected.bits.size()) << name;
     EXPECT_TRUE(std::equal(expected.bits.begin(), expected.bits.end(), actual.bits.begin())) << name;
     if (e.biBitCount == 8) {
-        EXPECT_TRUE(std::equal(expected.header.begin() + 40, expected.header.end(), actual.header.begin() + 40))
+        EXPECT_TRUE(
+            std::equal(expected.header.begin() + 40, expected.header.end(), actual.header.begin() + 40))
             << name << ": palette";
     }
 }
@@ -97,11 +101,9 @@ TEST(ImagingJpegLoad, TurnedLikeTheStoredDecode)
         bool clockwise;
     };
     const Case cases[] = {
-        {"plain_64x48.jpg", false, false},
-        {"exif_o1_le.jpg", false, false},
+        {"plain_64x48.jpg", false, false},      {"exif_o1_le.jpg", false, false},
         {"exif_o3_le.jpg", false, false},  // upside down is not corrected
-        {"exif_o6_be_640x480.jpg", true, true},
-        {"exif_o8_le_45x31.jpg", true, false},
+        {"exif_o6_be_640x480.jpg", true, true}, {"exif_o8_le_45x31.jpg", true, false},
         {"exif_o6_gray_37x23.jpg", true, true},  // 8 bits: palette and positive height kept
     };
     for (const Case& c : cases) {
@@ -178,17 +180,20 @@ TEST(ImagingJpegLoad, CapacityOfTheBuffer)
     for (const Case& c : cases) {
         const std::string path = FixturePath(c.file);
         DWORD needed = 0;
-        ASSERT_TRUE(LoadBmpFromJpgFileEx(nullptr, nullptr, path.c_str(), &needed, c.rotate, nullptr)) << c.file;
+        ASSERT_TRUE(LoadBmpFromJpgFileEx(nullptr, nullptr, path.c_str(), &needed, c.rotate, nullptr))
+            << c.file;
 
         std::vector<BYTE> buffer(needed + 64, 0xCD);
         DWORD size = needed - 1;
         TestDib header;
-        EXPECT_FALSE(LoadBmpFromJpgFileEx(header.Info(), buffer.data(), path.c_str(), &size, c.rotate, nullptr))
+        EXPECT_FALSE(
+            LoadBmpFromJpgFileEx(header.Info(), buffer.data(), path.c_str(), &size, c.rotate, nullptr))
             << c.file;
         EXPECT_TRUE(std::all_of(buffer.begin(), buffer.end(), [](BYTE b) { return b == 0xCD; })) << c.file;
 
         size = needed;
-        EXPECT_TRUE(LoadBmpFromJpgFileEx(header.Info(), buffer.data(), path.c_str(), &size, c.rotate, nullptr))
+        EXPECT_TRUE(
+            LoadBmpFromJpgFileEx(header.Info(), buffer.data(), path.c_str(), &size, c.rotate, nullptr))
             << c.file;
         EXPECT_EQ(size, needed) << c.file;
         EXPECT_TRUE(std::all_of(buffer.begin() + needed, buffer.end(), [](BYTE b) { return b == 0xCD; }))

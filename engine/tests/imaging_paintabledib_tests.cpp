@@ -24,10 +24,12 @@ COLORREF CanvasPixel(CPaintableDib& canvas, int x, int y)
     return RGB(p[2], p[1], p[0]);
 }
 
-COLORREF DibPixel(const TestDib& d, int x, int y) { return RGB(d.Seen(x, y, 2), d.Seen(x, y, 1), d.Seen(x, y, 0)); }
+COLORREF DibPixel(const TestDib& d, int x, int y)
+{
+    return RGB(d.Seen(x, y, 2), d.Seen(x, y, 1), d.Seen(x, y, 0));
+}
 
-template <typename T>
-T At(const std::vector<BYTE>& bytes, size_t offset)
+template <typename T> T At(const std::vector<BYTE>& bytes, size_t offset)
 {
     T v;
     std::memcpy(&v, bytes.data() + offset, sizeof(T));
@@ -54,7 +56,7 @@ TEST(ImagingDibHelpers, FillDibHeaderPerDepth)
         DWORD sizeImage;  // for 5 x 3
     };
     const Case cases[] = {
-        {1, 1, BI_RGB, 12},  {4, 4, BI_RGB, 12},        {8, 8, BI_RGB, 24},  {15, 16, BI_RGB, 36},
+        {1, 1, BI_RGB, 12},         {4, 4, BI_RGB, 12},   {8, 8, BI_RGB, 24},   {15, 16, BI_RGB, 36},
         {16, 16, BI_BITFIELDS, 36}, {24, 24, BI_RGB, 48}, {32, 32, BI_RGB, 60}, {7, 7, BI_RGB, 0},
     };
     for (const Case& c : cases)
@@ -76,16 +78,20 @@ TEST(ImagingDibHelpers, FillDibHeaderPerDepth)
             EXPECT_EQ(h.biClrImportant, 0u) << c.depth;
 
             const RGBQUAD* e = info->bmiColors;
-            auto grey = [](const RGBQUAD& q, int v) { return q.rgbBlue == v && q.rgbGreen == v && q.rgbRed == v && q.rgbReserved == 0; };
+            auto grey = [](const RGBQUAD& q, int v) {
+                return q.rgbBlue == v && q.rgbGreen == v && q.rgbRed == v && q.rgbReserved == 0;
+            };
             size_t written = 0;
             if (c.depth == 1) {
                 EXPECT_TRUE(grey(e[0], 0) && grey(e[1], 255));
                 written = 2 * 4;
             } else if (c.depth == 4) {
-                for (int i = 0; i < 16; ++i) EXPECT_TRUE(grey(e[i], 16 * i)) << i;
+                for (int i = 0; i < 16; ++i)
+                    EXPECT_TRUE(grey(e[i], 16 * i)) << i;
                 written = 16 * 4;
             } else if (c.depth == 8) {
-                for (int i = 0; i < 256; ++i) EXPECT_TRUE(grey(e[i], i)) << i;
+                for (int i = 0; i < 256; ++i)
+                    EXPECT_TRUE(grey(e[i], i)) << i;
                 written = 1024;
             } else if (c.depth == 16) {
                 EXPECT_EQ(At<DWORD>(block, 40), 0xF800u);
@@ -94,7 +100,8 @@ TEST(ImagingDibHelpers, FillDibHeaderPerDepth)
                 written = 12;
             }
             // Entries not written keep what the block held.
-            for (size_t i = 40 + written; i < block.size(); ++i) ASSERT_EQ(block[i], 0xEE) << c.depth << " at " << i;
+            for (size_t i = 40 + written; i < block.size(); ++i)
+                ASSERT_EQ(block[i], 0xEE) << c.depth << " at " << i;
         }
     FillDibHeader(nullptr, 5, 3, 24, true);
 }
@@ -106,8 +113,8 @@ TEST(ImagingDibHelpers, LineIncrementAndArea)
         DWORD line, area;
     };
     const Case cases[] = {
-        {5, 3, 1, 4, 12},   {5, -3, 4, 4, 12},  {5, 3, 8, 8, 24},    {5, 3, 16, 12, 36},
-        {5, -3, 24, 16, 48}, {5, 3, 32, 20, 60}, {1, 7, 24, 4, 28},   {5, 3, 2, 20, 60},
+        {5, 3, 1, 4, 12},    {5, -3, 4, 4, 12},  {5, 3, 8, 8, 24},  {5, 3, 16, 12, 36},
+        {5, -3, 24, 16, 48}, {5, 3, 32, 20, 60}, {1, 7, 24, 4, 28}, {5, 3, 2, 20, 60},
     };
     for (const Case& c : cases) {
         TestDib d;
@@ -144,7 +151,8 @@ TEST(ImagingDibHelpers, SaveToBmpFileLayout)
     for (const Case& c : cases) {
         const TestDib before = c.dib;
         ASSERT_TRUE(SaveToBmpFile(path.c_str(), c.dib.Info(), c.dib.bits.data())) << c.name;
-        EXPECT_EQ(std::memcmp(before.header.data(), c.dib.header.data(), 1064), 0) << c.name << ": header changed";
+        EXPECT_EQ(std::memcmp(before.header.data(), c.dib.header.data(), 1064), 0)
+            << c.name << ": header changed";
 
         const std::vector<BYTE> file = ReadFileBytes(path);
         const DWORD S = static_cast<DWORD>(c.dib.RowBytes() * c.dib.Rows());
@@ -161,9 +169,11 @@ TEST(ImagingDibHelpers, SaveToBmpFileLayout)
         EXPECT_EQ(std::memcmp(file.data() + 54, c.dib.header.data() + 40, c.headerBytes - 40), 0) << c.name;
         // Rows bottom-up.
         for (int y = 0; y < c.dib.Rows(); ++y) {
-            const size_t fileRow = 14 + c.headerBytes + static_cast<size_t>(c.dib.Rows() - 1 - y) * c.dib.RowBytes();
+            const size_t fileRow =
+                14 + c.headerBytes + static_cast<size_t>(c.dib.Rows() - 1 - y) * c.dib.RowBytes();
             for (int x = 0; x < c.dib.Width() * c.dib.BytesPerPixel(); ++x)
-                ASSERT_EQ(file[fileRow + x], c.dib.Seen(x / c.dib.BytesPerPixel(), y, x % c.dib.BytesPerPixel()))
+                ASSERT_EQ(file[fileRow + x],
+                          c.dib.Seen(x / c.dib.BytesPerPixel(), y, x % c.dib.BytesPerPixel()))
                     << c.name << " row " << y;
         }
 
@@ -224,7 +234,8 @@ TEST(ImagingDibHelpers, CopyBmpRectFromBmp)
                 TestDib dst;
                 dst.bits.assign(7 * 5 * 4, 0xEE);
                 int w = c.w, h = c.h;
-                ASSERT_EQ(CopyBmpRectFromBmp(src.Info(), src.bits.data(), dst.Info(), dst.bits.data(), c.x, c.y, &w, &h),
+                ASSERT_EQ(CopyBmpRectFromBmp(src.Info(), src.bits.data(), dst.Info(), dst.bits.data(), c.x,
+                                             c.y, &w, &h),
                           c.ok)
                     << c.name;
                 if (!c.ok) continue;
@@ -238,7 +249,9 @@ TEST(ImagingDibHelpers, CopyBmpRectFromBmp)
                         for (int k = 0; k < bits / 8; ++k)
                             ASSERT_EQ(dst.Seen(x, y, k), src.Seen(c.copiedX + x, c.copiedY + y, k)) << c.name;
                 // An 8-bit cut-out gets the grey table.
-                if (bits == 8) EXPECT_EQ(dst.Info()->bmiColors[77].rgbRed, 77) << c.name;
+                if (bits == 8) {
+                    EXPECT_EQ(dst.Info()->bmiColors[77].rgbRed, 77) << c.name;
+                }
             }
         }
     const TestDib odd = MakeDib(4, 4, 16, false);
@@ -255,7 +268,8 @@ TEST(ImagingPaintableDib, ClearFillAndContexts)
     EXPECT_EQ(canvas.GetBitmapInfo()->bmiHeader.biHeight, -23);
     canvas.Clear(RGB(10, 20, 30));
     for (int y = 0; y < 23; ++y)
-        for (int x = 0; x < 37; ++x) ASSERT_EQ(CanvasPixel(canvas, x, y), RGB(10, 20, 30)) << x << "," << y;
+        for (int x = 0; x < 37; ++x)
+            ASSERT_EQ(CanvasPixel(canvas, x, y), RGB(10, 20, 30)) << x << "," << y;
 
     // Up to, not including, the right column and the bottom row of the rectangle.
     canvas.FillRect(RGB(200, 0, 0), 2, 3, 4, 5);
@@ -328,8 +342,8 @@ TEST(ImagingPaintableDib, PaintDibCutsSymmetrically)
         CPaintableDib canvas(20, 16);
         ASSERT_TRUE(canvas.CreateCanvas());
         canvas.Clear(RGB(0, 0, 0));
-        const POINT far = {9, 9};
-        canvas.PaintDib(img.Info(), img.bits.data(), 0, 0, &far);
+        const POINT beyond = {9, 9};
+        canvas.PaintDib(img.Info(), img.bits.data(), 0, 0, &beyond);
         EXPECT_EQ(CanvasPixel(canvas, 9, 9), RGB(0, 0, 0));
     }
 }
@@ -369,7 +383,8 @@ TEST(ImagingPaintableDib, OutlinedText)
             for (int dy = -1; dy <= 1; ++dy)
                 for (int dx = -1; dx <= 1; ++dx) {
                     const int nx = x + dx, ny = y + dy;
-                    if (nx >= 0 && ny >= 0 && nx < 60 && ny < 36 && CanvasPixel(plain, nx, ny) == text) nearText = true;
+                    if (nx >= 0 && ny >= 0 && nx < 60 && ny < 36 && CanvasPixel(plain, nx, ny) == text)
+                        nearText = true;
                 }
             const COLORREF expected = inText ? text : nearText ? outline : back;
             ASSERT_EQ(CanvasPixel(outlined, x, y), expected) << x << "," << y;
@@ -400,7 +415,8 @@ TEST(ImagingPaintableDib, SaveToBmpFileOfTheCanvas)
     ASSERT_TRUE(LoadBmpFromFile(path.c_str(), &info, &bits));
     const BYTE* canvasBits = static_cast<const BYTE*>(canvas.GetBits());
     for (int y = 0; y < 7; ++y) {
-        EXPECT_EQ(std::memcmp(static_cast<const BYTE*>(bits) + (6 - y) * row, canvasBits + y * row, row), 0) << y;
+        EXPECT_EQ(std::memcmp(static_cast<const BYTE*>(bits) + (6 - y) * row, canvasBits + y * row, row), 0)
+            << y;
     }
     const BYTE* top = static_cast<const BYTE*>(bits) + 6 * row;
     EXPECT_EQ(RGB(top[2], top[1], top[0]), RGB(250, 128, 1));

@@ -28,11 +28,12 @@ struct Output {
         const int rows = h.biHeight < 0 ? -h.biHeight : h.biHeight;
         const size_t rowBytes = (static_cast<size_t>(h.biWidth) * h.biBitCount + 31) / 32 * 4;
         const int row = h.biHeight < 0 ? y : rows - 1 - y;
-        return static_cast<const BYTE*>(pair.Bits())[row * rowBytes + static_cast<size_t>(x) * (h.biBitCount / 8) + c];
+        return static_cast<const BYTE*>(
+            pair.Bits())[row * rowBytes + static_cast<size_t>(x) * (h.biBitCount / 8) + c];
     }
 };
 
-Output Run(Resampler f, const TestDib& src, int w, int h)
+Output Resize(Resampler f, const TestDib& src, int w, int h)
 {
     Output o;
     BITMAPINFO* info = reinterpret_cast<BITMAPINFO*>(1);
@@ -62,15 +63,20 @@ std::vector<int> ReferenceLine(const std::vector<int>& src, int newLength)
 {
     const size_t W = src.size();
     unsigned long long L = W, k = 1;
-    while (L < static_cast<unsigned long long>(newLength)) L *= 2, k *= 2;
-    while (L / newLength < 5) L *= 2, k *= 2;
+    while (L < static_cast<unsigned long long>(newLength))
+        L *= 2, k *= 2;
+    while (L / newLength < 5)
+        L *= 2, k *= 2;
     std::vector<int> s(L + 1);
-    for (size_t x = 0; x < W; ++x) s[x * k] = src[x];
+    for (size_t x = 0; x < W; ++x)
+        s[x * k] = src[x];
     s[W * k] = src[W - 1];
     if (k >= 2) {
-        for (size_t x = 0; x < W; ++x) Subdivide(s, x * k, k);
+        for (size_t x = 0; x < W; ++x)
+            Subdivide(s, x * k, k);
     } else {
-        for (size_t x = 0; x < W; ++x) s[x] = (s[x] + s[x + 1]) >> 1;
+        for (size_t x = 0; x < W; ++x)
+            s[x] = (s[x] + s[x + 1]) >> 1;
     }
     std::vector<int> out(static_cast<size_t>(newLength));
     for (int x = 0; x < newLength; ++x) {
@@ -88,13 +94,15 @@ std::vector<std::vector<std::vector<int>>> Channels(const TestDib& d)
     for (int c = 0; c < b; ++c)
         for (int r = 0; r < d.Rows(); ++r) {
             std::vector<int> line;
-            for (int x = 0; x < d.Width(); ++x) line.push_back(d.bits[r * d.RowBytes() + x * b + c]);
+            for (int x = 0; x < d.Width(); ++x)
+                line.push_back(d.bits[r * d.RowBytes() + x * b + c]);
             rows[c].push_back(line);
         }
     return rows;
 }
 
-void ExpectInterpolatedLikeReference(const TestDib& src, const Output& out, int w, int h, const std::string& name)
+void ExpectInterpolatedLikeReference(const TestDib& src, const Output& out, int w, int h,
+                                     const std::string& name)
 {
     const int b = src.BytesPerPixel();
     const auto channels = Channels(src);
@@ -102,16 +110,18 @@ void ExpectInterpolatedLikeReference(const TestDib& src, const Output& out, int 
     int mismatches = 0;
     for (int c = 0; c < b; ++c) {
         std::vector<std::vector<int>> inter;
-        for (const auto& line : channels[c]) inter.push_back(ReferenceLine(line, w));
+        for (const auto& line : channels[c])
+            inter.push_back(ReferenceLine(line, w));
         for (int x = 0; x < w; ++x) {
             std::vector<int> column;
-            for (const auto& row : inter) column.push_back(row[x]);
+            for (const auto& row : inter)
+                column.push_back(row[x]);
             const std::vector<int> result = ReferenceLine(column, h);
             for (int y = 0; y < h; ++y) {
                 const BYTE got = static_cast<const BYTE*>(out.pair.Bits())[y * dstRow + x * b + c];
                 if (got != result[y] && mismatches++ < 5) {
-                    ADD_FAILURE() << name << ": memory row " << y << " column " << x << " channel " << c << " is "
-                                  << int(got) << ", expected " << result[y];
+                    ADD_FAILURE() << name << ": memory row " << y << " column " << x << " channel " << c
+                                  << " is " << int(got) << ", expected " << result[y];
                 }
             }
         }
@@ -147,10 +157,7 @@ TEST(ImagingResample, UpsamplingFactors)
     const Case cases[] = {
         {100, 1000, 6400, 64},  // 1600 reaches the width, then 3200 / 1000 = 3 and 6400 / 1000 = 6
         {3000, 600, 3000, 1},   // a shrink by five: no upsampling
-        {2999, 600, 5998, 2},
-        {2, 4, 32, 16},
-        {1, 1, 8, 8},
-        {6000, 1920, 12000, 2},
+        {2999, 600, 5998, 2},  {2, 4, 32, 16}, {1, 1, 8, 8}, {6000, 1920, 12000, 2},
     };
     for (const Case& c : cases) {
         ULONGLONG L = 0, k = 0;
@@ -164,7 +171,7 @@ TEST(ImagingResample, HandComputedCases)
 {
     // A row [0, 255] enlarged to 4: samples 0, 8, 16 and 24 of 32; the last two repeat the end.
     const TestDib ramp = MakeDibWith(2, 1, 8, false, [](int x, int, int) { return x ? 255 : 0; });
-    const Output grown = Run(InterpolativeStretchBitmap, ramp, 4, 1);
+    const Output grown = Resize(InterpolativeStretchBitmap, ramp, 4, 1);
     ASSERT_TRUE(grown.ok);
     EXPECT_EQ(grown.Seen(0, 0), 0);
     EXPECT_EQ(grown.Seen(1, 0), 127);
@@ -173,7 +180,7 @@ TEST(ImagingResample, HandComputedCases)
 
     // 3000 to 600: output x is the rounded-down mean of source pixels 5x and 5x + 1.
     const TestDib wide = MakeDib(3000, 1, 8, false, 7);
-    const Output shrunk = Run(InterpolativeStretchBitmap, wide, 600, 1);
+    const Output shrunk = Resize(InterpolativeStretchBitmap, wide, 600, 1);
     ASSERT_TRUE(shrunk.ok);
     for (int x = 0; x < 600; ++x) {
         const int mean = (wide.Seen(5 * x, 0) + wide.Seen(5 * x + 1, 0)) >> 1;
@@ -181,8 +188,9 @@ TEST(ImagingResample, HandComputedCases)
     }
 
     // In an enlargement the right-most column and the last row repeat the last source pixel.
-    const TestDib small = MakeDibWith(3, 2, 24, true, [](int x, int y, int c) { return 10 * x + 100 * y + c; });
-    const Output big = Run(InterpolativeStretchBitmap, small, 10, 7);
+    const TestDib small =
+        MakeDibWith(3, 2, 24, true, [](int x, int y, int c) { return 10 * x + 100 * y + c; });
+    const Output big = Resize(InterpolativeStretchBitmap, small, 10, 7);
     ASSERT_TRUE(big.ok);
     for (int c = 0; c < 3; ++c) {
         EXPECT_EQ(big.Seen(9, 6, c), small.Seen(2, 1, c));
@@ -191,7 +199,7 @@ TEST(ImagingResample, HandComputedCases)
 
     // Nearest neighbour, 3 to 7 columns: source columns 0 0 0 1 1 2 2.
     const TestDib three = MakeDibWith(3, 1, 8, false, [](int x, int, int) { return 50 + x; });
-    const Output nearest = Run(StretchBitmap, three, 7, 2);
+    const Output nearest = Resize(StretchBitmap, three, 7, 2);
     ASSERT_TRUE(nearest.ok);
     const int expected[7] = {50, 50, 50, 51, 51, 52, 52};
     for (int x = 0; x < 7; ++x) {
@@ -206,7 +214,7 @@ TEST(ImagingResample, HeaderOrderAndPalette)
         for (int bits : {8, 24})
             for (bool topDown : {false, true}) {
                 const TestDib src = MakeDib(9, 5, bits, topDown);
-                const Output out = Run(f, src, 4, 11);
+                const Output out = Resize(f, src, 4, 11);
                 ASSERT_TRUE(out.ok);
                 const BITMAPINFOHEADER& h = out.Header();
                 EXPECT_EQ(h.biWidth, 4);
@@ -214,7 +222,9 @@ TEST(ImagingResample, HeaderOrderAndPalette)
                 EXPECT_EQ(h.biBitCount, bits);
                 EXPECT_EQ(h.biSizeImage, 0u);
                 EXPECT_EQ(h.biSize, 40u);
-                if (bits == 8) EXPECT_EQ(std::memcmp(out.pair.Info()->bmiColors, src.Info()->bmiColors, 1024), 0);
+                if (bits == 8) {
+                    EXPECT_EQ(std::memcmp(out.pair.Info()->bmiColors, src.Info()->bmiColors, 1024), 0);
+                }
                 EXPECT_GE(::GlobalSize(::GlobalHandle(out.pair.Bits())), (4u * bits / 8 + 3) / 4 * 4 * 11);
             }
 }
@@ -226,7 +236,7 @@ TEST(ImagingResample, LikeTheDefinition)
     };
     const Case cases[] = {
         {13, 7, 40, 21}, {40, 21, 13, 7}, {100, 3, 1000, 5}, {3000, 2, 600, 2}, {17, 33, 17, 33},
-        {64, 48, 7, 5},  {5, 5, 1, 1},     {1, 1, 9, 4},      {31, 17, 62, 9},  {7, 40, 30, 3},
+        {64, 48, 7, 5},  {5, 5, 1, 1},    {1, 1, 9, 4},      {31, 17, 62, 9},   {7, 40, 30, 3},
     };
     for (const Case& c : cases)
         for (int bits : {8, 24})
@@ -235,10 +245,10 @@ TEST(ImagingResample, LikeTheDefinition)
                 const std::string name = std::to_string(c.W) + "x" + std::to_string(c.H) + " to " +
                                          std::to_string(c.w) + "x" + std::to_string(c.h) + ", " +
                                          std::to_string(bits) + " bits" + (topDown ? ", top-down" : "");
-                const Output interpolated = Run(InterpolativeStretchBitmap, src, c.w, c.h);
+                const Output interpolated = Resize(InterpolativeStretchBitmap, src, c.w, c.h);
                 ASSERT_TRUE(interpolated.ok) << name;
                 ExpectInterpolatedLikeReference(src, interpolated, c.w, c.h, name);
-                const Output nearest = Run(StretchBitmap, src, c.w, c.h);
+                const Output nearest = Resize(StretchBitmap, src, c.w, c.h);
                 ASSERT_TRUE(nearest.ok) << name;
                 ExpectNearestLikeReference(src, nearest, c.w, c.h, name);
             }
@@ -258,12 +268,25 @@ TEST(ImagingResample, Refusals)
         {"new width 0", good, 0, 2},
         {"new height 0", good, 3, 0},
         {"negative new width", good, -3, 2},
-        {"source width 0", [&] { TestDib d = good; d.Header().biWidth = 0; return d; }(), 3, 2},
-        {"source height 0", [&] { TestDib d = good; d.Header().biHeight = 0; return d; }(), 3, 2},
+        {"source width 0",
+         [&] {
+             TestDib d = good;
+             d.Header().biWidth = 0;
+             return d;
+         }(),
+         3, 2},
+        {"source height 0",
+         [&] {
+             TestDib d = good;
+             d.Header().biHeight = 0;
+             return d;
+         }(),
+         3, 2},
         {"too large", good, 40000, 40000},
     };
     for (Resampler f : {&StretchBitmap, &InterpolativeStretchBitmap})
-        for (const Case& c : cases) EXPECT_FALSE(Run(f, c.src, c.w, c.h).ok) << c.name;
+        for (const Case& c : cases)
+            EXPECT_FALSE(Resize(f, c.src, c.w, c.h).ok) << c.name;
 
     BITMAPINFO* info = nullptr;
     void* bits = nullptr;
@@ -277,8 +300,10 @@ TEST(ImagingResample, CancelStillGivesAResult)
     const TestDib src = MakeDib(50, 40, 24, false);
     for (Resampler f : {&StretchBitmap, &InterpolativeStretchBitmap}) {
         g_Synchronization.Cancel();
-        const Output out = Run(f, src, 20, 70);
-        { CSynchronizationGuard clear; }
+        const Output out = Resize(f, src, 20, 70);
+        {
+            CSynchronizationGuard clear;
+        }
         ASSERT_TRUE(out.ok);
         EXPECT_EQ(out.Header().biWidth, 20);
     }

@@ -20,7 +20,8 @@ TEST(ImagingRotate, TurnsAsSeenInBothRowOrders)
         for (bool topDown : {false, true})
             for (bool clockwise : {true, false})
                 for (const Size& s : sizes) {
-                    const TestDib src = MakeDib(s.w, s.h, bits, topDown, static_cast<unsigned>(s.w * 100 + s.h));
+                    const TestDib src =
+                        MakeDib(s.w, s.h, bits, topDown, static_cast<unsigned>(s.w * 100 + s.h));
                     const TestDib expected = TurnSeen(src, clockwise);
                     TestDib header = src;  // the header block is rewritten in place
                     std::vector<BYTE> dst(expected.bits.size(), 0);
@@ -33,7 +34,8 @@ TEST(ImagingRotate, TurnsAsSeenInBothRowOrders)
                     EXPECT_EQ(header.Header().biSizeImage, expected.bits.size()) << name;
                     EXPECT_EQ(dst, expected.bits) << name;
                     // The palette stays as it was.
-                    EXPECT_TRUE(std::equal(src.header.begin() + 40, src.header.end(), header.header.begin() + 40))
+                    EXPECT_TRUE(
+                        std::equal(src.header.begin() + 40, src.header.end(), header.header.begin() + 40))
                         << name;
                 }
 }
@@ -78,7 +80,9 @@ TEST(ImagingRotate, CancelStopsTheCopy)
     std::vector<BYTE> dst(TurnSeen(src, true).bits.size(), 0xAA);
     g_Synchronization.Cancel();
     EXPECT_TRUE(RotateBitmap90(&header.Header(), src.bits.data(), dst.data(), true));
-    { CSynchronizationGuard clear; }  // taking the lock clears the cancel
+    {
+        CSynchronizationGuard clear;
+    }  // taking the lock clears the cancel
     EXPECT_TRUE(std::all_of(dst.begin(), dst.end(), [](BYTE b) { return b == 0xAA; }));
     EXPECT_EQ(header.Header().biWidth, 4);
 }
@@ -96,7 +100,8 @@ TEST(ImagingAverage, MeanColours)
         return v[y][x][c];
     };
     const Case cases[] = {
-        {"24 bits bottom-up", MakeDibWith(2, 2, 24, false, bgr), RGB((30 + 31 + 0 + 255) / 4, (20 + 21 + 255) / 4, (10 + 11 + 255) / 4)},
+        {"24 bits bottom-up", MakeDibWith(2, 2, 24, false, bgr),
+         RGB((30 + 31 + 0 + 255) / 4, (20 + 21 + 255) / 4, (10 + 11 + 255) / 4)},
         {"24 bits top-down", MakeDibWith(2, 2, 24, true, bgr), RGB(79, 74, 69)},
         {"padding is not counted",
          [] {
@@ -106,14 +111,33 @@ TEST(ImagingAverage, MeanColours)
          }(),
          RGB(200, 1, 1)},
         {"truncated mean", MakeDibWith(2, 1, 24, false, [](int x, int, int) { return x; }), RGB(0, 0, 0)},
-        {"8 bits: mean index as grey", MakeDibWith(3, 2, 8, false, [](int x, int y, int) { return x * 10 + y * 100; }),
-         RGB(60, 60, 60)},
+        {"8 bits: mean index as grey",
+         MakeDibWith(3, 2, 8, false, [](int x, int y, int) { return x * 10 + y * 100; }), RGB(60, 60, 60)},
         {"32 bits", MakeDib(4, 4, 32, false), 0},
-        {"no width", [] { TestDib d = MakeDib(2, 2, 24, false); d.Header().biWidth = 0; return d; }(), 0},
-        {"no rows", [] { TestDib d = MakeDib(2, 2, 24, false); d.Header().biHeight = 0; return d; }(), 0},
-        {"negative width", [] { TestDib d = MakeDib(2, 2, 24, false); d.Header().biWidth = -2; return d; }(), 0},
+        {"no width",
+         [] {
+             TestDib d = MakeDib(2, 2, 24, false);
+             d.Header().biWidth = 0;
+             return d;
+         }(),
+         0},
+        {"no rows",
+         [] {
+             TestDib d = MakeDib(2, 2, 24, false);
+             d.Header().biHeight = 0;
+             return d;
+         }(),
+         0},
+        {"negative width",
+         [] {
+             TestDib d = MakeDib(2, 2, 24, false);
+             d.Header().biWidth = -2;
+             return d;
+         }(),
+         0},
     };
-    for (const Case& c : cases) EXPECT_EQ(GetAverageRgbValue(c.dib.Info(), c.dib.bits.data()), c.expected) << c.name;
+    for (const Case& c : cases)
+        EXPECT_EQ(GetAverageRgbValue(c.dib.Info(), c.dib.bits.data()), c.expected) << c.name;
 
     const TestDib d = MakeDib(2, 2, 24, false);
     EXPECT_EQ(GetAverageRgbValue(nullptr, d.bits.data()), 0x7F7F7Fu);
@@ -125,7 +149,9 @@ TEST(ImagingAverage, CancelStopsTheSum)
     const TestDib d = MakeDibWith(8, 8, 24, false, [](int, int, int) { return 200; });
     g_Synchronization.Cancel();
     const COLORREF stopped = GetAverageRgbValue(d.Info(), d.bits.data());
-    { CSynchronizationGuard clear; }
+    {
+        CSynchronizationGuard clear;
+    }
     EXPECT_EQ(stopped, RGB(0, 0, 0));
     EXPECT_EQ(GetAverageRgbValue(d.Info(), d.bits.data()), RGB(200, 200, 200));
 }

@@ -10,7 +10,10 @@ BYTE& TestDib::Seen(int x, int y, int c)
     return bits[static_cast<size_t>(row) * RowBytes() + static_cast<size_t>(x) * BytesPerPixel() + c];
 }
 
-BYTE TestDib::Seen(int x, int y, int c) const { return const_cast<TestDib*>(this)->Seen(x, y, c); }
+BYTE TestDib::Seen(int x, int y, int c) const
+{
+    return const_cast<TestDib*>(this)->Seen(x, y, c);
+}
 
 TestDib MakeDib(int width, int height, int bitCount, bool topDown, unsigned seed)
 {
@@ -24,7 +27,8 @@ TestDib MakeDib(int width, int height, int bitCount, bool topDown, unsigned seed
     h.biCompression = BI_RGB;
     if (bitCount == 8) {
         for (int i = 0; i < 256; ++i) {
-            d.Info()->bmiColors[i] = RGBQUAD{static_cast<BYTE>(255 - i), static_cast<BYTE>(i), static_cast<BYTE>(i / 2), 0};
+            d.Info()->bmiColors[i] =
+                RGBQUAD{static_cast<BYTE>(255 - i), static_cast<BYTE>(i), static_cast<BYTE>(i / 2), 0};
         }
     }
     d.bits.assign(d.RowBytes() * static_cast<size_t>(height), 0);
@@ -75,7 +79,10 @@ std::string ScratchDir()
     return dir;
 }
 
-std::string ScratchPath(const std::string& name) { return ScratchDir() + "\\" + name; }
+std::string ScratchPath(const std::string& name)
+{
+    return ScratchDir() + "\\" + name;
+}
 
 bool WriteFileBytes(const std::string& path, const std::vector<BYTE>& bytes)
 {
@@ -92,7 +99,8 @@ std::vector<BYTE> ReadFileBytes(const std::string& path)
     if (!f) return bytes;
     BYTE buffer[65536];
     size_t n;
-    while ((n = std::fread(buffer, 1, sizeof(buffer), f)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
+    while ((n = std::fread(buffer, 1, sizeof(buffer), f)) > 0)
+        bytes.insert(bytes.end(), buffer, buffer + n);
     std::fclose(f);
     return bytes;
 }

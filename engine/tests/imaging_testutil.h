@@ -33,13 +33,13 @@ struct TestDib {
 TestDib MakeDib(int width, int height, int bitCount, bool topDown, unsigned seed = 1);
 
 // A DIB pair of the size with every byte of the pixels taken from fill(x, yFromTop, channel).
-template <typename F>
-TestDib MakeDibWith(int width, int height, int bitCount, bool topDown, F fill)
+template <typename F> TestDib MakeDibWith(int width, int height, int bitCount, bool topDown, F fill)
 {
     TestDib d = MakeDib(width, height, bitCount, topDown);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            for (int c = 0; c < bitCount / 8; ++c) d.Seen(x, y, c) = static_cast<BYTE>(fill(x, y, c));
+            for (int c = 0; c < bitCount / 8; ++c)
+                d.Seen(x, y, c) = static_cast<BYTE>(fill(x, y, c));
     return d;
 }
 
