@@ -13,6 +13,7 @@ list(APPEND ENGINE_TEST_SOURCES
   tests/composition_support.cpp
   tests/composition_fit_tests.cpp
   tests/composition_golden_tests.cpp
+  tests/composition_caption_tests.cpp
   tests/composition_texture_tests.cpp
   tests/calendar_layout_tests.cpp
   tests/desktop_helpers_tests.cpp

@@ -36,23 +36,3 @@ bool ScreenSaverReplaceImage(HWND, RegistryRecord*)
     NotAvailable("ScreenSaverReplaceImage");
     return false;
 }
-
-void RecalcRightMarginForCalendar(RegistryRecord&) { NotAvailable("RecalcRightMarginForCalendar"); }
-
-BOOL __stdcall LoadBmpFromJpgFileEx(BITMAPINFO*, void*, const char*, DWORD*, BOOL, FILETIME*)
-{
-    NotAvailable("LoadBmpFromJpgFileEx");
-    return FALSE;
-}
-
-bool GetJpgFileInfo(const char*, int*, int*)
-{
-    NotAvailable("GetJpgFileInfo");
-    return false;
-}
-
-COLORREF GetAverageRgbValue(const BITMAPINFO*, const void*)
-{
-    NotAvailable("GetAverageRgbValue");
-    return 0;
-}

@@ -23,35 +23,59 @@ HFONT CreateCalendarFont(int height, int weight, int charSet, bool antialias, co
                          faceName);
 }
 
-// The calendar's text on a drawing context, each call in the font and colour it asks for; the
-// context gets its own font back after every call.
+// The calendar's text on a drawing context, each call in the font, alignment and colour it asks
+// for. A month takes hundreds of texts, so the context is only changed where a text differs from
+// the one before; it gets its own font back at the end.
 class CGdiCalendarText final : public CCalendarTextSink {
 public:
     CGdiCalendarText(HDC dc, HGDIOBJ normalFont, HGDIOBJ boldFont) : m_hDC(dc), m_hNormal(normalFont), m_hBold(boldFont)
     {
         ::SetBkMode(m_hDC, TRANSPARENT);
     }
+    CGdiCalendarText(const CGdiCalendarText&) = delete;
+    CGdiCalendarText& operator=(const CGdiCalendarText&) = delete;
+    ~CGdiCalendarText() override
+    {
+        if (m_hOriginalFont) ::SelectObject(m_hDC, m_hOriginalFont);
+    }
 
     SIZE Measure(const char* text, bool bold) override
     {
         SIZE size = {};
-        const SelectGuard font(m_hDC, bold ? m_hBold : m_hNormal);
+        UseFont(bold);
         ::GetTextExtentPoint32A(m_hDC, text, static_cast<int>(std::strlen(text)), &size);
         return size;
     }
 
     void Draw(int x, int y, const char* text, UINT align, bool bold, COLORREF color) override
     {
-        const SelectGuard font(m_hDC, bold ? m_hBold : m_hNormal);
-        ::SetTextAlign(m_hDC, align);
-        ::SetTextColor(m_hDC, color);
+        UseFont(bold);
+        if (!m_bStateSet || align != m_uAlign) ::SetTextAlign(m_hDC, align);
+        if (!m_bStateSet || color != m_crColor) ::SetTextColor(m_hDC, color);
+        m_bStateSet = true;
+        m_uAlign = align;
+        m_crColor = color;
         ::TextOutA(m_hDC, x, y, text, static_cast<int>(std::strlen(text)));
     }
 
 private:
+    void UseFont(bool bold)
+    {
+        const HGDIOBJ font = bold ? m_hBold : m_hNormal;
+        if (!font || font == m_hCurrentFont) return;
+        const HGDIOBJ previous = ::SelectObject(m_hDC, font);
+        if (!m_hOriginalFont) m_hOriginalFont = previous;
+        m_hCurrentFont = font;
+    }
+
     HDC m_hDC;
     HGDIOBJ m_hNormal;
     HGDIOBJ m_hBold;
+    HGDIOBJ m_hOriginalFont = nullptr;
+    HGDIOBJ m_hCurrentFont = nullptr;
+    bool m_bStateSet = false;
+    UINT m_uAlign = 0;
+    COLORREF m_crColor = 0;
 };
 
 DWORD Clamp(DWORD value, DWORD low, DWORD high) { return value < low ? low : (value > high ? high : value); }

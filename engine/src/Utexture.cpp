@@ -91,8 +91,11 @@ int TintChannel(int channel, double factor)
     return static_cast<int>(value);
 }
 
-// The tinted texture repeated from the top-left corner over a whole canvas: one paint instead of
-// one per tile, which for a tiny texture would be hundreds of thousands of drawing contexts.
+// The tinted texture repeated from the top-left corner over the whole canvas. Painting it tile by
+// tile would take one drawing context per tile, hundreds of thousands for a tiny texture; a strip
+// of whole tile rows across the canvas, at least kStripRows high, is painted instead.
+constexpr int kStripRows = 128;
+
 void PaintTiled(CPaintableDib& canvas, const BITMAPINFO* texture, const BYTE* pixels)
 {
     const int width = texture->bmiHeader.biWidth;
@@ -102,23 +105,25 @@ void PaintTiled(CPaintableDib& canvas, const BITMAPINFO* texture, const BYTE* pi
     const int canvasHeight = canvas.GetHeight();
     if (canvasWidth < 1 || canvasHeight < 1) return;
 
+    const int tileRows = (kStripRows + height - 1) / height;
+    const int stripHeight = height * tileRows;
     std::vector<BYTE> headerBlock(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD));
     BITMAPINFO* header = reinterpret_cast<BITMAPINFO*>(headerBlock.data());
-    FillDibHeader(header, canvasWidth, canvasHeight, 24, true);
+    FillDibHeader(header, canvasWidth, stripHeight, 24, true);
     const size_t textureRow = RowBytes(width, 24);
-    const size_t tiledRow = RowBytes(canvasWidth, 24);
-    std::vector<BYTE> tiled(tiledRow * canvasHeight, 0);
+    const size_t stripRow = RowBytes(canvasWidth, 24);
+    std::vector<BYTE> strip(stripRow * stripHeight, 0);
 
-    for (int y = 0; y < canvasHeight; ++y) {
+    for (int y = 0; y < stripHeight; ++y) {
         const int visibleRow = y % height;
         const BYTE* in = pixels + textureRow * (topDown ? visibleRow : height - 1 - visibleRow);
-        BYTE* out = tiled.data() + tiledRow * y;
+        BYTE* out = strip.data() + stripRow * y;
         for (int x = 0; x < canvasWidth; x += width) {
             const int count = canvasWidth - x < width ? canvasWidth - x : width;
             std::memcpy(out + 3 * static_cast<size_t>(x), in, 3 * static_cast<size_t>(count));
         }
     }
-    canvas.PaintDib(header, tiled.data(), 0, 0);
+    for (int y = 0; y < canvasHeight; y += stripHeight) canvas.PaintDib(header, strip.data(), 0, y);
 }
 
 }  // namespace

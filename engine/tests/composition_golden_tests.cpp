@@ -457,4 +457,36 @@ TEST_F(CompositionGolden, RefusesTargetsThatLeaveNoRoom)
     EXPECT_EQ(testsupport::ReadFileBytes(target), "old");
 }
 
+TEST_F(CompositionGolden, ASaveThatCannotBeMadeFails)
+{
+    const Layout& layout = Layouts()[1];
+    kvtest::FixedEnvironment environment(layout.screenWidth, layout.screenHeight, layout.work);
+    const CDesktopEnvironmentOverride use(environment);
+    const RegistryRecord settings = SettingsFor(layout, m_Folder / "no such folder\\work.bmp");
+    const TestDib source = layout.source();
+    COLORREF average = layout.average;
+    EXPECT_FALSE(ComposeBackgroundBitmapFromDib(settings, source.Info(), source.Bits(), "p", "n", "d", &average));
+}
+
+TEST_F(CompositionGolden, EverythingOnWithAVeryLongCaption)
+{
+    const Layout& layout = Layouts()[4];
+    kvtest::FixedEnvironment environment(layout.screenWidth, layout.screenHeight, layout.work);
+    environment.SetTextureFolder(m_Textures.Path());
+    const CDesktopEnvironmentOverride use(environment);
+    const std::string target = m_Folder / "work.bmp";
+    RegistryRecord settings = SettingsFor(layout, target);
+    settings.Display.dwTextures = 3;
+    settings.Display.bShowFileName = 1;
+    settings.Display.bShowFilePath = 1;
+    settings.Display.bFileNameAddDate = 1;
+    settings.Calendar.bShow = 1;
+    const std::string path = "C:\\" + std::string(900, 'p') + ".jpg";
+    const TestDib source = layout.source();
+    COLORREF average = 0xFFFFFFFF;
+    ASSERT_TRUE(ComposeBackgroundBitmapFromDib(settings, source.Info(), source.Bits(), path.c_str(), "x.jpg",
+                                               std::string(99, 'd').c_str(), &average));
+    EXPECT_TRUE(kvtest::ParseBmp(testsupport::ReadFileBytes(target)).ok);
+}
+
 }  // namespace

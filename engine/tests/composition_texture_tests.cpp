@@ -181,6 +181,17 @@ TEST(CompositionTexture, UniformTextureGivesTheColourItself)
     EXPECT_TRUE(canvas.AllEqual(kvtest::FromColorRef(color)));
 }
 
+TEST(CompositionTexture, ATinyTextureCoversAWholeDesktop)
+{
+    const COLORREF color = RGB(200, 10, 99);
+    TextureCanvas canvas(1920, 1080, RGB(0, 0, 0));
+    canvas.Place(kvtest::BmpFileBytes(TestDib::TrueColor(1, 1, false, [](int, int) { return Rgb(5, 6, 7); })));
+    const DWORD start = ::GetTickCount();
+    canvas.Paint(3, color);
+    EXPECT_LT(::GetTickCount() - start, 2000u);
+    EXPECT_TRUE(canvas.AllEqual(kvtest::FromColorRef(color)));
+}
+
 TEST(CompositionTexture, LargerThanTheCanvasIsCut)
 {
     const COLORREF color = RGB(100, 100, 100);
