@@ -12,3 +12,28 @@ list(APPEND COMMON_SOURCES
   src/UFolderCollection.cpp
   src/UFolderCollectionFiles.cpp
 )
+list(APPEND COMMON_TEST_SOURCES
+  tests/database_support.cpp
+  tests/database_scan_tests.cpp
+  tests/database_file_tests.cpp
+  tests/database_record_tests.cpp
+  tests/database_crash_tests.cpp
+  tests/database_golden_tests.cpp
+)
+
+# The second process of the sharing and crash tests; it must sit beside the test program.
+add_executable(database_helper tests/database_helper.cpp tests/database_support.cpp)
+target_link_libraries(database_helper PRIVATE common)
+
+# The independent reader checks the files that the golden test of common_tests wrote into
+# C:\kvtest_golden of the Wine prefix, so it runs after that program.
+find_program(KV_PYTHON3 python3 REQUIRED)
+add_test(NAME database_golden_reader
+  COMMAND ${KV_PYTHON3} ${CMAKE_CURRENT_SOURCE_DIR}/tests/database_reader.py)
+set_tests_properties(database_golden_reader PROPERTIES FIXTURES_REQUIRED database_golden TIMEOUT 60)
+cmake_language(DEFER CALL set_tests_properties common_tests PROPERTIES FIXTURES_SETUP database_golden)
+
+# The benchmark is built, never run by the tests.
+add_executable(database_bench bench/database_bench.cpp)
+target_link_libraries(database_bench PRIVATE common)
+cmake_language(DEFER CALL add_dependencies common_tests database_helper)

@@ -27,10 +27,10 @@ constexpr DWORD kFolderEntryId = 0xFEFDFCFB;
 constexpr DWORD kImageRecordId = 0xFEFDFCFA;
 constexpr DWORD kVersion = 100;  // written at offsets 4 and 8; a reader refuses offset 8 above it
 
-constexpr DWORD kHeaderSize = 144;      // both files with a header: ID, 100, 100, count, 128 zeros
-constexpr DWORD kHeaderCount = 12;      // offset of the entry or record count
-constexpr DWORD kFolderHeadSize = 40;   // a folder entry's head; its path follows at once
-constexpr DWORD kRecordSize = 80;       // one image record; record i starts at 144 + 80 * i
+constexpr DWORD kHeaderSize = 144;     // both files with a header: ID, 100, 100, count, 128 zeros
+constexpr DWORD kHeaderCount = 12;     // offset of the entry or record count
+constexpr DWORD kFolderHeadSize = 40;  // a folder entry's head; its path follows at once
+constexpr DWORD kRecordSize = 80;      // one image record; record i starts at 144 + 80 * i
 
 // Longest stored text, its zero included, that the readers accept. It is at least MAX_PATH + 1, so
 // every path the scans can produce round-trips.
@@ -71,7 +71,8 @@ public:
     void AddFilesFromFolder(CFileCollection& files, const TxString& directory);
     void AddFilesFromFolderTree(CFileCollection& files, const TxString& directory);
     // Adds one image of `directory`; a name that is not a JPEG name is ignored.
-    void AddFile(CFileCollection& files, const TxString& directory, const TxString& name, const TxFileInfo& info);
+    void AddFile(CFileCollection& files, const TxString& directory, const TxString& name,
+                 const TxFileInfo& info);
 
     // Recounts the folder; true when count or CRC differ from the stored ones, which it then replaces.
     // A folder whose root directory is missing (unplugged drive, offline share) counts as unchanged.
@@ -88,8 +89,8 @@ public:
 private:
     // Inserts one directory's images and folds the directory (unless only single files are added)
     // and the names taken into count and CRC: the one insertion path of the scans and AddFile.
-    void AddScannedImages(CFileCollection& files, const TxString& directory, std::vector<CScannedImage>& images,
-                          bool foldDirectory);
+    void AddScannedImages(CFileCollection& files, const TxString& directory,
+                          std::vector<CScannedImage>& images, bool foldDirectory);
 };
 
 // One image and the values the selections keep for it.
@@ -110,6 +111,9 @@ public:
     DWORD PathStringLength = 0;  // with the terminating zero
     DWORD NameStringPosition = 0;
     DWORD NameStringLength = 0;
+
+    // The engine's StoreSelfToFile and LoadStringsFromFile are meant to build on the two operations
+    // below, which carry the checks that keep a stale position from damaging another image.
 
     // Outcome of rewriting this image's record in place.
     enum class RecordUpdate {

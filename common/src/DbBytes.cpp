@@ -9,7 +9,8 @@ const char* TextRangeProblem(DWORD position, DWORD length, DWORD fileSize)
 {
     if (length < 2) return "its length leaves no text";
     if (length > DbLayout::kMaxStoredText) return "its length is larger than any stored text";
-    if (static_cast<unsigned long long>(position) + length > fileSize) return "it ends beyond the string file";
+    if (static_cast<unsigned long long>(position) + length > fileSize)
+        return "it ends beyond the string file";
     return nullptr;
 }
 

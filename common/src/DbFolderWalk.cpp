@@ -51,6 +51,7 @@ void WalkImageDirectories(const TxString& directory, bool includeSubfolders, con
             LogF("Cannot search the directory: %s", directory.GetText());
         }
     }
-    for (const TxString& subdirectory : subdirectories) WalkImageDirectories(subdirectory, true, visit);
+    for (const TxString& subdirectory : subdirectories)
+        WalkImageDirectories(subdirectory, true, visit);
     visit(directory, images);
 }

@@ -17,13 +17,15 @@ struct CScannedImage {
 };
 
 // Called once for every directory, with its image entries in the order the search returned them.
-using ImageDirectoryVisit = std::function<void(const TxString& directory, std::vector<CScannedImage>& images)>;
+using ImageDirectoryVisit =
+    std::function<void(const TxString& directory, std::vector<CScannedImage>& images)>;
 
 // Searches `directory` and, with `includeSubfolders`, every directory below it depth first: each
 // subdirectory's tree is visited before the directory's own images, in search order. Only names
 // that pass IsJpegFileName are handed on, less those the ANSI code page could not represent. Each
 // directory is searched once; one that cannot be searched is visited with no images.
-void WalkImageDirectories(const TxString& directory, bool includeSubfolders, const ImageDirectoryVisit& visit);
+void WalkImageDirectories(const TxString& directory, bool includeSubfolders,
+                          const ImageDirectoryVisit& visit);
 
 // `directory` + "\" + name; no second separator when the directory already ends with '\' or '/'.
 TxString JoinDirectory(const TxString& directory, const char* name);

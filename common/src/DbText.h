@@ -12,7 +12,8 @@ namespace DbText {
 inline int CompareKeyText(const TxString& a, const TxString& b)
 {
     if (a.IsEmpty()) return -2;  // never equal, so items without texts keep their order
-    if (a.GetLength() == b.GetLength() && std::char_traits<char>::compare(a.GetText(), b.GetText(), a.GetLength()) == 0)
+    if (a.GetLength() == b.GetLength() &&
+        std::char_traits<char>::compare(a.GetText(), b.GetText(), a.GetLength()) == 0)
         return 0;
     return a.CompareNoCase(b);
 }

@@ -64,8 +64,10 @@ void CFileCollection::InsertRun(int index, std::vector<std::unique_ptr<CImageFil
         const long long grown = static_cast<long long>(m_iLimit) + m_iLimit / 2;
         SetLimit(static_cast<int>(std::max<long long>(needed, std::min<long long>(grown, kMaxLimit))));
     }
-    std::memmove(m_pItems + index + n, m_pItems + index, sizeof(TxObject*) * static_cast<size_t>(m_iCount - index));
-    for (int k = 0; k < n; ++k) m_pItems[index + k] = images[static_cast<size_t>(run[static_cast<size_t>(k)])].release();
+    std::memmove(m_pItems + index + n, m_pItems + index,
+                 sizeof(TxObject*) * static_cast<size_t>(m_iCount - index));
+    for (int k = 0; k < n; ++k)
+        m_pItems[index + k] = images[static_cast<size_t>(run[static_cast<size_t>(k)])].release();
     m_iCount = needed;
 }
 
@@ -102,7 +104,8 @@ void CFileCollection::InsertFolderImages(std::vector<std::unique_ptr<CImageFile>
     };
 
     std::vector<int> order(images.size());
-    for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = static_cast<int>(i);
     std::sort(order.begin(), order.end(), [&](int a, int b) {
         const int c = keyOf(a).compare(keyOf(b));
         return c != 0 ? c < 0 : a < b;

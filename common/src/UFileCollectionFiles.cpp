@@ -72,7 +72,8 @@ RecordResult LoadRecord(CFileCollection& files, const BYTE* record, DWORD record
         const DWORD path = image->PathStringLength;
         const DWORD name = image->NameStringLength;
         if (path < 2 || path > kMaxStoredText || name < 2 || name > kMaxStoredText) {
-            LogF("!CFileCollection::LoadFromFile: record %lu skipped, its text lengths %lu and %lu are not usable",
+            LogF("!CFileCollection::LoadFromFile: record %lu skipped, its text lengths %lu and %lu are not "
+                 "usable",
                  static_cast<unsigned long>(recordIndex), static_cast<unsigned long>(path),
                  static_cast<unsigned long>(name));
             return RecordResult::Damaged;
@@ -127,8 +128,8 @@ bool CFileCollection::LoadFromFile(const char* recordFilePath, const char* strin
         DWORD count = Get32(header + kHeaderCount);
         const DWORD complete = (size - kHeaderSize) / kRecordSize;
         if (count > complete) {
-            LogF("!CFileCollection::LoadFromFile: %s holds %lu complete records, its header counts %lu", datPath,
-                 static_cast<unsigned long>(complete), static_cast<unsigned long>(count));
+            LogF("!CFileCollection::LoadFromFile: %s holds %lu complete records, its header counts %lu",
+                 datPath, static_cast<unsigned long>(complete), static_cast<unsigned long>(count));
             count = complete;
             ok = false;
         }
@@ -143,8 +144,8 @@ bool CFileCollection::LoadFromFile(const char* recordFilePath, const char* strin
 
         SetLimit(static_cast<int>(std::min<DWORD>(count, kMaxLimit)));
         for (DWORD i = 0; i < count; ++i) {
-            const RecordResult result =
-                LoadRecord(*this, body.data() + static_cast<size_t>(i) * kRecordSize, i, strings ? &texts : nullptr);
+            const RecordResult result = LoadRecord(*this, body.data() + static_cast<size_t>(i) * kRecordSize,
+                                                   i, strings ? &texts : nullptr);
             if (result == RecordResult::Damaged) ok = false;
         }
         return ok;
@@ -184,7 +185,8 @@ bool CFileCollection::SaveToFile(const char* recordFilePath, const char* stringF
             const DWORD pathLength = static_cast<DWORD>(image->FolderPath.GetLength()) + 1;
             const DWORD nameLength = static_cast<DWORD>(image->FileName.GetLength()) + 1;
             // What the loader would refuse is not written: it would vanish at the next load.
-            if (pathLength < 2 || nameLength < 2 || pathLength > kMaxStoredText || nameLength > kMaxStoredText) {
+            if (pathLength < 2 || nameLength < 2 || pathLength > kMaxStoredText ||
+                nameLength > kMaxStoredText) {
                 LogF("!CFileCollection::SaveToFile: image texts cannot be stored: \"%s\" \"%s\"",
                      image->FolderPath.GetText(), image->FileName.GetText());
                 return false;
@@ -229,8 +231,8 @@ bool CFileCollection::SaveToFile(const char* recordFilePath, const char* stringF
         if (!DbTargetIsReplaceable(strPath) || !DbTargetIsReplaceable(datPath)) return false;
         if (!pendingStrings.Commit()) return false;
         if (!pendingRecords.Commit()) {
-            LogF("!CFileCollection::SaveToFile: %s was replaced but %s could not be; they no longer match", strPath,
-                 datPath);
+            LogF("!CFileCollection::SaveToFile: %s was replaced but %s could not be; they no longer match",
+                 strPath, datPath);
             return false;
         }
 

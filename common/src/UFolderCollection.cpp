@@ -55,7 +55,8 @@ void CarryOverImageValues(const CFileCollection& old, CFileCollection& files)
 }
 
 // A folder that cannot be reached keeps its images as they were, until it can be scanned again.
-void KeepImagesOfUnreachableFolder(const CImageFolder& folder, const CFileCollection& old, CFileCollection& files)
+void KeepImagesOfUnreachableFolder(const CImageFolder& folder, const CFileCollection& old,
+                                   CFileCollection& files)
 {
     int kept = 0;
     for (int j = 0; j < old.GetCount(); ++j) {
@@ -82,7 +83,8 @@ void CFolderCollection::RecalculateAllFolders(CFileCollection& files)
     };
     std::vector<FolderState> folderStates;
     folderStates.reserve(static_cast<size_t>(GetCount()));
-    for (int i = 0; i < GetCount(); ++i) folderStates.push_back({FolderAt(i)->ImageCount, FolderAt(i)->Crc});
+    for (int i = 0; i < GetCount(); ++i)
+        folderStates.push_back({FolderAt(i)->ImageCount, FolderAt(i)->Crc});
     const BYTE foldersModified = Modified;
     const BYTE filesModified = files.Modified;
 
@@ -123,7 +125,8 @@ void CFolderCollection::CopyUseAttributes(CFileCollection& files)
     std::vector<LoweredFolder> folders;
     for (int i = 0; i < GetCount(); ++i) {
         // An empty path is never found in a text, so it applies to no image.
-        if (!FolderAt(i)->Path.IsEmpty()) folders.push_back({DbText::LowerCopy(FolderAt(i)->Path), FolderAt(i)});
+        if (!FolderAt(i)->Path.IsEmpty())
+            folders.push_back({DbText::LowerCopy(FolderAt(i)->Path), FolderAt(i)});
     }
 
     // Images of one directory stand together, so the folder that applies is worked out once per
@@ -138,7 +141,8 @@ void CFolderCollection::CopyUseAttributes(CFileCollection& files)
             const std::string directory = DbText::LowerCopy(image->FolderPath);
             applying = nullptr;
             for (const LoweredFolder& f : folders) {
-                if (directory.compare(0, f.path.size(), f.path) != 0 || directory.size() < f.path.size()) continue;
+                if (directory.compare(0, f.path.size(), f.path) != 0 || directory.size() < f.path.size())
+                    continue;
                 if (f.folder->IncludeSubfolders || directory.size() == f.path.size()) applying = f.folder;
             }
         }

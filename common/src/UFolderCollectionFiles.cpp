@@ -47,8 +47,8 @@ bool CFolderCollection::LoadFromFile(const char* path)
         DWORD count = Get32(header + kHeaderCount);
         const DWORD fitting = (size - kHeaderSize) / kFolderHeadSize;
         if (count > fitting) {
-            LogF("!CFolderCollection::LoadFromFile: %s has room for %lu entries, its header counts %lu", filePath,
-                 static_cast<unsigned long>(fitting), static_cast<unsigned long>(count));
+            LogF("!CFolderCollection::LoadFromFile: %s has room for %lu entries, its header counts %lu",
+                 filePath, static_cast<unsigned long>(fitting), static_cast<unsigned long>(count));
             count = fitting;
             ok = false;
         }

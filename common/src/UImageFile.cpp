@@ -24,7 +24,8 @@ bool IsOwnRecord(const CImageFile& image, const BYTE* record)
            Get32(record + kRecNameLength) == image.NameStringLength &&
            Get32(record + kRecLastWriteTime) == image.LastWriteTime.dwLowDateTime &&
            Get32(record + kRecLastWriteTime + 4) == image.LastWriteTime.dwHighDateTime &&
-           Get32(record + kRecFileSizeLow) == image.FileSizeLow && Get32(record + kRecFileSizeHigh) == image.FileSizeHigh;
+           Get32(record + kRecFileSizeLow) == image.FileSizeLow &&
+           Get32(record + kRecFileSizeHigh) == image.FileSizeHigh;
 }
 
 // Reads one stored text with the loader's checks; false (logged) when it does not hold.
@@ -44,8 +45,9 @@ bool ReadStoredText(TxFile& file, DWORD position, DWORD length, TxString& text)
             return true;
         }
     }
-    LogF("!CImageFile: the text at %lu (length %lu) of %s is not usable: %s", static_cast<unsigned long>(position),
-         static_cast<unsigned long>(length), file.GetName().GetText(), problem);
+    LogF("!CImageFile: the text at %lu (length %lu) of %s is not usable: %s",
+         static_cast<unsigned long>(position), static_cast<unsigned long>(length), file.GetName().GetText(),
+         problem);
     return false;
 }
 

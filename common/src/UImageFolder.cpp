@@ -122,7 +122,8 @@ void CImageFolder::CountFolder(const TxString& directory)
     WalkImageDirectories(directory, false, [&](const TxString& dir, std::vector<CScannedImage>& images) {
         std::vector<const char*> names;
         names.reserve(images.size());
-        for (const CScannedImage& image : images) names.push_back(image.Name.GetText());
+        for (const CScannedImage& image : images)
+            names.push_back(image.Name.GetText());
         FoldDirectory(*this, dir, names, nullptr);
     });
 }
@@ -132,12 +133,16 @@ void CImageFolder::CountFolderTree(const TxString& directory)
     WalkImageDirectories(directory, true, [&](const TxString& dir, std::vector<CScannedImage>& images) {
         std::vector<const char*> names;
         names.reserve(images.size());
-        for (const CScannedImage& image : images) names.push_back(image.Name.GetText());
+        for (const CScannedImage& image : images)
+            names.push_back(image.Name.GetText());
         FoldDirectory(*this, dir, names, nullptr);
     });
 }
 
-bool CImageFolder::RootExists() const { return TxDirectoryExists(Path); }
+bool CImageFolder::RootExists() const
+{
+    return TxDirectoryExists(Path);
+}
 
 bool CImageFolder::HasChanged()
 {

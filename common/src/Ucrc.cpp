@@ -12,7 +12,8 @@ constexpr std::array<DWORD, 256> MakeTable()
     std::array<DWORD, 256> table{};
     for (DWORD n = 0; n < 256; ++n) {
         DWORD c = n;
-        for (int bit = 0; bit < 8; ++bit) c = (c & 1) ? kPolynomial ^ (c >> 1) : c >> 1;
+        for (int bit = 0; bit < 8; ++bit)
+            c = (c & 1) ? kPolynomial ^ (c >> 1) : c >> 1;
         table[n] = c;
     }
     return table;

@@ -1,0 +1,481 @@
+// Scans, counting twins, change detection, use flags and the rebuild of the image list, on real
+// folders of the Wine C: drive.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "UDatabase.h"
+#include "Ucrc.h"
+#include "UTxLog.h"
+#include "database_support.h"
+
+using namespace dbtest;
+
+namespace {
+
+constexpr ULONGLONG kJan2020 = 132224078450000000ull;  // 2020-01-02 03:04:05 UTC
+
+DWORD Crc(std::initializer_list<std::string> texts)
+{
+    DWORD crc = 0;
+    for (const std::string& text : texts)
+        crc = Crc32String(crc, text.c_str());
+    return crc;
+}
+
+std::unique_ptr<CImageFolder> MakeFolder(const std::string& path, bool tree)
+{
+    auto folder = std::make_unique<CImageFolder>();
+    folder->Path.Assign(path.c_str());
+    folder->IncludeSubfolders = tree ? 1 : 0;
+    return folder;
+}
+
+std::vector<std::string> Keys(const CFileCollection& files)
+{
+    std::vector<std::string> keys;
+    for (int i = 0; i < files.GetCount(); ++i)
+        keys.push_back(std::string(files.FileAt(i)->FolderPath.GetText()) + "|" +
+                       files.FileAt(i)->FileName.GetText());
+    return keys;
+}
+
+}  // namespace
+
+TEST(DatabaseCrc, KnownValues)
+{
+    EXPECT_EQ(Crc32String(0, "abc"), 0xCA6598D0u);
+    EXPECT_EQ(Crc32String(0x12345678u, nullptr), 0x12345678u);
+    EXPECT_EQ(Crc32String(0x12345678u, ""), 0x12345678u);
+    // No inversion, so a CRC goes on from where the last text left it.
+    EXPECT_EQ(Crc32String(Crc32String(0, "ab"), "c"), Crc32String(0, "abc"));
+    // Bytes are taken unsigned and case is not folded.
+    EXPECT_NE(Crc32String(0, "A"), Crc32String(0, "a"));
+    EXPECT_EQ(Crc32String(0, "\xE9"), Crc32String(Crc32String(0, ""), "\xE9"));
+}
+
+TEST(DatabaseScan, JpegNames)
+{
+    struct Case {
+        const char* name;
+        bool jpeg;
+    };
+    const Case cases[] = {
+        {"photo.jpg", true},      {"photo.JPEG", true}, {"a.b.JpG", true},    {".jpg", true},
+        {"photo.jpg.txt", false}, {"photojpg", false},  {"photo.jpe", false}, {"photo.jpeg ", false},
+        {"photo.", false},        {"", false},          {"photo.gif", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(IsJpegFileName(c.name), c.jpeg) << c.name;
+    EXPECT_FALSE(IsJpegFileName(nullptr));
+}
+
+// x.jpg in A, y.JPEG in A\Sub; B scanned flat holds photo.JPEG and things that are not images.
+class ScanFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        root = FreshFolder("scan");
+        a = root + "\\A";
+        sub = a + "\\Sub";
+        b = root + "\\B";
+        MakeDirectory(sub);
+        MakeDirectory(b + "\\q.jpg");
+        MakeFile(a + "\\x.jpg", 3, kJan2020);
+        MakeFile(sub + "\\y.JPEG", 5, kJan2020 + 10000000);
+        MakeFile(b + "\\photo.JPEG", 7, kJan2020);
+        MakeFile(b + "\\z.txt");
+        MakeFile(b + "\\d.jpg.txt");
+        MakeFile(b + "\\noext");
+        MakeFile(b + "\\q.jpg\\inner.jpg");
+    }
+    std::string root, a, sub, b;
+};
+
+TEST_F(ScanFixture, TreeScanFoldsSubfoldersFirst)
+{
+    CFileCollection files;
+    auto folder = MakeFolder(a, true);
+    folder->AddFilesToCollection(files);
+    EXPECT_EQ(folder->ImageCount, 2u);
+    EXPECT_EQ(folder->Crc, Crc({sub, "y.JPEG", a, "x.jpg"}));
+    ASSERT_EQ(files.GetCount(), 2);
+    EXPECT_EQ(Keys(files), (std::vector<std::string>{a + "|x.jpg", sub + "|y.JPEG"}));
+    EXPECT_EQ(files.Modified, 1);
+    const CImageFile* y = files.FileAt(1);
+    EXPECT_EQ(y->FileSizeLow, 5u);
+    EXPECT_EQ(y->FileSizeHigh, 0u);
+    EXPECT_EQ((ULONGLONG)y->LastWriteTime.dwHighDateTime << 32 | y->LastWriteTime.dwLowDateTime,
+              kJan2020 + 10000000);
+    EXPECT_EQ(y->AverageColor, 0xFFFFFFFFu);
+    EXPECT_EQ(y->ShownCount | y->FileFlags | y->ScreenSaverFlags | y->Reserved, 0u);
+}
+
+TEST_F(ScanFixture, FlatScanTakesOnlyJpegFiles)
+{
+    CFileCollection files;
+    auto folder = MakeFolder(b, false);
+    folder->AddFilesToCollection(files);
+    EXPECT_EQ(folder->ImageCount, 1u);
+    EXPECT_EQ(folder->Crc, Crc({b, "photo.JPEG"}));
+    EXPECT_EQ(Keys(files), (std::vector<std::string>{b + "|photo.JPEG"}));
+}
+
+TEST_F(ScanFixture, CountingTwinsFoldWhatTheScansFold)
+{
+    // A bigger tree, where the search order is the file system's.
+    for (int d = 0; d < 4; ++d) {
+        const std::string dir = root + "\\T\\d" + std::to_string(d) + (d % 2 ? "\\deeper" : "");
+        MakeDirectory(dir);
+        for (int f = 0; f < 12; ++f)
+            MakeFile(dir + "\\img" + std::to_string(f) + (f % 3 ? ".jpg" : ".png"));
+    }
+    for (bool tree : {true, false}) {
+        CFileCollection files;
+        auto folder = MakeFolder(root + (tree ? "\\T" : "\\B"), tree);
+        folder->AddFilesToCollection(files);
+        const DWORD count = folder->ImageCount;
+        const DWORD crc = folder->Crc;
+        EXPECT_EQ(count, static_cast<DWORD>(files.GetCount()));
+        EXPECT_FALSE(folder->HasChanged()) << tree;
+        EXPECT_EQ(folder->ImageCount, count);
+        EXPECT_EQ(folder->Crc, crc);
+    }
+}
+
+TEST_F(ScanFixture, EmptyFolderFoldsItsPathAlone)
+{
+    MakeDirectory(root + "\\Empty");
+    CFileCollection files;
+    auto folder = MakeFolder(root + "\\Empty", true);
+    folder->AddFilesToCollection(files);
+    EXPECT_EQ(folder->ImageCount, 0u);
+    EXPECT_EQ(folder->Crc, Crc({root + "\\Empty"}));
+    EXPECT_EQ(files.Modified, 0);
+}
+
+TEST_F(ScanFixture, RenameIsAChangeEvenWithTheSameCount)
+{
+    CFileCollection files;
+    auto folder = MakeFolder(a, true);
+    folder->AddFilesToCollection(files);
+    EXPECT_FALSE(folder->HasChanged());
+    ASSERT_TRUE(::MoveFileA((a + "\\x.jpg").c_str(), (a + "\\x2.jpg").c_str()));
+    EXPECT_TRUE(folder->HasChanged());
+    EXPECT_EQ(folder->ImageCount, 2u);
+    EXPECT_EQ(folder->Crc, Crc({sub, "y.JPEG", a, "x2.jpg"}));
+    EXPECT_FALSE(folder->HasChanged());  // the new signature is kept
+}
+
+TEST_F(ScanFixture, CheckForChangesOnDiskHonoursAutoScan)
+{
+    CFolderCollection folders;
+    CFileCollection files;
+    auto fa = MakeFolder(a, true);
+    auto fb = MakeFolder(b, false);
+    CImageFolder* folderB = fb.get();
+    folders.Insert(fa.release());
+    folders.Insert(fb.release());
+    folders.RecalculateAllFolders(files);
+    EXPECT_FALSE(folders.CheckForChangesOnDisk(true));
+    folderB->AutoScan = 0;
+    MakeFile(b + "\\new.jpg");
+    EXPECT_FALSE(folders.CheckForChangesOnDisk(false));
+    EXPECT_TRUE(folders.CheckForChangesOnDisk(true));
+}
+
+TEST_F(ScanFixture, UnreachableRootCountsAsUnchangedAndKeepsItsImages)
+{
+    CFolderCollection folders;
+    CFileCollection files;
+    folders.Insert(MakeFolder(a, true).release());
+    folders.Insert(MakeFolder(b, false).release());
+    folders.RecalculateAllFolders(files);
+    ASSERT_EQ(files.GetCount(), 3);
+    for (int i = 0; i < files.GetCount(); ++i) {
+        files.FileAt(i)->ShownCount = 10 + i;
+        files.FileAt(i)->FileFlags |= FLAG_EXCLUDE_IMAGE;
+        files.FileAt(i)->AverageColor = 0x123456;
+    }
+    CImageFolder* folderA = folders.FolderAt(0);
+    const DWORD count = folderA->ImageCount;
+    const DWORD crc = folderA->Crc;
+
+    // The drive of A goes away: A is unchanged, and a rebuild caused by B keeps A's images whole.
+    ASSERT_TRUE(::MoveFileA(a.c_str(), (root + "\\A-away").c_str()));
+    EXPECT_FALSE(folderA->HasChanged());
+    EXPECT_EQ(folderA->ImageCount, count);
+    EXPECT_EQ(folderA->Crc, crc);
+    MakeFile(b + "\\new.jpg");
+    EXPECT_TRUE(folders.CheckForChangesOnDisk(true));
+    folders.RecalculateAllFolders(files);
+    EXPECT_EQ(Keys(files),
+              (std::vector<std::string>{a + "|x.jpg", sub + "|y.JPEG", b + "|new.jpg", b + "|photo.JPEG"}));
+    for (int i : {0, 1}) {
+        EXPECT_EQ(files.FileAt(i)->ShownCount, static_cast<DWORD>(10 + i));
+        EXPECT_TRUE(files.FileAt(i)->FileFlags & FLAG_EXCLUDE_IMAGE);
+        EXPECT_EQ(files.FileAt(i)->AverageColor, 0x123456u);
+    }
+    EXPECT_EQ(folderA->ImageCount, count);
+    EXPECT_EQ(folderA->Crc, crc);
+    EXPECT_EQ(files.FileAt(2)->ShownCount, 0u);
+    EXPECT_TRUE(IsStrictlySorted(files));
+
+    // Back again, nothing changed in A.
+    ASSERT_TRUE(::MoveFileA((root + "\\A-away").c_str(), a.c_str()));
+    EXPECT_FALSE(folderA->HasChanged());
+}
+
+TEST_F(ScanFixture, NamesTheCodePageCannotHoldAreSkipped)
+{
+    const std::wstring wide = std::wstring(b.begin(), b.end()) + L"\\\x4E2D\x6587.jpg";
+    FileHandle file(::CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(static_cast<bool>(file));
+    file.reset();
+    CFileCollection files;
+    auto folder = MakeFolder(b, false);
+    folder->AddFilesToCollection(files);
+    EXPECT_EQ(Keys(files), (std::vector<std::string>{b + "|photo.JPEG"}));
+    EXPECT_EQ(folder->Crc, Crc({b, "photo.JPEG"}));
+    EXPECT_FALSE(folder->HasChanged());
+}
+
+TEST_F(ScanFixture, NestedListedFolderIsRefusedAndAlwaysChanged)
+{
+    CFolderCollection folders;
+    CFileCollection files;
+    folders.Insert(MakeFolder(a, true).release());
+    folders.Insert(MakeFolder(sub, false).release());
+    folders.RecalculateAllFolders(files);
+    EXPECT_EQ(files.GetCount(), 2);
+    CImageFolder* nested = folders.FolderAt(1);
+    ASSERT_EQ(std::string(nested->Path.GetText()), sub);
+    EXPECT_EQ(nested->ImageCount, 0u);
+    EXPECT_TRUE(nested->HasChanged());
+    folders.RecalculateAllFolders(files);
+    EXPECT_TRUE(nested->HasChanged());
+}
+
+TEST_F(ScanFixture, RecalculateKeepsTheValuesOfSurvivingImages)
+{
+    CFolderCollection folders;
+    CFileCollection files;
+    folders.Insert(MakeFolder(a, true).release());
+    folders.Insert(MakeFolder(b, false).release());
+    folders.RecalculateAllFolders(files);
+    ASSERT_EQ(files.GetCount(), 3);
+    CImageFile* x = files.FileAt(0);
+    x->ShownCount = 4;
+    x->ScreenSaverFlags = FLAG_SHOWN_BY_TIME;
+    x->FileFlags = FLAG_EXCLUDE_IMAGE;
+    x->Reserved = 0xABCD;
+    x->AverageColor = 0x00102030;
+    files.Modified = 0;
+    folders.Modified = 0;
+
+    MakeFile(a + "\\x.jpg", 11, kJan2020 + 50000000);  // rewritten on disk
+    ::DeleteFileA((sub + "\\y.JPEG").c_str());
+    MakeFile(sub + "\\fresh.jpg");
+    folders.RecalculateAllFolders(files);
+    EXPECT_EQ(Keys(files), (std::vector<std::string>{a + "|x.jpg", sub + "|fresh.jpg", b + "|photo.JPEG"}));
+    const CImageFile* rescanned = files.FileAt(0);
+    EXPECT_EQ(rescanned->ShownCount, 4u);
+    EXPECT_EQ(rescanned->ScreenSaverFlags, FLAG_SHOWN_BY_TIME);
+    EXPECT_EQ(rescanned->FileFlags, FLAG_EXCLUDE_IMAGE | FLAG_USE_FOR_WALLPAPER | FLAG_USE_FOR_SCREENSAVER);
+    EXPECT_EQ(rescanned->Reserved, 0xABCDu);
+    EXPECT_EQ(rescanned->AverageColor, 0xFFFFFFFFu);  // the colour is unknown again
+    EXPECT_EQ(rescanned->FileSizeLow, 11u);
+    EXPECT_EQ(rescanned->LastWriteTime.dwLowDateTime, static_cast<DWORD>(kJan2020 + 50000000));
+    EXPECT_EQ(files.FileAt(1)->ShownCount, 0u);
+    EXPECT_EQ(files.Modified, 1);
+    EXPECT_EQ(folders.Modified, 1);
+}
+
+namespace {
+
+// Refuses to grow past a set size, as an exhausted heap would.
+class CappedFileCollection : public CFileCollection {
+public:
+    int cap = 1 << 30;
+    void SetLimit(int limit) override
+    {
+        if (limit > cap) ThrowTxMessage(TXMSG_NO_MEMORY);
+        CFileCollection::SetLimit(limit);
+    }
+};
+
+}  // namespace
+
+TEST_F(ScanFixture, FailedRecalculatePutsTheOldListBack)
+{
+    const std::string big = root + "\\Big";
+    MakeDirectory(big);
+    for (int i = 0; i < 40; ++i)
+        MakeFile(big + "\\p" + std::to_string(i) + ".jpg");
+    CFolderCollection folders;
+    folders.Insert(MakeFolder(a, true).release());
+    folders.Insert(MakeFolder(big, false).release());
+    CappedFileCollection files;
+    folders.RecalculateAllFolders(files);  // 2 + 40 images fit the first limit of 32 grown once
+    ASSERT_EQ(files.GetCount(), 42);
+    std::vector<const CImageFile*> before;
+    for (int i = 0; i < files.GetCount(); ++i) {
+        files.FileAt(i)->ShownCount = static_cast<DWORD>(i);
+        before.push_back(files.FileAt(i));
+    }
+    files.Modified = 0;
+    folders.Modified = 0;
+    const DWORD bigCount = folders.FolderAt(1)->ImageCount;
+    const DWORD bigCrc = folders.FolderAt(1)->Crc;
+
+    for (int i = 40; i < 80; ++i)
+        MakeFile(big + "\\p" + std::to_string(i) + ".jpg");
+    files.cap = 50;
+    EXPECT_THROW(folders.RecalculateAllFolders(files), ExNormal);
+    ASSERT_EQ(files.GetCount(), 42);
+    for (int i = 0; i < files.GetCount(); ++i) {
+        EXPECT_EQ(files.FileAt(i), before[static_cast<size_t>(i)]);
+        EXPECT_EQ(files.FileAt(i)->ShownCount, static_cast<DWORD>(i));
+    }
+    EXPECT_EQ(files.Modified, 0);
+    EXPECT_EQ(folders.Modified, 0);
+    EXPECT_EQ(folders.FolderAt(1)->ImageCount, bigCount);
+    EXPECT_EQ(folders.FolderAt(1)->Crc, bigCrc);
+}
+
+TEST(DatabaseUseFlags, CopyUseAttributes)
+{
+    struct FolderDef {
+        const char* path;
+        bool tree;
+        bool wallpaper;
+        bool screenSaver;
+    };
+    const FolderDef folderDefs[] = {
+        {"C:\\Pics", true, false, true},
+        {"C:\\Flat", false, true, false},
+        {"C:\\Pics\\Late", false, true, true},  // after C:\Pics in order: wins for its own images
+    };
+    struct ImageCase {
+        const char* folder;
+        DWORD flagsBefore;
+        DWORD flagsAfter;
+    };
+    const ImageCase cases[] = {
+        {"C:\\Pics", FLAG_EXCLUDE_IMAGE | FLAG_USE_FOR_WALLPAPER,
+         FLAG_EXCLUDE_IMAGE | FLAG_USE_FOR_SCREENSAVER},
+        {"c:\\pics\\Sub", 0, FLAG_USE_FOR_SCREENSAVER},
+        {"C:\\PicsExtra", 0, FLAG_USE_FOR_SCREENSAVER},  // the plain prefix rule
+        {"C:\\Pics\\Late", 0, FLAG_USE_FOR_WALLPAPER | FLAG_USE_FOR_SCREENSAVER},
+        {"C:\\Pics\\Late\\Deeper", 0, FLAG_USE_FOR_SCREENSAVER},
+        {"C:\\Flat", FLAG_USE_FOR_SCREENSAVER, FLAG_USE_FOR_WALLPAPER},
+        {"C:\\Flat\\Sub", FLAG_USE_FOR_SCREENSAVER, FLAG_USE_FOR_SCREENSAVER},  // no folder applies
+        {"D:\\Elsewhere", 0x2 | FLAG_USE_FOR_WALLPAPER, 0x2 | FLAG_USE_FOR_WALLPAPER},
+    };
+    CFolderCollection folders;
+    for (const FolderDef& def : folderDefs) {
+        auto folder = MakeFolder(def.path, def.tree);
+        folder->UseForWallpaper = def.wallpaper;
+        folder->UseForScreenSaver = def.screenSaver;
+        folders.Insert(folder.release());
+    }
+    CFileCollection files;
+    for (const ImageCase& c : cases) {
+        auto image = std::make_unique<CImageFile>();
+        image->FolderPath.Assign(c.folder);
+        image->FileName.Assign("a.jpg");
+        image->FileFlags = c.flagsBefore;
+        ASSERT_TRUE(files.Insert(image.release()));
+    }
+    folders.CopyUseAttributes(files);
+    EXPECT_EQ(files.Modified, 1);
+    for (const ImageCase& c : cases) {
+        for (int i = 0; i < files.GetCount(); ++i) {
+            if (std::string(files.FileAt(i)->FolderPath.GetText()) == c.folder) {
+                EXPECT_EQ(files.FileAt(i)->FileFlags, c.flagsAfter) << c.folder;
+            }
+        }
+    }
+}
+
+// The bulk insert of a directory's images must end exactly as one insert after another would.
+TEST(DatabaseInsert, FolderBatchMatchesOneByOneInserts)
+{
+    const char alphabet[] = "aAbBcCzZ019 ._-'!()&,~[]+=#$%;@\xE9\xC9\xE4\xC4\xDF\xE6\xF1";
+    std::mt19937 random(12345);
+    auto randomName = [&]() {
+        std::string name;
+        const int length = 1 + static_cast<int>(random() % 8);
+        for (int i = 0; i < length; ++i)
+            name += alphabet[random() % (sizeof alphabet - 1)];
+        return name + (random() % 2 ? ".jpg" : ".JPG");
+    };
+    const char* folders[] = {"C:\\B", "C:\\a", "c:\\b\\x", "C:\\B"};
+    for (int round = 0; round < 20; ++round) {
+        CFileCollection bulk;
+        CFileCollection single;
+        for (const char* folder : folders) {
+            std::vector<std::unique_ptr<CImageFile>> batch;
+            const int n = 1 + static_cast<int>(random() % 60);
+            for (int i = 0; i < n; ++i) {
+                auto image = std::make_unique<CImageFile>();
+                image->FolderPath.Assign(folder);
+                image->FileName.Assign(randomName().c_str());
+                image->ShownCount = static_cast<DWORD>(i);
+                batch.push_back(std::move(image));
+            }
+            std::vector<bool> singleTook;
+            for (const auto& image : batch) {
+                auto copy = std::make_unique<CImageFile>(*image);
+                singleTook.push_back(single.Insert(copy.get()));
+                if (singleTook.back()) copy.release();
+            }
+            bulk.InsertFolderImages(batch);
+            for (size_t i = 0; i < batch.size(); ++i)
+                EXPECT_EQ(!batch[i], singleTook[i]) << round << " " << i;
+        }
+        ASSERT_EQ(bulk.GetCount(), single.GetCount());
+        for (int i = 0; i < bulk.GetCount(); ++i) {
+            EXPECT_TRUE(bulk.FileAt(i)->FolderPath.Equals(single.FileAt(i)->FolderPath));
+            EXPECT_TRUE(bulk.FileAt(i)->FileName.Equals(single.FileAt(i)->FileName));
+            EXPECT_EQ(bulk.FileAt(i)->ShownCount, single.FileAt(i)->ShownCount);
+        }
+        EXPECT_TRUE(IsStrictlySorted(bulk));
+    }
+}
+
+TEST_F(ScanFixture, ChangesAndSkipsAreLogged)
+{
+    CFolderCollection folders;
+    CFileCollection files;
+    folders.Insert(MakeFolder(a, true).release());
+    folders.Insert(MakeFolder(root + "\\Gone", false).release());
+    folders.RecalculateAllFolders(files);
+    const DWORD crc = folders.FolderAt(0)->Crc;
+    MakeFile(a + "\\added.jpg");
+
+    const std::string logPath = root + "\\log.txt";
+    ASSERT_TRUE(g_Log.OpenFile(logPath.c_str()));
+    EXPECT_TRUE(folders.CheckForChangesOnDisk(true));
+    CImageFolder* folderA = folders.FolderAt(0);
+    folderA->AddFile(files, a.c_str(), "x.jpg", TxFileInfo());
+    EXPECT_FALSE(folders.FolderAt(1)->HasChanged());
+    g_Log.CloseFile();
+
+    const std::vector<BYTE> bytes = ReadBytes(logPath);
+    const std::string log(bytes.begin(), bytes.end());
+    char counts[200];
+    std::snprintf(counts, sizeof counts, "Original count=2, crc=0x%x. Current count=3, crc=0x%x",
+                  static_cast<unsigned>(crc), static_cast<unsigned>(folderA->Crc));
+    for (const std::string& line :
+         {std::string("CFolderCollection::CheckForChangesOnDisk"), "Changes detected in the folder: " + a,
+          std::string(counts), "CImageFolder::AddFile: Duplicate found: " + a + "\\x.jpg",
+          "Folder not reachable, its images are kept: " + root + "\\Gone"}) {
+        EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
+    }
+}

@@ -1,0 +1,205 @@
+// Fixtures of the database tests.
+#include "database_support.h"
+
+#include <cstdio>
+#include <stdexcept>
+
+#include "UTxUtils.h"
+
+namespace dbtest {
+
+void RemoveTree(const std::string& path)
+{
+    WIN32_FIND_DATAA entry;
+    FindHandle find(::FindFirstFileA((path + "\\*").c_str(), &entry));
+    if (find) {
+        do {
+            const std::string name = entry.cFileName;
+            if (name == "." || name == "..") continue;
+            const std::string child = path + "\\" + name;
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(child);
+            else
+                ::DeleteFileA(child.c_str());
+        } while (::FindNextFileA(find.get(), &entry));
+    }
+    find.reset();
+    ::RemoveDirectoryA(path.c_str());
+}
+
+void MakeDirectory(const std::string& path)
+{
+    const size_t cut = path.find_last_of('\\');
+    if (cut != std::string::npos && cut > 2) MakeDirectory(path.substr(0, cut));
+    ::CreateDirectoryA(path.c_str(), nullptr);
+}
+
+std::string FreshFolder(const std::string& name)
+{
+    const std::string path = "C:\\kvtest\\" + name;
+    RemoveTree(path);
+    MakeDirectory(path);
+    return path;
+}
+
+void MakeFile(const std::string& path, DWORD size, ULONGLONG fileTime)
+{
+    FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) throw std::runtime_error("cannot create " + path);
+    if (size) {
+        std::vector<BYTE> zeros(size);
+        DWORD written = 0;
+        ::WriteFile(file.get(), zeros.data(), size, &written, nullptr);
+    }
+    if (fileTime) {
+        FILETIME time;
+        time.dwLowDateTime = static_cast<DWORD>(fileTime);
+        time.dwHighDateTime = static_cast<DWORD>(fileTime >> 32);
+        ::SetFileTime(file.get(), nullptr, nullptr, &time);
+    }
+}
+
+bool Exists(const std::string& path)
+{
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<BYTE> ReadBytes(const std::string& path)
+{
+    FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return {};
+    std::vector<BYTE> bytes(::GetFileSize(file.get(), nullptr));
+    DWORD read = 0;
+    if (!bytes.empty())
+        ::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    bytes.resize(read);
+    return bytes;
+}
+
+void WriteBytes(const std::string& path, const std::vector<BYTE>& bytes)
+{
+    FileHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) throw std::runtime_error("cannot write " + path);
+    DWORD written = 0;
+    if (!bytes.empty())
+        ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+DWORD Get32(const std::vector<BYTE>& bytes, size_t offset)
+{
+    return static_cast<DWORD>(bytes.at(offset)) | static_cast<DWORD>(bytes.at(offset + 1)) << 8 |
+           static_cast<DWORD>(bytes.at(offset + 2)) << 16 | static_cast<DWORD>(bytes.at(offset + 3)) << 24;
+}
+
+void Put32(std::vector<BYTE>& bytes, size_t offset, DWORD value)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes.at(offset + static_cast<size_t>(i)) = static_cast<BYTE>(value >> (8 * i));
+}
+
+bool IsStrictlySorted(const CFileCollection& files)
+{
+    for (int i = 1; i < files.GetCount(); ++i) {
+        if (files.Compare(files.KeyOf(files.At(i - 1)), files.KeyOf(files.At(i))) >= 0) return false;
+    }
+    return true;
+}
+
+void FillSampleImages(CFileCollection& files, int count, int variant)
+{
+    char folder[MAX_PATH];
+    char name[MAX_PATH];
+    for (int i = 0; i < count; ++i) {
+        auto image = std::make_unique<CImageFile>();
+        // Folders and names rise with i, so the list is built by appending.
+        std::snprintf(folder, sizeof folder, "C:\\Photos\\Set %02d\\Album %03d", i / 5000, (i / 100) % 50);
+        std::snprintf(name, sizeof name, "IMG_%05d_v%d.jpg", i, variant);
+        image->FolderPath.Assign(folder);
+        image->FileName.Assign(name);
+        const DWORD seed = static_cast<DWORD>(i) * 2654435761u + static_cast<DWORD>(variant) * 40503u;
+        image->LastWriteTime.dwLowDateTime = seed;
+        image->LastWriteTime.dwHighDateTime = 0x01D00000u + (seed >> 20);
+        image->FileSizeLow = 1000 + seed % 5000000;
+        image->FileSizeHigh = 0;
+        image->ShownCount = seed % 17;
+        image->ScreenSaverFlags = seed % 4;
+        image->FileFlags =
+            (seed % 3 == 0 ? FLAG_EXCLUDE_IMAGE : 0) | FLAG_USE_FOR_WALLPAPER | FLAG_USE_FOR_SCREENSAVER;
+        image->Reserved = seed ^ 0x5A5A5A5Au;
+        image->AverageColor = (seed % 5 == 0) ? 0xFFFFFFFFu : (seed & 0x00FFFFFFu);
+        if (files.InsertLoadedImage(image.get())) image.release();
+    }
+}
+
+void FillSampleFolders(CFolderCollection& folders, int count, int variant)
+{
+    char path[MAX_PATH];
+    for (int i = 0; i < count; ++i) {
+        auto folder = std::make_unique<CImageFolder>();
+        std::snprintf(path, sizeof path, "C:\\Photos\\Set %02d v%d", i, variant);
+        folder->Path.Assign(path);
+        folder->IncludeSubfolders = static_cast<BYTE>(i % 2);
+        folder->AutoScan = static_cast<BYTE>((i / 2) % 2);
+        folder->UseForWallpaper = static_cast<BYTE>(i % 3 != 0);
+        folder->UseForScreenSaver = static_cast<BYTE>(i % 5 != 0);
+        folder->ImageCount = static_cast<DWORD>(i * 10 + variant);
+        folder->Crc = 0x9E3779B9u * static_cast<DWORD>(i + 1) + static_cast<DWORD>(variant);
+        if (folders.Insert(folder.get())) folder.release();
+    }
+}
+
+std::string HelperPath()
+{
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder = path;
+    folder.resize(folder.find_last_of('\\') + 1);
+    return folder + "database_helper.exe";
+}
+
+ChildProcess::ChildProcess(const std::string& commandLine)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    if (::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                         &info)) {
+        ::CloseHandle(info.hThread);
+        m_hProcess.reset(info.hProcess);
+    }
+}
+
+ChildProcess::~ChildProcess()
+{
+    if (m_hProcess && ::WaitForSingleObject(m_hProcess.get(), 0) == WAIT_TIMEOUT) Terminate();
+}
+
+void ChildProcess::Terminate()
+{
+    if (!m_hProcess) return;
+    ::TerminateProcess(m_hProcess.get(), 99);
+    ::WaitForSingleObject(m_hProcess.get(), 10000);
+}
+
+DWORD ChildProcess::Wait(DWORD milliseconds)
+{
+    if (!m_hProcess) return STILL_ACTIVE;
+    if (::WaitForSingleObject(m_hProcess.get(), milliseconds) != WAIT_OBJECT_0) return STILL_ACTIVE;
+    DWORD code = STILL_ACTIVE;
+    ::GetExitCodeProcess(m_hProcess.get(), &code);
+    return code;
+}
+
+std::string UniqueEventName(const char* tag)
+{
+    return "KvDatabaseTest_" + std::to_string(::GetCurrentProcessId()) + "_" + tag + "_" +
+           std::to_string(::GetTickCount());
+}
+
+}  // namespace dbtest
