@@ -12,7 +12,6 @@
 #include "Uinstallvalues.h"
 #include "Uprocessenum.h"
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 

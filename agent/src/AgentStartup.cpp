@@ -60,7 +60,6 @@ bool RegisterAgentClass(HINSTANCE instance, ui::WindowClass& windowClass)
 
 bool InitInstance(HINSTANCE instance, const ui::WindowClass& windowClass, int showState)
 {
-    (void)instance;
     (void)showState;  // the Agent's window is never shown
     CLogScope scope("InitInstance");
     char title[100] = {};

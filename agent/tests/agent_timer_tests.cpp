@@ -84,8 +84,8 @@ TEST_F(AgentTimer, PostsTicksUntilStopped)
     ASSERT_TRUE(TakeAgentIsRunning());
     StartTimerThread();
     PumpFor(230);
-    EXPECT_GE(PostCounter::s_iTicks, 3);
-    EXPECT_LE(PostCounter::s_iTicks, 6);
+    EXPECT_GE(PostCounter::s_iTicks, 2);  // 40 ms apart; a loaded machine may be late
+    EXPECT_LE(PostCounter::s_iTicks, 7);
     EXPECT_TRUE(EventExists("KvAgentIsRunning"));
     EXPECT_TRUE(EventExists("KvAgentExternalDisable"));
     EXPECT_TRUE(EventExists("KvAgentExternalClose"));
