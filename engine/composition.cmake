@@ -33,8 +33,9 @@ target_link_libraries(desktop_captions_probe PRIVATE txlib comctl32)
 cmake_language(DEFER CALL add_dependencies engine_tests desktop_captions_probe)
 cmake_language(DEFER CALL target_link_libraries engine_tests PRIVATE testsupport)
 
-# Whole composition on a photo-sized image; prints its figures beside native decoders.
-add_executable(compose_bench bench/compose_bench.cpp)
+# Whole composition on a photo-sized image; prints its figures beside native decoders
+# (engine/bench/compose_bench.sh builds and runs it).
+add_executable(compose_bench EXCLUDE_FROM_ALL bench/compose_bench.cpp)
 target_link_libraries(compose_bench PRIVATE engine_core psapi)
 if(COMMAND kvimage_copy_beside)
   kvimage_copy_beside(compose_bench)
@@ -56,15 +57,47 @@ add_custom_command(OUTPUT ${kv_texture_files}
   VERBATIM)
 add_custom_target(kv_texture_files DEPENDS ${kv_texture_files})
 
-# Runs when the whole tree is configured, so that programs defined after the engine get their
-# copy too.
-function(kv_place_textures)
-  set(copies "")
-  foreach(program engine_tests compose_bench KvManag KvAgent)
-    if(TARGET ${program})
-      list(APPEND copies COMMAND ${CMAKE_COMMAND} -E copy_directory "${CMAKE_BINARY_DIR}/textures"
-           "$<TARGET_FILE_DIR:${program}>/Textures")
+# The folders of the programs in a directory and below: a program without its own output folder
+# lies in its directory's binary folder.
+function(kv_collect_program_folders dir out)
+  get_property(targets DIRECTORY "${dir}" PROPERTY BUILDSYSTEM_TARGETS)
+  get_property(binary DIRECTORY "${dir}" PROPERTY BINARY_DIR)
+  set(folders "")
+  foreach(target ${targets})
+    get_target_property(type ${target} TYPE)
+    if(type STREQUAL "EXECUTABLE")
+      get_target_property(own ${target} RUNTIME_OUTPUT_DIRECTORY)
+      if(own)
+        list(APPEND folders "$<TARGET_FILE_DIR:${target}>")
+      else()
+        list(APPEND folders "${binary}")
+      endif()
     endif()
+  endforeach()
+  get_property(children DIRECTORY "${dir}" PROPERTY SUBDIRECTORIES)
+  foreach(child ${children})
+    kv_collect_program_folders("${child}" more)
+    list(APPEND folders ${more})
+  endforeach()
+  set(${out} ${folders} PARENT_SCOPE)
+endfunction()
+
+# The engine looks for textures beside the program of the calling process, so every program of the
+# folders that call the engine (the engine's own tests and benchmarks, the Agent, the Manager, the
+# screen saver and the system tests) gets a copy. Runs when the whole tree is configured, so that
+# programs defined after the engine are seen too.
+function(kv_place_textures)
+  set(folders "")
+  foreach(folder engine agent manager screensaver tests)
+    if(EXISTS "${CMAKE_SOURCE_DIR}/${folder}/CMakeLists.txt")
+      kv_collect_program_folders("${CMAKE_SOURCE_DIR}/${folder}" more)
+      list(APPEND folders ${more})
+    endif()
+  endforeach()
+  list(REMOVE_DUPLICATES folders)
+  set(copies "")
+  foreach(folder ${folders})
+    list(APPEND copies COMMAND ${CMAKE_COMMAND} -E copy_directory "${CMAKE_BINARY_DIR}/textures" "${folder}/Textures")
   endforeach()
   add_custom_target(kv_textures ALL ${copies} VERBATIM)
   add_dependencies(kv_textures kv_texture_files)

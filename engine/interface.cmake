@@ -10,5 +10,10 @@ list(APPEND ENGINE_SOURCES
 
 list(APPEND ENGINE_TEST_SOURCES
   tests/interface_log_settings.cpp
+  tests/interface_support.cpp
   tests/interface_lock_test.cpp
+  tests/interface_texts_test.cpp
+  tests/interface_progress_test.cpp
+  tests/interface_forms_test.cpp
+  tests/interface_dll_test.cpp
 )

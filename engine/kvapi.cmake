@@ -10,10 +10,10 @@ target_link_libraries(KvApi PRIVATE engine_core)
 set(KVAPI_IMPORT_LIBRARY ${CMAKE_CURRENT_BINARY_DIR}/libKvApi_import.a)
 add_custom_command(
   OUTPUT ${KVAPI_IMPORT_LIBRARY}
-  COMMAND ${CMAKE_DLLTOOL} -k -d ${CMAKE_CURRENT_SOURCE_DIR}/KvApiImport.def -D KvApi.dll
+  COMMAND ${CMAKE_DLLTOOL} -m i386 -k -D KvApi.dll -d ${CMAKE_CURRENT_SOURCE_DIR}/KvApiImport.def
           -l ${KVAPI_IMPORT_LIBRARY}
-  DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/KvApiImport.def
-  COMMENT "Import library of KvApi.dll")
+  DEPENDS KvApiImport.def
+  VERBATIM)
 add_custom_target(kvapi_import_library DEPENDS ${KVAPI_IMPORT_LIBRARY})
 
 # What a program that links the engine at build time uses (the Manager): the import library, the
@@ -31,3 +31,4 @@ target_link_libraries(interface_link_probe PRIVATE kvapi_import)
 
 # engine_tests loads KvApi.dll from its folder and starts the probes; it is defined after this file.
 cmake_language(DEFER CALL add_dependencies engine_tests KvApi interface_texts_probe interface_link_probe)
+cmake_language(DEFER CALL target_link_libraries engine_tests PRIVATE testsupport)

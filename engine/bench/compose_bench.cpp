@@ -67,7 +67,10 @@ struct Mark {
 };
 std::vector<Mark> g_Marks;
 
-void __stdcall OnProgress(const char* text) { g_Marks.push_back(Mark{text ? text : "", Now()}); }
+void __stdcall OnProgress(const char* text)
+{
+    g_Marks.push_back(Mark{text ? text : "", Now()});
+}
 
 std::string StepName(const std::string& text)
 {
@@ -122,7 +125,8 @@ Run ComposeOnce(RegistryRecord& settings, const char* photo)
         std::string name = StepName(g_Marks[i].text);
         // Between the average and the save lie the canvas, texture, image, frame, calendar and
         // caption; between the decode and the first report the target is worked out.
-        if (name == "average colour" && i + 1 < g_Marks.size() && StepName(g_Marks[i + 1].text) == "save work bitmap")
+        if (name == "average colour" && i + 1 < g_Marks.size() &&
+            StepName(g_Marks[i + 1].text) == "save work bitmap")
             name = "average colour + canvas, texture, image, frame, calendar, caption";
         run.steps.emplace_back(name, until - g_Marks[i].at);
     }
@@ -130,8 +134,7 @@ Run ComposeOnce(RegistryRecord& settings, const char* photo)
     return run;
 }
 
-template <typename F>
-double Time(F&& work)
+template <typename F> double Time(F&& work)
 {
     const double start = Now();
     work();
@@ -159,19 +162,21 @@ void DrawingDetail(const RegistryRecord& settings)
     std::printf("    image                    %8.1f ms\n",
                 Time([&] { canvas.PaintDib(info, pixels.data(), 200, 20); }));
     HDC dc = canvas.GetDC();
-    std::printf("    frame                    %8.1f ms\n",
-                Time([&] { DrawFrame(dc, RECT{200, 20, 200 + width - 1, 20 + height - 1}, average, 5); }));
+    std::printf("    frame                    %8.1f ms\n", Time([&] {
+                    DrawFrame(dc, RECT{200, 20, 200 + width - 1, 20 + height - 1}, average, 5);
+                }));
     std::printf("    calendar                 %8.1f ms\n", Time([&] {
                     CCalendar calendar;
                     calendar.Init(true, true);
                     calendar.SetFont(dc, settings.Calendar.szCalendarFontName,
                                      static_cast<int>(settings.Calendar.dwCalendarFontSize), 1,
-                                     ContrastTextColor(average), ContrastHighlightColor(average), average, true);
+                                     ContrastTextColor(average), ContrastHighlightColor(average), average,
+                                     true);
                     calendar.Paint(dc, 0, 0, kWorkArea.right, kWorkArea.bottom, false, 10, 10, 5, 1, 2, 0);
                 }));
     std::printf("    caption                  %8.1f ms\n", Time([&] {
-                    canvas.SetFont(dc, settings.Display.szFileFontName, 8, 1, ContrastTextColor(average), average,
-                                   false, false, false, false, true);
+                    canvas.SetFont(dc, settings.Display.szFileFontName, 8, 1, ContrastTextColor(average),
+                                   average, false, false, false, false, true);
                     canvas.TextOutOutlined(dc, "photo, 10.12.2026", 20, 1000);
                 }));
     canvas.ReleaseDC(dc);
@@ -221,7 +226,8 @@ int main(int argc, char** argv)
     SetProgressProc(nullptr);
 
     std::printf("  steps of the fastest of %d runs:\n", kRuns);
-    for (const auto& step : best.steps) std::printf("    %-70s %8.1f ms\n", step.first.c_str(), step.second);
+    for (const auto& step : best.steps)
+        std::printf("    %-70s %8.1f ms\n", step.first.c_str(), step.second);
     std::printf("  total                                                                  %8.1f ms\n",
                 best.total);
     DrawingDetail(settings);
@@ -233,7 +239,8 @@ int main(int argc, char** argv)
 
     std::printf("  total %.1f ms beside the native programs on the same file:\n", best.total);
     if (djpegMs > 0)
-        std::printf("    djpeg, decode only (PPM to /dev/null)       %8.1f ms  -> %.2fx\n", djpegMs, best.total / djpegMs);
+        std::printf("    djpeg, decode only (PPM to /dev/null)       %8.1f ms  -> %.2fx\n", djpegMs,
+                    best.total / djpegMs);
     if (djpegBmpMs > 0)
         std::printf("    djpeg -bmp to a file                        %8.1f ms  -> %.2fx\n", djpegBmpMs,
                     best.total / djpegBmpMs);

@@ -36,6 +36,8 @@ djpeg_ms=$(best_ms djpeg -outfile /dev/null "$photo")
 djpeg_bmp_ms=$(best_ms djpeg -bmp -outfile "$scratch/djpeg.bmp" "$photo")
 convert_ms=$(best_ms convert "$photo" -resize 1920x1080 "$scratch/convert.bmp")
 
+cmake --build "$build" --target compose_bench kv_textures >/dev/null
+
 source "$here/tools/wine-env"
 kv_make_prefix
 kv_start_wineserver

@@ -1,7 +1,8 @@
 // Times the imaging steps of one wallpaper change on large photos: KvImage's decode, the engine's
 // load (EXIF read and decode), the 90-degree turn, the average colour and both resamplers to
 // 1920 x 1080, with the process's peak memory after each step.
-// Usage: imaging_bench.exe <photo.jpg>... (run-imaging-bench makes the photos and runs this)
+// Usage: imaging_bench.exe <photo.jpg>... (run-imaging-bench makes the photos and runs this once
+// per photo, so that each one's peak memory starts from nothing)
 // Each step is run three times and the best time printed; "peak" is the process's peak working set
 // so far (Wine reports no true peak of the commit), so it shows when a step needs more than the
 // buffers held before it.
@@ -78,8 +79,28 @@ void Bench(const char* path)
     std::printf("%s: %ld x %ld, %d bits, %lu bytes of pixels\n", path,
                 static_cast<long>(header.bmiHeader.biWidth), static_cast<long>(header.bmiHeader.biHeight),
                 header.bmiHeader.biBitCount, static_cast<unsigned long>(size));
-    std::vector<BYTE> pixels(size);
 
+    // First the engine's own load, as a wallpaper change makes it, into a buffer of the size it
+    // reports: its peak is that buffer plus, for a turned image, the unturned decode.
+    {
+        CExif exif;
+        const DWORD orientation = exif.ReadFromFile(path) ? exif.GetOrientation() : 0;
+        const bool bTurns = orientation == 6 || orientation == 8;
+        DWORD loadSize = 0;
+        if (!LoadBmpFromJpgFileEx(nullptr, nullptr, path, &loadSize, TRUE, nullptr)) return;
+        std::vector<BYTE> loaded(loadSize);
+        Time(bTurns ? "LoadBmpFromJpgFileEx, turned by EXIF" : "LoadBmpFromJpgFileEx (EXIF + query + decode)",
+             [&] {
+                 DibHeaderBlock h{};
+                 DWORD queried = 0;
+                 if (!LoadBmpFromJpgFileEx(h.Info(), nullptr, path, &queried, TRUE, nullptr)) return false;
+                 DWORD capacity = queried;
+                 return LoadBmpFromJpgFileEx(h.Info(), loaded.data(), path, &capacity, TRUE, nullptr) !=
+                        FALSE;
+             });
+    }
+
+    std::vector<BYTE> pixels(size);
     Time("KvImage DecodeJpgToDib (query + decode)", [&] {
         DWORD capacity = size;
         DibHeaderBlock h{};
@@ -87,26 +108,14 @@ void Bench(const char* path)
         return DecodeJpgToDib(h.Info(), nullptr, path, &queried) &&
                DecodeJpgToDib(h.Info(), pixels.data(), path, &capacity);
     });
-    DWORD orientation = 0;
     Time("CExif::ReadFromFile", [&] {
         CExif exif;
         exif.ReadFromFile(path);
-        orientation = exif.GetOrientation();
         return true;
     });
 
-    // The turned image has other row padding; its buffer also takes the engine's turned load.
+    // The turned image has other row padding.
     std::vector<BYTE> turned(size + 4 * static_cast<size_t>(header.bmiHeader.biWidth));
-    const bool bTurns = orientation == 6 || orientation == 8;
-    Time(bTurns ? "LoadBmpFromJpgFileEx, turned by EXIF" : "LoadBmpFromJpgFileEx (EXIF + query + decode)",
-         [&] {
-             DibHeaderBlock h{};
-             DWORD queried = 0;
-             if (!LoadBmpFromJpgFileEx(h.Info(), nullptr, path, &queried, TRUE, nullptr)) return false;
-             DWORD capacity = queried;
-             return LoadBmpFromJpgFileEx(h.Info(), bTurns ? turned.data() : pixels.data(), path, &capacity,
-                                         TRUE, nullptr) != FALSE;
-         });
     Time("memcpy of the pixels (reference)", [&] {
         std::memcpy(turned.data(), pixels.data(), size);
         return true;

@@ -48,8 +48,8 @@ public:
     // the area (left, top, right, bottom), `maxPerLine` to a row (inRows) or to a column, at the
     // corner `position`: 0 top right, 1 bottom right, 2 top left, anything else bottom left.
     // `dx` is the distance from the left or right edge, `dy` from the top or bottom edge.
-    void Paint(HDC dc, int left, int top, int right, int bottom, bool inRows, int dx, int dy, DWORD maxPerLine,
-               DWORD before, DWORD after, DWORD position);
+    void Paint(HDC dc, int left, int top, int right, int bottom, bool inRows, int dx, int dy,
+               DWORD maxPerLine, DWORD before, DWORD after, DWORD position);
     void Paint(CCalendarTextSink& sink, int left, int top, int right, int bottom, bool inRows, int dx, int dy,
                DWORD maxPerLine, DWORD before, DWORD after, DWORD position);
 

@@ -16,9 +16,9 @@ bool ComposeBackgroundBitmap(RegistryRecord* settings, const char* imagePath, co
                              const char* dateText, COLORREF* averageColor);
 
 // The same for an image already decoded (a DIB pair of 8 or 24 bits); the pair is only read.
-bool ComposeBackgroundBitmapFromDib(const RegistryRecord& settings, const BITMAPINFO* header, const void* pixels,
-                                    const char* imagePath, const char* fileName, const char* dateText,
-                                    COLORREF* averageColor);
+bool ComposeBackgroundBitmapFromDib(const RegistryRecord& settings, const BITMAPINFO* header,
+                                    const void* pixels, const char* imagePath, const char* fileName,
+                                    const char* dateText, COLORREF* averageColor);
 
 // The caption: the file name without its last ".jpg" (or else ".jpeg") and with blanks for "_",
 // or the full path unchanged; then ", " and the date when asked for.

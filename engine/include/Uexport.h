@@ -43,8 +43,7 @@ void LogExportException(const char* message) noexcept;
 // lock released by its guard on every path. A progress window that the failed call left behind is
 // destroyed: the caller may unload the library next, and the window must not outlive its code.
 // Returns whether the operation ran to its end and succeeded.
-template <typename Operation>
-bool RunLockedExport(const ExportCall& call, Operation&& operation) noexcept
+template <typename Operation> bool RunLockedExport(const ExportCall& call, Operation&& operation) noexcept
 {
     ExportLogScope logBefore(call.szName, call.log == ExportLog::BeforeLock);
     CSynchronizationGuard lock;

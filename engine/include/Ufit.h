@@ -11,10 +11,10 @@ constexpr int kMaxImageDimension = 32767;
 
 struct CTargetArea {
     bool bFrame = false;
-    int iFrameWidth = 0;   // 5 with a frame, else 0
-    int iOffsetLeft = 0;   // effective left margin plus frame width, from the work area's left
-    int iOffsetTop = 0;    // effective top margin plus frame width, from the work area's top
-    int iLeft = 0;         // the target's top-left corner on the screen
+    int iFrameWidth = 0;  // 5 with a frame, else 0
+    int iOffsetLeft = 0;  // effective left margin plus frame width, from the work area's left
+    int iOffsetTop = 0;   // effective top margin plus frame width, from the work area's top
+    int iLeft = 0;        // the target's top-left corner on the screen
     int iTop = 0;
     int iDstWidth = 0;
     int iDstHeight = 0;

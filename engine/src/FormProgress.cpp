@@ -37,7 +37,10 @@ TFormProgress::TFormProgress()
 }
 
 // The label goes before the form, while both objects still exist.
-TFormProgress::~TFormProgress() { Destroy(); }
+TFormProgress::~TFormProgress()
+{
+    Destroy();
+}
 
 bool TFormProgress::Create(const ui::WindowClass& windowClass)
 {

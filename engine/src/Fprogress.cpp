@@ -46,7 +46,10 @@ void ReportProgress(const char* text)
     SetLabel(text);
 }
 
-void SetProgressProc(ProgressProc proc) { g_pfnProgressProc = proc; }
+void SetProgressProc(ProgressProc proc)
+{
+    g_pfnProgressProc = proc;
+}
 
 void ShowProgressWindow()
 {
@@ -73,7 +76,10 @@ void HideProgressWindow()
     FormProgress.reset();
 }
 
-bool ProgressWindowExists() { return CurrentWindow() != nullptr; }
+bool ProgressWindowExists()
+{
+    return CurrentWindow() != nullptr;
+}
 
 void ReleaseProgressWindow()
 {

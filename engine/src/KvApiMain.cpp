@@ -4,7 +4,7 @@
 #include "Fprogress.h"
 #include "UTxLog.h"
 
-const CLogSettings g_LogSettings = {
+extern const CLogSettings g_LogSettings = {
     "KvApi.DLL ",  // szModuleName
     "",            // szFileName
     false,         // bSplitLines

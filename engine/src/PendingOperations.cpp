@@ -29,7 +29,10 @@ bool UpdateCurrentWallpaper()
     return false;
 }
 
-void ExcludeCurrentFromList() { NotAvailable("ExcludeCurrentFromList"); }
+void ExcludeCurrentFromList()
+{
+    NotAvailable("ExcludeCurrentFromList");
+}
 
 bool ScreenSaverReplaceImage(HWND, RegistryRecord*)
 {

@@ -39,7 +39,10 @@ constexpr DWORD kValueBufferSize = 512;
 std::string g_ProgressTexts[gld_Count];
 std::atomic<bool> g_bProgressTextsLoaded{false};
 
-bool IsValidId(ProgressTextId id) { return id >= 0 && id < gld_Count; }
+bool IsValidId(ProgressTextId id)
+{
+    return id >= 0 && id < gld_Count;
+}
 
 // Only the texts whose defaults take arguments are ever used as formats.
 bool IsFormatText(ProgressTextId id)
@@ -85,11 +88,13 @@ void ReadTranslation(HKEY key, ProgressTextId id)
 void LoadProgressTexts()
 {
     if (g_bProgressTextsLoaded.load()) return;
-    for (int i = 0; i < gld_Count; ++i) g_ProgressTexts[i] = kProgressTexts[i].szDefault;
+    for (int i = 0; i < gld_Count; ++i)
+        g_ProgressTexts[i] = kProgressTexts[i].szDefault;
     HKEY opened = nullptr;
     if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kLanguageKey, 0, KEY_READ, &opened) == ERROR_SUCCESS) {
         RegKey key(opened);
-        for (int i = 0; i < gld_Count; ++i) ReadTranslation(key.get(), static_cast<ProgressTextId>(i));
+        for (int i = 0; i < gld_Count; ++i)
+            ReadTranslation(key.get(), static_cast<ProgressTextId>(i));
     }
     g_bProgressTextsLoaded.store(true);
 }

@@ -28,7 +28,8 @@ HFONT CreateCalendarFont(int height, int weight, int charSet, bool antialias, co
 // the one before; it gets its own font back at the end.
 class CGdiCalendarText final : public CCalendarTextSink {
 public:
-    CGdiCalendarText(HDC dc, HGDIOBJ normalFont, HGDIOBJ boldFont) : m_hDC(dc), m_hNormal(normalFont), m_hBold(boldFont)
+    CGdiCalendarText(HDC dc, HGDIOBJ normalFont, HGDIOBJ boldFont)
+        : m_hDC(dc), m_hNormal(normalFont), m_hBold(boldFont)
     {
         ::SetBkMode(m_hDC, TRANSPARENT);
     }
@@ -78,7 +79,10 @@ private:
     COLORREF m_crColor = 0;
 };
 
-DWORD Clamp(DWORD value, DWORD low, DWORD high) { return value < low ? low : (value > high ? high : value); }
+DWORD Clamp(DWORD value, DWORD low, DWORD high)
+{
+    return value < low ? low : (value > high ? high : value);
+}
 
 bool SameDay(const SYSTEMTIME& a, const SYSTEMTIME& b)
 {
@@ -115,7 +119,8 @@ CCalendar::~CCalendar() = default;
 void CCalendar::Init(bool antialias, bool highlightToday)
 {
     char firstDay[10] = {};
-    const int length = ::GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_IFIRSTDAYOFWEEK, firstDay, sizeof firstDay);
+    const int length =
+        ::GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_IFIRSTDAYOFWEEK, firstDay, sizeof firstDay);
     m_iFirstDayOfWeek = ParseFirstDayOfWeek(firstDay, length);
     m_bHighlightToday = highlightToday;
 
@@ -136,7 +141,8 @@ void CCalendar::Init(bool antialias, bool highlightToday)
         date.wDay = static_cast<WORD>(3 + day);
         date.wDayOfWeek = static_cast<WORD>((day + 1) % 7);
         char* name = m_szDayNames[day];
-        if (::GetDateFormatA(LOCALE_USER_DEFAULT, 0, &date, "ddd", name, sizeof m_szDayNames[0]) == 0) name[0] = '\0';
+        if (::GetDateFormatA(LOCALE_USER_DEFAULT, 0, &date, "ddd", name, sizeof m_szDayNames[0]) == 0)
+            name[0] = '\0';
         name[2] = '\0';
     }
 
@@ -174,17 +180,20 @@ const char* CCalendar::GetMonthName(int month) const
     return month >= 1 && month <= 12 ? m_szMonthNames[month - 1] : "";
 }
 
-const char* CCalendar::GetDayName(int day) const { return day >= 0 && day < 7 ? m_szDayNames[day] : ""; }
+const char* CCalendar::GetDayName(int day) const
+{
+    return day >= 0 && day < 7 ? m_szDayNames[day] : "";
+}
 
-void CCalendar::Paint(HDC dc, int left, int top, int right, int bottom, bool inRows, int dx, int dy, DWORD maxPerLine,
-                      DWORD before, DWORD after, DWORD position)
+void CCalendar::Paint(HDC dc, int left, int top, int right, int bottom, bool inRows, int dx, int dy,
+                      DWORD maxPerLine, DWORD before, DWORD after, DWORD position)
 {
     CGdiCalendarText text(dc, m_hFont.get(), m_hBoldFont.get());
     Paint(text, left, top, right, bottom, inRows, dx, dy, maxPerLine, before, after, position);
 }
 
-void CCalendar::Paint(CCalendarTextSink& sink, int left, int top, int right, int bottom, bool inRows, int dx, int dy,
-                      DWORD maxPerLine, DWORD before, DWORD after, DWORD position)
+void CCalendar::Paint(CCalendarTextSink& sink, int left, int top, int right, int bottom, bool inRows, int dx,
+                      int dy, DWORD maxPerLine, DWORD before, DWORD after, DWORD position)
 {
     // A 0 from the registry would divide by zero; huge counts would draw months for minutes
     // while the engine lock is held.
@@ -209,12 +218,14 @@ void CCalendar::Paint(CCalendarTextSink& sink, int left, int top, int right, int
     for (int64_t k = 0; k < months; ++k) {
         const int64_t column = inRows ? k % perLine : k / perLine;
         const int64_t row = inRows ? k / perLine : k % perLine;
-        const int64_t x = atRight ? right - (columns - column) * blockWidth - (columns - column - 1) * gap - dx
-                                  : left + dx + column * (blockWidth + gap);
+        const int64_t x = atRight
+                              ? right - (columns - column) * blockWidth - (columns - column - 1) * gap - dx
+                              : left + dx + column * (blockWidth + gap);
         const int64_t y = atTop ? top + dy + row * (blockHeight + ch)
                                 : bottom - (rows - row) * blockHeight - (rows - row - 1) * ch - dy;
         if (x < -kFarAway || x > kFarAway || y < -kFarAway || y > kFarAway) continue;
-        PaintMonthRelative(sink, static_cast<int>(k - monthsBefore), static_cast<int>(x), static_cast<int>(y));
+        PaintMonthRelative(sink, static_cast<int>(k - monthsBefore), static_cast<int>(x),
+                           static_cast<int>(y));
     }
 }
 
@@ -237,7 +248,8 @@ void CCalendar::PaintMonthRelative(CCalendarTextSink& sink, int offset, int x, i
 void CCalendar::PaintMonthOutlined(CCalendarTextSink& sink, int month, int year, int x, int y)
 {
     static const int kOutline[8][2] = {{-1, -1}, {0, -1}, {1, -1}, {-1, 0}, {1, 0}, {-1, 1}, {0, 1}, {1, 1}};
-    for (const auto& step : kOutline) PaintMonth(sink, month, year, x + step[0], y + step[1], true);
+    for (const auto& step : kOutline)
+        PaintMonth(sink, month, year, x + step[0], y + step[1], true);
     PaintMonth(sink, month, year, x, y, false);
 }
 
@@ -258,7 +270,8 @@ void CCalendar::PaintMonth(CCalendarTextSink& sink, int month, int year, int x, 
     }
 
     const bool currentMonth = today.wMonth == month && today.wYear == year;
-    const COLORREF titleColor = m_bHighlightToday && !outline && currentMonth ? m_crHighlightColor : passColor;
+    const COLORREF titleColor =
+        m_bHighlightToday && !outline && currentMonth ? m_crHighlightColor : passColor;
     sink.Draw(head < x ? head : x, y, m_szMonthNames[month - 1], TA_LEFT | TA_TOP, true, titleColor);
 
     SYSTEMTIME date = {};

@@ -25,11 +25,13 @@ constexpr COLORREF kColorUnknown = 0xFFFFFFFF;
 // Text placed further away than this cannot touch any screen.
 constexpr int64_t kFarAway = 1000000;
 
-bool Cancelled() { return g_Synchronization.IsCancelled(); }
+bool Cancelled()
+{
+    return g_Synchronization.IsCancelled();
+}
 
 // A text field of the record, whatever the caller left in it.
-template <size_t N>
-std::string FieldText(const char (&field)[N])
+template <size_t N> std::string FieldText(const char (&field)[N])
 {
     return std::string(field, ::strnlen(field, N));
 }
@@ -82,7 +84,8 @@ bool LoadImageFile(const RegistryRecord& settings, const char* imagePath, CDibPa
     }
     GlobalBlock pixels = AllocDibBlock(size);
     if (!pixels) {
-        LogF("!ComposeBackgroundBitmap: out of memory for %lu bytes of pixels", static_cast<unsigned long>(size));
+        LogF("!ComposeBackgroundBitmap: out of memory for %lu bytes of pixels",
+             static_cast<unsigned long>(size));
         return false;
     }
     DWORD capacity = size;
@@ -99,7 +102,10 @@ std::string LowerCase(std::string text)
     return text;
 }
 
-int64_t SignedMargin(DWORD value) { return static_cast<int32_t>(value); }
+int64_t SignedMargin(DWORD value)
+{
+    return static_cast<int32_t>(value);
+}
 
 void DrawCalendar(HDC dc, const RegistryRecord& settings, const RECT& work, COLORREF average)
 {
@@ -111,8 +117,9 @@ void DrawCalendar(HDC dc, const RegistryRecord& settings, const RECT& work, COLO
                      static_cast<int>(calendarSettings.dwCalendarFontCharSet), ContrastTextColor(average),
                      ContrastHighlightColor(average), average, true);
     calendar.Paint(dc, work.left, work.top, work.right, work.bottom, calendarSettings.dwOrganization == 0,
-                   static_cast<int>(calendarSettings.dwVerMargin), static_cast<int>(calendarSettings.dwHorMargin),
-                   calendarSettings.dwMaxMonths, calendarSettings.dwMonthsBefore, calendarSettings.dwMonthsAfter,
+                   static_cast<int>(calendarSettings.dwVerMargin),
+                   static_cast<int>(calendarSettings.dwHorMargin), calendarSettings.dwMaxMonths,
+                   calendarSettings.dwMonthsBefore, calendarSettings.dwMonthsAfter,
                    calendarSettings.dwPosition);
 }
 
@@ -123,8 +130,8 @@ void DrawCaption(HDC dc, CPaintableDib& canvas, const DisplaySettings& display, 
     const std::string face = FieldText(display.szFileFontName);
     canvas.SetFont(dc, face.c_str(), static_cast<int>(display.dwFileFontSize),
                    static_cast<BYTE>(display.dwFileFontCharSet), ContrastTextColor(average), average,
-                   display.bFileFontBold != 0, display.bFileFontItalic != 0, false, display.bFileFontUnderline != 0,
-                   true);
+                   display.bFileFontBold != 0, display.bFileFontItalic != 0, false,
+                   display.bFileFontUnderline != 0, true);
     SIZE extent = {};
     canvas.GetTextExtent(dc, text.c_str(), &extent);
 
@@ -144,7 +151,7 @@ void DrawCaption(HDC dc, CPaintableDib& canvas, const DisplaySettings& display, 
     canvas.TextOutOutlined(dc, text.c_str(), static_cast<int>(x), static_cast<int>(y));
 }
 
-// Steps 3 to 12 of the composition on a decoded image. `loaded`, when given, owns the image and
+// The composition from the fit on, for a decoded image. `loaded`, when given, owns the image and
 // is freed as soon as a resampled copy exists.
 bool ComposeImage(const RegistryRecord& settings, const CScreenGeometry& geometry, const CTargetArea& area,
                   const BITMAPINFO* info, const void* bits, CDibPair* loaded, const char* imagePath,
@@ -158,8 +165,8 @@ bool ComposeImage(const RegistryRecord& settings, const CScreenGeometry& geometr
 
     CDibPair resampled;
     if (fit.bResample) {
-        ReportProgressF(gld_ResamplingDDDD, static_cast<int>(source.biWidth), static_cast<int>(source.biHeight),
-                        fit.iNewWidth, fit.iNewHeight);
+        ReportProgressF(gld_ResamplingDDDD, static_cast<int>(source.biWidth),
+                        static_cast<int>(source.biHeight), fit.iNewWidth, fit.iNewHeight);
         BITMAPINFO* newInfo = nullptr;
         void* newBits = nullptr;
         const bool resampledOk =
@@ -206,7 +213,8 @@ bool ComposeImage(const RegistryRecord& settings, const CScreenGeometry& geometr
         if (settings.Calendar.bShow && !Cancelled() && dc.get())
             DrawCalendar(dc.get(), settings, geometry.rcWorkArea, average);
         if (display.bShowFileName && !Cancelled() && dc.get())
-            DrawCaption(dc.get(), canvas, display, geometry.rcWorkArea, imagePath, fileName, dateText, average);
+            DrawCaption(dc.get(), canvas, display, geometry.rcWorkArea, imagePath, fileName, dateText,
+                        average);
     }
 
     ReportProgressF(gld_Saving);
@@ -281,13 +289,13 @@ bool ComposeBackgroundBitmap(RegistryRecord* settings, const char* imagePath, co
         return false;
     }
     if (Cancelled()) return false;
-    return ComposeImage(*settings, geometry, area, image.Info(), image.Bits(), &image, imagePath, fileName, dateText,
-                        averageColor);
+    return ComposeImage(*settings, geometry, area, image.Info(), image.Bits(), &image, imagePath, fileName,
+                        dateText, averageColor);
 }
 
-bool ComposeBackgroundBitmapFromDib(const RegistryRecord& settings, const BITMAPINFO* header, const void* pixels,
-                                    const char* imagePath, const char* fileName, const char* dateText,
-                                    COLORREF* averageColor)
+bool ComposeBackgroundBitmapFromDib(const RegistryRecord& settings, const BITMAPINFO* header,
+                                    const void* pixels, const char* imagePath, const char* fileName,
+                                    const char* dateText, COLORREF* averageColor)
 {
     const CLogScope scope("ComposeBackgroundBitmap");
     if (!header || !pixels || !averageColor) return false;

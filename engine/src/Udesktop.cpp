@@ -184,7 +184,8 @@ int Win32SetWallPaperStyle(bool tile, bool stretch)
 {
     DesktopLogScope scope("Win32SetWallPaperStyle");
     HKEY opened = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, KEY_ALL_ACCESS, &opened) != ERROR_SUCCESS) return 0;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, KEY_ALL_ACCESS, &opened) != ERROR_SUCCESS)
+        return 0;
     const RegKey key(opened);
 
     SetStringValueIfDifferent(key.get(), "WallpaperStyle", stretch ? "2" : "0");
@@ -211,7 +212,8 @@ void SetDesktopBackgroundColor(COLORREF color, bool now)
     DesktopLogScope scope("SetDesktopBackgroundColor");
     if (now) {
         const INT element = COLOR_BACKGROUND;
-        if (!::SetSysColors(1, &element, &color)) LogLastErrorF("SetDesktopBackgroundColor: SetSysColors failed");
+        if (!::SetSysColors(1, &element, &color))
+            LogLastErrorF("SetDesktopBackgroundColor: SetSysColors failed");
     }
 
     HKEY opened = nullptr;
@@ -240,8 +242,8 @@ bool IsShadowUnderIcons()
     DWORD value = 0;
     DWORD type = 0;
     DWORD size = sizeof value;
-    if (::RegQueryValueExA(key.get(), "ListviewShadow", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) ==
-            ERROR_SUCCESS &&
+    if (::RegQueryValueExA(key.get(), "ListviewShadow", nullptr, &type, reinterpret_cast<BYTE*>(&value),
+                           &size) == ERROR_SUCCESS &&
         type == REG_DWORD && size == sizeof value) {
         g_iShadowUnderIcons = static_cast<int>(value);
         LogF("IsShadowUnderIcons: ListviewShadow=%d", g_iShadowUnderIcons);
@@ -317,8 +319,8 @@ char* FormatTimeStamp(FILETIME time, char* out, int maxLength)
     SYSTEMTIME parts = {};
     if (!::FileTimeToSystemTime(&time, &parts)) parts = SYSTEMTIME{};
     char text[40];
-    std::snprintf(text, sizeof text, "%04d%02d%02d%02d%02d%02d", parts.wYear, parts.wMonth, parts.wDay, parts.wHour,
-                  parts.wMinute, parts.wSecond);
+    std::snprintf(text, sizeof text, "%04d%02d%02d%02d%02d%02d", parts.wYear, parts.wMonth, parts.wDay,
+                  parts.wHour, parts.wMinute, parts.wSecond);
     // A year beyond 9999 would make the text longer than the 14 digits callers size for.
     const int length = maxLength < 14 ? maxLength : 14;
     text[length] = '\0';

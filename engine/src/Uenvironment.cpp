@@ -43,7 +43,10 @@ std::string CDesktopEnvironment::GetTextureFolder() const
     return folder;
 }
 
-const CDesktopEnvironment& DesktopEnvironment() { return *g_pEnvironment; }
+const CDesktopEnvironment& DesktopEnvironment()
+{
+    return *g_pEnvironment;
+}
 
 CDesktopEnvironmentOverride::CDesktopEnvironmentOverride(const CDesktopEnvironment& replacement)
     : m_pPrevious(g_pEnvironment)
@@ -51,4 +54,7 @@ CDesktopEnvironmentOverride::CDesktopEnvironmentOverride(const CDesktopEnvironme
     g_pEnvironment = &replacement;
 }
 
-CDesktopEnvironmentOverride::~CDesktopEnvironmentOverride() { g_pEnvironment = m_pPrevious; }
+CDesktopEnvironmentOverride::~CDesktopEnvironmentOverride()
+{
+    g_pEnvironment = m_pPrevious;
+}

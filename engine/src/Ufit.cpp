@@ -11,7 +11,10 @@ constexpr int kFrameWidth = 5;
 // A target starting further off the work area than this lies outside any DIB.
 constexpr int64_t kMaxOffset = 32767;
 
-bool InImageRange(int64_t value) { return value >= 1 && value <= kMaxImageDimension; }
+bool InImageRange(int64_t value)
+{
+    return value >= 1 && value <= kMaxImageDimension;
+}
 
 // Truncation toward zero that stays defined for any double.
 int TruncToInt(double value)
@@ -22,7 +25,10 @@ int TruncToInt(double value)
     return static_cast<int>(value);
 }
 
-int PercentOf(double fraction) { return TruncToInt(fraction * 100); }
+int PercentOf(double fraction)
+{
+    return TruncToInt(fraction * 100);
+}
 
 int Saturate(int64_t value)
 {
@@ -51,7 +57,8 @@ bool CalculateTargetArea(const DisplaySettings& display, const RECT& workArea, C
     }
     const int64_t offsetLeft = left + frame;
     const int64_t offsetTop = top + frame;
-    if (offsetLeft < -kMaxOffset || offsetLeft > kMaxOffset || offsetTop < -kMaxOffset || offsetTop > kMaxOffset) {
+    if (offsetLeft < -kMaxOffset || offsetLeft > kMaxOffset || offsetTop < -kMaxOffset ||
+        offsetTop > kMaxOffset) {
         LogF("! Margins out of range: left=%d, top=%d", Saturate(left), Saturate(top));
         return false;
     }
@@ -64,7 +71,8 @@ bool CalculateTargetArea(const DisplaySettings& display, const RECT& workArea, C
     return true;
 }
 
-bool FitImage(const DisplaySettings& display, int iWidth, int iHeight, int iDstWidth, int iDstHeight, CImageFit& fit)
+bool FitImage(const DisplaySettings& display, int iWidth, int iHeight, int iDstWidth, int iDstHeight,
+              CImageFit& fit)
 {
     fit = CImageFit();
     if (!InImageRange(iWidth) || !InImageRange(iHeight)) {
@@ -78,8 +86,8 @@ bool FitImage(const DisplaySettings& display, int iWidth, int iHeight, int iDstW
 
     const bool fitsWhole = iWidth <= iDstWidth && iHeight <= iDstHeight;
     if ((iWidth == iDstWidth && iHeight == iDstHeight) || (display.bShrinkOnly && fitsWhole)) {
-        LogF("No resampling: iWidth=%d, iHeight=%d, iDstWidth=%d, iDstHeight=%d, bShrinkOnly=%d", iWidth, iHeight,
-             iDstWidth, iDstHeight, display.bShrinkOnly);
+        LogF("No resampling: iWidth=%d, iHeight=%d, iDstWidth=%d, iDstHeight=%d, bShrinkOnly=%d", iWidth,
+             iHeight, iDstWidth, iDstHeight, display.bShrinkOnly);
         fit.iNewWidth = iWidth;
         fit.iNewHeight = iHeight;
         return true;

@@ -29,7 +29,10 @@ void CSynchronization::Leave()
     ::LeaveCriticalSection(&m_Lock);
 }
 
-void CSynchronization::Cancel() { ::SetEvent(m_hCancelEvent); }
+void CSynchronization::Cancel()
+{
+    ::SetEvent(m_hCancelEvent);
+}
 
 bool CSynchronization::IsCancelled() const
 {

@@ -34,7 +34,10 @@ struct BmpFileBlock {
     BYTE* pixels() const { return static_cast<BYTE*>(data); }
 };
 
-uint64_t RowBytes(int64_t width, int bitCount) { return static_cast<uint64_t>((width * bitCount + 31) / 32) * 4; }
+uint64_t RowBytes(int64_t width, int bitCount)
+{
+    return static_cast<uint64_t>((width * bitCount + 31) / 32) * 4;
+}
 
 // Texture files can be replaced by anyone: only a plain 8- or 24-bit bitmap whose pixels lie
 // wholly inside the loaded block is used.
@@ -50,7 +53,8 @@ bool IsUsableTexture(const BmpFileBlock& block)
     const uint64_t pixelOffset = static_cast<uint64_t>(block.pixels() - start);
     const uint64_t paletteBytes = info.biBitCount == 8 ? 256 * sizeof(RGBQUAD) : 0;
     if (pixelOffset < info.biSize + paletteBytes) return false;
-    const uint64_t height = static_cast<uint64_t>(info.biHeight < 0 ? -int64_t{info.biHeight} : info.biHeight);
+    const uint64_t height =
+        static_cast<uint64_t>(info.biHeight < 0 ? -int64_t{info.biHeight} : info.biHeight);
     return pixelOffset + RowBytes(info.biWidth, info.biBitCount) * height <= blockSize;
 }
 
@@ -67,7 +71,8 @@ void ConvertToTrueColor(const BmpFileBlock& source, TrueColorTexture& target)
     const int width = info.biWidth;
     const int height = info.biHeight < 0 ? -info.biHeight : info.biHeight;
     FillDibHeader(target.header(), width, height, 24, info.biHeight < 0);
-    const RGBQUAD* palette = reinterpret_cast<const RGBQUAD*>(reinterpret_cast<const BYTE*>(source.header) + info.biSize);
+    const RGBQUAD* palette =
+        reinterpret_cast<const RGBQUAD*>(reinterpret_cast<const BYTE*>(source.header) + info.biSize);
     const size_t sourceRow = RowBytes(width, 8);
     const size_t targetRow = RowBytes(width, 24);
     target.pixels.assign(targetRow * height, 0);
@@ -123,7 +128,8 @@ void PaintTiled(CPaintableDib& canvas, const BITMAPINFO* texture, const BYTE* pi
             std::memcpy(out + 3 * static_cast<size_t>(x), in, 3 * static_cast<size_t>(count));
         }
     }
-    for (int y = 0; y < canvasHeight; y += stripHeight) canvas.PaintDib(header, strip.data(), 0, y);
+    for (int y = 0; y < canvasHeight; y += stripHeight)
+        canvas.PaintDib(header, strip.data(), 0, y);
 }
 
 }  // namespace
@@ -131,10 +137,14 @@ void PaintTiled(CPaintableDib& canvas, const BITMAPINFO* texture, const BYTE* pi
 double TextureStrength(DWORD textureMode)
 {
     switch (textureMode) {
-    case 0: return 0.0;
-    case 1: return 0.2;
-    case 3: return 0.5;
-    default: return 0.3;
+    case 0:
+        return 0.0;
+    case 1:
+        return 0.2;
+    case 3:
+        return 0.5;
+    default:
+        return 0.3;
     }
 }
 

@@ -33,7 +33,10 @@ bool FitsPath(const char* exportName, const char* text, const char* what)
 
 }  // namespace
 
-void LogExportException(const char* message) noexcept { LogF("!VCL Exception: %s", message ? message : ""); }
+void LogExportException(const char* message) noexcept
+{
+    LogF("!VCL Exception: %s", message ? message : "");
+}
 
 // Ordinal 1, exported under the name LoadBmpFromJpgFileEx: the decoding routine itself takes no lock,
 // and this wrapper only keeps exceptions inside the library.
@@ -178,9 +181,15 @@ extern "C" void __stdcall WpApi_ExcludeCurrentFromList()
     });
 }
 
-extern "C" void __stdcall WpApi_CancelCurrentOperation() { g_Synchronization.Cancel(); }
+extern "C" void __stdcall WpApi_CancelCurrentOperation()
+{
+    g_Synchronization.Cancel();
+}
 
-extern "C" BOOL __stdcall WpApi_Cancelled() { return g_Synchronization.IsCancelled() ? TRUE : FALSE; }
+extern "C" BOOL __stdcall WpApi_Cancelled()
+{
+    return g_Synchronization.IsCancelled() ? TRUE : FALSE;
+}
 
 extern "C" BOOL __stdcall WpApi_ScreenSaverReplaceImage(HWND window, RegistryRecord* record)
 {

@@ -81,7 +81,8 @@ public:
     }
     ~FirstDayOfWeek()
     {
-        if (m_bSet && m_iOldLength > 0) ::SetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_IFIRSTDAYOFWEEK, m_szOld);
+        if (m_bSet && m_iOldLength > 0)
+            ::SetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_IFIRSTDAYOFWEEK, m_szOld);
     }
     bool IsSet() const { return m_bSet; }
 
@@ -105,16 +106,18 @@ protected:
         m_Calendar.SetFont(dc, "Arial", 8, DEFAULT_CHARSET, kText, kHighlight, kOutline, true);
         ::DeleteDC(dc);
     }
-    void Paint(RECT area, bool inRows, int dx, int dy, DWORD maxPer, DWORD before, DWORD after, DWORD position)
+    void Paint(RECT area, bool inRows, int dx, int dy, DWORD maxPer, DWORD before, DWORD after,
+               DWORD position)
     {
-        m_Calendar.Paint(m_Sink, area.left, area.top, area.right, area.bottom, inRows, dx, dy, maxPer, before, after,
-                         position);
+        m_Calendar.Paint(m_Sink, area.left, area.top, area.right, area.bottom, inRows, dx, dy, maxPer, before,
+                         after, position);
     }
     // Where a month's title goes for a block at (x, y): left of x by half the first weekday name
     // beyond one digit's width, never right of it.
     int TitleX(int x) const
     {
-        const int first = static_cast<int>(std::strlen(m_Calendar.GetDayName(m_Calendar.GetFirstDayOfWeek())));
+        const int first =
+            static_cast<int>(std::strlen(m_Calendar.GetDayName(m_Calendar.GetFirstDayOfWeek())));
         const int head = x + kCw - first * kCw / 2;
         return head < x ? head : x;
     }
@@ -138,7 +141,8 @@ TEST_F(CalendarLayout, DefaultsGiveOneColumnAtTheTopRight)
     const int x = 1024 - kBlockWidth - 10;
     ExpectBlocks({{x, 10}, {x, 10 + 108}, {x, 10 + 216}, {x, 10 + 324}});
     const std::vector<Drawn> titles = m_Sink.Titles();
-    for (int k = 0; k < 4; ++k) EXPECT_EQ(titles[k].text, LocaleMonthName(5 + k));  // May to August
+    for (int k = 0; k < 4; ++k)
+        EXPECT_EQ(titles[k].text, LocaleMonthName(5 + k));  // May to August
 }
 
 TEST_F(CalendarLayout, RowsOfAtMostFive)
@@ -283,8 +287,10 @@ TEST_F(CalendarLayout, CountsAreKeptToTheDialogsRange)
     EXPECT_EQ(titles[12].x, TitleX(10));
     EXPECT_EQ(titles[12].y, 118);
     // June appears three times; only this year's is highlighted.
-    for (int k : {0, 12, 24}) EXPECT_EQ(titles[k].text, LocaleMonthName(6)) << k;
-    for (int k = 0; k < 25; ++k) EXPECT_EQ(titles[k].color, k == 12 ? kHighlight : kText) << k;
+    for (int k : {0, 12, 24})
+        EXPECT_EQ(titles[k].text, LocaleMonthName(6)) << k;
+    for (int k = 0; k < 25; ++k)
+        EXPECT_EQ(titles[k].color, k == 12 ? kHighlight : kText) << k;
 }
 
 TEST_F(CalendarLayout, TodayIsBoldInEveryPassAndHighlightedInTheMainOne)
@@ -338,7 +344,8 @@ TEST(CalendarLocale, NamesComeFromTheLocale)
 {
     CCalendar calendar;
     calendar.Init(false, false);
-    for (int month = 1; month <= 12; ++month) EXPECT_EQ(calendar.GetMonthName(month), LocaleMonthName(month));
+    for (int month = 1; month <= 12; ++month)
+        EXPECT_EQ(calendar.GetMonthName(month), LocaleMonthName(month));
     for (int day = 0; day < 7; ++day) {
         SYSTEMTIME date = {2000, 1, 0, static_cast<WORD>(3 + day), 12, 0, 0, 0};
         char name[10] = {};
@@ -356,18 +363,20 @@ TEST(CalendarLocale, FirstDayOfWeekOnlyFromADigitZeroToSix)
         const char* text;
         int length;
         int day;
-    } cases[] = {{"0", 2, 0}, {"3", 2, 3}, {"6", 2, 6}, {"7", 2, 0}, {"9", 2, 0}, {"-", 2, 0},
-                 {"", 1, 0},  {"5", 0, 0}, {nullptr, 2, 0}};
-    for (const auto& c : cases) EXPECT_EQ(ParseFirstDayOfWeek(c.text, c.length), c.day) << (c.text ? c.text : "null");
+    } cases[] = {{"0", 2, 0}, {"3", 2, 3}, {"6", 2, 6}, {"7", 2, 0},    {"9", 2, 0},
+                 {"-", 2, 0}, {"", 1, 0},  {"5", 0, 0}, {nullptr, 2, 0}};
+    for (const auto& c : cases)
+        EXPECT_EQ(ParseFirstDayOfWeek(c.text, c.length), c.day) << (c.text ? c.text : "null");
 }
 
 // The width of "0" in the calendar's font, measured here without the calendar.
 int DigitWidth(const char* face, int points)
 {
     const HDC dc = ::CreateCompatibleDC(nullptr);
-    const HFONT font = ::CreateFontA(-::MulDiv(points, ::GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, 0, FALSE, FALSE,
-                                     FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                     NONANTIALIASED_QUALITY, DEFAULT_PITCH | FF_SWISS, face);
+    const HFONT font =
+        ::CreateFontA(-::MulDiv(points, ::GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, 0, FALSE, FALSE, FALSE,
+                      DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY,
+                      DEFAULT_PITCH | FF_SWISS, face);
     const HGDIOBJ old = ::SelectObject(dc, font);
     SIZE size = {};
     ::GetTextExtentPoint32A(dc, "0", 1, &size);
@@ -403,6 +412,26 @@ TEST(CalendarMargin, ReservesOneColumnOfMonths)
     EXPECT_EQ(record.Display.dwMarginRight, 0u);
 }
 
+TEST(CalendarMargin, ThroughTheEngineExport)
+{
+    const HMODULE engine = ::LoadLibraryA("KvApi.dll");
+    ASSERT_NE(engine, nullptr);
+    using Recalc = void(__stdcall*)(RegistryRecord*);
+    const auto recalc = reinterpret_cast<Recalc>(
+        reinterpret_cast<void*>(::GetProcAddress(engine, "WpApi_RecalcRightMarginForCalendar")));
+    ASSERT_NE(recalc, nullptr);
+    RegistryRecord record = {};
+    SetRegistryDefaults(nullptr, &record, false, true);
+    lstrcpyA(record.Calendar.szCalendarFontName, "Arial");
+    record.Calendar.dwCalendarFontSize = 10;
+    record.Calendar.dwHorMargin = 7;
+    record.Display.dwMarginRight = 1;
+    recalc(&record);
+    EXPECT_EQ(record.Display.dwMarginRight, static_cast<DWORD>(20 * DigitWidth("Arial", 10) + 2 * 7 - 3));
+    recalc(nullptr);  // refused by the export, no crash
+    ::FreeLibrary(engine);
+}
+
 TEST(CalendarOnCanvas, InkStaysInsideTheMonthBlocks)
 {
     kvtest::FixedEnvironment environment(400, 300, RECT{0, 0, 400, 300});
@@ -414,7 +443,8 @@ TEST(CalendarOnCanvas, InkStaysInsideTheMonthBlocks)
     ASSERT_NE(dc, nullptr);
     CCalendar calendar;
     calendar.Init(true, true);
-    calendar.SetFont(dc, "Arial", 8, DEFAULT_CHARSET, RGB(255, 255, 255), RGB(255, 229, 138), RGB(0, 0, 0), true);
+    calendar.SetFont(dc, "Arial", 8, DEFAULT_CHARSET, RGB(255, 255, 255), RGB(255, 229, 138), RGB(0, 0, 0),
+                     true);
     const int width = calendar.GetMonthWidth(dc);
     const int height = calendar.GetMonthHeight(dc);
     const int ch = calendar.GetCharHeight(dc);
@@ -424,8 +454,7 @@ TEST(CalendarOnCanvas, InkStaysInsideTheMonthBlocks)
 
     // Two blocks at the top right; the title may start half a weekday name left of its block and
     // every text has a one-pixel outline.
-    const RECT box = {400 - width - 10 - cw - 2, 10 - 1, 400 - 10 + 2,
-                      10 + 2 * height + ch + 1};
+    const RECT box = {400 - width - 10 - cw - 2, 10 - 1, 400 - 10 + 2, 10 + 2 * height + ch + 1};
     const BYTE* bits = static_cast<const BYTE*>(canvas.GetBits());
     const size_t row = (3 * 400 + 3) / 4 * 4;
     int ink = 0, outside = 0;

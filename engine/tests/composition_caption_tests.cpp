@@ -31,6 +31,7 @@ TEST(CompositionCaption, Text)
         const char* name;
         const char* date;
         std::string text;
+        // clang-format off
     } cases[] = {
         {false, false, "C:\\P\\Holiday_photo.JPG", "Holiday_photo.JPG", "", "Holiday photo"},
         {false, false, "", "pic.jpeg", "", "pic"},
@@ -44,6 +45,7 @@ TEST(CompositionCaption, Text)
         {true, true, "C:\\P\\x.jpg", "x.jpg", "3.4.2001", "C:\\P\\x.jpg, 3.4.2001"},
         {false, true, nullptr, nullptr, nullptr, ", "},
     };
+    // clang-format on
     for (const auto& c : cases) {
         DisplaySettings display = Display();
         display.bShowFilePath = c.showPath;
@@ -64,9 +66,10 @@ TEST(CompositionCaption, Text)
 SIZE Extent(const char* text, const char* face, int points)
 {
     const HDC dc = ::CreateCompatibleDC(nullptr);
-    const HFONT font = ::CreateFontA(-::MulDiv(points, ::GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL,
-                                     FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                     ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_SWISS, face);
+    const HFONT font =
+        ::CreateFontA(-::MulDiv(points, ::GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, FALSE,
+                      FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                      ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_SWISS, face);
     const HGDIOBJ old = ::SelectObject(dc, font);
     SIZE size = {};
     ::GetTextExtentPoint32A(dc, text, static_cast<int>(std::strlen(text)), &size);
@@ -89,14 +92,18 @@ TEST(CompositionCaption, InkLandsInItsCorner)
     const struct {
         DWORD position;
         int x, y;
-    } cases[] = {{0, right, fromEdge}, {1, right, bottom}, {2, fromSide, fromEdge}, {3, fromSide, bottom},
+    } cases[] = {{0, right, fromEdge},
+                 {1, right, bottom},
+                 {2, fromSide, fromEdge},
+                 {3, fromSide, bottom},
                  {7, fromSide, bottom}};
 
     testsupport::TempFolder folder("caption");
     kvtest::FixedEnvironment environment(220, 110, work);
     const CDesktopEnvironmentOverride use(environment);
     // A one-pixel image in the background colour itself: every other colour is the caption's.
-    const TestDib image = TestDib::TrueColor(1, 1, false, [](int, int) { return kvtest::FromColorRef(kBackground); });
+    const TestDib image =
+        TestDib::TrueColor(1, 1, false, [](int, int) { return kvtest::FromColorRef(kBackground); });
     for (const auto& c : cases) {
         SCOPED_TRACE(c.position);
         RegistryRecord settings = {};
@@ -114,8 +121,9 @@ TEST(CompositionCaption, InkLandsInItsCorner)
         const std::string target = folder / "work.bmp";
         lstrcpyA(settings.Files.szWorkBmpFile, target.c_str());
         COLORREF average = kBackground;
-        ASSERT_TRUE(ComposeBackgroundBitmapFromDib(settings, image.Info(), image.Bits(), "C:\\P\\Holiday_photo.jpg",
-                                                   "Holiday_photo.jpg", "12.5.2024", &average));
+        ASSERT_TRUE(ComposeBackgroundBitmapFromDib(settings, image.Info(), image.Bits(),
+                                                   "C:\\P\\Holiday_photo.jpg", "Holiday_photo.jpg",
+                                                   "12.5.2024", &average));
 
         const kvtest::BmpImage bmp = kvtest::ParseBmp(testsupport::ReadFileBytes(target));
         ASSERT_TRUE(bmp.ok) << bmp.error;

@@ -24,6 +24,7 @@ struct AreaCase {
     int dstWidth, dstHeight, x, y;
 };
 
+// clang-format off
 const AreaCase kAreaCases[] = {
     {"whole work area", {0, 0, 1024, 768}, true, true, 0, 0, 0, 0, true, false, 1024, 768, 0, 0},
     {"margins ignored when switched off", {0, 0, 1024, 768}, false, true, 10, 20, 30, 40, true, false, 1024, 768, 0,
@@ -46,6 +47,7 @@ const AreaCase kAreaCases[] = {
     {"opposite huge margins", {0, 0, 64, 48}, true, false, 0x7FFFFFFF, 0x80000000, 0, 0, false, false, 0, 0, 0, 0},
     {"work area beyond the DIB limit", {0, 0, 40000, 48}, false, false, 0, 0, 0, 0, false, false, 0, 0, 0, 0},
 };
+// clang-format on
 
 TEST(CompositionFit, TargetArea)
 {
@@ -79,6 +81,7 @@ struct FitCase {
     int newWidth, newHeight;
 };
 
+// clang-format off
 const FitCase kFitCases[] = {
     {"same size is never resampled", 0, 15, false, 1024, 768, 1024, 768, true, false, false, 1024, 768},
     {"shrink only keeps a smaller image", 0, 15, true, 800, 600, 1024, 768, true, false, false, 800, 600},
@@ -105,6 +108,7 @@ const FitCase kFitCases[] = {
     // An absurd tolerance lets the clip grow without bound; the new size must still fit a DIB.
     {"clip beyond the DIB limit", 1, 0xFFFFFFFF, false, 32767, 1, 1024, 768, false, false, false, 0, 0},
 };
+// clang-format on
 
 TEST(CompositionFit, NewSize)
 {

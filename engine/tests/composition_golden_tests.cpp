@@ -23,18 +23,39 @@ using kvtest::TestDib;
 
 namespace {
 
-Bgr Rgb(int r, int g, int b) { return Bgr{static_cast<BYTE>(b), static_cast<BYTE>(g), static_cast<BYTE>(r)}; }
+Bgr Rgb(int r, int g, int b)
+{
+    return Bgr{static_cast<BYTE>(b), static_cast<BYTE>(g), static_cast<BYTE>(r)};
+}
 
 // Source pictures whose every pixel differs from its neighbours, so a shifted or repeated row or
 // column shows.
-Bgr PatternA(int x, int y) { return Rgb((x * 37 + y * 11) & 255, (x * 13 + y * 29 + 7) & 255, (x * y * 7 + 50) & 255); }
-Bgr PatternB(int x, int y) { return Rgb((x * 5 + y * 60) & 255, (255 - x * 9) & 255, (y * 17 + x * 3) & 255); }
-Bgr Palette(int i) { return Rgb(i, 255 - i, (i * 3) & 255); }
-BYTE Indices(int x, int y) { return static_cast<BYTE>((x * 7 + y * 13 + 1) & 255); }
+Bgr PatternA(int x, int y)
+{
+    return Rgb((x * 37 + y * 11) & 255, (x * 13 + y * 29 + 7) & 255, (x * y * 7 + 50) & 255);
+}
+Bgr PatternB(int x, int y)
+{
+    return Rgb((x * 5 + y * 60) & 255, (255 - x * 9) & 255, (y * 17 + x * 3) & 255);
+}
+Bgr Palette(int i)
+{
+    return Rgb(i, 255 - i, (i * 3) & 255);
+}
+BYTE Indices(int x, int y)
+{
+    return static_cast<BYTE>((x * 7 + y * 13 + 1) & 255);
+}
 
 // The 5 x 3 texture of the texture row: 8 bits, bottom-up, brightness i * 33 for index i.
-Bgr TexturePalette(int i) { return Rgb(i * 5, i * 11, i * 17); }
-BYTE TextureIndex(int x, int y) { return static_cast<BYTE>(y * 5 + x); }
+Bgr TexturePalette(int i)
+{
+    return Rgb(i * 5, i * 11, i * 17);
+}
+BYTE TextureIndex(int x, int y)
+{
+    return static_cast<BYTE>(y * 5 + x);
+}
 
 struct Probe {
     int x, y;
@@ -61,15 +82,42 @@ struct Layout {
     std::vector<Probe> probes;
 };
 
-TestDib SourceA() { return TestDib::TrueColor(63, 48, false, PatternA); }
-TestDib SourceB() { return TestDib::Indexed(21, 15, true, Palette, Indices); }
-TestDib SourceC() { return TestDib::TrueColor(30, 10, true, PatternB); }
-TestDib SourceD() { return TestDib::TrueColor(40, 30, false, PatternA); }
-TestDib SourceE() { return TestDib::TrueColor(48, 30, false, PatternB); }
-TestDib SourceF() { return TestDib::Indexed(40, 27, true, Palette, Indices); }
-TestDib SourceG() { return TestDib::TrueColor(30, 30, false, PatternA); }
-TestDib SourceH() { return TestDib::TrueColor(9, 7, true, PatternB); }
-TestDib SourceI() { return TestDib::TrueColor(10, 10, false, [](int, int) { return Rgb(70, 80, 90); }); }
+TestDib SourceA()
+{
+    return TestDib::TrueColor(63, 48, false, PatternA);
+}
+TestDib SourceB()
+{
+    return TestDib::Indexed(21, 15, true, Palette, Indices);
+}
+TestDib SourceC()
+{
+    return TestDib::TrueColor(30, 10, true, PatternB);
+}
+TestDib SourceD()
+{
+    return TestDib::TrueColor(40, 30, false, PatternA);
+}
+TestDib SourceE()
+{
+    return TestDib::TrueColor(48, 30, false, PatternB);
+}
+TestDib SourceF()
+{
+    return TestDib::Indexed(40, 27, true, Palette, Indices);
+}
+TestDib SourceG()
+{
+    return TestDib::TrueColor(30, 30, false, PatternA);
+}
+TestDib SourceH()
+{
+    return TestDib::TrueColor(9, 7, true, PatternB);
+}
+TestDib SourceI()
+{
+    return TestDib::TrueColor(10, 10, false, [](int, int) { return Rgb(70, 80, 90); });
+}
 
 constexpr RECT kNoFrame = {0, 0, -1, -1};
 
@@ -94,7 +142,8 @@ std::vector<Bgr> TintedTexture(const TestDib& texture, double strength, COLORREF
             v.push_back(unsigned{c.b} + c.g + c.r);
         }
     unsigned lo = 765, hi = 0, sum = 0;
-    for (unsigned b : v) lo = b < lo ? b : lo, hi = b > hi ? b : hi, sum += b;
+    for (unsigned b : v)
+        lo = b < lo ? b : lo, hi = b > hi ? b : hi, sum += b;
     const double m = (sum / static_cast<unsigned>(v.size()) - 382.5) / 765;
     auto channel = [](double value) { return static_cast<BYTE>(value > 255 ? 255 : value < 0 ? 0 : value); };
     std::vector<Bgr> out;
@@ -107,14 +156,21 @@ std::vector<Bgr> TintedTexture(const TestDib& texture, double strength, COLORREF
     return out;
 }
 
-TestDib FixtureTexture() { return TestDib::Indexed(5, 3, false, TexturePalette, TextureIndex); }
+TestDib FixtureTexture()
+{
+    return TestDib::Indexed(5, 3, false, TexturePalette, TextureIndex);
+}
 
 class Picture {
 public:
-    Picture(int width, int height, Bgr fill) : m_iWidth(width), m_iHeight(height), m_Pixels(width * height, fill) {}
+    Picture(int width, int height, Bgr fill)
+        : m_iWidth(width), m_iHeight(height), m_Pixels(width * height, fill)
+    {
+    }
     void Set(int x, int y, Bgr c)
     {
-        if (x >= 0 && y >= 0 && x < m_iWidth && y < m_iHeight) m_Pixels[static_cast<size_t>(y) * m_iWidth + x] = c;
+        if (x >= 0 && y >= 0 && x < m_iWidth && y < m_iHeight)
+            m_Pixels[static_cast<size_t>(y) * m_iWidth + x] = c;
     }
     Bgr At(int x, int y) const { return m_Pixels[static_cast<size_t>(y) * m_iWidth + x]; }
     int Width() const { return m_iWidth; }
@@ -133,10 +189,14 @@ void ExpectedFrame(Picture& picture, RECT r, COLORREF average)
     for (int j = -2; j <= 2; ++j) {
         const Bgr light = FromColorRef(ScaleColor(average, -10 * j));
         const Bgr dark = FromColorRef(ScaleColor(average, 10 * j));
-        for (int y = r.top + 1; y <= r.bottom; ++y) picture.Set(r.left, y, light);
-        for (int x = r.left; x < r.right; ++x) picture.Set(x, r.top, light);
-        for (int y = r.top; y < r.bottom; ++y) picture.Set(r.right, y, dark);
-        for (int x = r.left + 1; x <= r.right; ++x) picture.Set(x, r.bottom, dark);
+        for (int y = r.top + 1; y <= r.bottom; ++y)
+            picture.Set(r.left, y, light);
+        for (int x = r.left; x < r.right; ++x)
+            picture.Set(x, r.top, light);
+        for (int y = r.top; y < r.bottom; ++y)
+            picture.Set(r.right, y, dark);
+        for (int x = r.left + 1; x <= r.right; ++x)
+            picture.Set(x, r.bottom, dark);
         r = RECT{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1};
     }
 }
@@ -154,17 +214,26 @@ Picture ExpectedPicture(const Layout& layout)
     const TestDib source = layout.source();
     for (int y = layout.cutY; y < layout.newHeight - layout.cutY; ++y)
         for (int x = layout.cutX; x < layout.newWidth - layout.cutX; ++x)
-            picture.Set(layout.x + x, layout.y + y, Resampled(source, layout.newWidth, layout.newHeight, x, y));
-    if (layout.frameAround.right >= layout.frameAround.left) ExpectedFrame(picture, layout.frameAround, layout.average);
+            picture.Set(layout.x + x, layout.y + y,
+                        Resampled(source, layout.newWidth, layout.newHeight, x, y));
+    if (layout.frameAround.right >= layout.frameAround.left)
+        ExpectedFrame(picture, layout.frameAround, layout.average);
     return picture;
 }
 
-Bgr Src(TestDib (*source)(), int x, int y) { return source().At(x, y); }
-Bgr Resized(TestDib (*source)(), int w, int h, int x, int y) { return Resampled(source(), w, h, x, y); }
+Bgr Src(TestDib (*source)(), int x, int y)
+{
+    return source().At(x, y);
+}
+Bgr Resized(TestDib (*source)(), int w, int h, int x, int y)
+{
+    return Resampled(source(), w, h, x, y);
+}
 
 constexpr COLORREF kAvgB = RGB(100, 150, 200);
 constexpr COLORREF kAvgE = RGB(90, 160, 40);
 
+// clang-format off
 const std::vector<Layout>& Layouts()
 {
     static const std::vector<Layout> layouts = {
@@ -237,6 +306,7 @@ const std::vector<Layout>& Layouts()
     };
     return layouts;
 }
+// clang-format on
 
 RegistryRecord SettingsFor(const Layout& layout, const std::string& workBmp)
 {
@@ -272,7 +342,8 @@ protected:
 
     void SetUp() override
     {
-        ASSERT_TRUE(testsupport::WriteFileBytes(m_Textures / "texture001.bmp", kvtest::BmpFileBytes(FixtureTexture())));
+        ASSERT_TRUE(testsupport::WriteFileBytes(m_Textures / "texture001.bmp",
+                                                kvtest::BmpFileBytes(FixtureTexture())));
     }
 
     std::string Compose(const Layout& layout, bool* ok)
@@ -284,8 +355,8 @@ protected:
         const RegistryRecord settings = SettingsFor(layout, target);
         const TestDib source = layout.source();
         COLORREF average = layout.average;
-        *ok = ComposeBackgroundBitmapFromDib(settings, source.Info(), source.Bits(), "C:\\Pictures\\x.jpg", "x.jpg",
-                                             "1.1.2025", &average);
+        *ok = ComposeBackgroundBitmapFromDib(settings, source.Info(), source.Bits(), "C:\\Pictures\\x.jpg",
+                                             "x.jpg", "1.1.2025", &average);
         return testsupport::ReadFileBytes(target);
     }
 };
@@ -324,8 +395,9 @@ TEST_F(CompositionGolden, LayoutsMatchTheRulesTheProbesAndTheGoldens)
         for (int y = 0; y < image.height; ++y)
             for (int x = 0; x < image.width; ++x)
                 if (image.At(x, y) != expected.At(x, y) && differences++ == 0)
-                    first = std::to_string(x) + "," + std::to_string(y) + ": " + kvtest::ToText(image.At(x, y)) +
-                            " instead of " + kvtest::ToText(expected.At(x, y));
+                    first = std::to_string(x) + "," + std::to_string(y) + ": " +
+                            kvtest::ToText(image.At(x, y)) + " instead of " +
+                            kvtest::ToText(expected.At(x, y));
         EXPECT_EQ(differences, 0) << "first difference at " << first;
 
         const std::string golden = GoldenPath(layout.name);
@@ -347,9 +419,11 @@ TEST_F(CompositionGolden, ComputesTheAverageColourWhenItIsUnknown)
     const CDesktopEnvironmentOverride use(environment);
     const std::string target = m_Folder / "average.bmp";
     const RegistryRecord settings = SettingsFor(layout, target);
-    const TestDib source = TestDib::TrueColor(4, 2, true, [](int x, int y) { return Rgb(x * 10, y * 100, 7); });
+    const TestDib source =
+        TestDib::TrueColor(4, 2, true, [](int x, int y) { return Rgb(x * 10, y * 100, 7); });
     COLORREF average = 0xFFFFFFFF;
-    ASSERT_TRUE(ComposeBackgroundBitmapFromDib(settings, source.Info(), source.Bits(), "p", "n", "d", &average));
+    ASSERT_TRUE(
+        ComposeBackgroundBitmapFromDib(settings, source.Info(), source.Bits(), "p", "n", "d", &average));
     // Means truncated per channel: red (0+10+20+30)/4 = 15, green (0*4+100*4)/8 = 50, blue 7.
     EXPECT_EQ(average, RGB(15, 50, 7));
 }
@@ -415,7 +489,8 @@ TEST_F(CompositionGolden, CancelLeavesTheOldWorkBitmapByteIdentical)
         {
             const ProgressCallback callback(c.cancelAt);
             const CSynchronizationGuard lock;
-            ok = ComposeBackgroundBitmapFromDib(settings, source.Info(), source.Bits(), "p", "n", "d", &average);
+            ok = ComposeBackgroundBitmapFromDib(settings, source.Info(), source.Bits(), "p", "n", "d",
+                                                &average);
             EXPECT_TRUE(g_Synchronization.IsCancelled());
         }
         EXPECT_FALSE(ok);
@@ -430,7 +505,8 @@ TEST_F(CompositionGolden, CancelLeavesTheOldWorkBitmapByteIdentical)
         const HANDLE search = ::FindFirstFileA((m_Folder / "*").c_str(), &found);
         int files = 0;
         if (search != INVALID_HANDLE_VALUE) {
-            do files += !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+            do
+                files += !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
             while (::FindNextFileA(search, &found));
             ::FindClose(search);
         }
@@ -453,7 +529,8 @@ TEST_F(CompositionGolden, RefusesTargetsThatLeaveNoRoom)
     settings.Display.dwMarginRight = 23;  // 63 - 30 - 23 - 2 x 5 = 0 columns left
     const TestDib source = layout.source();
     COLORREF average = RGB(1, 1, 1);
-    EXPECT_FALSE(ComposeBackgroundBitmapFromDib(settings, source.Info(), source.Bits(), "p", "n", "d", &average));
+    EXPECT_FALSE(
+        ComposeBackgroundBitmapFromDib(settings, source.Info(), source.Bits(), "p", "n", "d", &average));
     EXPECT_EQ(testsupport::ReadFileBytes(target), "old");
 }
 
@@ -465,7 +542,8 @@ TEST_F(CompositionGolden, ASaveThatCannotBeMadeFails)
     const RegistryRecord settings = SettingsFor(layout, m_Folder / "no such folder\\work.bmp");
     const TestDib source = layout.source();
     COLORREF average = layout.average;
-    EXPECT_FALSE(ComposeBackgroundBitmapFromDib(settings, source.Info(), source.Bits(), "p", "n", "d", &average));
+    EXPECT_FALSE(
+        ComposeBackgroundBitmapFromDib(settings, source.Info(), source.Bits(), "p", "n", "d", &average));
 }
 
 TEST_F(CompositionGolden, EverythingOnWithAVeryLongCaption)
@@ -487,6 +565,56 @@ TEST_F(CompositionGolden, EverythingOnWithAVeryLongCaption)
     ASSERT_TRUE(ComposeBackgroundBitmapFromDib(settings, source.Info(), source.Bits(), path.c_str(), "x.jpg",
                                                std::string(99, 'd').c_str(), &average));
     EXPECT_TRUE(kvtest::ParseBmp(testsupport::ReadFileBytes(target)).ok);
+}
+
+// The whole road from a JPEG file: the decode through KvImage, the EXIF turn, the fit and the save.
+TEST_F(CompositionGolden, FromAJpegFile)
+{
+    kvtest::FixedEnvironment environment(63, 48, RECT{0, 0, 63, 48});
+    const CDesktopEnvironmentOverride use(environment);
+    const std::string target = m_Folder / "work.bmp";
+    RegistryRecord settings = SettingsFor(Layouts()[0], target);
+    settings.Display.bShrinkOnly = 1;
+    const std::string fixtures = testsupport::ExeFolder() + "imaging_fixtures\\";
+
+    // 640 x 480 stored, orientation 6: upright it is 480 x 640, so it fills the height, 36 wide.
+    const std::string turned = fixtures + "exif_o6_be_640x480.jpg";
+    COLORREF average = 0xFFFFFFFF;
+    {
+        const ProgressCallback callback("");
+        const CSynchronizationGuard lock;
+        ASSERT_TRUE(
+            ComposeBackgroundBitmap(&settings, turned.c_str(), "exif_o6_be_640x480.jpg", "d", &average));
+        ASSERT_GE(g_Texts.size(), 2u);
+        EXPECT_EQ(g_Texts[0], "Reading " + turned + "...");
+    }
+    EXPECT_NE(average, 0xFFFFFFFFu);
+    const kvtest::BmpImage image = kvtest::ParseBmp(testsupport::ReadFileBytes(target));
+    ASSERT_TRUE(image.ok) << image.error;
+    EXPECT_EQ(image.width, 63);
+    EXPECT_EQ(image.height, 48);
+    // Background left and right of the 36 columns (at 13..48), image inside.
+    EXPECT_EQ(image.At(12, 24), FromColorRef(average));
+    EXPECT_EQ(image.At(49, 24), FromColorRef(average));
+
+    // Without the turn the same file lies on its side: 64 wide, 48 high, filling the screen's width.
+    settings.Display.bRotateByExif = 0;
+    average = RGB(1, 2, 3);
+    ASSERT_TRUE(ComposeBackgroundBitmap(&settings, turned.c_str(), "x.jpg", "d", &average));
+    const kvtest::BmpImage flat = kvtest::ParseBmp(testsupport::ReadFileBytes(target));
+    ASSERT_TRUE(flat.ok);
+    EXPECT_NE(flat.At(0, 2), Rgb(1, 2, 3));
+
+    // A missing or broken file fails and leaves the bitmap of the last change.
+    const std::string before = testsupport::ReadFileBytes(target);
+    const std::string broken = m_Folder / "broken.jpg";
+    ASSERT_TRUE(testsupport::WriteFileBytes(broken, "this is not a JPEG file at all"));
+    for (const std::string& path : {m_Folder / "missing.jpg", broken}) {
+        SCOPED_TRACE(path);
+        average = 0xFFFFFFFF;
+        EXPECT_FALSE(ComposeBackgroundBitmap(&settings, path.c_str(), "x.jpg", "d", &average));
+        EXPECT_EQ(testsupport::ReadFileBytes(target), before);
+    }
 }
 
 }  // namespace

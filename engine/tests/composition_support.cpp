@@ -7,7 +7,10 @@ namespace kvtest {
 
 namespace {
 
-size_t PaddedRow(int width, int bitCount) { return static_cast<size_t>((width * bitCount + 31) / 32) * 4; }
+size_t PaddedRow(int width, int bitCount)
+{
+    return static_cast<size_t>((width * bitCount + 31) / 32) * 4;
+}
 
 void Put16(std::string& out, uint16_t v)
 {
@@ -17,19 +20,16 @@ void Put16(std::string& out, uint16_t v)
 
 void Put32(std::string& out, uint32_t v)
 {
-    for (int i = 0; i < 4; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
+    for (int i = 0; i < 4; ++i)
+        out += static_cast<char>((v >> (8 * i)) & 0xFF);
 }
 
 uint32_t Get32(const std::string& in, size_t at)
 {
     uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(in[at + i]);
+    for (int i = 3; i >= 0; --i)
+        v = (v << 8) | static_cast<unsigned char>(in[at + i]);
     return v;
-}
-
-uint16_t Get16(const std::string& in, size_t at)
-{
-    return static_cast<uint16_t>(static_cast<unsigned char>(in[at]) | (static_cast<unsigned char>(in[at + 1]) << 8));
 }
 
 }  // namespace
@@ -93,12 +93,16 @@ TestDib TestDib::Indexed(int width, int height, bool topDown, const std::functio
     dib.m_Pixels.assign(dib.m_RowBytes * height, 0);
     for (int y = 0; y < height; ++y) {
         BYTE* row = dib.m_Pixels.data() + dib.m_RowBytes * (topDown ? y : height - 1 - y);
-        for (int x = 0; x < width; ++x) row[x] = index(x, y);
+        for (int x = 0; x < width; ++x)
+            row[x] = index(x, y);
     }
     return dib;
 }
 
-const BYTE* TestDib::Row(int memoryRow) const { return m_Pixels.data() + m_RowBytes * memoryRow; }
+const BYTE* TestDib::Row(int memoryRow) const
+{
+    return m_Pixels.data() + m_RowBytes * memoryRow;
+}
 
 Bgr TestDib::At(int x, int y) const
 {
@@ -169,12 +173,12 @@ BmpImage ParseBmp(const std::string& bytes)
         for (int x = 0; x < image.width; ++x) {
             const size_t at = row + 3 * static_cast<size_t>(x);
             image.pixels[static_cast<size_t>(y) * image.width + x] =
-                Bgr{static_cast<BYTE>(bytes[at]), static_cast<BYTE>(bytes[at + 1]), static_cast<BYTE>(bytes[at + 2])};
+                Bgr{static_cast<BYTE>(bytes[at]), static_cast<BYTE>(bytes[at + 1]),
+                    static_cast<BYTE>(bytes[at + 2])};
         }
         for (size_t pad = 3 * static_cast<size_t>(image.width); pad < rowBytes; ++pad)
             if (bytes[row + pad] != 0) image.paddingZero = false;
     }
-    (void)Get16;
     image.ok = true;
     return image;
 }

@@ -30,7 +30,8 @@ public:
 
     void SetDate(int year, int month, int day)
     {
-        m_Date = SYSTEMTIME{static_cast<WORD>(year), static_cast<WORD>(month), 0, static_cast<WORD>(day), 12, 0, 0, 0};
+        m_Date = SYSTEMTIME{
+            static_cast<WORD>(year), static_cast<WORD>(month), 0, static_cast<WORD>(day), 12, 0, 0, 0};
     }
     void SetTextureFolder(const std::string& folder) { m_sTextureFolder = folder; }
 
@@ -46,7 +47,10 @@ struct Bgr {
     bool operator==(const Bgr& o) const { return b == o.b && g == o.g && r == o.r; }
     bool operator!=(const Bgr& o) const { return !(*this == o); }
 };
-inline Bgr FromColorRef(COLORREF c) { return Bgr{GetBValue(c), GetGValue(c), GetRValue(c)}; }
+inline Bgr FromColorRef(COLORREF c)
+{
+    return Bgr{GetBValue(c), GetGValue(c), GetRValue(c)};
+}
 std::string ToText(const Bgr& c);
 
 // A DIB pair made by the test: the 1064-byte header block and the padded pixel rows.

@@ -20,7 +20,10 @@ using kvtest::TestDib;
 
 namespace {
 
-Bgr Rgb(int r, int g, int b) { return Bgr{static_cast<BYTE>(b), static_cast<BYTE>(g), static_cast<BYTE>(r)}; }
+Bgr Rgb(int r, int g, int b)
+{
+    return Bgr{static_cast<BYTE>(b), static_cast<BYTE>(g), static_cast<BYTE>(r)};
+}
 
 TEST(CompositionTexture, StrengthOfEachMode)
 {
@@ -28,7 +31,8 @@ TEST(CompositionTexture, StrengthOfEachMode)
         DWORD mode;
         double strength;
     } cases[] = {{0, 0.0}, {1, 0.2}, {2, 0.3}, {3, 0.5}, {4, 0.3}, {99, 0.3}, {0xFFFFFFFF, 0.3}};
-    for (const auto& c : cases) EXPECT_EQ(TextureStrength(c.mode), c.strength) << c.mode;
+    for (const auto& c : cases)
+        EXPECT_EQ(TextureStrength(c.mode), c.strength) << c.mode;
 }
 
 TEST(CompositionTexture, ChoosesOnlyMatchingFiles)
@@ -104,7 +108,8 @@ std::vector<Bgr> Tinted(const TestDib& texture, double s, COLORREF color)
 // A canvas cleared to the colour, then painted with the one texture in a folder.
 class TextureCanvas {
 public:
-    TextureCanvas(int width, int height, COLORREF color) : m_Environment(width, height, RECT{0, 0, width, height})
+    TextureCanvas(int width, int height, COLORREF color)
+        : m_Environment(width, height, RECT{0, 0, width, height})
     {
         m_Environment.SetTextureFolder(m_Folder.Path());
         m_pCanvas = std::make_unique<CPaintableDib>(width, height);
@@ -149,6 +154,7 @@ TEST(CompositionTexture, TintsAndTilesFromTheTopLeft)
         TestDib texture;
         DWORD mode;
         double strength;
+        // clang-format off
     } cases[] = {
         {"8 bits, bottom-up, odd width", TestDib::Indexed(5, 3, false, [](int i) { return Rgb(i * 5, i * 11, i * 17); },
                                                            [](int x, int y) { return static_cast<BYTE>(y * 5 + x); }),
@@ -158,6 +164,7 @@ TEST(CompositionTexture, TintsAndTilesFromTheTopLeft)
         {"24 bits, bottom-up, strong", TestDib::TrueColor(3, 2, false, [](int x, int y) { return Rgb(200 - x * 70, y * 200, 90); }),
          3, 0.5},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TextureCanvas canvas(11, 7, color);
@@ -166,7 +173,8 @@ TEST(CompositionTexture, TintsAndTilesFromTheTopLeft)
         const std::vector<Bgr> tinted = Tinted(c.texture, c.strength, color);
         for (int y = 0; y < 7; ++y)
             for (int x = 0; x < 11; ++x) {
-                const Bgr expected = tinted[(y % c.texture.Height()) * c.texture.Width() + x % c.texture.Width()];
+                const Bgr expected =
+                    tinted[(y % c.texture.Height()) * c.texture.Width() + x % c.texture.Width()];
                 ASSERT_EQ(kvtest::ToText(canvas.At(x, y)), kvtest::ToText(expected)) << x << "," << y;
             }
     }
@@ -176,7 +184,8 @@ TEST(CompositionTexture, UniformTextureGivesTheColourItself)
 {
     const COLORREF color = RGB(13, 170, 250);
     TextureCanvas canvas(9, 5, RGB(0, 0, 0));
-    canvas.Place(kvtest::BmpFileBytes(TestDib::TrueColor(4, 4, false, [](int, int) { return Rgb(77, 77, 77); })));
+    canvas.Place(
+        kvtest::BmpFileBytes(TestDib::TrueColor(4, 4, false, [](int, int) { return Rgb(77, 77, 77); })));
     canvas.Paint(2, color);
     EXPECT_TRUE(canvas.AllEqual(kvtest::FromColorRef(color)));
 }
@@ -185,7 +194,8 @@ TEST(CompositionTexture, ATinyTextureCoversAWholeDesktop)
 {
     const COLORREF color = RGB(200, 10, 99);
     TextureCanvas canvas(1920, 1080, RGB(0, 0, 0));
-    canvas.Place(kvtest::BmpFileBytes(TestDib::TrueColor(1, 1, false, [](int, int) { return Rgb(5, 6, 7); })));
+    canvas.Place(
+        kvtest::BmpFileBytes(TestDib::TrueColor(1, 1, false, [](int, int) { return Rgb(5, 6, 7); })));
     const DWORD start = ::GetTickCount();
     canvas.Paint(3, color);
     EXPECT_LT(::GetTickCount() - start, 2000u);
@@ -195,7 +205,8 @@ TEST(CompositionTexture, ATinyTextureCoversAWholeDesktop)
 TEST(CompositionTexture, LargerThanTheCanvasIsCut)
 {
     const COLORREF color = RGB(100, 100, 100);
-    const TestDib texture = TestDib::TrueColor(20, 12, true, [](int x, int y) { return Rgb(x * 12, y * 20, 5); });
+    const TestDib texture =
+        TestDib::TrueColor(20, 12, true, [](int x, int y) { return Rgb(x * 12, y * 20, 5); });
     TextureCanvas canvas(7, 5, RGB(0, 0, 0));
     canvas.Place(kvtest::BmpFileBytes(texture));
     canvas.Paint(2, color);
@@ -213,12 +224,14 @@ std::string Patched(std::string bytes, size_t at, const std::string& with)
 TEST(CompositionTexture, RefusedFilesLeaveTheFlatBackground)
 {
     const COLORREF color = RGB(50, 60, 70);
-    const std::string good = kvtest::BmpFileBytes(TestDib::TrueColor(6, 4, false, [](int x, int y) { return Rgb(x * 40, y, 9); }));
-    const std::string indexed = kvtest::BmpFileBytes(
-        TestDib::Indexed(6, 4, false, [](int i) { return Rgb(i, i, i); }, [](int x, int) { return static_cast<BYTE>(x); }));
+    const std::string good =
+        kvtest::BmpFileBytes(TestDib::TrueColor(6, 4, false, [](int x, int y) { return Rgb(x * 40, y, 9); }));
+    const std::string indexed = kvtest::BmpFileBytes(TestDib::Indexed(
+        6, 4, false, [](int i) { return Rgb(i, i, i); }, [](int x, int) { return static_cast<BYTE>(x); }));
     const struct {
         const char* name;
         std::string bytes;
+        // clang-format off
     } cases[] = {
         {"not a bitmap", "hello, this is no bitmap at all, just some text to fill the file up"},
         {"cut short", good.substr(0, good.size() - 10)},
@@ -231,6 +244,7 @@ TEST(CompositionTexture, RefusedFilesLeaveTheFlatBackground)
         {"width beyond the pixels", Patched(good, 18, std::string("\x00\x01\x00\x00", 4))},
         {"file size below the header", Patched(good, 2, std::string("\x05\x00\x00\x00", 4))},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TextureCanvas canvas(9, 5, color);
@@ -244,7 +258,8 @@ TEST(CompositionTexture, ModeZeroAndNoFolderLeaveTheCanvas)
 {
     const COLORREF color = RGB(1, 2, 3);
     TextureCanvas canvas(5, 5, color);
-    canvas.Place(kvtest::BmpFileBytes(TestDib::TrueColor(2, 2, false, [](int x, int) { return Rgb(x * 200, 0, 0); })));
+    canvas.Place(
+        kvtest::BmpFileBytes(TestDib::TrueColor(2, 2, false, [](int x, int) { return Rgb(x * 200, 0, 0); })));
     canvas.Paint(0, RGB(200, 100, 50));
     EXPECT_TRUE(canvas.AllEqual(kvtest::FromColorRef(color)));
 
@@ -272,14 +287,16 @@ struct Steps {
     {
         double total = 0;
         for (int y = 0; y < Height(); ++y)
-            for (int k = 0; k < Bytes(); ++k) total += std::abs(At(a, y, k) - At(b, y, k));
+            for (int k = 0; k < Bytes(); ++k)
+                total += std::abs(At(a, y, k) - At(b, y, k));
         return total / (static_cast<double>(Height()) * Bytes());
     }
     double Rows(int a, int b) const
     {
         double total = 0;
         for (int x = 0; x < Width(); ++x)
-            for (int k = 0; k < Bytes(); ++k) total += std::abs(At(x, a, k) - At(x, b, k));
+            for (int k = 0; k < Bytes(); ++k)
+                total += std::abs(At(x, a, k) - At(x, b, k));
         return total / (static_cast<double>(Width()) * Bytes());
     }
 };
@@ -291,7 +308,8 @@ TEST(CompositionTexture, ShippedTexturesLieBesideTheProgram)
     const HANDLE search = ::FindFirstFileA((folder + "\\texture???.bmp").c_str(), &found);
     ASSERT_NE(search, INVALID_HANDLE_VALUE) << folder;
     std::vector<std::string> names;
-    do names.emplace_back(found.cFileName);
+    do
+        names.emplace_back(found.cFileName);
     while (::FindNextFileA(search, &found));
     ::FindClose(search);
     EXPECT_GE(names.size(), 3u);
@@ -312,8 +330,10 @@ TEST(CompositionTexture, ShippedTexturesLieBesideTheProgram)
         // the texture is no rougher than anywhere between its own neighbouring columns and rows.
         const Steps steps{info, static_cast<const BYTE*>(bits)};
         double columns = 0, rows = 0;
-        for (int x = 0; x + 1 < width; ++x) columns = std::max(columns, steps.Columns(x, x + 1));
-        for (int y = 0; y + 1 < height; ++y) rows = std::max(rows, steps.Rows(y, y + 1));
+        for (int x = 0; x + 1 < width; ++x)
+            columns = std::max(columns, steps.Columns(x, x + 1));
+        for (int y = 0; y + 1 < height; ++y)
+            rows = std::max(rows, steps.Rows(y, y + 1));
         EXPECT_LE(steps.Columns(width - 1, 0), columns);
         EXPECT_LE(steps.Rows(height - 1, 0), rows);
         ::GlobalFree(info);

@@ -55,12 +55,12 @@ void RegisterShellClasses()
 ShellWindows CreateShellWindows(bool counting)
 {
     ShellWindows shell;
-    shell.progman = ::CreateWindowExA(0, "Progman", "Program Manager", WS_POPUP | WS_VISIBLE, 0, 0, 200, 150, nullptr,
-                                      nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    shell.progman = ::CreateWindowExA(0, "Progman", "Program Manager", WS_POPUP | WS_VISIBLE, 0, 0, 200, 150,
+                                      nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
     const HWND defView = ::CreateWindowExA(0, "SHELLDLL_DefView", "", WS_CHILD | WS_VISIBLE, 0, 0, 200, 150,
                                            shell.progman, nullptr, ::GetModuleHandleA(nullptr), nullptr);
-    shell.view = ::CreateWindowExA(0, WC_LISTVIEWA, "FolderView", WS_CHILD | WS_VISIBLE | LVS_ICON, 0, 0, 200, 150,
-                                   defView, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    shell.view = ::CreateWindowExA(0, WC_LISTVIEWA, "FolderView", WS_CHILD | WS_VISIBLE | LVS_ICON, 0, 0, 200,
+                                   150, defView, nullptr, ::GetModuleHandleA(nullptr), nullptr);
     ::SendMessageA(shell.view, LVM_SETTEXTCOLOR, 0, kInitialText);
     ::SendMessageA(shell.view, LVM_SETTEXTBKCOLOR, 0, kInitialBack);
     if (counting) {
@@ -77,9 +77,15 @@ void ApplyCaptionColors(bool adapt, bool adaptSys, bool transparent, COLORREF av
         SetColorUnderIcons(ContrastTextColor(average), average, transparent, adapt && !adaptSys);
 }
 
-bool IsDirty(HWND view) { return ::GetUpdateRect(view, nullptr, FALSE) != FALSE; }
+bool IsDirty(HWND view)
+{
+    return ::GetUpdateRect(view, nullptr, FALSE) != FALSE;
+}
 
-COLORREF Ask(HWND view, UINT msg) { return static_cast<COLORREF>(::SendMessageA(view, msg, 0, 0)); }
+COLORREF Ask(HWND view, UINT msg)
+{
+    return static_cast<COLORREF>(::SendMessageA(view, msg, 0, 0));
+}
 
 struct HungShell {
     ShellWindows shell;

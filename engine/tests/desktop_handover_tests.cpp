@@ -33,8 +33,8 @@ public:
     ~SavedValue()
     {
         HKEY opened = nullptr;
-        if (::RegCreateKeyExA(HKEY_CURRENT_USER, m_sKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &opened,
-                              nullptr) != ERROR_SUCCESS)
+        if (::RegCreateKeyExA(HKEY_CURRENT_USER, m_sKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &opened, nullptr) != ERROR_SUCCESS)
             return;
         if (m_bExisted)
             ::RegSetValueExA(opened, m_sName.c_str(), 0, m_dwType, m_Data, m_dwSize);
@@ -65,8 +65,8 @@ Value Read(const char* key, const char* name)
     if (::RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return value;
     char data[2048];
     DWORD size = sizeof data;
-    value.exists = ::RegQueryValueExA(opened, name, nullptr, &value.type, reinterpret_cast<BYTE*>(data), &size) ==
-                   ERROR_SUCCESS;
+    value.exists = ::RegQueryValueExA(opened, name, nullptr, &value.type, reinterpret_cast<BYTE*>(data),
+                                      &size) == ERROR_SUCCESS;
     if (value.exists) value.data.assign(data, size);
     ::RegCloseKey(opened);
     return value;
@@ -75,8 +75,9 @@ Value Read(const char* key, const char* name)
 void Write(const char* key, const char* name, DWORD type, const std::string& data)
 {
     HKEY opened = nullptr;
-    ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &opened, nullptr),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        ::RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &opened, nullptr),
+        ERROR_SUCCESS);
     ASSERT_EQ(::RegSetValueExA(opened, name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
                                static_cast<DWORD>(data.size())),
               ERROR_SUCCESS);
@@ -91,8 +92,14 @@ void Delete(const char* key, const char* name)
     ::RegCloseKey(opened);
 }
 
-std::string Sz(const char* text) { return std::string(text, std::strlen(text) + 1); }
-std::string Dword(DWORD v) { return std::string(reinterpret_cast<const char*>(&v), sizeof v); }
+std::string Sz(const char* text)
+{
+    return std::string(text, std::strlen(text) + 1);
+}
+std::string Dword(DWORD v)
+{
+    return std::string(reinterpret_cast<const char*>(&v), sizeof v);
+}
 
 TEST(DesktopHandOver, WallpaperStyleBecomesCentredUntiled)
 {
@@ -104,6 +111,7 @@ TEST(DesktopHandOver, WallpaperStyleBecomesCentredUntiled)
         DWORD type;
         std::string data;
         bool rewritten;  // an absent value already reads as "0" and is left absent
+        // clang-format off
     } cases[] = {
         {"absent", false, 0, "", false},
         {"already \"0\"", true, REG_SZ, Sz("0"), false},
@@ -114,6 +122,7 @@ TEST(DesktopHandOver, WallpaperStyleBecomesCentredUntiled)
         {"binary", true, REG_BINARY, std::string("\x30\x00", 2), true},
         {"a text too long to be a style", true, REG_SZ, Sz("00000000000000000000000000000000000000000"), true},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         for (const char* value : {"WallpaperStyle", "TileWallpaper"}) {
@@ -245,7 +254,8 @@ ProbeResult RunProbe(const char* mode, bool adapt, bool adaptSys, bool transpare
 int CountLines(const std::vector<std::string>& lines, const char* part)
 {
     int n = 0;
-    for (const std::string& line : lines) n += line.find(part) != std::string::npos;
+    for (const std::string& line : lines)
+        n += line.find(part) != std::string::npos;
     return n;
 }
 
@@ -262,6 +272,7 @@ struct ShadowSetting {
 TEST(DesktopCaptions, FollowTheSwitchesForEachShadowSetting)
 {
     const SavedValue saved(kAdvancedKey, "ListviewShadow");
+    // clang-format off
     const ShadowSetting settings[] = {
         {"ListviewShadow absent", false, 0, "", true},
         {"ListviewShadow 1", true, REG_DWORD, Dword(1), true},
@@ -269,16 +280,19 @@ TEST(DesktopCaptions, FollowTheSwitchesForEachShadowSetting)
         {"ListviewShadow 2", true, REG_DWORD, Dword(2), false},
         {"ListviewShadow a text", true, REG_SZ, Sz("0"), true},
     };
+    // clang-format on
     // adapt, adaptSys, transparent; then the captions without and with shadow.
     const struct {
         bool adapt, adaptSys, transparent;
         Captions noShadow, shadow;
+        // clang-format off
     } rows[] = {
         {false, false, false, Unchanged, Unchanged},     {false, true, false, Unchanged, Unchanged},
         {false, false, true, OnTransparent, Unchanged},  {false, true, true, OnTransparent, Unchanged},
         {true, false, false, OnAverage, OnAverage},      {true, false, true, OnTransparent, OnAverage},
         {true, true, false, OnAverage, Unchanged},       {true, true, true, OnTransparent, Unchanged},
     };
+    // clang-format on
     for (const ShadowSetting& setting : settings) {
         if (setting.present)
             Write(kAdvancedKey, "ListviewShadow", setting.type, setting.data);
@@ -287,14 +301,17 @@ TEST(DesktopCaptions, FollowTheSwitchesForEachShadowSetting)
         // Two rows are enough to tell the readings apart once the full table ran for 0 and absent.
         const bool full = setting.name == settings[0].name || setting.name == settings[2].name;
         for (const auto& row : rows) {
-            if (!full && !(row.adapt && !row.adaptSys && row.transparent) && !(!row.adapt && row.transparent)) continue;
+            if (!full && !(row.adapt && !row.adaptSys && row.transparent) && !(!row.adapt && row.transparent))
+                continue;
             SCOPED_TRACE(std::string(setting.name) + ", adapt " + std::to_string(row.adapt) + ", sys " +
                          std::to_string(row.adaptSys) + ", transparent " + std::to_string(row.transparent));
             const ProbeResult r = RunProbe("plain", row.adapt, row.adaptSys, row.transparent);
             ASSERT_TRUE(r.ok);
             const Captions expected = setting.shadow ? row.shadow : row.noShadow;
             const COLORREF text = expected == Unchanged ? kInitialText : kWhite;
-            const COLORREF back = expected == Unchanged ? kInitialBack : expected == OnAverage ? kAverage : kTransparent;
+            const COLORREF back = expected == Unchanged   ? kInitialBack
+                                  : expected == OnAverage ? kAverage
+                                                          : kTransparent;
             EXPECT_EQ(r.text, text);
             EXPECT_EQ(r.back, back);
             // A change sends the two colours and redraws the view once; the same colours again send
@@ -306,10 +323,11 @@ TEST(DesktopCaptions, FollowTheSwitchesForEachShadowSetting)
             EXPECT_EQ(CountLines(r.log, "Change detected:"), expected == Unchanged ? 0 : 1);
             if (expected != Unchanged) {
                 char line[160];
-                std::snprintf(line, sizeof line,
-                              "Change detected: OrigTextColor=0x%x, TextColor=0x%x, OrigBackColor=0x%x, BackColor=0x%x",
-                              static_cast<unsigned>(kInitialText), static_cast<unsigned>(text),
-                              static_cast<unsigned>(kInitialBack), static_cast<unsigned>(back));
+                std::snprintf(
+                    line, sizeof line,
+                    "Change detected: OrigTextColor=0x%x, TextColor=0x%x, OrigBackColor=0x%x, BackColor=0x%x",
+                    static_cast<unsigned>(kInitialText), static_cast<unsigned>(text),
+                    static_cast<unsigned>(kInitialBack), static_cast<unsigned>(back));
                 EXPECT_EQ(CountLines(r.log, line), 1) << line;
             }
             // The shadow setting is read once per process, and only when it is needed.

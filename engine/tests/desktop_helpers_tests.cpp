@@ -14,6 +14,7 @@ TEST(DesktopHelpers, ContrastColours)
         COLORREF color;
         COLORREF text;
         COLORREF highlight;
+        // clang-format off
     } cases[] = {
         {RGB(0, 0, 0), RGB(255, 255, 255), RGB(255, 229, 138)},
         {RGB(150, 150, 150), RGB(255, 255, 255), RGB(255, 229, 138)},  // sum 450: still dark
@@ -21,6 +22,7 @@ TEST(DesktopHelpers, ContrastColours)
         {RGB(255, 255, 255), RGB(0, 0, 0), RGB(127, 0, 0)},
         {RGB(255, 195, 0), RGB(255, 255, 255), RGB(255, 229, 138)},
     };
+    // clang-format on
     for (const auto& c : cases) {
         EXPECT_EQ(ContrastTextColor(c.color), c.text) << std::hex << c.color;
         EXPECT_EQ(ContrastHighlightColor(c.color), c.highlight) << std::hex << c.color;
@@ -35,6 +37,7 @@ TEST(DesktopHelpers, ScaleColor)
         COLORREF color;
         int percent;
         COLORREF result;
+        // clang-format off
     } cases[] = {
         {RGB(100, 50, 200), 0, RGB(100, 50, 200)},
         {RGB(100, 50, 200), -100, RGB(0, 0, 0)},
@@ -50,20 +53,31 @@ TEST(DesktopHelpers, ScaleColor)
         {RGB(1, 2, 3), -2147483647 - 1, RGB(255, 255, 255)},
         {RGB(3, 5, 7), -50, RGB(1, 2, 3)},  // truncated toward zero
     };
+    // clang-format on
     for (const auto& c : cases)
-        EXPECT_EQ(ScaleColor(c.color, c.percent), c.result) << std::hex << c.color << " " << std::dec << c.percent;
+        EXPECT_EQ(ScaleColor(c.color, c.percent), c.result)
+            << std::hex << c.color << " " << std::dec << c.percent;
 }
 
 FILETIME Time(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
 {
-    SYSTEMTIME parts = {static_cast<WORD>(year),   static_cast<WORD>(month),  0, static_cast<WORD>(day),
-                        static_cast<WORD>(hour),   static_cast<WORD>(minute), static_cast<WORD>(second), 0};
+    SYSTEMTIME parts = {static_cast<WORD>(year),
+                        static_cast<WORD>(month),
+                        0,
+                        static_cast<WORD>(day),
+                        static_cast<WORD>(hour),
+                        static_cast<WORD>(minute),
+                        static_cast<WORD>(second),
+                        0};
     FILETIME time;
     EXPECT_TRUE(::SystemTimeToFileTime(&parts, &time));
     return time;
 }
 
-FILETIME Units(uint64_t units) { return FILETIME{static_cast<DWORD>(units), static_cast<DWORD>(units >> 32)}; }
+FILETIME Units(uint64_t units)
+{
+    return FILETIME{static_cast<DWORD>(units), static_cast<DWORD>(units >> 32)};
+}
 
 TEST(DesktopHelpers, FileTimeToDays)
 {
@@ -84,8 +98,12 @@ TEST(DesktopHelpers, FormatTimeStamp)
     const struct {
         int maxLength;
         const char* text;
-    } cases[] = {{50, "20240305060708"}, {15, "20240305060708"}, {14, "20240305060708"},
-                 {8, "20240305"},        {1, "2"},               {0, ""}};
+    } cases[] = {{50, "20240305060708"},
+                 {15, "20240305060708"},
+                 {14, "20240305060708"},
+                 {8, "20240305"},
+                 {1, "2"},
+                 {0, ""}};
     for (const auto& c : cases) {
         char out[64];
         std::memset(out, 'x', sizeof out);
@@ -111,11 +129,16 @@ TEST(DesktopHelpers, LocalFileTimeIsTheWallClock)
     GetLocalFileTime(&now);
     FILETIME reference;
     ASSERT_TRUE(::SystemTimeToFileTime(&before, &reference));
-    const auto units = [](const FILETIME& t) { return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+    const auto units = [](const FILETIME& t) {
+        return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    };
     EXPECT_GE(units(now), units(reference));
     EXPECT_LT(units(now) - units(reference), 50000000ULL);  // within five seconds
 }
 
-TEST(DesktopHelpers, WineCountsAsXPOrLater) { EXPECT_TRUE(IsWindowsXPOrLater()); }
+TEST(DesktopHelpers, WineCountsAsXPOrLater)
+{
+    EXPECT_TRUE(IsWindowsXPOrLater());
+}
 
 }  // namespace

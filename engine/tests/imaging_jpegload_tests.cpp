@@ -51,6 +51,11 @@ ULONGLONG WallClock(WORD y, WORD mo, WORD d, WORD h, WORD mi, WORD s)
     return FileTimeValue(ft);
 }
 
+template <typename F> F Export(HMODULE dll, const char* name)
+{
+    return reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(dll, name)));
+}
+
 void ExpectSameImage(const TestDib& actual, const TestDib& expected, const char* name)
 {
     const BITMAPINFOHEADER& a = actual.Header();
@@ -234,4 +239,44 @@ TEST(ImagingJpegLoad, JpgFileInfoAsStored)
     EXPECT_EQ(w, 37);
     ASSERT_TRUE(GetJpgFileInfo(FixturePath("exif_o8_le_45x31.jpg").c_str(), nullptr, &h));
     EXPECT_EQ(h, 31);
+}
+
+// The same operations reached as a caller of KvApi.dll reaches them: ordinal 1 and the locked
+// exports of the image information.
+TEST(ImagingJpegLoad, ThroughTheEngineLibrary)
+{
+    const HMODULE dll = ::LoadLibraryA("KvApi.dll");
+    ASSERT_NE(dll, nullptr);
+    using LoadFn = BOOL(__stdcall*)(BITMAPINFO*, void*, const char*, DWORD*, BOOL, FILETIME*);
+    using InfoFn = BOOL(__stdcall*)(const char*, DWORD*, DWORD*);
+    using AverageFn = COLORREF(__stdcall*)(BITMAPINFO*, void*);
+    const auto load = Export<LoadFn>(dll, "LoadBmpFromJpgFileEx");
+    const auto lockedLoad = Export<LoadFn>(dll, "WpApi_LoadBmpFromJpgFile");
+    const auto info = Export<InfoFn>(dll, "WpApi_GetJpgFileInfo");
+    const auto average = Export<AverageFn>(dll, "WpApi_GetAverageRgbValue");
+    ASSERT_TRUE(load && lockedLoad && info && average);
+    EXPECT_EQ(reinterpret_cast<void*>(load),
+              reinterpret_cast<void*>(::GetProcAddress(dll, MAKEINTRESOURCEA(1))));
+
+    const std::string path = FixturePath("exif_o6_be_640x480.jpg");
+    TestDib expected;
+    ASSERT_TRUE(Load(path, true, expected));
+    for (LoadFn f : {load, lockedLoad}) {
+        TestDib dib;
+        DWORD size = 0;
+        ASSERT_TRUE(f(dib.Info(), nullptr, path.c_str(), &size, TRUE, nullptr));
+        EXPECT_EQ(size, 921600u);
+        dib.bits.assign(size, 0);
+        FILETIME date{};
+        ASSERT_TRUE(f(dib.Info(), dib.bits.data(), path.c_str(), &size, TRUE, &date));
+        ExpectSameImage(dib, expected, "through the library");
+        EXPECT_EQ(FileTimeValue(date), WallClock(2011, 12, 24, 9, 8, 7));
+    }
+    DWORD w = 0, h = 0;
+    ASSERT_TRUE(info(path.c_str(), &w, &h));
+    EXPECT_EQ(w, 640u);
+    EXPECT_EQ(h, 480u);
+    EXPECT_EQ(average(expected.Info(), expected.bits.data()),
+              GetAverageRgbValue(expected.Info(), expected.bits.data()));
+    ::FreeLibrary(dll);
 }

@@ -69,14 +69,20 @@ TestDib TurnSeen(const TestDib& src, bool clockwise)
 
 std::string ScratchDir()
 {
-    static std::string dir = [] {
-        char temp[MAX_PATH];
-        ::GetTempPathA(MAX_PATH, temp);
-        std::string path = std::string(temp) + "kv_imaging_tests_" + std::to_string(::GetCurrentProcessId());
-        ::CreateDirectoryA(path.c_str(), nullptr);
-        return path;
-    }();
-    return dir;
+    // Made once per test program and removed when it ends (the tests delete their own files).
+    struct Folder {
+        std::string path;
+        Folder()
+        {
+            char temp[MAX_PATH];
+            ::GetTempPathA(MAX_PATH, temp);
+            path = std::string(temp) + "kv_imaging_tests_" + std::to_string(::GetCurrentProcessId());
+            ::CreateDirectoryA(path.c_str(), nullptr);
+        }
+        ~Folder() { ::RemoveDirectoryA(path.c_str()); }
+    };
+    static Folder folder;
+    return folder.path;
 }
 
 std::string ScratchPath(const std::string& name)

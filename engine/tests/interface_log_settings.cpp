@@ -1,4 +1,4 @@
 // The log settings of the engine's test program.
 #include "UTxLog.h"
 
-const CLogSettings g_LogSettings = {"KvApiTest ", "", false, 80, false, true, true};
+extern const CLogSettings g_LogSettings = {"KvApiTest ", "", false, 80, false, true, true};

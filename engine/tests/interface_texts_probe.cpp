@@ -11,12 +11,15 @@
 #include "UTxLog.h"
 #include "Usync.h"
 
-const CLogSettings g_LogSettings = {"KvApiProbe", "", false, 80, false, true, true};
+extern const CLogSettings g_LogSettings = {"KvApiProbe", "", false, 80, false, true, true};
 
 namespace {
 std::vector<std::string> g_Reported;
 
-void __stdcall Collect(const char* text) { g_Reported.push_back(text ? text : "(null)"); }
+void __stdcall Collect(const char* text)
+{
+    g_Reported.push_back(text ? text : "(null)");
+}
 
 void WriteReadingText(const char* text)
 {
@@ -49,6 +52,7 @@ int main(int argc, char** argv)
     ReportProgressF(gld_ReadingS, "C:\\Photos\\a.jpg");
     ReportProgressF(gld_ResamplingDDDD, 4000, 3000, 1024, 768);
     ReportProgressF(gld_Saving, "ignored");
-    for (const std::string& text : g_Reported) std::printf("reported=%s\n", text.c_str());
+    for (const std::string& text : g_Reported)
+        std::printf("reported=%s\n", text.c_str());
     return 0;
 }

@@ -1,4 +1,6 @@
-// Child controls of a form: one small class per control; properties set before Create.
+// Child controls of a form: one small class per control. A new control follows the same shape:
+// public properties that Create reads, events as std::function members called from OnMessage or
+// OnCtlColor, and one member per wrapped message, named after it in a comment (// BM_GETCHECK).
 #pragma once
 
 #include <windows.h>

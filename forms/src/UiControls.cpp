@@ -2,9 +2,15 @@
 
 namespace ui {
 
-HBRUSH Control::OnCtlColor(HDC) { return nullptr; }
+HBRUSH Control::OnCtlColor(HDC)
+{
+    return nullptr;
+}
 
-Label::~Label() { Destroy(); }
+Label::~Label()
+{
+    Destroy();
+}
 
 bool Label::Create(Form& parent, int id)
 {

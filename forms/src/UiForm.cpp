@@ -4,7 +4,10 @@
 
 namespace ui {
 
-Form::~Form() { Destroy(); }
+Form::~Form()
+{
+    Destroy();
+}
 
 DWORD Form::Style() const
 {
@@ -28,7 +31,10 @@ DWORD Form::Style() const
     return style | WS_CLIPCHILDREN;
 }
 
-DWORD Form::ExStyle() const { return borderStyle == BorderStyle::Dialog ? WS_EX_DLGMODALFRAME : 0; }
+DWORD Form::ExStyle() const
+{
+    return borderStyle == BorderStyle::Dialog ? WS_EX_DLGMODALFRAME : 0;
+}
 
 bool Form::Create(const WindowClass& windowClass, HWND owner)
 {
@@ -48,7 +54,10 @@ void Form::Show()
     ShowWindow(SW_SHOW);
 }
 
-void Form::Hide() { ShowWindow(SW_HIDE); }
+void Form::Hide()
+{
+    ShowWindow(SW_HIDE);
+}
 
 LRESULT Form::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {

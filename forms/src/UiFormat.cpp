@@ -14,13 +14,15 @@ bool ConversionSignature(const char* format, std::string& signature)
         if (*p != '%') continue;
         ++p;
         if (*p == '%') continue;
-        while (*p && std::strchr("-+ #0", *p)) ++p;
+        while (*p && std::strchr("-+ #0", *p))
+            ++p;
         auto widthOrPrecision = [&p, &signature] {
             if (*p == '*') {
                 signature += signature.empty() ? "*" : " *";
                 ++p;
             } else {
-                while (*p >= '0' && *p <= '9') ++p;
+                while (*p >= '0' && *p <= '9')
+                    ++p;
             }
         };
         widthOrPrecision();
@@ -30,7 +32,8 @@ bool ConversionSignature(const char* format, std::string& signature)
             widthOrPrecision();
         }
         std::string conversion;
-        while (*p && std::strchr("hlLqjzt", *p)) conversion += *p++;
+        while (*p && std::strchr("hlLqjzt", *p))
+            conversion += *p++;
         if (*p == 'I') {  // the runtime's I64 and I32
             if ((p[1] == '6' && p[2] == '4') || (p[1] == '3' && p[2] == '2')) {
                 conversion.append(p, 3);

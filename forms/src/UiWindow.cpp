@@ -14,7 +14,10 @@ namespace {
 constexpr const char* kObjectProperty = "kvui";
 }  // namespace
 
-HINSTANCE ThisModule() { return reinterpret_cast<HINSTANCE>(&__ImageBase); }
+HINSTANCE ThisModule()
+{
+    return reinterpret_cast<HINSTANCE>(&__ImageBase);
+}
 
 bool WindowClass::Register()
 {
@@ -53,7 +56,10 @@ bool WindowClass::Unregister()
     return true;
 }
 
-Window::~Window() { Destroy(); }
+Window::~Window()
+{
+    Destroy();
+}
 
 BOOL CALLBACK Window::DetachChild(HWND child, LPARAM) noexcept
 {
@@ -61,13 +67,18 @@ BOOL CALLBACK Window::DetachChild(HWND child, LPARAM) noexcept
     return TRUE;
 }
 
-bool Window::Exists() const { return m_hWnd && ::IsWindow(m_hWnd); }
+bool Window::Exists() const
+{
+    // The handle of a window that died with its thread may already name another window.
+    return m_hWnd && ::IsWindow(m_hWnd) && FromHandle(m_hWnd) == this;
+}
 
 void Window::Destroy()
 {
     if (!m_hWnd) return;
-    if (!::IsWindow(m_hWnd)) {
+    if (!Exists()) {
         m_hWnd = nullptr;
+        m_pfnControlProc = nullptr;
         return;
     }
     if (::GetWindowThreadProcessId(m_hWnd, nullptr) == ::GetCurrentThreadId()) {
@@ -107,7 +118,10 @@ void Window::SetFont(HFONT font, bool redraw)
     if (m_hWnd) ::SendMessageA(m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw ? TRUE : FALSE);
 }
 
-LONG Window::GetStyle() const { return m_hWnd ? ::GetWindowLongA(m_hWnd, GWL_STYLE) : 0; }
+LONG Window::GetStyle() const
+{
+    return m_hWnd ? ::GetWindowLongA(m_hWnd, GWL_STYLE) : 0;
+}
 
 void Window::SetStyle(LONG style)
 {
@@ -128,7 +142,10 @@ RECT Window::GetClientRect() const
     return r;
 }
 
-bool Window::IsVisible() const { return m_hWnd && ::IsWindowVisible(m_hWnd); }
+bool Window::IsVisible() const
+{
+    return m_hWnd && ::IsWindowVisible(m_hWnd);
+}
 
 void Window::SetPos(HWND insertAfter, int x, int y, int cx, int cy, UINT flags)
 {
