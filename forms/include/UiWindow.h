@@ -23,6 +23,9 @@ public:
     // Properties, set before Register.
     UINT style = 0;
     LPCSTR cursor = IDC_ARROW;
+    HICON icon = nullptr;         // the system's default when null
+    HICON smallIcon = nullptr;    // taken from `icon` when null
+    HBRUSH background = nullptr;  // none when null: the window paints its own background
 
     const char* Name() const { return m_sName.c_str(); }
     bool IsRegistered() const { return m_bRegistered; }

@@ -28,6 +28,9 @@ bool WindowClass::Register()
     wc.lpfnWndProc = &Window::ClassProc;
     wc.hInstance = ThisModule();
     wc.hCursor = ::LoadCursorA(nullptr, cursor);
+    wc.hIcon = icon;
+    wc.hIconSm = smallIcon;
+    wc.hbrBackground = background;
     wc.lpszClassName = m_sName.c_str();
     if (!::RegisterClassExA(&wc)) {
         // Left behind by an earlier load of this module at the same address that could not remove it;

@@ -1,0 +1,106 @@
+#include "AgentTimer.h"
+
+#include "AgentEnvironment.h"
+#include "AgentMessages.h"
+#include "AgentState.h"
+#include "UTxLog.h"
+
+AgentEvents g_AgentEvents;
+
+namespace {
+
+constexpr const char* kIsRunningName = "KvAgentIsRunning";
+constexpr const char* kDisableName = "KvAgentExternalDisable";
+constexpr const char* kCloseName = "KvAgentExternalClose";
+
+// The thread only waits on events and posts, so it ends at once when asked; this bound only keeps
+// a wedged system from holding the Agent's exit for ever.
+constexpr DWORD kThreadEndWaitMs = 10000;
+
+}  // namespace
+
+bool TakeAgentIsRunning()
+{
+    g_AgentEvents.hIsRunning.reset(::CreateEventA(nullptr, FALSE, FALSE, kIsRunningName));
+    if (g_AgentEvents.hIsRunning && ::GetLastError() == ERROR_ALREADY_EXISTS) {
+        g_AgentEvents.hIsRunning.reset();
+        return false;
+    }
+    // The close event exists from here on, so a close request made while this Agent is still
+    // starting is kept until the timer thread sees it.
+    g_AgentEvents.hClose.reset(::CreateEventA(nullptr, FALSE, FALSE, kCloseName));
+    return true;
+}
+
+bool SignalRunningAgentToClose()
+{
+    Handle close(::OpenEventA(EVENT_MODIFY_STATE, FALSE, kCloseName));
+    if (!close) return false;
+    ::SetEvent(close.get());
+    return true;
+}
+
+void StartTimerThread()
+{
+    g_AgentEvents.hStop.reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    g_AgentEvents.hDisable.reset(::CreateEventA(nullptr, TRUE, FALSE, kDisableName));
+    if (!g_AgentEvents.hClose) g_AgentEvents.hClose.reset(::CreateEventA(nullptr, FALSE, FALSE, kCloseName));
+    g_AgentEvents.hThreadExited.reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    DWORD threadId = 0;
+    g_AgentEvents.hThread.reset(::CreateThread(nullptr, 0, &TimerThreadProc, nullptr, 0, &threadId));
+    if (!g_AgentEvents.hIsRunning)
+        g_AgentEvents.hIsRunning.reset(::CreateEventA(nullptr, FALSE, FALSE, kIsRunningName));
+}
+
+void StopTimerThread()
+{
+    if (g_AgentEvents.hThread) {
+        ::SetEvent(g_AgentEvents.hStop.get());
+        if (::WaitForSingleObject(g_AgentEvents.hThread.get(), kThreadEndWaitMs) != WAIT_OBJECT_0) {
+            // Closing what a running thread waits on would pull the handles from under it.
+            LogText("!TimerThreadProc did not end; its handles stay open");
+            g_AgentEvents.hThread.release();
+            g_AgentEvents.hStop.release();
+            g_AgentEvents.hClose.release();
+            g_AgentEvents.hThreadExited.release();
+        }
+    }
+    g_AgentEvents.hThread.reset();
+    g_AgentEvents.hIsRunning.reset();
+    g_AgentEvents.hStop.reset();
+    g_AgentEvents.hDisable.reset();
+    g_AgentEvents.hClose.reset();
+    g_AgentEvents.hThreadExited.reset();
+}
+
+bool IsExternallyDisabled()
+{
+    return g_AgentEvents.hDisable && ::WaitForSingleObject(g_AgentEvents.hDisable.get(), 0) == WAIT_OBJECT_0;
+}
+
+DWORD WINAPI TimerThreadProc(LPVOID)
+{
+    LogText("Starting TimerThreadProc");
+    ::ResetEvent(g_AgentEvents.hStop.get());
+    ::ResetEvent(g_AgentEvents.hThreadExited.get());
+    // An event that could not be created counts as never signalled.
+    const HANDLE waitFor[2] = {g_AgentEvents.hStop.get(), g_AgentEvents.hClose.get()};
+    const DWORD count = waitFor[1] ? 2 : 1;
+    DWORD wait = g_bStartedAfterPcReboot ? g_AgentEnvironment.dwFirstWaitAfterRebootMs
+                                         : g_AgentEnvironment.dwFirstWaitMs;
+    for (;;) {
+        const DWORD result = ::WaitForMultipleObjects(count, waitFor, FALSE, wait);
+        wait = g_AgentEnvironment.dwWaitMs;
+        if (result == WAIT_OBJECT_0) break;
+        if (result == WAIT_OBJECT_0 + 1) {
+            ::ResetEvent(g_AgentEvents.hClose.get());
+            ::PostMessageA(g_hAgentWindow, WM_WPAGENT_EXTERNAL_CLOSE, 0, 0);
+            break;
+        }
+        if (result == WAIT_TIMEOUT) ::PostMessageA(g_hAgentWindow, WM_WPAGENT_TIMER, 0, 0);
+        else ::Sleep(wait);  // a failed wait must not spin
+    }
+    ::SetEvent(g_AgentEvents.hThreadExited.get());
+    LogText("Exiting TimerThreadProc");
+    return 0;
+}

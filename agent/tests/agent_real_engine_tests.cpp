@@ -1,0 +1,139 @@
+// The fast test Agent with the real engine, its decoder and textures beside it, on Debian's
+// mate-backgrounds photographs: one due change, read back from \CurrentImage, the work bitmap and
+// the image database, then none until the next one is due.
+#include "DemoFirstRun.h"
+#include "KvTestSupport.h"
+#include "UDatabase.h"
+#include "Wcommon.h"
+#include "agent_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+using namespace agenttest;
+
+// The engine's wallpaper selection is the last piece of the engine to come; until it does,
+// WpApi_SetRandomWallpaper is a stub and these tests cannot pass. Build with
+// -DKV_AGENT_REAL_ENGINE_READY=1 (or set it here) once it is real.
+#ifndef KV_AGENT_REAL_ENGINE_READY
+#define KV_AGENT_REAL_ENGINE_READY 0
+#endif
+
+namespace {
+
+const char* const kPhotos = "Z:\\usr\\share\\backgrounds\\mate";
+
+std::string Key(const char* section) { return std::string(kSettingsKey) + "\\" + section; }
+
+std::string ReadText(const std::string& subkey, const char* name)
+{
+    char text[MAX_PATH + 1] = {};
+    DWORD size = sizeof(text) - 1;
+    ::RegGetValueA(HKEY_CURRENT_USER, subkey.c_str(), name, RRF_RT_REG_SZ, nullptr, text, &size);
+    return text;
+}
+
+bool PumpUntil(bool (*done)(const FILETIME&), const FILETIME& before, DWORD timeoutMs)
+{
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < timeoutMs) {
+        testsupport::PumpMessages();
+        if (done(before)) return true;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    return false;
+}
+
+bool ChangeTimeMoved(const FILETIME& before)
+{
+    FILETIME now = {};
+    return ReadTime(Key("CurrentImage"), "LastChangeTime", now) && Units(now) != Units(before);
+}
+
+// Shown counters of the database as the engine left it: the sum, and the count of the image shown.
+struct ShownCounts {
+    DWORD total = 0;
+    DWORD ofImage = 0;
+    bool found = false;
+};
+
+ShownCounts ReadShownCounts(const std::string& folder, const std::string& name)
+{
+    ShownCounts counts;
+    CFileCollection files;
+    if (!files.LoadFromFile(ReadText(Key("Files"), "FileListDatFile").c_str(),
+                            ReadText(Key("Files"), "FileListStrFile").c_str()))
+        return counts;
+    for (int i = 0; i < files.GetCount(); ++i) {
+        const CImageFile* image = files.FileAt(i);
+        counts.total += image->ShownCount;
+        if (lstrcmpiA(image->FolderPath.GetText(), folder.c_str()) == 0 &&
+            lstrcmpiA(image->FileName.GetText(), name.c_str()) == 0) {
+            counts.ofImage = image->ShownCount;
+            counts.found = true;
+        }
+    }
+    return counts;
+}
+
+}  // namespace
+
+TEST(AgentRealEngine, DueChangeOnceThenNoneUntilDue)
+{
+#ifndef KV_AGENT_TEST_REAL_ENGINE
+    GTEST_SKIP() << "KvApi.dll is not built in this tree";
+#endif
+    if (!KV_AGENT_REAL_ENGINE_READY)
+        GTEST_SKIP() << "WpApi_SetRandomWallpaper is still a stub; enable with KV_AGENT_REAL_ENGINE_READY=1";
+    if (!testsupport::PathExists(kPhotos)) GTEST_SKIP() << "mate-backgrounds is not installed (tools/setup)";
+
+    ClearSettings();
+    DWORD images = 0;
+    std::string error;
+    ASSERT_TRUE(WriteFirstRun(kPhotos, testsupport::ExeFolder() + "e2e\\real", images, error)) << error;
+    ASSERT_GT(images, 1u);
+    WriteDword(Key("Exchange"), "Type", CHANGE_EACH_N_MINUTES);
+    WriteDword(Key("Exchange"), "Period", 60);
+    const FILETIME anHourAgo = FromUnits(Units(LocalNow()) - 61ull * 600000000ull);
+    WriteTime(Key("CurrentImage"), "LastChangeTime", anHourAgo);
+
+    testsupport::LogReceiver receiver;
+    testsupport::ChildProcess agent;
+    ASSERT_TRUE(agent.Start("\"" + testsupport::ExeFolder() + "e2e\\real\\KvAgentFast.exe\" /r"));
+    ASSERT_TRUE(PumpUntil(&ChangeTimeMoved, anHourAgo, 20000)) << "no change";
+    FILETIME changed = {};
+    ASSERT_TRUE(ReadTime(Key("CurrentImage"), "LastChangeTime", changed));
+    // Let the Agent finish the change and tick a few more times, with nothing due.
+    PumpUntil([](const FILETIME&) { return false; }, changed, 1500);
+
+    FILETIME after = {};
+    ASSERT_TRUE(ReadTime(Key("CurrentImage"), "LastChangeTime", after));
+    EXPECT_EQ(Units(after), Units(changed)) << "a second change came before it was due";
+    const std::string folder = ReadText(Key("CurrentImage"), "ImagePath");
+    const std::string name = ReadText(Key("CurrentImage"), "ImageName");
+    EXPECT_EQ(ReadDword(Key("CurrentImage"), "AlreadySet"), 1u);
+    EXPECT_EQ(folder.compare(0, std::strlen(kPhotos), kPhotos), 0) << folder;
+    EXPECT_TRUE(testsupport::PathExists(folder + "\\" + name)) << folder << "\\" << name;
+
+    const ShownCounts counts = ReadShownCounts(folder, name);
+    EXPECT_TRUE(counts.found) << name;
+    EXPECT_EQ(counts.ofImage, 1u);
+    EXPECT_EQ(counts.total, 1u) << "exactly one image was shown";
+
+    const std::string bitmap = testsupport::ReadFileBytes(ReadText(Key("Files"), "WorkBmpFile"));
+    ASSERT_GE(bitmap.size(), 54u);
+    EXPECT_EQ(bitmap.substr(0, 2), "BM");
+    int lines = 0;
+    for (const std::string& line : receiver.Texts())
+        if (line.find("calling WpApi_SetRandomWallpaper()") != std::string::npos) ++lines;
+    EXPECT_EQ(lines, 1);
+
+    HANDLE close = ::OpenEventA(EVENT_MODIFY_STATE, FALSE, "KvAgentExternalClose");
+    ASSERT_NE(close, nullptr);
+    ::SetEvent(close);
+    ::CloseHandle(close);
+    EXPECT_TRUE(agent.WaitPumping(5000));
+    ClearSettings();
+}

@@ -1,0 +1,213 @@
+#include "agent_support.h"
+
+#include "AgentEnvironment.h"
+
+#include <cstdio>
+
+namespace agenttest {
+
+FakeWorld g_World;
+
+FILETIME Local(const char* text)
+{
+    SYSTEMTIME t = {};
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    std::sscanf(text, "%d-%d-%d %d:%d:%d", &year, &month, &day, &hour, &minute, &second);
+    t.wYear = static_cast<WORD>(year);
+    t.wMonth = static_cast<WORD>(month);
+    t.wDay = static_cast<WORD>(day);
+    t.wHour = static_cast<WORD>(hour);
+    t.wMinute = static_cast<WORD>(minute);
+    t.wSecond = static_cast<WORD>(second);
+    FILETIME result = {};
+    ::SystemTimeToFileTime(&t, &result);
+    return result;
+}
+
+FILETIME FromUnits(ULONGLONG units)
+{
+    FILETIME result;
+    result.dwLowDateTime = static_cast<DWORD>(units);
+    result.dwHighDateTime = static_cast<DWORD>(units >> 32);
+    return result;
+}
+
+ULONGLONG Units(const FILETIME& time)
+{
+    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+FILETIME LocalNow()
+{
+    SYSTEMTIME t;
+    ::GetLocalTime(&t);
+    FILETIME result = {};
+    ::SystemTimeToFileTime(&t, &result);
+    return result;
+}
+
+void ClearSettings()
+{
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, kStubKey);
+}
+
+namespace {
+
+HKEY CreateKey(HKEY root, const std::string& subkey)
+{
+    HKEY key = nullptr;
+    ::RegCreateKeyExA(root, subkey.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key, nullptr);
+    return key;
+}
+
+}  // namespace
+
+void WriteDword(const std::string& subkey, const char* name, DWORD value, HKEY root)
+{
+    HKEY key = CreateKey(root, subkey);
+    ::RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+    ::RegCloseKey(key);
+}
+
+void WriteText(const std::string& subkey, const char* name, const std::string& text, DWORD type, HKEY root)
+{
+    HKEY key = CreateKey(root, subkey);
+    ::RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(text.data()),
+                     static_cast<DWORD>(text.size()));
+    ::RegCloseKey(key);
+}
+
+void WriteTime(const std::string& subkey, const char* name, const FILETIME& time)
+{
+    HKEY key = CreateKey(HKEY_CURRENT_USER, subkey);
+    ::RegSetValueExA(key, name, 0, REG_BINARY, reinterpret_cast<const BYTE*>(&time), sizeof(time));
+    ::RegCloseKey(key);
+}
+
+DWORD ReadDword(const std::string& subkey, const char* name, DWORD fallback, HKEY root)
+{
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    if (::RegGetValueA(root, subkey.c_str(), name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS)
+        return fallback;
+    return value;
+}
+
+bool ReadTime(const std::string& subkey, const char* name, FILETIME& time)
+{
+    DWORD size = sizeof(time);
+    return ::RegGetValueA(HKEY_CURRENT_USER, subkey.c_str(), name, RRF_RT_REG_BINARY, nullptr, &time, &size) ==
+               ERROR_SUCCESS &&
+           size == sizeof(time);
+}
+
+void WriteRunnableSettings(DWORD type, DWORD period, const FILETIME& lastChange)
+{
+    const std::string root = kSettingsKey;
+    WriteDword(root, "Configured", 1);
+    WriteDword(root, "AllFilesCount", 16);
+    WriteDword(root + "\\Agent", "AutoRun", 1);
+    WriteDword(root + "\\Agent", "SysTrayIcon", 0);
+    WriteDword(root + "\\Exchange", "Type", type);
+    WriteDword(root + "\\Exchange", "Period", period);
+    WriteTime(root + "\\CurrentImage", "LastChangeTime", lastChange);
+}
+
+namespace {
+
+void FakeLocalTime(FILETIME* now) { *now = g_World.now; }
+DWORD FakeTickCount() { return g_World.tick; }
+void FakeScreenSize(int* width, int* height)
+{
+    *width = g_World.screenWidth;
+    *height = g_World.screenHeight;
+}
+
+HMODULE const kFakeEngine = reinterpret_cast<HMODULE>(static_cast<UINT_PTR>(0x7E570000));
+
+BOOL WINAPI FakeSetRandomWallpaper()
+{
+    g_World.calls.push_back("SetRandomWallpaper");
+    WriteTime(std::string(kSettingsKey) + "\\CurrentImage", "LastChangeTime", g_World.now);
+    return g_World.engineResult;
+}
+
+BOOL WINAPI FakeUpdateCurrentWallpaper()
+{
+    g_World.calls.push_back("UpdateCurrentWallpaper");
+    WriteTime(std::string(kSettingsKey) + "\\CurrentImage", "LastChangeTime", g_World.now);
+    return g_World.engineResult;
+}
+
+void WINAPI FakeExcludeCurrentFromList() { g_World.calls.push_back("ExcludeCurrentFromList"); }
+
+HMODULE FakeLoadEngine(const char* path)
+{
+    g_World.calls.push_back("load");
+    (void)path;
+    if (g_World.loadFails) {
+        ::SetLastError(g_World.loadError);
+        return nullptr;
+    }
+    return kFakeEngine;
+}
+
+FARPROC FakeGetEngineExport(HMODULE engine, const char* name)
+{
+    if (engine != kFakeEngine) return nullptr;
+    const std::string wanted = name;
+    if (wanted == "WpApi_SetRandomWallpaper") return reinterpret_cast<FARPROC>(&FakeSetRandomWallpaper);
+    if (wanted == "WpApi_UpdateCurrentWallpaper") return reinterpret_cast<FARPROC>(&FakeUpdateCurrentWallpaper);
+    if (wanted == "WpApi_ExcludeCurrentFromList" && !g_World.lacksExport)
+        return reinterpret_cast<FARPROC>(&FakeExcludeCurrentFromList);
+    return nullptr;
+}
+
+void FakeFreeEngine(HMODULE engine)
+{
+    if (engine == kFakeEngine) g_World.calls.push_back("free");
+}
+
+BOOL FakeShellNotifyIcon(DWORD message, NOTIFYICONDATAA* data)
+{
+    g_World.trayCalls.push_back({message, data->hIcon, data->szTip});
+    return g_World.trayResult;
+}
+
+}  // namespace
+
+void UseFakeEnvironment(DWORD waitMs)
+{
+    g_World = FakeWorld();
+    AgentEnvironment& env = g_AgentEnvironment;
+    env = SystemAgentEnvironment();
+    env.GetLocalTimeAsFileTime = &FakeLocalTime;
+    env.GetTickCount = &FakeTickCount;
+    env.GetScreenSize = &FakeScreenSize;
+    env.dwFirstWaitMs = waitMs;
+    env.dwFirstWaitAfterRebootMs = waitMs;
+    env.dwWaitMs = waitMs;
+    env.LoadEngine = &FakeLoadEngine;
+    env.GetEngineExport = &FakeGetEngineExport;
+    env.FreeEngine = &FakeFreeEngine;
+    env.ShellNotifyIcon = &FakeShellNotifyIcon;
+}
+
+void UseSystemEnvironment() { g_AgentEnvironment = SystemAgentEnvironment(); }
+
+void PumpFor(DWORD ms)
+{
+    const DWORD start = ::GetTickCount();
+    do {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) continue;
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    } while (::GetTickCount() - start < ms);
+}
+
+}  // namespace agenttest

@@ -1,0 +1,12 @@
+# The list of running programs and windows and the conflicting-program check.
+list(APPEND COMMON_SOURCES
+  src/processes_info.cpp
+  src/processes_check.cpp
+)
+list(APPEND COMMON_TEST_SOURCES
+  tests/processes_tests.cpp
+)
+
+# A small windowed program the tests start under chosen file names, so that windows of "other
+# programs" with known titles and program names exist.
+add_executable(processes_window_helper WIN32 tests/processes_window_helper.cpp)
