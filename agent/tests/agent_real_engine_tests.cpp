@@ -14,13 +14,6 @@
 
 using namespace agenttest;
 
-// The engine's wallpaper selection is the last piece of the engine to come; until it does,
-// WpApi_SetRandomWallpaper is a stub and these tests cannot pass. Build with
-// -DKV_AGENT_REAL_ENGINE_READY=1 (or set it here) once it is real.
-#ifndef KV_AGENT_REAL_ENGINE_READY
-#define KV_AGENT_REAL_ENGINE_READY 0
-#endif
-
 namespace {
 
 const char* const kPhotos = "Z:\\usr\\share\\backgrounds\\mate";
@@ -85,8 +78,6 @@ TEST(AgentRealEngine, DueChangeOnceThenNoneUntilDue)
 #ifndef KV_AGENT_TEST_REAL_ENGINE
     GTEST_SKIP() << "KvApi.dll is not built in this tree";
 #endif
-    if (!KV_AGENT_REAL_ENGINE_READY)
-        GTEST_SKIP() << "WpApi_SetRandomWallpaper is still a stub; enable with KV_AGENT_REAL_ENGINE_READY=1";
     if (!testsupport::PathExists(kPhotos)) GTEST_SKIP() << "mate-backgrounds is not installed (tools/setup)";
 
     ClearSettings();
