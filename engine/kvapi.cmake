@@ -1,9 +1,9 @@
 # KvApi.dll: the engine behind its sixteen exports, and the import library its callers link.
 target_link_libraries(engine_core PUBLIC forms)
 
-add_library(KvApi SHARED src/KvApiMain.cpp ${CMAKE_CURRENT_SOURCE_DIR}/../txlib/src/TxDllRuntimeRelease.cpp KvApi.def)
+add_library(KvApi SHARED src/KvApiMain.cpp KvApi.def)
 set_target_properties(KvApi PROPERTIES PREFIX "" OUTPUT_NAME KvApi)
-target_link_libraries(KvApi PRIVATE engine_core)
+target_link_libraries(KvApi PRIVATE engine_core dll_runtime_release)
 
 # The linker's own import library would name the exports without their stdcall decoration, which a
 # caller's declarations do not match; this one is built from the decorated names.

@@ -332,3 +332,48 @@ TEST(InterfaceDllLog, LockedExportsLogTheirNames)
 }
 
 }  // namespace
+
+namespace {
+
+// The lowest free TLS index and handle value: both climb when loads leave something behind.
+DWORD NextTlsIndex()
+{
+    const DWORD index = ::TlsAlloc();
+    if (index != TLS_OUT_OF_INDEXES) ::TlsFree(index);
+    return index;
+}
+
+UINT_PTR NextHandleValue()
+{
+    HANDLE event = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    const UINT_PTR value = reinterpret_cast<UINT_PTR>(event);
+    ::CloseHandle(event);
+    return value;
+}
+
+void LoadUseAndFree()
+{
+    HMODULE engine = LoadEngine();
+    ASSERT_NE(engine, nullptr);
+    auto info = Export<PFN_WpApi_GetJpgFileInfo>(engine, "WpApi_GetJpgFileInfo");
+    ASSERT_NE(info, nullptr);
+    DWORD width = 0, height = 0;
+    EXPECT_FALSE(info((ExeFolder() + "no such image.jpg").c_str(), &width, &height));
+    EXPECT_TRUE(::FreeLibrary(engine));
+}
+
+}  // namespace
+
+// The Agent loads and frees the engine for every change, for months: a load must leave no handle and
+// no TLS index behind, or the process runs out of TLS indexes after about a thousand loads.
+TEST(InterfaceDllLoads, RepeatedLoadsLeaveNoHandleOrTlsIndex)
+{
+    for (int i = 0; i < 3; ++i) LoadUseAndFree();
+    const DWORD tlsBefore = NextTlsIndex();
+    const UINT_PTR handleBefore = NextHandleValue();
+    const int rounds = 60;
+    for (int i = 0; i < rounds; ++i) LoadUseAndFree();
+    EXPECT_EQ(NextTlsIndex(), tlsBefore);
+    // Handle values step by 4; a leak of even one handle a load would move the value by 240.
+    EXPECT_LE(NextHandleValue(), handleBefore + 4 * 4);
+}
