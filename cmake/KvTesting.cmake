@@ -25,3 +25,33 @@ function(kv_add_test)
     set_tests_properties(${T_NAME} PROPERTIES RUN_SERIAL TRUE)
   endif()
 endfunction()
+
+# kv_copy_beside(target folder built-target...)
+# Keeps copies of other targets' files (programs, DLLs) in a folder that `target` runs from, as an
+# installation would lay them out. The copies follow their originals on every build, not only when
+# `target` itself is relinked.
+function(kv_copy_beside target folder)
+  set(outputs "")
+  foreach(source ${ARGN})
+    get_target_property(name ${source} OUTPUT_NAME)
+    if(NOT name)
+      set(name ${source})
+    endif()
+    get_target_property(type ${source} TYPE)
+    if(type STREQUAL "EXECUTABLE")
+      set(name "${name}.exe")
+    else()
+      set(name "${name}.dll")
+    endif()
+    set(copy "${folder}/${name}")
+    add_custom_command(OUTPUT "${copy}"
+      COMMAND ${CMAKE_COMMAND} -E make_directory "${folder}"
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${source}> "${copy}"
+      DEPENDS ${source}
+      VERBATIM)
+    list(APPEND outputs "${copy}")
+  endforeach()
+  string(MAKE_C_IDENTIFIER "copy_${target}_${folder}_${ARGN}" id)
+  add_custom_target(${id} DEPENDS ${outputs})
+  add_dependencies(${target} ${id})
+endfunction()
