@@ -80,6 +80,9 @@ private:
     PROCESS_INFORMATION m_Info{};
 };
 
+// The system's own text for an error, fetched independently of the code under test.
+std::string SystemErrorText(DWORD error);
+
 // Folder of the running program, with a trailing '\'. Helper programs a test starts lie beside it.
 std::string ExeFolder();
 

@@ -195,6 +195,14 @@ bool PathExists(const std::string& path)
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::string SystemErrorText(DWORD error)
+{
+    char text[2048] = "";
+    const DWORD n = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                     error, 0x400, text, sizeof text, nullptr);
+    return std::string(text, n);
+}
+
 std::vector<std::string> FilesMatching(const std::string& folder, const char* mask)
 {
     std::vector<std::string> names;
