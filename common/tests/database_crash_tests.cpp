@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "KvTestSupport.h"
 #include "UDatabase.h"
 #include "database_support.h"
 
@@ -69,13 +70,11 @@ TEST(DatabaseCrash, KilledSaveLeavesEachFileOldOrNew)
         EXPECT_NE(records, -1) << "trial " << trial;
         EXPECT_NE(strings, -1) << "trial " << trial;
         if (list != 0 || records != 0 || strings != 0) ++changed;
-        // A temporary file left behind shows the kill came in the middle of writing.
-        for (const char* name : {"\\FolderList.dat.tmp", "\\FileListDat.dat.tmp", "\\FileListStr.dat.tmp"}) {
-            if (Exists(dir + name)) {
-                ++killedWhileWriting;
-                break;
-            }
-        }
+        // A temporary file left behind shows the kill came in the middle of writing. Each writer's
+        // has a name of its own, so the trial's are cleared for the next.
+        const std::vector<std::string> leftovers = testsupport::FilesMatching(dir, "*.tmp");
+        if (!leftovers.empty()) ++killedWhileWriting;
+        for (const std::string& name : leftovers) ::DeleteFileA((dir + "\\" + name).c_str());
         if (HasFailure()) break;
         // A matching pair loads whole; a kill between the two replacements leaves a new string file
         // beside the old record file, which loads without a crash.

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "KvTestSupport.h"
 #include "UDatabase.h"
 #include "database_support.h"
 
@@ -157,7 +158,7 @@ TEST_F(DatabaseFiles, EmptyListsSaveBareHeaders)
     const std::vector<BYTE> list = ReadBytes(folderList);
     ASSERT_EQ(list.size(), 144u);
     EXPECT_EQ(Get32(list, 0), 0xFF550015u);
-    EXPECT_FALSE(Exists(dat + ".tmp") || Exists(str + ".tmp") || Exists(folderList + ".tmp"));
+    EXPECT_TRUE(testsupport::FilesMatching(dir, "*.tmp").empty());
 }
 
 TEST_F(DatabaseFiles, VersionWords)
@@ -463,7 +464,7 @@ TEST_F(DatabaseFiles, SaveWhileAnotherProcessHoldsAFile)
         EXPECT_EQ(files.Modified, 1);
         EXPECT_EQ(folders.Modified, 1);
         EXPECT_EQ(files.FileAt(files.GetCount() - 1)->RecordPosition, lastPosition);
-        EXPECT_FALSE(Exists(dat + ".tmp") || Exists(str + ".tmp") || Exists(folderList + ".tmp"));
+        EXPECT_TRUE(testsupport::FilesMatching(dir, "*.tmp").empty());
 
         ::SetEvent(release.get());
         EXPECT_EQ(holder.Wait(15000), 0u);

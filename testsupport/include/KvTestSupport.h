@@ -80,6 +80,9 @@ private:
     PROCESS_INFORMATION m_Info{};
 };
 
+// The system's own text for an error, fetched independently of the code under test.
+std::string SystemErrorText(DWORD error);
+
 // Folder of the running program, with a trailing '\'. Helper programs a test starts lie beside it.
 std::string ExeFolder();
 
@@ -88,6 +91,8 @@ std::string ReadFileBytes(const std::string& path, bool* ok = nullptr);
 // Creates or replaces the file with exactly these bytes.
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 bool PathExists(const std::string& path);
+// The names of the files of `folder` that match `mask` (wildcards as FindFirstFileA takes them).
+std::vector<std::string> FilesMatching(const std::string& folder, const char* mask);
 
 // A fresh folder under the user's temporary folder, deleted with all its contents at destruction.
 class TempFolder {

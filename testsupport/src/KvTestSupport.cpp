@@ -195,6 +195,27 @@ bool PathExists(const std::string& path)
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::string SystemErrorText(DWORD error)
+{
+    char text[2048] = "";
+    const DWORD n = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                     error, 0x400, text, sizeof text, nullptr);
+    return std::string(text, n);
+}
+
+std::vector<std::string> FilesMatching(const std::string& folder, const char* mask)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    const HANDLE search = ::FindFirstFileA((folder + "\\" + mask).c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(data.cFileName);
+    } while (::FindNextFileA(search, &data));
+    ::FindClose(search);
+    return names;
+}
+
 TempFolder::TempFolder(const char* name)
 {
     static unsigned counter = 0;

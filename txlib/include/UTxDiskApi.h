@@ -115,9 +115,9 @@ private:
     TxString m_sMask;
 };
 
-// Writes a file beside its target ("<target>.tmp") and replaces the target only on Commit, so a
-// crash, a full disk or a locked target leaves the old file whole. The temporary file goes if
-// Commit never comes or fails. File() is valid only until Commit.
+// Writes a file beside its target ("<target>.<process>-<count>.tmp", one per writer) and replaces the
+// target only on Commit, so a crash, a full disk or a locked target leaves the old file whole. The
+// temporary file goes if Commit never comes or fails. File() is valid only until Commit.
 class TxPendingFile {
 public:
     explicit TxPendingFile(const char* targetPath);  // throws ExNormal when it cannot be created

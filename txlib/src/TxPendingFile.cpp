@@ -2,12 +2,21 @@
 #include "UTxDiskApi.h"
 #include "UTxLog.h"
 
+#include <cstdio>
+
 namespace {
 
+// Every writer gets a name of its own (process and a per-process count): with one shared name,
+// a second writer would be refused while the first wrote, could truncate the first's finished
+// file before its move, or delete it when giving up.
 TxString TempPathFor(const char* target)
 {
+    static volatile LONG s_lCount = 0;
+    char suffix[40];
+    std::snprintf(suffix, sizeof(suffix), ".%lx-%lx.tmp", static_cast<unsigned long>(::GetCurrentProcessId()),
+                  static_cast<unsigned long>(::InterlockedIncrement(&s_lCount)));
     TxString path(target);
-    path.Append(".tmp");
+    path.Append(suffix);
     return path;
 }
 

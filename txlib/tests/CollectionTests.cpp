@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "TxTestHelpers.h"
 #include "UTxCollections.h"
 
 namespace {
@@ -31,16 +32,6 @@ struct ByKey : TxSortedCollection {
         return (ka > kb) - (ka < kb);
     }
 };
-
-template <typename F> std::string ThrownText(F f)
-{
-    try {
-        f();
-    } catch (const ExNormal& e) {
-        return e.Message();
-    }
-    return "(nothing thrown)";
-}
 
 }  // namespace
 

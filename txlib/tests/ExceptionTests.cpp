@@ -5,21 +5,9 @@
 #include <string>
 #include <type_traits>
 
+#include "KvTestSupport.h"
 #include "UTxBase.h"
 #include "UTxStrings.h"
-
-namespace {
-
-// The system's own text for an error, fetched here independently of the library.
-std::string SystemText(DWORD error)
-{
-    char text[2048] = "";
-    const DWORD n = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                     error, 0x400, text, sizeof text, nullptr);
-    return std::string(text, n);
-}
-
-}  // namespace
 
 static_assert(std::is_base_of_v<std::exception, TxException>);
 static_assert(std::is_base_of_v<TxException, ExNormal>);
@@ -81,7 +69,7 @@ TEST(TxException, ThrowsTheSystemTextOrNothing)
             ThrowTxException(false);
             ADD_FAILURE() << "nothing thrown for " << error;
         } catch (const ExNormal& e) {
-            EXPECT_EQ(std::string(e.Message()), SystemText(error));
+            EXPECT_EQ(std::string(e.Message()), testsupport::SystemErrorText(error));
             EXPECT_EQ(e.HelpContext(), 0);
         }
     }
@@ -93,7 +81,7 @@ TEST(TxException, SystemTextIgnoresInsertsAndHasAFallback)
 {
     // Messages with %1-style inserts come back with the inserts left in place, not read as arguments.
     for (DWORD error = 1; error < 2000; ++error) {
-        const std::string expected = SystemText(error);
+        const std::string expected = testsupport::SystemErrorText(error);
         if (!expected.empty()) {
             EXPECT_EQ(TxSystemErrorText(error), expected) << error;
         }

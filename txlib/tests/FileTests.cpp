@@ -5,6 +5,7 @@
 #include <type_traits>
 
 #include "KvTestSupport.h"
+#include "TxTestHelpers.h"
 #include "UTxDiskApi.h"
 #include "UTxLog.h"
 
@@ -12,28 +13,6 @@ static_assert(!std::is_copy_constructible_v<TxFile> && !std::is_copy_assignable_
 static_assert(!std::is_copy_constructible_v<TxTextFile> && !std::is_copy_assignable_v<TxTextFile>);
 static_assert(!std::is_copy_constructible_v<TxFindFile> && !std::is_copy_assignable_v<TxFindFile>);
 static_assert(!std::is_copy_constructible_v<TxPendingFile>);
-
-namespace {
-
-std::string SystemText(DWORD error)
-{
-    char text[2048] = "";
-    const DWORD n = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                     error, 0x400, text, sizeof text, nullptr);
-    return std::string(text, n);
-}
-
-template <typename F> std::string ThrownText(F f)
-{
-    try {
-        f();
-    } catch (const ExNormal& e) {
-        return e.Message();
-    }
-    return "(nothing thrown)";
-}
-
-}  // namespace
 
 TEST(TxFile, OpenFailuresThrowTheSystemText)
 {
@@ -49,7 +28,7 @@ TEST(TxFile, OpenFailuresThrowTheSystemText)
         {folder / "no\\such\\folder.dat", false, true, ERROR_PATH_NOT_FOUND},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(ThrownText([&] { TxFile file(c.path.c_str(), c.readOnly, c.create); }), SystemText(c.error))
+        EXPECT_EQ(ThrownText([&] { TxFile file(c.path.c_str(), c.readOnly, c.create); }), testsupport::SystemErrorText(c.error))
             << c.path;
     }
     EXPECT_FALSE(testsupport::PathExists(folder / "missing.dat"));
@@ -65,12 +44,12 @@ TEST(TxFile, OpenFailureIsReportedRightWhileLogging)
     ASSERT_TRUE(g_Log.OpenFile(logPath.c_str()));
     const std::string text = ThrownText([&] { TxFile file(missing.c_str(), true, false); });
     g_Log.CloseFile();
-    EXPECT_EQ(text, SystemText(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(text, testsupport::SystemErrorText(ERROR_FILE_NOT_FOUND));
     const std::string log = testsupport::ReadFileBytes(logPath);
     EXPECT_NE(log.find("       TxFile::TxFile: File " + missing + " could not be open\r\n"),
               std::string::npos)
         << log;
-    std::string systemLine = SystemText(ERROR_FILE_NOT_FOUND);
+    std::string systemLine = testsupport::SystemErrorText(ERROR_FILE_NOT_FOUND);
     EXPECT_NE(log.find("Throwing exception: " + systemLine.substr(0, systemLine.find_first_of("\r\n"))),
               std::string::npos)
         << log;
@@ -134,11 +113,11 @@ TEST(TxFile, ShareModes)
         TxFile reader1(path.c_str(), true, false);
         EXPECT_NO_THROW(TxFile reader2(path.c_str(), true, false));
         EXPECT_EQ(ThrownText([&] { TxFile writer(path.c_str(), false, false); }),
-                  SystemText(ERROR_SHARING_VIOLATION));
+                  testsupport::SystemErrorText(ERROR_SHARING_VIOLATION));
     }
     TxFile writer(path.c_str(), false, false);
     EXPECT_EQ(ThrownText([&] { TxFile reader(path.c_str(), true, false); }),
-              SystemText(ERROR_SHARING_VIOLATION));
+              testsupport::SystemErrorText(ERROR_SHARING_VIOLATION));
 }
 
 TEST(TxFile, LastWriteTime)
