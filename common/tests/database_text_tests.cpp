@@ -6,10 +6,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "DbText.h"
+#include "UDatabase.h"
 
 namespace {
 
@@ -181,6 +183,52 @@ TEST(DatabaseText, QuickOrderDecidesTheNamesOfOneFolder)
     EXPECT_EQ(DbText::QuickOrder("co-op", "coop"), DbText::kUndecided);
     EXPECT_EQ(DbText::QuickOrder("IMG_1.jpg", "IMG_10.jpg"), DbText::kUndecided);
     EXPECT_EQ(DbText::QuickOrder("abc", "abcd"), DbText::kUndecided);
+}
+
+// A folder's images put in at once must end in the order, and with the refusals, of one insert
+// after another: names the quick order decides, names it leaves to the platform (word-sort
+// punctuation, prefixes), and repeats equal but for case or ignorable characters.
+TEST(DatabaseText, FolderInsertOrdersAsOneInsertAfterAnother)
+{
+    Random random(99);
+    const std::vector<std::vector<const char*>> partSets = {
+        {"IMG_", "img_", "a", "B", "7", "z", "Q"},
+        {"-", "'", ".", "_", " ", "a", "A", "1", "\xE9", "\x01", ""},
+    };
+    for (const auto& parts : partSets) {
+        for (int round = 0; round < 20; ++round) {
+            std::vector<std::string> names;
+            const size_t count = 8 + random.Below(60);
+            for (size_t i = 0; i < count; ++i) {
+                std::string name;
+                for (size_t k = 0, n = 1 + random.Below(5); k < n; ++k)
+                    name += parts[random.Below(parts.size())];
+                names.push_back(name + ".jpg");
+            }
+            auto make = [](const std::string& name) {
+                auto image = std::make_unique<CImageFile>();
+                image->FolderPath.Assign("C:\\Photos\\Folder");
+                image->FileName.Assign(name.c_str());
+                return image;
+            };
+            CFileCollection one, bulk;
+            for (const std::string& name : names) {
+                auto image = make(name);
+                if (one.Insert(image.get())) image.release();
+            }
+            std::vector<std::unique_ptr<CImageFile>> images;
+            for (const std::string& name : names)
+                images.push_back(make(name));
+            bulk.InsertFolderImages(images);
+            ASSERT_EQ(bulk.GetCount(), one.GetCount());
+            for (int i = 0; i < one.GetCount(); ++i)
+                ASSERT_STREQ(bulk.FileAt(i)->FileName.GetText(), one.FileAt(i)->FileName.GetText()) << i;
+            size_t refused = 0;
+            for (const auto& image : images)
+                refused += image ? 1 : 0;
+            EXPECT_EQ(refused, names.size() - static_cast<size_t>(one.GetCount()));
+        }
+    }
 }
 
 }  // namespace
