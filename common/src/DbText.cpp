@@ -111,7 +111,6 @@ int QuickOrder(const char* a, const char* b)
     }
 }
 
-
 std::string LowerCopy(const TxString& text)
 {
     std::string lower(text.GetText(), static_cast<size_t>(text.GetLength()));

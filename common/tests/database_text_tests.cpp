@@ -96,16 +96,22 @@ std::string Neighbour(Random& random, const std::string& text)
     case 0:
         if (at < other.size()) other[at] = alphabet[random.Below(alphabet.size())];
         break;
-    case 1: other.insert(at, 1, alphabet[random.Below(alphabet.size())]); break;
+    case 1:
+        other.insert(at, 1, alphabet[random.Below(alphabet.size())]);
+        break;
     case 2:
         if (at < other.size()) other.erase(at, 1);
         break;
-    case 3: other.resize(at); break;
+    case 3:
+        other.resize(at);
+        break;
     case 4:
         for (char& c : other)
             if (random.Below(3) == 0 && ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) c ^= 0x20;
         break;
-    default: other += RandomText(random, 4); break;
+    default:
+        other += RandomText(random, 4);
+        break;
     }
     return other;
 }
@@ -142,8 +148,9 @@ TEST(DatabaseText, QuickOrderMatchesThePlatformOnRandomNeighbours)
         ExpectSameOrder(a, Neighbour(random, a), tally);
     }
     // Names as cameras and users write them, where the quick order is meant to decide.
-    static const char* const kParts[] = {"IMG_", "img_", "DSC", "Holiday ", "holiday-", "Anne's ", "_",
-                                         ".jpg", ".JPG", ".jpeg", " (2)", "-1", "0", "9", "Z", "z", ""};
+    static const char* const kParts[] = {"IMG_", "img_", "DSC",  "Holiday ", "holiday-", "Anne's ",
+                                         "_",    ".jpg", ".JPG", ".jpeg",    " (2)",     "-1",
+                                         "0",    "9",    "Z",    "z",        ""};
     for (int i = 0; i < 20000; ++i) {
         std::string a, b;
         for (int k = 0; k < 4; ++k) {
