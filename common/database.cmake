@@ -19,6 +19,7 @@ list(APPEND COMMON_TEST_SOURCES
   tests/database_record_tests.cpp
   tests/database_crash_tests.cpp
   tests/database_golden_tests.cpp
+  tests/database_text_tests.cpp
 )
 
 # The second process of the sharing and crash tests; it must sit beside the test program.
@@ -37,3 +38,5 @@ cmake_language(DEFER CALL set_tests_properties common_tests PROPERTIES FIXTURES_
 add_executable(database_bench bench/database_bench.cpp)
 target_link_libraries(database_bench PRIVATE common)
 cmake_language(DEFER CALL add_dependencies common_tests database_helper)
+# The text tests check the database's internal comparison directly.
+cmake_language(DEFER CALL target_include_directories common_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/src)

@@ -13,6 +13,81 @@ namespace {
 // Below this many images sorting by keys costs more than it saves.
 constexpr size_t kMinSortedRun = 8;
 
+using ImageList = std::vector<std::unique_ptr<CImageFile>>;
+
+// The images' positions in scan order, to be sorted. Filled afresh for each sort: one left by a
+// comparison that threw may hold a position twice and lack another.
+void FillScanOrder(const ImageList& images, std::vector<int>& order)
+{
+    order.resize(images.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = static_cast<int>(i);
+}
+
+// Thrown out of the sort when the names need the platform's comparison too often.
+struct QuickOrderGivesUp {};
+
+// Sorts `order` by the images' names with the quick order, asking the platform only where it
+// cannot tell, and lists in `run` the first of each equal name. Gives up (false) once the platform
+// was asked as often as there are names: sort keys then cost less.
+bool SortByQuickOrder(const ImageList& images, std::vector<int>& order, std::vector<int>& run)
+{
+    size_t platformCalls = 0;
+    auto compare = [&](int a, int b) {
+        const TxString& x = images[static_cast<size_t>(a)]->FileName;
+        const TxString& y = images[static_cast<size_t>(b)]->FileName;
+        const int quick = DbText::QuickOrder(x.GetText(), y.GetText());
+        if (quick != DbText::kUndecided) return quick;
+        if (++platformCalls > images.size()) throw QuickOrderGivesUp{};
+        return x.CompareNoCase(y);
+    };
+    FillScanOrder(images, order);
+    try {
+        std::sort(order.begin(), order.end(), [&](int a, int b) {
+            const int c = compare(a, b);
+            return c != 0 ? c < 0 : a < b;
+        });
+        run.clear();
+        run.reserve(order.size());
+        for (size_t k = 0; k < order.size(); ++k) {
+            if (k > 0 && compare(order[k - 1], order[k]) == 0) continue;
+            run.push_back(order[k]);
+        }
+    } catch (const QuickOrderGivesUp&) {
+        return false;
+    }
+    return true;
+}
+
+// The same by the names' sort keys, which order exactly as the comparison does but cost one call
+// per name instead of one per comparison. False when the platform cannot make a key.
+bool SortBySortKeys(const ImageList& images, std::vector<int>& order, std::vector<int>& run)
+{
+    std::string keys;
+    std::vector<size_t> keyStart(images.size() + 1);
+    for (size_t i = 0; i < images.size(); ++i) {
+        keyStart[i] = keys.size();
+        if (!DbText::AppendSortKey(images[i]->FileName, keys)) return false;
+    }
+    keyStart[images.size()] = keys.size();
+    auto keyOf = [&](int i) {
+        return std::string_view(keys.data() + keyStart[static_cast<size_t>(i)],
+                                keyStart[static_cast<size_t>(i) + 1] - keyStart[static_cast<size_t>(i)]);
+    };
+    FillScanOrder(images, order);
+    std::sort(order.begin(), order.end(), [&](int a, int b) {
+        const int c = keyOf(a).compare(keyOf(b));
+        return c != 0 ? c < 0 : a < b;
+    });
+    run.clear();
+    run.reserve(order.size());
+    for (size_t k = 0; k < order.size(); ++k) {
+        if (k > 0 && keyOf(order[k]) == keyOf(order[k - 1])) continue;
+        run.push_back(order[k]);
+    }
+    return true;
+}
+
 }  // namespace
 
 CFileCollection::CFileCollection() : TxSortedCollection(false, 32, 64) {}
@@ -85,36 +160,19 @@ void CFileCollection::InsertFolderImages(std::vector<std::unique_ptr<CImageFile>
         return;
     }
 
-    // A fresh folder: order its images by their names' sort keys, which order exactly as the
-    // comparison does but cost one call per name instead of one per comparison, and put them in
-    // with one move. Of equal names the first in scan order wins, as with one insert after another.
-    std::string keys;
-    std::vector<size_t> keyStart(images.size() + 1);
-    for (size_t i = 0; i < images.size(); ++i) {
-        keyStart[i] = keys.size();
-        if (images[i]->FileName.IsEmpty() || !DbText::AppendSortKey(images[i]->FileName, keys)) {
+    // A fresh folder: order its images as the comparison does and put them in with one move. Of
+    // equal names the first in scan order wins, as with one insert after another.
+    for (const auto& image : images) {
+        if (image->FileName.IsEmpty()) {
             InsertOneByOne(images);
             return;
         }
     }
-    keyStart[images.size()] = keys.size();
-    auto keyOf = [&](int i) {
-        return std::string_view(keys.data() + keyStart[static_cast<size_t>(i)],
-                                keyStart[static_cast<size_t>(i) + 1] - keyStart[static_cast<size_t>(i)]);
-    };
-
-    std::vector<int> order(images.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = static_cast<int>(i);
-    std::sort(order.begin(), order.end(), [&](int a, int b) {
-        const int c = keyOf(a).compare(keyOf(b));
-        return c != 0 ? c < 0 : a < b;
-    });
+    std::vector<int> order;
     std::vector<int> run;
-    run.reserve(order.size());
-    for (size_t k = 0; k < order.size(); ++k) {
-        if (k > 0 && keyOf(order[k]) == keyOf(order[k - 1])) continue;
-        run.push_back(order[k]);
+    if (!SortByQuickOrder(images, order, run) && !SortBySortKeys(images, order, run)) {
+        InsertOneByOne(images);
+        return;
     }
     InsertRun(index, images, run);
 }
