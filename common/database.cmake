@@ -4,6 +4,7 @@ list(APPEND COMMON_SOURCES
   src/DbBytes.cpp
   src/DbText.cpp
   src/DbReplace.cpp
+  src/DbLock.cpp
   src/DbFolderWalk.cpp
   src/UImageFolder.cpp
   src/UImageFile.cpp
@@ -18,6 +19,7 @@ list(APPEND COMMON_TEST_SOURCES
   tests/database_file_tests.cpp
   tests/database_record_tests.cpp
   tests/database_crash_tests.cpp
+  tests/database_lock_tests.cpp
   tests/database_golden_tests.cpp
   tests/database_text_tests.cpp
 )

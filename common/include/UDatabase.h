@@ -125,9 +125,10 @@ public:
     // RecordPosition of an open record file (opened for writing). It writes only after a full read of
     // the 80 bytes there whose ID, string positions and lengths, file time and size are this image's,
     // so a file rewritten by another program since it was loaded is never damaged. Throws ExNormal
-    // when the file cannot be read or written.
+    // when the file cannot be read or written. The caller holds the CDatabaseLock while the file is open.
     RecordUpdate UpdateRecordInPlace(TxFile& recordFile) const;
-    // The same on a record file given by path; logs and returns false on any failure or refusal.
+    // The same on a record file given by path, under the CDatabaseLock; logs and returns false on any
+    // failure or refusal, and when the lock is not obtained in time.
     bool UpdateRecordInFile(const char* recordFilePath) const;
 
     // Reads FolderPath and FileName from an open string file at the stored positions, with the
@@ -163,6 +164,8 @@ public:
     // True at the first folder that changed (only AutoScan folders unless `all`).
     bool CheckForChangesOnDisk(bool all);
 
+    // Both read or replace the file under the CDatabaseLock. A save that does not get the lock in time
+    // fails (file untouched, Modified kept); a load then reads without it.
     bool LoadFromFile(const char* path);
     bool SaveToFile(const char* path);
 
@@ -179,8 +182,12 @@ public:
     int Compare(const void* key1, const void* key2) const override;
 
     // `stringFilePath` may be empty: the images then carry no texts and keep the file's order.
+    // Both files are read under the CDatabaseLock, so they are one save's pair; without the lock in
+    // time it reads anyway, and its checks refuse the records that do not fit the string file.
     bool LoadFromFile(const char* recordFilePath, const char* stringFilePath);
-    // Writes both files beside their targets and replaces the targets only when both are complete.
+    // Writes both files beside their targets and replaces the targets only when both are complete,
+    // both under the CDatabaseLock; without the lock in time it fails, the files untouched and
+    // Modified kept. A successful save removes the stale temporary files ended saves left beside them.
     bool SaveToFile(const char* recordFilePath, const char* stringFilePath);
 
     // Inserts images that all have the same FolderPath with the result of inserting them one by one

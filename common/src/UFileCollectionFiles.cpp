@@ -7,6 +7,7 @@
 #include "DbBytes.h"
 #include "DbReplace.h"
 #include "UDatabase.h"
+#include "UDatabaseLock.h"
 #include "UTxLog.h"
 
 using namespace DbLayout;
@@ -14,6 +15,14 @@ using DbBytes::Get32;
 using DbBytes::Put32;
 
 namespace {
+
+// Reads a whole file with one call; the file is closed again on return.
+void ReadWholeFile(const char* path, std::vector<BYTE>& bytes)
+{
+    TxFile file(path, true, false);
+    bytes.resize(file.GetSize());
+    if (!bytes.empty()) file.ReadExact(bytes.data(), static_cast<DWORD>(bytes.size()));
+}
 
 enum class RecordResult { Loaded, SkippedByRule, Damaged };
 
@@ -98,21 +107,29 @@ bool CFileCollection::LoadFromFile(const char* recordFilePath, const char* strin
     const bool withTexts = strPath[0] != '\0';
     try {
         FreeAll();
-        if (!TxFileExists(datPath) || (withTexts && !TxFileExists(strPath))) {
-            LogF("File(s) do not exist: %s, %s", datPath, strPath);
-            return false;
+        std::vector<BYTE> bytes;
+        std::vector<BYTE> texts;
+        {
+            // Both files are read whole, and closed again, under the lock: they are then one save's
+            // pair, and no other program's replace finds them open.
+            CDatabaseLock lock("CFileCollection::LoadFromFile");
+            if (!lock.Held())
+                LogText("CFileCollection::LoadFromFile: reading without the lock; records that do not "
+                        "match the string file are refused");
+            if (!TxFileExists(datPath) || (withTexts && !TxFileExists(strPath))) {
+                LogF("File(s) do not exist: %s, %s", datPath, strPath);
+                return false;
+            }
+            ReadWholeFile(datPath, bytes);
+            if (withTexts) ReadWholeFile(strPath, texts);
         }
-        TxFile records(datPath, true, false);
-        std::unique_ptr<TxFile> strings;
-        if (withTexts) strings = std::make_unique<TxFile>(strPath, true, false);
 
-        const DWORD size = records.GetSize();
-        BYTE header[kHeaderSize] = {};
+        const DWORD size = static_cast<DWORD>(bytes.size());
         if (size < kHeaderSize) {
             LogF("File %s does not contain valid header", datPath);
             return false;
         }
-        records.ReadExact(header, kHeaderSize);
+        const BYTE* header = bytes.data();
         if (Get32(header) != kRecordFileId) {
             LogF("File %s does not contain valid header", datPath);
             return false;
@@ -133,19 +150,12 @@ bool CFileCollection::LoadFromFile(const char* recordFilePath, const char* strin
             count = complete;
             ok = false;
         }
-        // Each file is read with one call; the records are then taken apart in memory.
-        std::vector<BYTE> body(static_cast<size_t>(count) * kRecordSize);
-        if (!body.empty()) records.ReadExact(body.data(), static_cast<DWORD>(body.size()));
-        std::vector<BYTE> texts;
-        if (strings) {
-            texts.resize(strings->GetSize());
-            if (!texts.empty()) strings->ReadExact(texts.data(), static_cast<DWORD>(texts.size()));
-        }
+        const BYTE* body = bytes.data() + kHeaderSize;
 
         SetLimit(static_cast<int>(std::min<DWORD>(count, kMaxLimit)));
         for (DWORD i = 0; i < count; ++i) {
-            const RecordResult result = LoadRecord(*this, body.data() + static_cast<size_t>(i) * kRecordSize,
-                                                   i, strings ? &texts : nullptr);
+            const RecordResult result = LoadRecord(*this, body + static_cast<size_t>(i) * kRecordSize, i,
+                                                   withTexts ? &texts : nullptr);
             if (result == RecordResult::Damaged) ok = false;
         }
         return ok;
@@ -228,13 +238,29 @@ bool CFileCollection::SaveToFile(const char* recordFilePath, const char* stringF
         TxPendingFile pendingRecords(datPath);
         if (!strings.empty()) pendingStrings.File().Write(strings.data(), static_cast<DWORD>(strings.size()));
         pendingRecords.File().Write(records.data(), static_cast<DWORD>(records.size()));
-        if (!DbTargetIsReplaceable(strPath) || !DbTargetIsReplaceable(datPath)) return false;
-        if (!pendingStrings.Commit()) return false;
-        if (!pendingRecords.Commit()) {
-            LogF("!CFileCollection::SaveToFile: %s was replaced but %s could not be; they no longer match",
-                 strPath, datPath);
-            return false;
+        // Flushed before the lock, so that the lock covers only the two moves.
+        pendingStrings.File().Flush();
+        pendingRecords.File().Flush();
+        {
+            // Under the lock no other program saves between the two moves, nor opens either file
+            // between the probe and the moves.
+            CDatabaseLock lock("CFileCollection::SaveToFile");
+            if (!lock.Held()) {
+                LogF("!CFileCollection::SaveToFile: %s and %s are not saved: the database is busy", datPath,
+                     strPath);
+                return false;
+            }
+            if (!DbTargetIsReplaceable(strPath) || !DbTargetIsReplaceable(datPath)) return false;
+            if (!pendingStrings.Commit()) return false;
+            if (!pendingRecords.Commit()) {
+                LogF(
+                    "!CFileCollection::SaveToFile: %s was replaced but %s could not be; they no longer match",
+                    strPath, datPath);
+                return false;
+            }
         }
+        DbRemoveStaleTempFiles(strPath);
+        DbRemoveStaleTempFiles(datPath);
 
         for (int i = 0; i < m_iCount; ++i) {
             CImageFile* image = FileAt(i);

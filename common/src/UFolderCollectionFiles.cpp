@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "DbBytes.h"
+#include "DbReplace.h"
 #include "UDatabase.h"
+#include "UDatabaseLock.h"
 #include "UTxLog.h"
 
 using namespace DbLayout;
@@ -19,19 +21,25 @@ bool CFolderCollection::LoadFromFile(const char* path)
     const char* filePath = path ? path : "";
     try {
         FreeAll();
-        if (!TxFileExists(filePath)) {
-            LogF("file does not exist: %s", filePath);
-            return false;
+        // One read of the whole file, under the lock so that no save finds the file open; the entries
+        // are taken apart in memory.
+        std::vector<BYTE> bytes;
+        {
+            CDatabaseLock lock("CFolderCollection::LoadFromFile");
+            if (!lock.Held()) LogText("CFolderCollection::LoadFromFile: reading without the lock");
+            if (!TxFileExists(filePath)) {
+                LogF("file does not exist: %s", filePath);
+                return false;
+            }
+            TxFile file(filePath, true, false);
+            bytes.resize(file.GetSize());
+            if (!bytes.empty()) file.ReadExact(bytes.data(), static_cast<DWORD>(bytes.size()));
         }
-        TxFile file(filePath, true, false);
-        const DWORD size = file.GetSize();
+        const DWORD size = static_cast<DWORD>(bytes.size());
         if (size < kHeaderSize) {
             LogF("File does not contain valid header: %s", filePath);
             return false;
         }
-        // One read of the whole file; the entries are taken apart in memory.
-        std::vector<BYTE> bytes(size);
-        file.ReadExact(bytes.data(), size);
         const BYTE* header = bytes.data();
         bool ok = true;
         if (Get32(header) != kFolderListFileId) {
@@ -143,7 +151,17 @@ bool CFolderCollection::SaveToFile(const char* path)
         }
         TxPendingFile pending(filePath);
         pending.File().Write(bytes.data(), static_cast<DWORD>(bytes.size()));
-        if (!pending.Commit()) return false;
+        pending.File().Flush();
+        {
+            // A load in another program holds the file open only under the lock.
+            CDatabaseLock lock("CFolderCollection::SaveToFile");
+            if (!lock.Held()) {
+                LogF("!CFolderCollection::SaveToFile: %s is not saved: the database is busy", filePath);
+                return false;
+            }
+            if (!pending.Commit()) return false;
+        }
+        DbRemoveStaleTempFiles(filePath);
         Modified = 0;
         return true;
     } catch (const ExNormal& e) {

@@ -5,6 +5,7 @@
 
 #include "DbBytes.h"
 #include "UDatabase.h"
+#include "UDatabaseLock.h"
 #include "UTxLog.h"
 
 using namespace DbLayout;
@@ -93,6 +94,9 @@ CImageFile::RecordUpdate CImageFile::UpdateRecordInPlace(TxFile& recordFile) con
 bool CImageFile::UpdateRecordInFile(const char* recordFilePath) const
 {
     try {
+        // Under the lock the record file is never one a save of another program is replacing.
+        const CDatabaseLock lock("CImageFile::UpdateRecordInFile");
+        if (!lock.Held()) return false;
         TxFile file(recordFilePath ? recordFilePath : "", false, false);
         return UpdateRecordInPlace(file) != RecordUpdate::Refused;
     } catch (const ExNormal& e) {

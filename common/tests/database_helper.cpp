@@ -2,13 +2,23 @@
 //   database_helper hold <file> <ready event> <release event>
 //       opens the file as the engine's readers do (read-only, sharing reading) and holds it until
 //       the release event is set.
+//   database_helper hold-locked <file> <ready event> <release event>
+//       the same while it holds the database lock, as a loader does while it reads.
+//   database_helper lock <ready event> <release event>
+//       holds the database lock, without any file, until the release event is set.
 //   database_helper save <folder> <image count> <ready event>
 //       saves two different databases into the folder, one after the other, until it is ended.
+//   database_helper save-variant <folder> <image count> <variant> <ready event> <stop event>
+//       saves one database (FillSampleImages and FillSampleFolders of the variant) into the folder
+//       again and again until the stop event is set; exits with 0 when every save succeeded.
 #include <windows.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
+#include "UDatabaseLock.h"
 #include "UTxLog.h"
 #include "UTxUtils.h"
 #include "database_support.h"
@@ -17,8 +27,14 @@ const CLogSettings g_LogSettings = {"DbHelper  ", "", false, 0, true, true, fals
 
 namespace {
 
-int Hold(const char* path, const char* readyName, const char* releaseName)
+int Hold(const char* path, const char* readyName, const char* releaseName, bool locked)
 {
+    // Declared first, so that the file is closed before the lock goes.
+    std::unique_ptr<CDatabaseLock> lock;
+    if (locked) {
+        lock = std::make_unique<CDatabaseLock>("database_helper", 15000);
+        if (!lock->Held()) return 6;
+    }
     FileHandle file(::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return 2;
@@ -52,12 +68,57 @@ int SaveForever(const std::string& folder, int count, const char* readyName)
     return 0;
 }
 
+int HoldLock(const char* readyName, const char* releaseName)
+{
+    const CDatabaseLock lock("database_helper", 15000);
+    if (!lock.Held()) return 6;
+    Handle ready(::OpenEventA(EVENT_MODIFY_STATE, FALSE, readyName));
+    Handle release(::OpenEventA(SYNCHRONIZE, FALSE, releaseName));
+    if (!ready || !release) return 3;
+    ::SetEvent(ready.get());
+    return ::WaitForSingleObject(release.get(), 30000) == WAIT_OBJECT_0 ? 0 : 4;
+}
+
+int SaveVariantUntilStopped(const std::string& folder, int count, int variant, const char* readyName,
+                            const char* stopName)
+{
+    CFolderCollection folders;
+    CFileCollection files;
+    dbtest::FillSampleFolders(folders, 3 + 2 * variant, variant);
+    dbtest::FillSampleImages(files, count, variant);
+    const std::string folderList = folder + "\\FolderList.dat";
+    const std::string records = folder + "\\FileListDat.dat";
+    const std::string strings = folder + "\\FileListStr.dat";
+    Handle ready(::OpenEventA(EVENT_MODIFY_STATE, FALSE, readyName));
+    Handle stop(::OpenEventA(SYNCHRONIZE, FALSE, stopName));
+    if (!ready || !stop) return 3;
+    ::SetEvent(ready.get());
+    int saves = 0;
+    int failures = 0;
+    // Bounded, in case the test that should stop it is gone.
+    const DWORD start = ::GetTickCount();
+    while (::WaitForSingleObject(stop.get(), 0) == WAIT_TIMEOUT && ::GetTickCount() - start < 60000) {
+        folders.Modified = 1;
+        files.Modified = 1;
+        if (!folders.SaveToFile(folderList.c_str())) ++failures;
+        if (!files.SaveToFile(records.c_str(), strings.c_str())) ++failures;
+        ++saves;
+    }
+    std::printf("variant %d: %d saves, %d failed\n", variant, saves, failures);
+    if (failures) return 7;
+    return saves > 0 ? 0 : 8;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     const std::string mode = argc > 1 ? argv[1] : "";
-    if (mode == "hold" && argc == 5) return Hold(argv[2], argv[3], argv[4]);
+    if (mode == "hold" && argc == 5) return Hold(argv[2], argv[3], argv[4], false);
+    if (mode == "hold-locked" && argc == 5) return Hold(argv[2], argv[3], argv[4], true);
+    if (mode == "lock" && argc == 4) return HoldLock(argv[2], argv[3]);
+    if (mode == "save-variant" && argc == 7)
+        return SaveVariantUntilStopped(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), argv[5], argv[6]);
     if (mode == "save" && argc == 5) return SaveForever(argv[2], std::atoi(argv[3]), argv[4]);
     return 1;
 }

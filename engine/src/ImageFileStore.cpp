@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "UDatabase.h"
+#include "UDatabaseLock.h"
 #include "UImageStore.h"
 #include "UTxLog.h"
 
@@ -10,6 +11,8 @@ bool CImageFile::LoadStringsFromFile(const TxString& stringFilePath)
 {
     if (!TxFileExists(stringFilePath)) return false;
     try {
+        // A read without the lock could hold the file open while a save of another program replaces it.
+        const CDatabaseLock lock("CImageFile::LoadStringsFromFile");
         TxFile file(stringFilePath.GetText(), true, false);
         return ReadTextsFromStringFile(file);
     } catch (const ExNormal& e) {
@@ -23,6 +26,9 @@ bool CImageFile::LoadStringsFromFile(const TxString& stringFilePath)
 bool CImageFile::StoreSelfToFile(const TxString& recordFilePath) const
 {
     try {
+        // Never written into a file that a save of another program is replacing.
+        const CDatabaseLock lock("CImageFile::StoreSelfToFile");
+        if (!lock.Held()) return false;
         TxFile file(recordFilePath.GetText(), false, false);
         return UpdateRecordInPlace(file) != RecordUpdate::Refused;
     } catch (const ExNormal& e) {
@@ -39,7 +45,10 @@ int StoreImagesToFile(const std::vector<const CImageFile*>& images, const TxStri
     int failed = 0;
     size_t done = 0;
     try {
-        // One open for the whole batch: a reset of every counter must not cost a file open per image.
+        // One open and one hold of the lock for the whole batch: a reset of every counter must not
+        // cost a file open per image.
+        const CDatabaseLock lock("StoreImagesToFile");
+        if (!lock.Held()) return static_cast<int>(images.size());
         TxFile file(recordFilePath.GetText(), false, false);
         for (; done < images.size(); ++done) {
             if (images[done]->UpdateRecordInPlace(file) == CImageFile::RecordUpdate::Refused) ++failed;
