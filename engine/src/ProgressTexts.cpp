@@ -9,6 +9,7 @@
 #include "UTxLog.h"
 #include "UTxUtils.h"
 #include "UiFormat.h"
+#include "Uinstallvalues.h"
 #include "Usync.h"
 
 namespace {
@@ -33,8 +34,7 @@ constexpr ProgressTextEntry kProgressTexts[gld_Count] = {
     {"gld_RotatingImage", "Rotating image..."},
 };
 
-constexpr const char* kLanguageKey = "Software\\Dalvex\\Kestrova\\Language";
-constexpr DWORD kValueBufferSize = 512;
+constexpr DWORD kValueBufferSize = kLanguageTextSize;
 
 std::string g_ProgressTexts[gld_Count];
 std::atomic<bool> g_bProgressTextsLoaded{false};
