@@ -1,5 +1,6 @@
 #include "Utexture.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -86,8 +87,10 @@ void PaintTiled(CPaintableDib& canvas, const BITMAPINFO* texture, const BYTE* pi
     const int canvasHeight = canvas.GetHeight();
     if (canvasWidth < 1 || canvasHeight < 1) return;
 
+    // Rows below the canvas never show: a texture taller than the canvas is cut to it, so the strip
+    // stays within the canvas's size whatever the texture's.
     const int tileRows = (kStripRows + height - 1) / height;
-    const int stripHeight = height * tileRows;
+    const int stripHeight = std::min(height * tileRows, canvasHeight);
     std::vector<BYTE> headerBlock(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD));
     BITMAPINFO* header = reinterpret_cast<BITMAPINFO*>(headerBlock.data());
     FillDibHeader(header, canvasWidth, stripHeight, 24, true);
