@@ -1,13 +1,11 @@
 #include "AgentEnvironment.h"
 
+#include "Udesktop.h"
+
 namespace {
 
-void SystemLocalTime(FILETIME* now)
-{
-    SYSTEMTIME time;
-    ::GetLocalTime(&time);
-    if (!::SystemTimeToFileTime(&time, now)) *now = FILETIME{};
-}
+// The clock the engine records each change's time with.
+constexpr void (*kSystemLocalTime)(FILETIME*) = &GetLocalFileTime;
 
 DWORD SystemTickCount() { return ::GetTickCount(); }
 
@@ -33,8 +31,17 @@ BOOL SystemShellNotifyIcon(DWORD message, NOTIFYICONDATAA* data) { return ::Shel
 
 AgentEnvironment SystemAgentEnvironment()
 {
-    return {&SystemLocalTime,       &SystemTickCount,       &SystemScreenSize, 5000, 30000, 15000, 300000,
-            &SystemLoadEngine,      &SystemGetEngineExport, &SystemFreeEngine, &SystemShellNotifyIcon};
+    return {kSystemLocalTime,
+            &SystemTickCount,
+            &SystemScreenSize,
+            5000,
+            30000,
+            15000,
+            300000,
+            &SystemLoadEngine,
+            &SystemGetEngineExport,
+            &SystemFreeEngine,
+            &SystemShellNotifyIcon};
 }
 
 AgentEnvironment g_AgentEnvironment = SystemAgentEnvironment();

@@ -9,6 +9,7 @@
 #include "UTxLog.h"
 #include "UTxUtils.h"
 #include "Uprocessenum.h"
+#include "Uregutils.h"
 #include "Wcommon.h"
 
 #include <cstring>
@@ -33,12 +34,7 @@ bool ReadRunTimeFromRegistry(int* width, int* height)
     *height = ::GetSystemMetrics(SM_CYSCREEN);
     auto readDword = [&key](const char* name, int* out) {
         DWORD value = 0;
-        DWORD type = 0;
-        DWORD size = sizeof(value);
-        if (::RegQueryValueExA(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) ==
-                ERROR_SUCCESS &&
-            type == REG_DWORD && size == sizeof(value))
-            *out = static_cast<int>(value);
+        if (ReadRegDword(key.get(), name, value)) *out = static_cast<int>(value);
     };
     readDword(kRegScreenStartupWidth, width);
     readDword(kRegScreenStartupHeight, height);

@@ -11,6 +11,8 @@
 
 namespace {
 
+constexpr int kAgentTextSize = static_cast<int>(kLanguageTextSizeSmall);  // at most 99 characters
+
 struct TextEntry {
     const char* name;
     const char* defaultText;

@@ -18,8 +18,6 @@ enum AgentTextId {
     kAgentTextCount
 };
 
-constexpr int kAgentTextSize = 100;  // a text holds at most 99 characters
-
 void LoadDefaultTexts();
 // Takes each text that reads whole into 100 bytes as REG_SZ or REG_EXPAND_SZ (not expanded); a
 // text used as a format is taken only when its conversions are those of the English text.

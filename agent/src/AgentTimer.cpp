@@ -81,8 +81,8 @@ bool IsExternallyDisabled()
 DWORD WINAPI TimerThreadProc(LPVOID)
 {
     LogText("Starting TimerThreadProc");
-    ::ResetEvent(g_AgentEvents.hStop.get());
-    ::ResetEvent(g_AgentEvents.hThreadExited.get());
+    // The stop and thread-exited events are made unset just before the thread; clearing them here
+    // would lose a stop set before this thread first ran, and the Agent's exit would hang on it.
     // An event that could not be created counts as never signalled.
     const HANDLE waitFor[2] = {g_AgentEvents.hStop.get(), g_AgentEvents.hClose.get()};
     const DWORD count = waitFor[1] ? 2 : 1;

@@ -255,7 +255,7 @@ TEST_F(AgentProcess, StartAfterLogOnRecordsTheScreenSize)
 
 TEST_F(AgentProcess, DueChangeHappensOnceThenNotUntilDue)
 {
-    const FILETIME anHourAgo = FromUnits(Units(LocalNow()) - 61ull * 600000000ull);
+    const FILETIME anHourAgo = FileTimeFromUnits(FileTimeUnits(LocalNow()) - 61ull * 600000000ull);
     WriteRunnableSettings(CHANGE_EACH_N_MINUTES, 60, anHourAgo);
     ASSERT_TRUE(Start(kStubFolder, "KvAgentFast.exe", "/r"));
     ASSERT_TRUE(PumpUntil([] { return StubCount("Frees") >= 1; }, 5000)) << AllLines();
@@ -266,7 +266,7 @@ TEST_F(AgentProcess, DueChangeHappensOnceThenNotUntilDue)
     EXPECT_EQ(StubCount("Frees"), 1u);
     FILETIME written = {};
     ASSERT_TRUE(ReadTime(Key("CurrentImage"), "LastChangeTime", written));
-    EXPECT_LT(Units(LocalNow()) - Units(written), 30ull * 10000000ull);
+    EXPECT_LT(FileTimeUnits(LocalNow()) - FileTimeUnits(written), 30ull * 10000000ull);
     EXPECT_EQ(Lines("Exchange: CHANGE_EACH_N_MINUTES"), 1) << AllLines();
     EXPECT_EQ(Lines("Loading library " + ExeFolder() + kStubFolder + "KvApi.dll..."), 1) << AllLines();
     EXPECT_EQ(Lines("calling WpApi_SetRandomWallpaper()"), 1);
@@ -276,7 +276,7 @@ TEST_F(AgentProcess, DueChangeHappensOnceThenNotUntilDue)
 
 TEST_F(AgentProcess, NoChangeWhileTheScreenSaverRuns)
 {
-    WriteRunnableSettings(CHANGE_EACH_N_MINUTES, 0, FromUnits(0));
+    WriteRunnableSettings(CHANGE_EACH_N_MINUTES, 0, FileTimeFromUnits(0));
     // The screen saver set the event before this Agent started.
     Handle disable(::CreateEventA(nullptr, TRUE, TRUE, "KvAgentExternalDisable"));
     ASSERT_TRUE(Start(kStubFolder, "KvAgentFast.exe", "/r"));
@@ -288,7 +288,7 @@ TEST_F(AgentProcess, NoChangeWhileTheScreenSaverRuns)
 
 TEST_F(AgentProcess, NoChangeWhileABlockingProgramShowsAWindow)
 {
-    WriteRunnableSettings(CHANGE_EACH_N_MINUTES, 0, FromUnits(0));
+    WriteRunnableSettings(CHANGE_EACH_N_MINUTES, 0, FileTimeFromUnits(0));
     WriteText(Key("Agent"), "ConflictingPrgs", std::string("nothing.exe;;Kestrova blocking") + '\0');
     HWND blocker = ::CreateWindowExA(0, "STATIC", "Kestrova blocking test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
                                      80, 80, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
@@ -305,7 +305,7 @@ TEST_F(AgentProcess, NoChangeWhileABlockingProgramShowsAWindow)
 
 TEST_F(AgentProcess, NoChangeAtAnotherScreenSize)
 {
-    WriteRunnableSettings(CHANGE_EACH_N_MINUTES, 0, FromUnits(0));
+    WriteRunnableSettings(CHANGE_EACH_N_MINUTES, 0, FileTimeFromUnits(0));
     WriteDword(Key("RunTime"), "ScreenStartupWidth", 800);
     WriteDword(Key("RunTime"), "ScreenStartupHeight", 600);
     ASSERT_TRUE(Start(kStubFolder, "KvAgentFast.exe"));
@@ -320,7 +320,7 @@ TEST_F(AgentProcess, NoChangeAtAnotherScreenSize)
 
 TEST_F(AgentProcess, IncompatibleEngineGivesOneBox)
 {
-    WriteRunnableSettings(CHANGE_EACH_N_MINUTES, 0, FromUnits(0));
+    WriteRunnableSettings(CHANGE_EACH_N_MINUTES, 0, FileTimeFromUnits(0));
     ASSERT_TRUE(Start(kIncompatibleFolder, "KvAgentFast.exe", "/r"));
     HWND box = nullptr;
     ASSERT_TRUE(PumpUntil([&] { return (box = WindowOf(m_Agent.ProcessId(), "#32770", "Error")) != nullptr; },

@@ -42,7 +42,8 @@ bool PumpUntil(bool (*done)(const FILETIME&), const FILETIME& before, DWORD time
 bool ChangeTimeMoved(const FILETIME& before)
 {
     FILETIME now = {};
-    return ReadTime(Key("CurrentImage"), "LastChangeTime", now) && Units(now) != Units(before);
+    return ReadTime(Key("CurrentImage"), "LastChangeTime", now) &&
+           FileTimeUnits(now) != FileTimeUnits(before);
 }
 
 // Shown counters of the database as the engine left it: the sum, and the count of the image shown.
@@ -88,7 +89,7 @@ TEST(AgentRealEngine, DueChangeOnceThenNoneUntilDue)
     WriteDword(Key("Display"), "MinRatio", 10);
     WriteDword(Key("Exchange"), "Type", CHANGE_EACH_N_MINUTES);
     WriteDword(Key("Exchange"), "Period", 60);
-    const FILETIME anHourAgo = FromUnits(Units(LocalNow()) - 61ull * 600000000ull);
+    const FILETIME anHourAgo = FileTimeFromUnits(FileTimeUnits(LocalNow()) - 61ull * 600000000ull);
     WriteTime(Key("CurrentImage"), "LastChangeTime", anHourAgo);
 
     testsupport::LogReceiver receiver;
@@ -102,7 +103,7 @@ TEST(AgentRealEngine, DueChangeOnceThenNoneUntilDue)
 
     FILETIME after = {};
     ASSERT_TRUE(ReadTime(Key("CurrentImage"), "LastChangeTime", after));
-    EXPECT_EQ(Units(after), Units(changed)) << "a second change came before it was due";
+    EXPECT_EQ(FileTimeUnits(after), FileTimeUnits(changed)) << "a second change came before it was due";
     const std::string folder = ReadText(Key("CurrentImage"), "ImagePath");
     const std::string name = ReadText(Key("CurrentImage"), "ImageName");
     EXPECT_EQ(ReadDword(Key("CurrentImage"), "AlreadySet"), 1u);

@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
-using agenttest::FromUnits;
+using agenttest::FileTimeFromUnits;
+using agenttest::FileTimeUnits;
 using agenttest::Local;
-using agenttest::Units;
 
 namespace {
 
@@ -86,7 +86,10 @@ constexpr ExchangeAction None = ExchangeAction::None;
 constexpr ExchangeAction Update = ExchangeAction::UpdateCurrent;
 constexpr ExchangeAction New = ExchangeAction::NewImage;
 
-FILETIME Plus(const FILETIME& time, LONGLONG units) { return FromUnits(Units(time) + units); }
+FILETIME Plus(const FILETIME& time, LONGLONG units)
+{
+    return FileTimeFromUnits(FileTimeUnits(time) + units);
+}
 
 }  // namespace
 
@@ -128,8 +131,8 @@ TEST(Schedule, RulesAroundTheirBoundaries)
          Local("2026-03-01 12:00:00"), New},
         {"hour, last change is no date", CHANGE_EACH_HOUR, 0, false, false, 1, kHighBit, t1000, New},
         // 4
-        {"half hour, 10:29:59 to 10:30", CHANGE_EACH_HALF_HOUR, 0, false, false, 1, Local("2026-03-01 10:29:59"),
-         Local("2026-03-01 10:30"), New},
+        {"half hour, 10:29:59 to 10:30", CHANGE_EACH_HALF_HOUR, 0, false, false, 1,
+         Local("2026-03-01 10:29:59"), Local("2026-03-01 10:30"), New},
         {"half hour, 10:30 to 10:59:59", CHANGE_EACH_HALF_HOUR, 0, false, false, 1, Local("2026-03-01 10:30"),
          Local("2026-03-01 10:59:59"), None},
         {"half hour, 23:45 to 00:10", CHANGE_EACH_HALF_HOUR, 0, false, false, 1, Local("2026-03-01 23:45"),
@@ -156,17 +159,18 @@ TEST(Schedule, RulesAroundTheirBoundaries)
         {"n minutes, 45 across midnight, 46", CHANGE_EACH_N_MINUTES, 45, false, false, 1,
          Local("2026-03-01 23:30"), Local("2026-03-02 00:16"), New},
         {"n minutes, period 0, same time", CHANGE_EACH_N_MINUTES, 0, false, false, 1, t1000, t1000, None},
-        {"n minutes, period 0, 100 ns later", CHANGE_EACH_N_MINUTES, 0, false, false, 1, t1000, Plus(t1000, 1),
-         New},
+        {"n minutes, period 0, 100 ns later", CHANGE_EACH_N_MINUTES, 0, false, false, 1, t1000,
+         Plus(t1000, 1), New},
         {"n minutes, negative period counts as 0", CHANGE_EACH_N_MINUTES, 0xFFFFFFFFu, false, false, 1, t1000,
          Plus(t1000, 1), New},
         {"n minutes, never changed", CHANGE_EACH_N_MINUTES, 60, false, false, 0, kNever, t1000, New},
-        {"n minutes, last change is no date", CHANGE_EACH_N_MINUTES, 60, false, false, 1, kInvalid, t1000, New},
+        {"n minutes, last change is no date", CHANGE_EACH_N_MINUTES, 60, false, false, 1, kInvalid, t1000,
+         New},
         {"n minutes, last change after now (clock set back)", CHANGE_EACH_N_MINUTES, 60, false, false, 1,
          Local("2026-03-02 10:00"), t1000, New},
         // The sum of the last change and the period would pass 2^63 here.
         {"n minutes, largest period, no overflow", CHANGE_EACH_N_MINUTES, 0x7FFFFFFF, false, false, 1,
-         FromUnits(0x7000000000000000ull), FromUnits(0x7FFF000000000000ull), None},
+         FileTimeFromUnits(0x7000000000000000ull), FileTimeFromUnits(0x7FFF000000000000ull), None},
         // Unknown types do nothing.
         {"type 8", 8, 0, true, true, 0, kNever, t1000, None},
         {"type 0xFFFFFFFF", 0xFFFFFFFFu, 0, true, true, 0, kNever, t1000, None},

@@ -10,31 +10,11 @@ FakeWorld g_World;
 
 FILETIME Local(const char* text)
 {
-    SYSTEMTIME t = {};
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
     std::sscanf(text, "%d-%d-%d %d:%d:%d", &year, &month, &day, &hour, &minute, &second);
-    t.wYear = static_cast<WORD>(year);
-    t.wMonth = static_cast<WORD>(month);
-    t.wDay = static_cast<WORD>(day);
-    t.wHour = static_cast<WORD>(hour);
-    t.wMinute = static_cast<WORD>(minute);
-    t.wSecond = static_cast<WORD>(second);
-    FILETIME result = {};
-    ::SystemTimeToFileTime(&t, &result);
-    return result;
-}
-
-FILETIME FromUnits(ULONGLONG units)
-{
-    FILETIME result;
-    result.dwLowDateTime = static_cast<DWORD>(units);
-    result.dwHighDateTime = static_cast<DWORD>(units >> 32);
-    return result;
-}
-
-ULONGLONG Units(const FILETIME& time)
-{
-    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    return testsupport::CalendarFileTime(static_cast<WORD>(year), static_cast<WORD>(month),
+                                         static_cast<WORD>(day), static_cast<WORD>(hour),
+                                         static_cast<WORD>(minute), static_cast<WORD>(second));
 }
 
 FILETIME LocalNow()

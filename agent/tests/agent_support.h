@@ -10,12 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "KvTestSupport.h"
+
 namespace agenttest {
 
 // "2026-03-01 10:59:50" (seconds optional) as a local FILETIME.
 FILETIME Local(const char* text);
-FILETIME FromUnits(ULONGLONG units);
-ULONGLONG Units(const FILETIME& time);
+using testsupport::FileTimeFromUnits;
+using testsupport::FileTimeUnits;
 FILETIME LocalNow();
 
 constexpr const char* kSettingsKey = "Software\\Dalvex\\Kestrova";

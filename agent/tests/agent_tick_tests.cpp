@@ -137,7 +137,7 @@ TEST_F(AgentTick, DueChangeCallsTheEngineOnceAndReadsItsNewTime)
     EXPECT_EQ(g_World.calls, kOneChange);
     EXPECT_EQ(g_iExchangeCount, 1);
     // The settings were read anew: the engine's change time is the Agent's now.
-    EXPECT_EQ(Units(g_RegistryRecord.CurrentImage.ftLastChangeTime), Units(g_World.now));
+    EXPECT_EQ(FileTimeUnits(g_RegistryRecord.CurrentImage.ftLastChangeTime), FileTimeUnits(g_World.now));
     g_World.calls.clear();
     g_World.now = Local("2026-03-01 10:59:59");
     Tick();
@@ -252,7 +252,7 @@ TEST_F(AgentTick, FailedChangePausesFiveMinutesAcrossTheTickWrap)
     g_World.engineResult = TRUE;
     for (DWORD tick : {0xFFFFFFFFu, 0x10u, 299000u, 0xFFFFFFF0u + 299999u}) {
         g_World.tick = tick;
-        g_World.now = agenttest::FromUnits(Units(g_World.now) + 150000000ull);
+        g_World.now = agenttest::FileTimeFromUnits(FileTimeUnits(g_World.now) + 150000000ull);
         Tick();
         EXPECT_EQ(g_World.calls, kNoCall) << "tick " << tick;
     }

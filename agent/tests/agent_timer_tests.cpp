@@ -102,6 +102,21 @@ TEST_F(AgentTimer, PostsTicksUntilStopped)
     EXPECT_FALSE(EventExists("KvAgentExternalClose"));
 }
 
+// A stop that comes before the new thread has run its first line must still end it: the thread
+// must not clear it on its way in.
+TEST_F(AgentTimer, StopRightAfterStartEndsTheThreadAtOnce)
+{
+    g_AgentEnvironment.dwFirstWaitMs = 60000;
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_TRUE(TakeAgentIsRunning());
+        StartTimerThread();
+        const DWORD start = ::GetTickCount();
+        StopTimerThread();
+        EXPECT_LT(::GetTickCount() - start, 2000u) << "round " << i;
+    }
+    EXPECT_EQ(PostCounter::s_iTicks, 0);
+}
+
 TEST_F(AgentTimer, FirstTickAfterRebootWaitsLonger)
 {
     g_bStartedAfterPcReboot = 1;

@@ -38,6 +38,22 @@ private:
 // Logs what an operation threw; the line keeps the wording the support tools know.
 void LogExportException(const char* message) noexcept;
 
+// Runs `operation` (which returns true on success) with every exception caught and logged; false
+// when it threw.
+template <typename Operation> bool RunCatching(Operation&& operation) noexcept
+{
+    try {
+        return operation();
+    } catch (const TxException& e) {
+        LogExportException(e.Message());
+    } catch (const std::exception& e) {
+        LogExportException(e.what());
+    } catch (...) {
+        LogExportException("unknown exception");
+    }
+    return false;
+}
+
 // Runs `operation` (which returns true on success) as a locked export: entry line and lock in the
 // order asked for, the progress texts loaded when asked for, every exception caught and logged, the
 // lock released by its guard on every path. A progress window that the failed call left behind is
@@ -49,17 +65,10 @@ template <typename Operation> bool RunLockedExport(const ExportCall& call, Opera
     CSynchronizationGuard lock;
     ExportLogScope logAfter(call.szName, call.log == ExportLog::AfterLock);
     const bool hadWindow = ProgressWindowExists();
-    bool succeeded = false;
-    try {
+    const bool succeeded = RunCatching([&] {
         if (call.bLoadTexts) LoadProgressTexts();
-        succeeded = operation();
-    } catch (const TxException& e) {
-        LogExportException(e.Message());
-    } catch (const std::exception& e) {
-        LogExportException(e.what());
-    } catch (...) {
-        LogExportException("unknown exception");
-    }
+        return operation();
+    });
     if (!succeeded && !hadWindow && ProgressWindowExists()) HideProgressWindow();
     return succeeded;
 }

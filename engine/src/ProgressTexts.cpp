@@ -2,13 +2,14 @@
 // translations under HKLM \Language.
 #include <atomic>
 #include <cstdarg>
-#include <cstring>
 #include <string>
 
 #include "Fprogress.h"
 #include "UTxLog.h"
 #include "UTxUtils.h"
 #include "UiFormat.h"
+#include "Uinstallvalues.h"
+#include "Uregutils.h"
 #include "Usync.h"
 
 namespace {
@@ -33,8 +34,7 @@ constexpr ProgressTextEntry kProgressTexts[gld_Count] = {
     {"gld_RotatingImage", "Rotating image..."},
 };
 
-constexpr const char* kLanguageKey = "Software\\Dalvex\\Kestrova\\Language";
-constexpr DWORD kValueBufferSize = 512;
+constexpr DWORD kValueBufferSize = kLanguageTextSize;
 
 std::string g_ProgressTexts[gld_Count];
 std::atomic<bool> g_bProgressTextsLoaded{false};
@@ -62,19 +62,8 @@ void ReadTranslation(HKEY key, ProgressTextId id)
 {
     const char* name = kProgressTexts[id].szValueName;
     char buffer[kValueBufferSize];
-    std::memset(buffer, 0, sizeof buffer);
-    DWORD type = 0;
-    DWORD size = sizeof buffer;
-    if (::RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) !=
-        ERROR_SUCCESS)
-        return;  // missing, or longer than the buffer: the default stays
-    if (type != REG_SZ && type != REG_EXPAND_SZ) {
-        LogF("!Language value %s is not a text (type %lu), kept \"%s\"", name, type,
-             kProgressTexts[id].szDefault);
-        return;
-    }
-    // A value stored without its terminating zero ends at the size the query returned.
-    buffer[size < kValueBufferSize ? size : kValueBufferSize - 1] = '\0';
+    // Missing, not a text, or longer than the buffer: the default stays.
+    if (!ReadRegText(key, name, buffer, sizeof buffer)) return;
     if (!IsUsableTranslation(id, buffer)) {
         LogF("!Language value %s does not take the arguments of \"%s\", kept the default", name,
              kProgressTexts[id].szDefault);

@@ -1,5 +1,6 @@
 #include "Utexture.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -8,6 +9,7 @@
 
 #include "UTxDiskApi.h"
 #include "UTxLog.h"
+#include "Udib.h"
 #include "Uenvironment.h"
 #include "Ujpegload.h"
 #include "Upaintabledib.h"
@@ -20,42 +22,17 @@ constexpr int kMaxBrightness = 765;  // blue + green + red
 // The brightness sum stops growing before it could wrap.
 constexpr uint32_t kSumLimit = 4294966295u;
 
-// The block LoadBmpFromFile hands out: one global allocation from the info header on.
+// What LoadBmpFromFile hands out: one global block from the info header on, owned here, and the
+// pixels inside it. It takes only plain 8- and 24-bit bitmaps whose pixels lie wholly in the block.
 struct BmpFileBlock {
+    GlobalBlock block;
     BITMAPINFO* header = nullptr;
-    void* data = nullptr;
-    BmpFileBlock() = default;
-    BmpFileBlock(const BmpFileBlock&) = delete;
-    BmpFileBlock& operator=(const BmpFileBlock&) = delete;
-    ~BmpFileBlock()
-    {
-        if (header) ::GlobalFree(static_cast<HGLOBAL>(header));
-    }
-    BYTE* pixels() const { return static_cast<BYTE*>(data); }
+    BYTE* pixels = nullptr;
 };
 
-uint64_t RowBytes(int64_t width, int bitCount)
+size_t RowBytes(int width, WORD bitCount)
 {
-    return static_cast<uint64_t>((width * bitCount + 31) / 32) * 4;
-}
-
-// Texture files can be replaced by anyone: only a plain 8- or 24-bit bitmap whose pixels lie
-// wholly inside the loaded block is used.
-bool IsUsableTexture(const BmpFileBlock& block)
-{
-    const BITMAPINFOHEADER& info = block.header->bmiHeader;
-    if (info.biSize < sizeof(BITMAPINFOHEADER) || info.biCompression != BI_RGB) return false;
-    if (info.biWidth < 1 || info.biHeight == 0 || info.biHeight == INT32_MIN) return false;
-    if (info.biBitCount != 8 && info.biBitCount != 24) return false;
-    const SIZE_T blockSize = ::GlobalSize(static_cast<HGLOBAL>(block.header));
-    const BYTE* start = reinterpret_cast<const BYTE*>(block.header);
-    if (block.pixels() < start) return false;
-    const uint64_t pixelOffset = static_cast<uint64_t>(block.pixels() - start);
-    const uint64_t paletteBytes = info.biBitCount == 8 ? 256 * sizeof(RGBQUAD) : 0;
-    if (pixelOffset < info.biSize + paletteBytes) return false;
-    const uint64_t height =
-        static_cast<uint64_t>(info.biHeight < 0 ? -int64_t{info.biHeight} : info.biHeight);
-    return pixelOffset + RowBytes(info.biWidth, info.biBitCount) * height <= blockSize;
+    return static_cast<size_t>(DibRowBytes(width, bitCount));
 }
 
 // A 24-bit copy of an 8-bit texture, in the same row order, each pixel its palette entry.
@@ -77,7 +54,7 @@ void ConvertToTrueColor(const BmpFileBlock& source, TrueColorTexture& target)
     const size_t targetRow = RowBytes(width, 24);
     target.pixels.assign(targetRow * height, 0);
     for (int row = 0; row < height; ++row) {
-        const BYTE* in = source.pixels() + sourceRow * row;
+        const BYTE* in = source.pixels + sourceRow * row;
         BYTE* out = target.pixels.data() + targetRow * row;
         for (int x = 0; x < width; ++x) {
             const RGBQUAD& entry = palette[in[x]];
@@ -110,8 +87,10 @@ void PaintTiled(CPaintableDib& canvas, const BITMAPINFO* texture, const BYTE* pi
     const int canvasHeight = canvas.GetHeight();
     if (canvasWidth < 1 || canvasHeight < 1) return;
 
+    // Rows below the canvas never show: a texture taller than the canvas is cut to it, so the strip
+    // stays within the canvas's size whatever the texture's.
     const int tileRows = (kStripRows + height - 1) / height;
-    const int stripHeight = height * tileRows;
+    const int stripHeight = std::min(height * tileRows, canvasHeight);
     std::vector<BYTE> headerBlock(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD));
     BITMAPINFO* header = reinterpret_cast<BITMAPINFO*>(headerBlock.data());
     FillDibHeader(header, canvasWidth, stripHeight, 24, true);
@@ -236,23 +215,19 @@ void PaintTexture(DWORD textureMode, CPaintableDib* canvas, COLORREF color)
     if (!GetRandomTextureFileName(path, sizeof path)) return;
 
     BmpFileBlock file;
-    if (!LoadBmpFromFile(path, &file.header, &file.data) || !file.header || !file.data) {
+    void* data = nullptr;
+    const bool loaded = LoadBmpFromFile(path, &file.header, &data);
+    file.block.reset(static_cast<HGLOBAL>(file.header));
+    file.pixels = static_cast<BYTE*>(data);
+    if (!loaded) {
         LogF("PaintTexture: Could nor read file %s", path);
         return;
     }
     const BITMAPINFOHEADER& info = file.header->bmiHeader;
-    const int width = info.biWidth;
-    const int height = info.biHeight < 0 ? -info.biHeight : info.biHeight;
-    if (width == 0 || height == 0) return;
-    if (!IsUsableTexture(file)) {
-        LogF("PaintTexture: Invalid bitmap parameters: iWidth=%d, iHeight=%d, biBitCount=%d", width, height,
-             info.biBitCount);
-        return;
-    }
 
     TrueColorTexture converted;
     BITMAPINFO* texture = file.header;
-    BYTE* pixels = file.pixels();
+    BYTE* pixels = file.pixels;
     if (info.biBitCount == 8) {
         ConvertToTrueColor(file, converted);
         texture = converted.header();

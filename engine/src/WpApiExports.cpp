@@ -43,17 +43,13 @@ void LogExportException(const char* message) noexcept
 extern "C" BOOL __stdcall KvApiExport_LoadBmpFromJpgFileEx(BITMAPINFO* info, void* bits, const char* path,
                                                            DWORD* size, BOOL rotateByExif, FILETIME* exifDate)
 {
-    try {
-        if (!FitsPath("LoadBmpFromJpgFileEx", path, "path")) return FALSE;
-        return LoadBmpFromJpgFileEx(info, bits, path, size, rotateByExif, exifDate);
-    } catch (const TxException& e) {
-        LogExportException(e.Message());
-    } catch (const std::exception& e) {
-        LogExportException(e.what());
-    } catch (...) {
-        LogExportException("unknown exception");
-    }
-    return FALSE;
+    BOOL result = FALSE;
+    RunCatching([&] {
+        if (!FitsPath("LoadBmpFromJpgFileEx", path, "path")) return false;
+        result = LoadBmpFromJpgFileEx(info, bits, path, size, rotateByExif, exifDate);
+        return result != FALSE;
+    });
+    return result;
 }
 
 extern "C" void __stdcall WpApi_ShowProgressWindow()

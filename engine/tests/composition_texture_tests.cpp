@@ -215,6 +215,23 @@ TEST(CompositionTexture, LargerThanTheCanvasIsCut)
     EXPECT_EQ(canvas.At(6, 4), tinted[4 * 20 + 6]);
 }
 
+// A narrow texture much taller than the canvas: only the rows that show are laid out, so the
+// strip stays the canvas's size instead of canvas width x texture height (gigabytes here).
+TEST(CompositionTexture, ATallNarrowTextureIsCutToTheCanvas)
+{
+    const COLORREF color = RGB(100, 100, 100);
+    const int rows = 40000;
+    const TestDib texture = TestDib::TrueColor(1, rows, true, [](int, int y) { return Rgb(y % 256, 7, 9); });
+    TextureCanvas canvas(30000, 10, RGB(0, 0, 0));
+    canvas.Place(kvtest::BmpFileBytes(texture));
+    ASSERT_NO_THROW(canvas.Paint(2, color));
+    const std::vector<Bgr> tinted = Tinted(texture, 0.3, color);
+    for (int y = 0; y < 10; ++y) {
+        EXPECT_EQ(canvas.At(0, y), tinted[y]) << y;
+        EXPECT_EQ(canvas.At(29999, y), tinted[y]) << y;
+    }
+}
+
 std::string Patched(std::string bytes, size_t at, const std::string& with)
 {
     bytes.replace(at, with.size(), with);

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "KvTestSupport.h"
 #include "Udesktop.h"
 
 namespace {
@@ -59,42 +60,26 @@ TEST(DesktopHelpers, ScaleColor)
             << std::hex << c.color << " " << std::dec << c.percent;
 }
 
-FILETIME Time(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
-{
-    SYSTEMTIME parts = {static_cast<WORD>(year),
-                        static_cast<WORD>(month),
-                        0,
-                        static_cast<WORD>(day),
-                        static_cast<WORD>(hour),
-                        static_cast<WORD>(minute),
-                        static_cast<WORD>(second),
-                        0};
-    FILETIME time;
-    EXPECT_TRUE(::SystemTimeToFileTime(&parts, &time));
-    return time;
-}
-
-FILETIME Units(uint64_t units)
-{
-    return FILETIME{static_cast<DWORD>(units), static_cast<DWORD>(units >> 32)};
-}
+using testsupport::CalendarFileTime;
+using testsupport::FileTimeFromUnits;
+using testsupport::FileTimeUnits;
 
 TEST(DesktopHelpers, FileTimeToDays)
 {
     const uint64_t day = 864000000000ULL;
-    EXPECT_EQ(FileTimeToDays(Units(0)), 0);
-    EXPECT_EQ(FileTimeToDays(Units(day - 1)), 0);
-    EXPECT_EQ(FileTimeToDays(Units(day)), 1);
-    EXPECT_EQ(FileTimeToDays(Time(2000, 1, 1)), 145731);  // days from 1601-01-01
-    EXPECT_EQ(FileTimeToDays(Time(2000, 1, 1, 23, 59, 59)), 145731);
+    EXPECT_EQ(FileTimeToDays(FileTimeFromUnits(0)), 0);
+    EXPECT_EQ(FileTimeToDays(FileTimeFromUnits(day - 1)), 0);
+    EXPECT_EQ(FileTimeToDays(FileTimeFromUnits(day)), 1);
+    EXPECT_EQ(FileTimeToDays(CalendarFileTime(2000, 1, 1)), 145731);  // days from 1601-01-01
+    EXPECT_EQ(FileTimeToDays(CalendarFileTime(2000, 1, 1, 23, 59, 59)), 145731);
     // A value with the top bit set reads as negative and truncates toward zero.
-    EXPECT_EQ(FileTimeToDays(Units(0xFFFFFFFFFFFFFFFFULL)), 0);
-    EXPECT_EQ(FileTimeToDays(Units(static_cast<uint64_t>(-static_cast<int64_t>(day)))), -1);
+    EXPECT_EQ(FileTimeToDays(FileTimeFromUnits(0xFFFFFFFFFFFFFFFFULL)), 0);
+    EXPECT_EQ(FileTimeToDays(FileTimeFromUnits(static_cast<uint64_t>(-static_cast<int64_t>(day)))), -1);
 }
 
 TEST(DesktopHelpers, FormatTimeStamp)
 {
-    const FILETIME time = Time(2024, 3, 5, 6, 7, 8);
+    const FILETIME time = CalendarFileTime(2024, 3, 5, 6, 7, 8);
     const struct {
         int maxLength;
         const char* text;
@@ -116,7 +101,7 @@ TEST(DesktopHelpers, FormatTimeStamp)
     // A time the system cannot convert gives zeros, never a longer text.
     char out[20];
     std::memset(out, 'x', sizeof out);
-    FormatTimeStamp(Units(0x8000000000000000ULL), out, 50);
+    FormatTimeStamp(FileTimeFromUnits(0x8000000000000000ULL), out, 50);
     EXPECT_STREQ(out, "00000000000000");
     EXPECT_EQ(out[15], 'x');
 }
@@ -129,11 +114,8 @@ TEST(DesktopHelpers, LocalFileTimeIsTheWallClock)
     GetLocalFileTime(&now);
     FILETIME reference;
     ASSERT_TRUE(::SystemTimeToFileTime(&before, &reference));
-    const auto units = [](const FILETIME& t) {
-        return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
-    };
-    EXPECT_GE(units(now), units(reference));
-    EXPECT_LT(units(now) - units(reference), 50000000ULL);  // within five seconds
+    EXPECT_GE(FileTimeUnits(now), FileTimeUnits(reference));
+    EXPECT_LT(FileTimeUnits(now) - FileTimeUnits(reference), 50000000ULL);  // within five seconds
 }
 
 TEST(DesktopHelpers, WineCountsAsXPOrLater)

@@ -150,26 +150,6 @@ Result ReadExif(const std::vector<BYTE>& file, const char* name)
     return r;
 }
 
-ULONGLONG FileTimeValue(const FILETIME& ft)
-{
-    return (static_cast<ULONGLONG>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
-}
-
-// The FILETIME of a wall-clock time, taken as it stands.
-ULONGLONG WallClock(WORD y, WORD mo, WORD d, WORD h, WORD mi, WORD s)
-{
-    SYSTEMTIME st{};
-    st.wYear = y;
-    st.wMonth = mo;
-    st.wDay = d;
-    st.wHour = h;
-    st.wMinute = mi;
-    st.wSecond = s;
-    FILETIME ft{};
-    EXPECT_TRUE(::SystemTimeToFileTime(&st, &ft));
-    return FileTimeValue(ft);
-}
-
 }  // namespace
 
 TEST(ImagingExif, WellFormedBlocks)
@@ -235,7 +215,7 @@ TEST(ImagingExif, WellFormedBlocks)
         EXPECT_TRUE(r.bRead) << c.name;
         EXPECT_EQ(r.dwOrientation, c.orientation) << c.name;
         EXPECT_EQ(r.bDate, c.date != 0) << c.name;
-        EXPECT_EQ(FileTimeValue(r.ftDate), c.date) << c.name;
+        EXPECT_EQ(FileTimeUnits(r.ftDate), c.date) << c.name;
     }
 }
 
@@ -266,7 +246,7 @@ TEST(ImagingExif, DateTexts)
         const Result r = ReadExif(JpegWith(SimpleTiff(false, 1, c.text)), "date");
         EXPECT_TRUE(r.bRead) << c.text;
         EXPECT_EQ(r.bDate, c.date != 0) << c.text;
-        EXPECT_EQ(FileTimeValue(r.ftDate), c.date) << c.text;
+        EXPECT_EQ(FileTimeUnits(r.ftDate), c.date) << c.text;
     }
 }
 
@@ -282,7 +262,7 @@ TEST(ImagingExif, NoExifBlock)
     EXPECT_FALSE(missing.ReadFromFile(ScratchPath("does-not-exist.jpg").c_str()));
     FILETIME ft{1, 1};
     EXPECT_FALSE(missing.GetDateTime(&ft));
-    EXPECT_EQ(FileTimeValue(ft), 0u);
+    EXPECT_EQ(FileTimeUnits(ft), 0u);
     EXPECT_EQ(missing.GetOrientation(), 0u);
 }
 
@@ -409,7 +389,7 @@ TEST(ImagingExif, DamagedBlocksEndQuickly)
         EXPECT_EQ(r.dwOrientation, c.orientation) << c.name;
         EXPECT_EQ(r.bDate, c.date) << c.name;
         if (!c.date) {
-            EXPECT_EQ(FileTimeValue(r.ftDate), 0u) << c.name;
+            EXPECT_EQ(FileTimeUnits(r.ftDate), 0u) << c.name;
         }
     }
 }

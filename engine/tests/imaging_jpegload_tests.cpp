@@ -32,25 +32,6 @@ bool Load(const std::string& path, bool rotate, TestDib& dib, FILETIME* date = n
     return LoadBmpFromJpgFileEx(dib.Info(), dib.bits.data(), path.c_str(), &size, rotate, date) != FALSE;
 }
 
-ULONGLONG FileTimeValue(const FILETIME& ft)
-{
-    return (static_cast<ULONGLONG>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
-}
-
-ULONGLONG WallClock(WORD y, WORD mo, WORD d, WORD h, WORD mi, WORD s)
-{
-    SYSTEMTIME st{};
-    st.wYear = y;
-    st.wMonth = mo;
-    st.wDay = d;
-    st.wHour = h;
-    st.wMinute = mi;
-    st.wSecond = s;
-    FILETIME ft{};
-    EXPECT_TRUE(::SystemTimeToFileTime(&st, &ft));
-    return FileTimeValue(ft);
-}
-
 template <typename F> F Export(HMODULE dll, const char* name)
 {
     return reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(dll, name)));
@@ -160,12 +141,12 @@ TEST(ImagingJpegLoad, ExifDates)
         FILETIME date{0x12345678, 0x9ABCDEF};
         DWORD size = 0;
         ASSERT_TRUE(LoadBmpFromJpgFileEx(nullptr, nullptr, path.c_str(), &size, FALSE, &date)) << c.file;
-        EXPECT_EQ(FileTimeValue(date), c.date) << c.file;
+        EXPECT_EQ(FileTimeUnits(date), c.date) << c.file;
 
         TestDib dib;
         date = FILETIME{1, 1};
         ASSERT_TRUE(Load(path, true, dib, &date)) << c.file;
-        EXPECT_EQ(FileTimeValue(date), c.date) << c.file;
+        EXPECT_EQ(FileTimeUnits(date), c.date) << c.file;
     }
 }
 
@@ -219,7 +200,7 @@ TEST(ImagingJpegLoad, NotJpegFiles)
         DWORD size = 0;
         TestDib dib;
         EXPECT_FALSE(LoadBmpFromJpgFileEx(dib.Info(), nullptr, path.c_str(), &size, TRUE, &date)) << path;
-        EXPECT_EQ(FileTimeValue(date), 0u) << path;
+        EXPECT_EQ(FileTimeUnits(date), 0u) << path;
         int w = -1, h = -1;
         EXPECT_FALSE(GetJpgFileInfo(path.c_str(), &w, &h)) << path;
     }
@@ -270,7 +251,7 @@ TEST(ImagingJpegLoad, ThroughTheEngineLibrary)
         FILETIME date{};
         ASSERT_TRUE(f(dib.Info(), dib.bits.data(), path.c_str(), &size, TRUE, &date));
         ExpectSameImage(dib, expected, "through the library");
-        EXPECT_EQ(FileTimeValue(date), WallClock(2011, 12, 24, 9, 8, 7));
+        EXPECT_EQ(FileTimeUnits(date), WallClock(2011, 12, 24, 9, 8, 7));
     }
     DWORD w = 0, h = 0;
     ASSERT_TRUE(info(path.c_str(), &w, &h));

@@ -1,7 +1,5 @@
 #include "imaging_testutil.h"
 
-#include <cstdio>
-
 namespace imaging_test {
 
 BYTE& TestDib::Seen(int x, int y, int c)
@@ -69,20 +67,9 @@ TestDib TurnSeen(const TestDib& src, bool clockwise)
 
 std::string ScratchDir()
 {
-    // Made once per test program and removed when it ends (the tests delete their own files).
-    struct Folder {
-        std::string path;
-        Folder()
-        {
-            char temp[MAX_PATH];
-            ::GetTempPathA(MAX_PATH, temp);
-            path = std::string(temp) + "kv_imaging_tests_" + std::to_string(::GetCurrentProcessId());
-            ::CreateDirectoryA(path.c_str(), nullptr);
-        }
-        ~Folder() { ::RemoveDirectoryA(path.c_str()); }
-    };
-    static Folder folder;
-    return folder.path;
+    // Made once per test program and removed with what is left in it when the program ends.
+    static const testsupport::TempFolder folder("imaging");
+    return folder.Path();
 }
 
 std::string ScratchPath(const std::string& name)
@@ -92,32 +79,23 @@ std::string ScratchPath(const std::string& name)
 
 bool WriteFileBytes(const std::string& path, const std::vector<BYTE>& bytes)
 {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    const bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return std::fclose(f) == 0 && ok;
+    return testsupport::WriteFileBytes(path, std::string(bytes.begin(), bytes.end()));
 }
 
 std::vector<BYTE> ReadFileBytes(const std::string& path)
 {
-    std::vector<BYTE> bytes;
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return bytes;
-    BYTE buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof(buffer), f)) > 0)
-        bytes.insert(bytes.end(), buffer, buffer + n);
-    std::fclose(f);
-    return bytes;
+    const std::string bytes = testsupport::ReadFileBytes(path);
+    return std::vector<BYTE>(bytes.begin(), bytes.end());
 }
 
 std::string FixturePath(const std::string& name)
 {
-    char module[MAX_PATH];
-    const DWORD n = ::GetModuleFileNameA(nullptr, module, MAX_PATH);
-    std::string dir(module, n);
-    dir.erase(dir.find_last_of('\\') + 1);
-    return dir + "imaging_fixtures\\" + name;
+    return testsupport::ExeFolder() + "imaging_fixtures\\" + name;
+}
+
+ULONGLONG WallClock(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second)
+{
+    return testsupport::FileTimeUnits(testsupport::CalendarFileTime(year, month, day, hour, minute, second));
 }
 
 }  // namespace imaging_test

@@ -7,7 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "KvTestSupport.h"
+
 namespace imaging_test {
+
+using testsupport::FileTimeUnits;
 
 // A DIB pair held by the test: a 1064-byte header block and the pixels.
 struct TestDib {
@@ -54,5 +58,7 @@ bool WriteFileBytes(const std::string& path, const std::vector<BYTE>& bytes);
 std::vector<BYTE> ReadFileBytes(const std::string& path);
 // A fixture of the imaging tests, copied beside the test program.
 std::string FixturePath(const std::string& name);
+// The FILETIME units of a wall-clock time, taken as it stands.
+ULONGLONG WallClock(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second);
 
 }  // namespace imaging_test

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "KvTestSupport.h"
 #include "Uselection.h"
 #include "Wcommon.h"
 
@@ -13,14 +14,7 @@ namespace {
 
 FILETIME Utc(WORD year, WORD month, WORD day, WORD hour = 12)
 {
-    SYSTEMTIME time{};
-    time.wYear = year;
-    time.wMonth = month;
-    time.wDay = day;
-    time.wHour = hour;
-    FILETIME result{};
-    EXPECT_TRUE(::SystemTimeToFileTime(&time, &result));
-    return result;
+    return testsupport::CalendarFileTime(year, month, day, hour);
 }
 
 SYSTEMTIME Date(WORD year, WORD month, WORD day)
@@ -29,14 +23,6 @@ SYSTEMTIME Date(WORD year, WORD month, WORD day)
     time.wYear = year;
     time.wMonth = month;
     time.wDay = day;
-    return time;
-}
-
-FILETIME Raw(ULONGLONG value)
-{
-    FILETIME time;
-    time.dwLowDateTime = static_cast<DWORD>(value);
-    time.dwHighDateTime = static_cast<DWORD>(value >> 32);
     return time;
 }
 
@@ -76,8 +62,10 @@ TEST(SelectionKeys, SeasonDistanceOnTwelveMonthsOfThirtyDays)
         {"across the year end", Date(2024, 12, 20), Utc(2020, 1, 5), 0},
         {"half a year at most", Date(2024, 1, 1), Utc(2024, 7, 1), 180},
         {"the other side of the year", Date(2024, 1, 1), Utc(2024, 9, 1), 120},
-        {"a time the system cannot convert is neutral", Date(2024, 6, 15), Raw(0x8000000000000000ull), 0},
-        {"the largest time is neutral too", Date(2024, 6, 15), Raw(0xFFFFFFFFFFFFFFFFull), 0},
+        {"a time the system cannot convert is neutral", Date(2024, 6, 15),
+         testsupport::FileTimeFromUnits(0x8000000000000000ull), 0},
+        {"the largest time is neutral too", Date(2024, 6, 15),
+         testsupport::FileTimeFromUnits(0xFFFFFFFFFFFFFFFFull), 0},
     };
     for (const SeasonCase& c : cases)
         EXPECT_EQ(SeasonDistance(c.today, c.image), c.distance) << c.name;
@@ -85,10 +73,10 @@ TEST(SelectionKeys, SeasonDistanceOnTwelveMonthsOfThirtyDays)
 
 TEST(SelectionKeys, SelectionDayIsClampedToSixDigits)
 {
-    EXPECT_EQ(SelectionDay(Raw(0)), 0u);
-    EXPECT_EQ(SelectionDay(Raw(864000000000ull * 3 + 5)), 3u);
-    EXPECT_EQ(SelectionDay(Raw(0x7FFFFFFFFFFFFFFFull)), 999999u);
-    EXPECT_EQ(SelectionDay(Raw(0x8000000000000000ull)), 0u);
+    EXPECT_EQ(SelectionDay(testsupport::FileTimeFromUnits(0)), 0u);
+    EXPECT_EQ(SelectionDay(testsupport::FileTimeFromUnits(864000000000ull * 3 + 5)), 3u);
+    EXPECT_EQ(SelectionDay(testsupport::FileTimeFromUnits(0x7FFFFFFFFFFFFFFFull)), 999999u);
+    EXPECT_EQ(SelectionDay(testsupport::FileTimeFromUnits(0x8000000000000000ull)), 0u);
 }
 
 TEST(SelectionKeys, KeysOfEveryPreference)
@@ -126,7 +114,8 @@ TEST(SelectionKeys, KeysOfEveryPreference)
          "0002" + Digits("%06lu", 999999 - day - draws[0] % 13) + Digits("%04lu", draws[1] % 10000)},
         {"prefer new images, newest day", sameDay, 0, written,
          "0000" + Digits("%06lu", 999999 - day - draws[0] % 3) + Digits("%04lu", draws[1] % 10000)},
-        {"prefer new images, no days", onlyOld, 1, Raw(0), "0001999999" + Digits("%04lu", draws[0] % 10000)},
+        {"prefer new images, no days", onlyOld, 1, testsupport::FileTimeFromUnits(0),
+         "0001999999" + Digits("%04lu", draws[0] % 10000)},
         {"prefer season adds the counter to the distance", season, 4, written,
          "00064" + Digits("%04lu", draws[0] % 10000)},
         {"any other preference", other, 9, written, Digits("%04lu", draws[0] % 10000)},

@@ -112,4 +112,11 @@ private:
 // Deletes a folder and everything below it; true when it is gone.
 bool RemoveTree(const std::string& path);
 
+// A FILETIME as one count of 100-nanosecond units, and back.
+ULONGLONG FileTimeUnits(const FILETIME& time);
+FILETIME FileTimeFromUnits(ULONGLONG units);
+// The FILETIME of a calendar time taken as it stands (no time-zone shift); zero when the system
+// cannot convert it.
+FILETIME CalendarFileTime(WORD year, WORD month, WORD day, WORD hour = 0, WORD minute = 0, WORD second = 0);
+
 }  // namespace testsupport

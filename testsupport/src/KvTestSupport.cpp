@@ -264,4 +264,31 @@ bool RemoveTree(const std::string& path)
     return !PathExists(path);
 }
 
+ULONGLONG FileTimeUnits(const FILETIME& time)
+{
+    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+FILETIME FileTimeFromUnits(ULONGLONG units)
+{
+    FILETIME time;
+    time.dwLowDateTime = static_cast<DWORD>(units);
+    time.dwHighDateTime = static_cast<DWORD>(units >> 32);
+    return time;
+}
+
+FILETIME CalendarFileTime(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second)
+{
+    SYSTEMTIME calendar{};
+    calendar.wYear = year;
+    calendar.wMonth = month;
+    calendar.wDay = day;
+    calendar.wHour = hour;
+    calendar.wMinute = minute;
+    calendar.wSecond = second;
+    FILETIME time{};
+    if (!::SystemTimeToFileTime(&calendar, &time)) return FILETIME{};
+    return time;
+}
+
 }  // namespace testsupport
