@@ -7,6 +7,7 @@
 #include "AgentTimer.h"
 #include "AgentTray.h"
 #include "AgentWindow.h"
+#include "UTxBase.h"
 #include "UTxLog.h"
 #include "Udesktop.h"
 #include "Uinstallvalues.h"
@@ -40,15 +41,12 @@ std::string EnginePath()
     return std::string(path) + kEngineDll;
 }
 
+// The system's texts end in a line break, which a message box would show as an empty line.
 std::string SystemErrorText(DWORD error)
 {
-    char text[1000] = {};
-    ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-                     MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, sizeof(text) - 1, nullptr);
-    std::string result = text;
-    result.erase(result.find_last_not_of("\r\n ") + 1);  // the system's texts end in a line break
-    if (result.empty()) result = "Error " + std::to_string(error);
-    return result;
+    std::string text = TxSystemErrorText(error);
+    text.erase(text.find_last_not_of("\r\n ") + 1);
+    return text;
 }
 
 void ShowError(const std::string& text)
