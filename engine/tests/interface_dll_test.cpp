@@ -377,3 +377,59 @@ TEST(InterfaceDllLoads, RepeatedLoadsLeaveNoHandleOrTlsIndex)
     // Handle values step by 4; a leak of even one handle a load would move the value by 240.
     EXPECT_LE(NextHandleValue(), handleBefore + 4 * 4);
 }
+
+namespace {
+
+std::vector<std::string> g_DllReported;
+void __stdcall CollectDllProgress(const char* text) { g_DllReported.push_back(text ? text : "(null)"); }
+
+// What the freshly loaded DLL reports while it reads an image's size: its texts load once per load.
+std::vector<std::string> ProgressOfOneImageInfo(const std::string& image)
+{
+    g_DllReported.clear();
+    HMODULE engine = LoadEngine();
+    if (!engine) return {"(no engine)"};
+    auto setProc = Export<PFN_WpApi_SetProgressProc>(engine, "WpApi_SetProgressProc");
+    auto info = Export<PFN_WpApi_GetJpgFileInfo>(engine, "WpApi_GetJpgFileInfo");
+    DWORD width = 0, height = 0;
+    if (setProc && info) {
+        setProc(&CollectDllProgress);
+        info(image.c_str(), &width, &height);
+        setProc(nullptr);
+    }
+    ::FreeLibrary(engine);
+    return g_DllReported;
+}
+
+}  // namespace
+
+// The texts as the real DLL shows them: a translation from HKLM \Language is used; values that are
+// not text, too long, or not the same kind of format keep the English default.
+TEST(InterfaceDllTexts, TranslationsReachTheCallbackOnlyWhenUsable)
+{
+    const std::string image = ExeFolder() + "imaging_fixtures\\plain_64x48.jpg";
+    struct Case {
+        const char* name;
+        void (*store)(interface_test::LanguageValues&);
+        std::string expected;
+    };
+    const Case kCases[] = {
+        {"no translation", [](interface_test::LanguageValues&) {}, "Reading " + image + "..."},
+        {"translation", [](interface_test::LanguageValues& v) { v.SetText("gld_ReadingS", "Lese %s ..."); },
+         "Lese " + image + " ..."},
+        {"REG_DWORD", [](interface_test::LanguageValues& v) { v.SetDword("gld_ReadingS", 7); },
+         "Reading " + image + "..."},
+        {"600 characters",
+         [](interface_test::LanguageValues& v) { v.SetText("gld_ReadingS", std::string(597, 'x') + "%s"); },
+         "Reading " + image + "..."},
+        {"other conversions", [](interface_test::LanguageValues& v) { v.SetText("gld_ReadingS", "%s%s%n"); },
+         "Reading " + image + "..."},
+    };
+    for (const Case& c : kCases) {
+        interface_test::LanguageValues values;
+        c.store(values);
+        const std::vector<std::string> reported = ProgressOfOneImageInfo(image);
+        ASSERT_FALSE(reported.empty()) << c.name;
+        EXPECT_EQ(reported.front(), c.expected) << c.name;
+    }
+}
