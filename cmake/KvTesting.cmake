@@ -55,3 +55,13 @@ function(kv_copy_beside target folder)
   add_custom_target(${id} DEPENDS ${outputs})
   add_dependencies(${target} ${id})
 endfunction()
+
+# kv_copy_fixtures(source-folder destination-folder)
+# The JPEG fixtures of a source folder, copied beside a test program that runs in its own folder.
+function(kv_copy_fixtures source destination)
+  file(GLOB fixtures CONFIGURE_DEPENDS ${source}/*.jpg)
+  foreach(fixture ${fixtures})
+    get_filename_component(name ${fixture} NAME)
+    configure_file(${fixture} ${destination}/${name} COPYONLY)
+  endforeach()
+endfunction()

@@ -22,11 +22,7 @@ list(APPEND ENGINE_TEST_SOURCES
 )
 
 # The JPEG fixtures go beside the test program, which runs in its own folder.
-file(GLOB _imaging_fixtures CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/fixtures/*.jpg)
-foreach(_fixture ${_imaging_fixtures})
-  get_filename_component(_name ${_fixture} NAME)
-  configure_file(${_fixture} ${CMAKE_CURRENT_BINARY_DIR}/imaging_fixtures/${_name} COPYONLY)
-endforeach()
+kv_copy_fixtures(${CMAKE_CURRENT_SOURCE_DIR}/tests/fixtures ${CMAKE_CURRENT_BINARY_DIR}/imaging_fixtures)
 
 # engine_core and engine_tests are defined after this file is read; the test program loads
 # KvImage.dll from its own folder.

@@ -20,11 +20,7 @@ list(APPEND ENGINE_TEST_SOURCES
 )
 
 # The fixture images go beside the test program, which runs in its own folder.
-file(GLOB _selection_fixtures CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/selection_fixtures/*.jpg)
-foreach(_fixture ${_selection_fixtures})
-  get_filename_component(_name ${_fixture} NAME)
-  configure_file(${_fixture} ${CMAKE_CURRENT_BINARY_DIR}/selection_fixtures/${_name} COPYONLY)
-endforeach()
+kv_copy_fixtures(${CMAKE_CURRENT_SOURCE_DIR}/tests/selection_fixtures ${CMAKE_CURRENT_BINARY_DIR}/selection_fixtures)
 
 # The end-to-end tests call each export from this helper, which loads KvApi.dll as the Agent does.
 add_executable(operations_agent_probe tests/operations_agent_probe.cpp)

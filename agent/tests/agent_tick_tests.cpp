@@ -365,10 +365,7 @@ TEST_F(AgentTick, EngineThatCannotLoadShowsOneBoxAtATime)
     EXPECT_EQ(watch.mostBoxesAtOnce, 1);
     EXPECT_EQ(g_World.calls, (Calls{"load"}));
     EXPECT_EQ(watch.boxTitle, "Error");
-    char system[1000] = {};
-    ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_MOD_NOT_FOUND,
-                     MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), system, sizeof(system) - 1, nullptr);
-    std::string expected = system;
+    std::string expected = testsupport::SystemErrorText(ERROR_MOD_NOT_FOUND);
     expected.erase(expected.find_last_not_of("\r\n ") + 1);
     EXPECT_FALSE(expected.empty());
     EXPECT_EQ(watch.boxText, expected);

@@ -41,24 +41,35 @@ std::string ToText(const Bgr& c)
     return text;
 }
 
-TestDib TestDib::TrueColor(int width, int height, bool topDown, const std::function<Bgr(int, int)>& pixel)
+TestDib TestDib::Blank(int width, int height, bool topDown, int bitCount)
 {
     TestDib dib;
     dib.m_iWidth = width;
     dib.m_iHeight = height;
     dib.m_bTopDown = topDown;
-    dib.m_iBitCount = 24;
-    dib.m_RowBytes = PaddedRow(width, 24);
+    dib.m_iBitCount = bitCount;
+    dib.m_RowBytes = PaddedRow(width, bitCount);
     auto* info = reinterpret_cast<BITMAPINFOHEADER*>(dib.m_Header.data());
     info->biSize = sizeof(BITMAPINFOHEADER);
     info->biWidth = width;
     info->biHeight = topDown ? -height : height;
     info->biPlanes = 1;
-    info->biBitCount = 24;
+    info->biBitCount = static_cast<WORD>(bitCount);
     info->biCompression = BI_RGB;
     dib.m_Pixels.assign(dib.m_RowBytes * height, 0);
+    return dib;
+}
+
+BYTE* TestDib::SeenRow(int y)
+{
+    return m_Pixels.data() + m_RowBytes * (m_bTopDown ? y : m_iHeight - 1 - y);
+}
+
+TestDib TestDib::TrueColor(int width, int height, bool topDown, const std::function<Bgr(int, int)>& pixel)
+{
+    TestDib dib = Blank(width, height, topDown, 24);
     for (int y = 0; y < height; ++y) {
-        BYTE* row = dib.m_Pixels.data() + dib.m_RowBytes * (topDown ? y : height - 1 - y);
+        BYTE* row = dib.SeenRow(y);
         for (int x = 0; x < width; ++x) {
             const Bgr c = pixel(x, y);
             row[3 * x] = c.b;
@@ -72,27 +83,14 @@ TestDib TestDib::TrueColor(int width, int height, bool topDown, const std::funct
 TestDib TestDib::Indexed(int width, int height, bool topDown, const std::function<Bgr(int)>& palette,
                          const std::function<BYTE(int, int)>& index)
 {
-    TestDib dib;
-    dib.m_iWidth = width;
-    dib.m_iHeight = height;
-    dib.m_bTopDown = topDown;
-    dib.m_iBitCount = 8;
-    dib.m_RowBytes = PaddedRow(width, 8);
-    auto* info = reinterpret_cast<BITMAPINFOHEADER*>(dib.m_Header.data());
-    info->biSize = sizeof(BITMAPINFOHEADER);
-    info->biWidth = width;
-    info->biHeight = topDown ? -height : height;
-    info->biPlanes = 1;
-    info->biBitCount = 8;
-    info->biCompression = BI_RGB;
+    TestDib dib = Blank(width, height, topDown, 8);
     auto* colors = reinterpret_cast<RGBQUAD*>(dib.m_Header.data() + sizeof(BITMAPINFOHEADER));
     for (int i = 0; i < 256; ++i) {
         const Bgr c = palette(i);
         colors[i] = RGBQUAD{c.b, c.g, c.r, 0};
     }
-    dib.m_Pixels.assign(dib.m_RowBytes * height, 0);
     for (int y = 0; y < height; ++y) {
-        BYTE* row = dib.m_Pixels.data() + dib.m_RowBytes * (topDown ? y : height - 1 - y);
+        BYTE* row = dib.SeenRow(y);
         for (int x = 0; x < width; ++x)
             row[x] = index(x, y);
     }

@@ -75,6 +75,11 @@ public:
     size_t RowBytes() const { return m_RowBytes; }
 
 private:
+    // Header set, pixels zeroed; the factories fill them.
+    static TestDib Blank(int width, int height, bool topDown, int bitCount);
+    // The row y (counted from the top as seen) where it lies in memory.
+    BYTE* SeenRow(int y);
+
     std::vector<BYTE> m_Header = std::vector<BYTE>(1064, 0);
     std::vector<BYTE> m_Pixels;
     int m_iWidth = 0;
