@@ -16,6 +16,7 @@
 using namespace agenttest;
 using testsupport::ChildProcess;
 using testsupport::ExeFolder;
+using testsupport::PumpUntil;
 using testsupport::LogReceiver;
 
 namespace {
@@ -65,18 +66,6 @@ HWND WindowOf(DWORD pid, const char* className, const char* title = nullptr)
     FindWindowOf find = {pid, className, title, nullptr};
     ::EnumWindows(&FindWindowOfProc, reinterpret_cast<LPARAM>(&find));
     return find.found;
-}
-
-// Pumps this thread's messages (so the Agent's log lines arrive) until `done` holds.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
-{
-    const DWORD start = ::GetTickCount();
-    for (;;) {
-        testsupport::PumpMessages();
-        if (done()) return true;
-        if (::GetTickCount() - start > timeoutMs) return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
 }
 
 class AgentProcess : public ::testing::Test {

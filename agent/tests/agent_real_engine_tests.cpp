@@ -28,17 +28,6 @@ std::string ReadText(const std::string& subkey, const char* name)
     return text;
 }
 
-bool PumpUntil(bool (*done)(const FILETIME&), const FILETIME& before, DWORD timeoutMs)
-{
-    const DWORD start = ::GetTickCount();
-    while (::GetTickCount() - start < timeoutMs) {
-        testsupport::PumpMessages();
-        if (done(before)) return true;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-    return false;
-}
-
 bool ChangeTimeMoved(const FILETIME& before)
 {
     FILETIME now = {};
@@ -95,11 +84,11 @@ TEST(AgentRealEngine, DueChangeOnceThenNoneUntilDue)
     testsupport::LogReceiver receiver;
     testsupport::ChildProcess agent;
     ASSERT_TRUE(agent.Start("\"" + testsupport::ExeFolder() + "e2e\\real\\KvAgentFast.exe\" /r"));
-    ASSERT_TRUE(PumpUntil(&ChangeTimeMoved, anHourAgo, 20000)) << "no change";
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return ChangeTimeMoved(anHourAgo); }, 20000)) << "no change";
     FILETIME changed = {};
     ASSERT_TRUE(ReadTime(Key("CurrentImage"), "LastChangeTime", changed));
     // Let the Agent finish the change and tick a few more times, with nothing due.
-    PumpUntil([](const FILETIME&) { return false; }, changed, 1500);
+    testsupport::PumpUntil([] { return false; }, 1500);
 
     FILETIME after = {};
     ASSERT_TRUE(ReadTime(Key("CurrentImage"), "LastChangeTime", after));

@@ -84,8 +84,9 @@ TEST_F(AgentTimer, PostsTicksUntilStopped)
     ASSERT_TRUE(TakeAgentIsRunning());
     StartTimerThread();
     PumpFor(230);
-    EXPECT_GE(PostCounter::s_iTicks, 2);  // 40 ms apart; a loaded machine may be late
-    EXPECT_LE(PostCounter::s_iTicks, 7);
+    EXPECT_LE(PostCounter::s_iTicks, 7);  // 40 ms apart: never more often
+    // A loaded machine may be late, but the ticks keep coming.
+    EXPECT_TRUE(testsupport::PumpUntil([] { return PostCounter::s_iTicks >= 2; }, 3000));
     EXPECT_TRUE(EventExists("KvAgentIsRunning"));
     EXPECT_TRUE(EventExists("KvAgentExternalDisable"));
     EXPECT_TRUE(EventExists("KvAgentExternalClose"));
@@ -126,8 +127,8 @@ TEST_F(AgentTimer, FirstTickAfterRebootWaitsLonger)
     StartTimerThread();
     PumpFor(250);
     EXPECT_EQ(PostCounter::s_iTicks, 0);
-    PumpFor(300);
-    EXPECT_GE(PostCounter::s_iTicks, 1);
+    // Due after 400 ms; a loaded machine may be late.
+    EXPECT_TRUE(testsupport::PumpUntil([] { return PostCounter::s_iTicks >= 1; }, 3000));
 }
 
 TEST_F(AgentTimer, CloseEventBecomesACloseMessage)
@@ -135,11 +136,12 @@ TEST_F(AgentTimer, CloseEventBecomesACloseMessage)
     ASSERT_TRUE(TakeAgentIsRunning());
     StartTimerThread();
     ASSERT_TRUE(SignalRunningAgentToClose());
-    PumpFor(60);
+    EXPECT_TRUE(testsupport::PumpUntil([] { return PostCounter::s_iCloses >= 1; }, 3000));
     EXPECT_EQ(PostCounter::s_iCloses, 1);
     // The auto-reset event was consumed and the thread has left its loop: no more ticks.
     EXPECT_EQ(::WaitForSingleObject(g_AgentEvents.hClose.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
     EXPECT_EQ(::WaitForSingleObject(g_AgentEvents.hThread.get(), 1000), static_cast<DWORD>(WAIT_OBJECT_0));
+    PumpFor(0);
     const int ticks = PostCounter::s_iTicks;
     PumpFor(100);
     EXPECT_EQ(PostCounter::s_iTicks, ticks);

@@ -127,6 +127,9 @@ public:
     // so a file rewritten by another program since it was loaded is never damaged. Throws ExNormal
     // when the file cannot be read or written. The caller holds the CDatabaseLock while the file is open.
     RecordUpdate UpdateRecordInPlace(TxFile& recordFile) const;
+    // Whether the 80 bytes at RecordPosition of an open record file are still this image's record:
+    // the check UpdateRecordInPlace makes before it writes. Throws ExNormal when the file cannot be read.
+    bool IsOwnRecordIn(TxFile& recordFile) const;
     // The same on a record file given by path, under the CDatabaseLock; logs and returns false on any
     // failure or refusal, and when the lock is not obtained in time.
     bool UpdateRecordInFile(const char* recordFilePath) const;

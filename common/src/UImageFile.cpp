@@ -54,17 +54,32 @@ bool ReadStoredText(TxFile& file, DWORD position, DWORD length, TxString& text)
 
 }  // namespace
 
+namespace {
+
+// Reads the whole record at the image's position; false when no whole record stands there.
+bool ReadOwnPlace(const CImageFile& image, TxFile& recordFile, BYTE (&record)[kRecordSize])
+{
+    const DWORD position = image.RecordPosition;
+    const bool placed = position >= kHeaderSize && (position - kHeaderSize) % kRecordSize == 0 &&
+                        static_cast<unsigned long long>(position) + kRecordSize <= recordFile.GetSize();
+    if (!placed) return false;
+    recordFile.Seek(position);
+    recordFile.ReadExact(record, kRecordSize);
+    return true;
+}
+
+}  // namespace
+
+bool CImageFile::IsOwnRecordIn(TxFile& recordFile) const
+{
+    BYTE record[kRecordSize] = {};
+    return ReadOwnPlace(*this, recordFile, record) && IsOwnRecord(*this, record);
+}
+
 CImageFile::RecordUpdate CImageFile::UpdateRecordInPlace(TxFile& recordFile) const
 {
-    const DWORD size = recordFile.GetSize();
-    const bool placed = RecordPosition >= kHeaderSize && (RecordPosition - kHeaderSize) % kRecordSize == 0 &&
-                        static_cast<unsigned long long>(RecordPosition) + kRecordSize <= size;
     BYTE record[kRecordSize] = {};
-    if (placed) {
-        recordFile.Seek(RecordPosition);
-        recordFile.ReadExact(record, kRecordSize);
-    }
-    if (!placed || !IsOwnRecord(*this, record)) {
+    if (!ReadOwnPlace(*this, recordFile, record) || !IsOwnRecord(*this, record)) {
         LogF("!CImageFile: the record at %lu of %s is no longer that of %s\\%s; not written",
              static_cast<unsigned long>(RecordPosition), recordFile.GetName().GetText(), FolderPath.GetText(),
              FileName.GetText());

@@ -9,3 +9,15 @@
 // CImageFile::StoreSelfToFile does for one; a record that is no longer its image's is left alone.
 // Returns how many records were refused or could not be written (0 when all hold their values).
 int StoreImagesToFile(const std::vector<const CImageFile*>& images, const TxString& recordFilePath);
+
+// How the texts of an image from a list loaded without texts were fetched.
+enum class StoredTexts {
+    Loaded,         // FolderPath and FileName now hold the image's texts
+    RecordChanged,  // the record file no longer holds the image's record: the list is stale
+    Unavailable     // a file could not be read or the texts do not hold; texts unchanged
+};
+// Reads the image's texts from the string file under the CDatabaseLock, and only while the record
+// file still holds the image's own record: after a save of another program the stored positions
+// would hand it the texts of another image.
+StoredTexts LoadTextsOfStoredImage(CImageFile& image, const TxString& recordFilePath,
+                                   const TxString& stringFilePath);

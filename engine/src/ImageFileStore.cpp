@@ -23,6 +23,28 @@ bool CImageFile::LoadStringsFromFile(const TxString& stringFilePath)
     return false;
 }
 
+StoredTexts LoadTextsOfStoredImage(CImageFile& image, const TxString& recordFilePath,
+                                   const TxString& stringFilePath)
+{
+    try {
+        // Under one hold of the lock the two files are one save's pair.
+        const CDatabaseLock lock("LoadTextsOfStoredImage");
+        TxFile records(recordFilePath.GetText(), true, false);
+        if (!image.IsOwnRecordIn(records)) {
+            LogF("LoadTextsOfStoredImage: the record at %lu of %s has changed since it was loaded",
+                 static_cast<unsigned long>(image.RecordPosition), recordFilePath.GetText());
+            return StoredTexts::RecordChanged;
+        }
+        TxFile strings(stringFilePath.GetText(), true, false);
+        return image.ReadTextsFromStringFile(strings) ? StoredTexts::Loaded : StoredTexts::Unavailable;
+    } catch (const ExNormal& e) {
+        LogF("LoadTextsOfStoredImage: Exception ExNormal: %s", e.Message());
+    } catch (const std::exception& e) {
+        LogF("!LoadTextsOfStoredImage: %s", e.what());
+    }
+    return StoredTexts::Unavailable;
+}
+
 bool CImageFile::StoreSelfToFile(const TxString& recordFilePath) const
 {
     try {

@@ -122,19 +122,28 @@ bool MeetsSelectionLimits(const DisplaySettings& display, DWORD width, DWORD hei
     return false;
 }
 
-bool FindNextBackgroundImage(RegistryRecord* record, TxString* folder, TxString* name, TxString* dateText,
-                             COLORREF* colour)
-{
-    CLogScope scope("FindNextBackgroundImage");
-    if (!record || !folder || !name || !dateText || !colour) return false;
-    const TxString recordFilePath = RecordText(record->Files.szFileListDatFile);
-    const TxString stringFilePath = RecordText(record->Files.szFileListStrFile);
+namespace {
 
+// What one pass over the loaded database found.
+struct SelectedImage {
+    TxString folder;
+    TxString name;
+    FILETIME date{};
+    COLORREF colour = 0;
+};
+enum class SelectionPass { Chosen, NoneSuitable, DatabaseChanged };
+
+// How often a selection starts again on a database that another program saved under it.
+constexpr int kSelectionPasses = 3;
+
+SelectionPass SelectFromDatabase(const RegistryRecord& record, const TxString& recordFilePath,
+                                 const TxString& stringFilePath, SelectedImage& selected)
+{
     // Without texts the images come in record order; only the tried ones fetch theirs.
     CFileCollection files;
     files.LoadFromFile(recordFilePath.GetText(), "");
     if (g_LoadedHook) g_LoadedHook();
-    if (files.GetCount() == 0) return false;
+    if (files.GetCount() == 0) return SelectionPass::NoneSuitable;
 
     bool anyCandidate = false;
     DWORD minCount = 0xFFFFFFFF;
@@ -150,46 +159,71 @@ bool FindNextBackgroundImage(RegistryRecord* record, TxString* folder, TxString*
     }
 
     CFileSortCollection sorted;
-    BuildCandidateOrder(*record, files, sorted);
+    BuildCandidateOrder(record, files, sorted);
 
     DibHeaderBlock header;
     FILETIME exifDate{};
-    CImageFile* chosen = nullptr;
     const int checks = sorted.GetCount() < kMaxCandidateChecks ? sorted.GetCount() : kMaxCandidateChecks;
     for (int j = 0; j < checks; ++j) {
         // Each check reads a whole file; a cancel must not wait for a hundred of them.
         if (g_Synchronization.IsCancelled()) break;
         CImageFile* image = sorted.ItemAt(j)->m_pImage;
-        image->LoadStringsFromFile(stringFilePath);
+        const StoredTexts texts = LoadTextsOfStoredImage(*image, recordFilePath, stringFilePath);
+        if (texts == StoredTexts::RecordChanged) return SelectionPass::DatabaseChanged;
         TxString path(image->FolderPath);
         path.Append("\\");
         path.Append(image->FileName);
         LogF("checking %s", path.GetText());
-        const CandidateCheck check = CheckCandidate(record->Display, path.GetText(), header, exifDate);
+        const CandidateCheck check = texts == StoredTexts::Loaded
+                                         ? CheckCandidate(record.Display, path.GetText(), header, exifDate)
+                                         : CandidateCheck::Unreadable;
         if (check == CandidateCheck::Accepted) {
-            chosen = image;
-            break;
+            // A cancel that came during the check leaves the counter as it was.
+            if (g_Synchronization.IsCancelled()) break;
+            const bool hasExifDate = exifDate.dwLowDateTime != 0 || exifDate.dwHighDateTime != 0;
+            selected.folder.Assign(image->FolderPath);
+            selected.name.Assign(image->FileName);
+            selected.date = hasExifDate ? exifDate : image->LastWriteTime;
+            selected.colour = image->AverageColor;
+            image->ShownCount += 1;
+            image->StoreSelfToFile(recordFilePath);
+            return SelectionPass::Chosen;
         }
         // An unreadable file counts twice: it is tried again only after the readable ones.
         if (check == CandidateCheck::Unreadable) image->ShownCount += 1;
         image->ShownCount += 1;
         image->StoreSelfToFile(recordFilePath);
     }
+    return SelectionPass::NoneSuitable;
+}
 
-    if (!chosen || g_Synchronization.IsCancelled()) {
+}  // namespace
+
+bool FindNextBackgroundImage(RegistryRecord* record, TxString* folder, TxString* name, TxString* dateText,
+                             COLORREF* colour)
+{
+    CLogScope scope("FindNextBackgroundImage");
+    if (!record || !folder || !name || !dateText || !colour) return false;
+    const TxString recordFilePath = RecordText(record->Files.szFileListDatFile);
+    const TxString stringFilePath = RecordText(record->Files.szFileListStrFile);
+
+    SelectedImage selected;
+    SelectionPass pass = SelectionPass::DatabaseChanged;
+    for (int i = 0; i < kSelectionPasses && pass == SelectionPass::DatabaseChanged; ++i) {
+        if (i > 0) LogText("The image database was saved meanwhile; selecting again.");
+        pass = SelectFromDatabase(*record, recordFilePath, stringFilePath, selected);
+    }
+    if (pass != SelectionPass::Chosen || g_Synchronization.IsCancelled()) {
         LogText("No suitable file found!");
         return false;
     }
-    LogF("*** Selected image: %s", chosen->FileName.GetText());
-    LogF("*** in %s", chosen->FolderPath.GetText());
+    LogF("*** Selected image: %s", selected.name.GetText());
+    LogF("*** in %s", selected.folder.GetText());
     char date[kDateTextSize];
-    const bool hasExifDate = exifDate.dwLowDateTime != 0 || exifDate.dwHighDateTime != 0;
-    ConvertDateToString(hasExifDate ? exifDate : chosen->LastWriteTime, date, kDateTextSize);
-    folder->Assign(chosen->FolderPath);
-    name->Assign(chosen->FileName);
+    ConvertDateToString(selected.date, date, kDateTextSize);
+    folder->Assign(selected.folder);
+    name->Assign(selected.name);
     dateText->Assign(date);
-    *colour = chosen->AverageColor;
-    chosen->ShownCount += 1;
-    chosen->StoreSelfToFile(recordFilePath);
+    *colour = selected.colour;
     return true;
 }

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "KvTestSupport.h"
@@ -299,40 +300,92 @@ TEST_F(SelectionFind, ACancelEndsTheSelectionWithoutTryingAnything)
     EXPECT_STREQ(name.GetText(), "untouched");
 }
 
-// Rewrites the database under the running selection the way another program's save would: one
-// image more that sorts first, so every record moves by one place.
+// Rewrites the database under the running selection the way another program's save would, after
+// every load of it: one image that sorts first comes or goes, so every record moves by one place.
 DatabasePaths* g_RewritePaths = nullptr;
 std::string g_Rewritten;
+int g_Rewrites = 0;
 
 void RewriteInAnotherOrder()
 {
     CFileCollection files;
     ASSERT_TRUE(files.LoadFromFile(g_RewritePaths->recordFile.c_str(), g_RewritePaths->stringFile.c_str()));
-    auto first = std::make_unique<CImageFile>();
-    first->FolderPath.Assign(files.FileAt(0)->FolderPath);
-    first->FileName.Assign("aaa_added_meanwhile.jpg");
-    first->FileFlags = FLAG_USE_FOR_WALLPAPER;
-    ASSERT_TRUE(files.Insert(first.release()));
+    if (files.FileAt(0)->FileName.Equals("aaa_added_meanwhile.jpg")) {
+        CImageFile* const added = files.FileAt(0);
+        files.AtDelete(0);
+        files.FreeItem(added);
+    } else {
+        auto first = std::make_unique<CImageFile>();
+        first->FolderPath.Assign(files.FileAt(0)->FolderPath);
+        first->FileName.Assign("aaa_added_meanwhile.jpg");
+        first->FileFlags = FLAG_USE_FOR_WALLPAPER;
+        ASSERT_TRUE(files.Insert(first.release()));
+    }
     ASSERT_TRUE(files.SaveToFile(g_RewritePaths->recordFile.c_str(), g_RewritePaths->stringFile.c_str()));
     g_Rewritten = testsupport::ReadFileBytes(g_RewritePaths->recordFile);
+    ++g_Rewrites;
 }
 
-TEST_F(SelectionFind, ARecordFileRewrittenInAnotherOrderIsNotDamaged)
+TEST_F(SelectionFind, ARecordFileRewrittenAtEveryLoadIsNotDamaged)
 {
-    // The bad images come first, so the selection stores at least three records, all at stale
-    // positions, and fetches texts at stale positions of the new string file.
+    // The bad images come first: without its checks the selection would store their records at
+    // stale positions and fetch texts at stale positions of the new string file.
     SetCounts({{"good_a.jpg", 1},
                {"good_b.jpg", 1},
                {"good_c.jpg", 1},
                {"small_400x400.jpg", 0},
                {"broken.jpg", 0}});
     g_RewritePaths = &paths;
+    g_Rewrites = 0;
     const SelectionLoadedHook previous = SetSelectionLoadedHook(&RewriteInAnotherOrder);
-    Find();
+    const bool found = Find();
     SetSelectionLoadedHook(previous);
-    // Whatever the selection could still verify, no record of the new file may change.
+    // It starts again a few times, then gives up; no record of the newest file has changed.
+    EXPECT_FALSE(found);
+    EXPECT_EQ(g_Rewrites, 3);
     ASSERT_FALSE(g_Rewritten.empty());
     EXPECT_EQ(RecordBytes(), g_Rewritten);
+}
+
+// Another program's save under the running selection: good_a.jpg is gone and the user excluded
+// good_c.jpg. Names of one length make every later text move by exactly one image, so good_b's
+// stored positions now hold good_c's texts. Once only: the selection loads again.
+void RemoveOneAndExcludeTheNext()
+{
+    DatabasePaths* const paths = std::exchange(g_RewritePaths, nullptr);
+    if (!paths) return;
+    CFileCollection files;
+    ASSERT_TRUE(files.LoadFromFile(paths->recordFile.c_str(), paths->stringFile.c_str()));
+    for (int i = files.GetCount() - 1; i >= 0; --i) {
+        CImageFile* image = files.FileAt(i);
+        if (image->FileName.Equals("good_a.jpg")) {
+            files.AtDelete(i);
+            files.FreeItem(image);
+        } else if (image->FileName.Equals("good_c.jpg")) image->FileFlags |= FLAG_EXCLUDE_IMAGE;
+    }
+    ASSERT_TRUE(files.SaveToFile(paths->recordFile.c_str(), paths->stringFile.c_str()));
+    g_Rewritten = testsupport::ReadFileBytes(paths->recordFile);
+}
+
+TEST_F(SelectionFind, AnotherSaveMeanwhileNeverShowsAnotherImage)
+{
+    SetCounts({{"good_a.jpg", 4},
+               {"good_b.jpg", 0},
+               {"good_c.jpg", 4},
+               {"small_400x400.jpg", 4},
+               {"broken.jpg", 4}});
+    g_RewritePaths = &paths;
+    const SelectionLoadedHook previous = SetSelectionLoadedHook(&RemoveOneAndExcludeTheNext);
+    const bool found = Find();
+    SetSelectionLoadedHook(previous);
+    ASSERT_FALSE(g_Rewritten.empty());
+    // Selected again from the new database: good_b, the least shown, never the excluded good_c.
+    ASSERT_TRUE(found);
+    EXPECT_EQ(std::string(name.GetText()), "good_b.jpg");
+    const std::map<std::string, DWORD> counts = Counts();
+    EXPECT_EQ(counts.at("good_b.jpg"), 1u);
+    EXPECT_EQ(counts.at("good_c.jpg"), 4u);
+    EXPECT_EQ(counts.count("good_a.jpg"), 0u);
 }
 
 class ImageFileStore : public SelectionFind {

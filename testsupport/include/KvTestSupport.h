@@ -13,6 +13,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,10 @@ private:
 
 // Dispatches every message waiting for the calling thread, sent messages included.
 void PumpMessages();
+
+// Dispatches the calling thread's messages until `done` holds (true) or `timeoutMs` have passed
+// (false); `done` is asked after every round of messages.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
 
 // Waits until the handle is signalled while dispatching the calling thread's messages
 // (MsgWaitForMultipleObjects), so a child that sends to this thread's windows cannot deadlock.

@@ -78,6 +78,17 @@ void PumpMessages()
     }
 }
 
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
+{
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        PumpMessages();
+        if (done()) return true;
+        if (::GetTickCount() - start > timeoutMs) return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
 bool WaitPumping(HANDLE handle, DWORD timeoutMs)
 {
     const DWORD start = ::GetTickCount();
