@@ -26,7 +26,7 @@ list(APPEND COMMON_TEST_SOURCES
 
 # The second process of the sharing and crash tests; it must sit beside the test program.
 add_executable(database_helper tests/database_helper.cpp tests/database_support.cpp)
-target_link_libraries(database_helper PRIVATE common)
+target_link_libraries(database_helper PRIVATE common testsupport)
 
 # The independent reader checks the files that the golden test of common_tests wrote into
 # C:\kvtest_golden of the Wine prefix, so it runs after that program.

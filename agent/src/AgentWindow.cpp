@@ -47,6 +47,12 @@ LRESULT TFormAgent::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         LogText("WndProc: WM_WPAGENT_EXTERNAL_CLOSE");
         RequestClose();
         return 0;
+    case WM_CLOSE:
+        // Sent to a program's top-level windows to end it politely (a task manager, taskkill);
+        // during a change it must wait as every other close does.
+        LogText("WndProc: WM_CLOSE");
+        RequestClose();
+        return 0;
     case WM_WPAGENT_TIMER:
         RetryTrayIcon();
         CheckExchange();

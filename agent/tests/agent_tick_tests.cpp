@@ -387,22 +387,38 @@ TEST_F(AgentTick, EngineWithoutAnExportIsFreedAndReported)
     EXPECT_EQ(g_World.calls, (Calls{"load", "free"}));
 }
 
-TEST_F(AgentTick, CloseDuringAChangeWaitsForItsEnd)
+namespace {
+
+// Posts `closeMessage` while the change's error box is open, then closes the box.
+void CloseDuringAChange(UINT closeMessage)
 {
     g_World.loadFails = true;
     BoxWatch watch;
     watch.agentThread = ::GetCurrentThreadId();
-    std::thread closer([&watch] {
+    std::thread closer([&watch, closeMessage] {
         while (OpenBoxes(watch.agentThread).empty()) ::Sleep(10);
-        ::PostMessageA(g_hAgentWindow, WM_WPAGENT_EXTERNAL_CLOSE, 0, 0);
+        ::PostMessageA(g_hAgentWindow, closeMessage, 0, 0);
         ::Sleep(200);
         watch.mostBoxesAtOnce = static_cast<int>(OpenBoxes(watch.agentThread).size());
         for (HWND box : OpenBoxes(watch.agentThread)) ::PostMessageA(box, WM_COMMAND, IDOK, 0);
     });
-    Tick();
+    ::PostMessageA(g_hAgentWindow, WM_WPAGENT_TIMER, 0, 0);  // the tick that starts the change
+    PumpFor(0);
     closer.join();
     EXPECT_EQ(watch.mostBoxesAtOnce, 1);  // the box stayed open until the user closed it
     EXPECT_TRUE(testsupport::PumpUntil([] { return !g_FormAgent.Exists(); }, 3000));
+}
+
+}  // namespace
+
+TEST_F(AgentTick, CloseDuringAChangeWaitsForItsEnd)
+{
+    CloseDuringAChange(WM_WPAGENT_EXTERNAL_CLOSE);
+}
+
+TEST_F(AgentTick, WindowCloseDuringAChangeWaitsForItsEnd)
+{
+    CloseDuringAChange(WM_CLOSE);
 }
 
 TEST_F(AgentTick, DisableChangesFromTheMenu)

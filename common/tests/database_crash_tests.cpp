@@ -56,9 +56,8 @@ TEST(DatabaseCrash, KilledSaveLeavesEachFileOldOrNew)
     for (int trial = 0; trial < kTrials; ++trial) {
         const std::string readyName = UniqueEventName(("saving" + std::to_string(trial)).c_str());
         Handle ready(::CreateEventA(nullptr, TRUE, FALSE, readyName.c_str()));
-        ChildProcess saver("\"" + HelperPath() + "\" save " + dir + " " + std::to_string(kImages) + " " +
-                           readyName);
-        ASSERT_TRUE(saver.Started());
+        testsupport::ChildProcess saver;
+        ASSERT_TRUE(StartHelper(saver, "save " + dir + " " + std::to_string(kImages) + " " + readyName));
         ASSERT_EQ(::WaitForSingleObject(ready.get(), 15000), WAIT_OBJECT_0);
         ::Sleep(random() % 120);
         saver.Terminate();

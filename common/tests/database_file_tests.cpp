@@ -153,7 +153,7 @@ TEST_F(DatabaseFiles, EmptyListsSaveBareHeaders)
     EXPECT_EQ(Get32(records, 4), 100u);
     EXPECT_EQ(Get32(records, 8), 100u);
     EXPECT_EQ(Get32(records, 12), 0u);
-    EXPECT_TRUE(Exists(str));
+    EXPECT_TRUE(testsupport::PathExists(str));
     EXPECT_EQ(ReadBytes(str).size(), 0u);
     const std::vector<BYTE> list = ReadBytes(folderList);
     ASSERT_EQ(list.size(), 144u);
@@ -449,9 +449,8 @@ TEST_F(DatabaseFiles, SaveWhileAnotherProcessHoldsAFile)
         const std::string releaseName = UniqueEventName("release");
         Handle ready(::CreateEventA(nullptr, TRUE, FALSE, readyName.c_str()));
         Handle release(::CreateEventA(nullptr, TRUE, FALSE, releaseName.c_str()));
-        ChildProcess holder("\"" + HelperPath() + "\" hold \"" + held + "\" " + readyName + " " +
-                            releaseName);
-        ASSERT_TRUE(holder.Started());
+        testsupport::ChildProcess holder;
+        ASSERT_TRUE(StartHelper(holder, "hold \"" + held + "\" " + readyName + " " + releaseName));
         ASSERT_EQ(::WaitForSingleObject(ready.get(), 15000), WAIT_OBJECT_0) << held;
 
         if (held == folderList)
@@ -467,7 +466,7 @@ TEST_F(DatabaseFiles, SaveWhileAnotherProcessHoldsAFile)
         EXPECT_TRUE(testsupport::FilesMatching(dir, "*.tmp").empty());
 
         ::SetEvent(release.get());
-        EXPECT_EQ(holder.Wait(15000), 0u);
+        EXPECT_EQ(WaitForExit(holder, 15000), 0u);
     }
     EXPECT_TRUE(files.SaveToFile(dat.c_str(), str.c_str()));
     EXPECT_EQ(files.Modified, 0);

@@ -18,7 +18,7 @@ const std::string kRoot = "C:\\kvtest_golden";
 
 TEST(DatabaseGolden, ScanAndSaveTheFixtureTree)
 {
-    RemoveTree(kRoot);
+    testsupport::RemoveTree(kRoot);
     const std::string a = kRoot + "\\tree\\A";
     const std::string b = kRoot + "\\tree\\B";
     MakeDirectory(a + "\\Sub");

@@ -71,25 +71,22 @@ public:
         : m_readyName(UniqueEventName("lockready")), m_releaseName(UniqueEventName("lockrelease")),
           m_ready(::CreateEventA(nullptr, TRUE, FALSE, m_readyName.c_str())),
           m_release(::CreateEventA(nullptr, TRUE, FALSE, m_releaseName.c_str())),
-          m_process("\"" + HelperPath() + "\" " +
-                    (heldFile.empty() ? "lock " : "hold-locked \"" + heldFile + "\" ") + m_readyName + " " +
-                    m_releaseName)
+          m_bStarted(StartHelper(m_process, (heldFile.empty() ? "lock " : "hold-locked \"" + heldFile + "\" ") +
+                                                m_readyName + " " + m_releaseName))
     {
     }
-    bool WaitReady()
-    {
-        return m_process.Started() && ::WaitForSingleObject(m_ready.get(), 15000) == WAIT_OBJECT_0;
-    }
+    bool WaitReady() { return m_bStarted && ::WaitForSingleObject(m_ready.get(), 15000) == WAIT_OBJECT_0; }
     DWORD Release()
     {
         ::SetEvent(m_release.get());
-        return m_process.Wait(15000);
+        return WaitForExit(m_process, 15000);
     }
 
 private:
     std::string m_readyName, m_releaseName;
     Handle m_ready, m_release;
-    ChildProcess m_process;
+    testsupport::ChildProcess m_process;
+    bool m_bStarted;
 };
 
 }  // namespace
@@ -104,14 +101,14 @@ TEST(DatabaseLock, ConcurrentSavesLeaveOneWritersPair)
 
     const std::string stopName = UniqueEventName("stop");
     Handle stop(::CreateEventA(nullptr, TRUE, FALSE, stopName.c_str()));
-    std::vector<std::unique_ptr<ChildProcess>> writers;
+    std::vector<std::unique_ptr<testsupport::ChildProcess>> writers;
     for (int v = 0; v < 2; ++v) {
         const std::string readyName = UniqueEventName(("writer" + std::to_string(v)).c_str());
         Handle ready(::CreateEventA(nullptr, TRUE, FALSE, readyName.c_str()));
-        writers.push_back(std::make_unique<ChildProcess>(
-            "\"" + HelperPath() + "\" save-variant " + paths.dir + " " + std::to_string(kImages + 37 * v) +
-            " " + std::to_string(v) + " " + readyName + " " + stopName));
-        ASSERT_TRUE(writers.back()->Started());
+        writers.push_back(std::make_unique<testsupport::ChildProcess>());
+        ASSERT_TRUE(StartHelper(*writers.back(), "save-variant " + paths.dir + " " +
+                                                     std::to_string(kImages + 37 * v) + " " + std::to_string(v) +
+                                                     " " + readyName + " " + stopName));
         ASSERT_EQ(::WaitForSingleObject(ready.get(), 15000), WAIT_OBJECT_0);
     }
 
@@ -135,7 +132,7 @@ TEST(DatabaseLock, ConcurrentSavesLeaveOneWritersPair)
     }
     ::SetEvent(stop.get());
     for (auto& writer : writers)
-        EXPECT_EQ(writer->Wait(30000), 0u) << "a save failed or the writer hung";
+        EXPECT_EQ(WaitForExit(*writer, 30000), 0u) << "a save failed or the writer hung";
     std::printf("%d loads (%d of variant 0, %d of variant 1), %d failed, %d mixed\n", loads, seen[0], seen[1],
                 failedLoads, foreignLoads);
     EXPECT_EQ(failedLoads, 0);
@@ -297,5 +294,5 @@ TEST(DatabaseLock, SaveRemovesStaleLeftoversOnly)
     Variant saved;
     BuildVariant(saved, 0, paths);
     for (const LeftoverCase& c : cases)
-        EXPECT_EQ(Exists(c.path), !c.removed) << c.path;
+        EXPECT_EQ(testsupport::PathExists(c.path), !c.removed) << c.path;
 }

@@ -8,25 +8,6 @@
 
 namespace dbtest {
 
-void RemoveTree(const std::string& path)
-{
-    WIN32_FIND_DATAA entry;
-    FindHandle find(::FindFirstFileA((path + "\\*").c_str(), &entry));
-    if (find) {
-        do {
-            const std::string name = entry.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string child = path + "\\" + name;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(child);
-            else
-                ::DeleteFileA(child.c_str());
-        } while (::FindNextFileA(find.get(), &entry));
-    }
-    find.reset();
-    ::RemoveDirectoryA(path.c_str());
-}
-
 void MakeDirectory(const std::string& path)
 {
     const size_t cut = path.find_last_of('\\');
@@ -37,7 +18,7 @@ void MakeDirectory(const std::string& path)
 std::string FreshFolder(const std::string& name)
 {
     const std::string path = "C:\\kvtest\\" + name;
-    RemoveTree(path);
+    testsupport::RemoveTree(path);
     MakeDirectory(path);
     return path;
 }
@@ -58,11 +39,6 @@ void MakeFile(const std::string& path, DWORD size, ULONGLONG fileTime)
         time.dwHighDateTime = static_cast<DWORD>(fileTime >> 32);
         ::SetFileTime(file.get(), nullptr, nullptr, &time);
     }
-}
-
-bool Exists(const std::string& path)
-{
-    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::vector<BYTE> ReadBytes(const std::string& path)
@@ -152,48 +128,14 @@ void FillSampleFolders(CFolderCollection& folders, int count, int variant)
     }
 }
 
-std::string HelperPath()
+bool StartHelper(testsupport::ChildProcess& helper, const std::string& arguments)
 {
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder = path;
-    folder.resize(folder.find_last_of('\\') + 1);
-    return folder + "database_helper.exe";
+    return helper.Start("\"" + testsupport::ExeFolder() + "database_helper.exe\" " + arguments);
 }
 
-ChildProcess::ChildProcess(const std::string& commandLine)
+DWORD WaitForExit(testsupport::ChildProcess& helper, DWORD milliseconds)
 {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back('\0');
-    if (::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                         &info)) {
-        ::CloseHandle(info.hThread);
-        m_hProcess.reset(info.hProcess);
-    }
-}
-
-ChildProcess::~ChildProcess()
-{
-    if (m_hProcess && ::WaitForSingleObject(m_hProcess.get(), 0) == WAIT_TIMEOUT) Terminate();
-}
-
-void ChildProcess::Terminate()
-{
-    if (!m_hProcess) return;
-    ::TerminateProcess(m_hProcess.get(), 99);
-    ::WaitForSingleObject(m_hProcess.get(), 10000);
-}
-
-DWORD ChildProcess::Wait(DWORD milliseconds)
-{
-    if (!m_hProcess) return STILL_ACTIVE;
-    if (::WaitForSingleObject(m_hProcess.get(), milliseconds) != WAIT_OBJECT_0) return STILL_ACTIVE;
-    DWORD code = STILL_ACTIVE;
-    ::GetExitCodeProcess(m_hProcess.get(), &code);
-    return code;
+    return helper.WaitNotPumping(milliseconds) ? helper.ExitCode() : STILL_ACTIVE;
 }
 
 std::string UniqueEventName(const char* tag)

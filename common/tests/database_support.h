@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "KvTestSupport.h"
 #include "UDatabase.h"
 #include "UTxUtils.h"
 
@@ -14,11 +15,9 @@ namespace dbtest {
 
 // A new empty folder C:\kvtest\<name> (emptied when it exists).
 std::string FreshFolder(const std::string& name);
-void RemoveTree(const std::string& path);
 void MakeDirectory(const std::string& path);
 // A file of `size` zero bytes whose last-write time is `fileTime` (a FILETIME value; 0 keeps now).
 void MakeFile(const std::string& path, DWORD size = 0, ULONGLONG fileTime = 0);
-bool Exists(const std::string& path);
 
 std::vector<BYTE> ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::vector<BYTE>& bytes);
@@ -32,25 +31,10 @@ bool IsStrictlySorted(const CFileCollection& files);
 void FillSampleImages(CFileCollection& files, int count, int variant);
 void FillSampleFolders(CFolderCollection& folders, int count, int variant);
 
-// database_helper.exe beside the running program.
-std::string HelperPath();
-
-// A child process started with a command line; ended (TerminateProcess) if still running at the end.
-class ChildProcess {
-public:
-    explicit ChildProcess(const std::string& commandLine);
-    ~ChildProcess();
-    ChildProcess(const ChildProcess&) = delete;
-    ChildProcess& operator=(const ChildProcess&) = delete;
-
-    bool Started() const { return static_cast<bool>(m_hProcess); }
-    void Terminate();
-    // The exit code, or STILL_ACTIVE when it did not end within the time.
-    DWORD Wait(DWORD milliseconds);
-
-private:
-    Handle m_hProcess;
-};
+// Starts database_helper.exe (beside the running program) with `arguments`.
+bool StartHelper(testsupport::ChildProcess& helper, const std::string& arguments);
+// The helper's exit code, or STILL_ACTIVE when it has not ended within the time.
+DWORD WaitForExit(testsupport::ChildProcess& helper, DWORD milliseconds);
 
 // A named event with a name unique to this process and a tag.
 std::string UniqueEventName(const char* tag);

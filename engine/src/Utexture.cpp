@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -42,17 +43,24 @@ struct TrueColorTexture {
     BITMAPINFO* header() { return reinterpret_cast<BITMAPINFO*>(headerBlock.data()); }
 };
 
-void ConvertToTrueColor(const BmpFileBlock& source, TrueColorTexture& target)
+// False, nothing converted, when the copy would be larger than any DIB may be or finds no memory:
+// the texture is then left out and the flat background stays.
+bool ConvertToTrueColor(const BmpFileBlock& source, TrueColorTexture& target)
 {
     const BITMAPINFOHEADER& info = source.header->bmiHeader;
     const int width = info.biWidth;
     const int height = info.biHeight < 0 ? -info.biHeight : info.biHeight;
+    if (DibRowBytes(width, 24) * static_cast<ULONGLONG>(height) > kMaxDibPixelBytes) return false;
     FillDibHeader(target.header(), width, height, 24, info.biHeight < 0);
     const RGBQUAD* palette =
         reinterpret_cast<const RGBQUAD*>(reinterpret_cast<const BYTE*>(source.header) + info.biSize);
     const size_t sourceRow = RowBytes(width, 8);
     const size_t targetRow = RowBytes(width, 24);
-    target.pixels.assign(targetRow * height, 0);
+    try {
+        target.pixels.assign(targetRow * height, 0);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
     for (int row = 0; row < height; ++row) {
         const BYTE* in = source.pixels + sourceRow * row;
         BYTE* out = target.pixels.data() + targetRow * row;
@@ -63,6 +71,7 @@ void ConvertToTrueColor(const BmpFileBlock& source, TrueColorTexture& target)
             out[3 * x + 2] = entry.rgbRed;
         }
     }
+    return true;
 }
 
 int TintChannel(int channel, double factor)
@@ -229,7 +238,11 @@ void PaintTexture(DWORD textureMode, CPaintableDib* canvas, COLORREF color)
     BITMAPINFO* texture = file.header;
     BYTE* pixels = file.pixels;
     if (info.biBitCount == 8) {
-        ConvertToTrueColor(file, converted);
+        if (!ConvertToTrueColor(file, converted)) {
+            LogF("PaintTexture: no room for a 24-bit copy of %s (%ld x %ld)", path, static_cast<long>(info.biWidth),
+                 static_cast<long>(info.biHeight));
+            return;
+        }
         texture = converted.header();
         pixels = converted.pixels.data();
     }

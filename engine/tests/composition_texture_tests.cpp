@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "KvTestSupport.h"
+#include "UTxUtils.h"
 #include "Ujpegload.h"
 #include "Upaintabledib.h"
 #include "Utexture.h"
@@ -116,10 +117,8 @@ public:
         EXPECT_TRUE(m_pCanvas->CreateCanvas());
         m_pCanvas->Clear(color);
     }
-    void Place(const std::string& bytes)
-    {
-        ASSERT_TRUE(testsupport::WriteFileBytes(m_Folder / "texture001.bmp", bytes));
-    }
+    void Place(const std::string& bytes) { ASSERT_TRUE(testsupport::WriteFileBytes(TexturePath(), bytes)); }
+    std::string TexturePath() const { return m_Folder / "texture001.bmp"; }
     void Paint(DWORD mode, COLORREF color)
     {
         const CDesktopEnvironmentOverride use(m_Environment);
@@ -269,6 +268,50 @@ TEST(CompositionTexture, RefusedFilesLeaveTheFlatBackground)
         canvas.Paint(2, color);
         EXPECT_TRUE(canvas.AllEqual(kvtest::FromColorRef(color)));
     }
+}
+
+// An 8-bit texture whose 24-bit copy would be larger than any DIB may be: the file is valid and
+// loads, the copy is refused before it is allocated, and the flat background stays.
+TEST(CompositionTexture, AnIndexedTextureTooLargeToCopyLeavesTheFlatBackground)
+{
+    const LONG width = 16000;
+    const LONG height = 11300;  // 181 MB of indices, 542 MB as 24 bits
+    const DWORD pixelOffset = 14 + 40 + 256 * 4;
+    const DWORD fileSize = pixelOffset + static_cast<DWORD>(width) * static_cast<DWORD>(height);
+    std::string start(pixelOffset, '\0');
+    start.reserve(pixelOffset + 5 * static_cast<size_t>(width));
+    auto put32 = [&start](size_t at, DWORD value) { std::memcpy(&start[at], &value, 4); };
+    start[0] = 'B';
+    start[1] = 'M';
+    put32(2, fileSize);
+    put32(10, pixelOffset);
+    put32(14, 40);
+    put32(18, static_cast<DWORD>(width));
+    put32(22, static_cast<DWORD>(-height));  // top-down: the rows that would show come first
+    put32(26, 1 | (8 << 16));                // one plane, 8 bits
+    put32(54, 0x00FFFFFF);                   // palette: 0 white, 1 black
+    // A striped top-left corner, so that a painted texture would show on the canvas.
+    for (LONG row = 0; row < 5; ++row) {
+        for (LONG x = 0; x < 9; ++x)
+            start.push_back(x % 2 ? 1 : 0);
+        start.append(static_cast<size_t>(width) - 9, '\0');
+    }
+
+    const COLORREF color = RGB(50, 60, 70);
+    TextureCanvas canvas(9, 5, color);
+    canvas.Place(start);
+    {
+        // The rest of the rows are zeros: the file is extended, not written.
+        const FileHandle file(
+            ::CreateFileA(canvas.TexturePath().c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(file);
+        LARGE_INTEGER end{};
+        end.QuadPart = fileSize;
+        ASSERT_TRUE(::SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN));
+        ASSERT_TRUE(::SetEndOfFile(file.get()));
+    }
+    canvas.Paint(2, color);
+    EXPECT_TRUE(canvas.AllEqual(kvtest::FromColorRef(color)));
 }
 
 TEST(CompositionTexture, ModeZeroAndNoFolderLeaveTheCanvas)
