@@ -149,6 +149,13 @@ public:
     bool StoreSelfToFile(const TxString& recordFilePath) const;
 };
 
+// Rewrites the records of all `images` in an open record file (opened for writing) as
+// UpdateRecordInPlace does for each, with one read of the whole file and one write from the first
+// changed record to the last. Returns how many records were refused (not the image's own, or not
+// written). Throws ExNormal when the file cannot be read or written. The caller holds the
+// CDatabaseLock while the file is open.
+int UpdateRecordsInPlace(const std::vector<const CImageFile*>& images, TxFile& recordFile);
+
 // The folder list, ordered by Path ignoring case.
 class CFolderCollection : public TxSortedCollection {
 public:

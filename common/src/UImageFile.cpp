@@ -1,4 +1,5 @@
 // One image's own record and texts in the database files, read and rewritten in place.
+#include <algorithm>
 #include <cstring>
 #include <exception>
 #include <vector>
@@ -52,58 +53,106 @@ bool ReadStoredText(TxFile& file, DWORD position, DWORD length, TxString& text)
     return false;
 }
 
-}  // namespace
-
-namespace {
-
-// Reads the whole record at the image's position; false when no whole record stands there.
-bool ReadOwnPlace(const CImageFile& image, TxFile& recordFile, BYTE (&record)[kRecordSize])
+bool IsRecordPlace(DWORD position, unsigned long long fileSize)
 {
-    const DWORD position = image.RecordPosition;
-    const bool placed = position >= kHeaderSize && (position - kHeaderSize) % kRecordSize == 0 &&
-                        static_cast<unsigned long long>(position) + kRecordSize <= recordFile.GetSize();
-    if (!placed) return false;
-    recordFile.Seek(position);
-    recordFile.ReadExact(record, kRecordSize);
-    return true;
+    return position >= kHeaderSize && (position - kHeaderSize) % kRecordSize == 0 &&
+           static_cast<unsigned long long>(position) + kRecordSize <= fileSize;
+}
+
+// Puts the image's five values into `record`, the 80 bytes read at its position, when they are its
+// own record.
+CImageFile::RecordUpdate PatchOwnRecord(const CImageFile& image, BYTE* record)
+{
+    if (!IsOwnRecord(image, record)) return CImageFile::RecordUpdate::Refused;
+    BYTE updated[kRecordSize];
+    std::memcpy(updated, record, kRecordSize);
+    Put32(updated + kRecShownCount, image.ShownCount);
+    Put32(updated + kRecScreenSaverFlags, image.ScreenSaverFlags);
+    Put32(updated + kRecFileFlags, image.FileFlags);
+    Put32(updated + kRecReserved, image.Reserved);
+    Put32(updated + kRecAverageColor, image.AverageColor);
+    if (std::memcmp(updated, record, kRecordSize) == 0) return CImageFile::RecordUpdate::AlreadyCurrent;
+    std::memcpy(record, updated, kRecordSize);
+    return CImageFile::RecordUpdate::Written;
+}
+
+void LogNotOwnRecord(const CImageFile& image, const TxFile& recordFile)
+{
+    LogF("!CImageFile: the record at %lu of %s is no longer that of %s\\%s; not written",
+         static_cast<unsigned long>(image.RecordPosition), recordFile.GetName().GetText(),
+         image.FolderPath.GetText(), image.FileName.GetText());
+}
+
+// TxFile only logs a write to a file opened read-only; the position tells whether it happened.
+bool WroteUpTo(TxFile& recordFile, DWORD end)
+{
+    if (recordFile.GetPosition() == end) return true;
+    LogF("!CImageFile: %s is not open for writing; records are not written", recordFile.GetName().GetText());
+    return false;
 }
 
 }  // namespace
 
 bool CImageFile::IsOwnRecordIn(TxFile& recordFile) const
 {
+    if (!IsRecordPlace(RecordPosition, recordFile.GetSize())) return false;
     BYTE record[kRecordSize] = {};
-    return ReadOwnPlace(*this, recordFile, record) && IsOwnRecord(*this, record);
+    recordFile.Seek(RecordPosition);
+    recordFile.ReadExact(record, kRecordSize);
+    return IsOwnRecord(*this, record);
 }
 
 CImageFile::RecordUpdate CImageFile::UpdateRecordInPlace(TxFile& recordFile) const
 {
     BYTE record[kRecordSize] = {};
-    if (!ReadOwnPlace(*this, recordFile, record) || !IsOwnRecord(*this, record)) {
-        LogF("!CImageFile: the record at %lu of %s is no longer that of %s\\%s; not written",
-             static_cast<unsigned long>(RecordPosition), recordFile.GetName().GetText(), FolderPath.GetText(),
-             FileName.GetText());
-        return RecordUpdate::Refused;
+    const bool placed = IsRecordPlace(RecordPosition, recordFile.GetSize());
+    if (placed) {
+        recordFile.Seek(RecordPosition);
+        recordFile.ReadExact(record, kRecordSize);
     }
-
-    BYTE updated[kRecordSize];
-    std::memcpy(updated, record, kRecordSize);
-    Put32(updated + kRecShownCount, ShownCount);
-    Put32(updated + kRecScreenSaverFlags, ScreenSaverFlags);
-    Put32(updated + kRecFileFlags, FileFlags);
-    Put32(updated + kRecReserved, Reserved);
-    Put32(updated + kRecAverageColor, AverageColor);
-    if (std::memcmp(updated, record, kRecordSize) == 0) return RecordUpdate::AlreadyCurrent;
+    const RecordUpdate result = placed ? PatchOwnRecord(*this, record) : RecordUpdate::Refused;
+    if (result == RecordUpdate::Refused) LogNotOwnRecord(*this, recordFile);
+    if (result != RecordUpdate::Written) return result;
 
     recordFile.Seek(RecordPosition);
-    recordFile.Write(updated, kRecordSize);
-    // TxFile only logs a write to a file opened read-only; the position tells whether it happened.
-    if (recordFile.GetPosition() != RecordPosition + kRecordSize) {
-        LogF("!CImageFile: %s is not open for writing; the record of %s\\%s is not written",
-             recordFile.GetName().GetText(), FolderPath.GetText(), FileName.GetText());
-        return RecordUpdate::Refused;
+    recordFile.Write(record, kRecordSize);
+    return WroteUpTo(recordFile, RecordPosition + kRecordSize) ? RecordUpdate::Written : RecordUpdate::Refused;
+}
+
+int UpdateRecordsInPlace(const std::vector<const CImageFile*>& images, TxFile& recordFile)
+{
+    if (images.empty()) return 0;
+    std::vector<BYTE> bytes(recordFile.GetSize());
+    if (!bytes.empty()) {
+        recordFile.Seek(0);
+        recordFile.ReadExact(bytes.data(), static_cast<DWORD>(bytes.size()));
     }
-    return RecordUpdate::Written;
+    int refused = 0;
+    int written = 0;
+    size_t first = bytes.size();
+    size_t end = 0;
+    for (const CImageFile* image : images) {
+        const DWORD position = image->RecordPosition;
+        const CImageFile::RecordUpdate result = IsRecordPlace(position, bytes.size())
+                                                    ? PatchOwnRecord(*image, bytes.data() + position)
+                                                    : CImageFile::RecordUpdate::Refused;
+        if (result == CImageFile::RecordUpdate::Refused) {
+            LogNotOwnRecord(*image, recordFile);
+            ++refused;
+        } else if (result == CImageFile::RecordUpdate::Written) {
+            ++written;
+            first = std::min<size_t>(first, position);
+            end = std::max<size_t>(end, position + kRecordSize);
+        }
+    }
+    // One write from the first changed record to the last: the records between hold the bytes just
+    // read, and no other program writes the file while the caller holds the lock.
+    if (written > 0) {
+        recordFile.Seek(static_cast<DWORD>(first));
+        recordFile.Write(bytes.data() + first, static_cast<DWORD>(end - first));
+        if (!WroteUpTo(recordFile, static_cast<DWORD>(end))) refused += written;
+    }
+    return refused;
 }
 
 bool CImageFile::UpdateRecordInFile(const char* recordFilePath) const

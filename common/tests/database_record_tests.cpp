@@ -118,6 +118,46 @@ TEST_F(DatabaseRecord, ReadOnlyFileIsNotTakenForWritten)
     EXPECT_EQ(ReadBytes(dat), before);
 }
 
+TEST_F(DatabaseRecord, ABatchWritesOnlyTheChangedValuesOfItsOwnRecords)
+{
+    const std::vector<BYTE> before = ReadBytes(dat);
+    CImageFile* shown = loaded.FileAt(3);
+    CImageFile* excluded = loaded.FileAt(11);
+    CImageFile* unchanged = loaded.FileAt(15);
+    shown->ShownCount = 5;
+    excluded->FileFlags ^= FLAG_EXCLUDE_IMAGE;
+    CImageFile moved = *loaded.FileAt(7);  // its values at another image's record
+    moved.RecordPosition = loaded.FileAt(8)->RecordPosition;
+    moved.ShownCount = 66;
+    CImageFile nowhere = *loaded.FileAt(9);
+    nowhere.RecordPosition = 100;
+    nowhere.ShownCount = 67;
+    const std::vector<const CImageFile*> batch = {excluded, &moved, shown, unchanged, &nowhere};
+
+    std::vector<BYTE> expected = before;
+    Put32(expected, shown->RecordPosition + 20, 5);
+    Put32(expected, excluded->RecordPosition + 28, excluded->FileFlags);
+    {
+        TxFile file(dat.c_str(), false, false);
+        EXPECT_EQ(UpdateRecordsInPlace(batch, file), 2);  // the moved one and the one with no record
+    }
+    EXPECT_EQ(ReadBytes(dat), expected);
+
+    // Written once, the values are current: a second batch writes nothing and refuses the same two.
+    {
+        TxFile file(dat.c_str(), true, false);
+        EXPECT_EQ(UpdateRecordsInPlace(batch, file), 2);
+        EXPECT_EQ(UpdateRecordsInPlace({}, file), 0);
+    }
+    // Through a file opened read-only nothing is taken for written.
+    shown->ShownCount = 6;
+    {
+        TxFile file(dat.c_str(), true, false);
+        EXPECT_EQ(UpdateRecordsInPlace({shown}, file), 1);
+    }
+    EXPECT_EQ(ReadBytes(dat), expected);
+}
+
 TEST_F(DatabaseRecord, ReadsItsTextsFromTheStringFile)
 {
     CFileCollection full;

@@ -64,22 +64,17 @@ bool CImageFile::StoreSelfToFile(const TxString& recordFilePath) const
 int StoreImagesToFile(const std::vector<const CImageFile*>& images, const TxString& recordFilePath)
 {
     if (images.empty()) return 0;
-    int failed = 0;
-    size_t done = 0;
     try {
-        // One open and one hold of the lock for the whole batch: a reset of every counter must not
-        // cost a file open per image.
+        // One open, one read and one write under one hold of the lock: a reset of every counter
+        // must not cost file calls per image.
         const CDatabaseLock lock("StoreImagesToFile");
         if (!lock.Held()) return static_cast<int>(images.size());
         TxFile file(recordFilePath.GetText(), false, false);
-        for (; done < images.size(); ++done) {
-            if (images[done]->UpdateRecordInPlace(file) == CImageFile::RecordUpdate::Refused) ++failed;
-        }
-        return failed;
+        return UpdateRecordsInPlace(images, file);
     } catch (const ExNormal& e) {
-        LogF("CImageFile::StoreSelfToFile: Exception ExNormal: %s", e.Message());
+        LogF("StoreImagesToFile: Exception ExNormal: %s", e.Message());
     } catch (const std::exception& e) {
         LogF("!StoreImagesToFile: %s", e.what());
     }
-    return failed + static_cast<int>(images.size() - done);
+    return static_cast<int>(images.size());
 }
