@@ -6,6 +6,7 @@
 #include "UTxLog.h"
 #include "UTxUtils.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 
@@ -43,8 +44,9 @@ RegKey OpenForWriting(const char* path)
     return RegKey(key);
 }
 
-// The first read of a section in this process logs its values; later reads log nothing.
-bool ReadSection(const SettingSection& section, void* part, int* missing, bool& logged)
+// The first read of a section in this process logs its values; later reads log nothing. The flag
+// is atomic: the engine reads settings on the calling program's threads.
+bool ReadSection(const SettingSection& section, void* part, int* missing, std::atomic<bool>& logged)
 {
     const KeyPath path = FullKeyPath(section.subkey);
     const RegKey key = OpenForReading(path.text);
@@ -54,8 +56,7 @@ bool ReadSection(const SettingSection& section, void* part, int* missing, bool& 
     }
     const int absent = ReadSectionValues(key.get(), section, part);
     if (missing) *missing += absent;
-    if (!logged) {
-        logged = true;
+    if (!logged.exchange(true)) {
         if (section.logReads) LogSectionValues("Read", section, part);
     }
     return true;
@@ -78,7 +79,7 @@ bool WriteSection(const SettingSection& section, const void* part, const char* s
 
 void ReadRegistryRoot(bool& configured, DWORD& allFilesCount)
 {
-    static bool s_bLogged = false;
+    static std::atomic<bool> s_bLogged{false};
     configured = false;
     allFilesCount = 0;
     const RegKey key = OpenForReading(kRegRootPath);
@@ -87,8 +88,7 @@ void ReadRegistryRoot(bool& configured, DWORD& allFilesCount)
         if (ReadRegDword(key.get(), kConfiguredValue, value)) configured = value != 0;
         ReadRegDword(key.get(), kAllFilesCountValue, allFilesCount);
     }
-    if (!s_bLogged) {
-        s_bLogged = true;
+    if (!s_bLogged.exchange(true)) {
         LogF("CFG Read: Configured     = %d", configured ? 1 : 0);
         LogF("CFG Read: AllFilesCount  = %d", static_cast<int>(allFilesCount));
     }
@@ -111,43 +111,43 @@ bool WriteRegistryRoot(bool configured, DWORD allFilesCount)
 
 bool ReadExchangeFromRegistry(ExchangeSettings& part, int* missing)
 {
-    static bool s_bLogged = false;
+    static std::atomic<bool> s_bLogged{false};
     return ReadSection(kExchangeSection, &part, missing, s_bLogged);
 }
 
 bool ReadDisplayFromRegistry(DisplaySettings& part, int* missing)
 {
-    static bool s_bLogged = false;
+    static std::atomic<bool> s_bLogged{false};
     return ReadSection(kDisplaySection, &part, missing, s_bLogged);
 }
 
 bool ReadCalendarFromRegistry(CalendarSettings& part, int* missing)
 {
-    static bool s_bLogged = false;
+    static std::atomic<bool> s_bLogged{false};
     return ReadSection(kCalendarSection, &part, missing, s_bLogged);
 }
 
 bool ReadAgentFromRegistry(AgentSettings& part, int* missing)
 {
-    static bool s_bLogged = false;
+    static std::atomic<bool> s_bLogged{false};
     return ReadSection(kAgentSection, &part, missing, s_bLogged);
 }
 
 bool ReadFilesFromRegistry(FilesSettings& part, int* missing)
 {
-    static bool s_bLogged = false;
+    static std::atomic<bool> s_bLogged{false};
     return ReadSection(kFilesSection, &part, missing, s_bLogged);
 }
 
 bool ReadCurrentImageFromRegistry(CurrentImageSettings& part, int* missing)
 {
-    static bool s_bLogged = false;
+    static std::atomic<bool> s_bLogged{false};
     return ReadSection(kCurrentImageSection, &part, missing, s_bLogged);
 }
 
 bool ReadScreenSaverFromRegistry(ScreenSaverSettings& part, int* missing)
 {
-    static bool s_bLogged = false;
+    static std::atomic<bool> s_bLogged{false};
     return ReadSection(kScreenSaverSection, &part, missing, s_bLogged);
 }
 

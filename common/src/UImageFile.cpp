@@ -116,7 +116,8 @@ CImageFile::RecordUpdate CImageFile::UpdateRecordInPlace(TxFile& recordFile) con
 
     recordFile.Seek(RecordPosition);
     recordFile.Write(record, kRecordSize);
-    return WroteUpTo(recordFile, RecordPosition + kRecordSize) ? RecordUpdate::Written : RecordUpdate::Refused;
+    const bool wrote = WroteUpTo(recordFile, RecordPosition + kRecordSize);
+    return wrote ? RecordUpdate::Written : RecordUpdate::Refused;
 }
 
 int UpdateRecordsInPlace(const std::vector<const CImageFile*>& images, TxFile& recordFile)

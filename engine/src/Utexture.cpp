@@ -239,8 +239,8 @@ void PaintTexture(DWORD textureMode, CPaintableDib* canvas, COLORREF color)
     BYTE* pixels = file.pixels;
     if (info.biBitCount == 8) {
         if (!ConvertToTrueColor(file, converted)) {
-            LogF("PaintTexture: no room for a 24-bit copy of %s (%ld x %ld)", path, static_cast<long>(info.biWidth),
-                 static_cast<long>(info.biHeight));
+            LogF("PaintTexture: no room for a 24-bit copy of %s (%ld x %ld)", path,
+                 static_cast<long>(info.biWidth), static_cast<long>(info.biHeight));
             return;
         }
         texture = converted.header();

@@ -302,8 +302,9 @@ TEST(CompositionTexture, AnIndexedTextureTooLargeToCopyLeavesTheFlatBackground)
     canvas.Place(start);
     {
         // The rest of the rows are zeros: the file is extended, not written.
+        const std::string path = canvas.TexturePath();
         const FileHandle file(
-            ::CreateFileA(canvas.TexturePath().c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+            ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(file);
         LARGE_INTEGER end{};
         end.QuadPart = fileSize;

@@ -361,7 +361,9 @@ void RemoveOneAndExcludeTheNext()
         if (image->FileName.Equals("good_a.jpg")) {
             files.AtDelete(i);
             files.FreeItem(image);
-        } else if (image->FileName.Equals("good_c.jpg")) image->FileFlags |= FLAG_EXCLUDE_IMAGE;
+        } else if (image->FileName.Equals("good_c.jpg")) {
+            image->FileFlags |= FLAG_EXCLUDE_IMAGE;
+        }
     }
     ASSERT_TRUE(files.SaveToFile(paths->recordFile.c_str(), paths->stringFile.c_str()));
     g_Rewritten = testsupport::ReadFileBytes(paths->recordFile);
