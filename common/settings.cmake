@@ -1,5 +1,5 @@
 # The settings record, its registry sections and the small shared utilities.
-list(APPEND COMMON_SOURCES
+target_sources(common PRIVATE
   src/SettingsValues.cpp
   src/SettingsSection.cpp
   src/SettingsRegistry.cpp
@@ -7,7 +7,7 @@ list(APPEND COMMON_SOURCES
   src/RegUtils.cpp
   src/CommonUtils.cpp
 )
-list(APPEND COMMON_TEST_SOURCES
+target_sources(common_tests PRIVATE
   tests/test_main_settings.cpp
   tests/settings_support.cpp
   tests/settings_defaults_tests.cpp

@@ -1,6 +1,6 @@
 # Desktop hand-over (wallpaper, desktop colour, icon captions), month calendar, background textures
 # and the composition of the desktop bitmap.
-list(APPEND ENGINE_SOURCES
+target_sources(engine_core PRIVATE
   src/Udesktop.cpp
   src/Uenvironment.cpp
   src/Ucalendar.cpp
@@ -9,7 +9,7 @@ list(APPEND ENGINE_SOURCES
   src/Ucompose.cpp
 )
 
-list(APPEND ENGINE_TEST_SOURCES
+target_sources(engine_tests PRIVATE
   tests/composition_support.cpp
   tests/composition_fit_tests.cpp
   tests/composition_golden_tests.cpp
@@ -30,8 +30,7 @@ add_executable(desktop_captions_probe tests/desktop_captions_probe.cpp src/Udesk
 target_include_directories(desktop_captions_probe PRIVATE include)
 target_compile_definitions(desktop_captions_probe PRIVATE KV_DESKTOP_LOG_ENTRY_EXIT=0)
 target_link_libraries(desktop_captions_probe PRIVATE txlib comctl32)
-cmake_language(DEFER CALL add_dependencies engine_tests desktop_captions_probe)
-cmake_language(DEFER CALL target_link_libraries engine_tests PRIVATE testsupport)
+add_dependencies(engine_tests desktop_captions_probe)
 
 # Whole composition on a photo-sized image; prints its figures beside native decoders
 # (engine/bench/compose_bench.sh builds and runs it).
@@ -84,8 +83,8 @@ endfunction()
 
 # The engine looks for textures beside the program of the calling process, so every program of the
 # folders that call the engine (the engine's own tests and benchmarks, the Agent, the Manager, the
-# screen saver and the system tests) gets a copy. Runs when the whole tree is configured, so that
-# programs defined after the engine are seen too.
+# screen saver and the system tests) gets a copy. The top folder calls it once every folder is
+# read, so that programs defined after the engine are seen too.
 function(kv_place_textures)
   set(folders "")
   foreach(folder engine agent manager screensaver tests)
@@ -102,4 +101,3 @@ function(kv_place_textures)
   add_custom_target(kv_textures ALL ${copies} VERBATIM)
   add_dependencies(kv_textures kv_texture_files)
 endfunction()
-cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL kv_place_textures)

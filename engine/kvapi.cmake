@@ -1,6 +1,4 @@
 # KvApi.dll: the engine behind its sixteen exports, and the import library its callers link.
-target_link_libraries(engine_core PUBLIC forms)
-
 add_library(KvApi SHARED src/KvApiMain.cpp KvApi.def)
 set_target_properties(KvApi PROPERTIES PREFIX "" OUTPUT_NAME KvApi)
 target_link_libraries(KvApi PRIVATE engine_core dll_runtime_release)
@@ -29,6 +27,4 @@ target_link_libraries(interface_texts_probe PRIVATE engine_core)
 add_executable(interface_link_probe tests/interface_link_probe.cpp)
 target_link_libraries(interface_link_probe PRIVATE kvapi_import)
 
-# engine_tests loads KvApi.dll from its folder and starts the probes; it is defined after this file.
-cmake_language(DEFER CALL add_dependencies engine_tests KvApi interface_texts_probe interface_link_probe)
-cmake_language(DEFER CALL target_link_libraries engine_tests PRIVATE testsupport)
+add_dependencies(engine_tests KvApi interface_texts_probe interface_link_probe)
