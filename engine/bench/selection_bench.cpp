@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "UDatabase.h"
+#include "UImageStore.h"
 #include "UTxLog.h"
 #include "Udib.h"
 #include "Uenvironment.h"
@@ -161,7 +162,7 @@ int Measure(const Paths& paths)
         return 1;
     }
     CImageFile first(*probe.FileAt(0));
-    first.LoadStringsFromFile(paths.stringFile.c_str());
+    LoadStringsFromFile(first, paths.stringFile.c_str());
     const std::string photo = std::string(first.FolderPath.GetText()) + "\\" + first.FileName.GetText();
     probe.FreeAll();
     std::printf("%d images (each a link to one photo), screen composed at 1920 x 1080\n", count);

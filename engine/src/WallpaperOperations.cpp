@@ -4,6 +4,7 @@
 
 #include "Fprogress.h"
 #include "UDatabase.h"
+#include "UImageStore.h"
 #include "UTxDiskApi.h"
 #include "UTxLog.h"
 #include "Ucompose.h"
@@ -203,7 +204,7 @@ void ExcludeCurrentFromList()
             continue;
         LogF("Marking %s with FLAG_EXCLUDE_IMAGE flag", name.GetText());
         image->FileFlags |= FLAG_EXCLUDE_IMAGE;
-        image->StoreSelfToFile(recordFile);
+        StoreSelfToFile(*image, recordFile);
         return;
     }
 }

@@ -186,13 +186,13 @@ SelectionPass SelectFromDatabase(const RegistryRecord& record, const TxString& r
             selected.date = hasExifDate ? exifDate : image->LastWriteTime;
             selected.colour = image->AverageColor;
             image->ShownCount += 1;
-            image->StoreSelfToFile(recordFilePath);
+            StoreSelfToFile(*image, recordFilePath);
             return SelectionPass::Chosen;
         }
         // An unreadable file counts twice: it is tried again only after the readable ones.
         if (check == CandidateCheck::Unreadable) image->ShownCount += 1;
         image->ShownCount += 1;
-        image->StoreSelfToFile(recordFilePath);
+        StoreSelfToFile(*image, recordFilePath);
     }
     return SelectionPass::NoneSuitable;
 }
