@@ -1,7 +1,6 @@
-# Desktop hand-over (wallpaper, desktop colour, icon captions), month calendar, background textures
-# and the composition of the desktop bitmap.
+# Month calendar, background textures and the composition of the desktop bitmap; and the tests of
+# the desktop hand-over (wallpaper, desktop colour, icon captions) that the desktop library does.
 target_sources(engine_core PRIVATE
-  src/Udesktop.cpp
   src/Uenvironment.cpp
   src/Ucalendar.cpp
   src/Utexture.cpp
@@ -24,12 +23,9 @@ set_source_files_properties(tests/composition_golden_tests.cpp PROPERTIES
   COMPILE_DEFINITIONS "KV_ENGINE_TESTS_DIR=\"${CMAKE_CURRENT_SOURCE_DIR}/tests\"")
 
 # The caption tests run this helper once per case: the icon view and the shadow setting are cached
-# per process. It compiles the desktop source itself, as the Agent does, without entry and exit
-# log lines.
-add_executable(desktop_captions_probe tests/desktop_captions_probe.cpp src/Udesktop.cpp)
-target_include_directories(desktop_captions_probe PRIVATE include)
-target_compile_definitions(desktop_captions_probe PRIVATE KV_DESKTOP_LOG_ENTRY_EXIT=0)
-target_link_libraries(desktop_captions_probe PRIVATE txlib comctl32)
+# per process. It links the desktop routines as the Agent does, without entry and exit log lines.
+add_executable(desktop_captions_probe tests/desktop_captions_probe.cpp)
+target_link_libraries(desktop_captions_probe PRIVATE desktop comctl32)
 add_dependencies(engine_tests desktop_captions_probe)
 
 # Whole composition on a photo-sized image; prints its figures beside native decoders

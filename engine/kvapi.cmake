@@ -15,9 +15,9 @@ add_custom_command(
 add_custom_target(kvapi_import_library DEPENDS ${KVAPI_IMPORT_LIBRARY})
 
 # What a program that links the engine at build time uses (the Manager): the import library, the
-# exports' header, and KvApi.dll built beside.
+# exports' header alone (public/ holds nothing else), and KvApi.dll built beside.
 add_library(kvapi_import INTERFACE)
-target_include_directories(kvapi_import INTERFACE include)
+target_include_directories(kvapi_import INTERFACE public)
 target_link_libraries(kvapi_import INTERFACE ${KVAPI_IMPORT_LIBRARY})
 add_dependencies(kvapi_import kvapi_import_library KvApi)
 

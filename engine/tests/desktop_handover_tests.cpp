@@ -332,7 +332,7 @@ TEST(DesktopCaptions, FollowTheSwitchesForEachShadowSetting)
             }
             // The shadow setting is read once per process, and only when it is needed.
             EXPECT_LE(CountLines(r.log, "IsShadowUnderIcons = "), 1);
-            // The helper compiles the desktop source as the Agent does: no entry and exit lines.
+            // The helper turns entry and exit lines off as the Agent does.
             EXPECT_EQ(CountLines(r.log, "FindWindows"), 0);
             EXPECT_EQ(CountLines(r.log, "SetColorUnderIcons"), 0);
         }
