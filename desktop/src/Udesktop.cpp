@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "UTxLog.h"
+#include "UTxTime.h"
 #include "UTxUtils.h"
 
 namespace {
@@ -313,8 +314,7 @@ void GetLocalFileTime(FILETIME* out)
 
 int64_t FileTimeToDays(FILETIME time)
 {
-    const int64_t units =
-        static_cast<int64_t>((static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+    const int64_t units = static_cast<int64_t>(FileTimeUnits(time));
     return units / 600000000 / 1440;
 }
 

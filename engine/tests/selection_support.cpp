@@ -164,7 +164,7 @@ ULONGLONG LocalNow()
     ::GetLocalTime(&now);
     FILETIME time{};
     ::SystemTimeToFileTime(&now, &time);
-    return static_cast<ULONGLONG>(time.dwHighDateTime) << 32 | time.dwLowDateTime;
+    return FileTimeUnits(time);
 }
 
 ULONGLONG FileTimeValue(const std::string& eightBytes)

@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "UTxTime.h"
+
 namespace testsupport {
 
 // One WM_COPYDATA message as it arrived.
@@ -118,8 +120,8 @@ private:
 bool RemoveTree(const std::string& path);
 
 // A FILETIME as one count of 100-nanosecond units, and back.
-ULONGLONG FileTimeUnits(const FILETIME& time);
-FILETIME FileTimeFromUnits(ULONGLONG units);
+using ::FileTimeFromUnits;
+using ::FileTimeUnits;
 // The FILETIME of a calendar time taken as it stands (no time-zone shift); zero when the system
 // cannot convert it.
 FILETIME CalendarFileTime(WORD year, WORD month, WORD day, WORD hour = 0, WORD minute = 0, WORD second = 0);
