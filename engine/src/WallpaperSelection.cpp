@@ -5,6 +5,7 @@
 #include "UDatabase.h"
 #include "UFileSort.h"
 #include "UImageStore.h"
+#include "URecordText.h"
 #include "UTxLog.h"
 #include "Udib.h"
 #include "Ujpegload.h"
@@ -204,8 +205,8 @@ bool FindNextBackgroundImage(RegistryRecord* record, TxString* folder, TxString*
 {
     CLogScope scope("FindNextBackgroundImage");
     if (!record || !folder || !name || !dateText || !colour) return false;
-    const TxString recordFilePath = RecordText(record->Files.szFileListDatFile);
-    const TxString stringFilePath = RecordText(record->Files.szFileListStrFile);
+    const TxString recordFilePath = RecordText(record->Files.szFileListDatFile).c_str();
+    const TxString stringFilePath = RecordText(record->Files.szFileListStrFile).c_str();
 
     SelectedImage selected;
     SelectionPass pass = SelectionPass::DatabaseChanged;
