@@ -178,7 +178,11 @@ TEST(DatabaseLock, SaveWaitsForALoaderHoldingTheLock)
                                              : files.SaveToFile(paths.records.c_str(), paths.strings.c_str());
             done = true;
         });
-        ::Sleep(600);
+        // The save writes its temporary files before it asks for the lock: once they are there, it is
+        // on its way to the lock, which it cannot pass while the loader holds it.
+        EXPECT_TRUE(testsupport::PumpUntil(
+            [&] { return !testsupport::FilesMatching(paths.dir, "*.tmp").empty(); }, 5000))
+            << "the save never wrote its temporary files: " << held;
         EXPECT_FALSE(done) << held;
         EXPECT_EQ(ReadBytes(paths.records), old.records) << held;
         EXPECT_EQ(ReadBytes(paths.strings), old.strings) << held;

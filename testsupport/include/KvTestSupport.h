@@ -13,6 +13,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
@@ -85,6 +86,30 @@ public:
 
 private:
     PROCESS_INFORMATION m_Info{};
+};
+
+// A hidden window of the creating thread that counts the markers it has handled. Messages posted
+// to one thread's windows are handled in the order they were posted, so once a marker posted after
+// some messages is handled, so are they: what they did not do by then, they will not do.
+//   const LONG marker = markers.Post();               // from any thread
+//   PumpUntil([&] { return markers.Handled(marker); }, 5000);
+class MarkerWindow {
+public:
+    MarkerWindow();
+    ~MarkerWindow();
+    MarkerWindow(const MarkerWindow&) = delete;
+    MarkerWindow& operator=(const MarkerWindow&) = delete;
+
+    // Posts the next marker and returns its number (0 when it could not be posted).
+    LONG Post();
+    bool Handled(LONG marker) const { return marker != 0 && m_Handled >= marker; }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+    HWND m_hWnd = nullptr;
+    std::atomic<LONG> m_Posted{0};
+    std::atomic<LONG> m_Handled{0};
 };
 
 // The system's own text for an error, fetched independently of the code under test.
