@@ -18,7 +18,7 @@ target_sources(common_tests PRIVATE
 # Writes the defaults to a clean settings key; `reg query` of the key is then compared with a
 # golden listing. Uses the fixed settings key, so it runs alone.
 add_executable(settings_write_defaults tests/settings_write_defaults.cpp)
-target_link_libraries(settings_write_defaults PRIVATE common)
+target_link_libraries(settings_write_defaults PRIVATE common testsupport)
 add_test(NAME settings_defaults_golden
   COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/tests/settings_defaults_golden.sh
           $<TARGET_FILE:settings_write_defaults> ${CMAKE_CURRENT_SOURCE_DIR}/tests/golden/settings_defaults.txt)

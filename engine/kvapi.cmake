@@ -23,7 +23,7 @@ add_dependencies(kvapi_import kvapi_import_library KvApi)
 
 # Helper programs of the engine's tests, started by engine_tests from its own folder.
 add_executable(interface_texts_probe tests/interface_texts_probe.cpp)
-target_link_libraries(interface_texts_probe PRIVATE engine_core)
+target_link_libraries(interface_texts_probe PRIVATE engine_core testsupport)
 add_executable(interface_link_probe tests/interface_link_probe.cpp)
 target_link_libraries(interface_link_probe PRIVATE kvapi_import)
 

@@ -11,6 +11,7 @@
 #include "AgentTray.h"
 #include "AgentWindow.h"
 #include "Uprocessenum.h"
+#include "KvTestRegistry.h"
 #include "agent_support.h"
 
 #include <commctrl.h>
@@ -495,11 +496,8 @@ TEST_F(AgentTick, DisableChangesFromTheMenu)
     Command(IDM_DISABLE_CHANGES);
     EXPECT_EQ(menu.ItemText(IDM_DISABLE_CHANGES), "Disable changes");
     EXPECT_EQ(ReadDword(Key("Agent"), "Block"), 0u);
-    char list[64] = {};
-    DWORD size = sizeof(list);
-    ::RegGetValueA(HKEY_CURRENT_USER, Key("Agent").c_str(), "ConflictingPrgs", RRF_RT_REG_SZ, nullptr, list,
-                   &size);
-    EXPECT_STREQ(list, "kept.exe");
+    EXPECT_EQ(testsupport::ReadRegValue(HKEY_CURRENT_USER, Key("Agent"), "ConflictingPrgs").Text(),
+              "kept.exe");
 }
 
 TEST_F(AgentTick, MenuItemsInTheirOrder)

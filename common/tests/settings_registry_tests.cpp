@@ -159,7 +159,7 @@ TEST_F(SettingsRegistry, AbsentSectionFailsButTheOthersAreRead)
 {
     const RegistryRecord written = DistinctRecord();
     ASSERT_TRUE(WriteToRegistry(&written));
-    ASSERT_EQ(::RegDeleteTreeA(HKEY_CURRENT_USER, KV_REG_ROOT "\\Calendar"), ERROR_SUCCESS);
+    ASSERT_TRUE(testsupport::DeleteRegTree(HKEY_CURRENT_USER, KV_REG_ROOT "\\Calendar"));
 
     RegistryRecord read = Defaults();
     int missing = -1;
@@ -183,7 +183,10 @@ struct BadValueCase {
     bool (*check)(const RegistryRecord&);
 };
 
-std::string Repeat(char c, size_t n) { return std::string(n, c); }
+std::string Repeat(char c, size_t n)
+{
+    return std::string(n, c);
+}
 
 const BadValueCase kBadValues[] = {
     {"number stored as text", "Display", "MinSize", REG_SZ, TextData("123"), 1,
