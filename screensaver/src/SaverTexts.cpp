@@ -1,25 +1,14 @@
 #include "SaverTexts.h"
 
-#include "UTxUtils.h"
 #include "UiFormat.h"
 #include "Uinstallvalues.h"
-#include "Uregutils.h"
-
-#include <windows.h>
-
-#include <cstring>
+#include "Ulanguagetexts.h"
 
 namespace {
 
 constexpr size_t kSaverTextSize = kLanguageTextSizeSmall;  // at most 99 characters
 
-struct TextEntry {
-    const char* name;
-    const char* defaultText;
-    bool isFormat;
-};
-
-const TextEntry kTexts[kSaverTextCount] = {
+const LanguageTextEntry kTexts[kSaverTextCount] = {
     {"glo_Caption", "Kestrova Screen Saver Configuration", false},
     {"glo_RandomSelection", "Random image selection", false},
     {"glo_Interpolation", "Resample with interpolation", false},
@@ -40,23 +29,12 @@ char g_szTexts[kSaverTextCount][kSaverTextSize];
 
 void LoadSaverTextDefaults()
 {
-    for (int i = 0; i < kSaverTextCount; ++i) {
-        std::strncpy(g_szTexts[i], kTexts[i].defaultText, kSaverTextSize - 1);
-        g_szTexts[i][kSaverTextSize - 1] = '\0';
-    }
+    LoadLanguageTextDefaults(kTexts, kSaverTextCount, &g_szTexts[0][0], kSaverTextSize);
 }
 
 void ReadSaverTextsFromRegistry()
 {
-    HKEY opened = nullptr;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kLanguageKey, 0, KEY_READ, &opened) != ERROR_SUCCESS) return;
-    const RegKey key(opened);
-    for (int i = 0; i < kSaverTextCount; ++i) {
-        char buffer[kSaverTextSize];
-        if (!ReadRegTextWhole(key.get(), kTexts[i].name, buffer, sizeof(buffer))) continue;
-        if (kTexts[i].isFormat && !ui::SameConversions(buffer, kTexts[i].defaultText)) continue;
-        std::memcpy(g_szTexts[i], buffer, std::strlen(buffer) + 1);
-    }
+    ReadLanguageTexts(kTexts, kSaverTextCount, &g_szTexts[0][0], kSaverTextSize, &ui::SameConversions);
 }
 
 const char* SaverText(SaverTextId id)

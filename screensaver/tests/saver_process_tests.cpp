@@ -142,51 +142,68 @@ TEST_F(SaverProcess, OnlyARealMouseMoveEndsTheFullScreenSaver)
     EXPECT_TRUE(saver.WaitPumping(5000)) << "a real move did not end the saver";
 }
 
-TEST_F(SaverProcess, ARequestMadeDuringAPaintIsKept)
-{
-    WriteDword(HKEY_CURRENT_USER, Key("ScreenSaver"), "ExchangePeriod", 99);
-    const Handle gate(::CreateEventA(nullptr, FALSE, FALSE, kStubGateName));
+namespace {
+
+// The full-screen saver with engine calls that last until the test opens the stand-in's gate.
+class HeldPaint : public SaverProcess {
+protected:
+    // Starts "/s" and waits until its first image is being painted: null when it did not come.
+    HWND StartWithFirstImageHeld()
+    {
+        if (!saver.Start(SaverCommand("/s"))) return nullptr;
+        const HWND window = WaitForSaverWindow();
+        return window && WaitForCalls("replace ", 1, 5000) ? window : nullptr;
+    }
+
+    // Posts a message that cancels the image being painted; true once the engine was told. The
+    // erase of the window's showing, logged as a cancel before any image, is past by then.
+    bool CancelWith(HWND window, UINT message, WPARAM wParam)
+    {
+        const int cancels = CountCalls(StubCalls(), "cancel");
+        ::PostMessageA(window, message, wParam, 0);
+        return WaitForCalls("cancel", cancels + 1, 5000);
+    }
+
+    // The engine notices a cancel only this long after it was made.
+    static void EngineTakesItsTime(DWORD ms)
+    {
+        PumpUntil([] { return false; }, ms);
+    }
+
+    Handle gate{::CreateEventA(nullptr, FALSE, FALSE, kStubGateName)};
     ChildProcess saver;
-    ASSERT_TRUE(saver.Start(SaverCommand("/s")));
-    const HWND window = WaitForSaverWindow();
+};
+
+}  // namespace
+
+TEST_F(HeldPaint, ARequestMadeDuringAPaintIsKept)
+{
+    WriteDword(HKEY_CURRENT_USER, Key("ScreenSaver"), "ExchangePeriod", 99);  // no tick meanwhile
+    const HWND window = StartWithFirstImageHeld();
     ASSERT_TRUE(window);
-    ASSERT_TRUE(WaitForCalls("replace ", 1, 5000));
-    // The first image is being painted; the start's own requests are made by now (the erase of the
-    // window's showing is logged as a cancel before any image), and an erase cancels the image and
-    // asks for another.
-    const int cancels = CountCalls(StubCalls(), "cancel");
-    ::PostMessageA(window, WM_ERASEBKGND, 0, 0);
-    ASSERT_TRUE(WaitForCalls("cancel", cancels + 1, 5000));
-    // The engine notices the cancel only after the erase has painted black and asked again.
-    PumpUntil([] { return false; }, 300);
+    // An erase cancels the image, paints black and asks for the next one before the engine returns.
+    ASSERT_TRUE(CancelWith(window, WM_ERASEBKGND, 0));
+    EngineTakesItsTime(300);
     ::SetEvent(gate.get());
     EXPECT_TRUE(WaitForCalls("replace ", 2, 3000))
         << "the erase's request was lost: " << Listing(StubCalls());
 
     ::SetEvent(gate.get());
     ::PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0);
-    ::SetEvent(gate.get());
     EXPECT_TRUE(saver.WaitPumping(5000));
 }
 
-TEST_F(SaverProcess, TheEngineIsNotFreedWhileThePaintThreadIsInside)
+TEST_F(HeldPaint, TheEngineIsNotFreedWhileThePaintThreadIsInside)
 {
-    const Handle gate(::CreateEventA(nullptr, FALSE, FALSE, kStubGateName));
-    ChildProcess saver;
-    ASSERT_TRUE(saver.Start(SaverCommand("/s")));
-    const HWND window = WaitForSaverWindow();
+    const HWND window = StartWithFirstImageHeld();
     ASSERT_TRUE(window);
-    ASSERT_TRUE(WaitForCalls("replace ", 1, 5000));
-    const int cancels = CountCalls(StubCalls(), "cancel");
-    ::PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0);
-    ASSERT_TRUE(WaitForCalls("cancel", cancels + 1, 5000));
-    // The engine call goes on well beyond a second after the close; then it ends.
-    PumpUntil([] { return false; }, 1500);
+    ASSERT_TRUE(CancelWith(window, WM_KEYDOWN, VK_ESCAPE));
+    EngineTakesItsTime(1500);  // well beyond a second after the close
     ::SetEvent(gate.get());
     ASSERT_TRUE(saver.WaitPumping(5000));
     EXPECT_EQ(saver.ExitCode(), 0u);
     const std::vector<std::string> calls = StubCalls();
-    const int end = FindCall(calls, "replace-end", FindCall(calls, "cancel"));
+    const int end = FindCall(calls, "replace-end");
     ASSERT_GE(end, 0) << Listing(calls);
     EXPECT_EQ(FindCall(calls, "free"), end + 1) << Listing(calls);
 }
