@@ -2,6 +2,7 @@
 #include "Umanaglang.h"
 #include "Usettings.h"
 #include "Wcommon.h"
+#include "settings_support.h"
 
 #include <gtest/gtest.h>
 
@@ -148,7 +149,11 @@ TEST_F(SettingsSchema, FindAndGetValue)
     EXPECT_EQ(settings.Find("autorun", "AGENT"), settings.Find("AutoRun", "Agent"));
     EXPECT_EQ(settings.Find("RandomSelection", ""), settings.Find("RandomSelection", "Exchange"));
     EXPECT_EQ(settings.Find("RandomSelection", "ScreenSaver")->Type(), stBoolean);
-    EXPECT_EQ(settings.Find("NoSuchValue", "Agent"), nullptr);
+    {
+        LogCapture log;
+        EXPECT_EQ(settings.Find("NoSuchValue", "Agent"), nullptr);
+        EXPECT_NE(log.Text().find("Value not found: NoSuchValue at Agent"), std::string::npos);
+    }
     EXPECT_EQ(settings.Find("AutoRun", "Display"), nullptr);
     EXPECT_EQ(settings.GetValue("NoSuchValue", "Agent"), 0);
 

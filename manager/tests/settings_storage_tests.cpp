@@ -192,7 +192,11 @@ TEST_F(SettingsStorage, AValueOfAnotherTypeOrSizeIsSkipped)
         CSettings loaded;
         BuildSettingsSchema(loaded, "Arial");
         const std::vector<Snapshot> before = Take(loaded);
+        LogCapture log;
         EXPECT_FALSE(loaded.LoadFromRegistry(HKEY_CURRENT_USER, kRegRootPath)) << c.name;
+        const std::string line = std::string("!LoadFromRegistry: ") + kRegRootPath + "\\" + c.subkey + "\\" +
+                                 c.value + " has another type or size than expected; skipped";
+        EXPECT_NE(log.Text().find(line), std::string::npos) << c.name;
         const std::vector<Snapshot> read = Take(loaded);
         for (int i = 0; i < loaded.GetCount(); ++i) {
             const CSettingsItem& item = *loaded.At(i);
@@ -221,7 +225,14 @@ TEST_F(SettingsStorage, AProgramListLongerThanTheRecordsFieldIsRefusedWhole)
         tooLong += "program.exe;";
     tooLong.resize(512);
     list->SetString(tooLong.c_str());
-    EXPECT_FALSE(settings.SaveToRegistry(HKEY_CURRENT_USER, kRegRootPath));
+    {
+        LogCapture log;
+        EXPECT_FALSE(settings.SaveToRegistry(HKEY_CURRENT_USER, kRegRootPath));
+        EXPECT_NE(
+            log.Text().find("!SaveToRegistry: Software\\Dalvex\\Kestrova\\Agent\\ConflictingPrgs is longer "
+                            "than 511 characters; not written"),
+            std::string::npos);
+    }
     DWORD type = 0;
     std::string data;
     ASSERT_TRUE(QueryRawValue("Agent", "ConflictingPrgs", type, data));
