@@ -12,7 +12,6 @@ bool RegisterSaverClass(HINSTANCE instance)
     wc.style = CS_HREDRAW | CS_VREDRAW | CS_SAVEBITS | CS_DBLCLKS;
     wc.lpfnWndProc = &ScreenSaverProc;
     wc.hInstance = instance;
-    wc.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(ID_APP));
     wc.hCursor = nullptr;  // the full-screen saver hides the pointer; see DefScreenSaverProc
     wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
     wc.lpszClassName = kSaverClassName;
