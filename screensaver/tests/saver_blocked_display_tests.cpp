@@ -5,6 +5,7 @@
 #include "SaverBlockedDisplay.h"
 #include "ScrSaverWindow.h"
 #include "UTxUtils.h"
+#include "saver_pictures.h"
 #include "saver_support.h"
 
 #include <gtest/gtest.h>
@@ -18,84 +19,6 @@ using namespace savertest;
 namespace {
 
 constexpr COLORREF kDarkGrey = 0x404040;
-
-// The window's client area as 0x00BBGGRR values, top row first.
-struct Picture {
-    int width = 0;
-    int height = 0;
-    std::vector<COLORREF> pixels;
-
-    COLORREF At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
-    bool RowHas(int y, COLORREF colour) const
-    {
-        for (int x = 0; x < width; ++x)
-            if (At(x, y) == colour) return true;
-        return false;
-    }
-    int CountOf(COLORREF colour) const
-    {
-        int count = 0;
-        for (COLORREF pixel : pixels)
-            count += pixel == colour;
-        return count;
-    }
-};
-
-Picture Capture(HWND window)
-{
-    Picture picture;
-    RECT client = {};
-    ::GetClientRect(window, &client);
-    picture.width = client.right;
-    picture.height = client.bottom;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = picture.width;
-    info.bmiHeader.biHeight = -picture.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    const WindowDC source(window);
-    const MemDC memory(::CreateCompatibleDC(source.get()));
-    const GdiObject bitmap(::CreateDIBSection(source.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!bitmap || !bits) return picture;
-    {
-        const SelectGuard select(memory.get(), bitmap.get());
-        ::BitBlt(memory.get(), 0, 0, picture.width, picture.height, source.get(), 0, 0, SRCCOPY);
-    }
-    const auto* data = static_cast<const DWORD*>(bits);
-    picture.pixels.resize(static_cast<size_t>(picture.width) * picture.height);
-    for (size_t i = 0; i < picture.pixels.size(); ++i) {
-        const DWORD bgr = data[i];  // blue in the low byte
-        picture.pixels[i] = RGB((bgr >> 16) & 0xFF, (bgr >> 8) & 0xFF, bgr & 0xFF);
-    }
-    return picture;
-}
-
-// Keeps the picture under build/shots as a bitmap file, to look at.
-void SaveShot(const Picture& picture, const char* name)
-{
-    const std::string folder = testsupport::ExeFolder() + "..\\shots";
-    ::CreateDirectoryA(folder.c_str(), nullptr);
-    BITMAPFILEHEADER file = {};
-    BITMAPINFOHEADER header = {};
-    header.biSize = sizeof(header);
-    header.biWidth = picture.width;
-    header.biHeight = -picture.height;
-    header.biPlanes = 1;
-    header.biBitCount = 32;
-    std::string bytes(sizeof(file) + sizeof(header), '\0');
-    file.bfType = 0x4D42;
-    file.bfOffBits = static_cast<DWORD>(bytes.size());
-    for (COLORREF pixel : picture.pixels) {
-        const DWORD bgr = (GetRValue(pixel) << 16) | (GetGValue(pixel) << 8) | GetBValue(pixel);
-        bytes.append(reinterpret_cast<const char*>(&bgr), sizeof(bgr));
-    }
-    file.bfSize = static_cast<DWORD>(bytes.size());
-    bytes.replace(0, sizeof(file), reinterpret_cast<const char*>(&file), sizeof(file));
-    bytes.replace(sizeof(file), sizeof(header), reinterpret_cast<const char*>(&header), sizeof(header));
-    testsupport::WriteFileBytes(folder + "\\" + name, bytes);
-}
 
 // The top of the notice band: the notice is centred in its 200-pixel band, so the middle of the
 // rows with text pixels lies 100 pixels below the band's top, give or take what the glyphs leave
