@@ -65,7 +65,7 @@ private:
 // tick and the erase of the first paint, which come in no fixed order): the band then stays put.
 bool WaitForSettledNotice(HWND saver, Picture& picture, int& top)
 {
-    constexpr DWORD kSettledMs = 300;
+    constexpr DWORD kSettledMs = 500;
     DWORD since = 0;
     top = -1;
     return testsupport::PumpUntil(
