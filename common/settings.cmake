@@ -5,6 +5,7 @@ list(APPEND COMMON_SOURCES
   src/SettingsRegistry.cpp
   src/SettingsDefaults.cpp
   src/RegUtils.cpp
+  src/LanguageTexts.cpp
   src/CommonUtils.cpp
 )
 list(APPEND COMMON_TEST_SOURCES
