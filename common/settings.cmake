@@ -5,6 +5,7 @@ target_sources(common PRIVATE
   src/SettingsRegistry.cpp
   src/SettingsDefaults.cpp
   src/RegUtils.cpp
+  src/LanguageTexts.cpp
   src/CommonUtils.cpp
 )
 target_sources(common_tests PRIVATE
@@ -13,6 +14,7 @@ target_sources(common_tests PRIVATE
   tests/settings_defaults_tests.cpp
   tests/settings_registry_tests.cpp
   tests/settings_utils_tests.cpp
+  tests/settings_values_tests.cpp
 )
 
 # Writes the defaults to a clean settings key; `reg query` of the key is then compared with a

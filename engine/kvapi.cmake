@@ -14,10 +14,15 @@ add_custom_command(
   VERBATIM)
 add_custom_target(kvapi_import_library DEPENDS ${KVAPI_IMPORT_LIBRARY})
 
+# The exports' header alone (public/ holds nothing else), for a program that binds KvApi.dll at run
+# time (the Agent, the screen saver).
+add_library(kvapi_headers INTERFACE)
+target_include_directories(kvapi_headers INTERFACE public)
+
 # What a program that links the engine at build time uses (the Manager): the import library, the
-# exports' header alone (public/ holds nothing else), and KvApi.dll built beside.
+# exports' header, and KvApi.dll built beside.
 add_library(kvapi_import INTERFACE)
-target_include_directories(kvapi_import INTERFACE public)
+target_link_libraries(kvapi_import INTERFACE kvapi_headers)
 target_link_libraries(kvapi_import INTERFACE ${KVAPI_IMPORT_LIBRARY})
 add_dependencies(kvapi_import kvapi_import_library KvApi)
 
