@@ -13,6 +13,7 @@ list(APPEND COMMON_TEST_SOURCES
   tests/settings_defaults_tests.cpp
   tests/settings_registry_tests.cpp
   tests/settings_utils_tests.cpp
+  tests/settings_values_tests.cpp
 )
 
 # Writes the defaults to a clean settings key; `reg query` of the key is then compared with a
