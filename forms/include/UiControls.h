@@ -1,0 +1,23 @@
+// Every control of the form layer.
+#pragma once
+
+#include "UiButton.h"
+#include "UiCheckBox.h"
+#include "UiControl.h"
+#include "UiEdit.h"
+#include "UiForm.h"
+#include "UiGroupBox.h"
+#include "UiImage.h"
+#include "UiImageList.h"
+#include "UiLabel.h"
+#include "UiListView.h"
+#include "UiPaintBox.h"
+#include "UiPanel.h"
+#include "UiProgressBar.h"
+#include "UiRadio.h"
+#include "UiShape.h"
+#include "UiSpinEdit.h"
+#include "UiSplitter.h"
+#include "UiTimer.h"
+#include "UiTrackBar.h"
+#include "UiTreeView.h"
