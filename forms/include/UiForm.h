@@ -98,6 +98,7 @@ private:
     bool m_bModal = false;
     Button* m_pDefaultButton = nullptr;
     Button* m_pCancelButton = nullptr;
+    HWND m_hLastFocus = nullptr;  // the control that had the keyboard when the form was deactivated
 };
 
 // Holds a form (or any window object) and destroys its window while the whole object still exists,

@@ -9,17 +9,15 @@
 
 #include "UiControl.h"
 #include "UiGroupBox.h"
+#include "UiToggleButton.h"
 
 namespace ui {
 
 // onClick fires once each time the button becomes checked, by the user or by code.
-class RadioButton : public Control {
+class RadioButton : public ToggleButton {
 public:
     ~RadioButton() override;
 
-    // Properties, set before Create.
-    std::string caption;
-    bool checked = false;
     bool firstOfGroup = false;  // WS_GROUP: starts a new set of buttons that uncheck each other
 
     std::function<void(RadioButton&)> onClick;
@@ -27,16 +25,9 @@ public:
     std::function<void(RadioButton&)> onChange;
 
     bool Create(Window& parent, int id = 0);
-    bool Checked() const;      // BM_GETCHECK
-    void SetChecked(bool on);  // BM_SETCHECK
 
 protected:
-    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;  // BM_SETCHECK from anyone
-    bool OnCommand(WORD code) override;                                  // BN_CLICKED
-
-private:
-    void NoteState();
-    bool m_bLast = false;
+    void StateChanged(bool now) override;
 };
 
 // onClick fires once each time the checked item changes, by the user or by code.

@@ -42,6 +42,27 @@ private:
     bool m_bRegistered = false;
 };
 
+// WM_CTLCOLORMSGBOX to WM_CTLCOLORSTATIC: a child asks its parent for its colours.
+inline bool IsControlColorMessage(UINT msg)
+{
+    return msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC;
+}
+
+// BeginPaint and EndPaint around the painting of one WM_PAINT.
+class PaintScope {
+public:
+    explicit PaintScope(HWND wnd) : m_hWnd(wnd), m_hDc(::BeginPaint(wnd, &m_Paint)) {}
+    ~PaintScope() { ::EndPaint(m_hWnd, &m_Paint); }
+    PaintScope(const PaintScope&) = delete;
+    PaintScope& operator=(const PaintScope&) = delete;
+    HDC Dc() const { return m_hDc; }
+
+private:
+    HWND m_hWnd;
+    PAINTSTRUCT m_Paint;
+    HDC m_hDc;
+};
+
 class Window {
 public:
     Window() = default;

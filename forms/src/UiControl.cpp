@@ -75,21 +75,13 @@ bool Control::OnNotification(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
     case WM_VSCROLL:
         OnScroll(LOWORD(wParam));
         return true;
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-        if (HBRUSH brush = OnCtlColor(reinterpret_cast<HDC>(wParam))) {
-            result = reinterpret_cast<LRESULT>(brush);
-            return true;
-        }
-        return false;
     default:
-        return false;
+        break;
     }
+    if (!IsControlColorMessage(msg)) return false;
+    HBRUSH brush = OnCtlColor(reinterpret_cast<HDC>(wParam));
+    result = reinterpret_cast<LRESULT>(brush);
+    return brush != nullptr;
 }
 
 bool Control::OnCommand(WORD)

@@ -195,6 +195,22 @@ LRESULT Form::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_CLOSE:
         Close();
         return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            const HWND focus = ::GetFocus();
+            if (focus && ::IsChild(Handle(), focus)) m_hLastFocus = focus;
+        } else if (!HIWORD(wParam)) {
+            // As a dialog does: the keyboard goes back to the control that had it, or to the first
+            // one Tab reaches.
+            const HWND target = m_hLastFocus && ::IsChild(Handle(), m_hLastFocus)
+                                    ? m_hLastFocus
+                                    : ::GetNextDlgTabItem(Handle(), nullptr, FALSE);
+            if (target) {
+                ::SetFocus(target);
+                return 0;
+            }
+        }
+        break;
     default:
         break;
     }

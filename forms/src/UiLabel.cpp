@@ -68,10 +68,8 @@ LRESULT Label::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
             PaintTransparent(reinterpret_cast<HDC>(wParam));
             return 0;
         case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = ::BeginPaint(Handle(), &ps);
-            PaintTransparent(dc);
-            ::EndPaint(Handle(), &ps);
+            PaintScope paint(Handle());
+            PaintTransparent(paint.Dc());
             return 0;
         }
         case WM_SETTEXT: {  // the system's static paints its text at once, over the background

@@ -30,8 +30,8 @@ LRESULT PaintBox::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     }
     case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = ::BeginPaint(Handle(), &ps);
+        PaintScope paint(Handle());
+        const HDC dc = paint.Dc();
         const RECT client = GetClientRect();
         const int cx = client.right;
         const int cy = client.bottom;
@@ -44,7 +44,6 @@ LRESULT PaintBox::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         } else {
             Paint(dc, client);
         }
-        ::EndPaint(Handle(), &ps);
         return 0;
     }
     default:

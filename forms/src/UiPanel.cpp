@@ -30,10 +30,8 @@ LRESULT Panel::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         Paint(reinterpret_cast<HDC>(wParam));
         return 0;
     case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = ::BeginPaint(Handle(), &ps);
-        Paint(dc);
-        ::EndPaint(Handle(), &ps);
+        PaintScope paint(Handle());
+        Paint(paint.Dc());
         return 0;
     }
     case WM_SIZE:

@@ -11,44 +11,13 @@ RadioButton::~RadioButton()
 
 bool RadioButton::Create(Window& parent, int id)
 {
-    const DWORD style = BS_AUTORADIOBUTTON | (firstOfGroup ? WS_GROUP | WS_TABSTOP : 0);
-    if (!CreateControl(parent, id, "BUTTON", style, 0, caption.c_str())) return false;
-    m_bLast = checked;
-    Control::OnMessage(BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-    return true;
+    return CreateButton(parent, id, BS_AUTORADIOBUTTON | (firstOfGroup ? WS_GROUP | WS_TABSTOP : 0));
 }
 
-bool RadioButton::Checked() const
+void RadioButton::StateChanged(bool now)
 {
-    return Handle() && ::SendMessageA(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-void RadioButton::SetChecked(bool on)
-{
-    if (Handle()) ::SendMessageA(Handle(), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
-}
-
-void RadioButton::NoteState()
-{
-    const bool now = Checked();
-    if (now == m_bLast) return;
-    m_bLast = now;
     if (onChange) onChange(*this);
     if (now && onClick) onClick(*this);
-}
-
-LRESULT RadioButton::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    const LRESULT result = Control::OnMessage(msg, wParam, lParam);
-    if (msg == BM_SETCHECK) NoteState();
-    return result;
-}
-
-bool RadioButton::OnCommand(WORD code)
-{
-    if (code != BN_CLICKED) return false;
-    NoteState();
-    return true;
 }
 
 RadioGroup::~RadioGroup()

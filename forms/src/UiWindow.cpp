@@ -267,13 +267,6 @@ bool Window::HandOnToChild(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
     case WM_COMMAND:  // lParam is null for menus and accelerators
     case WM_HSCROLL:  // and for the window's own scroll bars
     case WM_VSCROLL:
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
         child = reinterpret_cast<HWND>(lParam);
         break;
     case WM_NOTIFY:
@@ -285,7 +278,9 @@ bool Window::HandOnToChild(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
         break;
     }
     default:
-        return false;
+        if (!IsControlColorMessage(msg)) return false;
+        child = reinterpret_cast<HWND>(lParam);
+        break;
     }
     Window* object = FromHandle(child);
     return object && object->OnNotification(msg, wParam, lParam, result);

@@ -238,3 +238,49 @@ TEST(FormsModal, DefaultAndCancelButtonsInsideAPanel)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FormsDialogKeys, TabMovesThroughTheControlsInsideContainers)
+{
+    ui::Owner<ui::Form> form;
+    form.clientWidth = 300;
+    form.clientHeight = 200;
+    ASSERT_TRUE(form.Create(formstest::TestClass()));
+    ui::Edit first;
+    first.width = 100;
+    first.height = 21;
+    ui::GroupBox group;
+    group.top = 30;
+    group.width = 200;
+    group.height = 60;
+    ui::Edit inGroup;
+    inGroup.left = 8;
+    inGroup.top = 20;
+    inGroup.width = 100;
+    inGroup.height = 21;
+    ui::Panel panel;
+    panel.top = 100;
+    panel.width = 200;
+    panel.height = 40;
+    ui::CheckBox inPanel;
+    inPanel.width = 100;
+    inPanel.height = 17;
+    ui::Button ok;
+    ok.top = 150;
+    ok.width = 75;
+    ok.height = 25;
+    ASSERT_TRUE(first.Create(form) && group.Create(form) && inGroup.Create(group) && panel.Create(form) &&
+                inPanel.Create(panel) && ok.Create(form));
+    form.Show();
+    EXPECT_EQ(::GetFocus(), first.Handle()) << "a form shown gives the first control the keyboard";
+    std::vector<HWND> visited;
+    for (int i = 0; i < 4; ++i) {
+        uitest::PostKey(::GetFocus(), VK_TAB);
+        uitest::Settle();
+        visited.push_back(::GetFocus());
+    }
+    EXPECT_EQ(visited, (std::vector<HWND>{inGroup.Handle(), inPanel.Handle(), ok.Handle(), first.Handle()}));
+}
+
+}  // namespace
