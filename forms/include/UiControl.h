@@ -25,12 +25,13 @@ public:
     bool visible = true;
     bool enabled = true;
 
-    int Id() const;                                // GetDlgCtrlID
-    bool IsEnabled() const;                        // IsWindowEnabled
-    void SetEnabled(bool on);                      // EnableWindow
-    void SetVisible(bool on);                      // ShowWindow
-    void SetBounds(int x, int y, int cx, int cy);  // SetWindowPos, and the bound properties
-    void SetFocus();                               // SetFocus
+    int Id() const;            // GetDlgCtrlID
+    bool IsEnabled() const;    // IsWindowEnabled
+    void SetEnabled(bool on);  // EnableWindow
+    void SetVisible(bool on);  // ShowWindow
+    // The bound properties, and SetWindowPos once the window exists.
+    void SetBounds(int x, int y, int cx, int cy);
+    void SetFocus();  // SetFocus
     // The form the control sits on, through any panels and group boxes, or null.
     Form* ParentForm() const;
 

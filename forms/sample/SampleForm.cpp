@@ -4,14 +4,6 @@
 
 namespace {
 
-void Place(ui::Control& control, int left, int top, int width, int height)
-{
-    control.left = left;
-    control.top = top;
-    control.width = width;
-    control.height = height;
-}
-
 // A square of one colour, as a bitmap compatible with the screen.
 GdiObject SolidSquare(int size, COLORREF color)
 {
@@ -39,61 +31,61 @@ SampleForm::SampleForm()
     clientHeight = 356;
 
     label.caption = "Label and edit:";
-    Place(label, 8, 8, 150, 13);
+    label.SetBounds(8, 8, 150, 13);
     edit.text = "Single line";
-    Place(edit, 8, 24, 150, 21);
+    edit.SetBounds(8, 24, 150, 21);
     checkBox.caption = "Check box";
     checkBox.checked = true;
-    Place(checkBox, 8, 52, 150, 17);
+    checkBox.SetBounds(8, 52, 150, 17);
     radioGroup.caption = "Radio group";
     radioGroup.items = {"One", "Two", "Three"};
     radioGroup.itemIndex = 1;
-    Place(radioGroup, 8, 74, 150, 72);
+    radioGroup.SetBounds(8, 74, 150, 72);
     groupBox.caption = "Group box";
-    Place(groupBox, 8, 150, 150, 56);
+    groupBox.SetBounds(8, 150, 150, 56);
     groupEdit.text = "In the group";
-    Place(groupEdit, 8, 22, 134, 21);
+    groupEdit.SetBounds(8, 22, 134, 21);
     panel.lowered = true;
-    Place(panel, 8, 212, 150, 40);
+    panel.SetBounds(8, 212, 150, 40);
     spinEdit.minValue = 0;
     spinEdit.maxValue = 100;
     spinEdit.value = 42;
-    Place(spinEdit, 8, 9, 90, 21);
-    Place(trackBar, 8, 258, 150, 28);
+    spinEdit.SetBounds(8, 9, 90, 21);
+    trackBar.SetBounds(8, 258, 150, 28);
     trackBar.maxValue = 10;
     trackBar.position = 4;
-    Place(progressBar, 8, 292, 150, 16);
+    progressBar.SetBounds(8, 292, 150, 16);
     progressBar.position = 50;
 
     memo.multiLine = true;
     memo.readOnly = true;
     memo.text = "A memo\r\nof two lines";
-    Place(memo, 168, 8, 344, 60);
+    memo.SetBounds(168, 8, 344, 60);
     listView.columns = {{"Name", 90, false}, {"Size", 60, true}};
     listView.checkBoxes = true;
     listView.smallImages = &icons;
-    Place(listView, 168, 74, 170, 110);
-    Place(splitter, 338, 74, 4, 110);
-    Place(treeView, 342, 74, 170, 110);
-    Place(gradient, 168, 190, 170, 60);
+    listView.SetBounds(168, 74, 170, 110);
+    splitter.SetBounds(338, 74, 4, 110);
+    treeView.SetBounds(342, 74, 170, 110);
+    gradient.SetBounds(168, 190, 170, 60);
     overGradient.caption = "Transparent label";
     overGradient.transparent = true;
     overGradient.fontColor = ui::Color::Rgb(RGB(255, 255, 255));
-    Place(overGradient, 10, 22, 150, 16);
+    overGradient.SetBounds(10, 22, 150, 16);
     shape.brushColor = ui::Color::Rgb(RGB(255, 0, 0));
     shape.penColor = ui::Color::Rgb(RGB(0, 0, 255));
-    Place(shape, 346, 190, 60, 60);
+    shape.SetBounds(346, 190, 60, 60);
     image.center = true;
-    Place(image, 414, 190, 60, 60);
+    image.SetBounds(414, 190, 60, 60);
 
     ok.caption = "OK";
     ok.isDefault = true;
     ok.modalResult = ui::kModalOk;
-    Place(ok, 352, 322, 75, 25);
+    ok.SetBounds(352, 322, 75, 25);
     cancel.caption = "Cancel";
     cancel.isCancel = true;
     cancel.modalResult = ui::kModalCancel;
-    Place(cancel, 437, 322, 75, 25);
+    cancel.SetBounds(437, 322, 75, 25);
 
     gradient.onPaint = [](ui::PaintBox&, HDC dc, const RECT& client) {
         for (int y = client.top; y < client.bottom; ++y) {

@@ -48,10 +48,7 @@ protected:
     }
     template <typename C> void Place(C& control, int width = 200, int height = 24)
     {
-        control.left = 10;
-        control.top = 10;
-        control.width = width;
-        control.height = height;
+        control.SetBounds(10, 10, width, height);
     }
 
     ui::Owner<ui::Form> form;
@@ -377,10 +374,7 @@ TEST_F(FormsControls, TimerTicksOnTheWindowThread)
 TEST_F(FormsControls, SplitterReportsWhereTheUserDraggedIt)
 {
     ui::Splitter splitter;
-    splitter.left = 100;
-    splitter.top = 0;
-    splitter.width = 4;
-    splitter.height = 100;
+    splitter.SetBounds(100, 0, 4, 100);
     splitter.minLeft = 50;
     splitter.minRight = 50;
     std::vector<int> moves;

@@ -154,3 +154,20 @@ TEST(FormsLifetime, WaitCursorCoversEveryWindowWhileItLasts)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FormsApp, ProcessMessagesHandlesWhatWaitsAndLeavesTheQuitToTheLoop)
+{
+    ui::Owner<ui::Form> form;
+    ASSERT_TRUE(form.Create(formstest::TestClass()));
+    int ran = 0;
+    for (int i = 0; i < 3; ++i)
+        form.Inbox()->Post([&ran] { ++ran; });
+    ::PostQuitMessage(3);
+    ui::App::ProcessMessages();
+    EXPECT_EQ(ran, 3);
+    EXPECT_EQ(ui::App::Run(), 3) << "the quit is still there for the program's loop";
+}
+
+}  // namespace

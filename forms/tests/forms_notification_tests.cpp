@@ -46,10 +46,7 @@ struct Parents {
         panel.left = 0;
         group.left = 200;
         paintBox.left = 400;
-        innerPanel.left = 10;
-        innerPanel.top = 10;
-        innerPanel.width = 160;
-        innerPanel.height = 160;
+        innerPanel.SetBounds(10, 10, 160, 160);
     }
     bool Create()
     {
@@ -79,27 +76,18 @@ TEST(FormsNotifications, ReachTheControlWhateverItsParent)
 
         ui::Button button;  // WM_COMMAND
         button.caption = "Press";
-        button.left = 8;
-        button.top = 16;
-        button.width = 75;
-        button.height = 23;
+        button.SetBounds(8, 16, 75, 23);
         button.onClick = log.Event<ui::Button>("button");
         ASSERT_TRUE(button.Create(*c.parent, 10));
 
         ui::TrackBar bar;  // WM_HSCROLL
-        bar.left = 8;
-        bar.top = 44;
-        bar.width = 150;
-        bar.height = 28;
+        bar.SetBounds(8, 44, 150, 28);
         bar.onChange = log.Event<ui::TrackBar>("trackbar");
         ASSERT_TRUE(bar.Create(*c.parent, 11));
 
         ui::ListView list;  // WM_NOTIFY
         list.columns = {{"Name", 100, false}};
-        list.left = 8;
-        list.top = 76;
-        list.width = 150;
-        list.height = 60;
+        list.SetBounds(8, 76, 150, 60);
         list.onSelectItem = [&log](ui::ListView&, int item, bool on) {
             log.Add("list " + std::to_string(item) + (on ? " on" : " off"));
         };
@@ -108,10 +96,7 @@ TEST(FormsNotifications, ReachTheControlWhateverItsParent)
 
         CountingLabel label;  // WM_CTLCOLORSTATIC
         label.caption = "colours";
-        label.left = 8;
-        label.top = 140;
-        label.width = 100;
-        label.height = 13;
+        label.SetBounds(8, 140, 100, 13);
         ASSERT_TRUE(label.Create(*c.parent, 13));
 
         uitest::Click(button.Handle());
