@@ -158,12 +158,10 @@ int Form::ShowModal()
 
 void Form::DialogCommand(UINT id)
 {
-    // Enter and Esc of the dialog keys when the button is not a direct child of the form.
+    // Enter and Esc of the dialog keys when the button is not a direct child of the form. Without
+    // a cancel button Esc does nothing, as in the framework: it never closes a main form.
     if (id == IDCANCEL) {
-        if (m_pCancelButton && m_pCancelButton->Exists())
-            m_pCancelButton->Click();
-        else
-            Close();
+        if (m_pCancelButton && m_pCancelButton->Exists()) m_pCancelButton->Click();
     } else if (m_pDefaultButton && m_pDefaultButton->Exists() &&
                static_cast<int>(id) == m_pDefaultButton->Id()) {
         m_pDefaultButton->Click();

@@ -20,6 +20,9 @@ LRESULT GroupBox::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         PaintParentBackground(reinterpret_cast<HDC>(wParam));
         return 1;
     }
+    // A transparent child asks for what lies under it: the inside first, then the frame.
+    if (msg == WM_PRINTCLIENT && (lParam & PRF_ERASEBKGND))
+        PaintParentBackground(reinterpret_cast<HDC>(wParam));
     return Control::OnMessage(msg, wParam, lParam);
 }
 

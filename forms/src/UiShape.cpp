@@ -8,10 +8,9 @@ void Shape::Paint(HDC dc, const RECT& client)
 {
     PaintParentBackground(dc);
     GdiObject brush(::CreateSolidBrush(brushColor.Value()));
-    GdiObject pen(outline ? ::CreatePen(PS_SOLID, 1, penColor.Value()) : ::GetStockObject(NULL_PEN));
-    if (!outline) pen.release();  // stock objects are never deleted
+    GdiObject pen(outline ? ::CreatePen(PS_SOLID, 1, penColor.Value()) : nullptr);
     SelectGuard withBrush(dc, brush.get());
-    SelectGuard withPen(dc, outline ? pen.get() : ::GetStockObject(NULL_PEN));
+    SelectGuard withPen(dc, pen ? pen.get() : ::GetStockObject(NULL_PEN));
     if (kind == Kind::Ellipse)
         ::Ellipse(dc, client.left, client.top, client.right, client.bottom);
     else

@@ -269,6 +269,9 @@ TEST(FormsDialogKeys, TabMovesThroughTheControlsInsideContainers)
         visited.push_back(::GetFocus());
     }
     EXPECT_EQ(visited, (std::vector<HWND>{inGroup.Handle(), inPanel.Handle(), ok.Handle(), first.Handle()}));
+    uitest::PostKey(first.Handle(), VK_ESCAPE);
+    uitest::Settle();
+    EXPECT_TRUE(form.IsVisible()) << "Esc closes no form without a cancel button";
 }
 
 }  // namespace
