@@ -1,7 +1,6 @@
 // The last steps of a wallpaper change: how the platform places the bitmap, the bitmap itself, the
 // desktop colour and the colours of the desktop icon captions; plus the small colour and time
-// helpers the rest of the engine shares.
-// A library below the engine: the engine and the Agent both link it.
+// helpers. A library below the engine, so the engine and the Agent link the same routines.
 #pragma once
 
 #include <windows.h>
