@@ -9,6 +9,8 @@
 
 #include "Wcommon.h"
 
+class CPaintableDib;
+
 // Composes the image at `imagePath` and writes the work bitmap; true when it was written. An
 // average colour of 0xFFFFFFFF is computed and stored through `averageColor`; any other value is
 // used as it is. Every failure and every cancel before the save leaves the old work bitmap whole.
@@ -19,6 +21,15 @@ bool ComposeBackgroundBitmap(RegistryRecord* settings, const char* imagePath, co
 bool ComposeBackgroundBitmapFromDib(const RegistryRecord& settings, const BITMAPINFO* header,
                                     const void* pixels, const char* imagePath, const char* fileName,
                                     const char* dateText, COLORREF* averageColor);
+
+// The decoder reports the header first and the pixel size with it; only a plain 8- or 24-bit
+// image whose pixels fit that size (and the engine's cap) goes on.
+bool IsDecodedImageUsable(const BITMAPINFOHEADER& header, ULONGLONG size);
+
+// Writes the caption of BuildCaptionText on the canvas in the font, corner and margins of `display`
+// inside `area`: in the colour that contrasts with `background`, outlined in `background`.
+void DrawCaption(CPaintableDib& canvas, const DisplaySettings& display, const RECT& area,
+                 const char* imagePath, const char* fileName, const char* dateText, COLORREF background);
 
 // The caption: the file name without its last ".jpg" (or else ".jpeg") and with blanks for "_",
 // or the full path unchanged; then ", " and the date when asked for.

@@ -9,6 +9,7 @@
 
 #include "UTxStrings.h"
 
+struct DibHeaderBlock;
 struct DisplaySettings;
 struct RegistryRecord;
 
@@ -29,6 +30,13 @@ bool FindNextBackgroundImage(RegistryRecord* record, TxString* folder, TxString*
 // Whether a decoded size meets \Display "MinSize", "MaxSize" (both bounds strict) and "MinRatio"
 // (the smaller side in percent of the larger, strictly above it); logs the verdict.
 bool MeetsSelectionLimits(const DisplaySettings& display, DWORD width, DWORD height);
+
+enum class CandidateCheck { Accepted, Unreadable, Rejected };
+// Decodes the header of a candidate image (turned by its EXIF orientation when \Display
+// "RotateByExif" says so) and checks its size against MeetsSelectionLimits; `exifDate` receives
+// its EXIF date, or 0.
+CandidateCheck CheckCandidate(const DisplaySettings& display, const char* path, DibHeaderBlock& header,
+                              FILETIME& exifDate);
 
 // ---- The random part ---------------------------------------------------------------------------
 
@@ -55,10 +63,11 @@ using SelectionSeedSource = unsigned (*)();
 SelectionSeedSource SetSelectionSeedSource(SelectionSeedSource source);
 unsigned NextSelectionSeed();
 
-// Called by FindNextBackgroundImage right after it loaded the record file; tests use it to change
-// the files under a running selection. Returns the hook it replaced.
+// Called by each selection right after it loaded the record file; tests use it to change the files
+// under a running selection. Returns the hook it replaced.
 using SelectionLoadedHook = void (*)();
 SelectionLoadedHook SetSelectionLoadedHook(SelectionLoadedHook hook);
+void RunSelectionLoadedHook();
 
 // ---- The keys ----------------------------------------------------------------------------------
 

@@ -55,16 +55,6 @@ private:
     HDC m_hDC;
 };
 
-// The decoder reports the header first and the pixel size with it; only a plain 8- or 24-bit
-// image whose pixels fit that size goes on.
-bool IsDecodedImageUsable(const BITMAPINFOHEADER& header, ULONGLONG size)
-{
-    if (header.biBitCount != 8 && header.biBitCount != 24) return false;
-    if (header.biWidth < 1 || header.biHeight == 0) return false;
-    const ULONGLONG needed = DibPixelBytes(header);
-    return needed != 0 && size >= needed && size <= kMaxDibPixelBytes;
-}
-
 bool LoadImageFile(const RegistryRecord& settings, const char* imagePath, CDibPair& image)
 {
     const BOOL rotate = settings.Display.bRotateByExif ? TRUE : FALSE;
@@ -224,6 +214,21 @@ bool ComposeImage(const RegistryRecord& settings, const CScreenGeometry& geometr
 }
 
 }  // namespace
+
+bool IsDecodedImageUsable(const BITMAPINFOHEADER& header, ULONGLONG size)
+{
+    if (header.biBitCount != 8 && header.biBitCount != 24) return false;
+    if (header.biWidth < 1 || header.biHeight == 0) return false;
+    const ULONGLONG needed = DibPixelBytes(header);
+    return needed != 0 && size >= needed && size <= kMaxDibPixelBytes;
+}
+
+void DrawCaption(CPaintableDib& canvas, const DisplaySettings& display, const RECT& area,
+                 const char* imagePath, const char* fileName, const char* dateText, COLORREF background)
+{
+    const CanvasDC dc(canvas);
+    if (dc.get()) DrawCaption(dc.get(), canvas, display, area, imagePath, fileName, dateText, background);
+}
 
 std::string BuildCaptionText(const DisplaySettings& display, const char* imagePath, const char* fileName,
                              const char* dateText)

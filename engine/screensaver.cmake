@@ -1,0 +1,16 @@
+# The screen saver's step behind its export: its own cycle through the image database, the image
+# fitted to the saver's window, and the transitions that bring it in.
+list(APPEND ENGINE_SOURCES
+  src/ScreenSaverSelection.cpp
+  src/ScreenSaverPaint.cpp
+  src/ScreenSaverOperation.cpp
+  src/TransitionRects.cpp
+  src/TransitionPaint.cpp
+)
+
+list(APPEND ENGINE_TEST_SOURCES
+  tests/saver_transition_tests.cpp
+  tests/saver_selection_tests.cpp
+  tests/saver_window_support.cpp
+  tests/saver_paint_tests.cpp
+)
