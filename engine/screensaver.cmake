@@ -1,6 +1,8 @@
 # The screen saver's step behind its export: its own cycle through the image database, the image
-# fitted to the saver's window, and the transitions that bring it in.
+# fitted to the saver's window, and the transitions that bring it in; with the whole-image loader
+# that the composition uses too.
 list(APPEND ENGINE_SOURCES
+  src/DecodedImageLoad.cpp
   src/ScreenSaverSelection.cpp
   src/ScreenSaverPaint.cpp
   src/ScreenSaverOperation.cpp

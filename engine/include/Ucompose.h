@@ -22,10 +22,6 @@ bool ComposeBackgroundBitmapFromDib(const RegistryRecord& settings, const BITMAP
                                     const void* pixels, const char* imagePath, const char* fileName,
                                     const char* dateText, COLORREF* averageColor);
 
-// The decoder reports the header first and the pixel size with it; only a plain 8- or 24-bit
-// image whose pixels fit that size (and the engine's cap) goes on.
-bool IsDecodedImageUsable(const BITMAPINFOHEADER& header, ULONGLONG size);
-
 // Writes the caption of BuildCaptionText on the canvas in the font, corner and margins of `display`
 // inside `area`: in the colour that contrasts with `background`, outlined in `background`.
 void DrawCaption(CPaintableDib& canvas, const DisplaySettings& display, const RECT& area,

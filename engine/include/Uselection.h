@@ -38,6 +38,10 @@ enum class CandidateCheck { Accepted, Unreadable, Rejected };
 CandidateCheck CheckCandidate(const DisplaySettings& display, const char* path, DibHeaderBlock& header,
                               FILETIME& exifDate);
 
+// Runs the hook that SetSelectionLoadedHook put in, if any: the screen saver's selection calls it
+// right after its own load of the record file, as FindNextBackgroundImage does.
+void RunSelectionLoadedHook();
+
 // ---- The random part ---------------------------------------------------------------------------
 
 // The selection's own generator (the C runtime's would share its state with the host program):
@@ -63,11 +67,10 @@ using SelectionSeedSource = unsigned (*)();
 SelectionSeedSource SetSelectionSeedSource(SelectionSeedSource source);
 unsigned NextSelectionSeed();
 
-// Called by each selection right after it loaded the record file; tests use it to change the files
-// under a running selection. Returns the hook it replaced.
+// Called by FindNextBackgroundImage right after it loaded the record file; tests use it to change
+// the files under a running selection. Returns the hook it replaced.
 using SelectionLoadedHook = void (*)();
 SelectionLoadedHook SetSelectionLoadedHook(SelectionLoadedHook hook);
-void RunSelectionLoadedHook();
 
 // ---- The keys ----------------------------------------------------------------------------------
 

@@ -7,6 +7,7 @@
 #include "UTxUtils.h"
 #include "Ucompose.h"
 #include "Udib.h"
+#include "Uimageload.h"
 #include "Ujpegload.h"
 #include "Upaintabledib.h"
 #include "Uresample.h"
@@ -47,42 +48,20 @@ DisplaySettings CaptionSettings(const ScreenSaverSettings& saver)
 
 // The decoded image, or false after the log line of the step that failed. A cancel after either
 // decoder call also gives false.
-bool LoadImage(const char* path, bool rotate, CDibPair& image)
+bool LoadImage(const char* path, bool rotateByExif, CDibPair& image)
 {
-    GlobalBlock header = AllocDibBlock(kDibHeaderBlockSize);
-    if (!header) {
-        LogText("!PaintScreenSaverImage: out of memory for the image header");
-        return false;
-    }
-    auto* info = static_cast<BITMAPINFO*>(header.get());
-    const BOOL rotateByExif = rotate ? TRUE : FALSE;
-    DWORD size = 0;
-    if (!LoadBmpFromJpgFileEx(info, nullptr, path, &size, rotateByExif, nullptr)) {
+    switch (LoadDecodedImage("PaintScreenSaverImage", path, rotateByExif, true, image)) {
+    case ImageLoad::Loaded:
+        return true;
+    case ImageLoad::HeaderFailed:
         LogF("LoadBmpFromJpgFile(%s) read header failed", path);
         return false;
-    }
-    if (Cancelled()) return false;
-    if (!IsDecodedImageUsable(info->bmiHeader, size)) {
-        LogF("!PaintScreenSaverImage: unusable image: width=%d, height=%d, bits=%d, size=%lu",
-             static_cast<int>(info->bmiHeader.biWidth), static_cast<int>(info->bmiHeader.biHeight),
-             info->bmiHeader.biBitCount, static_cast<unsigned long>(size));
-        return false;
-    }
-    GlobalBlock pixels = AllocDibBlock(size);
-    if (!pixels) {
-        LogF("!PaintScreenSaverImage: out of memory for %lu bytes of pixels",
-             static_cast<unsigned long>(size));
-        return false;
-    }
-    DWORD capacity = size;
-    if (!LoadBmpFromJpgFileEx(info, pixels.get(), path, &capacity, rotateByExif, nullptr) ||
-        !IsDecodedImageUsable(info->bmiHeader, size)) {
+    case ImageLoad::DataFailed:
         LogF("LoadBmpFromJpgFileEx(%s) read data failed", path);
         return false;
+    default:
+        return false;
     }
-    if (Cancelled()) return false;
-    image.Reset(static_cast<BITMAPINFO*>(header.release()), pixels.release());
-    return true;
 }
 
 // The window's client size, refused (with the composition's log line) when it is empty or larger
