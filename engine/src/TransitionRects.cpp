@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "UFileSort.h"
 #include "Uselection.h"
 #include "Utransition.h"
 
@@ -145,11 +146,8 @@ CRectSortCollection::CRectSortCollection() : TxSortedCollection(true, 32, 64) {}
 
 int CRectSortCollection::Compare(const void* key1, const void* key2) const
 {
-    const TxString& a = static_cast<const CTransitionRect*>(key1)->m_sKey;
-    const TxString& b = static_cast<const CTransitionRect*>(key2)->m_sKey;
-    if (a.IsLess(b)) return -1;
-    if (a.IsGreater(b)) return 1;
-    return 0;
+    return CompareSortKeys(static_cast<const CTransitionRect*>(key1)->m_sKey,
+                           static_cast<const CTransitionRect*>(key2)->m_sKey);
 }
 
 TransitionPatternSource SetTransitionPatternSource(TransitionPatternSource source)

@@ -44,10 +44,7 @@ bool CoveredBeforeTheLast(const std::vector<Step>& steps, int width, int height)
     return true;
 }
 
-// The order a pattern and mode must give, as a test of the steps before the last. `along` is the
-// strip's or block's position: its left edge for vertical strips, its top edge for horizontal ones.
-using OrderCheck = bool (*)(const std::vector<Step>& steps, int width, int height, std::string& why);
-
+// Where a strip lies: its left edge for vertical strips, its top edge for horizontal ones.
 int Along(const Step& s, bool vertical)
 {
     return vertical ? s.left : s.top;
@@ -78,23 +75,6 @@ bool CentreOrder(const std::vector<Step>& steps, int width, int height, bool ver
     return true;
 }
 
-bool VerticalOpening(const std::vector<Step>& s, int w, int h, std::string& why)
-{
-    return CentreOrder(s, w, h, true, true, why);
-}
-bool VerticalClosing(const std::vector<Step>& s, int w, int h, std::string& why)
-{
-    return CentreOrder(s, w, h, true, false, why);
-}
-bool HorizontalOpening(const std::vector<Step>& s, int w, int h, std::string& why)
-{
-    return CentreOrder(s, w, h, false, true, why);
-}
-bool HorizontalClosing(const std::vector<Step>& s, int w, int h, std::string& why)
-{
-    return CentreOrder(s, w, h, false, false, why);
-}
-
 // Strips: the index of each strip (position / strip size) in the expected sequence. `rounds` 1 runs
 // every strip, 2 even strips first and odd ones after; `forward` from the start or the end.
 bool StripOrder(const std::vector<Step>& steps, bool vertical, int rounds, bool forward, std::string& why)
@@ -114,39 +94,6 @@ bool StripOrder(const std::vector<Step>& steps, bool vertical, int rounds, bool 
         }
     }
     return true;
-}
-
-bool LeftToRight(const std::vector<Step>& s, int, int, std::string& why)
-{
-    return StripOrder(s, true, 1, true, why);
-}
-bool RightToLeft(const std::vector<Step>& s, int, int, std::string& why)
-{
-    return StripOrder(s, true, 1, false, why);
-}
-bool EvenThenOddLeftToRight(const std::vector<Step>& s, int, int, std::string& why)
-{
-    return StripOrder(s, true, 2, true, why);
-}
-bool EvenThenOddRightToLeft(const std::vector<Step>& s, int, int, std::string& why)
-{
-    return StripOrder(s, true, 2, false, why);
-}
-bool TopToBottom(const std::vector<Step>& s, int, int, std::string& why)
-{
-    return StripOrder(s, false, 1, true, why);
-}
-bool BottomToTop(const std::vector<Step>& s, int, int, std::string& why)
-{
-    return StripOrder(s, false, 1, false, why);
-}
-bool EvenThenOddTopToBottom(const std::vector<Step>& s, int, int, std::string& why)
-{
-    return StripOrder(s, false, 2, true, why);
-}
-bool EvenThenOddBottomToTop(const std::vector<Step>& s, int, int, std::string& why)
-{
-    return StripOrder(s, false, 2, false, why);
 }
 
 // Blocks: diagonal after diagonal from a corner (the distance from it never shrinks), within one
@@ -175,29 +122,31 @@ bool DiagonalOrder(const std::vector<Step>& steps, int cornerRow, int cornerColu
     return true;
 }
 
+// The order a pattern and mode must give to the steps before the last.
+struct Order {
+    enum Kind { Centre, Strips, Diagonals, Random } kind;
+    bool vertical = false;  // Centre, Strips: strips side by side
+    bool forward = false;   // Centre: opening from the middle; Strips: from the left or top
+    int rounds = 1;         // Strips: 2 for even strips first, odd ones after
+    int cornerRow = 0;      // Diagonals: the corner they start from
+    int cornerColumn = 0;
+};
+
 constexpr int kLast = kTransitionSteps / 3 - 1;  // the last row or column of blocks
 
-bool FromTopLeft(const std::vector<Step>& s, int, int, std::string& why)
-{
-    return DiagonalOrder(s, 0, 0, why);
-}
-bool FromBottomLeft(const std::vector<Step>& s, int, int, std::string& why)
-{
-    return DiagonalOrder(s, kLast, 0, why);
-}
-bool FromTopRight(const std::vector<Step>& s, int, int, std::string& why)
-{
-    return DiagonalOrder(s, 0, kLast, why);
-}
-bool FromBottomRight(const std::vector<Step>& s, int, int, std::string& why)
-{
-    return DiagonalOrder(s, kLast, kLast, why);
-}
-
 // Random order: only the coverage and the key order are fixed; the seed decides the rest.
-bool AnyOrder(const std::vector<Step>&, int, int, std::string&)
+bool InOrder(const Order& order, const std::vector<Step>& steps, int width, int height, std::string& why)
 {
-    return true;
+    switch (order.kind) {
+    case Order::Centre:
+        return CentreOrder(steps, width, height, order.vertical, order.forward, why);
+    case Order::Strips:
+        return StripOrder(steps, order.vertical, order.rounds, order.forward, why);
+    case Order::Diagonals:
+        return DiagonalOrder(steps, order.cornerRow, order.cornerColumn, why);
+    default:
+        return true;
+    }
 }
 
 struct PatternCase {
@@ -205,29 +154,29 @@ struct PatternCase {
     TransitionPattern pattern;
     int steps;
     DWORD waitMs;
-    OrderCheck order;
+    Order order;
 };
 
 const PatternCase kPatterns[] = {
-    {"vertical from the centre, opening", {0, 0}, 33, 30, VerticalOpening},
-    {"vertical from the centre, closing", {0, 1}, 33, 30, VerticalClosing},
-    {"horizontal from the centre, opening", {1, 0}, 33, 30, HorizontalOpening},
-    {"horizontal from the centre, closing", {1, 1}, 33, 30, HorizontalClosing},
-    {"vertical strips left to right", {2, 0}, 34, 29, LeftToRight},
-    {"vertical strips right to left", {2, 1}, 34, 29, RightToLeft},
-    {"vertical strips, even then odd, left to right", {2, 2}, 34, 29, EvenThenOddLeftToRight},
-    {"vertical strips, even then odd, right to left", {2, 3}, 34, 29, EvenThenOddRightToLeft},
-    {"vertical strips at random", {2, 4}, 34, 29, AnyOrder},
-    {"horizontal strips top to bottom", {3, 0}, 34, 29, TopToBottom},
-    {"horizontal strips bottom to top", {3, 1}, 34, 29, BottomToTop},
-    {"horizontal strips, even then odd, top to bottom", {3, 2}, 34, 29, EvenThenOddTopToBottom},
-    {"horizontal strips, even then odd, bottom to top", {3, 3}, 34, 29, EvenThenOddBottomToTop},
-    {"horizontal strips at random", {3, 4}, 34, 29, AnyOrder},
-    {"blocks from the top left", {4, 0}, 122, 8, FromTopLeft},
-    {"blocks from the bottom left", {4, 1}, 122, 8, FromBottomLeft},
-    {"blocks from the top right", {4, 2}, 122, 8, FromTopRight},
-    {"blocks from the bottom right", {4, 3}, 122, 8, FromBottomRight},
-    {"blocks at random", {4, 4}, 122, 8, AnyOrder},
+    {"vertical from the centre, opening", {0, 0}, 33, 30, {Order::Centre, true, true}},
+    {"vertical from the centre, closing", {0, 1}, 33, 30, {Order::Centre, true, false}},
+    {"horizontal from the centre, opening", {1, 0}, 33, 30, {Order::Centre, false, true}},
+    {"horizontal from the centre, closing", {1, 1}, 33, 30, {Order::Centre, false, false}},
+    {"vertical strips left to right", {2, 0}, 34, 29, {Order::Strips, true, true, 1}},
+    {"vertical strips right to left", {2, 1}, 34, 29, {Order::Strips, true, false, 1}},
+    {"vertical strips, even then odd, left to right", {2, 2}, 34, 29, {Order::Strips, true, true, 2}},
+    {"vertical strips, even then odd, right to left", {2, 3}, 34, 29, {Order::Strips, true, false, 2}},
+    {"vertical strips at random", {2, 4}, 34, 29, {Order::Random}},
+    {"horizontal strips top to bottom", {3, 0}, 34, 29, {Order::Strips, false, true, 1}},
+    {"horizontal strips bottom to top", {3, 1}, 34, 29, {Order::Strips, false, false, 1}},
+    {"horizontal strips, even then odd, top to bottom", {3, 2}, 34, 29, {Order::Strips, false, true, 2}},
+    {"horizontal strips, even then odd, bottom to top", {3, 3}, 34, 29, {Order::Strips, false, false, 2}},
+    {"horizontal strips at random", {3, 4}, 34, 29, {Order::Random}},
+    {"blocks from the top left", {4, 0}, 122, 8, {Order::Diagonals, false, false, 1, 0, 0}},
+    {"blocks from the bottom left", {4, 1}, 122, 8, {Order::Diagonals, false, false, 1, kLast, 0}},
+    {"blocks from the top right", {4, 2}, 122, 8, {Order::Diagonals, false, false, 1, 0, kLast}},
+    {"blocks from the bottom right", {4, 3}, 122, 8, {Order::Diagonals, false, false, 1, kLast, kLast}},
+    {"blocks at random", {4, 4}, 122, 8, {Order::Random}},
 };
 
 struct Size {
@@ -260,7 +209,7 @@ TEST(TransitionRects, EachPatternAndModeGivesItsStepsWaitsCoverageAndOrder)
             }
             EXPECT_TRUE(CoveredBeforeTheLast(steps, size.width, size.height)) << label;
             std::string why;
-            EXPECT_TRUE(c.order(steps, size.width, size.height, why)) << label << ": " << why;
+            EXPECT_TRUE(InOrder(c.order, steps, size.width, size.height, why)) << label << ": " << why;
         }
     }
 }
