@@ -175,6 +175,66 @@ TEST(SaverTransition, ACancelBeforeTheTransitionMakesThePaintingFalseButTheTrans
     EXPECT_TRUE(PaintScreenSaverImage(window.Handle(), folder.c_str(), "good_b.jpg", "", record));
 }
 
+// Where an image lands: the box of non-black pixels on a black background.
+struct Box {
+    int left = -1, top = -1, right = -1, bottom = -1;  // right and bottom inclusive
+};
+Box InkBox(const PaintWindow::Picture& picture)
+{
+    Box box;
+    for (int y = 0; y < picture.height; ++y)
+        for (int x = 0; x < picture.width; ++x) {
+            if (picture.At(x, y) == RGB(0, 0, 0)) continue;
+            if (box.left < 0 || x < box.left) box.left = x;
+            if (box.top < 0) box.top = y;
+            box.right = std::max(box.right, x);
+            box.bottom = y;
+        }
+    return box;
+}
+
+TEST(SaverTransition, TurnedAndGreyImagesAreFittedAndCentred)
+{
+    PaintWindow window(640, 480);
+    RegistryRecord record{};
+    SetRegistryDefaults(nullptr, &record, true, false);
+    record.Display.bRotateByExif = 1;
+    record.ScreenSaver.bBlackBackground = 1;
+    record.ScreenSaver.bShrinkOnly = 1;
+    record.ScreenSaver.bShowFileName = 0;
+    ClearCancel();
+    const std::string folder = testsupport::ExeFolder() + "imaging_fixtures";
+
+    // 640 x 480 turned clockwise is 480 x 640: too tall, so 360 x 480 in the middle. Its dark
+    // corner block, top left as stored, is top right as shown.
+    window.Fill(kMarker);
+    ASSERT_TRUE(PaintScreenSaverImage(window.Handle(), folder.c_str(), "exif_o6_be_640x480.jpg", "", record));
+    PaintWindow::Picture picture = window.Capture();
+    PaintWindow::SaveShot(picture, "saver_turned");
+    Box box = InkBox(picture);
+    EXPECT_EQ(box.left, 140);
+    EXPECT_EQ(box.right, 499);
+    EXPECT_EQ(box.top, 0);
+    EXPECT_EQ(box.bottom, 479);
+    EXPECT_LT(GetBValue(picture.At(490, 10)), 128) << "the dark corner at the top right";
+    EXPECT_GT(GetBValue(picture.At(150, 10)), 128);
+
+    // A grey 37 x 23 image turned to 23 x 37 fits: drawn at its own size through its palette.
+    window.Fill(kMarker);
+    ASSERT_TRUE(PaintScreenSaverImage(window.Handle(), folder.c_str(), "exif_o6_gray_37x23.jpg", "", record));
+    picture = window.Capture();
+    box = InkBox(picture);
+    EXPECT_EQ(box.left, (640 - 23) / 2);
+    EXPECT_EQ(box.top, (480 - 37) / 2);
+    EXPECT_EQ(box.right - box.left + 1, 23);
+    EXPECT_EQ(box.bottom - box.top + 1, 37);
+    for (int y = box.top; y <= box.bottom; ++y)
+        for (int x = box.left; x <= box.right; ++x) {
+            const COLORREF c = picture.At(x, y);
+            ASSERT_TRUE(GetRValue(c) == GetGValue(c) && GetGValue(c) == GetBValue(c)) << x << "," << y;
+        }
+}
+
 // ---- The whole step through KvApi.dll ----------------------------------------------------------
 
 constexpr int kImageWidth = 560;  // good_b.jpg

@@ -14,6 +14,7 @@
 #include "UTxUtils.h"
 #include "Uscreensaver.h"
 #include "Uselection.h"
+#include "Usync.h"
 #include "selection_support.h"
 
 using namespace selection_test;
@@ -242,6 +243,20 @@ TEST_F(SaverSelection, TheDateTextAndColourAreTheImagesOwn)
     ConvertDateToString(testsupport::CalendarFileTime(2015, 3, 1, 12), expected, sizeof expected);
     EXPECT_STREQ(dateOut.GetText(), expected);
     EXPECT_EQ(colourOut, 0xFFFFFFFFu);  // the scan left the colour unknown
+}
+
+TEST_F(SaverSelection, ACancelRequestEndsTheSelectionWithNothingMarked)
+{
+    UseImages({{"good_a.jpg", "1.jpg"}, {"good_b.jpg", "2.jpg"}});
+    const std::string before = testsupport::ReadFileBytes(paths.recordFile);
+    g_Synchronization.Cancel();
+    const bool found = Find(true);
+    // Taking the lock clears the request.
+    g_Synchronization.Enter();
+    g_Synchronization.Leave();
+    EXPECT_FALSE(found);
+    EXPECT_EQ(Chosen(), "untouched");
+    EXPECT_EQ(testsupport::ReadFileBytes(paths.recordFile), before);
 }
 
 // Another program's save under the running selection: the oldest image is gone and the user
