@@ -16,3 +16,8 @@ list(APPEND ENGINE_TEST_SOURCES
   tests/saver_window_support.cpp
   tests/saver_paint_tests.cpp
 )
+
+# The benchmark program (not a test): engine/bench/run-saver-bench builds and runs it.
+add_executable(saver_bench EXCLUDE_FROM_ALL bench/saver_bench.cpp)
+target_link_libraries(saver_bench PRIVATE engine_core)
+kvimage_copy_beside(saver_bench)
