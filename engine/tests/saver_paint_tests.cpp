@@ -171,8 +171,11 @@ TEST(SaverTransition, ACancelBeforeTheTransitionMakesThePaintingFalseButTheTrans
     EXPECT_EQ(std::count(picture.pixels.begin(), picture.pixels.end(), kMarker),
               static_cast<std::ptrdiff_t>(picture.pixels.size()))
         << "nothing painted";
-    // Without the cancel the same image paints.
+    // Without the cancel the same image paints; a file that is no JPEG paints nothing.
     EXPECT_TRUE(PaintScreenSaverImage(window.Handle(), folder.c_str(), "good_b.jpg", "", record));
+    window.Fill(kMarker);
+    EXPECT_FALSE(PaintScreenSaverImage(window.Handle(), folder.c_str(), "broken.jpg", "", record));
+    EXPECT_EQ(window.Pixel(320, 240), kMarker);
 }
 
 // Where an image lands: the box of non-black pixels on a black background.
