@@ -14,7 +14,7 @@ class CPaintableDib;
 // Composes the image at `imagePath` and writes the work bitmap; true when it was written. An
 // average colour of 0xFFFFFFFF is computed and stored through `averageColor`; any other value is
 // used as it is. Every failure and every cancel before the save leaves the old work bitmap whole.
-bool ComposeBackgroundBitmap(RegistryRecord* settings, const char* imagePath, const char* fileName,
+bool ComposeBackgroundBitmap(const RegistryRecord* settings, const char* imagePath, const char* fileName,
                              const char* dateText, COLORREF* averageColor);
 
 // The same for an image already decoded (a DIB pair of 8 or 24 bits); the pair is only read.

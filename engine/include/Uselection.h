@@ -24,8 +24,8 @@ enum SelectionPreference : DWORD {
 // over) was tried. On true the outputs hold the image's folder, name, date text (its EXIF date,
 // else its file date) and stored average colour; on false they are untouched. A cancel request
 // ends it with false.
-bool FindNextBackgroundImage(RegistryRecord* record, TxString* folder, TxString* name, TxString* dateText,
-                             COLORREF* colour);
+bool FindNextBackgroundImage(const RegistryRecord* record, TxString* folder, TxString* name,
+                             TxString* dateText, COLORREF* colour);
 
 // Whether a decoded size meets \Display "MinSize", "MaxSize" (both bounds strict) and "MinRatio"
 // (the smaller side in percent of the larger, strictly above it); logs the verdict.

@@ -247,7 +247,7 @@ void DrawFrame(HDC dc, RECT inclusive, COLORREF averageColor, int frameWidth)
     }
 }
 
-bool ComposeBackgroundBitmap(RegistryRecord* settings, const char* imagePath, const char* fileName,
+bool ComposeBackgroundBitmap(const RegistryRecord* settings, const char* imagePath, const char* fileName,
                              const char* dateText, COLORREF* averageColor)
 {
     const CLogScope scope("ComposeBackgroundBitmap");

@@ -202,8 +202,8 @@ SelectionPass SelectFromDatabase(const RegistryRecord& record, const TxString& r
 
 }  // namespace
 
-bool FindNextBackgroundImage(RegistryRecord* record, TxString* folder, TxString* name, TxString* dateText,
-                             COLORREF* colour)
+bool FindNextBackgroundImage(const RegistryRecord* record, TxString* folder, TxString* name,
+                             TxString* dateText, COLORREF* colour)
 {
     CLogScope scope("FindNextBackgroundImage");
     if (!record || !folder || !name || !dateText || !colour) return false;
