@@ -62,7 +62,8 @@ void BuildTransitionRects(int iWidth, int iHeight, int iCount, CRectSortCollecti
 using TransitionPatternSource = TransitionPattern (*)();
 TransitionPatternSource SetTransitionPatternSource(TransitionPatternSource source);
 
-// Copies the image onto the window step by step, waiting 1000 / steps ms after each, and stops
+// Copies the image onto the window step by step, each drawn step 1000 / steps ms after the one
+// before it (paced against the clock, so the whole lasts about a second), and stops
 // early on a cancel request; true also then (the window keeps the steps drawn so far). False only
 // when the image is unusable or its copy buffer cannot be had.
 bool PaintDibWithTransition(HWND hWnd, const BITMAPINFO* pHeader, const void* pPixels);
