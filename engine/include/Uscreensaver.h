@@ -14,8 +14,8 @@
 // first and a new cycle begins. On true the outputs hold the image's folder, name, date text (its
 // EXIF date, else its file date) and stored average colour; on false they are untouched. A cancel
 // request ends it with false.
-bool FindNextScreenSaverImage(RegistryRecord* record, TxString* folder, TxString* name, TxString* dateText,
-                              COLORREF* colour);
+bool FindNextScreenSaverImage(const RegistryRecord* record, TxString* folder, TxString* name,
+                              TxString* dateText, COLORREF* colour);
 
 // The size an iWidth x iHeight image gets in an iDstWidth x iDstHeight window: its own when it is
 // the window's or, with `shrinkOnly`, when it fits; else as large as the window allows at its own

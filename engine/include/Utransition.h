@@ -63,7 +63,7 @@ using TransitionPatternSource = TransitionPattern (*)();
 TransitionPatternSource SetTransitionPatternSource(TransitionPatternSource source);
 
 // Copies the image onto the window step by step, each drawn step 1000 / steps ms after the one
-// before it (paced against the clock, so the whole lasts about a second), and stops
-// early on a cancel request; true also then (the window keeps the steps drawn so far). False only
-// when the image is unusable or its copy buffer cannot be had.
+// before it (paced against the clock, so the whole lasts about a second). A cancel request stops it
+// before the next step, and the result is still true: the window keeps the steps drawn so far.
+// False only when the image is unusable or its copy buffer cannot be had.
 bool PaintDibWithTransition(HWND hWnd, const BITMAPINFO* pHeader, const void* pPixels);

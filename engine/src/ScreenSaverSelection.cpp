@@ -163,8 +163,8 @@ SelectionPass SelectFromDatabase(const RegistryRecord& record, const TxString& r
 
 }  // namespace
 
-bool FindNextScreenSaverImage(RegistryRecord* record, TxString* folder, TxString* name, TxString* dateText,
-                              COLORREF* colour)
+bool FindNextScreenSaverImage(const RegistryRecord* record, TxString* folder, TxString* name,
+                              TxString* dateText, COLORREF* colour)
 {
     const CLogScope scope("FindNextScreenSaverImage");
     if (!record || !folder || !name || !dateText || !colour) return false;
