@@ -5,7 +5,6 @@ target_sources(engine_core PRIVATE
   src/FormProgress.cpp
   src/Fprogress.cpp
   src/WpApiExports.cpp
-  src/PendingOperations.cpp
 )
 
 target_sources(engine_tests PRIVATE
