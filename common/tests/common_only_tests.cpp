@@ -34,10 +34,17 @@ void CopyText(char* field, size_t size, const std::string& text)
     std::snprintf(field, size, "%s", text.c_str());
 }
 
+// The settings key gone, as before an installation; this program links no test support to do it.
+void DeleteSettings()
+{
+    const LONG rc = ::RegDeleteTreeA(HKEY_CURRENT_USER, kRegRootPath);
+    EXPECT_TRUE(rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND) << "RegDeleteTree: " << rc;
+}
+
 class CommonOnly : public ::testing::Test {
 protected:
-    void SetUp() override { ::RegDeleteTreeA(HKEY_CURRENT_USER, kRegRootPath); }
-    void TearDown() override { ::RegDeleteTreeA(HKEY_CURRENT_USER, kRegRootPath); }
+    void SetUp() override { DeleteSettings(); }
+    void TearDown() override { DeleteSettings(); }
 };
 
 TEST_F(CommonOnly, FindsTheDatabaseThroughTheSettingsAndReadsIt)
