@@ -16,6 +16,7 @@
 #include "DemoFirstRun.h"
 #include "UTxLog.h"
 #include "UTxUtils.h"
+#include "Wcommon.h"
 
 #include <windows.h>
 
@@ -54,7 +55,8 @@ Sample Measure(int change)
         GdiObject probe(::CreateBitmap(1, 1, 1, 1, nullptr));
         s.gdiSlot = static_cast<DWORD>(reinterpret_cast<UINT_PTR>(probe.get()) & 0xFFFF);
     }
-    HWND window = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    HWND window =
+        ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
     s.userSlot = static_cast<DWORD>(reinterpret_cast<UINT_PTR>(window) & 0xFFFF);
     ::DestroyWindow(window);
     {
@@ -109,6 +111,14 @@ int main(int argc, char** argv)
     std::string error;
     if (!WriteFirstRun(folder, OwnFolder(), images, error)) {
         std::fprintf(stderr, "agent_change_bench: %s\n", error.c_str());
+        return 1;
+    }
+    // A camera's 6000 x 4000 photos lie above the default largest size; the benchmark shows them.
+    DisplaySettings display = {};
+    const bool read = ReadDisplayFromRegistry(display);
+    display.dwMaxSize = 10000;
+    if (!read || !WriteDisplayToRegistry(display)) {
+        std::fprintf(stderr, "agent_change_bench: the display settings could not be written\n");
         return 1;
     }
     if (!TakeAgentIsRunning()) {
