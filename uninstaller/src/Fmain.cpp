@@ -67,8 +67,9 @@ bool TFormMain::Create(const ui::WindowClass& windowClass)
     if (!PaintBox.Create(*this)) return false;
     // The gradient must not paint over the controls that lie on it.
     PaintBox.SetStyle(PaintBox.GetStyle() | WS_CLIPCHILDREN);
-    if (!LabelBye.Create(PaintBox) || !LabelNote.Create(PaintBox) || !MemoProgress.Create(PaintBox) ||
-        !ButtonStart.Create(PaintBox, IDOK) || !ButtonCancel.Create(PaintBox, IDCANCEL))
+    if (!LabelBye.Create(PaintBox, kIdLabelBye) || !LabelNote.Create(PaintBox, kIdLabelNote) ||
+        !MemoProgress.Create(PaintBox, kIdMemoProgress) || !ButtonStart.Create(PaintBox, IDOK) ||
+        !ButtonCancel.Create(PaintBox, IDCANCEL))
         return false;
     // Large installs give more progress than the edit's default limit of about 32 K characters.
     MemoProgress.SetMaxLength(0);

@@ -8,6 +8,11 @@
 #include "UiControls.h"
 #include "Uuninstlang.h"
 
+// Control ids, by which another process finds the controls (Start is IDOK, Cancel IDCANCEL).
+constexpr int kIdLabelBye = 101;
+constexpr int kIdLabelNote = 102;
+constexpr int kIdMemoProgress = 103;
+
 class TFormMain : public ui::Form {
 public:
     TFormMain();
