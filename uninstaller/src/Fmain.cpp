@@ -53,7 +53,6 @@ TFormMain::TFormMain()
     MemoProgress.visible = false;
 
     ButtonStart.SetBounds(390, 156, 100, 25);
-    ButtonStart.isDefault = true;
     ButtonStart.onClick = [this](ui::Button&) { ButtonStartClick(); };
     ButtonCancel.SetBounds(494, 156, 100, 25);
     ButtonCancel.isCancel = true;
