@@ -150,4 +150,21 @@ TEST_F(UninstallWindow, AMissingLogOffersOnlyCloseAndRemovesOnlyTheUninstallEntr
     EXPECT_GT(CountIn(shot, m_Form.LabelBye, RGB(255, 255, 0)), 20);
 }
 
+TEST_F(UninstallWindow, TheProgressOfALargeInstallIsKeptWhole)
+{
+    // 100 lines of about 400 characters: more than the edit control takes by default (32 K).
+    std::string log;
+    std::string expected;
+    for (int i = 0; i < 100; ++i) {
+        const std::string path = m_Folder / (std::to_string(i) + std::string(350, 'x') + ".jpg");
+        log = "S_PRGFILE " + path + "\r\n" + log;
+        expected += (expected.empty() ? "" : "\r\n") + ("File " + path + " not found.");
+    }
+    ASSERT_TRUE(testsupport::WriteFileBytes(m_Folder / "Install.log", log));
+    Open(m_Folder.Path());
+    uitest::Click(m_Form.ButtonStart.Handle());
+    EXPECT_GT(expected.size(), 40000u);
+    EXPECT_EQ(m_Form.MemoProgress.GetText(), expected);
+}
+
 }  // namespace
