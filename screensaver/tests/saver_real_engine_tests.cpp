@@ -36,9 +36,8 @@ int CountShownBySaver(bool& loaded)
 
 }  // namespace
 
-// Needs the engine's screen-saver export WpApi_ScreenSaverReplaceImage; enable it once KvApi.dll
-// has it. The saver's folder stands in for the installation: KvApi.dll and KvImage.dll beside it.
-TEST(SaverRealEngine, DISABLED_ShownImagesAreMarkedInTheDatabase)
+// The saver's folder stands in for the installation: KvApi.dll and KvImage.dll beside it.
+TEST(SaverRealEngine, ShownImagesAreMarkedInTheDatabase)
 {
     if (!testsupport::PathExists(kPhotos)) GTEST_SKIP() << "mate-backgrounds is not installed (tools/setup)";
     ClearAll();
