@@ -108,6 +108,7 @@ void TFormMain::ButtonAddFolderClick()
     m_sLastDirAddFolders = path;
     CImageFolder* added = folder.get();
     if (!m_pFolderCollection->Insert(added)) {
+        LogF("Already listed: %s", path.c_str());
         ui::TheDialogs().messageBox(Handle(), Text(glm_FolderAlreadyInList), Text(glm_CannotAdd),
                                     MB_OK | MB_ICONINFORMATION);
         return;
@@ -125,6 +126,7 @@ void TFormMain::ButtonAddFolderClick()
     }
     FillFolderList();
     m_pFolderCollection->CopyUseAttributes(*m_pFileCollection);
+    LogF("Added folder %s", path.c_str());
 }
 
 void TFormMain::ButtonDeleteFolderClick()
@@ -236,6 +238,7 @@ void TFormMain::ButtonChangeWallpaperClick()
         FillFolderList();
     }
     ReadCurrentImageFromRegistry(m_RegistryRecord.CurrentImage);
+    LogText("Wallpaper change done");
 }
 
 void TFormMain::ButtonSettingsClick()

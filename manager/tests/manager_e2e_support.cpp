@@ -164,8 +164,9 @@ ManagerRun::~ManagerRun()
     if (m_Process.ExitCode() == STILL_ACTIVE) Close(10000);
 }
 
-bool ManagerRun::Start()
+bool ManagerRun::Start(testsupport::LogReceiver& log)
 {
+    log.Clear();
     return m_Process.Start("\"" + InstalledFolder() + "KvManag.exe\"");
 }
 

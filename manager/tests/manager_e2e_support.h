@@ -50,7 +50,8 @@ class ManagerRun {
 public:
     ManagerRun() = default;
     ~ManagerRun();
-    bool Start();
+    // Starts the program with the log emptied, so that only its own run's lines count.
+    bool Start(testsupport::LogReceiver& log);
     // Waits until the check for changes has run and the caption is the program's own again.
     bool WaitReady(testsupport::LogReceiver& log, DWORD timeoutMs = 30000);
     // Posts WM_CLOSE and waits for the process to end.

@@ -3,6 +3,13 @@
 // back from the registry and the database files.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdlib>
+#include <cstring>
+
 #include "manager_e2e_support.h"
 
 using namespace managertest;
@@ -45,7 +52,7 @@ protected:
     void RunOnce()
     {
         ManagerRun run;
-        ASSERT_TRUE(run.Start());
+        ASSERT_TRUE(run.Start(log));
         ASSERT_TRUE(run.WaitReady(log)) << "the caption after the check for changes";
         ASSERT_TRUE(run.Close()) << "the Manager ended";
     }
@@ -122,7 +129,7 @@ TEST_F(ManagerProgram, DamagedFileListIsKeptAsBadAndTheUserTold)
     ASSERT_TRUE(testsupport::WriteFileBytes(File("FileListDat.dat"), junk));
 
     ManagerRun run;
-    ASSERT_TRUE(run.Start());
+    ASSERT_TRUE(run.Start(log));
     HWND box = nullptr;
     ASSERT_TRUE(testsupport::PumpUntil(
         [&] { return (box = FindProcessWindow(run.ProcessId(), "Error")) != nullptr; }, 30000))
@@ -140,3 +147,149 @@ TEST_F(ManagerProgram, DamagedFileListIsKeptAsBadAndTheUserTold)
 }
 
 }  // namespace
+
+namespace {
+
+// Picks a folder in the open picker of the running Manager as a user would: the folder beside the
+// one the tree opened at (`next` after it, else before it), then OK.
+bool PickNeighbour(DWORD processId, bool next)
+{
+    HWND picker = nullptr;
+    if (!testsupport::PumpUntil([&] { return (picker = FindProcessWindow(processId, "Folders")) != nullptr; },
+                                15000))
+        return false;
+    const HWND tree = FindChild(picker, "", "SysTreeView32");
+    const HWND ok = FindChild(picker, "OK", "Button");
+    if (!tree || !ok) return false;
+    const LPARAM opened = ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
+    const LPARAM other = ::SendMessageA(tree, TVM_GETNEXTITEM, next ? TVGN_NEXT : TVGN_PREVIOUS, opened);
+    if (!opened || !other) return false;
+    ::SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, other);
+    ::PostMessageA(ok, BM_CLICK, 0, 0);
+    return true;
+}
+
+}  // namespace
+
+TEST_F(ManagerProgram, AddingAFolderFromAnotherProcess)
+{
+    RunOnce();
+    ManagerRun run;
+    ASSERT_TRUE(run.Start(log));
+    ASSERT_TRUE(run.WaitReady(log));
+    const HWND add = FindChild(run.MainWindow(), "Add folder...", "Button");
+    ASSERT_NE(add, nullptr);
+
+    // The picker opens at the sample folder; "more" lies after it.
+    ::PostMessageA(add, BM_CLICK, 0, 0);
+    ASSERT_TRUE(PickNeighbour(run.ProcessId(), true));
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return Logged(log, "Added folder"); }, 15000));
+
+    // Now it opens at "more"; the sample folder before it is listed already.
+    ::PostMessageA(add, BM_CLICK, 0, 0);
+    ASSERT_TRUE(PickNeighbour(run.ProcessId(), false));
+    HWND box = nullptr;
+    ASSERT_TRUE(testsupport::PumpUntil(
+        [&] { return (box = FindProcessWindow(run.ProcessId(), "Cannot add.")) != nullptr; }, 15000));
+    EXPECT_NE(FindChild(box, "This folder is already in the list.", "Static"), nullptr);
+    ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(run.Close());
+
+    std::vector<StoredFolder> stored;
+    ASSERT_TRUE(ReadFolderList(File("FolderList.dat"), stored));
+    ASSERT_EQ(stored.size(), 2u);
+    EXPECT_EQ(::lstrcmpiA(stored[0].path.c_str(), folders.Sample().c_str()), 0) << stored[0].path;
+    EXPECT_EQ(::lstrcmpiA(stored[1].path.c_str(), folders.More().c_str()), 0) << stored[1].path;
+    EXPECT_EQ(stored[1].flags, 0x0Fu) << "the picker's Include subfolders was on";
+    EXPECT_EQ(stored[1].imageCount, 2u);
+    DWORD records = 0;
+    std::vector<DWORD> shown;
+    ASSERT_TRUE(ReadRecordFile(File("FileListDat.dat"), records, shown));
+    EXPECT_EQ(records, 5u);
+    EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, kSettingsKey, "AllFilesCount"), 5u);
+}
+
+TEST_F(ManagerProgram, ARunningAgentIsEndedBeforeTheDatabaseIsRead)
+{
+    RunOnce();
+    testsupport::ChildProcess agent;
+    ASSERT_TRUE(agent.Start("\"" + InstalledFolder() + "agent\\KvAgent.exe\""));
+    ASSERT_TRUE(testsupport::PumpUntil(
+        [] {
+            const HANDLE running = ::OpenEventA(SYNCHRONIZE, FALSE, "KvAgentIsRunning");
+            if (running) ::CloseHandle(running);
+            return running != nullptr;
+        },
+        15000))
+        << "the Agent runs";
+    const HANDLE agentProcess = ::OpenProcess(SYNCHRONIZE, FALSE, agent.ProcessId());
+    ASSERT_NE(agentProcess, nullptr);
+
+    ManagerRun run;
+    ASSERT_TRUE(run.Start(log));
+    // The state of the Agent when the Manager announced that it reads the database: the line is sent
+    // synchronously, so the Manager has not read anything yet while it is handled here.
+    bool agentEndedFirst = false;
+    bool seen = false;
+    ASSERT_TRUE(testsupport::PumpUntil(
+        [&] {
+            if (!seen && Logged(log, "Loading the image database")) {
+                seen = true;
+                agentEndedFirst = ::WaitForSingleObject(agentProcess, 0) == WAIT_OBJECT_0;
+            }
+            return seen;
+        },
+        30000));
+    ::CloseHandle(agentProcess);
+    EXPECT_TRUE(agentEndedFirst) << "the Agent had ended before the database was read";
+    ASSERT_TRUE(run.WaitReady(log));
+    ASSERT_TRUE(run.Close());
+}
+
+TEST_F(ManagerProgram, ChangeWallpaperWithTheRealEngine)
+{
+    RunOnce();
+    WriteDword(HKEY_CURRENT_USER, std::string(kSettingsKey) + "\\Agent", "AutoRun", 0);
+    WriteDword(HKEY_CURRENT_USER, std::string(kSettingsKey) + "\\Display", "MinSize", 400);
+    ManagerRun run;
+    ASSERT_TRUE(run.Start(log));
+    ASSERT_TRUE(run.WaitReady(log));
+    const HWND change = FindChild(run.MainWindow(), "Change wallpaper", "Button");
+    ASSERT_NE(change, nullptr);
+    ::PostMessageA(change, BM_CLICK, 0, 0);
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return Logged(log, "Wallpaper change done"); }, 60000));
+
+    // A folder added after the change saves the image list again: the engine's marks survive only
+    // when the Manager reloaded the list after the change.
+    ::PostMessageA(FindChild(run.MainWindow(), "Add folder...", "Button"), BM_CLICK, 0, 0);
+    ASSERT_TRUE(PickNeighbour(run.ProcessId(), true));
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return Logged(log, "Added folder"); }, 15000));
+    ASSERT_TRUE(run.Close());
+
+    const std::string workBmp = File("Kestrova_wallpaper.bmp");
+    EXPECT_EQ(::lstrcmpiA(ReadText(HKEY_CURRENT_USER, "Control Panel\\Desktop", "Wallpaper").c_str(),
+                          workBmp.c_str()),
+              0);
+    const std::string bitmap = testsupport::ReadFileBytes(workBmp);
+    ASSERT_GE(bitmap.size(), 54u);
+    LONG width = 0;
+    LONG height = 0;
+    std::memcpy(&width, bitmap.data() + 18, 4);
+    std::memcpy(&height, bitmap.data() + 22, 4);
+    EXPECT_EQ(width, ::GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(std::abs(height), ::GetSystemMetrics(SM_CYSCREEN));
+    const std::string current = std::string(kSettingsKey) + "\\CurrentImage";
+    EXPECT_EQ(
+        ::lstrcmpiA(ReadText(HKEY_CURRENT_USER, current, "ImagePath").c_str(), folders.Sample().c_str()), 0);
+    const std::string name = ReadText(HKEY_CURRENT_USER, current, "ImageName");
+    EXPECT_TRUE(name == "one.jpg" || name == "two.jpg" || name == "three.jpg") << name;
+
+    DWORD records = 0;
+    std::vector<DWORD> shown;
+    ASSERT_TRUE(ReadRecordFile(File("FileListDat.dat"), records, shown));
+    ASSERT_EQ(records, 5u);
+    DWORD shownImages = 0;
+    for (DWORD count : shown)
+        shownImages += count;
+    EXPECT_EQ(shownImages, 1u) << "the engine's mark on the image it showed";
+}
