@@ -164,8 +164,6 @@ bool TFormTree::Create(const ui::WindowClass& windowClass, HWND owner, TFormNewF
                          ButtonCancel.Create(Panel1, IDCANCEL) && ProgressBar.Create(Panel1) &&
                          TreeView.Create(*this);
     if (!created) return false;
-    // Read-only names; the selection stays visible while the buttons have the keyboard.
-    TreeView.SetStyle((TreeView.GetStyle() & ~TVS_EDITLABELS) | TVS_SHOWSELALWAYS);
     UpdateOk();
     return true;
 }
