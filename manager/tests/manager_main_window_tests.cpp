@@ -7,9 +7,12 @@
 
 #include <commctrl.h>
 
+#include <cstdio>
+
 #include "FormMain.h"
 #include "KvTestSupport.h"
 #include "ManagerWindowPositions.h"
+#include "UiDialogs.h"
 #include "UiTestKit.h"
 #include "manager_e2e_support.h"
 #include "manager_forms_support.h"
@@ -157,6 +160,35 @@ TEST_F(MainWindow, PictureAtItsDesignSize)
     // The second row is not selected: the window colour.
     EXPECT_EQ(at(form.ListViewFolders.Handle(), 600, row.bottom + (row.bottom - row.top) / 2),
               ::GetSysColor(COLOR_WINDOW));
+}
+
+TEST_F(MainWindow, AFailedSaveIsToldAndNothingIsReloadedOverTheChanges)
+{
+    // A data folder that does not exist: the saves cannot write there.
+    FilesSettings& files = form.m_RegistryRecord.Files;
+    const std::string missing = root / "gone";
+    std::snprintf(files.szFolderListFile, sizeof files.szFolderListFile, "%s\\FolderList.dat",
+                  missing.c_str());
+    std::snprintf(files.szFileListDatFile, sizeof files.szFileListDatFile, "%s\\FileListDat.dat",
+                  missing.c_str());
+    std::snprintf(files.szFileListStrFile, sizeof files.szFileListStrFile, "%s\\FileListStr.dat",
+                  missing.c_str());
+    form.m_pFolderCollection->Modified = 1;
+    form.m_pFileCollection->Modified = 1;
+
+    ui::DialogsOverride dialogs;
+    std::vector<std::string> told;
+    dialogs->messageBox = [&](HWND, const std::string& text, const std::string& title, UINT) {
+        told.push_back(title + ": " + text);
+        return IDOK;
+    };
+    form.ButtonChangeWallpaperClick();
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].find("could not be saved"), std::string::npos) << told[0];
+    EXPECT_TRUE(form.m_pFolderCollection->Modified) << "still to be saved";
+    EXPECT_TRUE(form.m_pFileCollection->Modified);
+    EXPECT_EQ(form.ListViewFolders.ItemCount(), 2) << "the list in memory is kept, not replaced by the files";
+    EXPECT_EQ(form.m_pFileCollection->GetCount(), 3);
 }
 
 TEST(ManagerPositions, OnlyPlacesOnAMonitorAndValuesOfTheirTypeCount)
