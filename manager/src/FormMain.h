@@ -25,6 +25,8 @@ class TFormTree;
 
 // The one settings schema of the program, made by the first show of the main window.
 CSettings& ManagerSettings();
+// The folder of the program, with its trailing backslash.
+std::string ProgramFolder();
 
 class TFormMain : public ui::Form {
 public:
@@ -109,6 +111,12 @@ private:
     CImageFolder* SelectedFolder() const;
     void SetItemIcon(int item, const CImageFolder& folder);
     void SetItemUse(int item, const CImageFolder& folder);
+    // The selected folder with the box's state copied into its flag; null while the window sets its
+    // own boxes or when no folder is selected.
+    CImageFolder* FolderToChange(BYTE CImageFolder::*flag, const ui::CheckBox& box);
+    void UseFlagChanged(BYTE CImageFolder::*flag, const ui::CheckBox& box);
+    // Rebuilds the image list from the folders under the hourglass; a failure keeps the old list.
+    void RecalculateAllFolders();
     // Before a database file that failed to load can be written over, it is kept as "<file>.bad"
     // and the user is told once.
     void KeepDamagedFile(const char* path);

@@ -136,11 +136,7 @@ void TFormMain::ButtonDeleteFolderClick()
     ui::WaitCursor wait;
     m_pFolderCollection->Remove(folder);
     delete folder;
-    try {
-        m_pFolderCollection->RecalculateAllFolders(*m_pFileCollection);
-    } catch (const TxException& e) {
-        LogF("!Rebuilding the image list failed: %s", e.Message());
-    }
+    RecalculateAllFolders();
     FillFolderList();
 }
 
@@ -158,56 +154,62 @@ void TFormMain::ButtonRecalculateClick()
     }
 }
 
+CImageFolder* TFormMain::FolderToChange(BYTE CImageFolder::*flag, const ui::CheckBox& box)
+{
+    // The window setting its own boxes, or no folder to change: nothing to do.
+    CImageFolder* folder = SelectedFolder();
+    if (m_iUpdating > 0 || !folder) return nullptr;
+    folder->*flag = box.Checked() ? 1 : 0;
+    return folder;
+}
+
+void TFormMain::RecalculateAllFolders()
+{
+    ui::WaitCursor wait;
+    try {
+        m_pFolderCollection->RecalculateAllFolders(*m_pFileCollection);
+    } catch (const TxException& e) {
+        LogF("!Rebuilding the image list failed: %s", e.Message());
+    }
+}
+
 void TFormMain::CheckBoxIncludeSubfoldersClick()
 {
-    CImageFolder* folder = SelectedFolder();
-    if (m_iUpdating > 0 || !folder) return;
-    folder->IncludeSubfolders = CheckBoxIncludeSubfolders.Checked() ? 1 : 0;
+    CImageFolder* folder = FolderToChange(&CImageFolder::IncludeSubfolders, CheckBoxIncludeSubfolders);
+    if (!folder) return;
     SetItemIcon(ListViewFolders.FirstSelected(), *folder);
-    {
-        ui::WaitCursor wait;
-        try {
-            m_pFolderCollection->RecalculateAllFolders(*m_pFileCollection);
-        } catch (const TxException& e) {
-            LogF("!Rebuilding the image list failed: %s", e.Message());
-        }
-    }
+    RecalculateAllFolders();
     FillFolderList();
 }
 
 void TFormMain::CheckBoxAutoScanClick()
 {
-    CImageFolder* folder = SelectedFolder();
-    if (m_iUpdating > 0 || !folder) return;
-    folder->AutoScan = CheckBoxAutoScan.Checked() ? 1 : 0;
+    CImageFolder* folder = FolderToChange(&CImageFolder::AutoScan, CheckBoxAutoScan);
+    if (!folder) return;
     SetItemIcon(ListViewFolders.FirstSelected(), *folder);
+    m_pFolderCollection->Modified = 1;
+}
+
+void TFormMain::UseFlagChanged(BYTE CImageFolder::*flag, const ui::CheckBox& box)
+{
+    CImageFolder* folder = FolderToChange(flag, box);
+    if (!folder) return;
+    SetItemUse(ListViewFolders.FirstSelected(), *folder);
+    {
+        ui::WaitCursor wait;
+        m_pFolderCollection->CopyUseAttributes(*m_pFileCollection);
+    }
     m_pFolderCollection->Modified = 1;
 }
 
 void TFormMain::CheckBoxUseForWallpaperClick()
 {
-    CImageFolder* folder = SelectedFolder();
-    if (m_iUpdating > 0 || !folder) return;
-    folder->UseForWallpaper = CheckBoxUseForWallpaper.Checked() ? 1 : 0;
-    SetItemUse(ListViewFolders.FirstSelected(), *folder);
-    {
-        ui::WaitCursor wait;
-        m_pFolderCollection->CopyUseAttributes(*m_pFileCollection);
-    }
-    m_pFolderCollection->Modified = 1;
+    UseFlagChanged(&CImageFolder::UseForWallpaper, CheckBoxUseForWallpaper);
 }
 
 void TFormMain::CheckBoxUseForScreenSaverClick()
 {
-    CImageFolder* folder = SelectedFolder();
-    if (m_iUpdating > 0 || !folder) return;
-    folder->UseForScreenSaver = CheckBoxUseForScreenSaver.Checked() ? 1 : 0;
-    SetItemUse(ListViewFolders.FirstSelected(), *folder);
-    {
-        ui::WaitCursor wait;
-        m_pFolderCollection->CopyUseAttributes(*m_pFileCollection);
-    }
-    m_pFolderCollection->Modified = 1;
+    UseFlagChanged(&CImageFolder::UseForScreenSaver, CheckBoxUseForScreenSaver);
 }
 
 void TFormMain::ButtonBrowserClick()
@@ -249,12 +251,7 @@ void TFormMain::ButtonSettingsClick()
 
 void TFormMain::ButtonHelpClick()
 {
-    char path[MAX_PATH + 1] = {};
-    const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string help(path, length);
-    const size_t slash = help.find_last_of('\\');
-    help = (slash == std::string::npos ? std::string() : help.substr(0, slash + 1)) + kHelpFile;
-    ui::TheDialogs().shellOpen(Handle(), help);
+    ui::TheDialogs().shellOpen(Handle(), ProgramFolder() + kHelpFile);
 }
 
 void TFormMain::ButtonExitClick()

@@ -39,16 +39,6 @@ constexpr const char* kFileListStrName = "\\FileListStr.dat";
 
 std::unique_ptr<CSettings> g_pSettings;
 
-// The folder of this program with its trailing backslash.
-std::string ProgramFolder()
-{
-    char path[MAX_PATH + 1] = {};
-    const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, length);
-    const size_t slash = folder.find_last_of('\\');
-    return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
-}
-
 bool AgentStillRunning()
 {
     ::Handle running(::OpenEventA(SYNCHRONIZE, FALSE, kAgentRunningEvent));
@@ -76,6 +66,15 @@ std::string UserName(const char* failureLine)
 }
 
 }  // namespace
+
+std::string ProgramFolder()
+{
+    char path[MAX_PATH + 1] = {};
+    const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder(path, length);
+    const size_t slash = folder.find_last_of('\\');
+    return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
+}
 
 CSettings& ManagerSettings()
 {

@@ -164,10 +164,10 @@ ManagerRun::~ManagerRun()
     if (m_Process.ExitCode() == STILL_ACTIVE) Close(10000);
 }
 
-bool ManagerRun::Start(testsupport::LogReceiver& log)
+bool ManagerRun::Start(testsupport::LogReceiver& log, const std::string& folder)
 {
     log.Clear();
-    return m_Process.Start("\"" + InstalledFolder() + "KvManag.exe\"");
+    return m_Process.Start("\"" + folder + "KvManag.exe\"");
 }
 
 bool ManagerRun::WaitReady(testsupport::LogReceiver& log, DWORD timeoutMs)

@@ -51,7 +51,7 @@ public:
     ManagerRun() = default;
     ~ManagerRun();
     // Starts the program with the log emptied, so that only its own run's lines count.
-    bool Start(testsupport::LogReceiver& log);
+    bool Start(testsupport::LogReceiver& log, const std::string& folder = InstalledFolder());
     // Waits until the check for changes has run and the caption is the program's own again.
     bool WaitReady(testsupport::LogReceiver& log, DWORD timeoutMs = 30000);
     // Posts WM_CLOSE and waits for the process to end.

@@ -49,10 +49,10 @@ protected:
     std::string File(const char* name) const { return DataFolder() + "\\" + name; }
 
     // Starts the Manager, waits for the end of its check for changes, then closes it.
-    void RunOnce()
+    void RunOnce(const std::string& folder = InstalledFolder())
     {
         ManagerRun run;
-        ASSERT_TRUE(run.Start(log));
+        ASSERT_TRUE(run.Start(log, folder));
         ASSERT_TRUE(run.WaitReady(log)) << "the caption after the check for changes";
         ASSERT_TRUE(run.Close()) << "the Manager ended";
     }
@@ -292,4 +292,30 @@ TEST_F(ManagerProgram, ChangeWallpaperWithTheRealEngine)
     for (DWORD count : shown)
         shownImages += count;
     EXPECT_EQ(shownImages, 1u) << "the engine's mark on the image it showed";
+}
+
+TEST_F(ManagerProgram, AnInstallFolderWithBlanksStartsTheAgentWithoutArguments)
+{
+    TempFolder install("kv manager install");
+    for (const char* name : {"KvManag.exe", "KvApi.dll", "KvImage.dll", "KvAgent.exe", "KvLang.dat"})
+        ASSERT_TRUE(::CopyFileA((InstalledFolder() + name).c_str(), (install / name).c_str(), FALSE)) << name;
+    RunOnce(install.Path() + "\\");
+    ASSERT_TRUE(testsupport::PumpUntil(
+        [] { return ReadDword(HKEY_CURRENT_USER, kStandInKey, "Starts", 0) == 1; }, 10000));
+    EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kStandInKey, "Arguments"), "") << "the quoted path is not split";
+}
+
+TEST_F(ManagerProgram, ARemovedDataFolderIsMadeAgain)
+{
+    RunOnce();
+    ASSERT_TRUE(testsupport::RemoveTree(DataFolder()));
+    RunOnce();
+    EXPECT_TRUE(Logged(log, "Folder " + DataFolder() + " does not exist, creating new."));
+    std::vector<StoredFolder> stored;
+    ASSERT_TRUE(ReadFolderList(File("FolderList.dat"), stored)) << "written into the new folder";
+    EXPECT_EQ(stored.size(), 1u);
+    DWORD records = 0;
+    std::vector<DWORD> shown;
+    ASSERT_TRUE(ReadRecordFile(File("FileListDat.dat"), records, shown));
+    EXPECT_EQ(records, 3u);
 }
