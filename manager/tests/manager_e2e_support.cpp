@@ -23,7 +23,10 @@ void ResetUser(const std::string& sampleFolder)
     ::RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
     ::RegDeleteTreeA(HKEY_CURRENT_USER, kStandInKey);
     testsupport::RemoveTree(DataFolder());
-    WriteText(HKEY_LOCAL_MACHINE, kSetupKey, "InstalledImgDir", sampleFolder);
+    if (sampleFolder.empty())
+        ::RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kSetupKey, "InstalledImgDir");
+    else
+        WriteText(HKEY_LOCAL_MACHINE, kSetupKey, "InstalledImgDir", sampleFolder);
 }
 
 DWORD ReadDword(HKEY root, const std::string& key, const char* name, DWORD fallback)
@@ -43,6 +46,17 @@ std::string ReadText(HKEY root, const std::string& key, const char* name, bool* 
     DWORD size = sizeof text;
     const bool ok =
         ::RegGetValueA(root, key.c_str(), name, RRF_RT_REG_SZ, nullptr, text, &size) == ERROR_SUCCESS;
+    if (found) *found = ok;
+    return ok ? text : "";
+}
+
+std::string ReadExpandText(const std::string& key, const char* name, bool* found)
+{
+    char text[1024] = {};
+    DWORD size = sizeof text;
+    const bool ok = ::RegGetValueA(HKEY_CURRENT_USER, key.c_str(), name,
+                                   RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, text,
+                                   &size) == ERROR_SUCCESS;
     if (found) *found = ok;
     return ok ? text : "";
 }

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <cstdio>
 
@@ -189,6 +190,50 @@ TEST_F(MainWindow, AFailedSaveIsToldAndNothingIsReloadedOverTheChanges)
     EXPECT_TRUE(form.m_pFileCollection->Modified);
     EXPECT_EQ(form.ListViewFolders.ItemCount(), 2) << "the list in memory is kept, not replaced by the files";
     EXPECT_EQ(form.m_pFileCollection->GetCount(), 3);
+}
+
+// The user's application-data folder as the shell reads it, replaced for one test.
+class LongAppData {
+public:
+    static constexpr const char* kKey =
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    explicit LongAppData(const std::string& path)
+    {
+        m_sSaved = managertest::ReadExpandText(kKey, "AppData", &m_bHadValue);
+        ::RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "AppData", REG_EXPAND_SZ, path.c_str(),
+                          static_cast<DWORD>(path.size() + 1));
+    }
+    ~LongAppData()
+    {
+        if (m_bHadValue)
+            ::RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "AppData", REG_EXPAND_SZ, m_sSaved.c_str(),
+                              static_cast<DWORD>(m_sSaved.size() + 1));
+        else
+            ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kKey, "AppData");
+    }
+
+private:
+    std::string m_sSaved;
+    bool m_bHadValue = false;
+};
+
+TEST_F(MainWindow, AnApplicationDataFolderTooLongForThePathsIsNotCut)
+{
+    // 230 characters: with "\\Kestrova" and the longest file name it passes the 260-byte fields.
+    std::string path = root.Path() + "\\";
+    path += std::string(230 - path.size(), 'a');
+    ASSERT_TRUE(::CreateDirectoryA(path.c_str(), nullptr));
+    LongAppData appData(path);
+    char shellPath[MAX_PATH + 1] = {};
+    ASSERT_EQ(::SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, shellPath), S_OK);
+    ASSERT_EQ(std::string(shellPath), path) << "the shell reads the replaced folder";
+
+    ASSERT_TRUE(form.SetDataFilePaths());
+    const std::string folderList = form.m_RegistryRecord.Files.szFolderListFile;
+    EXPECT_EQ(folderList.find(path), std::string::npos) << "no path below the long folder: " << folderList;
+    EXPECT_EQ(folderList.rfind(manager::ProgramFolder(), 0), 0u)
+        << "the program's folder instead: " << folderList;
+    EXPECT_EQ(folderList.substr(folderList.size() - 15), "\\FolderList.dat");
 }
 
 TEST(ManagerPositions, OnlyPlacesOnAMonitorAndValuesOfTheirTypeCount)
