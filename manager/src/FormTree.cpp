@@ -100,8 +100,10 @@ TFormNewFolder::TFormNewFolder()
 
 bool TFormNewFolder::Create(const ui::WindowClass& windowClass, HWND owner)
 {
-    return Form::Create(windowClass, owner) && EditNewFolder.Create(*this) && ButtonOk.Create(*this, IDOK) &&
-           ButtonCancel.Create(*this, IDCANCEL);
+    if (!Form::Create(windowClass, owner)) return false;
+    // A small tool window: a narrow caption, no taskbar button.
+    ::SetWindowLongA(Handle(), GWL_EXSTYLE, ::GetWindowLongA(Handle(), GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
+    return EditNewFolder.Create(*this) && ButtonOk.Create(*this, IDOK) && ButtonCancel.Create(*this, IDCANCEL);
 }
 
 void TFormNewFolder::ApplyLanguage()
