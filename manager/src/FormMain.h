@@ -25,8 +25,6 @@ class TFormTree;
 
 // The one settings schema of the program, made by the first show of the main window.
 CSettings& ManagerSettings();
-// The folder of the program, with its trailing backslash.
-std::string ProgramFolder();
 
 class TFormMain : public ui::Form {
 public:

@@ -4,6 +4,7 @@
 #include "FormMain.h"
 #include "FormTree.h"
 #include "MainWindowActions.h"
+#include "UTxDiskApi.h"
 #include "UTxLog.h"
 #include "Uprocessenum.h"
 #include "Uinstallvalues.h"
@@ -251,7 +252,7 @@ void TFormMain::ButtonSettingsClick()
 
 void TFormMain::ButtonHelpClick()
 {
-    ui::TheDialogs().shellOpen(Handle(), ProgramFolder() + kHelpFile);
+    ui::TheDialogs().shellOpen(Handle(), TxProgramFolder() + kHelpFile);
 }
 
 void TFormMain::ButtonExitClick()

@@ -67,15 +67,6 @@ std::string UserName(const char* failureLine)
 
 }  // namespace
 
-std::string ProgramFolder()
-{
-    char path[MAX_PATH + 1] = {};
-    const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, length);
-    const size_t slash = folder.find_last_of('\\');
-    return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
-}
-
 CSettings& ManagerSettings()
 {
     if (!g_pSettings) g_pSettings = std::make_unique<CSettings>();
@@ -297,7 +288,7 @@ void TFormMain::FormCloseQuery(bool& canClose)
 
 bool TFormMain::StartAgent()
 {
-    const std::string path = ProgramFolder() + kAgentExe;
+    const std::string path = TxProgramFolder() + kAgentExe;
     LogF("Starting %s", path.c_str());
     // With the quoted path as its command line the Agent sees no arguments, even in a folder with blanks.
     std::string commandLine = "\"" + path + "\"";
@@ -340,7 +331,7 @@ bool TFormMain::SetDataFilePaths()
     }
     if (folder.empty()) {
         const std::string user = UserName("Could not get user name");
-        folder = ProgramFolder() + (user.empty() ? std::string("All Users") : user);
+        folder = TxProgramFolder() + (user.empty() ? std::string("All Users") : user);
     }
     LogF("Path for files: %s", folder.c_str());
     if (!FilePathsFit(folder)) {

@@ -103,7 +103,8 @@ bool TFormNewFolder::Create(const ui::WindowClass& windowClass, HWND owner)
     if (!Form::Create(windowClass, owner)) return false;
     // A small tool window: a narrow caption, no taskbar button.
     ::SetWindowLongA(Handle(), GWL_EXSTYLE, ::GetWindowLongA(Handle(), GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
-    return EditNewFolder.Create(*this) && ButtonOk.Create(*this, IDOK) && ButtonCancel.Create(*this, IDCANCEL);
+    return EditNewFolder.Create(*this) && ButtonOk.Create(*this, IDOK) &&
+           ButtonCancel.Create(*this, IDCANCEL);
 }
 
 void TFormNewFolder::ApplyLanguage()

@@ -20,60 +20,14 @@ std::string DataFolder()
 
 void ResetUser(const std::string& sampleFolder)
 {
-    ::RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
-    ::RegDeleteTreeA(HKEY_CURRENT_USER, kStandInKey);
+    testsupport::DeleteRegTree(HKEY_CURRENT_USER, kSettingsKey);
+    testsupport::DeleteRegTree(HKEY_CURRENT_USER, kStandInKey);
     testsupport::RemoveTree(DataFolder());
     if (sampleFolder.empty())
-        ::RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kSetupKey, "InstalledImgDir");
+        testsupport::DeleteRegValue(HKEY_LOCAL_MACHINE, kSetupKey, "InstalledImgDir");
     else
-        WriteText(HKEY_LOCAL_MACHINE, kSetupKey, "InstalledImgDir", sampleFolder);
-}
-
-DWORD ReadDword(HKEY root, const std::string& key, const char* name, DWORD fallback)
-{
-    DWORD value = 0;
-    DWORD size = sizeof value;
-    DWORD type = 0;
-    if (::RegGetValueA(root, key.c_str(), name, RRF_RT_ANY, &type, &value, &size) != ERROR_SUCCESS ||
-        type != REG_DWORD)
-        return fallback;
-    return value;
-}
-
-std::string ReadText(HKEY root, const std::string& key, const char* name, bool* found)
-{
-    char text[1024] = {};
-    DWORD size = sizeof text;
-    const bool ok =
-        ::RegGetValueA(root, key.c_str(), name, RRF_RT_REG_SZ, nullptr, text, &size) == ERROR_SUCCESS;
-    if (found) *found = ok;
-    return ok ? text : "";
-}
-
-std::string ReadExpandText(const std::string& key, const char* name, bool* found)
-{
-    char text[1024] = {};
-    DWORD size = sizeof text;
-    const bool ok = ::RegGetValueA(HKEY_CURRENT_USER, key.c_str(), name,
-                                   RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, text,
-                                   &size) == ERROR_SUCCESS;
-    if (found) *found = ok;
-    return ok ? text : "";
-}
-
-void WriteDword(HKEY root, const std::string& key, const char* name, DWORD value)
-{
-    ::RegSetKeyValueA(root, key.c_str(), name, REG_DWORD, &value, sizeof value);
-}
-
-void WriteText(HKEY root, const std::string& key, const char* name, const std::string& text)
-{
-    ::RegSetKeyValueA(root, key.c_str(), name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
-}
-
-bool ValueExists(HKEY root, const std::string& key, const char* name)
-{
-    return ::RegGetValueA(root, key.c_str(), name, RRF_RT_ANY, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+        testsupport::WriteRegValue(HKEY_LOCAL_MACHINE, kSetupKey, "InstalledImgDir", REG_SZ,
+                                   testsupport::TextData(sampleFolder));
 }
 
 std::string WindowText(HWND wnd)

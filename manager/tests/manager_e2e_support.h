@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "KvTestRegistry.h"
 #include "KvTestSupport.h"
 
 namespace managertest {
@@ -23,14 +24,6 @@ std::string DataFolder();
 // A fresh user: no settings, no database, no record of the stand-in, the sample folder named (none
 // when empty).
 void ResetUser(const std::string& sampleFolder);
-
-DWORD ReadDword(HKEY root, const std::string& key, const char* name, DWORD fallback = 0xDEADBEEF);
-std::string ReadText(HKEY root, const std::string& key, const char* name, bool* found = nullptr);
-// A REG_EXPAND_SZ or REG_SZ of HKEY_CURRENT_USER, not expanded.
-std::string ReadExpandText(const std::string& key, const char* name, bool* found);
-void WriteDword(HKEY root, const std::string& key, const char* name, DWORD value);
-void WriteText(HKEY root, const std::string& key, const char* name, const std::string& text);
-bool ValueExists(HKEY root, const std::string& key, const char* name);
 
 // A top-level window of the process with that caption, or null.
 HWND FindProcessWindow(DWORD processId, const std::string& caption);

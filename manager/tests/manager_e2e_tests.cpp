@@ -10,7 +10,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "UTxLog.h"
 #include "manager_e2e_support.h"
+
+extern const CLogSettings g_LogSettings = {"MngE2E    ", "", false, 0, true, true, false};
 
 using namespace managertest;
 using testsupport::LogReceiver;
@@ -64,13 +67,17 @@ protected:
 TEST_F(ManagerProgram, FirstRunConfiguresThenSecondRunWithoutAutoRunTouchesNothing)
 {
     RunOnce();
-    EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, kSettingsKey, "Configured"), 1u);
-    EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, kSettingsKey, "AllFilesCount"), 3u);
+    EXPECT_EQ(testsupport::ReadRegValue(HKEY_CURRENT_USER, kSettingsKey, "Configured").Dword(), 1u);
+    EXPECT_EQ(testsupport::ReadRegValue(HKEY_CURRENT_USER, kSettingsKey, "AllFilesCount").Dword(), 3u);
     const std::string files = std::string(kSettingsKey) + "\\Files";
-    EXPECT_EQ(ReadText(HKEY_CURRENT_USER, files, "FolderListFile"), File("FolderList.dat"));
-    EXPECT_EQ(ReadText(HKEY_CURRENT_USER, files, "FileListDatFile"), File("FileListDat.dat"));
-    EXPECT_EQ(ReadText(HKEY_CURRENT_USER, files, "FileListStrFile"), File("FileListStr.dat"));
-    EXPECT_EQ(ReadText(HKEY_CURRENT_USER, files, "WorkBmpFile"), File("Kestrova_wallpaper.bmp"));
+    EXPECT_EQ(testsupport::ReadRegValue(HKEY_CURRENT_USER, files, "FolderListFile").Text(),
+              File("FolderList.dat"));
+    EXPECT_EQ(testsupport::ReadRegValue(HKEY_CURRENT_USER, files, "FileListDatFile").Text(),
+              File("FileListDat.dat"));
+    EXPECT_EQ(testsupport::ReadRegValue(HKEY_CURRENT_USER, files, "FileListStrFile").Text(),
+              File("FileListStr.dat"));
+    EXPECT_EQ(testsupport::ReadRegValue(HKEY_CURRENT_USER, files, "WorkBmpFile").Text(),
+              File("Kestrova_wallpaper.bmp"));
 
     std::vector<StoredFolder> stored;
     ASSERT_TRUE(ReadFolderList(File("FolderList.dat"), stored));
@@ -88,7 +95,7 @@ TEST_F(ManagerProgram, FirstRunConfiguresThenSecondRunWithoutAutoRunTouchesNothi
     for (const char* name : {"FMainLeft", "FMainTop", "FFileListLeft", "FFileListTop", "FFileListWidth",
                              "FFileListHeight", "FFileListPanelWidth", "FSettingsLeft", "FSettingsTop",
                              "FSettingsWidth", "FSettingsHeight", "LastDirAddFolders"})
-        EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, positions, name)) << name;
+        EXPECT_TRUE(testsupport::ReadRegValue(HKEY_CURRENT_USER, positions, name).exists) << name;
     for (const char* section :
          {"Exchange", "Display", "Calendar", "Agent", "Files", "CurrentImage", "ScreenSaver"}) {
         HKEY key = nullptr;
@@ -98,17 +105,23 @@ TEST_F(ManagerProgram, FirstRunConfiguresThenSecondRunWithoutAutoRunTouchesNothi
             << section;
         if (key) ::RegCloseKey(key);
     }
-    EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, std::string(kSettingsKey) + "\\Calendar", "Show"), 1u);
+    EXPECT_EQ(testsupport::ReadRegValue(HKEY_CURRENT_USER, std::string(kSettingsKey) + "\\Calendar", "Show")
+                  .Dword(),
+              1u);
     EXPECT_TRUE(Logged(log, "Path for files: " + DataFolder()));
 
-    testsupport::PumpUntil([] { return ReadDword(HKEY_CURRENT_USER, kStandInKey, "Starts", 0) == 1; }, 10000);
-    EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, kStandInKey, "Starts", 0), 1u) << "the Agent started at close";
-    bool found = false;
-    EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kStandInKey, "Arguments", &found), "");
-    EXPECT_TRUE(found);
+    testsupport::PumpUntil(
+        [] { return testsupport::ReadRegValue(HKEY_CURRENT_USER, kStandInKey, "Starts").Dword() == 1; },
+        10000);
+    EXPECT_EQ(testsupport::ReadRegValue(HKEY_CURRENT_USER, kStandInKey, "Starts").Dword(), 1u)
+        << "the Agent started at close";
+    const testsupport::RegValue arguments =
+        testsupport::ReadRegValue(HKEY_CURRENT_USER, kStandInKey, "Arguments");
+    EXPECT_TRUE(arguments.exists);
+    EXPECT_EQ(arguments.Text(), "");
 
     // A second run with AutoRun off and nothing changed.
-    WriteDword(HKEY_CURRENT_USER, std::string(kSettingsKey) + "\\Agent", "AutoRun", 0);
+    testsupport::WriteRegDword(HKEY_CURRENT_USER, std::string(kSettingsKey) + "\\Agent", "AutoRun", 0);
     const std::string listBefore = testsupport::ReadFileBytes(File("FolderList.dat"));
     const std::string recordsBefore = testsupport::ReadFileBytes(File("FileListDat.dat"));
     WIN32_FILE_ATTRIBUTE_DATA before = {};
@@ -119,7 +132,8 @@ TEST_F(ManagerProgram, FirstRunConfiguresThenSecondRunWithoutAutoRunTouchesNothi
     EXPECT_EQ(::CompareFileTime(&before.ftLastWriteTime, &after.ftLastWriteTime), 0) << "not rewritten";
     EXPECT_EQ(testsupport::ReadFileBytes(File("FolderList.dat")), listBefore);
     EXPECT_EQ(testsupport::ReadFileBytes(File("FileListDat.dat")), recordsBefore);
-    EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, kStandInKey, "Starts", 0), 1u) << "no start with AutoRun off";
+    EXPECT_EQ(testsupport::ReadRegValue(HKEY_CURRENT_USER, kStandInKey, "Starts").Dword(), 1u)
+        << "no start with AutoRun off";
 }
 
 TEST_F(ManagerProgram, DamagedFileListIsKeptAsBadAndTheUserTold)
@@ -206,7 +220,7 @@ TEST_F(ManagerProgram, AddingAFolderFromAnotherProcess)
     std::vector<DWORD> shown;
     ASSERT_TRUE(ReadRecordFile(File("FileListDat.dat"), records, shown));
     EXPECT_EQ(records, 5u);
-    EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, kSettingsKey, "AllFilesCount"), 5u);
+    EXPECT_EQ(testsupport::ReadRegValue(HKEY_CURRENT_USER, kSettingsKey, "AllFilesCount").Dword(), 5u);
 }
 
 TEST_F(ManagerProgram, ARunningAgentIsEndedBeforeTheDatabaseIsRead)
@@ -249,8 +263,8 @@ TEST_F(ManagerProgram, ARunningAgentIsEndedBeforeTheDatabaseIsRead)
 TEST_F(ManagerProgram, ChangeWallpaperWithTheRealEngine)
 {
     RunOnce();
-    WriteDword(HKEY_CURRENT_USER, std::string(kSettingsKey) + "\\Agent", "AutoRun", 0);
-    WriteDword(HKEY_CURRENT_USER, std::string(kSettingsKey) + "\\Display", "MinSize", 400);
+    testsupport::WriteRegDword(HKEY_CURRENT_USER, std::string(kSettingsKey) + "\\Agent", "AutoRun", 0);
+    testsupport::WriteRegDword(HKEY_CURRENT_USER, std::string(kSettingsKey) + "\\Display", "MinSize", 400);
     ManagerRun run;
     ASSERT_TRUE(run.Start(log));
     ASSERT_TRUE(run.WaitReady(log));
@@ -267,7 +281,9 @@ TEST_F(ManagerProgram, ChangeWallpaperWithTheRealEngine)
     ASSERT_TRUE(run.Close());
 
     const std::string workBmp = File("Kestrova_wallpaper.bmp");
-    EXPECT_EQ(::lstrcmpiA(ReadText(HKEY_CURRENT_USER, "Control Panel\\Desktop", "Wallpaper").c_str(),
+    EXPECT_EQ(::lstrcmpiA(testsupport::ReadRegValue(HKEY_CURRENT_USER, "Control Panel\\Desktop", "Wallpaper")
+                              .Text()
+                              .c_str(),
                           workBmp.c_str()),
               0);
     const std::string bitmap = testsupport::ReadFileBytes(workBmp);
@@ -279,9 +295,10 @@ TEST_F(ManagerProgram, ChangeWallpaperWithTheRealEngine)
     EXPECT_EQ(width, ::GetSystemMetrics(SM_CXSCREEN));
     EXPECT_EQ(std::abs(height), ::GetSystemMetrics(SM_CYSCREEN));
     const std::string current = std::string(kSettingsKey) + "\\CurrentImage";
-    EXPECT_EQ(
-        ::lstrcmpiA(ReadText(HKEY_CURRENT_USER, current, "ImagePath").c_str(), folders.Sample().c_str()), 0);
-    const std::string name = ReadText(HKEY_CURRENT_USER, current, "ImageName");
+    EXPECT_EQ(::lstrcmpiA(testsupport::ReadRegValue(HKEY_CURRENT_USER, current, "ImagePath").Text().c_str(),
+                          folders.Sample().c_str()),
+              0);
+    const std::string name = testsupport::ReadRegValue(HKEY_CURRENT_USER, current, "ImageName").Text();
     EXPECT_TRUE(name == "one.jpg" || name == "two.jpg" || name == "three.jpg") << name;
 
     DWORD records = 0;
@@ -301,8 +318,10 @@ TEST_F(ManagerProgram, AnInstallFolderWithBlanksStartsTheAgentWithoutArguments)
         ASSERT_TRUE(::CopyFileA((InstalledFolder() + name).c_str(), (install / name).c_str(), FALSE)) << name;
     RunOnce(install.Path() + "\\");
     ASSERT_TRUE(testsupport::PumpUntil(
-        [] { return ReadDword(HKEY_CURRENT_USER, kStandInKey, "Starts", 0) == 1; }, 10000));
-    EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kStandInKey, "Arguments"), "") << "the quoted path is not split";
+        [] { return testsupport::ReadRegValue(HKEY_CURRENT_USER, kStandInKey, "Starts").Dword() == 1; },
+        10000));
+    EXPECT_EQ(testsupport::ReadRegValue(HKEY_CURRENT_USER, kStandInKey, "Arguments").Text(), "")
+        << "the quoted path is not split";
 }
 
 TEST_F(ManagerProgram, ARemovedDataFolderIsMadeAgain)

@@ -13,6 +13,7 @@
 #include "FormMain.h"
 #include "KvTestSupport.h"
 #include "ManagerWindowPositions.h"
+#include "UTxDiskApi.h"
 #include "UiDialogs.h"
 #include "UiTestKit.h"
 #include "manager_e2e_support.h"
@@ -192,30 +193,9 @@ TEST_F(MainWindow, AFailedSaveIsToldAndNothingIsReloadedOverTheChanges)
     EXPECT_EQ(form.m_pFileCollection->GetCount(), 3);
 }
 
-// The user's application-data folder as the shell reads it, replaced for one test.
-class LongAppData {
-public:
-    static constexpr const char* kKey =
-        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-    explicit LongAppData(const std::string& path)
-    {
-        m_sSaved = managertest::ReadExpandText(kKey, "AppData", &m_bHadValue);
-        ::RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "AppData", REG_EXPAND_SZ, path.c_str(),
-                          static_cast<DWORD>(path.size() + 1));
-    }
-    ~LongAppData()
-    {
-        if (m_bHadValue)
-            ::RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "AppData", REG_EXPAND_SZ, m_sSaved.c_str(),
-                              static_cast<DWORD>(m_sSaved.size() + 1));
-        else
-            ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kKey, "AppData");
-    }
-
-private:
-    std::string m_sSaved;
-    bool m_bHadValue = false;
-};
+// Where the shell finds the user's application-data folder.
+constexpr const char* kShellFoldersKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 
 TEST_F(MainWindow, AnApplicationDataFolderTooLongForThePathsIsNotCut)
 {
@@ -223,7 +203,9 @@ TEST_F(MainWindow, AnApplicationDataFolderTooLongForThePathsIsNotCut)
     std::string path = root.Path() + "\\";
     path += std::string(230 - path.size(), 'a');
     ASSERT_TRUE(::CreateDirectoryA(path.c_str(), nullptr));
-    LongAppData appData(path);
+    testsupport::SavedRegValue savedAppData(HKEY_CURRENT_USER, kShellFoldersKey, "AppData");
+    ASSERT_TRUE(testsupport::WriteRegValue(HKEY_CURRENT_USER, kShellFoldersKey, "AppData", REG_EXPAND_SZ,
+                                           testsupport::TextData(path)));
     char shellPath[MAX_PATH + 1] = {};
     ASSERT_EQ(::SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, shellPath), S_OK);
     ASSERT_EQ(std::string(shellPath), path) << "the shell reads the replaced folder";
@@ -231,26 +213,26 @@ TEST_F(MainWindow, AnApplicationDataFolderTooLongForThePathsIsNotCut)
     ASSERT_TRUE(form.SetDataFilePaths());
     const std::string folderList = form.m_RegistryRecord.Files.szFolderListFile;
     EXPECT_EQ(folderList.find(path), std::string::npos) << "no path below the long folder: " << folderList;
-    EXPECT_EQ(folderList.rfind(manager::ProgramFolder(), 0), 0u)
-        << "the program's folder instead: " << folderList;
+    EXPECT_EQ(folderList.rfind(TxProgramFolder(), 0), 0u) << "the program's folder instead: " << folderList;
     EXPECT_EQ(folderList.substr(folderList.size() - 15), "\\FolderList.dat");
 }
 
 TEST(ManagerPositions, OnlyPlacesOnAMonitorAndValuesOfTheirTypeCount)
 {
-    using managertest::WriteDword;
-    using managertest::WriteText;
     const char* key = manager::kManagerPositionsKey;
-    ::RegDeleteTreeA(HKEY_CURRENT_USER, key);
-    WriteDword(HKEY_CURRENT_USER, key, "FMainLeft", 100);
-    WriteDword(HKEY_CURRENT_USER, key, "FMainTop", 50);
-    WriteDword(HKEY_CURRENT_USER, key, "FFileListLeft", static_cast<DWORD>(-5000));  // a monitor gone
-    WriteDword(HKEY_CURRENT_USER, key, "FFileListTop", 10);
-    WriteDword(HKEY_CURRENT_USER, key, "FFileListWidth", 600);
-    WriteDword(HKEY_CURRENT_USER, key, "FFileListPanelWidth", 5000);
-    WriteText(HKEY_CURRENT_USER, key, "FSettingsLeft", "12");  // not a number value
-    WriteDword(HKEY_CURRENT_USER, key, "FSettingsTop", 20);
-    WriteText(HKEY_CURRENT_USER, key, "LastDirAddFolders", "C:\\Pictures");
+    testsupport::DeleteRegTree(HKEY_CURRENT_USER, key);
+    testsupport::WriteRegDword(HKEY_CURRENT_USER, key, "FMainLeft", 100);
+    testsupport::WriteRegDword(HKEY_CURRENT_USER, key, "FMainTop", 50);
+    testsupport::WriteRegDword(HKEY_CURRENT_USER, key, "FFileListLeft",
+                               static_cast<DWORD>(-5000));  // a monitor gone
+    testsupport::WriteRegDword(HKEY_CURRENT_USER, key, "FFileListTop", 10);
+    testsupport::WriteRegDword(HKEY_CURRENT_USER, key, "FFileListWidth", 600);
+    testsupport::WriteRegDword(HKEY_CURRENT_USER, key, "FFileListPanelWidth", 5000);
+    testsupport::WriteRegValue(HKEY_CURRENT_USER, key, "FSettingsLeft", REG_SZ,
+                               testsupport::TextData("12"));  // not a number value
+    testsupport::WriteRegDword(HKEY_CURRENT_USER, key, "FSettingsTop", 20);
+    testsupport::WriteRegValue(HKEY_CURRENT_USER, key, "LastDirAddFolders", REG_SZ,
+                               testsupport::TextData("C:\\Pictures"));
 
     manager::ManagerWindowPositions positions;
     positions.fileList.left = 7;
@@ -268,9 +250,9 @@ TEST(ManagerPositions, OnlyPlacesOnAMonitorAndValuesOfTheirTypeCount)
 
     positions.main = {-3, 4};
     ASSERT_TRUE(manager::WriteManagerPositions(positions));
-    EXPECT_EQ(static_cast<int>(managertest::ReadDword(HKEY_CURRENT_USER, key, "FMainLeft")), -3);
-    EXPECT_EQ(managertest::ReadText(HKEY_CURRENT_USER, key, "LastDirAddFolders"), "C:\\Pictures");
-    ::RegDeleteTreeA(HKEY_CURRENT_USER, key);
+    EXPECT_EQ(static_cast<int>(testsupport::ReadRegValue(HKEY_CURRENT_USER, key, "FMainLeft").Dword()), -3);
+    EXPECT_EQ(testsupport::ReadRegValue(HKEY_CURRENT_USER, key, "LastDirAddFolders").Text(), "C:\\Pictures");
+    testsupport::DeleteRegTree(HKEY_CURRENT_USER, key);
 }
 
 }  // namespace
