@@ -126,6 +126,35 @@ TEST_F(MainWindow, TheBoxesFollowTheSelectionMadeWithTheKeyboard)
     EXPECT_EQ(form.ListViewFolders.FirstSelected(), 1) << "the selection survives";
 }
 
+TEST_F(MainWindow, RecalculateRemoveAndHelp)
+{
+    // A fourth image appears on disk: Recalculate finds it.
+    ASSERT_TRUE(::CopyFileA((testsupport::ExeFolder() + "fixtures\\jpeg\\one.jpg").c_str(),
+                            (Sample() + "\\four.jpg").c_str(), FALSE));
+    uitest::Click(form.ButtonRecalculate.Handle());
+    EXPECT_EQ(form.ListViewFolders.ItemText(0, 1), "ws  4");
+    EXPECT_EQ(form.m_pFileCollection->GetCount(), 4);
+    EXPECT_EQ(form.m_dwAllFilesCount, 4u);
+
+    // Removing the sample folder takes its images with it, without a question.
+    ASSERT_TRUE(uitest::SelectListItem(form.ListViewFolders.Handle(), 0));
+    uitest::Click(form.ButtonDeleteFolder.Handle());
+    ASSERT_EQ(form.ListViewFolders.ItemCount(), 1);
+    EXPECT_EQ(::lstrcmpiA(form.ListViewFolders.ItemText(0).c_str(), Other().c_str()), 0);
+    EXPECT_EQ(form.m_pFileCollection->GetCount(), 0);
+    EXPECT_TRUE(form.m_pFolderCollection->Modified);
+    EXPECT_TRUE(form.m_pFileCollection->Modified);
+
+    ui::DialogsOverride dialogs;
+    std::string opened;
+    dialogs->shellOpen = [&](HWND, const std::string& path) {
+        opened = path;
+        return true;
+    };
+    uitest::Click(form.ButtonHelp.Handle());
+    EXPECT_EQ(opened, TxProgramFolder() + "Kestrova.chm");
+}
+
 TEST_F(MainWindow, PictureAtItsDesignSize)
 {
     form.ListViewFolders.SetFocus();
