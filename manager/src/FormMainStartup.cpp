@@ -8,10 +8,7 @@
 #include <cstring>
 
 #include "FormMain.h"
-#include "FormTree.h"
-#include "MainWindowActions.h"
 #include "ManagerMessages.h"
-#include "UDatabaseLock.h"
 #include "UTxDiskApi.h"
 #include "UTxLog.h"
 #include "UTxUtils.h"
