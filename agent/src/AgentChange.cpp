@@ -22,6 +22,7 @@ using EngineCall = BOOL(WINAPI*)();
 using EngineProcedure = void(WINAPI*)();
 
 bool g_bCloseRequested = false;
+bool g_bErrorBoxOpen = false;
 
 void LogTime(const char* label, const FILETIME& time)
 {
@@ -36,8 +37,10 @@ std::string EnginePath()
     char path[1024] = {};
     ::GetModuleFileNameA(nullptr, path, sizeof(path) - 1);
     char* slash = std::strrchr(path, '\\');
-    if (slash) slash[1] = '\0';
-    else path[0] = '\0';
+    if (slash)
+        slash[1] = '\0';
+    else
+        path[0] = '\0';
     return std::string(path) + kEngineDll;
 }
 
@@ -51,15 +54,32 @@ std::string SystemErrorText(DWORD error)
 
 void ShowError(const std::string& text)
 {
+    g_bErrorBoxOpen = true;
     ::MessageBoxA(g_hAgentWindow, text.c_str(), AgentText(gla_Error), MB_OK | MB_ICONERROR);
+    g_bErrorBoxOpen = false;
+}
+
+BOOL CALLBACK CloseErrorBox(HWND wnd, LPARAM)
+{
+    char className[16] = {};
+    ::GetClassNameA(wnd, className, sizeof(className));
+    if (std::strcmp(className, "#32770") == 0 && ::GetWindow(wnd, GW_OWNER) == g_hAgentWindow)
+        ::PostMessageA(wnd, WM_COMMAND, IDOK, 0);
+    return TRUE;
 }
 
 }  // namespace
 
 void RequestClose()
 {
-    if (g_bChangingWallpaper) g_bCloseRequested = true;
-    else if (g_hAgentWindow) ::DestroyWindow(g_hAgentWindow);
+    if (!g_bChangingWallpaper) {
+        if (g_hAgentWindow) ::DestroyWindow(g_hAgentWindow);
+        return;
+    }
+    g_bCloseRequested = true;
+    // The box's own loop dispatched this request; nobody may be there to answer the box, and a
+    // program that asked the Agent to close waits only so long. Answered, it lets the change end.
+    if (g_bErrorBoxOpen) ::EnumThreadWindows(::GetCurrentThreadId(), &CloseErrorBox, 0);
 }
 
 void ReapplyIconCaptionColors()
@@ -108,8 +128,10 @@ void CheckExchange()
     const ExchangeAction action = DecideExchange(input);
     if (action == ExchangeAction::None) return;
 
-    if (exchange.dwType == CHANGE_AFTER_PC_START) LogF(ExchangeRuleLogFormat(exchange.dwType), g_iExchangeCount);
-    else LogText(ExchangeRuleLogFormat(exchange.dwType));
+    if (exchange.dwType == CHANGE_AFTER_PC_START)
+        LogF(ExchangeRuleLogFormat(exchange.dwType), g_iExchangeCount);
+    else
+        LogText(ExchangeRuleLogFormat(exchange.dwType));
     LogTime("LastChangeTime: ", input.ftLastChangeTime);
     LogTime("CurrentTime:    ", input.ftNow);
     ChangeBackground(false, action == ExchangeAction::UpdateCurrent);
@@ -126,8 +148,10 @@ void ChangeBackground(bool exclude, bool update)
     int height = 0;
     g_AgentEnvironment.GetScreenSize(&width, &height);
     if (width == g_iStartupWidth && height == g_iStartupHeight) {
-        if (DoChangeBackground(exclude, update)) g_RetryPause.Clear();
-        else g_RetryPause.Start(g_AgentEnvironment.GetTickCount());
+        if (DoChangeBackground(exclude, update))
+            g_RetryPause.Clear();
+        else
+            g_RetryPause.Start(g_AgentEnvironment.GetTickCount());
     } else {
         LogF("Different screen resolution, not exchanging. StartupWidth=%d, Width=%d, StartupHeight=%d, "
              "Height=%d",
