@@ -14,6 +14,7 @@
 #include "Uenvironment.h"
 #include "Ujpegload.h"
 #include "Upaintabledib.h"
+#include "Uselection.h"
 
 namespace {
 
@@ -155,7 +156,10 @@ bool GetRandomTextureFileName(const char* folder, char* out, int maxLength)
 
     std::string path(folder);
     path += '\\';
-    path += names[static_cast<size_t>(std::rand()) % names.size()];
+    // A generator of its own, seeded from the clock: the C runtime's is shared with the host
+    // program, and an Agent that just started would draw the same first texture at every log-on.
+    CSelectionRandom random(ClockSeed());
+    path += names[random.NextBelow(static_cast<unsigned>(names.size()))];
     if (path.size() + 1 > static_cast<size_t>(maxLength)) {
         LogF("GetRandomTextureFileName: Path too long = %s", path.c_str());
         return false;
