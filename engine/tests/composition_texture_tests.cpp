@@ -6,7 +6,9 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "KvTestSupport.h"
@@ -76,6 +78,26 @@ TEST(CompositionTexture, PicksAmongAllFiles)
         if (std::find(seen.begin(), seen.end(), path) == seen.end()) seen.emplace_back(path);
     }
     EXPECT_EQ(seen.size(), 3u);
+}
+
+// The C runtime's generator starts alike in every new thread, and so in every Agent started at
+// log-on: the first choice of each fresh thread must still vary.
+TEST(CompositionTexture, TheFirstChoiceOfEachNewThreadVaries)
+{
+    testsupport::TempFolder folder("textures");
+    for (int i = 0; i < 10; ++i)
+        ASSERT_TRUE(testsupport::WriteFileBytes(folder / ("texture00" + std::to_string(i) + ".bmp"), "x"));
+    std::set<std::string> firstChoices;
+    for (int i = 0; i < 8; ++i) {
+        std::string chosen;
+        std::thread([&] {
+            char path[500] = {};
+            if (GetRandomTextureFileName(folder.Path().c_str(), path, sizeof path)) chosen = path;
+        }).join();
+        ASSERT_FALSE(chosen.empty());
+        firstChoices.insert(chosen);
+    }
+    EXPECT_GT(firstChoices.size(), 1u);
 }
 
 // The tint computed from the rules alone: stretch each pixel's brightness to 0..765 and move the
