@@ -6,7 +6,7 @@
 //
 // With a directory, the library's heap runs out once inside it: from the library's second search
 // of that directory on (the first is the check for changes, the second the rescan), its first
-// request for 1 kB or more fails, as in a process whose address space is used up.
+// heap request for 1 kB or more fails, as in a process whose address space is used up.
 //
 // Exit code: the export's BOOL result (0 or 1), 2 after an export without result, 10 when the
 // library cannot be loaded, 11 when the export is missing, 12 on a bad command line, 13 when the
@@ -14,7 +14,6 @@
 #include <windows.h>
 
 #include <cctype>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -22,7 +21,7 @@ namespace {
 
 using ResultExport = BOOL(__stdcall*)();
 using VoidExport = void(__stdcall*)();
-using MallocFunction = void*(__cdecl*)(size_t);
+using HeapAllocFunction = LPVOID(WINAPI*)(HANDLE, DWORD, SIZE_T);
 using FindFirstFunction = HANDLE(WINAPI*)(LPCSTR, LPWIN32_FIND_DATAA);
 
 constexpr size_t kStarvedSize = 1024;
@@ -30,7 +29,7 @@ constexpr size_t kStarvedSize = 1024;
 std::string g_StarvedDirectory;  // lower case, with a trailing backslash
 int g_Searches = 0;
 bool g_Armed = false;
-MallocFunction g_Malloc = nullptr;
+HeapAllocFunction g_HeapAlloc = nullptr;
 FindFirstFunction g_FindFirst = nullptr;
 
 std::string Lower(std::string text)
@@ -40,13 +39,13 @@ std::string Lower(std::string text)
     return text;
 }
 
-void* __cdecl StarvedMalloc(size_t size)
+LPVOID WINAPI StarvedHeapAlloc(HANDLE heap, DWORD flags, SIZE_T size)
 {
     if (g_Armed && size >= kStarvedSize) {
         g_Armed = false;
         return nullptr;
     }
-    return g_Malloc(size);
+    return g_HeapAlloc(heap, flags, size);
 }
 
 HANDLE WINAPI WatchedFindFirst(LPCSTR pattern, LPWIN32_FIND_DATAA data)
@@ -87,11 +86,11 @@ bool StarveIn(HMODULE library, const std::string& directory)
 {
     g_StarvedDirectory = Lower(directory);
     if (g_StarvedDirectory.empty() || g_StarvedDirectory.back() != '\\') g_StarvedDirectory += '\\';
-    g_Malloc = reinterpret_cast<MallocFunction>(
-        RedirectImport(library, "msvcrt.dll", "malloc", reinterpret_cast<void*>(&StarvedMalloc)));
+    g_HeapAlloc = reinterpret_cast<HeapAllocFunction>(
+        RedirectImport(library, "KERNEL32.dll", "HeapAlloc", reinterpret_cast<void*>(&StarvedHeapAlloc)));
     g_FindFirst = reinterpret_cast<FindFirstFunction>(RedirectImport(
         library, "KERNEL32.dll", "FindFirstFileA", reinterpret_cast<void*>(&WatchedFindFirst)));
-    return g_Malloc && g_FindFirst;
+    return g_HeapAlloc && g_FindFirst;
 }
 
 }  // namespace
