@@ -1,6 +1,7 @@
 // A few hundred wallpaper changes in one Agent process, made as the tray's "Next wallpaper" makes
 // them (the engine loaded from the Agent's folder and freed again each time), with the Agent's
-// handles and memory printed every 25 changes: they must stay flat.
+// handles and memory printed every 25 changes: they must stay flat. At the end, the private bytes
+// after 50 changes and after the last one.
 //
 //   agent_change_bench [changes (300)] [image folder (Debian's mate-backgrounds)]
 //
@@ -41,7 +42,22 @@ struct Sample {
     DWORD handleCount;  // GetProcessHandleCount; Wine reports 0
     SIZE_T commitKb;    // private memory (pagefile usage)
     SIZE_T workingSetKb;
+    SIZE_T privateBytes;  // committed private pages, summed region by region (Wine reports no PrivateUsage)
 };
+
+SIZE_T CommittedPrivateBytes()
+{
+    SIZE_T committed = 0;
+    MEMORY_BASIC_INFORMATION region = {};
+    const BYTE* address = nullptr;
+    while (::VirtualQuery(address, &region, sizeof region) == sizeof region) {
+        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) committed += region.RegionSize;
+        const BYTE* next = static_cast<const BYTE*>(region.BaseAddress) + region.RegionSize;
+        if (next <= address) break;
+        address = next;
+    }
+    return committed;
+}
 
 Sample Measure(int change)
 {
@@ -54,7 +70,8 @@ Sample Measure(int change)
         GdiObject probe(::CreateBitmap(1, 1, 1, 1, nullptr));
         s.gdiSlot = static_cast<DWORD>(reinterpret_cast<UINT_PTR>(probe.get()) & 0xFFFF);
     }
-    HWND window = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    HWND window =
+        ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
     s.userSlot = static_cast<DWORD>(reinterpret_cast<UINT_PTR>(window) & 0xFFFF);
     ::DestroyWindow(window);
     {
@@ -67,6 +84,7 @@ Sample Measure(int change)
     ::GetProcessMemoryInfo(self, &memory, sizeof(memory));
     s.commitKb = memory.PagefileUsage / 1024;
     s.workingSetKb = memory.WorkingSetSize / 1024;
+    s.privateBytes = CommittedPrivateBytes();
     return s;
 }
 
@@ -139,10 +157,12 @@ int main(int argc, char** argv)
     ::QueryPerformanceFrequency(&frequency);
     ::QueryPerformanceCounter(&start);
     std::vector<Sample> samples;
+    Sample after50 = {};
     for (int i = 1; i <= changes; ++i) {
         ChangeBackground(false, false);
         Pump();
         if (g_RetryPause.IsStarted()) ++failed;
+        if (i == 50) after50 = Measure(i);
         if (i % 25 == 0 || i == changes) {
             ::QueryPerformanceCounter(&end);
             const double ms = 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) /
@@ -162,6 +182,16 @@ int main(int argc, char** argv)
                     static_cast<long>(b.userSlot) - static_cast<long>(a.userSlot),
                     static_cast<long>(b.kernelSlot) - static_cast<long>(a.kernelSlot),
                     static_cast<long>(b.commitKb) - static_cast<long>(a.commitKb));
+    }
+    if (changes > 50) {
+        const Sample last = Measure(changes);
+        std::printf(
+            "private bytes after 50 changes: %lu kB, after %d: %lu kB, growth %+ld kB (%.3f kB a change)\n",
+            static_cast<unsigned long>(after50.privateBytes / 1024), changes,
+            static_cast<unsigned long>(last.privateBytes / 1024),
+            (static_cast<long>(last.privateBytes) - static_cast<long>(after50.privateBytes)) / 1024,
+            (static_cast<double>(last.privateBytes) - static_cast<double>(after50.privateBytes)) / 1024.0 /
+                (changes - 50));
     }
     g_FormAgent.Destroy();
     Pump();
