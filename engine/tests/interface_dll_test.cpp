@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "WpApi.h"
+#include "Wcommon.h"
 #include "KvTestSupport.h"
 #include "interface_support.h"
 
@@ -256,13 +257,25 @@ const BadArgumentCase kBadArguments[] = {
                                                                                     &size, TRUE, nullptr);
      },
      0, "!WpApi_LoadBmpFromJpgFile: path is NULL"},
+    // Both fail and set the date to 0, as for any file whose EXIF date cannot be read.
     {"LoadBmpFromJpgFileEx with a path of MAX_PATH characters",
      [](HMODULE m) -> DWORD {
          DWORD size = 0;
-         return Export<PFN_LoadBmpFromJpgFileEx>(m, "LoadBmpFromJpgFileEx")(
-             nullptr, nullptr, kLongName.c_str(), &size, FALSE, nullptr);
+         FILETIME date = {1, 1};
+         const BOOL loaded = Export<PFN_LoadBmpFromJpgFileEx>(m, "LoadBmpFromJpgFileEx")(
+             nullptr, nullptr, kLongName.c_str(), &size, FALSE, &date);
+         return loaded || date.dwLowDateTime || date.dwHighDateTime;
      },
      0, "!LoadBmpFromJpgFileEx: path is 260 characters or longer"},
+    {"LoadBmpFromJpgFile with a path of MAX_PATH characters",
+     [](HMODULE m) -> DWORD {
+         DWORD size = 0;
+         FILETIME date = {1, 1};
+         const BOOL loaded = Export<PFN_WpApi_LoadBmpFromJpgFile>(m, "WpApi_LoadBmpFromJpgFile")(
+             nullptr, nullptr, kLongName.c_str(), &size, FALSE, &date);
+         return loaded || date.dwLowDateTime || date.dwHighDateTime;
+     },
+     0, "!WpApi_LoadBmpFromJpgFile: path is 260 characters or longer"},
     {"ScreenSaverReplaceImage without record",
      [](HMODULE m) -> DWORD {
          return Export<PFN_WpApi_ScreenSaverReplaceImage>(m, "WpApi_ScreenSaverReplaceImage")(
@@ -287,6 +300,17 @@ const BadArgumentCase kBadArguments[] = {
          return 0;
      },
      0, "!WpApi_RecalcRightMarginForCalendar: record is NULL"},
+    {"SetWallpaper with margins beyond the screen",
+     [](HMODULE m) -> DWORD {
+         SetRegistryDefaults(nullptr, Record(), false, false);
+         Record()->Display.bUseMargins = 1;
+         Record()->Display.dwMarginTop = 10000;
+         Record()->Display.dwMarginBottom = 10000;
+         lstrcpynA(Record()->Files.szWorkBmpFile, (ExeFolder() + "never_written.bmp").c_str(), kPathSize);
+         return Export<PFN_WpApi_SetWallpaper>(m, "WpApi_SetWallpaper")(
+             Record(), (ExeFolder() + "imaging_fixtures").c_str(), "plain_64x48.jpg", "", 0xFFFFFFFF);
+     },
+     0, "! The margins leave no room for the image: left=0, right=0, top=10000, bottom=10000"},
 };
 
 TEST(InterfaceDllLog, BadArgumentsGiveTheFailureResultAndALogLine)
