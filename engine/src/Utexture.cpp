@@ -229,9 +229,17 @@ void PaintTexture(DWORD textureMode, CPaintableDib* canvas, COLORREF color)
 
     BmpFileBlock file;
     void* data = nullptr;
-    const bool loaded = LoadBmpFromFile(path, &file.header, &data);
+    BITMAPINFOHEADER refused{};
+    const bool loaded = LoadBmpFromFile(path, &file.header, &data, &refused);
     file.block.reset(static_cast<HGLOBAL>(file.header));
     file.pixels = static_cast<BYTE*>(data);
+    if (!loaded && refused.biSize != 0) {
+        // A bitmap, but not one of those textures are made of: what it describes is named.
+        LogF("PaintTexture: Invalid bitmap parameters: iWidth=%d, iHeight=%d, biBitCount=%d",
+             static_cast<int>(refused.biWidth), static_cast<int>(DibRowCount(refused.biHeight)),
+             static_cast<int>(refused.biBitCount));
+        return;
+    }
     if (!loaded) {
         LogF("PaintTexture: Could nor read file %s", path);
         return;
