@@ -3,10 +3,10 @@
 #include "UTxUtils.h"
 #include "UiFormat.h"
 #include "Uinstallvalues.h"
+#include "Uregutils.h"
 
 #include <windows.h>
 
-#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -52,22 +52,22 @@ void LoadLanguageTexts()
     if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kLanguageKey, 0, KEY_READ, &opened) != ERROR_SUCCESS) return;
     RegKey key(opened);
     for (int i = 0; i < kAgentTextCount; ++i) {
-        char buffer[kAgentTextSize] = {};
-        DWORD type = 0;
-        DWORD size = sizeof(buffer);
-        if (::RegQueryValueExA(key.get(), kTexts[i].name, nullptr, &type, reinterpret_cast<BYTE*>(buffer),
-                               &size) != ERROR_SUCCESS)
-            continue;
-        if (type != REG_SZ && type != REG_EXPAND_SZ) continue;
-        // The registry does not promise a terminator: the text ends where its data ends, and a
-        // text that leaves no room for one does not fit.
-        if (size >= sizeof(buffer) && buffer[sizeof(buffer) - 1] != '\0') continue;
-        buffer[std::min<DWORD>(size, sizeof(buffer) - 1)] = '\0';
+        char buffer[kAgentTextSize];
+        if (!ReadRegTextFillingBuffer(key.get(), kTexts[i].name, buffer, sizeof(buffer))) continue;
         if (kTexts[i].isFormat && !ui::SameConversions(buffer, kTexts[i].defaultText)) continue;
         std::memcpy(g_szTexts[i], buffer, sizeof(buffer));
     }
 }
 
-const char* AgentText(AgentTextId id) { return g_szTexts[id]; }
-const char* AgentTextName(AgentTextId id) { return kTexts[id].name; }
-const char* AgentDefaultText(AgentTextId id) { return kTexts[id].defaultText; }
+const char* AgentText(AgentTextId id)
+{
+    return g_szTexts[id];
+}
+const char* AgentTextName(AgentTextId id)
+{
+    return kTexts[id].name;
+}
+const char* AgentDefaultText(AgentTextId id)
+{
+    return kTexts[id].defaultText;
+}

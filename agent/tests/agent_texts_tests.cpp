@@ -16,9 +16,18 @@ protected:
     void SetUp() override { ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kLanguageKey); }
     void TearDown() override { ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kLanguageKey); }
 
+    // Stores exactly `bytes`: the registry adds the zero that a caller left out when one follows the
+    // data in memory, so a byte that is not zero follows it here.
     static void Write(const char* name, const std::string& bytes, DWORD type = REG_SZ)
     {
-        WriteText(kLanguageKey, name, bytes, type, HKEY_LOCAL_MACHINE);
+        HKEY key = nullptr;
+        ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kLanguageKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                                    nullptr),
+                  ERROR_SUCCESS);
+        const std::string followed = bytes + 'X';
+        ::RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(followed.data()),
+                         static_cast<DWORD>(bytes.size()));
+        ::RegCloseKey(key);
     }
 };
 
@@ -46,20 +55,28 @@ TEST_F(AgentTexts, LanguageTextsThatFitReplaceTheDefaults)
         std::string expected;
     };
     const Case cases[] = {
-        {gla_Next, std::string("N\xe4" "chstes Bild") + '\0', REG_SZ, "N\xe4" "chstes Bild"},
+        {gla_Next,
+         std::string("N\xe4"
+                     "chstes Bild") +
+             '\0',
+         REG_SZ,
+         "N\xe4"
+         "chstes Bild"},
         {gla_Exit, "Ende", REG_SZ, "Ende"},  // stored without its terminator
         {gla_Manager, std::string("%TEMP% Manager") + '\0', REG_EXPAND_SZ, "%TEMP% Manager"},
         {gla_Error, text99 + '\0', REG_SZ, text99},
         {gla_Enable, text99, REG_SZ, text99},
         {gla_Disable, text100 + '\0', REG_SZ, "Disable changes"},  // does not fit in 100 bytes
-        {gla_Caption, text100, REG_SZ, "Kestrova Agent"},
+        {gla_Caption, text100, REG_SZ, std::string(99, 'y')},      // fills the 100 bytes: 99 kept
         {gla_CaptionProgress, "\x01\x02\x03\x04", REG_BINARY, "Kestrova Agent (working...)"},
         {gla_CaptionConflictS, std::string("Blockiert wegen %s") + '\0', REG_SZ, "Blockiert wegen %s"},
     };
-    for (const Case& c : cases) Write(AgentTextName(c.id), c.stored, c.type);
+    for (const Case& c : cases)
+        Write(AgentTextName(c.id), c.stored, c.type);
     LoadDefaultTexts();
     LoadLanguageTexts();
-    for (const Case& c : cases) EXPECT_EQ(AgentText(c.id), c.expected) << AgentTextName(c.id);
+    for (const Case& c : cases)
+        EXPECT_EQ(AgentText(c.id), c.expected) << AgentTextName(c.id);
     EXPECT_STREQ(AgentText(gla_DoNotDisplayAgain), "Do not display this image again");
 }
 
@@ -70,16 +87,17 @@ TEST_F(AgentTexts, TheFormatTakesOnlyTextsWithTheSameConversions)
         bool taken;
     };
     const Case cases[] = {
-        {"Blocked by %s", true},      {"%s blocks", true},     {"Blocked by %-20s", true},
-        {"100%% blocked by %s", true}, {"Blocked", false},      {"Blocked by %s%s", false},
-        {"Blocked by %d", false},     {"Blocked by %n%s", false}, {"Blocked by %*s", false},
-        {"Blocked by %s %", false},   {"Blocked by %ls", false},
+        {"Blocked by %s", true},       {"%s blocks", true},        {"Blocked by %-20s", true},
+        {"100%% blocked by %s", true}, {"Blocked", false},         {"Blocked by %s%s", false},
+        {"Blocked by %d", false},      {"Blocked by %n%s", false}, {"Blocked by %*s", false},
+        {"Blocked by %s %", false},    {"Blocked by %ls", false},
     };
     for (const Case& c : cases) {
         Write("gla_CaptionConflictS", std::string(c.stored) + '\0');
         LoadDefaultTexts();
         LoadLanguageTexts();
-        EXPECT_STREQ(AgentText(gla_CaptionConflictS), c.taken ? c.stored : "Kestrova Agent (blocked due to %s)")
+        EXPECT_STREQ(AgentText(gla_CaptionConflictS),
+                     c.taken ? c.stored : "Kestrova Agent (blocked due to %s)")
             << c.stored;
     }
 }

@@ -15,6 +15,10 @@ bool ReadRegDword(HKEY key, const char* valueName, DWORD& value);
 // A REG_SZ or REG_EXPAND_SZ (not expanded) of at most 511 characters, terminated where the registry
 // says its data ends, then cut to fit `field` of `fieldSize` bytes. `field` is untouched on failure.
 bool ReadRegText(HKEY key, const char* valueName, char* field, size_t fieldSize);
+// A REG_SZ or REG_EXPAND_SZ (not expanded) queried straight into `buffer` of `bufferSize` bytes, as
+// the language texts are: a value larger than the buffer fails; one that fills it, with or without
+// its zero, keeps its first bufferSize - 1 characters. `buffer` is zeroed first.
+bool ReadRegTextFillingBuffer(HKEY key, const char* valueName, char* buffer, DWORD bufferSize);
 // A REG_BINARY of exactly the 8 bytes of a FILETIME, low word first.
 bool ReadRegFileTime(HKEY key, const char* valueName, FILETIME& value);
 

@@ -81,7 +81,10 @@ void LanguageValues::SetText(const char* name, const std::string& text)
 void LanguageValues::SetUnterminated(const char* name, const std::string& text)
 {
     RegKey key(OpenLanguageKey(KEY_WRITE, true));
-    ::RegSetValueExA(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.data()),
+    // The registry adds the zero that a caller left out when one follows the data in memory, so a
+    // byte that is not zero follows it here.
+    const std::string followed = text + 'X';
+    ::RegSetValueExA(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(followed.data()),
                      static_cast<DWORD>(text.size()));
     m_Names.push_back(name);
 }
