@@ -32,8 +32,8 @@ public:
             return ::RegisterClassA(&wc) != 0;
         }();
         EXPECT_TRUE(registered);
-        m_hWnd = ::CreateWindowExA(0, "KvProcessesTestWindow", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
-                                   0, 100, 100, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+        m_hWnd = ::CreateWindowExA(0, "KvProcessesTestWindow", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                   100, 100, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
         EXPECT_NE(m_hWnd, nullptr);
     }
     ~OwnWindow() { ::DestroyWindow(m_hWnd); }
@@ -186,6 +186,8 @@ TEST(ProcessInfo, FindConflictingByProgramAndTitle)
     OtherProgram word("Winword.EXE", "Paint Shop");
     OtherProgram untitled("untitled.exe", "");
     OtherProgram oneChar("onechar.exe", "P");
+    // A file name that does not fit the 128-byte program name leaves the program unnamed.
+    OtherProgram unnamed((std::string(130, 'u') + ".exe").c_str(), "Nameless");
     struct Case {
         const char* list;
         const char* expected;
@@ -200,10 +202,12 @@ TEST(ProcessInfo, FindConflictingByProgramAndTitle)
         {"untitled.exe", "untitled.exe"},                     // no title: the program name alone
         {"P", "Paint Shop (Winword.exe)"},                    // a one-character title never matches
         {"onechar.exe", "P (onechar.exe)"},
+        {"Nameless", "Nameless ()"},
         {"nothing.exe;;Shop", "Paint Shop (Winword.exe)"},
         {"", "<none>"},
     };
-    for (const Case& c : cases) EXPECT_EQ(Find(c.list), c.expected) << "list: " << c.list;
+    for (const Case& c : cases)
+        EXPECT_EQ(Find(c.list), c.expected) << "list: " << c.list;
 }
 
 TEST(ProcessInfo, EmptyEntriesMatchNothing)
