@@ -5,6 +5,7 @@ list(APPEND COMMON_SOURCES
   src/SettingsRegistry.cpp
   src/SettingsDefaults.cpp
   src/RegUtils.cpp
+  src/LanguageTexts.cpp
   src/CommonUtils.cpp
 )
 list(APPEND COMMON_TEST_SOURCES
@@ -13,6 +14,7 @@ list(APPEND COMMON_TEST_SOURCES
   tests/settings_defaults_tests.cpp
   tests/settings_registry_tests.cpp
   tests/settings_utils_tests.cpp
+  tests/settings_values_tests.cpp
 )
 
 # Writes the defaults to a clean settings key; `reg query` of the key is then compared with a

@@ -33,9 +33,8 @@ target_link_libraries(desktop_captions_probe PRIVATE txlib comctl32)
 cmake_language(DEFER CALL add_dependencies engine_tests desktop_captions_probe)
 cmake_language(DEFER CALL target_link_libraries engine_tests PRIVATE testsupport)
 
-# Whole composition on a photo-sized image; prints its figures beside native decoders
-# (engine/bench/compose_bench.sh builds and runs it).
-add_executable(compose_bench EXCLUDE_FROM_ALL bench/compose_bench.cpp)
+# Whole composition on a photo-sized image (not a test; tools/bench runs it beside native tools).
+add_executable(compose_bench bench/compose_bench.cpp)
 target_link_libraries(compose_bench PRIVATE engine_core psapi)
 if(COMMAND kvimage_copy_beside)
   kvimage_copy_beside(compose_bench)

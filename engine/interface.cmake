@@ -5,7 +5,6 @@ list(APPEND ENGINE_SOURCES
   src/FormProgress.cpp
   src/Fprogress.cpp
   src/WpApiExports.cpp
-  src/PendingOperations.cpp
 )
 
 list(APPEND ENGINE_TEST_SOURCES

@@ -17,6 +17,7 @@
 #include "DemoFirstRun.h"
 #include "UTxLog.h"
 #include "UTxUtils.h"
+#include "Wcommon.h"
 
 #include <windows.h>
 
@@ -127,6 +128,14 @@ int main(int argc, char** argv)
     std::string error;
     if (!WriteFirstRun(folder, OwnFolder(), images, error)) {
         std::fprintf(stderr, "agent_change_bench: %s\n", error.c_str());
+        return 1;
+    }
+    // A camera's 6000 x 4000 photos lie above the default largest size; the benchmark shows them.
+    DisplaySettings display = {};
+    const bool read = ReadDisplayFromRegistry(display);
+    display.dwMaxSize = 10000;
+    if (!read || !WriteDisplayToRegistry(display)) {
+        std::fprintf(stderr, "agent_change_bench: the display settings could not be written\n");
         return 1;
     }
     if (!TakeAgentIsRunning()) {

@@ -1,25 +1,14 @@
 #include "AgentTexts.h"
 
-#include "UTxUtils.h"
 #include "UiFormat.h"
 #include "Uinstallvalues.h"
-#include "Uregutils.h"
-
-#include <windows.h>
-
-#include <cstring>
+#include "Ulanguagetexts.h"
 
 namespace {
 
 constexpr int kAgentTextSize = static_cast<int>(kLanguageTextSizeSmall);  // at most 99 characters
 
-struct TextEntry {
-    const char* name;
-    const char* defaultText;
-    bool isFormat;
-};
-
-const TextEntry kTexts[kAgentTextCount] = {
+const LanguageTextEntry kTexts[kAgentTextCount] = {
     {"gla_Caption", "Kestrova Agent", false},
     {"gla_CaptionProgress", "Kestrova Agent (working...)", false},
     {"gla_CaptionBlocked", "Kestrova Agent (disabled)", false},
@@ -40,23 +29,12 @@ char g_szTexts[kAgentTextCount][kAgentTextSize];
 
 void LoadDefaultTexts()
 {
-    for (int i = 0; i < kAgentTextCount; ++i) {
-        std::strncpy(g_szTexts[i], kTexts[i].defaultText, kAgentTextSize - 1);
-        g_szTexts[i][kAgentTextSize - 1] = '\0';
-    }
+    LoadLanguageTextDefaults(kTexts, kAgentTextCount, &g_szTexts[0][0], kAgentTextSize);
 }
 
 void LoadLanguageTexts()
 {
-    HKEY opened = nullptr;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kLanguageKey, 0, KEY_READ, &opened) != ERROR_SUCCESS) return;
-    RegKey key(opened);
-    for (int i = 0; i < kAgentTextCount; ++i) {
-        char buffer[kAgentTextSize];
-        if (!ReadRegTextFillingBuffer(key.get(), kTexts[i].name, buffer, sizeof(buffer))) continue;
-        if (kTexts[i].isFormat && !ui::SameConversions(buffer, kTexts[i].defaultText)) continue;
-        std::memcpy(g_szTexts[i], buffer, sizeof(buffer));
-    }
+    ReadLanguageTexts(kTexts, kAgentTextCount, &g_szTexts[0][0], kAgentTextSize, &ui::SameConversions);
 }
 
 const char* AgentText(AgentTextId id)

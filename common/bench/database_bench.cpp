@@ -1,8 +1,8 @@
 // Measures the image database on a generated tree of 100,000 empty images in 1,000 folders and
-// prints the figures; not a test.
+// prints the figures (medians of five runs) with lines "figure <name> <seconds x 1000>" for
+// tools/bench; not a test.
 //   database_bench [folder]     (default C:\kvbench; the tree is made once and kept)
 #include <windows.h>
-#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -21,7 +21,7 @@ namespace {
 constexpr int kGroups = 10;
 constexpr int kFoldersPerGroup = 100;
 constexpr int kImagesPerFolder = 100;
-constexpr int kRepeats = 3;
+constexpr int kRepeats = 5;
 
 double Now()
 {
@@ -31,16 +31,17 @@ double Now()
     return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-// The best of a few runs: the figures should show the code, not the machine's other work.
-double Best(const std::function<void()>& run)
+// The median of a few runs, in seconds: a lucky run does not speak for the code.
+double Median(const std::function<void()>& run)
 {
-    double best = 1e30;
+    std::vector<double> times;
     for (int i = 0; i < kRepeats; ++i) {
         const double start = Now();
         run();
-        best = std::min(best, Now() - start);
+        times.push_back(Now() - start);
     }
-    return best;
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
 }
 
 void MakeTree(const std::string& tree)
@@ -122,7 +123,7 @@ int main(int argc, char** argv)
     const std::string str = root + "\\FileListStr.dat";
 
     long entries = BareWalk(tree);  // warms the caches
-    const double walk = Best([&] { entries = BareWalk(tree); });
+    const double walk = Median([&] { entries = BareWalk(tree); });
 
     CFolderCollection folders;
     auto folder = std::make_unique<CImageFolder>();
@@ -131,49 +132,45 @@ int main(int argc, char** argv)
     folders.Insert(folder.release());
 
     int images = 0;
-    const double scan = Best([&] {
+    const double scan = Median([&] {
         CFileCollection files;
         folders.RecalculateAllFolders(files);
         images = files.GetCount();
     });
     CFileCollection files;
     folders.RecalculateAllFolders(files);
-    const double rescan = Best([&] { folders.RecalculateAllFolders(files); });
+    const double rescan = Median([&] { folders.RecalculateAllFolders(files); });
 
     bool saved = true;
-    const double save = Best([&] {
+    const double save = Median([&] {
         saved = folders.SaveToFile(folderList.c_str()) && files.SaveToFile(dat.c_str(), str.c_str()) && saved;
     });
     const std::vector<BYTE> listBytes = ReadWhole(folderList);
     const std::vector<BYTE> datBytes = ReadWhole(dat);
     const std::vector<BYTE> strBytes = ReadWhole(str);
-    const double rawWrite = Best([&] {
+    const double rawWrite = Median([&] {
         WriteWhole(root + "\\raw1.dat", listBytes);
         WriteWhole(root + "\\raw2.dat", datBytes);
         WriteWhole(root + "\\raw3.dat", strBytes);
     });
     size_t readBytes = 0;
-    const double rawRead = Best(
+    const double rawRead = Median(
         [&] { readBytes = ReadWhole(folderList).size() + ReadWhole(dat).size() + ReadWhole(str).size(); });
     bool loaded = true;
     int loadedImages = 0;
-    const double load = Best([&] {
+    const double load = Median([&] {
         CFolderCollection loadedFolders;
         CFileCollection loadedFiles;
         loaded = loadedFolders.LoadFromFile(folderList.c_str()) &&
                  loadedFiles.LoadFromFile(dat.c_str(), str.c_str());
         loadedImages = loadedFiles.GetCount();
     });
-    const double loadBare = Best([&] {
+    const double loadBare = Median([&] {
         CFileCollection bare;
         loaded = bare.LoadFromFile(dat.c_str(), "") && loaded;
     });
     bool changed = false;
-    const double check = Best([&] { changed = folders.CheckForChangesOnDisk(true); });
-
-    PROCESS_MEMORY_COUNTERS memory = {};
-    memory.cb = sizeof memory;
-    ::K32GetProcessMemoryInfo(::GetCurrentProcess(), &memory, sizeof memory);
+    const double check = Median([&] { changed = folders.CheckForChangesOnDisk(true); });
 
     std::printf("tree: %ld entries, %d images in %d folders\n", entries, images,
                 kGroups * kFoldersPerGroup + kGroups + 1);
@@ -191,8 +188,12 @@ int main(int argc, char** argv)
                 rawRead);
     std::printf("CheckForChangesOnDisk, unchanged tree  %8.3f s   check / walk = %.2f  (%s)\n", check,
                 check / walk, changed ? "CHANGED?" : "unchanged");
-    std::printf("peak working set %.1f MiB, peak private bytes %.1f MiB\n",
-                static_cast<double>(memory.PeakWorkingSetSize) / (1024.0 * 1024.0),
-                static_cast<double>(memory.PeakPagefileUsage) / (1024.0 * 1024.0));
+    const std::pair<const char*, double> figures[] = {
+        {"walk", walk},          {"scan", scan}, {"rescan", rescan},    {"save", save},
+        {"raw-write", rawWrite}, {"load", load}, {"raw-read", rawRead}, {"load-records", loadBare},
+        {"check", check},
+    };
+    for (const auto& [name, seconds] : figures)
+        std::printf("figure %s %.3f\n", name, seconds * 1000.0);
     return saved && loaded && !changed ? 0 : 1;
 }

@@ -19,6 +19,10 @@ bool ReadRegText(HKEY key, const char* valueName, char* field, size_t fieldSize)
 // the language texts are: a value larger than the buffer fails; one that fills it, with or without
 // its zero, keeps its first bufferSize - 1 characters. `buffer` is zeroed first.
 bool ReadRegTextFillingBuffer(HKEY key, const char* valueName, char* buffer, DWORD bufferSize);
+// A REG_SZ or REG_EXPAND_SZ (not expanded) that fits whole, its terminator included, into `field` of
+// `fieldSize` bytes, terminated where the registry says its data ends. A text that would have to be
+// cut (a path, a translation) counts as absent: `field` is untouched and the result is false.
+bool ReadRegTextWhole(HKEY key, const char* valueName, char* field, size_t fieldSize);
 // A REG_BINARY of exactly the 8 bytes of a FILETIME, low word first.
 bool ReadRegFileTime(HKEY key, const char* valueName, FILETIME& value);
 

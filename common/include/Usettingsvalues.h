@@ -1,6 +1,7 @@
 // One descriptor per registry value of the settings: its name, the record member it fills, its
-// kind and where the member lies in its part. The section readers and writers run over these
-// tables, and the settings dialog can find a value's name and kind in them.
+// kind, its default and where the member lies in the record. The section readers and writers, the
+// defaults and the Manager's settings schema all run over these tables, so each value is described
+// exactly once.
 #pragma once
 
 #include <windows.h>
@@ -14,16 +15,34 @@ enum class SettingKind {
     FileTime,  // REG_BINARY of 8 bytes
 };
 
+// The registry type a value of this kind is stored as.
+DWORD RegistryTypeOf(SettingKind kind);
+
+// Where a member's default comes from when the record is filled.
+enum class SettingDefault {
+    Fixed,         // the descriptor's fixed value; texts and times are empty
+    FontName,      // the font found for the window, or "Arial" without one
+    CalendarShow,  // the caller's choice whether the calendar is shown
+    MarginLeft,    // the icon-grid margins when they are computed, else 0
+    MarginRight,
+    MarginTop,
+    MarginBottom,
+    FrameWithMargins,  // 1 with computed margins, else 0
+};
+
 struct SettingValue {
     const char* valueName;   // in the registry
     const char* memberName;  // in the record, as the log lines show it
     SettingKind kind;
     size_t offset;  // of the member within its part
-    size_t size;    // of the member in bytes (a text's whole array)
+    size_t size;    // of the member in bytes (a text's whole array, terminator included)
+    SettingDefault source;
+    DWORD fixed;  // the default of numbers and booleans whose source is Fixed
 };
 
 struct SettingSection {
     const char* subkey;  // below the settings root; also the section's name in log lines
+    size_t partOffset;   // of the section's part within RegistryRecord
     const SettingValue* values;
     size_t count;
     bool logReads;  // whether the first read in a process logs the values
@@ -38,6 +57,19 @@ extern const SettingSection kFilesSection;
 extern const SettingSection kCurrentImageSection;
 extern const SettingSection kScreenSaverSection;
 
+// All seven, in the record's order.
+constexpr size_t kSettingSectionCount = 7;
+extern const SettingSection* const kSettingSections[kSettingSectionCount];
+
+// Registry names compare without regard to ASCII case, as the registry compares them. Null when
+// there is no such section or value.
+const SettingSection* FindSettingSection(const char* subkey);
+const SettingValue* FindSettingValue(const SettingSection& section, const char* valueName);
+
+// The value that fills the record member starting at `recordOffset` (offsetof within RegistryRecord,
+// e.g. offsetof(RegistryRecord, Display.dwMinSize)), and its section. Null when no value starts there.
+const SettingValue* FindSettingAt(size_t recordOffset, const SettingSection** section = nullptr);
+
 // Reads every value of `section` from an open key into `part`; returns how many were absent or
 // unusable (their members are left as they were).
 int ReadSectionValues(HKEY key, const SettingSection& section, void* part);
@@ -50,3 +82,15 @@ bool WriteSectionValues(HKEY key, const SettingSection& section, const void* par
 // Logs the values as "CFG Read: <section>" or "CFG Write: <section>" and one line per member.
 void LogSectionValues(const char* verb, const SettingSection& section, const void* part,
                       const char* skipValue = nullptr);
+
+// The inputs of the defaults that are not fixed.
+struct SettingDefaultInputs {
+    const char* fontName;
+    bool calendarShow;
+    bool computeMargins;
+    DWORD margins[4];  // left, right, top, bottom; used with computeMargins
+};
+
+// Writes the default of every value of `section` into `part`. Text members are filled with their
+// default and zeroed behind it; the bytes between members are left as they are.
+void SetSectionDefaults(const SettingSection& section, void* part, const SettingDefaultInputs& inputs);

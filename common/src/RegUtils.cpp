@@ -7,6 +7,7 @@
 #include "UTxUtils.h"
 
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -78,6 +79,24 @@ bool ReadRegTextFillingBuffer(HKEY key, const char* valueName, char* buffer, DWO
     // The registry does not promise a terminator: the text ends where its data ends, and the
     // buffer's last byte is always one.
     buffer[size < bufferSize ? size : bufferSize - 1] = '\0';
+    return true;
+}
+
+bool ReadRegTextWhole(HKEY key, const char* valueName, char* field, size_t fieldSize)
+{
+    if (!field || fieldSize == 0) return false;
+    std::string buffer(fieldSize + 1, '\0');
+    DWORD size = static_cast<DWORD>(fieldSize);
+    DWORD type = REG_NONE;
+    const LONG rc =
+        ::RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(&buffer[0]), &size);
+    if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return false;
+    if (size > fieldSize) size = static_cast<DWORD>(fieldSize);
+    buffer[size] = '\0';
+    // Room is needed for the terminator as well: a text that fills the field is cut.
+    const size_t length = ::strnlen(buffer.c_str(), fieldSize);
+    if (length >= fieldSize) return false;
+    std::memcpy(field, buffer.c_str(), length + 1);
     return true;
 }
 

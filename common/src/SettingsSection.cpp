@@ -19,6 +19,29 @@ const BYTE* MemberOf(const void* part, const SettingValue& value)
     return static_cast<const BYTE*>(part) + value.offset;
 }
 
+DWORD DefaultNumber(const SettingValue& value, const SettingDefaultInputs& inputs)
+{
+    switch (value.source) {
+    case SettingDefault::Fixed:
+        return value.fixed;
+    case SettingDefault::CalendarShow:
+        return inputs.calendarShow ? 1 : 0;
+    case SettingDefault::MarginLeft:
+    case SettingDefault::MarginRight:
+    case SettingDefault::MarginTop:
+    case SettingDefault::MarginBottom: {
+        const size_t side =
+            static_cast<size_t>(value.source) - static_cast<size_t>(SettingDefault::MarginLeft);
+        return inputs.computeMargins ? inputs.margins[side] : 0;
+    }
+    case SettingDefault::FrameWithMargins:
+        return inputs.computeMargins ? 1 : 0;
+    case SettingDefault::FontName:
+        break;
+    }
+    return 0;
+}
+
 bool Skipped(const SettingValue& value, const char* skipValue)
 {
     return skipValue && std::strcmp(value.valueName, skipValue) == 0;
@@ -151,5 +174,34 @@ void LogSectionValues(const char* verb, const SettingSection& section, const voi
         if (Skipped(value, skipValue)) continue;
         const size_t column = std::max(kMemberColumn, std::strlen(value.memberName) + 1);
         LogValue(value, MemberOf(part, value), "  ", static_cast<int>(column));
+    }
+}
+
+void SetSectionDefaults(const SettingSection& section, void* part, const SettingDefaultInputs& inputs)
+{
+    for (size_t i = 0; i < section.count; ++i) {
+        const SettingValue& value = section.values[i];
+        BYTE* member = MemberOf(part, value);
+        switch (value.kind) {
+        case SettingKind::Number: {
+            const DWORD number = DefaultNumber(value, inputs);
+            std::memcpy(member, &number, sizeof(number));
+            break;
+        }
+        case SettingKind::Boolean:
+            *member = DefaultNumber(value, inputs) != 0 ? 1 : 0;
+            break;
+        case SettingKind::Text: {
+            // The unused tail is zero too, so records compare and copy cleanly.
+            std::memset(member, 0, value.size);
+            const char* text =
+                value.source == SettingDefault::FontName && inputs.fontName ? inputs.fontName : "";
+            std::memcpy(member, text, ::strnlen(text, value.size - 1));
+            break;
+        }
+        case SettingKind::FileTime:
+            std::memset(member, 0, value.size);
+            break;
+        }
     }
 }

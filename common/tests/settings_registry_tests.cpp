@@ -9,23 +9,8 @@
 #include "UTxUtils.h"
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
-#include <sstream>
 
 namespace {
-
-const SettingSection* const kSections[] = {&kExchangeSection,   &kDisplaySection, &kCalendarSection,
-                                           &kAgentSection,      &kFilesSection,   &kCurrentImageSection,
-                                           &kScreenSaverSection};
-
-// Where each section's part lies in the record, in the order of kSections.
-void* PartOf(RegistryRecord& record, size_t section)
-{
-    void* const parts[] = {&record.Exchange, &record.Display,      &record.Calendar,   &record.Agent,
-                           &record.Files,    &record.CurrentImage, &record.ScreenSaver};
-    return parts[section];
-}
 
 RegistryRecord Defaults()
 {
@@ -40,10 +25,10 @@ RegistryRecord DistinctRecord()
     RegistryRecord record;
     std::memset(&record, 0, sizeof(record));
     int n = 0;
-    for (size_t s = 0; s < std::size(kSections); ++s) {
-        const SettingSection& section = *kSections[s];
+    for (const SettingSection* each : kSettingSections) {
+        const SettingSection& section = *each;
         for (size_t i = 0; i < section.count; ++i, ++n) {
-            BYTE* member = static_cast<BYTE*>(PartOf(record, s)) + section.values[i].offset;
+            BYTE* member = reinterpret_cast<BYTE*>(&record) + section.partOffset + section.values[i].offset;
             switch (section.values[i].kind) {
             case SettingKind::Number: {
                 const DWORD value = 1000u + 37u * n;
@@ -71,7 +56,7 @@ RegistryRecord DistinctRecord()
 int TotalValueCount()
 {
     int total = 0;
-    for (const SettingSection* section : kSections)
+    for (const SettingSection* section : kSettingSections)
         total += static_cast<int>(section->count);
     return total;
 }
@@ -146,7 +131,7 @@ TEST_F(SettingsRegistry, ValuesAreStoredWithTheirTypesAndSizes)
 
 TEST_F(SettingsRegistry, EmptySubkeysCountEveryValueMissing)
 {
-    for (const SettingSection* section : kSections)
+    for (const SettingSection* section : kSettingSections)
         SetRawValue(section->subkey, "Unrelated", REG_DWORD, DwordData(1));
     RegistryRecord record = Defaults();
     int missing = 0;
@@ -326,38 +311,6 @@ TEST_F(SettingsRegistry, RunTimeHoldsTheScreenSize)
     ASSERT_TRUE(QueryRawValue("RunTime", "ScreenStartupHeight", type, data));
     EXPECT_EQ(data, DwordData(static_cast<DWORD>(::GetSystemMetrics(SM_CYSCREEN))));
 }
-
-namespace {
-
-// Sends the log to a file for the lifetime of the object and hands back what was written.
-class LogCapture {
-public:
-    LogCapture()
-    {
-        char folder[MAX_PATH];
-        ::GetTempPathA(sizeof(folder), folder);
-        m_path = std::string(folder) + "kv_settings_tests.log";
-        EXPECT_TRUE(g_Log.OpenFile(m_path.c_str()));
-    }
-    ~LogCapture()
-    {
-        g_Log.CloseFile();
-        ::DeleteFileA(m_path.c_str());
-    }
-    std::string Text()
-    {
-        g_Log.CloseFile();
-        std::ifstream in(m_path, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-
-private:
-    std::string m_path;
-};
-
-}  // namespace
 
 TEST_F(SettingsRegistry, FailedValueWriteIsLoggedAndFailsTheSection)
 {

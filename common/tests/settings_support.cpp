@@ -1,7 +1,10 @@
 #include "settings_support.h"
 
+#include "UTxLog.h"
 #include "Wcommon.h"
 
+#include <fstream>
+#include <sstream>
 #include <vector>
 
 namespace {
@@ -62,4 +65,30 @@ std::string DwordData(DWORD value)
     return std::string(reinterpret_cast<const char*>(&value), sizeof(value));
 }
 
-std::string TextData(const std::string& text) { return text + '\0'; }
+std::string TextData(const std::string& text)
+{
+    return text + '\0';
+}
+
+LogCapture::LogCapture()
+{
+    char folder[MAX_PATH];
+    ::GetTempPathA(sizeof(folder), folder);
+    m_path = std::string(folder) + "kv_settings_tests.log";
+    EXPECT_TRUE(g_Log.OpenFile(m_path.c_str()));
+}
+
+LogCapture::~LogCapture()
+{
+    g_Log.CloseFile();
+    ::DeleteFileA(m_path.c_str());
+}
+
+std::string LogCapture::Text()
+{
+    g_Log.CloseFile();
+    std::ifstream in(m_path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}

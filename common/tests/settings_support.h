@@ -20,6 +20,20 @@ bool QueryRawValue(const char* subkey, const char* valueName, DWORD& type, std::
 std::string DwordData(DWORD value);
 std::string TextData(const std::string& text);  // with its zero
 
+// Sends the log to a file for the lifetime of the object and hands back what was written.
+class LogCapture {
+public:
+    LogCapture();
+    ~LogCapture();
+    LogCapture(const LogCapture&) = delete;
+    LogCapture& operator=(const LogCapture&) = delete;
+    // Closes the file and returns its whole text.
+    std::string Text();
+
+private:
+    std::string m_path;
+};
+
 // A fixture that starts and ends every test with no settings key.
 class SettingsKeyTest : public ::testing::Test {
 protected:

@@ -1,12 +1,11 @@
 // Composes one photo onto a 1920 x 1080 desktop with texture, frame, caption and calendar, the way
-// a wallpaper change does, and prints each step's time, the total and the peak memory; given the
-// native figures (see compose_bench.sh), it prints the total beside them.
+// a wallpaper change does, and prints each step's time of the median run and a line
+// "figure compose <ms>" for tools/bench, which sets it beside native tools.
 //
-//   compose_bench <photo.jpg> [djpeg decode ms] [djpeg -bmp ms] [ImageMagick convert ms]
+//   compose_bench <photo.jpg>
 #include <windows.h>
 
-#include <psapi.h>
-
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -30,7 +29,7 @@ const CLogSettings g_LogSettings = {"ComposeBch", "", false, 0, false, false, fa
 
 namespace {
 
-constexpr int kRuns = 3;
+constexpr int kRuns = 5;
 constexpr int kScreenWidth = 1920;
 constexpr int kScreenHeight = 1080;
 constexpr RECT kWorkArea = {0, 0, 1920, 1040};  // a task bar of 40 pixels at the bottom
@@ -187,13 +186,10 @@ void DrawingDetail(const RegistryRecord& settings)
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: compose_bench <photo.jpg> [djpeg ms] [djpeg -bmp ms] [convert ms]\n");
+        std::fprintf(stderr, "usage: compose_bench <photo.jpg>\n");
         return 2;
     }
     const char* photo = argv[1];
-    const double djpegMs = argc > 2 ? std::atof(argv[2]) : 0;
-    const double djpegBmpMs = argc > 3 ? std::atof(argv[3]) : 0;
-    const double convertMs = argc > 4 ? std::atof(argv[4]) : 0;
 
     int width = 0, height = 0;
     if (!GetJpgFileInfo(photo, &width, &height)) {
@@ -214,39 +210,26 @@ int main(int argc, char** argv)
                 "frame, caption, calendar\n",
                 width, height, kScreenWidth, kScreenHeight, kWorkArea.right - kWorkArea.left,
                 kWorkArea.bottom - kWorkArea.top);
-    Run best;
+    std::vector<Run> runs;
     for (int i = 0; i < kRuns; ++i) {
-        const Run run = ComposeOnce(settings, photo);
-        if (!run.ok) {
+        runs.push_back(ComposeOnce(settings, photo));
+        if (!runs.back().ok) {
             std::fprintf(stderr, "the composition failed\n");
             return 1;
         }
-        if (i == 0 || run.total < best.total) best = run;
     }
     SetProgressProc(nullptr);
+    std::sort(runs.begin(), runs.end(), [](const Run& a, const Run& b) { return a.total < b.total; });
+    const Run& median = runs[runs.size() / 2];
 
-    std::printf("  steps of the fastest of %d runs:\n", kRuns);
-    for (const auto& step : best.steps)
+    std::printf("  steps of the median of %d runs:\n", kRuns);
+    for (const auto& step : median.steps)
         std::printf("    %-70s %8.1f ms\n", step.first.c_str(), step.second);
     std::printf("  total                                                                  %8.1f ms\n",
-                best.total);
+                median.total);
+    std::printf("figure compose %.3f\n", median.total);
     DrawingDetail(settings);
 
-    PROCESS_MEMORY_COUNTERS memory = {};
-    memory.cb = sizeof memory;
-    if (::GetProcessMemoryInfo(::GetCurrentProcess(), &memory, sizeof memory))
-        std::printf("  peak working set of this program: %.1f MB\n", memory.PeakWorkingSetSize / 1048576.0);
-
-    std::printf("  total %.1f ms beside the native programs on the same file:\n", best.total);
-    if (djpegMs > 0)
-        std::printf("    djpeg, decode only (PPM to /dev/null)       %8.1f ms  -> %.2fx\n", djpegMs,
-                    best.total / djpegMs);
-    if (djpegBmpMs > 0)
-        std::printf("    djpeg -bmp to a file                        %8.1f ms  -> %.2fx\n", djpegBmpMs,
-                    best.total / djpegBmpMs);
-    if (convertMs > 0)
-        std::printf("    convert photo.jpg -resize 1920x1080 out.bmp %8.1f ms  -> %.2fx\n", convertMs,
-                    best.total / convertMs);
     ::DeleteFileA(workBmp.c_str());
     return 0;
 }

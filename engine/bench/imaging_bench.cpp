@@ -1,11 +1,12 @@
 // Times the imaging steps of one wallpaper change on large photos: KvImage's decode, the engine's
 // load (EXIF read and decode), the 90-degree turn, the average colour and both resamplers to
 // 1920 x 1080, with the process's peak memory after each step.
-// Usage: imaging_bench.exe <photo.jpg>... (run-imaging-bench makes the photos and runs this once
-// per photo, so that each one's peak memory starts from nothing)
-// Each step is run three times and the best time printed; "peak" is the process's peak working set
-// so far (Wine reports no true peak of the commit), so it shows when a step needs more than the
-// buffers held before it.
+// Usage: imaging_bench.exe <photo.jpg>... (tools/bench makes the photos and runs this once per
+// photo, so that each one's peak memory starts from nothing)
+// Each step runs five times and the median is printed; "peak" is the process's peak working set so
+// far as Wine reports it, so it shows when a step needs more than the buffers held before it. The
+// engine's load goes into a fresh block each time, as a wallpaper change allocates it. Lines
+// "figure <name> <ms>" are for tools/bench.
 #include <windows.h>
 
 #include <psapi.h>
@@ -27,7 +28,7 @@ extern const CLogSettings g_LogSettings = {"ImgBench  ", "", false, 80, false, f
 
 namespace {
 
-constexpr int kRuns = 3;
+constexpr int kRuns = 5;
 constexpr int kTargetWidth = 1920;
 constexpr int kTargetHeight = 1080;
 
@@ -51,19 +52,22 @@ double PeakMiB()
     return static_cast<double>(pmc.PeakWorkingSetSize) / (1024.0 * 1024.0);
 }
 
-// The best of a few runs (the first also warms the file cache), in milliseconds.
-bool Time(const char* what, const std::function<bool()>& step)
+// The median of a few runs in milliseconds; with a figure name, also the line tools/bench reads.
+bool Time(const char* what, const std::function<bool()>& step, const char* figure = nullptr)
 {
-    double best = 1e30;
+    std::vector<double> times;
     for (int i = 0; i < kRuns; ++i) {
         const double start = Now();
         if (!step()) {
             std::printf("  %-44s FAILED\n", what);
             return false;
         }
-        best = std::min(best, Now() - start);
+        times.push_back(Now() - start);
     }
-    std::printf("  %-44s %9.1f ms   peak %7.1f MiB\n", what, best, PeakMiB());
+    std::sort(times.begin(), times.end());
+    const double median = times[times.size() / 2];
+    std::printf("  %-44s %9.1f ms   peak %7.1f MiB\n", what, median, PeakMiB());
+    if (figure) std::printf("figure %s %.3f\n", figure, median);
     std::fflush(stdout);
     return true;
 }
@@ -80,24 +84,23 @@ void Bench(const char* path)
                 static_cast<long>(header.bmiHeader.biWidth), static_cast<long>(header.bmiHeader.biHeight),
                 header.bmiHeader.biBitCount, static_cast<unsigned long>(size));
 
-    // First the engine's own load, as a wallpaper change makes it, into a buffer of the size it
-    // reports: its peak is that buffer plus, for a turned image, the unturned decode.
+    // First the engine's own load, as a wallpaper change makes it: the size query, then a fresh
+    // block of that size. Its peak is that block plus, for a turned image, the unturned decode.
     {
         CExif exif;
         const DWORD orientation = exif.ReadFromFile(path) ? exif.GetOrientation() : 0;
         const bool bTurns = orientation == 6 || orientation == 8;
-        DWORD loadSize = 0;
-        if (!LoadBmpFromJpgFileEx(nullptr, nullptr, path, &loadSize, TRUE, nullptr)) return;
-        std::vector<BYTE> loaded(loadSize);
-        Time(bTurns ? "LoadBmpFromJpgFileEx, turned by EXIF" : "LoadBmpFromJpgFileEx (EXIF + query + decode)",
-             [&] {
-                 DibHeaderBlock h{};
-                 DWORD queried = 0;
-                 if (!LoadBmpFromJpgFileEx(h.Info(), nullptr, path, &queried, TRUE, nullptr)) return false;
-                 DWORD capacity = queried;
-                 return LoadBmpFromJpgFileEx(h.Info(), loaded.data(), path, &capacity, TRUE, nullptr) !=
-                        FALSE;
-             });
+        Time(
+            bTurns ? "LoadBmpFromJpgFileEx, turned by EXIF" : "LoadBmpFromJpgFileEx (EXIF + query + decode)",
+            [&] {
+                DibHeaderBlock h{};
+                DWORD queried = 0;
+                if (!LoadBmpFromJpgFileEx(h.Info(), nullptr, path, &queried, TRUE, nullptr)) return false;
+                GlobalBlock loaded = AllocDibBlock(queried);
+                DWORD capacity = queried;
+                return loaded && LoadBmpFromJpgFileEx(h.Info(), loaded.get(), path, &capacity, TRUE, nullptr);
+            },
+            bTurns ? "load-turned" : "load");
     }
 
     std::vector<BYTE> pixels(size);
@@ -137,14 +140,17 @@ void Bench(const char* path)
         CDibPair result(info, bits);
         return ok;
     });
-    Time("InterpolativeStretchBitmap to 1920 x 1080", [&] {
-        BITMAPINFO* info = nullptr;
-        void* bits = nullptr;
-        const bool ok = InterpolativeStretchBitmap(header.Info(), pixels.data(), &info, &bits, kTargetWidth,
-                                                   kTargetHeight);
-        CDibPair result(info, bits);
-        return ok;
-    });
+    Time(
+        "InterpolativeStretchBitmap to 1920 x 1080",
+        [&] {
+            BITMAPINFO* info = nullptr;
+            void* bits = nullptr;
+            const bool ok = InterpolativeStretchBitmap(header.Info(), pixels.data(), &info, &bits,
+                                                       kTargetWidth, kTargetHeight);
+            CDibPair result(info, bits);
+            return ok;
+        },
+        "resample");
     std::printf("  average colour %06lX\n\n", static_cast<unsigned long>(average));
 }
 

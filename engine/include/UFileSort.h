@@ -7,6 +7,14 @@
 #include "UDatabase.h"
 #include "UTxCollections.h"
 
+// The order of two sort keys, byte by byte as unsigned values: -1, 0 or 1.
+inline int CompareSortKeys(const TxString& a, const TxString& b)
+{
+    if (a.IsLess(b)) return -1;
+    if (a.IsGreater(b)) return 1;
+    return 0;
+}
+
 class CFileSortItem : public TxObject {
 public:
     explicit CFileSortItem(CImageFile* image) : m_pImage(image) {}

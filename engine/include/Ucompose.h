@@ -9,10 +9,12 @@
 
 #include "Wcommon.h"
 
+class CPaintableDib;
+
 // Composes the image at `imagePath` and writes the work bitmap; true when it was written. An
 // average colour of 0xFFFFFFFF is computed and stored through `averageColor`; any other value is
 // used as it is. Every failure and every cancel before the save leaves the old work bitmap whole.
-bool ComposeBackgroundBitmap(RegistryRecord* settings, const char* imagePath, const char* fileName,
+bool ComposeBackgroundBitmap(const RegistryRecord* settings, const char* imagePath, const char* fileName,
                              const char* dateText, COLORREF* averageColor);
 
 // Whether the margins and the frame leave room for an image in the screen's work area; when they do
@@ -23,6 +25,11 @@ bool HasRoomForImage(const DisplaySettings& display);
 bool ComposeBackgroundBitmapFromDib(const RegistryRecord& settings, const BITMAPINFO* header,
                                     const void* pixels, const char* imagePath, const char* fileName,
                                     const char* dateText, COLORREF* averageColor);
+
+// Writes the caption of BuildCaptionText on the canvas in the font, corner and margins of `display`
+// inside `area`: in the colour that contrasts with `background`, outlined in `background`.
+void DrawCaption(CPaintableDib& canvas, const DisplaySettings& display, const RECT& area,
+                 const char* imagePath, const char* fileName, const char* dateText, COLORREF background);
 
 // The caption: the file name without its last ".jpg" (or else ".jpeg") and with blanks for "_",
 // or the full path unchanged; then ", " and the date when asked for.

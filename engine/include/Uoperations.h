@@ -18,6 +18,10 @@ struct RegistryRecord;
 // Nothing starts while a cancel is pending.
 void CheckForAndWriteChangesOnDisk();
 
+// The root values of the settings: false, logged, while the system is not configured or knows no
+// image.
+bool IsConfiguredWithImages();
+
 // With \Agent "ShowProgress" on, shows the text in the progress window, holds it there (the engine
 // lock stays taken) and hides the window; always logs it.
 void ShowOperationError(const RegistryRecord& record, const char* text);

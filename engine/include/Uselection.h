@@ -9,6 +9,7 @@
 
 #include "UTxStrings.h"
 
+struct DibHeaderBlock;
 struct DisplaySettings;
 struct RegistryRecord;
 
@@ -23,12 +24,23 @@ enum SelectionPreference : DWORD {
 // over) was tried. On true the outputs hold the image's folder, name, date text (its EXIF date,
 // else its file date) and stored average colour; on false they are untouched. A cancel request
 // ends it with false.
-bool FindNextBackgroundImage(RegistryRecord* record, TxString* folder, TxString* name, TxString* dateText,
-                             COLORREF* colour);
+bool FindNextBackgroundImage(const RegistryRecord* record, TxString* folder, TxString* name,
+                             TxString* dateText, COLORREF* colour);
 
 // Whether a decoded size meets \Display "MinSize", "MaxSize" (both bounds strict) and "MinRatio"
 // (the smaller side in percent of the larger, strictly above it); logs the verdict.
 bool MeetsSelectionLimits(const DisplaySettings& display, DWORD width, DWORD height);
+
+enum class CandidateCheck { Accepted, Unreadable, Rejected };
+// Decodes the header of a candidate image (turned by its EXIF orientation when \Display
+// "RotateByExif" says so) and checks its size against MeetsSelectionLimits; `exifDate` receives
+// its EXIF date, or 0.
+CandidateCheck CheckCandidate(const DisplaySettings& display, const char* path, DibHeaderBlock& header,
+                              FILETIME& exifDate);
+
+// Runs the hook that SetSelectionLoadedHook put in, if any: the screen saver's selection calls it
+// right after its own load of the record file, as FindNextBackgroundImage does.
+void RunSelectionLoadedHook();
 
 // ---- The random part ---------------------------------------------------------------------------
 

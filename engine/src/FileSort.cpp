@@ -13,11 +13,8 @@ CFileSortCollection::~CFileSortCollection() = default;
 
 int CFileSortCollection::Compare(const void* key1, const void* key2) const
 {
-    const TxString& a = static_cast<const CFileSortItem*>(key1)->m_sKey;
-    const TxString& b = static_cast<const CFileSortItem*>(key2)->m_sKey;
-    if (a.IsLess(b)) return -1;
-    if (a.IsGreater(b)) return 1;
-    return 0;
+    return CompareSortKeys(static_cast<const CFileSortItem*>(key1)->m_sKey,
+                           static_cast<const CFileSortItem*>(key2)->m_sKey);
 }
 
 namespace {

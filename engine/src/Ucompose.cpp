@@ -12,6 +12,7 @@
 #include "Udesktop.h"
 #include "Udib.h"
 #include "Uenvironment.h"
+#include "Uimageload.h"
 #include "Ufit.h"
 #include "Ujpegload.h"
 #include "Upaintabledib.h"
@@ -55,44 +56,10 @@ private:
     HDC m_hDC;
 };
 
-// The decoder reports the header first and the pixel size with it; only a plain 8- or 24-bit
-// image whose pixels fit that size goes on.
-bool IsDecodedImageUsable(const BITMAPINFOHEADER& header, ULONGLONG size)
-{
-    if (header.biBitCount != 8 && header.biBitCount != 24) return false;
-    if (header.biWidth < 1 || header.biHeight == 0) return false;
-    const ULONGLONG needed = DibPixelBytes(header);
-    return needed != 0 && size >= needed && size <= kMaxDibPixelBytes;
-}
-
 bool LoadImageFile(const RegistryRecord& settings, const char* imagePath, CDibPair& image)
 {
-    const BOOL rotate = settings.Display.bRotateByExif ? TRUE : FALSE;
-    GlobalBlock header = AllocDibBlock(kDibHeaderBlockSize);
-    if (!header) {
-        LogText("!ComposeBackgroundBitmap: out of memory for the image header");
-        return false;
-    }
-    BITMAPINFO* info = static_cast<BITMAPINFO*>(header.get());
-    DWORD size = 0;
-    if (!LoadBmpFromJpgFileEx(info, nullptr, imagePath, &size, rotate, nullptr)) return false;
-    if (!IsDecodedImageUsable(info->bmiHeader, size)) {
-        LogF("!ComposeBackgroundBitmap: unusable image: width=%d, height=%d, bits=%d, size=%lu",
-             static_cast<int>(info->bmiHeader.biWidth), static_cast<int>(info->bmiHeader.biHeight),
-             info->bmiHeader.biBitCount, static_cast<unsigned long>(size));
-        return false;
-    }
-    GlobalBlock pixels = AllocDibBlock(size);
-    if (!pixels) {
-        LogF("!ComposeBackgroundBitmap: out of memory for %lu bytes of pixels",
-             static_cast<unsigned long>(size));
-        return false;
-    }
-    DWORD capacity = size;
-    if (!LoadBmpFromJpgFileEx(info, pixels.get(), imagePath, &capacity, rotate, nullptr)) return false;
-    if (!IsDecodedImageUsable(info->bmiHeader, size)) return false;
-    image.Reset(static_cast<BITMAPINFO*>(header.release()), pixels.release());
-    return true;
+    return LoadDecodedImage("ComposeBackgroundBitmap", imagePath, settings.Display.bRotateByExif != 0, false,
+                            image) == ImageLoad::Loaded;
 }
 
 std::string LowerCase(std::string text)
@@ -225,6 +192,13 @@ bool ComposeImage(const RegistryRecord& settings, const CScreenGeometry& geometr
 
 }  // namespace
 
+void DrawCaption(CPaintableDib& canvas, const DisplaySettings& display, const RECT& area,
+                 const char* imagePath, const char* fileName, const char* dateText, COLORREF background)
+{
+    const CanvasDC dc(canvas);
+    if (dc.get()) DrawCaption(dc.get(), canvas, display, area, imagePath, fileName, dateText, background);
+}
+
 std::string BuildCaptionText(const DisplaySettings& display, const char* imagePath, const char* fileName,
                              const char* dateText)
 {
@@ -279,7 +253,7 @@ bool HasRoomForImage(const DisplaySettings& display)
     return CalculateTargetArea(display, DesktopEnvironment().GetScreenGeometry().rcWorkArea, area);
 }
 
-bool ComposeBackgroundBitmap(RegistryRecord* settings, const char* imagePath, const char* fileName,
+bool ComposeBackgroundBitmap(const RegistryRecord* settings, const char* imagePath, const char* fileName,
                              const char* dateText, COLORREF* averageColor)
 {
     const CLogScope scope("ComposeBackgroundBitmap");

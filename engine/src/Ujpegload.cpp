@@ -14,6 +14,42 @@ namespace {
 constexpr DWORD kOrientationClockwise = 6;
 constexpr DWORD kOrientationCounterClockwise = 8;
 
+// What KvImage's last error says, in the log's words; NULL for a file that could not be read, whose
+// code is the system's own.
+const char* DecodeFailureReason(DWORD dwError)
+{
+    switch (dwError) {
+    case KVIMAGE_ERROR_DATA:
+        return "not a JPEG, or damaged";
+    case KVIMAGE_ERROR_UNSUPPORTED:
+        return "a kind of JPEG that is not supported";
+    case KVIMAGE_ERROR_TOO_LARGE:
+        return "too large";
+    case KVIMAGE_ERROR_BUFFER_TOO_SMALL:
+        return "the buffer is too small";
+    default:
+        return nullptr;
+    }
+}
+
+// Every decoder call goes through here: KvImage answers only FALSE, and its last error is the one
+// place that says why a photo was not shown. The error is set again for callers that read it.
+bool Decode(BITMAPINFO* pBmpInfo, void* pBmpData, const char* szPath, DWORD* pdwSize)
+{
+    if (DecodeJpgToDib(pBmpInfo, pBmpData, szPath, pdwSize)) return true;
+    const DWORD dwError = ::GetLastError();
+    const char* szFile = szPath ? szPath : "(no path)";
+    if (const char* szReason = DecodeFailureReason(dwError)) {
+        LogF("!KvImage: %s: %s (error %lu)", szFile, szReason, static_cast<unsigned long>(dwError));
+    } else {
+        ::SetLastError(dwError);  // the next line logs the system's text of it
+        LogLastErrorF("!KvImage: %s: the file cannot be read (error %lu)", szFile,
+                      static_cast<unsigned long>(dwError));
+    }
+    ::SetLastError(dwError);
+    return false;
+}
+
 // Pixel bytes of the image turned by 90 degrees: its rows are the old columns.
 ULONGLONG RotatedPixelBytes(const BITMAPINFOHEADER& h)
 {
@@ -48,7 +84,7 @@ bool QueryRotated(BITMAPINFO* pBmpInfo, const char* szPath, DWORD* pdwSize)
     DibHeaderBlock temporary{};
     BITMAPINFO* header = pBmpInfo ? pBmpInfo : temporary.Info();
     DWORD dwSize = 0;
-    if (!DecodeJpgToDib(header, nullptr, szPath, &dwSize)) return false;
+    if (!Decode(header, nullptr, szPath, &dwSize)) return false;
     BITMAPINFOHEADER& h = header->bmiHeader;
     if (!CanRotate(h)) return false;
 
@@ -71,7 +107,7 @@ bool DecodeRotated(BITMAPINFO* pBmpInfo, void* pBmpData, const char* szPath, DWO
 {
     DibHeaderBlock query{};
     DWORD dwUnrotated = 0;
-    if (!DecodeJpgToDib(query.Info(), nullptr, szPath, &dwUnrotated)) return false;
+    if (!Decode(query.Info(), nullptr, szPath, &dwUnrotated)) return false;
     const BITMAPINFOHEADER& q = query.bmiHeader;
     if (!CanRotate(q)) return false;
     if (dwUnrotated < DibPixelBytes(q)) {
@@ -94,7 +130,7 @@ bool DecodeRotated(BITMAPINFO* pBmpInfo, void* pBmpData, const char* szPath, DWO
     DibHeaderBlock temporaryHeader{};
     BITMAPINFO* header = pBmpInfo ? pBmpInfo : temporaryHeader.Info();
     DWORD dwDecodeCapacity = dwUnrotated;
-    if (!DecodeJpgToDib(header, temporaryPixels.get(), szPath, &dwDecodeCapacity)) return false;
+    if (!Decode(header, temporaryPixels.get(), szPath, &dwDecodeCapacity)) return false;
 
     // The file may have been replaced since the query; the caller allocated for the queried image.
     const BITMAPINFOHEADER& h = header->bmiHeader;
@@ -126,7 +162,7 @@ bool LoadJpgFile(BITMAPINFO* pBmpInfo, void* pBmpData, const char* szPath, DWORD
     const DWORD dwOrientation = bExif ? exif.GetOrientation() : 0;
     const bool bTurn = bRotateByExif && (dwOrientation == kOrientationClockwise ||
                                          dwOrientation == kOrientationCounterClockwise);
-    if (!bTurn) return DecodeJpgToDib(pBmpInfo, pBmpData, szPath, pdwSize) != FALSE;
+    if (!bTurn) return Decode(pBmpInfo, pBmpData, szPath, pdwSize);
 
     if (!pBmpData) return QueryRotated(pBmpInfo, szPath, pdwSize);
 
@@ -159,7 +195,7 @@ bool GetJpgFileInfo(const char* szPath, int* piWidth, int* piHeight)
     if (!szPath) return false;
     ReportProgressF(gld_ReadingS, szPath);
     DibHeaderBlock header{};
-    if (!DecodeJpgToDib(header.Info(), nullptr, szPath, nullptr)) return false;
+    if (!Decode(header.Info(), nullptr, szPath, nullptr)) return false;
     if (piWidth) *piWidth = header.bmiHeader.biWidth;
     if (piHeight) *piHeight = static_cast<int>(DibRowCount(header.bmiHeader.biHeight));
     return true;

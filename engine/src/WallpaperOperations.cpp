@@ -25,17 +25,7 @@ DWORD g_ErrorHoldMs = 5000;
 bool ReadConfiguredSettings(RegistryRecord& record)
 {
     SetRegistryDefaults(nullptr, &record, true, true);
-    bool configured = false;
-    DWORD allFilesCount = 0;
-    ReadRegistryRoot(configured, allFilesCount);
-    if (!configured) {
-        LogText("!Not yet configured");
-        return false;
-    }
-    if (allFilesCount == 0) {
-        LogText("!List of files is empty");
-        return false;
-    }
+    if (!IsConfiguredWithImages()) return false;
     ReadFromRegistry(&record);
     return true;
 }
@@ -49,6 +39,22 @@ void ReportWithName(ProgressTextId id, const char* name)
 }
 
 }  // namespace
+
+bool IsConfiguredWithImages()
+{
+    bool configured = false;
+    DWORD allFilesCount = 0;
+    ReadRegistryRoot(configured, allFilesCount);
+    if (!configured) {
+        LogText("!Not yet configured");
+        return false;
+    }
+    if (allFilesCount == 0) {
+        LogText("!List of files is empty");
+        return false;
+    }
+    return true;
+}
 
 DWORD SetOperationErrorHoldTime(DWORD milliseconds)
 {

@@ -70,7 +70,7 @@ void BuildCandidateOrder(const RegistryRecord& record, CFileCollection& files, C
     sorted.InsertFirst(candidates, kMaxCandidateChecks);
 }
 
-enum class CandidateCheck { Accepted, Unreadable, Rejected };
+}  // namespace
 
 CandidateCheck CheckCandidate(const DisplaySettings& display, const char* path, DibHeaderBlock& header,
                               FILETIME& exifDate)
@@ -89,13 +89,16 @@ CandidateCheck CheckCandidate(const DisplaySettings& display, const char* path, 
     return MeetsSelectionLimits(display, width, height) ? CandidateCheck::Accepted : CandidateCheck::Rejected;
 }
 
-}  // namespace
-
 SelectionLoadedHook SetSelectionLoadedHook(SelectionLoadedHook hook)
 {
     const SelectionLoadedHook previous = g_LoadedHook;
     g_LoadedHook = hook;
     return previous;
+}
+
+void RunSelectionLoadedHook()
+{
+    if (g_LoadedHook) g_LoadedHook();
 }
 
 bool MeetsSelectionLimits(const DisplaySettings& display, DWORD width, DWORD height)
@@ -220,8 +223,8 @@ SelectionPass SelectFromDatabase(const RegistryRecord& record, const TxString& r
 
 }  // namespace
 
-bool FindNextBackgroundImage(RegistryRecord* record, TxString* folder, TxString* name, TxString* dateText,
-                             COLORREF* colour)
+bool FindNextBackgroundImage(const RegistryRecord* record, TxString* folder, TxString* name,
+                             TxString* dateText, COLORREF* colour)
 {
     CLogScope scope("FindNextBackgroundImage");
     if (!record || !folder || !name || !dateText || !colour) return false;

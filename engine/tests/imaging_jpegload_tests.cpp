@@ -261,3 +261,61 @@ TEST(ImagingJpegLoad, ThroughTheEngineLibrary)
               GetAverageRgbValue(expected.Info(), expected.bits.data()));
     ::FreeLibrary(dll);
 }
+
+// A photo that cannot be shown leaves a log line with KvImage's reason, and the caller of the
+// export finds the same reason in its last error.
+TEST(ImagingJpegLoad, DecoderFailuresAreLoggedWithTheirReason)
+{
+    const std::string notJpeg = ScratchPath("reason-not-a-jpeg.jpg");
+    ASSERT_TRUE(WriteFileBytes(notJpeg, std::vector<BYTE>(300, 'a')));
+    const std::string missing = ScratchPath("reason-missing.jpg");
+    const std::string photo = FixturePath("exif_o8_le_45x31.jpg");
+
+    testsupport::LogReceiver receiver;  // before the load: the library looks for it once, when it starts
+    const HMODULE dll = ::LoadLibraryA("KvApi.dll");
+    ASSERT_NE(dll, nullptr);
+    using LoadFn = BOOL(__stdcall*)(BITMAPINFO*, void*, const char*, DWORD*, BOOL, FILETIME*);
+    const auto load = Export<LoadFn>(dll, "LoadBmpFromJpgFileEx");
+    ASSERT_NE(load, nullptr);
+
+    struct ReasonCase {
+        std::string path;
+        bool shortBuffer;
+        DWORD error;
+        std::string line;  // the reason as the log words it
+    };
+    const ReasonCase cases[] = {
+        {missing, false, ERROR_FILE_NOT_FOUND, "the file cannot be read (error 2)"},
+        {notJpeg, false, KVIMAGE_ERROR_DATA, "not a JPEG, or damaged (error 13)"},
+        {photo, true, KVIMAGE_ERROR_BUFFER_TOO_SMALL, "the buffer is too small (error 122)"},
+    };
+    for (const ReasonCase& c : cases) {
+        receiver.Clear();
+        TestDib dib;
+        DWORD size = 0;
+        if (c.shortBuffer) {
+            ASSERT_TRUE(load(dib.Info(), nullptr, c.path.c_str(), &size, FALSE, nullptr));
+            dib.bits.assign(size, 0);
+            --size;
+        }
+        ::SetLastError(0);
+        EXPECT_FALSE(load(dib.Info(), c.shortBuffer ? dib.bits.data() : nullptr, c.path.c_str(), &size, FALSE,
+                          nullptr))
+            << c.path;
+        EXPECT_EQ(::GetLastError(), c.error) << c.path;
+        const std::string expected = "!KvImage: " + c.path + ": " + c.line;
+        const std::vector<std::string> lines = receiver.Texts();
+        const auto at = std::find_if(lines.begin(), lines.end(), [&](const std::string& line) {
+            return line.find(expected) != std::string::npos;
+        });
+        ASSERT_NE(at, lines.end()) << "no log line \"" << expected << "\"";
+        if (c.error == ERROR_FILE_NOT_FOUND) {
+            ASSERT_NE(at + 1, lines.end()) << "the system's text follows";
+            std::string system = testsupport::SystemErrorText(ERROR_FILE_NOT_FOUND);
+            system.erase(system.find_last_not_of("\r\n ") + 1);
+            EXPECT_NE((at + 1)->find(system), std::string::npos) << *(at + 1);
+        }
+    }
+    ::FreeLibrary(dll);
+    ::DeleteFileA(notJpeg.c_str());
+}

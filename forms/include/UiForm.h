@@ -1,4 +1,8 @@
 // A top-level window in the framework's manner: its properties are set first, then Create makes it.
+//
+// The window goes before the object: a derived form's handlers are gone once ~Form runs, so a form
+// is destroyed explicitly or held by ui::Owner, whose destructor destroys the window while the whole
+// object still exists. ~Form that still finds its window writes a "!" log line.
 #pragma once
 
 #include <windows.h>
@@ -11,12 +15,19 @@
 
 namespace ui {
 
+class Button;
+
 enum class BorderStyle {
     None,      // WS_POPUP, no frame
     Single,    // caption, fixed thin frame
     Sizeable,  // caption, sizing frame
     Dialog,    // caption, dialog frame (WS_EX_DLGMODALFRAME); never minimise or maximise boxes
 };
+
+// The modal results of the framework; a form may use any other positive number too.
+constexpr int kModalNone = 0;
+constexpr int kModalOk = IDOK;
+constexpr int kModalCancel = IDCANCEL;
 
 class Form : public Window {
 public:
@@ -35,15 +46,38 @@ public:
     int clientHeight = 240;
     Color color = Color::System(COLOR_BTNFACE);
     FontSpec font;
+    bool mainForm = false;  // closing it destroys it and ends the message loop
 
     // Events.
-    std::function<void(Form&)> onShow;  // before the form becomes visible
+    std::function<void(Form&)> onShow;                        // before the form becomes visible
+    std::function<void(Form&, bool& canClose)> onCloseQuery;  // a close may be refused
+    std::function<void(Form&)> onClose;                       // the close goes ahead
+    std::function<void(Form&)> onHide;                        // after the form was hidden
 
     // Creates the window, hidden, with an outer size that gives the client size asked for.
     bool Create(const WindowClass& windowClass, HWND owner = nullptr);
     // Modeless: onShow, then ShowWindow(SW_SHOW).
     void Show();
-    void Hide();  // ShowWindow(SW_HIDE)
+    // ShowWindow(SW_HIDE), then onHide when the form was visible.
+    void Hide();
+    // As the close box does: modal, it ends the loop with kModalCancel; modeless, CloseQuery, Close,
+    // Hide (the main form is destroyed instead and the message loop ends).
+    void Close();
+
+    // Shows the form with its owner disabled and runs a message loop with the dialog keys until a
+    // modal result is set and the form agrees to close; then, always in this order, onCloseQuery,
+    // onClose, Hide and onHide, and the owner enabled and activated again. A WM_QUIT ends the loop
+    // (kModalCancel) and is passed on to the loop outside.
+    int ShowModal();
+    int ModalResult() const { return m_iModalResult; }
+    void SetModalResult(int result) { m_iModalResult = result; }
+    bool IsModal() const { return m_bModal; }
+
+    // The buttons Enter and Esc press; a Button with `isDefault` or `isCancel` registers itself.
+    void SetDefaultButton(Button* button) { m_pDefaultButton = button; }
+    void SetCancelButton(Button* button) { m_pCancelButton = button; }
+    Button* DefaultButton() const { return m_pDefaultButton; }
+    Button* CancelButton() const { return m_pCancelButton; }
 
     // The form's font, for its controls that take the parent's font.
     HFONT Font() const { return static_cast<HFONT>(m_Font.get()); }
@@ -55,9 +89,30 @@ protected:
 private:
     DWORD Style() const;
     DWORD ExStyle() const;
+    bool CloseQuery();
+    void DialogCommand(UINT id);
 
     GdiObject m_Font;
     SolidBrush m_Background;
+    int m_iModalResult = kModalNone;
+    bool m_bModal = false;
+    Button* m_pDefaultButton = nullptr;
+    Button* m_pCancelButton = nullptr;
+    HWND m_hLastFocus = nullptr;  // the control that had the keyboard when the form was deactivated
 };
+
+// Holds a form (or any window object) and destroys its window while the whole object still exists,
+// so the form's own WM_DESTROY handling runs:  ui::Owner<TFormMain> formMain;
+template <typename T> class Owner final : public T {
+public:
+    using T::T;
+    ~Owner() override { this->Destroy(); }
+};
+
+namespace test {
+// Runs `act` on the next modal form at the first idle of its loop (after its shown state and the
+// messages posted while it opened), to press its buttons as a user would.
+void OnNextModal(std::function<void(Form&)> act);
+}  // namespace test
 
 }  // namespace ui

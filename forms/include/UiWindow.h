@@ -3,9 +3,12 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 namespace ui {
+
+class WindowInbox;
 
 // The module (program or DLL) this code is linked into; the window classes of the layer belong to it.
 HINSTANCE ThisModule();
@@ -37,6 +40,27 @@ public:
 private:
     std::string m_sName;
     bool m_bRegistered = false;
+};
+
+// WM_CTLCOLORMSGBOX to WM_CTLCOLORSTATIC: a child asks its parent for its colours.
+inline bool IsControlColorMessage(UINT msg)
+{
+    return msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC;
+}
+
+// BeginPaint and EndPaint around the painting of one WM_PAINT.
+class PaintScope {
+public:
+    explicit PaintScope(HWND wnd) : m_hWnd(wnd), m_hDc(::BeginPaint(wnd, &m_Paint)) {}
+    ~PaintScope() { ::EndPaint(m_hWnd, &m_Paint); }
+    PaintScope(const PaintScope&) = delete;
+    PaintScope& operator=(const PaintScope&) = delete;
+    HDC Dc() const { return m_hDc; }
+
+private:
+    HWND m_hWnd;
+    PAINTSTRUCT m_Paint;
+    HDC m_hDc;
 };
 
 class Window {
@@ -71,9 +95,17 @@ public:
     // The object of this layer behind a window, or null.
     static Window* FromHandle(HWND wnd);
 
+    // Where other threads hand functions to this window's thread (see UiInbox.h). Made on first use;
+    // ask for it on the window's own thread while the window exists.
+    std::shared_ptr<WindowInbox> Inbox();
+
 protected:
     // Handles one message; the default passes it on to DefaultMessage.
     virtual LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    // A notification this window sent its parent (WM_COMMAND, WM_NOTIFY, WM_HSCROLL, WM_VSCROLL,
+    // WM_DRAWITEM, WM_CTLCOLOR*), handed back to it whatever the parent is, so a control handles its
+    // own events. Returns true when handled; `result` is then the parent's answer.
+    virtual bool OnNotification(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     // DefWindowProcA, or the own procedure of a subclassed system control.
     LRESULT DefaultMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 
@@ -91,11 +123,13 @@ private:
     static LRESULT CALLBACK SubclassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
     static BOOL CALLBACK DetachChild(HWND child, LPARAM) noexcept;
     static LRESULT Dispatch(Window* self, HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
+    static bool HandOnToChild(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     void Attach(HWND wnd);
     void Detach();
 
     HWND m_hWnd = nullptr;
     WNDPROC m_pfnControlProc = nullptr;  // the own procedure of a subclassed system control
+    std::shared_ptr<WindowInbox> m_Inbox;
 };
 
 }  // namespace ui

@@ -1,12 +1,29 @@
 #include "UiForm.h"
 
-#include "UiControls.h"
+#include <utility>
+
+#include "UTxLog.h"
+#include "UiApp.h"
+#include "UiButton.h"
 
 namespace ui {
 
+namespace {
+std::function<void(Form&)> g_nextModal;
+}  // namespace
+
+void test::OnNextModal(std::function<void(Form&)> act)
+{
+    g_nextModal = std::move(act);
+}
+
 Form::~Form()
 {
-    Destroy();
+    if (Exists()) {
+        LogF("!Form \"%s\" still had its window when its object went: its own handlers missed WM_DESTROY",
+             GetText().c_str());
+        Destroy();
+    }
 }
 
 DWORD Form::Style() const
@@ -33,7 +50,8 @@ DWORD Form::Style() const
 
 DWORD Form::ExStyle() const
 {
-    return borderStyle == BorderStyle::Dialog ? WS_EX_DLGMODALFRAME : 0;
+    // Tab and the arrow keys enter the panels and group boxes of the form.
+    return WS_EX_CONTROLPARENT | (borderStyle == BorderStyle::Dialog ? WS_EX_DLGMODALFRAME : 0);
 }
 
 bool Form::Create(const WindowClass& windowClass, HWND owner)
@@ -56,7 +74,98 @@ void Form::Show()
 
 void Form::Hide()
 {
+    if (!Exists()) return;
+    const bool wasVisible = IsVisible();
     ShowWindow(SW_HIDE);
+    if (wasVisible && onHide) onHide(*this);
+}
+
+bool Form::CloseQuery()
+{
+    bool canClose = true;
+    if (onCloseQuery) onCloseQuery(*this, canClose);
+    return canClose;
+}
+
+void Form::Close()
+{
+    if (!Exists()) return;
+    if (m_bModal) {
+        m_iModalResult = kModalCancel;
+        return;
+    }
+    if (!CloseQuery()) return;
+    if (onClose) onClose(*this);
+    if (mainForm) {
+        Destroy();
+        App::Terminate();
+        return;
+    }
+    Hide();
+}
+
+int Form::ShowModal()
+{
+    if (!Exists() || m_bModal) return kModalNone;
+    HWND owner = ::GetWindow(Handle(), GW_OWNER);
+    if (!owner) owner = ::GetActiveWindow();
+    if (owner == Handle()) owner = nullptr;
+    const bool disableOwner = owner && ::IsWindowEnabled(owner);
+    if (disableOwner) ::EnableWindow(owner, FALSE);
+
+    m_iModalResult = kModalNone;
+    m_bModal = true;
+    Show();
+    ::SetActiveWindow(Handle());
+    bool quit = false;
+    int quitCode = 0;
+    MSG msg;
+    while (Exists()) {
+        if (m_iModalResult != kModalNone) {
+            if (CloseQuery()) break;
+            m_iModalResult = kModalNone;
+            continue;
+        }
+        if (g_nextModal && !::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+            std::function<void(Form&)> act = std::move(g_nextModal);
+            g_nextModal = nullptr;
+            act(*this);
+            continue;
+        }
+        const BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+        if (got <= 0) {
+            quit = got == 0;
+            quitCode = static_cast<int>(msg.wParam);
+            m_iModalResult = kModalCancel;
+            break;
+        }
+        App::DispatchOne(msg);
+    }
+    const int result = Exists() ? m_iModalResult : kModalCancel;
+    if (Exists()) {
+        if (!quit && onClose) onClose(*this);
+        // The owner comes back before the form goes, so the system does not activate another window.
+        if (disableOwner) ::EnableWindow(owner, TRUE);
+        Hide();
+    } else if (disableOwner) {
+        ::EnableWindow(owner, TRUE);
+    }
+    m_bModal = false;
+    if (owner && ::IsWindow(owner)) ::SetActiveWindow(owner);
+    if (quit) ::PostQuitMessage(quitCode);
+    return result;
+}
+
+void Form::DialogCommand(UINT id)
+{
+    // Enter and Esc of the dialog keys when the button is not a direct child of the form. Without
+    // a cancel button Esc does nothing, as in the framework: it never closes a main form.
+    if (id == IDCANCEL) {
+        if (m_pCancelButton && m_pCancelButton->Exists()) m_pCancelButton->Click();
+    } else if (m_pDefaultButton && m_pDefaultButton->Exists() &&
+               static_cast<int>(id) == m_pDefaultButton->Id()) {
+        m_pDefaultButton->Click();
+    }
 }
 
 LRESULT Form::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
@@ -67,14 +176,37 @@ LRESULT Form::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         ::FillRect(reinterpret_cast<HDC>(wParam), &r, m_Background.Get());
         return 1;
     }
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-        // Colours belong to the control that asks, whatever its parent.
-        if (auto* control = dynamic_cast<Control*>(FromHandle(reinterpret_cast<HWND>(lParam)))) {
-            if (HBRUSH brush = control->OnCtlColor(reinterpret_cast<HDC>(wParam)))
-                return reinterpret_cast<LRESULT>(brush);
+    case WM_PRINTCLIENT: {  // a transparent child asks for what lies under it
+        RECT r = GetClientRect();
+        ::FillRect(reinterpret_cast<HDC>(wParam), &r, m_Background.Get());
+        return 0;
+    }
+    case WM_GETFONT:  // the font its controls take
+        return reinterpret_cast<LRESULT>(Font());
+    case DM_GETDEFID:
+        if (m_pDefaultButton && m_pDefaultButton->Exists())
+            return MAKELRESULT(m_pDefaultButton->Id(), DC_HASDEFID);
+        return 0;
+    case WM_COMMAND:
+        if (lParam == 0 && HIWORD(wParam) == BN_CLICKED) DialogCommand(LOWORD(wParam));
+        return 0;
+    case WM_CLOSE:
+        Close();
+        return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            const HWND focus = ::GetFocus();
+            if (focus && ::IsChild(Handle(), focus)) m_hLastFocus = focus;
+        } else if (!HIWORD(wParam)) {
+            // As a dialog does: the keyboard goes back to the control that had it, or to the first
+            // one Tab reaches.
+            const HWND target = m_hLastFocus && ::IsChild(Handle(), m_hLastFocus)
+                                    ? m_hLastFocus
+                                    : ::GetNextDlgTabItem(Handle(), nullptr, FALSE);
+            if (target) {
+                ::SetFocus(target);
+                return 0;
+            }
         }
         break;
     default:

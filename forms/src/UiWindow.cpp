@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "UTxLog.h"
+#include "UiApp.h"
+#include "UiInbox.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
@@ -172,6 +174,17 @@ Window* Window::FromHandle(HWND wnd)
     return wnd ? static_cast<Window*>(::GetPropA(wnd, kObjectProperty)) : nullptr;
 }
 
+std::shared_ptr<WindowInbox> Window::Inbox()
+{
+    if (!m_Inbox && Exists()) m_Inbox = std::make_shared<WindowInbox>(m_hWnd);
+    return m_Inbox;
+}
+
+bool Window::OnNotification(UINT, WPARAM, LPARAM, LRESULT&)
+{
+    return false;
+}
+
 LRESULT Window::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     return DefaultMessage(msg, wParam, lParam);
@@ -247,19 +260,57 @@ LRESULT CALLBACK Window::SubclassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM 
     return Dispatch(self, wnd, msg, wParam, lParam);
 }
 
+bool Window::HandOnToChild(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    HWND child = nullptr;
+    switch (msg) {
+    case WM_COMMAND:  // lParam is null for menus and accelerators
+    case WM_HSCROLL:  // and for the window's own scroll bars
+    case WM_VSCROLL:
+        child = reinterpret_cast<HWND>(lParam);
+        break;
+    case WM_NOTIFY:
+        child = lParam ? reinterpret_cast<const NMHDR*>(lParam)->hwndFrom : nullptr;
+        break;
+    case WM_DRAWITEM: {
+        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (item && item->CtlType != ODT_MENU) child = item->hwndItem;
+        break;
+    }
+    default:
+        if (!IsControlColorMessage(msg)) return false;
+        child = reinterpret_cast<HWND>(lParam);
+        break;
+    }
+    Window* object = FromHandle(child);
+    return object && object->OnNotification(msg, wParam, lParam, result);
+}
+
 LRESULT Window::Dispatch(Window* self, HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept
 {
     // A C++ exception cannot travel through the system's frames of a window procedure, so every
     // message ends here.
     LRESULT result = 0;
     try {
-        result = self->OnMessage(msg, wParam, lParam);
+        if (msg == WM_SETCURSOR && WaitCursor::Active()) {
+            ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
+            result = TRUE;
+        } else if (msg == WindowInbox::Message()) {
+            // Held here: a function that destroys the window releases the window's reference.
+            if (std::shared_ptr<WindowInbox> inbox = self->m_Inbox) inbox->RunPending();
+        } else if (!HandOnToChild(msg, wParam, lParam, result)) {
+            result = self->OnMessage(msg, wParam, lParam);
+        }
     } catch (const std::exception& e) {
-        LogF("!Exception in window procedure (message 0x%04x): %s", msg, e.what());
+        App::HandleException(e.what(), msg);
     } catch (...) {
-        LogF("!Exception in window procedure (message 0x%04x)", msg);
+        App::HandleException(nullptr, msg);
     }
-    if (msg == WM_NCDESTROY && self->m_hWnd == wnd) self->Detach();
+    if (msg == WM_NCDESTROY && self->m_hWnd == wnd) {
+        if (self->m_Inbox) self->m_Inbox->Close();
+        self->m_Inbox.reset();
+        self->Detach();
+    }
     return result;
 }
 

@@ -12,9 +12,23 @@
 //   needed size written back).
 // Returns nonzero on success. Images above 512 MiB of pixels, 12-bit, lossless and other than 1-, 3-
 // or 4-component files are refused; truncated data decodes, the missing part grey.
+//
+// After a FALSE result GetLastError() tells why, one code per reason:
+// - the file: the system's code of the failed open or read (ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED,
+//   ...; ERROR_INVALID_PARAMETER for a NULL or empty path), never one of the four below;
+// - KVIMAGE_ERROR_DATA: not a JPEG, or damaged beyond decoding;
+// - KVIMAGE_ERROR_UNSUPPORTED: a JPEG of a kind not decoded here (12-bit, lossless, 2 components,
+//   more than 100 progressive scans);
+// - KVIMAGE_ERROR_TOO_LARGE: above 512 MiB of pixels, or beyond the decoder's memory;
+// - KVIMAGE_ERROR_BUFFER_TOO_SMALL: the capacity given in *size is below the image's size.
 #pragma once
 
 #include <windows.h>
+
+#define KVIMAGE_ERROR_DATA ERROR_INVALID_DATA
+#define KVIMAGE_ERROR_UNSUPPORTED ERROR_NOT_SUPPORTED
+#define KVIMAGE_ERROR_TOO_LARGE ERROR_NOT_ENOUGH_MEMORY
+#define KVIMAGE_ERROR_BUFFER_TOO_SMALL ERROR_INSUFFICIENT_BUFFER
 
 #ifdef KVIMAGE_BUILDING_DLL
 #define KVIMAGE_API

@@ -29,7 +29,44 @@ inline std::uint8_t PlainInk(unsigned ink, unsigned black)
     return static_cast<std::uint8_t>((2 * (255 - ink) * (255 - black) + 255) / 510);
 }
 
+// The caller's last error for one of libjpeg's fatal errors; any code not named is damaged data.
+DWORD ErrorOfMessage(int code)
+{
+    switch (code) {
+    case JERR_FILE_READ:
+        // Raised straight after the failed ReadFile or seek, so the system's code still stands.
+        return FileErrorCode(::GetLastError());
+    case JERR_BAD_PRECISION:
+    case JERR_SOF_UNSUPPORTED:
+    case JERR_ARITH_NOTIMPL:
+    case JERR_NOT_COMPILED:
+    case JERR_NOTIMPL:
+    case JERR_CCIR601_NOTIMPL:
+    case JERR_CONVERSION_NOTIMPL:
+    case JERR_FRACT_SAMPLE_NOTIMPL:
+    case JERR_COMPONENT_COUNT: return KVIMAGE_ERROR_UNSUPPORTED;
+    case JERR_IMAGE_TOO_BIG:
+    case JERR_WIDTH_OVERFLOW:
+    case JERR_OUT_OF_MEMORY:
+    case JERR_NO_BACKING_STORE: return KVIMAGE_ERROR_TOO_LARGE;
+    default: return KVIMAGE_ERROR_DATA;
+    }
+}
+
 }  // namespace
+
+DWORD FileErrorCode(DWORD system)
+{
+    // The other reasons have codes of their own; a file error must never read as one of them.
+    switch (system) {
+    case ERROR_SUCCESS:
+    case KVIMAGE_ERROR_DATA:
+    case KVIMAGE_ERROR_UNSUPPORTED:
+    case KVIMAGE_ERROR_TOO_LARGE:
+    case KVIMAGE_ERROR_BUFFER_TOO_SMALL: return ERROR_READ_FAULT;
+    default: return system;
+    }
+}
 
 JpegDecoder::JpegDecoder()
 {
@@ -48,7 +85,9 @@ JpegDecoder::~JpegDecoder()
 
 void JpegDecoder::ErrorExit(j_common_ptr cinfo)
 {
-    std::longjmp(reinterpret_cast<ErrorTrap*>(cinfo->err)->jump, 1);
+    ErrorTrap* trap = reinterpret_cast<ErrorTrap*>(cinfo->err);
+    if (trap->error == 0) trap->error = ErrorOfMessage(cinfo->err->msg_code);
+    std::longjmp(trap->jump, 1);
 }
 
 void JpegDecoder::EmitMessage(j_common_ptr cinfo, int level)
@@ -62,14 +101,15 @@ void JpegDecoder::OutputMessage(j_common_ptr) {}
 void JpegDecoder::CheckScanCount(j_common_ptr cinfo)
 {
     if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans) {
-        cinfo->err->msg_code = JERR_NOT_COMPILED;  // any code: the message is never shown
+        reinterpret_cast<ErrorTrap*>(cinfo->err)->error = KVIMAGE_ERROR_UNSUPPORTED;
         (*cinfo->err->error_exit)(cinfo);
     }
 }
 
 bool JpegDecoder::ReadHeader(HANDLE file, DibGeometry& geometry)
 {
-    if (setjmp(trap_.jump)) return false;
+    trap_.error = 0;
+    if (setjmp(trap_.jump)) return Refuse(trap_.error);
 
     jpeg_create_decompress(&cinfo_);
     // No backing store exists, so a coefficient buffer beyond this limit fails instead of
@@ -77,12 +117,12 @@ bool JpegDecoder::ReadHeader(HANDLE file, DibGeometry& geometry)
     cinfo_.mem->max_memory_to_use = static_cast<long>(kMaxPixelBytes);
     cinfo_.progress = &scanLimit_.pub;
     UseFileSource(&cinfo_, file);
-    if (jpeg_read_header(&cinfo_, TRUE) != JPEG_HEADER_OK) return false;
+    if (jpeg_read_header(&cinfo_, TRUE) != JPEG_HEADER_OK) return Refuse(KVIMAGE_ERROR_DATA);
     // Cut off before the first scan's data begins: libjpeg read its fake end marker as part of the
     // headers, and there is no pixel to decode. Refused here, so the query agrees with the decode.
-    if (FileSourceReachedEnd(&cinfo_)) return false;
+    if (FileSourceReachedEnd(&cinfo_)) return Refuse(KVIMAGE_ERROR_DATA);
     FileSourceFollowSegments(&cinfo_);
-    if (cinfo_.data_precision != 8) return false;
+    if (cinfo_.data_precision != 8) return Refuse(KVIMAGE_ERROR_UNSUPPORTED);
 
     std::uint16_t bitCount = 24;
     if (cinfo_.num_components == 1 && cinfo_.jpeg_color_space == JCS_GRAYSCALE) {
@@ -96,16 +136,19 @@ bool JpegDecoder::ReadHeader(HANDLE file, DibGeometry& geometry)
         output_ = Output::Cmyk;
         adobeInverted_ = cinfo_.saw_Adobe_marker != 0;
     } else {
-        return false;
+        return Refuse(KVIMAGE_ERROR_UNSUPPORTED);
     }
-    if (!MakeDibGeometry(cinfo_.image_width, cinfo_.image_height, bitCount, geometry_)) return false;
+    // libjpeg refuses an empty frame itself, so what fails here is the size cap.
+    if (!MakeDibGeometry(cinfo_.image_width, cinfo_.image_height, bitCount, geometry_))
+        return Refuse(KVIMAGE_ERROR_TOO_LARGE);
     geometry = geometry_;
     return true;
 }
 
 bool JpegDecoder::DecodeInto(std::uint8_t* pixels)
 {
-    if (setjmp(trap_.jump)) return false;
+    trap_.error = 0;
+    if (setjmp(trap_.jump)) return Refuse(trap_.error);
 
     switch (output_) {
     case Output::Gray: cinfo_.out_color_space = JCS_GRAYSCALE; break;
@@ -113,7 +156,8 @@ bool JpegDecoder::DecodeInto(std::uint8_t* pixels)
     case Output::Cmyk: cinfo_.out_color_space = JCS_CMYK; break;  // libjpeg turns YCCK into CMYK
     }
     jpeg_start_decompress(&cinfo_);
-    if (cinfo_.output_width != geometry_.width || cinfo_.output_height != geometry_.height) return false;
+    if (cinfo_.output_width != geometry_.width || cinfo_.output_height != geometry_.height)
+        return Refuse(KVIMAGE_ERROR_DATA);
 
     if (output_ == Output::Cmyk)
         DecodeCmyk(pixels);
@@ -121,7 +165,7 @@ bool JpegDecoder::DecodeInto(std::uint8_t* pixels)
         DecodeBgrOrGray(pixels);
     // The rest of the file after the last row (often nothing but EOI) is not read: every pixel is
     // already in place. The destructor ends the decompression.
-    return cinfo_.output_scanline == cinfo_.output_height;
+    return cinfo_.output_scanline == cinfo_.output_height || Refuse(KVIMAGE_ERROR_DATA);
 }
 
 void JpegDecoder::DecodeBgrOrGray(std::uint8_t* pixels)

@@ -12,11 +12,16 @@
 #include <cstdint>
 #include <cstdio>
 
+#include <KvImage.h>
 #include <jpeglib.h>
 
 #include "DibLayout.h"
 
 namespace kvimage {
+
+// The caller's last error for a file that could not be opened or read: the system's code, unless it
+// is taken by another reason of KvImage.h.
+DWORD FileErrorCode(DWORD system);
 
 class JpegDecoder {
 public:
@@ -32,10 +37,15 @@ public:
     // After ReadHeader: decodes every row into pixels, which holds geometry.pixelBytes bytes.
     bool DecodeInto(std::uint8_t* pixels);
 
+    // After a false result: why, as the caller's last error (see KvImage.h); never 0, which the
+    // export reads as success.
+    DWORD Error() const { return error_ != 0 ? error_ : KVIMAGE_ERROR_DATA; }
+
 private:
     struct ErrorTrap {
         jpeg_error_mgr pub;  // first, so libjpeg's pointer is also ours
         std::jmp_buf jump;
+        DWORD error;  // the reason ErrorExit found, before the jump
     };
     struct ScanLimit {
         jpeg_progress_mgr pub;  // first, as above
@@ -47,6 +57,11 @@ private:
     static void OutputMessage(j_common_ptr cinfo);
     static void CheckScanCount(j_common_ptr cinfo);
 
+    bool Refuse(DWORD error)
+    {
+        error_ = error;
+        return false;
+    }
     void DecodeBgrOrGray(std::uint8_t* pixels);
     void DecodeCmyk(std::uint8_t* pixels);
 
@@ -56,6 +71,7 @@ private:
     DibGeometry geometry_{};
     Output output_ = Output::Bgr;
     bool adobeInverted_ = false;
+    DWORD error_ = 0;
 };
 
 }  // namespace kvimage

@@ -4,6 +4,7 @@
 #include <UTxUtils.h>
 
 #include <cstdint>
+#include <new>
 
 #include "DibLayout.h"
 #include "JpegDecoder.h"
@@ -11,30 +12,31 @@
 namespace kvimage {
 namespace {
 
-bool Decode(BITMAPINFO* header, void* pixels, const char* path, DWORD* size)
+// 0 on success, else the reason for the caller's last error (see KvImage.h).
+DWORD Decode(BITMAPINFO* header, void* pixels, const char* path, DWORD* size)
 {
-    if (!path || !*path) return false;
+    if (!path || !*path) return ERROR_INVALID_PARAMETER;
     // Others may keep the file open for writing (an editor, a sync tool): we only read it.
     FileHandle file(::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file) return false;
+    if (!file) return FileErrorCode(::GetLastError());
 
     JpegDecoder decoder;
     DibGeometry geometry;
-    if (!decoder.ReadHeader(file.get(), geometry)) return false;
+    if (!decoder.ReadHeader(file.get(), geometry)) return decoder.Error();
 
     if (pixels) {
         // The file may have changed since the caller sized its buffer: a nonzero size going in is
         // the buffer's capacity, and an image that needs more is refused before any byte is written.
         if (size && *size != 0 && *size < geometry.pixelBytes) {
             *size = geometry.pixelBytes;
-            return false;
+            return KVIMAGE_ERROR_BUFFER_TOO_SMALL;
         }
-        if (!decoder.DecodeInto(static_cast<std::uint8_t*>(pixels))) return false;
+        if (!decoder.DecodeInto(static_cast<std::uint8_t*>(pixels))) return decoder.Error();
     }
     if (header) FillDibHeader(*header, geometry);
     if (size) *size = geometry.pixelBytes;
-    return true;
+    return 0;
 }
 
 }  // namespace
@@ -42,9 +44,16 @@ bool Decode(BITMAPINFO* header, void* pixels, const char* path, DWORD* size)
 
 extern "C" BOOL __stdcall DecodeJpgToDib(BITMAPINFO* header, void* pixels, const char* path, DWORD* size)
 {
+    DWORD error = 0;
     try {
-        return kvimage::Decode(header, pixels, path, size) ? TRUE : FALSE;
+        error = kvimage::Decode(header, pixels, path, size);
+    } catch (const std::bad_alloc&) {
+        error = KVIMAGE_ERROR_TOO_LARGE;
     } catch (...) {
-        return FALSE;
+        error = KVIMAGE_ERROR_DATA;
     }
+    if (error == 0) return TRUE;
+    // Set last, once the file and the decoder are closed, so nothing they call can change it.
+    ::SetLastError(error);
+    return FALSE;
 }

@@ -541,3 +541,103 @@ TEST(Damage, OverwrittenBytesNeverOverrunTheBuffer)
         }
     }
 }
+
+namespace {
+
+// The last error a call leaves, after a sentinel that any refusal must overwrite.
+constexpr DWORD kErrorSentinel = 0xE0001234;
+
+DWORD LastErrorOf(BOOL (*call)(const std::string&), const std::string& path)
+{
+    ::SetLastError(kErrorSentinel);
+    if (call(path)) return ERROR_SUCCESS;
+    return ::GetLastError();
+}
+
+BOOL QueryCall(const std::string& path)
+{
+    DWORD size = 0;
+    return DecodeJpgToDib(nullptr, nullptr, path.c_str(), &size);
+}
+
+// A decode after a successful query, into a buffer of the queried size.
+BOOL DecodeCall(const std::string& path)
+{
+    DWORD size = 0;
+    if (!DecodeJpgToDib(nullptr, nullptr, path.c_str(), &size)) return TRUE;  // the query must pass
+    Dib dib(size);
+    return DecodeJpgToDib(dib.info(), dib.pixels.data(), path.c_str(), &size);
+}
+
+// A decode into a buffer one byte short of the image.
+BOOL ShortBufferCall(const std::string& path)
+{
+    DWORD size = 0;
+    if (!DecodeJpgToDib(nullptr, nullptr, path.c_str(), &size)) return TRUE;
+    Dib dib(size);
+    --size;
+    return DecodeJpgToDib(dib.info(), dib.pixels.data(), path.c_str(), &size);
+}
+
+// The system's own code for opening this path, read without KvImage.
+DWORD OpenError(const std::string& path)
+{
+    const HANDLE file =
+        ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        ::CloseHandle(file);
+        return ERROR_SUCCESS;
+    }
+    return ::GetLastError();
+}
+
+}  // namespace
+
+// Every refusal tells its reason through the last error, one code per reason, so the engine's log
+// can say why a photo was not shown.
+TEST(LastError, EachReasonHasItsOwnCode)
+{
+    const TempFile tooLarge(WithDimensions("gray-31x23.jpg", 32768, 16385));
+    const TempFile tooLargeInBytes(WithDimensions("baseline-444-33x17.jpg", 43692, 32768));
+    const TempFile manyScans(WithScans(101));
+    Bytes longSegment = {0xFF, 0xD8, 0xFF, 0xE1, 0xF0, 0x00};
+    longSegment.resize(200, 0x41);
+    const TempFile cutSegment(longSegment);
+    const std::string missing = FixturePath("no-such-file.jpg");
+    const std::string missingFolder = FixturePath("no-such-folder\\photo.jpg");
+
+    struct ReasonCase {
+        const char* what;
+        std::string path;
+        BOOL (*call)(const std::string&);
+        DWORD error;
+    };
+    const ReasonCase cases[] = {
+        {"missing file", missing, QueryCall, ERROR_FILE_NOT_FOUND},
+        {"missing folder", missingFolder, QueryCall, ERROR_PATH_NOT_FOUND},
+        {"a folder", KVIMAGE_FIXTURES, QueryCall, OpenError(KVIMAGE_FIXTURES)},
+        {"not a JPEG", FixturePath("png-named.jpg"), QueryCall, KVIMAGE_ERROR_DATA},
+        {"empty file", FixturePath("empty.jpg"), QueryCall, KVIMAGE_ERROR_DATA},
+        {"five bytes", FixturePath("five-bytes.jpg"), QueryCall, KVIMAGE_ERROR_DATA},
+        {"segment past the end", cutSegment.path(), QueryCall, KVIMAGE_ERROR_DATA},
+        {"12-bit", FixturePath("precision12.jpg"), QueryCall, KVIMAGE_ERROR_UNSUPPORTED},
+        {"lossless", FixturePath("lossless-sof3.jpg"), QueryCall, KVIMAGE_ERROR_UNSUPPORTED},
+        {"two components", FixturePath("two-components-16x16.jpg"), QueryCall, KVIMAGE_ERROR_UNSUPPORTED},
+        {"101 scans", manyScans.path(), DecodeCall, KVIMAGE_ERROR_UNSUPPORTED},
+        {"above 512 MiB", tooLarge.path(), QueryCall, KVIMAGE_ERROR_TOO_LARGE},
+        {"wraps 32 bits", tooLargeInBytes.path(), QueryCall, KVIMAGE_ERROR_TOO_LARGE},
+        {"buffer one byte short", FixturePath("progressive-61x45.jpg"), ShortBufferCall,
+         KVIMAGE_ERROR_BUFFER_TOO_SMALL},
+        {"gray buffer one byte short", FixturePath("gray-31x23.jpg"), ShortBufferCall,
+         KVIMAGE_ERROR_BUFFER_TOO_SMALL},
+    };
+    EXPECT_EQ(OpenError(missing), static_cast<DWORD>(ERROR_FILE_NOT_FOUND)) << "the system agrees";
+    EXPECT_EQ(OpenError(missingFolder), static_cast<DWORD>(ERROR_PATH_NOT_FOUND)) << "the system agrees";
+    for (const ReasonCase& c : cases) EXPECT_EQ(LastErrorOf(c.call, c.path), c.error) << c.what;
+
+    for (const char* path : {static_cast<const char*>(nullptr), ""}) {
+        ::SetLastError(kErrorSentinel);
+        EXPECT_FALSE(DecodeJpgToDib(nullptr, nullptr, path, nullptr));
+        EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER)) << (path ? "empty" : "NULL");
+    }
+}

@@ -1,0 +1,23 @@
+# The screen saver's step behind its export: its own cycle through the image database, the image
+# fitted to the saver's window, and the transitions that bring it in; with the whole-image loader
+# that the composition uses too.
+list(APPEND ENGINE_SOURCES
+  src/DecodedImageLoad.cpp
+  src/ScreenSaverSelection.cpp
+  src/ScreenSaverPaint.cpp
+  src/ScreenSaverOperation.cpp
+  src/TransitionRects.cpp
+  src/TransitionPaint.cpp
+)
+
+list(APPEND ENGINE_TEST_SOURCES
+  tests/saver_transition_tests.cpp
+  tests/saver_selection_tests.cpp
+  tests/saver_window_support.cpp
+  tests/saver_paint_tests.cpp
+)
+
+# The benchmark program (not a test): engine/bench/run-saver-bench builds and runs it.
+add_executable(saver_bench EXCLUDE_FROM_ALL bench/saver_bench.cpp)
+target_link_libraries(saver_bench PRIVATE engine_core)
+kvimage_copy_beside(saver_bench)

@@ -1,0 +1,191 @@
+// FindNextScreenSaverImage: the screen saver's next image, each once per cycle.
+#include <vector>
+
+#include "UDatabase.h"
+#include "UFileSort.h"
+#include "UImageStore.h"
+#include "UTxLog.h"
+#include "Udesktop.h"
+#include "Udib.h"
+#include "Uoperations.h"
+#include "Uscreensaver.h"
+#include "Uselection.h"
+#include "Usync.h"
+
+namespace {
+
+// As for the wallpaper: each try reads an image file, so no more are tried in one call.
+constexpr int kMaxCandidateChecks = 100;
+constexpr int kDateTextSize = 100;
+constexpr int kKeysPerCancelTest = 256;
+constexpr int kSelectionPasses = 3;
+constexpr unsigned kRandomKeys = 10000;
+
+bool IsEligible(const CImageFile& image)
+{
+    return (image.FileFlags & FLAG_EXCLUDE_IMAGE) == 0 && (image.FileFlags & FLAG_USE_FOR_SCREENSAVER) != 0;
+}
+
+// True when no eligible image lacks the bit, also when there is no eligible image at all.
+bool AllEligibleShown(const CFileCollection& files, DWORD shownBit)
+{
+    for (int i = 0; i < files.GetCount(); ++i) {
+        const CImageFile* image = files.FileAt(i);
+        if (IsEligible(*image) && (image->ScreenSaverFlags & shownBit) == 0) return false;
+    }
+    return true;
+}
+
+// A new cycle: the bit of this order cleared on every image, through one write of the records
+// that change; the other order's bit stays.
+void ClearShownBits(CFileCollection& files, DWORD shownBit, const TxString& recordFilePath)
+{
+    std::vector<const CImageFile*> changed;
+    for (int i = 0; i < files.GetCount(); ++i) {
+        CImageFile* image = files.FileAt(i);
+        if ((image->ScreenSaverFlags & shownBit) == 0) continue;
+        image->ScreenSaverFlags &= ~shownBit;
+        changed.push_back(image);
+    }
+    StoreImagesToFile(changed, recordFilePath);
+}
+
+// Not yet shown images ("0") before shown ones ("1"), then a random number or the file's time
+// stamp as stored.
+void BuildKey(bool randomOrder, bool shown, FILETIME lastWriteTime, CSelectionRandom& random, char* key)
+{
+    key[0] = shown ? '1' : '0';
+    if (randomOrder) {
+        // Four digits with leading zeros.
+        unsigned rest = random.NextBelow(kRandomKeys);
+        for (int i = 4; i >= 1; --i, rest /= 10)
+            key[i] = static_cast<char>('0' + rest % 10);
+        key[5] = '\0';
+    } else {
+        static_assert(1 + 14 < kSortKeySize, "the time stamp must fit the key");
+        FormatTimeStamp(lastWriteTime, key + 1, 14);
+    }
+}
+
+// Builds the keys of the eligible images in list order and puts the first of them in key order
+// into `sorted`; logs what it found.
+void BuildCandidateOrder(bool randomOrder, CFileCollection& files, CFileSortCollection& sorted)
+{
+    LogText("Sorting images for random selection");
+    const DWORD shownBit = randomOrder ? FLAG_SHOWN_RANDOM : FLAG_SHOWN_BY_TIME;
+    CSelectionRandom random(NextSelectionSeed());
+    int excluded = 0, notForScreenSaver = 0, included = 0, shownRandom = 0, shownByTime = 0;
+    std::vector<CSortCandidate> candidates;
+    candidates.reserve(static_cast<size_t>(files.GetCount()));
+    for (int i = 0; i < files.GetCount(); ++i) {
+        // A key costs far less than asking the cancel event, so it is asked once per batch.
+        if (i % kKeysPerCancelTest == 0 && g_Synchronization.IsCancelled()) break;
+        CImageFile* image = files.FileAt(i);
+        if (image->FileFlags & FLAG_EXCLUDE_IMAGE) {
+            ++excluded;
+            continue;
+        }
+        if ((image->FileFlags & FLAG_USE_FOR_SCREENSAVER) == 0) {
+            ++notForScreenSaver;
+            continue;
+        }
+        ++included;
+        const bool shown = (image->ScreenSaverFlags & shownBit) != 0;
+        if (shown) ++(randomOrder ? shownRandom : shownByTime);
+        candidates.push_back(CSortCandidate{image, {}});
+        BuildKey(randomOrder, shown, image->LastWriteTime, random, candidates.back().szKey);
+    }
+    LogF("Excluded=%d, NotForScrSaver=%d, Included=%d, ShownRandom=%d, ShownByTime=%d", excluded,
+         notForScreenSaver, included, shownRandom, shownByTime);
+    LogF("TotalCount=%d, pFileSortCollection->Count=%d", files.GetCount(),
+         static_cast<int>(candidates.size()));
+    sorted.InsertFirst(candidates, kMaxCandidateChecks);
+}
+
+struct SelectedImage {
+    TxString folder;
+    TxString name;
+    FILETIME date{};
+    COLORREF colour = 0;
+};
+enum class SelectionPass { Chosen, NoneSuitable, DatabaseChanged };
+
+SelectionPass SelectFromDatabase(const RegistryRecord& record, const TxString& recordFilePath,
+                                 const TxString& stringFilePath, SelectedImage& selected)
+{
+    // Without texts the images come in record order; only the tried ones fetch theirs.
+    CFileCollection files;
+    files.LoadFromFile(recordFilePath.GetText(), "");
+    RunSelectionLoadedHook();
+    if (files.GetCount() == 0) return SelectionPass::NoneSuitable;
+
+    const bool randomOrder = record.ScreenSaver.bRandomSelection != 0;
+    const DWORD shownBit = randomOrder ? FLAG_SHOWN_RANDOM : FLAG_SHOWN_BY_TIME;
+    if (AllEligibleShown(files, shownBit)) {
+        LogText("All files displayed, resetting all flags...");
+        ClearShownBits(files, shownBit, recordFilePath);
+        LogText("...done");
+    }
+
+    CFileSortCollection sorted;
+    BuildCandidateOrder(randomOrder, files, sorted);
+
+    DibHeaderBlock header;
+    FILETIME exifDate{};
+    const int checks = sorted.GetCount() < kMaxCandidateChecks ? sorted.GetCount() : kMaxCandidateChecks;
+    for (int j = 0; j < checks; ++j) {
+        if (g_Synchronization.IsCancelled()) break;
+        CImageFile* image = sorted.ItemAt(j)->m_pImage;
+        const StoredTexts texts = LoadTextsOfStoredImage(*image, recordFilePath, stringFilePath);
+        if (texts == StoredTexts::RecordChanged) return SelectionPass::DatabaseChanged;
+        TxString path(image->FolderPath);
+        path.Append("\\");
+        path.Append(image->FileName);
+        LogF("checking %s", path.GetText());
+        const CandidateCheck check = texts == StoredTexts::Loaded
+                                         ? CheckCandidate(record.Display, path.GetText(), header, exifDate)
+                                         : CandidateCheck::Unreadable;
+        if (check == CandidateCheck::Accepted && g_Synchronization.IsCancelled()) break;
+        // A rejected image counts as shown too: it is not tried again in this cycle.
+        image->ScreenSaverFlags |= shownBit;
+        image->StoreSelfToFile(recordFilePath);
+        if (check == CandidateCheck::Accepted) {
+            const bool hasExifDate = exifDate.dwLowDateTime != 0 || exifDate.dwHighDateTime != 0;
+            selected.folder.Assign(image->FolderPath);
+            selected.name.Assign(image->FileName);
+            selected.date = hasExifDate ? exifDate : image->LastWriteTime;
+            selected.colour = image->AverageColor;
+            return SelectionPass::Chosen;
+        }
+    }
+    return SelectionPass::NoneSuitable;
+}
+
+}  // namespace
+
+bool FindNextScreenSaverImage(const RegistryRecord* record, TxString* folder, TxString* name,
+                              TxString* dateText, COLORREF* colour)
+{
+    const CLogScope scope("FindNextScreenSaverImage");
+    if (!record || !folder || !name || !dateText || !colour) return false;
+    const TxString recordFilePath = RecordText(record->Files.szFileListDatFile);
+    const TxString stringFilePath = RecordText(record->Files.szFileListStrFile);
+    LogF("szFileListDatFile=%s", recordFilePath.GetText());
+
+    SelectedImage selected;
+    SelectionPass pass = SelectionPass::DatabaseChanged;
+    for (int i = 0; i < kSelectionPasses && pass == SelectionPass::DatabaseChanged; ++i) {
+        if (i > 0) LogText("The image database was saved meanwhile; selecting again.");
+        pass = SelectFromDatabase(*record, recordFilePath, stringFilePath, selected);
+    }
+    if (pass != SelectionPass::Chosen || g_Synchronization.IsCancelled()) return false;
+    LogF("*** Selected image: %s", selected.name.GetText());
+    LogF("*** in %s", selected.folder.GetText());
+    char date[kDateTextSize];
+    ConvertDateToString(selected.date, date, kDateTextSize);
+    folder->Assign(selected.folder);
+    name->Assign(selected.name);
+    dateText->Assign(date);
+    *colour = selected.colour;
+    return true;
+}

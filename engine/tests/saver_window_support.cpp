@@ -1,0 +1,169 @@
+// The painting tests' window and pictures.
+#include "saver_window_support.h"
+
+#include <cstring>
+
+#include "KvTestSupport.h"
+
+namespace saver_test {
+
+namespace {
+
+const char kClassName[] = "KvSaverTestWindow";
+
+// Neither erasing nor painting: the window shows exactly what was drawn into it.
+LRESULT CALLBACK WindowProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        ::BeginPaint(wnd, &ps);
+        ::EndPaint(wnd, &ps);
+        return 0;
+    }
+    default:
+        return ::DefWindowProcA(wnd, message, wParam, lParam);
+    }
+}
+
+void RegisterOnce()
+{
+    WNDCLASSA windowClass{};
+    if (::GetClassInfoA(::GetModuleHandleA(nullptr), kClassName, &windowClass)) return;
+    windowClass.lpfnWndProc = &WindowProc;
+    windowClass.hInstance = ::GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = kClassName;
+    ::RegisterClassA(&windowClass);
+}
+
+}  // namespace
+
+PaintWindow::PaintWindow(int width, int height)
+{
+    RegisterOnce();
+    m_hWnd = ::CreateWindowExA(WS_EX_TOPMOST, kClassName, "saver paint test", WS_POPUP | WS_VISIBLE, 0, 0,
+                               width, height, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    testsupport::PumpMessages();
+}
+
+PaintWindow::~PaintWindow()
+{
+    if (m_hWnd) ::DestroyWindow(m_hWnd);
+}
+
+void PaintWindow::Fill(COLORREF colour) const
+{
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    HDC dc = ::GetDC(m_hWnd);
+    HBRUSH brush = ::CreateSolidBrush(colour);
+    ::FillRect(dc, &client, brush);
+    ::DeleteObject(brush);
+    ::ReleaseDC(m_hWnd, dc);
+}
+
+COLORREF PaintWindow::Pixel(int x, int y) const
+{
+    HDC dc = ::GetDC(m_hWnd);
+    const COLORREF colour = ::GetPixel(dc, x, y);
+    ::ReleaseDC(m_hWnd, dc);
+    return colour;
+}
+
+PaintWindow::Picture PaintWindow::Capture() const
+{
+    Picture picture;
+    RECT client{};
+    ::GetClientRect(m_hWnd, &client);
+    picture.width = client.right;
+    picture.height = client.bottom;
+    if (picture.width < 1 || picture.height < 1) return picture;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = picture.width;
+    info.bmiHeader.biHeight = -picture.height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC windowDc = ::GetDC(m_hWnd);
+    HDC memoryDc = ::CreateCompatibleDC(windowDc);
+    HBITMAP section = ::CreateDIBSection(windowDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = ::SelectObject(memoryDc, section);
+    ::BitBlt(memoryDc, 0, 0, picture.width, picture.height, windowDc, 0, 0, SRCCOPY);
+    ::GdiFlush();
+    const auto* quads = static_cast<const BYTE*>(bits);
+    picture.pixels.resize(static_cast<size_t>(picture.width) * picture.height);
+    for (size_t i = 0; i < picture.pixels.size(); ++i)
+        picture.pixels[i] = RGB(quads[4 * i + 2], quads[4 * i + 1], quads[4 * i]);
+    ::SelectObject(memoryDc, previous);
+    ::DeleteObject(section);
+    ::DeleteDC(memoryDc);
+    ::ReleaseDC(m_hWnd, windowDc);
+    return picture;
+}
+
+bool PaintWindow::SaveShot(const Picture& picture, const std::string& name)
+{
+    const std::string folder = testsupport::ExeFolder() + "..\\shots";
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    const DWORD rowBytes = (static_cast<DWORD>(picture.width) * 3 + 3) & ~3u;
+    const DWORD pixelBytes = rowBytes * static_cast<DWORD>(picture.height);
+    std::string file(54 + pixelBytes, '\0');
+    BITMAPFILEHEADER fileHeader{};
+    fileHeader.bfType = 0x4D42;
+    fileHeader.bfSize = static_cast<DWORD>(file.size());
+    fileHeader.bfOffBits = 54;
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof header;
+    header.biWidth = picture.width;
+    header.biHeight = picture.height;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    std::memcpy(&file[0], &fileHeader, 14);
+    std::memcpy(&file[14], &header, 40);
+    for (int y = 0; y < picture.height; ++y) {
+        char* row = &file[54 + static_cast<size_t>(picture.height - 1 - y) * rowBytes];
+        for (int x = 0; x < picture.width; ++x) {
+            const COLORREF c = picture.At(x, y);
+            row[3 * x] = static_cast<char>(GetBValue(c));
+            row[3 * x + 1] = static_cast<char>(GetGValue(c));
+            row[3 * x + 2] = static_cast<char>(GetRValue(c));
+        }
+    }
+    return testsupport::WriteFileBytes(folder + "\\" + name + ".bmp", file);
+}
+
+COLORREF DecodedImage::Average() const
+{
+    unsigned long long r = 0, g = 0, b = 0;
+    for (COLORREF c : pixels) {
+        r += GetRValue(c);
+        g += GetGValue(c);
+        b += GetBValue(c);
+    }
+    const unsigned long long n = pixels.empty() ? 1 : pixels.size();
+    return RGB(r / n, g / n, b / n);
+}
+
+DecodedImage FromDib(const BITMAPINFO* info, const void* bits)
+{
+    DecodedImage image;
+    const BITMAPINFOHEADER& h = info->bmiHeader;
+    if (h.biBitCount != 24) return image;
+    image.width = h.biWidth;
+    image.height = h.biHeight < 0 ? -h.biHeight : h.biHeight;
+    const size_t rowBytes = (static_cast<size_t>(image.width) * 3 + 3) & ~size_t{3};
+    const auto* data = static_cast<const BYTE*>(bits);
+    image.pixels.resize(static_cast<size_t>(image.width) * image.height);
+    for (int y = 0; y < image.height; ++y) {
+        const BYTE* row = data + rowBytes * static_cast<size_t>(h.biHeight < 0 ? y : image.height - 1 - y);
+        for (int x = 0; x < image.width; ++x)
+            image.pixels[static_cast<size_t>(y) * image.width + x] =
+                RGB(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
+    }
+    return image;
+}
+
+}  // namespace saver_test

@@ -1,0 +1,69 @@
+// Tools for tests of windows in the test's own process: pictures of a window, the real messages of
+// a user's actions, and a record of the events they raised.
+//
+//   uitest::EventLog log;
+//   box.onClick = log.Event<ui::CheckBox>("click");
+//   uitest::PressKey(box.Handle(), VK_SPACE);
+//   EXPECT_EQ(log.Take(), (std::vector<std::string>{"click"}));
+//   uitest::Picture shot = uitest::Capture(form.Handle());
+//   shot.SavePng(uitest::ShotPath("form.png"));
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace uitest {
+
+// The events a test saw, in order, as short names.
+class EventLog {
+public:
+    void Add(const std::string& event) { m_Events.push_back(event); }
+    // An event handler that records `name` (the sender's arguments are not looked at).
+    template <typename... Args> std::function<void(Args&...)> Event(const std::string& name)
+    {
+        return [this, name](Args&...) { Add(name); };
+    }
+    // Everything recorded since the last Take.
+    std::vector<std::string> Take();
+    const std::vector<std::string>& Events() const { return m_Events; }
+
+private:
+    std::vector<std::string> m_Events;
+};
+
+// The messages of a user's actions, sent to the window as the system would deliver them.
+void Click(HWND button);                           // BM_CLICK
+void ClickAt(HWND wnd, int x, int y);              // WM_LBUTTONDOWN, WM_LBUTTONUP in client coordinates
+void PressKey(HWND wnd, UINT virtualKey);          // WM_KEYDOWN, WM_KEYUP (and WM_CHAR for a character key)
+void TypeText(HWND wnd, const std::string& text);  // WM_CHAR per character
+// A key through the thread's queue and the dialog keys of its form (Tab, Enter, Esc): posted, then
+// handled by the loop that runs (a modal form's, or ProcessMessages here).
+void PostKey(HWND wnd, UINT virtualKey);
+bool SelectListItem(HWND listView, int item);  // LVM_SETITEMSTATE (selected, focused)
+
+// Handles every message already waiting, then one posted after them, so that whatever they caused
+// has happened when it returns.
+void Settle();
+
+// A picture of a window of this process: the whole window, frame and children (GetWindowDC and
+// BitBlt into a 32-bit top-down DIB).
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;  // 0x00RRGGBB per pixel, rows from the top
+
+    bool Empty() const { return pixels.empty(); }
+    COLORREF Pixel(int x, int y) const;  // CLR_INVALID outside
+    bool SaveBmp(const std::string& path) const;
+    bool SavePng(const std::string& path) const;
+};
+Picture Capture(HWND wnd);
+
+// Where pictures go (build/shots/), made on first use.
+std::string ShotPath(const std::string& name);
+
+}  // namespace uitest

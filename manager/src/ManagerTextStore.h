@@ -1,0 +1,6 @@
+// Replacing a text of the table; only the language loader does it.
+#pragma once
+
+#include "Umanaglang.h"
+
+void SetManagerText(ManagerTextKey key, const TxString& text);

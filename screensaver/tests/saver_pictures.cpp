@@ -1,0 +1,119 @@
+#include "saver_pictures.h"
+
+#include "KvTestSupport.h"
+#include "UTxUtils.h"
+
+#include <string>
+
+namespace savertest {
+
+bool Picture::RowHas(int y, COLORREF colour) const
+{
+    for (int x = 0; x < width; ++x)
+        if (At(x, y) == colour) return true;
+    return false;
+}
+
+int Picture::CountOf(COLORREF colour) const
+{
+    int count = 0;
+    for (COLORREF pixel : pixels)
+        count += pixel == colour;
+    return count;
+}
+
+int Picture::CountIn(const RECT& area, COLORREF colour) const
+{
+    int count = 0;
+    for (int y = area.top; y < area.bottom && y < height; ++y)
+        for (int x = area.left; x < area.right && x < width; ++x)
+            count += At(x, y) == colour;
+    return count;
+}
+
+namespace {
+
+// The window's DC, with or without its frame, released on every path.
+class SurfaceDC {
+public:
+    SurfaceDC(HWND window, bool wholeWindow)
+        : m_hWnd(window), m_hDC(wholeWindow ? ::GetWindowDC(window) : ::GetDC(window))
+    {
+    }
+    SurfaceDC(const SurfaceDC&) = delete;
+    SurfaceDC& operator=(const SurfaceDC&) = delete;
+    ~SurfaceDC()
+    {
+        if (m_hDC) ::ReleaseDC(m_hWnd, m_hDC);
+    }
+    HDC get() const { return m_hDC; }
+
+private:
+    HWND m_hWnd;
+    HDC m_hDC;
+};
+
+}  // namespace
+
+Picture Capture(HWND window, bool wholeWindow)
+{
+    Picture picture;
+    RECT area = {};
+    if (wholeWindow) {
+        ::GetWindowRect(window, &area);
+        ::OffsetRect(&area, -area.left, -area.top);
+    } else {
+        ::GetClientRect(window, &area);
+    }
+    picture.width = area.right;
+    picture.height = area.bottom;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = picture.width;
+    info.bmiHeader.biHeight = -picture.height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    const SurfaceDC surface(window, wholeWindow);
+    const HDC source = surface.get();
+    const MemDC memory(::CreateCompatibleDC(source));
+    const GdiObject bitmap(::CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap || !bits) return picture;
+    {
+        const SelectGuard select(memory.get(), bitmap.get());
+        ::BitBlt(memory.get(), 0, 0, picture.width, picture.height, source, 0, 0, SRCCOPY);
+    }
+    const auto* data = static_cast<const DWORD*>(bits);
+    picture.pixels.resize(static_cast<size_t>(picture.width) * picture.height);
+    for (size_t i = 0; i < picture.pixels.size(); ++i) {
+        const DWORD bgr = data[i];  // blue in the low byte
+        picture.pixels[i] = RGB((bgr >> 16) & 0xFF, (bgr >> 8) & 0xFF, bgr & 0xFF);
+    }
+    return picture;
+}
+
+void SaveShot(const Picture& picture, const char* name)
+{
+    const std::string folder = testsupport::ExeFolder() + "..\\shots";
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    BITMAPFILEHEADER file = {};
+    BITMAPINFOHEADER header = {};
+    header.biSize = sizeof(header);
+    header.biWidth = picture.width;
+    header.biHeight = -picture.height;
+    header.biPlanes = 1;
+    header.biBitCount = 32;
+    std::string bytes(sizeof(file) + sizeof(header), '\0');
+    file.bfType = 0x4D42;
+    file.bfOffBits = static_cast<DWORD>(bytes.size());
+    for (COLORREF pixel : picture.pixels) {
+        const DWORD bgr = (GetRValue(pixel) << 16) | (GetGValue(pixel) << 8) | GetBValue(pixel);
+        bytes.append(reinterpret_cast<const char*>(&bgr), sizeof(bgr));
+    }
+    file.bfSize = static_cast<DWORD>(bytes.size());
+    bytes.replace(0, sizeof(file), reinterpret_cast<const char*>(&file), sizeof(file));
+    bytes.replace(sizeof(file), sizeof(header), reinterpret_cast<const char*>(&header), sizeof(header));
+    testsupport::WriteFileBytes(folder + "\\" + name, bytes);
+}
+
+}  // namespace savertest
