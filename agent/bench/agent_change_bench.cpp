@@ -15,6 +15,7 @@
 #include "AgentChange.h"
 #include "AgentWindow.h"
 #include "DemoFirstRun.h"
+#include "KvTestSupport.h"
 #include "UTxLog.h"
 #include "UTxUtils.h"
 #include "Wcommon.h"
@@ -46,20 +47,6 @@ struct Sample {
     SIZE_T privateBytes;  // committed private pages, summed region by region (Wine reports no PrivateUsage)
 };
 
-SIZE_T CommittedPrivateBytes()
-{
-    SIZE_T committed = 0;
-    MEMORY_BASIC_INFORMATION region = {};
-    const BYTE* address = nullptr;
-    while (::VirtualQuery(address, &region, sizeof region) == sizeof region) {
-        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) committed += region.RegionSize;
-        const BYTE* next = static_cast<const BYTE*>(region.BaseAddress) + region.RegionSize;
-        if (next <= address) break;
-        address = next;
-    }
-    return committed;
-}
-
 Sample Measure(int change)
 {
     Sample s = {};
@@ -85,7 +72,7 @@ Sample Measure(int change)
     ::GetProcessMemoryInfo(self, &memory, sizeof(memory));
     s.commitKb = memory.PagefileUsage / 1024;
     s.workingSetKb = memory.WorkingSetSize / 1024;
-    s.privateBytes = CommittedPrivateBytes();
+    s.privateBytes = testsupport::CommittedPrivateBytes();
     return s;
 }
 

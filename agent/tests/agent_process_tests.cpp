@@ -113,6 +113,17 @@ protected:
         return wnd;
     }
 
+    // The fast Agent beside an incompatible engine, started as after a log-on, so that it changes at
+    // once and the change ends in an error box: that box, once it is open.
+    HWND StartWithAnErrorBox()
+    {
+        WriteRunnableSettings(CHANGE_EACH_N_MINUTES, 0, FileTimeFromUnits(0));
+        if (!Start(kIncompatibleFolder, "KvAgentFast.exe", "/r")) return nullptr;
+        HWND box = nullptr;
+        PumpUntil([&] { return (box = WindowOf(m_Agent.ProcessId(), "#32770", "Error")) != nullptr; }, 5000);
+        return box;
+    }
+
     static void SignalClose()
     {
         HANDLE close = ::OpenEventA(EVENT_MODIFY_STATE, FALSE, "KvAgentExternalClose");
@@ -319,12 +330,8 @@ TEST_F(AgentProcess, NoChangeAtAnotherScreenSize)
 
 TEST_F(AgentProcess, IncompatibleEngineGivesOneBox)
 {
-    WriteRunnableSettings(CHANGE_EACH_N_MINUTES, 0, FileTimeFromUnits(0));
-    ASSERT_TRUE(Start(kIncompatibleFolder, "KvAgentFast.exe", "/r"));
-    HWND box = nullptr;
-    ASSERT_TRUE(
-        PumpUntil([&] { return (box = WindowOf(m_Agent.ProcessId(), "#32770", "Error")) != nullptr; }, 5000))
-        << AllLines();
+    const HWND box = StartWithAnErrorBox();
+    ASSERT_NE(box, nullptr) << AllLines();
     char text[256] = {};
     ::GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
     EXPECT_STREQ(text, "Incompatible KvApi.dll");
@@ -341,12 +348,8 @@ TEST_F(AgentProcess, IncompatibleEngineGivesOneBox)
 // Nobody may be there to answer the box: the program that signals the close event waits only so long.
 TEST_F(AgentProcess, CloseEventEndsTheAgentWhileAnErrorBoxIsOpen)
 {
-    WriteRunnableSettings(CHANGE_EACH_N_MINUTES, 0, FileTimeFromUnits(0));
-    ASSERT_TRUE(Start(kIncompatibleFolder, "KvAgentFast.exe", "/r"));
-    HWND box = nullptr;
-    ASSERT_TRUE(
-        PumpUntil([&] { return (box = WindowOf(m_Agent.ProcessId(), "#32770", "Error")) != nullptr; }, 5000))
-        << AllLines();
+    const HWND box = StartWithAnErrorBox();
+    ASSERT_NE(box, nullptr) << AllLines();
 
     SignalClose();
     ASSERT_TRUE(m_Agent.WaitPumping(2000)) << AllLines();

@@ -220,6 +220,15 @@ RegistryRecord* Record()
 }
 const std::string kLongName(MAX_PATH, 'n');
 
+// A decode of a path that is too long: 0 when it failed and set the date to 0.
+template <typename Load> DWORD LoadWithLongPath(Load load)
+{
+    DWORD size = 0;
+    FILETIME date = {1, 1};
+    const BOOL loaded = load(nullptr, nullptr, kLongName.c_str(), &size, FALSE, &date);
+    return loaded || date.dwLowDateTime || date.dwHighDateTime;
+}
+
 const BadArgumentCase kBadArguments[] = {
     {"SetWallpaper without record",
      [](HMODULE m) -> DWORD {
@@ -260,20 +269,12 @@ const BadArgumentCase kBadArguments[] = {
     // Both fail and set the date to 0, as for any file whose EXIF date cannot be read.
     {"LoadBmpFromJpgFileEx with a path of MAX_PATH characters",
      [](HMODULE m) -> DWORD {
-         DWORD size = 0;
-         FILETIME date = {1, 1};
-         const BOOL loaded = Export<PFN_LoadBmpFromJpgFileEx>(m, "LoadBmpFromJpgFileEx")(
-             nullptr, nullptr, kLongName.c_str(), &size, FALSE, &date);
-         return loaded || date.dwLowDateTime || date.dwHighDateTime;
+         return LoadWithLongPath(Export<PFN_LoadBmpFromJpgFileEx>(m, "LoadBmpFromJpgFileEx"));
      },
      0, "!LoadBmpFromJpgFileEx: path is 260 characters or longer"},
     {"LoadBmpFromJpgFile with a path of MAX_PATH characters",
      [](HMODULE m) -> DWORD {
-         DWORD size = 0;
-         FILETIME date = {1, 1};
-         const BOOL loaded = Export<PFN_WpApi_LoadBmpFromJpgFile>(m, "WpApi_LoadBmpFromJpgFile")(
-             nullptr, nullptr, kLongName.c_str(), &size, FALSE, &date);
-         return loaded || date.dwLowDateTime || date.dwHighDateTime;
+         return LoadWithLongPath(Export<PFN_WpApi_LoadBmpFromJpgFile>(m, "WpApi_LoadBmpFromJpgFile"));
      },
      0, "!WpApi_LoadBmpFromJpgFile: path is 260 characters or longer"},
     {"ScreenSaverReplaceImage without record",
@@ -404,36 +405,17 @@ TEST(InterfaceDllLoads, RepeatedLoadsLeaveNoHandleOrTlsIndex)
     EXPECT_LE(NextHandleValue(), handleBefore + 4 * 4);
 }
 
-namespace {
-
-// Committed private memory of this process: what its heaps hold (Wine reports no private bytes).
-SIZE_T CommittedPrivateBytes()
-{
-    SIZE_T committed = 0;
-    MEMORY_BASIC_INFORMATION region{};
-    const BYTE* address = nullptr;
-    while (::VirtualQuery(address, &region, sizeof region) == sizeof region) {
-        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) committed += region.RegionSize;
-        const BYTE* next = static_cast<const BYTE*>(region.BaseAddress) + region.RegionSize;
-        if (next <= address) break;
-        address = next;
-    }
-    return committed;
-}
-
-}  // namespace
-
 // The runtimes linked into the library keep blocks that no call releases (about 0.3 kB a load before
 // the library's heap went with it): an Agent that runs for months must not grow with each change.
 TEST(InterfaceDllLoads, RepeatedLoadsLeaveNoMemoryBehind)
 {
     for (int i = 0; i < 10; ++i)
         LoadUseAndFree();
-    const SIZE_T before = CommittedPrivateBytes();
+    const SIZE_T before = testsupport::CommittedPrivateBytes();
     const int rounds = 250;
     for (int i = 0; i < rounds; ++i)
         LoadUseAndFree();
-    const SIZE_T after = CommittedPrivateBytes();
+    const SIZE_T after = testsupport::CommittedPrivateBytes();
     // 0.3 kB a load would be 75 kB; a page or two may come from elsewhere.
     EXPECT_LE(after, before + 16 * 1024)
         << "grew by " << (after - before) / 1024 << " kB over " << rounds << " loads";
