@@ -6,6 +6,7 @@
 #include "UTxLog.h"
 #include "UiApp.h"
 #include "UiDialogs.h"
+#include "Umanaglang.h"
 
 namespace mftest {
 
@@ -18,6 +19,7 @@ public:
     void SetUp() override
     {
         ui::App::Init("Kestrova Manager");
+        LoadManagerTextDefaults();
         ui::TheDialogs().messageBox = [](HWND, const std::string& text, const std::string& caption, UINT) {
             g_boxes.push_back(caption + ": " + text);
             return IDOK;

@@ -1,0 +1,308 @@
+// The settings dialog opened on the Manager's schema as the main window opens it: what OK saves and
+// when the wallpaper is recomposed, what Cancel leaves alone, and what the tree and editors show.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "Fpictures.h"
+#include "Fprocessenum.h"
+#include "Fsettings.h"
+#include "ManagerFormsTestSupport.h"
+#include "UManagerEngine.h"
+#include "UiDialogs.h"
+#include "UiTestKit.h"
+#include "Umanaglang.h"
+#include "Wcommon.h"
+#include "settings_support.h"
+
+namespace {
+
+// The engine calls of the dialog, in order.
+class EngineRecorder {
+public:
+    EngineRecorder()
+    {
+        m_engine->showProgressWindow = [this] { calls.push_back("show"); };
+        m_engine->updateCurrentWallpaper = [this] {
+            calls.push_back("update");
+            return TRUE;
+        };
+        m_engine->hideProgressWindow = [this] { calls.push_back("hide"); };
+    }
+    std::vector<std::string> calls;
+
+private:
+    ManagerEngineOverride m_engine;
+};
+
+class SettingsDialogTest : public SettingsKeyTest {
+protected:
+    void SetUp() override
+    {
+        SettingsKeyTest::SetUp();
+        BuildSettingsSchema(settings, "Arial");
+        ASSERT_TRUE(pictures.Create());
+        ASSERT_TRUE(picker.Create());
+        SetProgramListEditor(settings, &picker);
+        ASSERT_TRUE(form.Create());
+        mftest::TakeMessageBoxes();
+    }
+
+    // The node whose copy has that key and section, or null.
+    HTREEITEM Node(const char* key, const char* section)
+    {
+        HTREEITEM found = nullptr;
+        Walk(form.TreeView.Root(), [&](HTREEITEM node) {
+            auto* item = static_cast<CSettingsItem*>(form.TreeView.Data(node));
+            if (item && item->Key().CompareNoCase(key) == 0 && item->Section().CompareNoCase(section) == 0 &&
+                !found)
+                found = node;
+        });
+        return found;
+    }
+    template <typename Visit> void Walk(HTREEITEM node, Visit visit)
+    {
+        for (; node; node = form.TreeView.NextSibling(node)) {
+            visit(node);
+            Walk(form.TreeView.FirstChild(node), visit);
+        }
+    }
+    // Selects the node as a click would (the control notifies the selection).
+    void SelectNode(const char* key, const char* section)
+    {
+        const HTREEITEM node = Node(key, section);
+        ASSERT_NE(node, nullptr) << key;
+        form.TreeView.Select(node);
+    }
+
+    DWORD RegistryDword(const char* section, const char* name)
+    {
+        DWORD type = 0;
+        std::string data;
+        if (!QueryRawValue(section, name, type, data) || type != REG_DWORD || data.size() != 4)
+            return 0xDEADBEEF;
+        return *reinterpret_cast<const DWORD*>(data.data());
+    }
+    std::string RegistryText(const char* section, const char* name)
+    {
+        DWORD type = 0;
+        std::string data;
+        if (!QueryRawValue(section, name, type, data) || type != REG_SZ) return "<none>";
+        return std::string(data.c_str());
+    }
+
+    CSettings settings;
+    ui::Owner<TFormPictures> pictures;
+    ui::Owner<TFormProcessEnum> picker;
+    ui::Owner<TFormSettings> form{settings, &pictures};
+};
+
+TEST_F(SettingsDialogTest, MinSizeAndOkSavesAndRecomposesOnce)
+{
+    EngineRecorder engine;
+    ui::test::OnNextModal([&](ui::Form&) {
+        SelectNode("MinSize", "Display");
+        form.CSpinEdit.SetText("500");
+        uitest::Click(form.ButtonOk.Handle());
+    });
+    ASSERT_TRUE(form.ShowDialog());
+    EXPECT_EQ(RegistryDword("Display", "MinSize"), 500u);
+    EXPECT_EQ(settings.GetValue("MinSize", "Display"), 500);
+    EXPECT_EQ(engine.calls, (std::vector<std::string>{"show", "update", "hide"}));
+    EXPECT_EQ(form.TreeView.Count(), 0);
+    EXPECT_EQ(form.CurrentItem(), nullptr);
+}
+
+TEST_F(SettingsDialogTest, FontOnlyIsSavedWithoutRecomposition)
+{
+    EngineRecorder engine;
+    ui::DialogsOverride dialogs;
+    dialogs->pickFont = [](HWND, ui::FontSpec& font, COLORREF&) {
+        font.face = "Courier New";
+        font.height = -16;  // 12 points at 96 pixels per inch
+        font.weight = FW_BOLD;
+        return true;
+    };
+    std::string description;
+    ui::test::OnNextModal([&](ui::Form&) {
+        SelectNode("FileFont", "Display");
+        uitest::Click(form.ButtonFontChange.Handle());
+        description = form.LabelFontData.GetText();
+        uitest::Click(form.ButtonOk.Handle());
+    });
+    ASSERT_TRUE(form.ShowDialog());
+    EXPECT_EQ(RegistryText("Display", "FileFontName"), "Courier New");
+    EXPECT_EQ(RegistryDword("Display", "FileFontSize"), 12u);
+    EXPECT_EQ(RegistryDword("Display", "FileFontBold"), 1u);
+    EXPECT_EQ(description, "Name: Courier New\nSize: 12\nStyle: bold\nCharset: Eastern european characters.");
+    EXPECT_TRUE(engine.calls.empty());
+}
+
+TEST_F(SettingsDialogTest, OkWithoutChangesSavesAllButDoesNotRecompose)
+{
+    EngineRecorder engine;
+    ui::test::OnNextModal([&](ui::Form&) {
+        // Selecting items fills their editors, whose change events fire: no change counts.
+        SelectNode("MinSize", "Display");
+        SelectNode("Show", "Calendar");
+        SelectNode("FitType", "Display");
+        SelectNode("ConflictingPrgs", "Agent");
+        uitest::Click(form.ButtonOk.Handle());
+    });
+    ASSERT_TRUE(form.ShowDialog());
+    EXPECT_EQ(RegistryDword("Display", "MinSize"), 480u);
+    EXPECT_EQ(RegistryDword("ScreenSaver", "BlackBackground"), 1u);
+    EXPECT_TRUE(engine.calls.empty());
+}
+
+TEST_F(SettingsDialogTest, CancelChangesNothing)
+{
+    EngineRecorder engine;
+    ASSERT_TRUE(settings.SaveToRegistry(HKEY_CURRENT_USER, kRegRootPath));
+    SetRawValue("Display", "MinSize", REG_DWORD, DwordData(640));
+    ASSERT_TRUE(settings.LoadFromRegistry(HKEY_CURRENT_USER, kRegRootPath));
+    const CSettingsItem* before = settings.Find("MinSize", "Display");
+    ui::test::OnNextModal([&](ui::Form&) {
+        SelectNode("MinSize", "Display");
+        form.CSpinEdit.SetText("999");
+        SelectNode("Show", "Calendar");
+        uitest::Click(form.CheckBox.Handle());
+        uitest::Click(form.ButtonCancel.Handle());
+    });
+    EXPECT_FALSE(form.ShowDialog());
+    EXPECT_EQ(settings.Find("MinSize", "Display"), before);  // the same items, not copies
+    EXPECT_EQ(settings.GetValue("MinSize", "Display"), 640);
+    EXPECT_EQ(settings.GetValue("Show", "Calendar"), 1);
+    EXPECT_EQ(RegistryDword("Display", "MinSize"), 640u);
+    EXPECT_EQ(RegistryDword("Calendar", "Show"), 1u);
+    EXPECT_TRUE(engine.calls.empty());
+    EXPECT_EQ(form.TreeView.Count(), 0);
+}
+
+TEST_F(SettingsDialogTest, ReopeningSelectsNothing)
+{
+    EngineRecorder engine;
+    ui::test::OnNextModal([&](ui::Form&) {
+        EXPECT_NE(form.TreeView.Selected(), nullptr);  // the first showing selects the first item
+        SelectNode("MinSize", "Display");
+        form.TreeView.SetFocus();  // as a click into the tree leaves it
+        uitest::Click(form.ButtonCancel.Handle());
+    });
+    form.ShowDialog();
+    HTREEITEM selected = reinterpret_cast<HTREEITEM>(1);
+    bool editorsHidden = false;
+    bool modified = true;
+    ui::test::OnNextModal([&](ui::Form&) {
+        uitest::Settle();
+        selected = form.TreeView.Selected();
+        editorsHidden =
+            !form.CSpinEdit.IsVisible() && !form.CheckBox.IsVisible() && !form.LabelItemHelp.IsVisible();
+        modified = settings.Modified();
+        // The keyboard moving between the buttons leaves the tree alone.
+        uitest::PostKey(form.ButtonOk.Handle(), VK_TAB);
+        uitest::Settle();
+        if (form.TreeView.Selected() != nullptr) selected = form.TreeView.Selected();
+        uitest::Click(form.ButtonCancel.Handle());
+    });
+    form.ShowDialog();
+    EXPECT_EQ(selected, nullptr);
+    EXPECT_TRUE(editorsHidden);
+    EXPECT_FALSE(modified);
+}
+
+TEST_F(SettingsDialogTest, ChoiceOutOfRange)
+{
+    settings.Find("FitType", "Display")->SetInt(7);
+    settings.Find("Textures", "Display")->SetInt(-1);
+    std::vector<std::string> texts;
+    int shownIndex = -2;
+    int loweredValue = -2;
+    int negativeIndex = -2;
+    ui::test::OnNextModal([&](ui::Form&) {
+        texts.push_back(form.TreeView.Text(Node("FitType", "Display")));
+        texts.push_back(form.TreeView.Text(Node("Textures", "Display")));
+        SelectNode("FitType", "Display");
+        shownIndex = form.RadioGroup.ItemIndex();
+        loweredValue = form.CurrentItem()->RawValue();
+        SelectNode("Textures", "Display");
+        negativeIndex = form.RadioGroup.ItemIndex();
+        uitest::Click(form.ButtonCancel.Handle());
+    });
+    form.ShowDialog();
+    EXPECT_EQ(texts, (std::vector<std::string>{std::string(Text(glm_IfRatioDiferent)) + " [7]",
+                                               std::string(Text(glm_Textures)) + " [-1]"}));
+    EXPECT_EQ(shownIndex, 2);
+    EXPECT_EQ(loweredValue, 2);
+    EXPECT_EQ(negativeIndex, -1);
+}
+
+TEST_F(SettingsDialogTest, TreeTexts)
+{
+    CSettingsItem color(stColor, "Colour", "C", 1);
+    color.SetInt(0x00ABCDEF);
+    CSettingsItem integer(stInteger, "Size", "S", 1);
+    integer.SetRange(480, 240, 5000, 1);
+    integer.SetUnits("pixels");
+    CSettingsItem boolean(stBoolean, "Switch", "B", 1);
+    boolean.SetInt(2);
+    CSettingsItem font(stFont, "Font", "F", 1);
+    font.SetFont("Tahoma", 8, nullptr, kClWindowText, 238);
+    CSettingsItem list(stProgramList, "Programs", "P", 1);
+    list.SetString("a.exe;b.exe");
+    CSettingsItem heading(stHeading, "Heading", "", 0);
+    struct {
+        const CSettingsItem& item;
+        const char* text;
+    } cases[] = {
+        {color, "Colour [BGR ABCDEF]"}, {integer, "Size [480 pixels]"},   {boolean, "Switch [yes]"},
+        {font, "Font [Tahoma, 8]"},     {list, "Programs [a.exe;b.exe]"}, {heading, "Heading"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TreeText(c.item), c.text);
+}
+
+TEST_F(SettingsDialogTest, ProgramListThroughThePicker)
+{
+    EngineRecorder engine;
+    ui::test::OnNextModal([&](ui::Form&) {
+        SelectNode("ConflictingPrgs", "Agent");
+        ui::test::OnNextModal([&](ui::Form&) {
+            picker.EditBlockingPrograms.SetText("a.exe;;;b.exe ; ");
+            uitest::Click(picker.ButtonOk.Handle());
+        });
+        uitest::Click(form.ButtonBrowse.Handle());
+        uitest::Click(form.ButtonOk.Handle());
+    });
+    ASSERT_TRUE(form.ShowDialog());
+    EXPECT_EQ(RegistryText("Agent", "ConflictingPrgs"), "a.exe;b.exe");
+    EXPECT_EQ(engine.calls.size(), 3u);  // a changed setting counts as a change of the wallpaper's
+}
+
+TEST_F(SettingsDialogTest, Picture)
+{
+    EngineRecorder engine;
+    uitest::Picture shot;
+    ui::test::OnNextModal([&](ui::Form&) {
+        SelectNode("AdaptTextBackColor", "Display");
+        // The picture is taken before the message loop would paint: paint now.
+        ::RedrawWindow(form.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        shot = uitest::Capture(form.Handle());
+        uitest::Click(form.ButtonCancel.Handle());
+    });
+    form.ShowDialog();
+    ASSERT_FALSE(shot.Empty());
+    EXPECT_TRUE(shot.SavePng(uitest::ShotPath("manager_settings.png")));
+    // The help text is drawn in its dark grey below the picture, and the check box carries the caption.
+    const RECT panel = form.Panel.GetWindowRect();
+    const RECT window = form.GetWindowRect();
+    const RECT help = form.LabelItemHelp.GetWindowRect();
+    bool helpInk = false;
+    for (int y = help.top; y < help.top + 13 && !helpInk; ++y)
+        for (int x = help.left; x < help.left + 120 && !helpInk; ++x)
+            helpInk = shot.Pixel(x - window.left, y - window.top) == RGB(0x40, 0x40, 0x40);
+    EXPECT_TRUE(helpInk);
+    EXPECT_GT(panel.left, window.left);
+}
+
+}  // namespace
