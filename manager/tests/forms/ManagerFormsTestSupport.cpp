@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "KvTestSupport.h"
-#include "UTxLog.h"
 #include "UiApp.h"
 #include "UiDialogs.h"
 #include "Umanaglang.h"
@@ -40,34 +38,6 @@ std::vector<std::string> TakeMessageBoxes()
     std::vector<std::string> boxes;
     boxes.swap(g_boxes);
     return boxes;
-}
-
-std::vector<std::string> NewLogLines()
-{
-    static size_t read = std::string::npos;  // the first call skips what earlier runs left
-    g_Log.CloseFile();
-    const std::string bytes =
-        testsupport::ReadFileBytes(testsupport::ExeFolder() + "manager_forms_tests.log");
-    g_Log.OpenFile(nullptr);
-    if (read == std::string::npos) read = bytes.size();
-    if (bytes.size() < read) read = 0;
-    std::vector<std::string> lines;
-    size_t at = read;
-    while (at < bytes.size()) {
-        const size_t end = bytes.find("\r\n", at);
-        if (end == std::string::npos) break;
-        lines.push_back(bytes.substr(at, end - at));
-        at = end + 2;
-    }
-    read = at;
-    return lines;
-}
-
-bool AnyContains(const std::vector<std::string>& lines, const std::string& text)
-{
-    for (const std::string& line : lines)
-        if (line.find(text) != std::string::npos) return true;
-    return false;
 }
 
 }  // namespace mftest

@@ -3,7 +3,7 @@
 // preview is drawn.
 #include <gtest/gtest.h>
 
-#include <condition_variable>
+#include <cstring>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -16,6 +16,16 @@
 #include "UiTestKit.h"
 
 namespace {
+
+void SetHeader(BITMAPINFO* info, int w, int h)
+{
+    info->bmiHeader = {};
+    info->bmiHeader.biSize = sizeof info->bmiHeader;
+    info->bmiHeader.biWidth = w;
+    info->bmiHeader.biHeight = h;
+    info->bmiHeader.biPlanes = 1;
+    info->bmiHeader.biBitCount = 24;
+}
 
 constexpr COLORREF kImageColor = RGB(200, 30, 40);
 constexpr COLORREF kAverageColor = RGB(40, 60, 90);
@@ -44,13 +54,19 @@ public:
             }
             ::SetEvent(m_started.get());
             ::WaitForSingleObject(m_open.get(), 20000);
+            {
+                std::lock_guard<std::mutex> lock(m_lock);
+                roomTold = size ? *size : 0;
+                if (growTo > 0) {
+                    // The file grew since its size was asked for: the header tells the new size, and
+                    // only the room the caller gave is written.
+                    SetHeader(info, growTo, growTo);
+                    std::memset(bits, 0x7F, roomTold);
+                    return TRUE;
+                }
+            }
             if (size && *size < bytes) return FALSE;
-            info->bmiHeader = {};
-            info->bmiHeader.biSize = sizeof info->bmiHeader;
-            info->bmiHeader.biWidth = w;
-            info->bmiHeader.biHeight = h;
-            info->bmiHeader.biPlanes = 1;
-            info->bmiHeader.biBitCount = 24;
+            SetHeader(info, w, h);
             auto* p = static_cast<BYTE*>(bits);
             for (DWORD i = 0; i + 2 < bytes; i += 3) {
                 p[i] = GetBValue(kImageColor);
@@ -78,6 +94,16 @@ public:
         width = w;
         height = h;
     }
+    void SetGrowing(int side)
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        growTo = side;
+    }
+    DWORD RoomTold()
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        return roomTold;
+    }
     void SetFailing(const std::string& path)
     {
         std::lock_guard<std::mutex> lock(m_lock);
@@ -90,6 +116,8 @@ private:
     int width = 200;
     int height = 100;
     std::string failing;
+    int growTo = 0;
+    DWORD roomTold = 0;
     Handle m_started;
     Handle m_open;
     ManagerEngineOverride m_engine;
@@ -333,6 +361,23 @@ TEST_F(BrowserTest, AFileThatFailsToDecodeClearsThePreview)
     EXPECT_LT(afterGood.left, afterGood.right);
     EXPECT_GE(afterBad.left, afterBad.right);  // nothing of the last image is left
     EXPECT_EQ(shape, ::GetSysColor(COLOR_BTNFACE));
+}
+
+TEST_F(BrowserTest, AFileThatGrewIsNotReadPastItsBlock)
+{
+    decoder.SetSize(100, 50);
+    decoder.SetGrowing(400);
+    RECT painted = {};
+    ui::test::OnNextModal([&](ui::Form&) {
+        SelectOnly(0);
+        ASSERT_TRUE(WaitPreviews(1));
+        painted = PaintedRect(form, 100, 100);
+        uitest::Click(form.ButtonClose.Handle());
+    });
+    form.ShowBrowser(files, record);
+    EXPECT_GE(decoder.RoomTold(), 300u * 50u);  // the decode is told the block's room
+    EXPECT_LT(decoder.RoomTold(), 1200u * 400u);
+    EXPECT_GE(painted.left, painted.right);  // a header bigger than the block draws nothing
 }
 
 TEST_F(BrowserTest, ReopeningSelectsAndPreviewsTheSameImageAgain)
