@@ -123,8 +123,18 @@ bool TFormFileList::Create(HWND owner)
                          Splitter.Create(*this) && PanelClient.Create(*this) &&
                          ShapeBackground.Create(PanelClient) && PaintBox.Create(PanelClient);
     if (!created) return false;
+    ApplyTexts();
     Layout();
     return true;
+}
+
+void TFormFileList::ApplyTexts()
+{
+    ApplyCaptions("TFormFileList", *this,
+                  {{"ListViewFiles", &ListViewFiles},
+                   {"ButtonSetAsWallpaper", &ButtonSetAsWallpaper},
+                   {"CheckBoxExclude", &CheckBoxExclude},
+                   {"ButtonClose", &ButtonClose}});
 }
 
 void TFormFileList::Layout()

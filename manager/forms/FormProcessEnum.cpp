@@ -64,11 +64,26 @@ TFormProcessEnum::~TFormProcessEnum()
 
 bool TFormProcessEnum::Create(HWND owner)
 {
-    return Form::Create(ManagerFormClass(), owner) && LabelCurrentlyRunning.Create(*this) &&
-           ListViewWindows.Create(*this) && ButtonAdd.Create(*this) && LabelAddLabel.Create(*this) &&
-           ButtonRemove.Create(*this) && LabelRemoveLabel.Create(*this) &&
-           LabelBlockingPrograms.Create(*this) && EditBlockingPrograms.Create(*this) &&
-           ButtonOk.Create(*this, IDOK) && ButtonCancel.Create(*this, IDCANCEL);
+    const bool created = Form::Create(ManagerFormClass(), owner) && LabelCurrentlyRunning.Create(*this) &&
+                         ListViewWindows.Create(*this) && ButtonAdd.Create(*this) &&
+                         LabelAddLabel.Create(*this) && ButtonRemove.Create(*this) &&
+                         LabelRemoveLabel.Create(*this) && LabelBlockingPrograms.Create(*this) &&
+                         EditBlockingPrograms.Create(*this) && ButtonOk.Create(*this, IDOK) &&
+                         ButtonCancel.Create(*this, IDCANCEL);
+    if (created) ApplyTexts();
+    return created;
+}
+
+void TFormProcessEnum::ApplyTexts()
+{
+    ApplyCaptions("TFormProcessEnum", *this,
+                  {{"LabelCurrentlyRunning", &LabelCurrentlyRunning},
+                   {"ListViewWindows", &ListViewWindows},
+                   {"ButtonAdd", &ButtonAdd},
+                   {"ButtonRemove", &ButtonRemove},
+                   {"LabelBlockingPrograms", &LabelBlockingPrograms},
+                   {"ButtonOk", &ButtonOk},
+                   {"ButtonCancel", &ButtonCancel}});
 }
 
 void TFormProcessEnum::FormShow()

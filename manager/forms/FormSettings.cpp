@@ -227,9 +227,20 @@ bool TFormSettings::Create(HWND owner)
         LabelFontSample.Create(Panel) && ImageHelp.Create(Panel) && LabelItemHelp.Create(Panel) &&
         TreeView.Create(*this);
     if (!created) return false;
+    ApplyTexts();
     HideEditors();
     PanelResize();
     return true;
+}
+
+void TFormSettings::ApplyTexts()
+{
+    ApplyCaptions("TFormSettings", *this,
+                  {{"ButtonOk", &ButtonOk},
+                   {"ButtonCancel", &ButtonCancel},
+                   {"ButtonSelectColor", &ButtonSelectColor},
+                   {"ButtonBrowse", &ButtonBrowse},
+                   {"ButtonFontChange", &ButtonFontChange}});
 }
 
 LRESULT TFormSettings::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)

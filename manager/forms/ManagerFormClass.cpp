@@ -2,11 +2,32 @@
 
 #include "UManagerForms.h"
 
+#include <commctrl.h>
+
+#include "Umanaglang.h"
+
 const ui::WindowClass& ManagerFormClass()
 {
     static ui::WindowClass windowClass("TKvManagerForm");
     windowClass.Register();
     return windowClass;
+}
+
+void ApplyCaptions(const char* formName, ui::Form& form, std::initializer_list<CaptionTarget> targets)
+{
+    ManagerTextKey key;
+    if (FindCaption(formName, "", 0, key)) form.SetText(Text(key));
+    for (const CaptionTarget& target : targets) {
+        if (!target.window || !target.window->Exists()) continue;
+        if (FindCaption(formName, target.component, 0, key)) target.window->SetText(Text(key));
+        for (int column = 1; FindCaption(formName, target.component, column, key); ++column) {
+            LVCOLUMNA item = {};
+            item.mask = LVCF_TEXT;
+            item.pszText = const_cast<char*>(Text(key));
+            ::SendMessageA(target.window->Handle(), LVM_SETCOLUMNA, column - 1,
+                           reinterpret_cast<LPARAM>(&item));
+        }
+    }
 }
 
 bool ReadDwordValue(HKEY key, const char* name, DWORD& value)

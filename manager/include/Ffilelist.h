@@ -25,6 +25,8 @@ public:
     ~TFormFileList() override;
 
     bool Create(HWND owner = nullptr);
+    // The current Manager texts on the form (done by Create; again after the language changed).
+    void ApplyTexts();
     // Shows the browser modally over `files` with a copy of `record`; the result is kModalOk.
     int ShowBrowser(CFileCollection& files, const RegistryRecord& record);
 

@@ -17,6 +17,8 @@ public:
     ~TFormProcessEnum() override;
 
     bool Create(HWND owner = nullptr);
+    // The current Manager texts on the form (done by Create; again after the language changed).
+    void ApplyTexts();
 
     // The list from `processInfo`, the selected program kept when it still shows a window.
     void FillWindowList(CProcessInfo& processInfo);

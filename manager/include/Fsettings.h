@@ -36,6 +36,8 @@ public:
     ~TFormSettings() override;
 
     bool Create(HWND owner = nullptr);
+    // The current Manager texts on the form (done by Create; again after the language changed).
+    void ApplyTexts();
     // Fills the tree, shows the dialog modally and takes or discards the copies; true when confirmed.
     bool ShowDialog();
 

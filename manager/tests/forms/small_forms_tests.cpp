@@ -3,6 +3,10 @@
 
 #include "Ffilelist.h"
 #include "Fpictures.h"
+#include "Fprocessenum.h"
+#include "Fsettings.h"
+#include "KvTestSupport.h"
+#include "Umanaglang.h"
 #include "UManagerForms.h"
 #include "UiTestKit.h"
 #include "Wcommon.h"
@@ -90,6 +94,48 @@ TEST_F(ManagerKeyTest, BrowserPlaceRoundTripsAndBadValuesAreIgnored)
     WriteDwordValue(m_key.get(), "FFileListPanelWidth", 5000);
     other.ReadPosition(m_key.get());
     EXPECT_GT(other.ListViewFiles.GetWindowRect().right - other.ListViewFiles.GetWindowRect().left, 100);
+}
+
+}  // namespace
+
+namespace {
+
+// Forms made before the language was applied take its texts from ApplyTexts, as the main window's
+// first show applies them.
+TEST(FormTexts, ApplyTextsPutsTheLanguageOnFormsMadeBefore)
+{
+    ui::Owner<TFormFileList> browser;
+    ui::Owner<TFormProcessEnum> picker;
+    CSettings settings;
+    ui::Owner<TFormSettings> dialog{settings, nullptr};
+    ASSERT_TRUE(browser.Create() && picker.Create() && dialog.Create());
+    testsupport::TempFolder folder("kvlang");
+    ASSERT_TRUE(testsupport::WriteFileBytes(folder / "KvLang.dat",
+                                            "BEGIN-LANGUAGE Test\r\n"
+                                            "glm_File\r\nDatei\r\n"
+                                            "glm_ButtonAdd\r\nHinzu\r\n"
+                                            "glm_ButtonOk\r\nGut\r\n"
+                                            "glm_BlockingProgramsCaption\r\nSperrliste\r\n"
+                                            "END-LANGUAGE\r\n"));
+    ApplyManagerLanguage("Test", (folder / "KvLang.dat").c_str());
+    browser.ApplyTexts();
+    picker.ApplyTexts();
+    dialog.ApplyTexts();
+    char column[64] = {};
+    LVCOLUMNA item = {};
+    item.mask = LVCF_TEXT;
+    item.pszText = column;
+    item.cchTextMax = sizeof column;
+    ::SendMessageA(browser.ListViewFiles.Handle(), LVM_GETCOLUMNA, 0, reinterpret_cast<LPARAM>(&item));
+    const std::string fileColumn = column;
+    const std::string add = picker.ButtonAdd.GetText();
+    const std::string caption = picker.GetText();
+    const std::string ok = dialog.ButtonOk.GetText();
+    LoadManagerTextDefaults();
+    EXPECT_EQ(fileColumn, "Datei");
+    EXPECT_EQ(add, "Hinzu");
+    EXPECT_EQ(caption, "Sperrliste");
+    EXPECT_EQ(ok, "Gut");
 }
 
 }  // namespace
