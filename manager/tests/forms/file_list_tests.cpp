@@ -279,7 +279,7 @@ TEST(PreviewRect, FittedWithOnePixelFree)
     }
 }
 
-// The bounds of the image's colour in a picture painted on a memory DC; empty when none is there.
+// The bounds of what the preview painted on a memory DC filled with magenta; empty when nothing.
 RECT PaintedRect(TFormFileList& form, int W, int H)
 {
     BITMAPINFO info = {};
@@ -293,15 +293,15 @@ RECT PaintedRect(TFormFileList& form, int W, int H)
     MemDC dc(::CreateCompatibleDC(nullptr));
     SelectGuard selected(dc.get(), section.get());
     RECT all = {0, 0, W, H};
-    ::FillRect(dc.get(), &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    GdiObject magenta(::CreateSolidBrush(RGB(255, 0, 255)));
+    ::FillRect(dc.get(), &all, static_cast<HBRUSH>(magenta.get()));
     form.PaintBoxPaint(dc.get(), W, H);
     ::GdiFlush();
     RECT found = {W, H, 0, 0};
     const auto* pixels = static_cast<const DWORD*>(bits);
-    const DWORD red = (GetRValue(kImageColor) << 16) | (GetGValue(kImageColor) << 8) | GetBValue(kImageColor);
     for (int y = 0; y < H; ++y)
         for (int x = 0; x < W; ++x)
-            if ((pixels[y * W + x] & 0xFFFFFF) == red) {
+            if ((pixels[y * W + x] & 0xFFFFFF) != 0xFF00FF) {
                 found.left = std::min<LONG>(found.left, x);
                 found.top = std::min<LONG>(found.top, y);
                 found.right = std::max<LONG>(found.right, x + 1);
@@ -442,6 +442,54 @@ TEST_F(BrowserTest, Picture)
               kImageColor);
     // Above the picture, which is wider than the screen, the miniature screen shows the average colour.
     EXPECT_EQ(shot.Pixel((box.left + box.right) / 2 - window.left, box.top + 4 - window.top), kAverageColor);
+}
+
+// The real engine behind the browser: a JPEG turned by its EXIF orientation is previewed upright,
+// a broken one clears the preview.
+TEST(BrowserRealEngine, DecodesThroughKvApi)
+{
+    testsupport::TempFolder folder("kvrealbrowser");
+    const std::string fixtures = testsupport::ExeFolder() + "jpeg_fixtures\\";
+    for (const char* name : {"exif_o6_be_640x480.jpg", "broken.jpg", "plain_64x48.jpg"})
+        ASSERT_TRUE(::CopyFileA((fixtures + name).c_str(), (folder / name).c_str(), FALSE)) << name;
+    CFileCollection files;
+    CImageFolder imageFolder;
+    imageFolder.Path = folder.Path().c_str();
+    imageFolder.AddFilesToCollection(files);
+    ASSERT_EQ(files.GetCount(), 3);
+    RegistryRecord record{};
+    record.Display.bRotateByExif = 1;
+    ui::Owner<TFormFileList> form;
+    ASSERT_TRUE(form.Create());
+    std::vector<RECT> painted;
+    ui::test::OnNextModal([&](ui::Form&) {
+        int previews = 0;
+        for (const char* name : {"exif_o6_be_640x480.jpg", "broken.jpg", "plain_64x48.jpg"}) {
+            int row = 0;
+            while (row < form.ListViewFiles.ItemCount() && form.ListViewFiles.ItemText(row) != name)
+                ++row;
+            for (int i = 0; i < form.ListViewFiles.ItemCount(); ++i)
+                form.ListViewFiles.SetSelected(i, i == row);
+            ASSERT_TRUE(testsupport::PumpUntil([&] { return form.PreviewsShown() > previews; }, 20000))
+                << name;
+            ++previews;
+            painted.push_back(PaintedRect(form, 100, 100));
+        }
+        uitest::Click(form.ButtonClose.Handle());
+    });
+    form.ShowBrowser(files, record);
+    ASSERT_EQ(painted.size(), 3u);
+    // 480 x 640 upright in a square box: 73 x 98 pixels, centred.
+    EXPECT_EQ(painted[0].left, 13);
+    EXPECT_EQ(painted[0].top, 1);
+    EXPECT_EQ(painted[0].right, 86);
+    EXPECT_EQ(painted[0].bottom, 99);
+    EXPECT_GE(painted[1].left, painted[1].right);
+    // 64 x 48: 98 x 73 pixels, centred.
+    EXPECT_EQ(painted[2].left, 1);
+    EXPECT_EQ(painted[2].top, 13);
+    EXPECT_EQ(painted[2].right, 99);
+    EXPECT_EQ(painted[2].bottom, 86);
 }
 
 }  // namespace
