@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "UManagerForms.h"
 #include "UiControls.h"
 #include "Usettings.h"
 
@@ -38,6 +39,9 @@ public:
     bool Create(HWND owner = nullptr);
     // The current Manager texts on the form (done by Create; again after the language changed).
     void ApplyTexts();
+    // The window's place under \Manager (an open key).
+    void ReadPosition(HKEY managerKey) { ReadFormBounds(managerKey, "FSettings", *this); }
+    void WritePosition(HKEY managerKey) const { WriteFormBounds(managerKey, "FSettings", *this); }
     // Fills the tree, shows the dialog modally and takes or discards the copies; true when confirmed.
     bool ShowDialog();
 

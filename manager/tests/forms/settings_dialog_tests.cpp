@@ -8,6 +8,7 @@
 #include "Fpictures.h"
 #include "Fprocessenum.h"
 #include "Fsettings.h"
+#include "KvTestSupport.h"
 #include "ManagerFormsTestSupport.h"
 #include "UManagerEngine.h"
 #include "UiDialogs.h"
@@ -303,6 +304,92 @@ TEST_F(SettingsDialogTest, Picture)
             helpInk = shot.Pixel(x - window.left, y - window.top) == RGB(0x40, 0x40, 0x40);
     EXPECT_TRUE(helpInk);
     EXPECT_GT(panel.left, window.left);
+}
+
+}  // namespace
+
+namespace {
+
+// The editors of the kinds the Manager's schema does not use yet, on a schema of their own.
+class EditorKindsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        settings.BeginSection("Test", false);
+        settings.AddItem(stHeading, "", "Kinds", 0);
+        settings.AddItem(stColor, "Colour", "Colour", 1)->SetInt(0x00112233);
+        settings.AddItem(stText, "Text", "Text", 1)->SetString("old");
+        settings.AddItem(stTrackBar, "Track", "Track", 1)->SetInt(50);
+        settings.AddItem(stFolder, "Folder", "Folder", 1)->SetString("C:\\old\\");
+        CSettingsItem* number = settings.AddItem(stInteger, "Number", "Number", 1);
+        number->SetRange(480, 240, 5000, 10);
+        ASSERT_TRUE(form.Create());
+    }
+    void Select(int index)
+    {
+        HTREEITEM node = form.TreeView.FirstChild(form.TreeView.Root());
+        for (int i = 1; i < index && node; ++i)
+            node = form.TreeView.NextSibling(node);
+        form.TreeView.Select(node);
+    }
+
+    CSettings settings;
+    ui::Owner<TFormSettings> form{settings, nullptr};
+};
+
+TEST_F(EditorKindsTest, EachEditorChangesItsCopy)
+{
+    EngineRecorder engine;
+    ui::DialogsOverride dialogs;
+    dialogs->pickColor = [](HWND, COLORREF& color) {
+        color = RGB(0x10, 0x20, 0x30);
+        return true;
+    };
+    dialogs->pickSaveFile = [](HWND, ui::FileDialogOptions& options) {
+        EXPECT_EQ(options.initialDir, "C:\\old\\");
+        EXPECT_EQ(options.fileName, "-");
+        options.fileName = "C:\\new place\\-";
+        return true;
+    };
+    std::string colorLabel;
+    bool spinKeptOnGarbage = false;
+    ui::test::OnNextModal([&](ui::Form&) {
+        Select(1);
+        uitest::Click(form.ButtonSelectColor.Handle());
+        colorLabel = form.LabelColor.GetText();
+        Select(2);
+        form.Edit.SetText("  new text \t");
+        Select(3);
+        uitest::PressKey(form.TrackBar.Handle(), VK_RIGHT);
+        Select(4);
+        uitest::Click(form.ButtonBrowse.Handle());
+        Select(5);
+        form.CSpinEdit.SetText("12x");  // no number: the value stays
+        spinKeptOnGarbage = form.CurrentItem()->RawValue() == 480;
+        uitest::PressKey(form.CSpinEdit.Handle(), VK_UP);
+        uitest::Click(form.ButtonOk.Handle());
+    });
+    ASSERT_TRUE(form.ShowDialog());
+    EXPECT_EQ(colorLabel, "Color: BGR 302010");
+    EXPECT_EQ(settings.At(1)->RawValue(), static_cast<int>(RGB(0x10, 0x20, 0x30)));
+    EXPECT_EQ(std::string(settings.At(2)->StringValue().GetText()), "new text");
+    EXPECT_EQ(settings.At(3)->RawValue(), 51);
+    EXPECT_EQ(std::string(settings.At(4)->StringValue().GetText()), "C:\\new place\\");
+    EXPECT_TRUE(spinKeptOnGarbage);
+    EXPECT_EQ(settings.At(5)->RawValue(), 250);  // a step from no number starts from the bottom of the range
+    EXPECT_EQ(engine.calls.size(), 3u);
+}
+
+TEST_F(EditorKindsTest, HelpOpensTheHelpFileBesideTheProgram)
+{
+    ui::test::OnNextModal([&](ui::Form&) {
+        uitest::Click(form.ButtonHelp.Handle());
+        uitest::Click(form.ButtonCancel.Handle());
+    });
+    form.ShowDialog();
+    const auto boxes = mftest::TakeMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], "open: " + testsupport::ExeFolder() + "Kestrova.chm");
 }
 
 }  // namespace
