@@ -249,6 +249,14 @@ LRESULT TFormSettings::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_SIZE:
         Layout();
         break;
+    case WM_GETMINMAXINFO: {
+        // The tree keeps at least 330 x 330 pixels beside the editors' panel.
+        RECT least = {0, 0, kPanelWidth + 8 + 330, 330 + 16};
+        ::AdjustWindowRectEx(&least, static_cast<DWORD>(GetStyle()), FALSE, WS_EX_CONTROLPARENT);
+        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+        info->ptMinTrackSize = {least.right - least.left, least.bottom - least.top};
+        return 0;
+    }
     case WM_ACTIVATE:
         // A tree view that gets the keyboard with nothing selected selects its first item: at a
         // later showing nothing may be selected until the user picks an item.
