@@ -1,5 +1,5 @@
 # The image database: folders, images, scans, change detection and the three database files.
-list(APPEND COMMON_SOURCES
+target_sources(common PRIVATE
   src/Ucrc.cpp
   src/DbBytes.cpp
   src/DbText.cpp
@@ -13,7 +13,7 @@ list(APPEND COMMON_SOURCES
   src/UFolderCollection.cpp
   src/UFolderCollectionFiles.cpp
 )
-list(APPEND COMMON_TEST_SOURCES
+target_sources(common_tests PRIVATE
   tests/database_support.cpp
   tests/database_scan_tests.cpp
   tests/database_file_tests.cpp
@@ -23,10 +23,13 @@ list(APPEND COMMON_TEST_SOURCES
   tests/database_golden_tests.cpp
   tests/database_text_tests.cpp
 )
+# The text tests check the database's internal comparison directly.
+target_include_directories(common_tests PRIVATE src)
 
 # The second process of the sharing and crash tests; it must sit beside the test program.
 add_executable(database_helper tests/database_helper.cpp tests/database_support.cpp)
 target_link_libraries(database_helper PRIVATE common testsupport)
+add_dependencies(common_tests database_helper)
 
 # The independent reader checks the files that the golden test of common_tests wrote into
 # C:\kvtest_golden of the Wine prefix, so it runs after that program.
@@ -34,11 +37,8 @@ find_program(KV_PYTHON3 python3 REQUIRED)
 add_test(NAME database_golden_reader
   COMMAND ${KV_PYTHON3} ${CMAKE_CURRENT_SOURCE_DIR}/tests/database_reader.py)
 set_tests_properties(database_golden_reader PROPERTIES FIXTURES_REQUIRED database_golden TIMEOUT 60)
-cmake_language(DEFER CALL set_tests_properties common_tests PROPERTIES FIXTURES_SETUP database_golden)
+set_tests_properties(common_tests PROPERTIES FIXTURES_SETUP database_golden)
 
 # The benchmark is built, never run by the tests.
 add_executable(database_bench bench/database_bench.cpp)
 target_link_libraries(database_bench PRIVATE common)
-cmake_language(DEFER CALL add_dependencies common_tests database_helper)
-# The text tests check the database's internal comparison directly.
-cmake_language(DEFER CALL target_include_directories common_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/src)

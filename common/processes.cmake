@@ -1,9 +1,9 @@
 # The list of running programs and windows and the conflicting-program check.
-list(APPEND COMMON_SOURCES
+target_sources(common PRIVATE
   src/processes_info.cpp
   src/processes_check.cpp
 )
-list(APPEND COMMON_TEST_SOURCES
+target_sources(common_tests PRIVATE
   tests/processes_tests.cpp
 )
 

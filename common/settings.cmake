@@ -1,5 +1,5 @@
 # The settings record, its registry sections and the small shared utilities.
-list(APPEND COMMON_SOURCES
+target_sources(common PRIVATE
   src/SettingsValues.cpp
   src/SettingsSection.cpp
   src/SettingsRegistry.cpp
@@ -8,7 +8,7 @@ list(APPEND COMMON_SOURCES
   src/LanguageTexts.cpp
   src/CommonUtils.cpp
 )
-list(APPEND COMMON_TEST_SOURCES
+target_sources(common_tests PRIVATE
   tests/test_main_settings.cpp
   tests/settings_support.cpp
   tests/settings_defaults_tests.cpp
@@ -20,7 +20,7 @@ list(APPEND COMMON_TEST_SOURCES
 # Writes the defaults to a clean settings key; `reg query` of the key is then compared with a
 # golden listing. Uses the fixed settings key, so it runs alone.
 add_executable(settings_write_defaults tests/settings_write_defaults.cpp)
-target_link_libraries(settings_write_defaults PRIVATE common)
+target_link_libraries(settings_write_defaults PRIVATE common testsupport)
 add_test(NAME settings_defaults_golden
   COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/tests/settings_defaults_golden.sh
           $<TARGET_FILE:settings_write_defaults> ${CMAKE_CURRENT_SOURCE_DIR}/tests/golden/settings_defaults.txt)

@@ -1,7 +1,6 @@
-# Desktop hand-over (wallpaper, desktop colour, icon captions), month calendar, background textures
-# and the composition of the desktop bitmap.
-list(APPEND ENGINE_SOURCES
-  src/Udesktop.cpp
+# Month calendar, background textures and the composition of the desktop bitmap; and the tests of
+# the desktop hand-over (wallpaper, desktop colour, icon captions) that the desktop library does.
+target_sources(engine_core PRIVATE
   src/Uenvironment.cpp
   src/Ucalendar.cpp
   src/Utexture.cpp
@@ -9,7 +8,7 @@ list(APPEND ENGINE_SOURCES
   src/Ucompose.cpp
 )
 
-list(APPEND ENGINE_TEST_SOURCES
+target_sources(engine_tests PRIVATE
   tests/composition_support.cpp
   tests/composition_fit_tests.cpp
   tests/composition_golden_tests.cpp
@@ -24,14 +23,10 @@ set_source_files_properties(tests/composition_golden_tests.cpp PROPERTIES
   COMPILE_DEFINITIONS "KV_ENGINE_TESTS_DIR=\"${CMAKE_CURRENT_SOURCE_DIR}/tests\"")
 
 # The caption tests run this helper once per case: the icon view and the shadow setting are cached
-# per process. It compiles the desktop source itself, as the Agent does, without entry and exit
-# log lines.
-add_executable(desktop_captions_probe tests/desktop_captions_probe.cpp src/Udesktop.cpp)
-target_include_directories(desktop_captions_probe PRIVATE include)
-target_compile_definitions(desktop_captions_probe PRIVATE KV_DESKTOP_LOG_ENTRY_EXIT=0)
-target_link_libraries(desktop_captions_probe PRIVATE txlib comctl32)
-cmake_language(DEFER CALL add_dependencies engine_tests desktop_captions_probe)
-cmake_language(DEFER CALL target_link_libraries engine_tests PRIVATE testsupport)
+# per process. It links the desktop routines as the Agent does, without entry and exit log lines.
+add_executable(desktop_captions_probe tests/desktop_captions_probe.cpp)
+target_link_libraries(desktop_captions_probe PRIVATE desktop comctl32)
+add_dependencies(engine_tests desktop_captions_probe)
 
 # Whole composition on a photo-sized image (not a test; tools/bench runs it beside native tools).
 add_executable(compose_bench bench/compose_bench.cpp)
@@ -83,8 +78,8 @@ endfunction()
 
 # The engine looks for textures beside the program of the calling process, so every program of the
 # folders that call the engine (the engine's own tests and benchmarks, the Agent, the Manager, the
-# screen saver and the system tests) gets a copy. Runs when the whole tree is configured, so that
-# programs defined after the engine are seen too.
+# screen saver and the system tests) gets a copy. The top folder calls it once every folder is
+# read, so that programs defined after the engine are seen too.
 function(kv_place_textures)
   set(folders "")
   foreach(folder engine agent manager screensaver tests)
@@ -101,4 +96,3 @@ function(kv_place_textures)
   add_custom_target(kv_textures ALL ${copies} VERBATIM)
   add_dependencies(kv_textures kv_texture_files)
 endfunction()
-cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL kv_place_textures)

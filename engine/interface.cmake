@@ -1,5 +1,5 @@
 # The engine's interface: the lock, the progress texts and window, and the exports of KvApi.dll.
-list(APPEND ENGINE_SOURCES
+target_sources(engine_core PRIVATE
   src/Usync.cpp
   src/ProgressTexts.cpp
   src/FormProgress.cpp
@@ -7,7 +7,7 @@ list(APPEND ENGINE_SOURCES
   src/WpApiExports.cpp
 )
 
-list(APPEND ENGINE_TEST_SOURCES
+target_sources(engine_tests PRIVATE
   tests/interface_log_settings.cpp
   tests/interface_support.cpp
   tests/interface_lock_test.cpp

@@ -1,7 +1,7 @@
 # The screen saver's step behind its export: its own cycle through the image database, the image
 # fitted to the saver's window, and the transitions that bring it in; with the whole-image loader
 # that the composition uses too.
-list(APPEND ENGINE_SOURCES
+target_sources(engine_core PRIVATE
   src/DecodedImageLoad.cpp
   src/ScreenSaverSelection.cpp
   src/ScreenSaverPaint.cpp
@@ -10,7 +10,7 @@ list(APPEND ENGINE_SOURCES
   src/TransitionPaint.cpp
 )
 
-list(APPEND ENGINE_TEST_SOURCES
+target_sources(engine_tests PRIVATE
   tests/saver_transition_tests.cpp
   tests/saver_selection_tests.cpp
   tests/saver_window_support.cpp

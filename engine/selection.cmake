@@ -1,7 +1,7 @@
 # Wallpaper selection and the wallpaper operations: candidate keys and order, the engine's own
 # record updates, FindNextBackgroundImage, and SetWallpaper, SetRandomWallpaper,
 # UpdateCurrentWallpaper, ExcludeCurrentFromList and the database refresh behind the exports.
-list(APPEND ENGINE_SOURCES
+target_sources(engine_core PRIVATE
   src/FileSort.cpp
   src/ImageFileStore.cpp
   src/SelectionKeys.cpp
@@ -10,7 +10,7 @@ list(APPEND ENGINE_SOURCES
   src/WallpaperOperations.cpp
 )
 
-list(APPEND ENGINE_TEST_SOURCES
+target_sources(engine_tests PRIVATE
   tests/selection_support.cpp
   tests/selection_sort_tests.cpp
   tests/selection_keys_tests.cpp
@@ -24,11 +24,7 @@ kv_copy_fixtures(${CMAKE_CURRENT_SOURCE_DIR}/tests/selection_fixtures ${CMAKE_CU
 
 # The end-to-end tests call each export from this helper, which loads KvApi.dll as the Agent does.
 add_executable(operations_agent_probe tests/operations_agent_probe.cpp)
-cmake_language(DEFER CALL add_dependencies engine_tests operations_agent_probe KvApi)
-
-# The selections decode image headers through KvImage.dll, which must lie beside the test program.
-cmake_language(DEFER CALL kvimage_copy_beside engine_tests)
-cmake_language(DEFER CALL target_link_libraries engine_tests PRIVATE testsupport)
+add_dependencies(engine_tests operations_agent_probe)
 
 # The benchmark program (not a test): engine/bench/run-selection-bench makes its data and runs it.
 add_executable(selection_bench bench/selection_bench.cpp)

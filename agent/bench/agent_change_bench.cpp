@@ -14,6 +14,7 @@
 #include "AgentChange.h"
 #include "AgentWindow.h"
 #include "DemoFirstRun.h"
+#include "UTxDiskApi.h"
 #include "UTxLog.h"
 #include "UTxUtils.h"
 #include "Wcommon.h"
@@ -92,12 +93,12 @@ void Pump()
     }
 }
 
+// The program's folder without its trailing backslash, as the first-run files name folders.
 std::string OwnFolder()
 {
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    *std::strrchr(path, '\\') = '\0';
-    return path;
+    std::string folder = TxProgramFolder();
+    if (!folder.empty()) folder.pop_back();
+    return folder;
 }
 
 }  // namespace

@@ -8,12 +8,12 @@
 #include "AgentTray.h"
 #include "AgentWindow.h"
 #include "UTxBase.h"
+#include "UTxDiskApi.h"
 #include "UTxLog.h"
 #include "Udesktop.h"
 #include "Uinstallvalues.h"
 #include "Uprocessenum.h"
 
-#include <cstring>
 #include <string>
 
 namespace {
@@ -33,12 +33,7 @@ void LogTime(const char* label, const FILETIME& time)
 
 std::string EnginePath()
 {
-    char path[1024] = {};
-    ::GetModuleFileNameA(nullptr, path, sizeof(path) - 1);
-    char* slash = std::strrchr(path, '\\');
-    if (slash) slash[1] = '\0';
-    else path[0] = '\0';
-    return std::string(path) + kEngineDll;
+    return TxProgramFolder() + kEngineDll;
 }
 
 // The system's texts end in a line break, which a message box would show as an empty line.
@@ -58,8 +53,10 @@ void ShowError(const std::string& text)
 
 void RequestClose()
 {
-    if (g_bChangingWallpaper) g_bCloseRequested = true;
-    else if (g_hAgentWindow) ::DestroyWindow(g_hAgentWindow);
+    if (g_bChangingWallpaper)
+        g_bCloseRequested = true;
+    else if (g_hAgentWindow)
+        ::DestroyWindow(g_hAgentWindow);
 }
 
 void ReapplyIconCaptionColors()
@@ -108,8 +105,10 @@ void CheckExchange()
     const ExchangeAction action = DecideExchange(input);
     if (action == ExchangeAction::None) return;
 
-    if (exchange.dwType == CHANGE_AFTER_PC_START) LogF(ExchangeRuleLogFormat(exchange.dwType), g_iExchangeCount);
-    else LogText(ExchangeRuleLogFormat(exchange.dwType));
+    if (exchange.dwType == CHANGE_AFTER_PC_START)
+        LogF(ExchangeRuleLogFormat(exchange.dwType), g_iExchangeCount);
+    else
+        LogText(ExchangeRuleLogFormat(exchange.dwType));
     LogTime("LastChangeTime: ", input.ftLastChangeTime);
     LogTime("CurrentTime:    ", input.ftNow);
     ChangeBackground(false, action == ExchangeAction::UpdateCurrent);
@@ -126,8 +125,10 @@ void ChangeBackground(bool exclude, bool update)
     int height = 0;
     g_AgentEnvironment.GetScreenSize(&width, &height);
     if (width == g_iStartupWidth && height == g_iStartupHeight) {
-        if (DoChangeBackground(exclude, update)) g_RetryPause.Clear();
-        else g_RetryPause.Start(g_AgentEnvironment.GetTickCount());
+        if (DoChangeBackground(exclude, update))
+            g_RetryPause.Clear();
+        else
+            g_RetryPause.Start(g_AgentEnvironment.GetTickCount());
     } else {
         LogF("Different screen resolution, not exchanging. StartupWidth=%d, Width=%d, StartupHeight=%d, "
              "Height=%d",

@@ -1,16 +1,12 @@
 #include "AgentSchedule.h"
 
 #include "AgentEnvironment.h"
+#include "UTxTime.h"
 #include "Wcommon.h"
 
 namespace {
 
 constexpr ULONGLONG kUnitsPerMinute = 600000000ull;
-
-ULONGLONG ToUnits(const FILETIME& time)
-{
-    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
 
 // True when both times are valid dates and agree in year, month, day, hour and minute / divisor
 // (divisor 0: the day only; 60: the hour too).
@@ -26,11 +22,26 @@ bool SamePeriod(const FILETIME& last, const FILETIME& now, int minuteDivisor)
 
 }  // namespace
 
-bool IsOtherDay(const FILETIME& last, const FILETIME& now) { return !SamePeriod(last, now, 0); }
-bool IsOtherHour(const FILETIME& last, const FILETIME& now) { return !SamePeriod(last, now, 60); }
-bool IsOtherHalfHour(const FILETIME& last, const FILETIME& now) { return !SamePeriod(last, now, 30); }
-bool IsOtherQuarterHour(const FILETIME& last, const FILETIME& now) { return !SamePeriod(last, now, 15); }
-bool IsOtherTenMinutes(const FILETIME& last, const FILETIME& now) { return !SamePeriod(last, now, 10); }
+bool IsOtherDay(const FILETIME& last, const FILETIME& now)
+{
+    return !SamePeriod(last, now, 0);
+}
+bool IsOtherHour(const FILETIME& last, const FILETIME& now)
+{
+    return !SamePeriod(last, now, 60);
+}
+bool IsOtherHalfHour(const FILETIME& last, const FILETIME& now)
+{
+    return !SamePeriod(last, now, 30);
+}
+bool IsOtherQuarterHour(const FILETIME& last, const FILETIME& now)
+{
+    return !SamePeriod(last, now, 15);
+}
+bool IsOtherTenMinutes(const FILETIME& last, const FILETIME& now)
+{
+    return !SamePeriod(last, now, 10);
+}
 
 LONGLONG MinutesToFileTime(int hours, int minutes)
 {
@@ -48,8 +59,8 @@ bool IsPeriodOver(const FILETIME& last, const FILETIME& now, DWORD periodMinutes
 {
     SYSTEMTIME unused;
     if (!::FileTimeToSystemTime(&last, &unused)) return true;
-    const ULONGLONG lastUnits = ToUnits(last);
-    const ULONGLONG nowUnits = ToUnits(now);
+    const ULONGLONG lastUnits = FileTimeUnits(last);
+    const ULONGLONG nowUnits = FileTimeUnits(now);
     if (lastUnits > nowUnits) return true;
     const LONG minutes = static_cast<LONG>(periodMinutes);
     const ULONGLONG period = minutes > 0 ? static_cast<ULONGLONG>(minutes) * kUnitsPerMinute : 0;
@@ -66,31 +77,47 @@ ExchangeAction DecideExchange(const ExchangeInput& in)
     case CHANGE_OFF:
         return in.bCalendarShown && IsOtherDay(last, now) ? ExchangeAction::UpdateCurrent
                                                           : ExchangeAction::None;
-    case CHANGE_AFTER_MIDNIGHT: return newImageIf(IsOtherDay(last, now));
+    case CHANGE_AFTER_MIDNIGHT:
+        return newImageIf(IsOtherDay(last, now));
     case CHANGE_AFTER_PC_START:
         if (in.iExchangeCount == 0 && in.bStartedAfterPcReboot) return ExchangeAction::NewImage;
         return newImageIf(in.bCalendarShown && IsOtherDay(last, now));
-    case CHANGE_EACH_HOUR: return newImageIf(IsOtherHour(last, now));
-    case CHANGE_EACH_HALF_HOUR: return newImageIf(IsOtherHalfHour(last, now));
-    case CHANGE_EACH_QUARTER_HOUR: return newImageIf(IsOtherQuarterHour(last, now));
-    case CHANGE_EACH_TEN_MINUTES: return newImageIf(IsOtherTenMinutes(last, now));
-    case CHANGE_EACH_N_MINUTES: return newImageIf(IsPeriodOver(last, now, in.dwPeriod));
-    default: return ExchangeAction::None;
+    case CHANGE_EACH_HOUR:
+        return newImageIf(IsOtherHour(last, now));
+    case CHANGE_EACH_HALF_HOUR:
+        return newImageIf(IsOtherHalfHour(last, now));
+    case CHANGE_EACH_QUARTER_HOUR:
+        return newImageIf(IsOtherQuarterHour(last, now));
+    case CHANGE_EACH_TEN_MINUTES:
+        return newImageIf(IsOtherTenMinutes(last, now));
+    case CHANGE_EACH_N_MINUTES:
+        return newImageIf(IsPeriodOver(last, now, in.dwPeriod));
+    default:
+        return ExchangeAction::None;
     }
 }
 
 const char* ExchangeRuleLogFormat(DWORD type)
 {
     switch (type) {
-    case CHANGE_OFF: return "Exchange: CHANGE_OFF, but calendar is used";
-    case CHANGE_AFTER_MIDNIGHT: return "Exchange: CHANGE_AFTER_MIDNIGHT";
-    case CHANGE_AFTER_PC_START: return "Exchange: CHANGE_AFTER_PC_START, g_iExchangeCount=%d";
-    case CHANGE_EACH_HOUR: return "Exchange: CHANGE_EACH_HOUR";
-    case CHANGE_EACH_HALF_HOUR: return "Exchange: CHANGE_EACH_HALF_HOUR";
-    case CHANGE_EACH_QUARTER_HOUR: return "Exchange: CHANGE_EACH_QUARTER_HOUR";
-    case CHANGE_EACH_TEN_MINUTES: return "Exchange: CHANGE_EACH_TEN_MINUTES";
-    case CHANGE_EACH_N_MINUTES: return "Exchange: CHANGE_EACH_N_MINUTES";
-    default: return "";
+    case CHANGE_OFF:
+        return "Exchange: CHANGE_OFF, but calendar is used";
+    case CHANGE_AFTER_MIDNIGHT:
+        return "Exchange: CHANGE_AFTER_MIDNIGHT";
+    case CHANGE_AFTER_PC_START:
+        return "Exchange: CHANGE_AFTER_PC_START, g_iExchangeCount=%d";
+    case CHANGE_EACH_HOUR:
+        return "Exchange: CHANGE_EACH_HOUR";
+    case CHANGE_EACH_HALF_HOUR:
+        return "Exchange: CHANGE_EACH_HALF_HOUR";
+    case CHANGE_EACH_QUARTER_HOUR:
+        return "Exchange: CHANGE_EACH_QUARTER_HOUR";
+    case CHANGE_EACH_TEN_MINUTES:
+        return "Exchange: CHANGE_EACH_TEN_MINUTES";
+    case CHANGE_EACH_N_MINUTES:
+        return "Exchange: CHANGE_EACH_N_MINUTES";
+    default:
+        return "";
     }
 }
 

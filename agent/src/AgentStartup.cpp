@@ -8,6 +8,7 @@
 #include "AgentWindow.h"
 #include "UTxLog.h"
 #include "UTxUtils.h"
+#include "Udesktop.h"
 #include "Uprocessenum.h"
 #include "Uregutils.h"
 #include "Wcommon.h"
@@ -73,6 +74,7 @@ int AgentMain(HINSTANCE instance, const char* commandLine, int showState)
 {
     LogText("------------- Kestrova Agent -------------");
     LogF("version %d.%.2d", 1, 7);
+    LogDesktopEntryExit(false);
 
     // A second start ends the running Agent and does not stay itself. "KvAgentIsRunning" is taken
     // before anything else, so two Agents started together cannot both pass this test.
@@ -88,7 +90,8 @@ int AgentMain(HINSTANCE instance, const char* commandLine, int showState)
     DWORD allFilesCount = 0;
     ReadRegistryRoot(configured, allFilesCount);
     if (!configured || allFilesCount == 0) {
-        LogF("Exit: AlreadyConfigured=%d, AllFilesCount=%d", configured ? 1 : 0, static_cast<int>(allFilesCount));
+        LogF("Exit: AlreadyConfigured=%d, AllFilesCount=%d", configured ? 1 : 0,
+             static_cast<int>(allFilesCount));
         StopTimerThread();
         return 0;
     }

@@ -5,10 +5,11 @@
 #include "AgentState.h"
 #include "AgentTexts.h"
 #include "AgentTray.h"
+#include "UTxDiskApi.h"
 #include "UTxLog.h"
 #include "Uinstallvalues.h"
 
-#include <cstring>
+#include <string>
 
 TFormAgent g_FormAgent;
 
@@ -41,8 +42,11 @@ LRESULT TFormAgent::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         if (g_RegistryRecord.Agent.bSysTrayIcon) RemoveTrayIcon();
         ::PostQuitMessage(0);
         return 0;
-    case WM_COMMAND: return Command(LOWORD(wParam), wParam, lParam);
-    case WM_WPAGENT_NOTIFYICON: TrayNotify(wParam, lParam); return 1;
+    case WM_COMMAND:
+        return Command(LOWORD(wParam), wParam, lParam);
+    case WM_WPAGENT_NOTIFYICON:
+        TrayNotify(wParam, lParam);
+        return 1;
     case WM_WPAGENT_EXTERNAL_CLOSE:
         LogText("WndProc: WM_WPAGENT_EXTERNAL_CLOSE");
         RequestClose();
@@ -89,13 +93,15 @@ LRESULT TFormAgent::Command(UINT id, WPARAM wParam, LPARAM lParam)
         LogText("WndProc: WM_COMMAND - IDM_EXLUDE_THIS");
         ChangeBackground(true, false);
         return 0;
-    default: return DefaultMessage(WM_COMMAND, wParam, lParam);
+    default:
+        return DefaultMessage(WM_COMMAND, wParam, lParam);
     }
 }
 
 void TFormAgent::TrayNotify(WPARAM id, LPARAM mouseMessage)
 {
-    if (id != AGENT_TRAY_ICON_ID || (mouseMessage != WM_LBUTTONDOWN && mouseMessage != WM_RBUTTONDOWN)) return;
+    if (id != AGENT_TRAY_ICON_ID || (mouseMessage != WM_LBUTTONDOWN && mouseMessage != WM_RBUTTONDOWN))
+        return;
     POINT cursor = {};
     ::GetCursorPos(&cursor);
     // Without the foreground the menu would not close when the user clicks elsewhere.
@@ -106,19 +112,18 @@ void TFormAgent::TrayNotify(WPARAM id, LPARAM mouseMessage)
 
 void TFormAgent::StartManager()
 {
-    char path[MAX_PATH + 1] = {};
-    const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    char* slash = length ? std::strrchr(path, '\\') : nullptr;
-    if (!slash || static_cast<size_t>(slash + 1 - path) + std::strlen(kManagerExe) > MAX_PATH) return;
-    std::strcpy(slash + 1, kManagerExe);
+    const std::string folder = TxProgramFolder();
+    if (folder.empty()) return;
+    const std::string path = folder + kManagerExe;
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
-    if (::CreateProcessA(path, nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    if (::CreateProcessA(path.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                         &process)) {
         ::CloseHandle(process.hThread);
         ::CloseHandle(process.hProcess);
     } else {
-        LogLastErrorF("!Cannot start %s", path);
+        LogLastErrorF("!Cannot start %s", path.c_str());
     }
 }
 

@@ -5,6 +5,7 @@
 #include "KvTestSupport.h"
 #include "UDatabase.h"
 #include "Wcommon.h"
+#include "KvTestRegistry.h"
 #include "agent_support.h"
 
 #include <gtest/gtest.h>
@@ -18,14 +19,14 @@ namespace {
 
 const char* const kPhotos = "Z:\\usr\\share\\backgrounds\\mate";
 
-std::string Key(const char* section) { return std::string(kSettingsKey) + "\\" + section; }
+std::string Key(const char* section)
+{
+    return std::string(kSettingsKey) + "\\" + section;
+}
 
 std::string ReadText(const std::string& subkey, const char* name)
 {
-    char text[MAX_PATH + 1] = {};
-    DWORD size = sizeof(text) - 1;
-    ::RegGetValueA(HKEY_CURRENT_USER, subkey.c_str(), name, RRF_RT_REG_SZ, nullptr, text, &size);
-    return text;
+    return testsupport::ReadRegValue(HKEY_CURRENT_USER, subkey, name).Text();
 }
 
 bool ChangeTimeMoved(const FILETIME& before)

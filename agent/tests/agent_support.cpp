@@ -2,7 +2,12 @@
 
 #include "AgentEnvironment.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
+#include <cstring>
+
+#include "KvTestRegistry.h"
 
 namespace agenttest {
 
@@ -28,58 +33,40 @@ FILETIME LocalNow()
 
 void ClearSettings()
 {
-    ::RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
-    ::RegDeleteTreeA(HKEY_CURRENT_USER, kStubKey);
+    EXPECT_TRUE(testsupport::DeleteRegTree(HKEY_CURRENT_USER, kSettingsKey)) << "the settings key stays";
+    EXPECT_TRUE(testsupport::DeleteRegTree(HKEY_CURRENT_USER, kStubKey)) << "the stand-in's key stays";
 }
-
-namespace {
-
-HKEY CreateKey(HKEY root, const std::string& subkey)
-{
-    HKEY key = nullptr;
-    ::RegCreateKeyExA(root, subkey.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key, nullptr);
-    return key;
-}
-
-}  // namespace
 
 void WriteDword(const std::string& subkey, const char* name, DWORD value, HKEY root)
 {
-    HKEY key = CreateKey(root, subkey);
-    ::RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
-    ::RegCloseKey(key);
+    EXPECT_TRUE(testsupport::WriteRegDword(root, subkey, name, value)) << subkey << " " << name;
 }
 
 void WriteText(const std::string& subkey, const char* name, const std::string& text, DWORD type, HKEY root)
 {
-    HKEY key = CreateKey(root, subkey);
-    ::RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(text.data()),
-                     static_cast<DWORD>(text.size()));
-    ::RegCloseKey(key);
+    EXPECT_TRUE(testsupport::WriteRegValue(root, subkey, name, type, text)) << subkey << " " << name;
 }
 
 void WriteTime(const std::string& subkey, const char* name, const FILETIME& time)
 {
-    HKEY key = CreateKey(HKEY_CURRENT_USER, subkey);
-    ::RegSetValueExA(key, name, 0, REG_BINARY, reinterpret_cast<const BYTE*>(&time), sizeof(time));
-    ::RegCloseKey(key);
+    const std::string bytes(reinterpret_cast<const char*>(&time), sizeof time);
+    EXPECT_TRUE(testsupport::WriteRegValue(HKEY_CURRENT_USER, subkey, name, REG_BINARY, bytes))
+        << subkey << " " << name;
 }
 
 DWORD ReadDword(const std::string& subkey, const char* name, DWORD fallback, HKEY root)
 {
-    DWORD value = 0;
-    DWORD size = sizeof(value);
-    if (::RegGetValueA(root, subkey.c_str(), name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS)
-        return fallback;
-    return value;
+    const testsupport::RegValue value = testsupport::ReadRegValue(root, subkey, name);
+    if (!value.exists || value.type != REG_DWORD || value.bytes.size() != sizeof(DWORD)) return fallback;
+    return value.Dword();
 }
 
 bool ReadTime(const std::string& subkey, const char* name, FILETIME& time)
 {
-    DWORD size = sizeof(time);
-    return ::RegGetValueA(HKEY_CURRENT_USER, subkey.c_str(), name, RRF_RT_REG_BINARY, nullptr, &time, &size) ==
-               ERROR_SUCCESS &&
-           size == sizeof(time);
+    const testsupport::RegValue value = testsupport::ReadRegValue(HKEY_CURRENT_USER, subkey, name);
+    if (!value.exists || value.type != REG_BINARY || value.bytes.size() != sizeof time) return false;
+    std::memcpy(&time, value.bytes.data(), sizeof time);
+    return true;
 }
 
 void WriteRunnableSettings(DWORD type, DWORD period, const FILETIME& lastChange)
@@ -96,8 +83,14 @@ void WriteRunnableSettings(DWORD type, DWORD period, const FILETIME& lastChange)
 
 namespace {
 
-void FakeLocalTime(FILETIME* now) { *now = g_World.now; }
-DWORD FakeTickCount() { return g_World.tick; }
+void FakeLocalTime(FILETIME* now)
+{
+    *now = g_World.now;
+}
+DWORD FakeTickCount()
+{
+    return g_World.tick;
+}
 void FakeScreenSize(int* width, int* height)
 {
     *width = g_World.screenWidth;
@@ -120,7 +113,10 @@ BOOL WINAPI FakeUpdateCurrentWallpaper()
     return g_World.engineResult;
 }
 
-void WINAPI FakeExcludeCurrentFromList() { g_World.calls.push_back("ExcludeCurrentFromList"); }
+void WINAPI FakeExcludeCurrentFromList()
+{
+    g_World.calls.push_back("ExcludeCurrentFromList");
+}
 
 HMODULE FakeLoadEngine(const char* path)
 {
@@ -138,7 +134,8 @@ FARPROC FakeGetEngineExport(HMODULE engine, const char* name)
     if (engine != kFakeEngine) return nullptr;
     const std::string wanted = name;
     if (wanted == "WpApi_SetRandomWallpaper") return reinterpret_cast<FARPROC>(&FakeSetRandomWallpaper);
-    if (wanted == "WpApi_UpdateCurrentWallpaper") return reinterpret_cast<FARPROC>(&FakeUpdateCurrentWallpaper);
+    if (wanted == "WpApi_UpdateCurrentWallpaper")
+        return reinterpret_cast<FARPROC>(&FakeUpdateCurrentWallpaper);
     if (wanted == "WpApi_ExcludeCurrentFromList" && !g_World.lacksExport)
         return reinterpret_cast<FARPROC>(&FakeExcludeCurrentFromList);
     return nullptr;
@@ -174,7 +171,10 @@ void UseFakeEnvironment(DWORD waitMs)
     env.ShellNotifyIcon = &FakeShellNotifyIcon;
 }
 
-void UseSystemEnvironment() { g_AgentEnvironment = SystemAgentEnvironment(); }
+void UseSystemEnvironment()
+{
+    g_AgentEnvironment = SystemAgentEnvironment();
+}
 
 void PumpFor(DWORD ms)
 {

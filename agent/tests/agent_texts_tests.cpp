@@ -1,6 +1,7 @@
 // The Agent's texts: English defaults, replaced from HKEY_LOCAL_MACHINE \Language only by texts
 // that fit and, for the one format, take the same arguments.
 #include "AgentTexts.h"
+#include "KvTestRegistry.h"
 #include "agent_support.h"
 
 #include <gtest/gtest.h>
@@ -13,8 +14,8 @@ namespace {
 
 class AgentTexts : public ::testing::Test {
 protected:
-    void SetUp() override { ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kLanguageKey); }
-    void TearDown() override { ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kLanguageKey); }
+    void SetUp() override { ASSERT_TRUE(testsupport::DeleteRegTree(HKEY_LOCAL_MACHINE, kLanguageKey)); }
+    void TearDown() override { EXPECT_TRUE(testsupport::DeleteRegTree(HKEY_LOCAL_MACHINE, kLanguageKey)); }
 
     static void Write(const char* name, const std::string& bytes, DWORD type = REG_SZ)
     {
@@ -46,7 +47,13 @@ TEST_F(AgentTexts, LanguageTextsThatFitReplaceTheDefaults)
         std::string expected;
     };
     const Case cases[] = {
-        {gla_Next, std::string("N\xe4" "chstes Bild") + '\0', REG_SZ, "N\xe4" "chstes Bild"},
+        {gla_Next,
+         std::string("N\xe4"
+                     "chstes Bild") +
+             '\0',
+         REG_SZ,
+         "N\xe4"
+         "chstes Bild"},
         {gla_Exit, "Ende", REG_SZ, "Ende"},  // stored without its terminator
         {gla_Manager, std::string("%TEMP% Manager") + '\0', REG_EXPAND_SZ, "%TEMP% Manager"},
         {gla_Error, text99 + '\0', REG_SZ, text99},
@@ -56,10 +63,12 @@ TEST_F(AgentTexts, LanguageTextsThatFitReplaceTheDefaults)
         {gla_CaptionProgress, "\x01\x02\x03\x04", REG_BINARY, "Kestrova Agent (working...)"},
         {gla_CaptionConflictS, std::string("Blockiert wegen %s") + '\0', REG_SZ, "Blockiert wegen %s"},
     };
-    for (const Case& c : cases) Write(AgentTextName(c.id), c.stored, c.type);
+    for (const Case& c : cases)
+        Write(AgentTextName(c.id), c.stored, c.type);
     LoadDefaultTexts();
     LoadLanguageTexts();
-    for (const Case& c : cases) EXPECT_EQ(AgentText(c.id), c.expected) << AgentTextName(c.id);
+    for (const Case& c : cases)
+        EXPECT_EQ(AgentText(c.id), c.expected) << AgentTextName(c.id);
     EXPECT_STREQ(AgentText(gla_DoNotDisplayAgain), "Do not display this image again");
 }
 
@@ -70,16 +79,17 @@ TEST_F(AgentTexts, TheFormatTakesOnlyTextsWithTheSameConversions)
         bool taken;
     };
     const Case cases[] = {
-        {"Blocked by %s", true},      {"%s blocks", true},     {"Blocked by %-20s", true},
-        {"100%% blocked by %s", true}, {"Blocked", false},      {"Blocked by %s%s", false},
-        {"Blocked by %d", false},     {"Blocked by %n%s", false}, {"Blocked by %*s", false},
-        {"Blocked by %s %", false},   {"Blocked by %ls", false},
+        {"Blocked by %s", true},       {"%s blocks", true},        {"Blocked by %-20s", true},
+        {"100%% blocked by %s", true}, {"Blocked", false},         {"Blocked by %s%s", false},
+        {"Blocked by %d", false},      {"Blocked by %n%s", false}, {"Blocked by %*s", false},
+        {"Blocked by %s %", false},    {"Blocked by %ls", false},
     };
     for (const Case& c : cases) {
         Write("gla_CaptionConflictS", std::string(c.stored) + '\0');
         LoadDefaultTexts();
         LoadLanguageTexts();
-        EXPECT_STREQ(AgentText(gla_CaptionConflictS), c.taken ? c.stored : "Kestrova Agent (blocked due to %s)")
+        EXPECT_STREQ(AgentText(gla_CaptionConflictS),
+                     c.taken ? c.stored : "Kestrova Agent (blocked due to %s)")
             << c.stored;
     }
 }

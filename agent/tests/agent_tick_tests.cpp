@@ -11,6 +11,7 @@
 #include "AgentTray.h"
 #include "AgentWindow.h"
 #include "Uprocessenum.h"
+#include "KvTestRegistry.h"
 #include "agent_support.h"
 
 #include <commctrl.h>
@@ -52,8 +53,8 @@ public:
         EXPECT_TRUE(registered);
         m_hProgman = ::CreateWindowExA(0, "Progman", "Program Manager", WS_POPUP, 0, 0, 100, 100, nullptr,
                                        nullptr, ::GetModuleHandleA(nullptr), nullptr);
-        HWND view = ::CreateWindowExA(0, "SHELLDLL_DefView", "", WS_CHILD, 0, 0, 100, 100, m_hProgman, nullptr,
-                                      ::GetModuleHandleA(nullptr), nullptr);
+        HWND view = ::CreateWindowExA(0, "SHELLDLL_DefView", "", WS_CHILD, 0, 0, 100, 100, m_hProgman,
+                                      nullptr, ::GetModuleHandleA(nullptr), nullptr);
         m_hList = ::CreateWindowExA(0, WC_LISTVIEWA, "FolderView", WS_CHILD | LVS_ICON, 0, 0, 100, 100, view,
                                     nullptr, ::GetModuleHandleA(nullptr), nullptr);
         EXPECT_NE(m_hList, nullptr);
@@ -68,7 +69,10 @@ public:
         ::SendMessageA(m_hList, LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(text));
         ::SendMessageA(m_hList, LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(back));
     }
-    COLORREF TextColor() const { return static_cast<COLORREF>(::SendMessageA(m_hList, LVM_GETTEXTCOLOR, 0, 0)); }
+    COLORREF TextColor() const
+    {
+        return static_cast<COLORREF>(::SendMessageA(m_hList, LVM_GETTEXTCOLOR, 0, 0));
+    }
     COLORREF BackColor() const
     {
         return static_cast<COLORREF>(::SendMessageA(m_hList, LVM_GETTEXTBKCOLOR, 0, 0));
@@ -204,15 +208,16 @@ TEST_F(AgentTick, EarlyReturnsInTheirOrder)
         SetConflictingPrgs("nothing.exe;Blocking window");
         ResetConflictCheck();
         desktop.SetColors(0x00123456, 0x00654321);
-        HWND blocker = ::CreateWindowExA(0, "STATIC", "Blocking window", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                                         50, 50, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+        HWND blocker = ::CreateWindowExA(0, "STATIC", "Blocking window", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
+                                         0, 50, 50, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
         g_World.trayCalls.clear();
         Tick();
         EXPECT_EQ(g_World.calls, kNoCall);
         EXPECT_EQ(desktop.TextColor(), 0x00123456u);
         ASSERT_FALSE(g_World.trayCalls.empty());
         EXPECT_EQ(g_World.trayCalls.back().icon, g_TrayIcons.hConflict);
-        EXPECT_EQ(g_World.trayCalls.back().tip, "Kestrova Agent (blocked due to Blocking window (agent_te...)");
+        EXPECT_EQ(g_World.trayCalls.back().tip,
+                  "Kestrova Agent (blocked due to Blocking window (agent_te...)");
         g_World.trayCalls.clear();
         Tick();  // the same windows: no new tray state
         EXPECT_TRUE(g_World.trayCalls.empty());
@@ -298,11 +303,17 @@ namespace {
 
 struct BoxWatch {
     DWORD agentThread = 0;
+    testsupport::MarkerWindow* markers = nullptr;  // a window of the Agent's thread
+    std::atomic<bool> changeEnded{false};
     std::atomic<int> boxesSeen{0};
     std::atomic<int> mostBoxesAtOnce{0};
     std::string boxText;
     std::string boxTitle;
+    std::string failure;  // what the watching thread waited for in vain
 };
+
+// How long a watcher waits for anything it expects.
+constexpr DWORD kWatchLimitMs = 10000;
 
 BOOL CALLBACK CollectBox(HWND wnd, LPARAM param)
 {
@@ -320,33 +331,79 @@ std::vector<HWND> OpenBoxes(DWORD thread)
     return boxes;
 }
 
-// Waits for the Agent's error box, sends ticks and menu commands into its modal loop, then
-// closes it with OK; repeats for every box that opens until none has come for 300 ms.
+// Posts a marker to the Agent's thread and waits until its box's loop has handled it, and with it
+// everything posted before.
+bool WaitForTheAgentsLoop(BoxWatch* watch)
+{
+    const LONG marker = watch->markers->Post();
+    if (testsupport::PumpUntil([&] { return watch->markers->Handled(marker); }, kWatchLimitMs)) return true;
+    watch->failure = "the Agent's thread did not handle a marker";
+    return false;
+}
+
+// Closes every open box with OK and waits until they are gone.
+void CloseBoxes(BoxWatch* watch)
+{
+    const std::vector<HWND> boxes = OpenBoxes(watch->agentThread);
+    for (HWND box : boxes)
+        ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+    const bool closed = testsupport::PumpUntil(
+        [&] {
+            for (HWND box : boxes)
+                if (::IsWindow(box)) return false;
+            return true;
+        },
+        kWatchLimitMs);
+    if (!closed) watch->failure = "an error box did not close on OK";
+}
+
+// While the change runs, waits for each error box of the Agent, sends ticks and a menu command into
+// its modal loop, counts the boxes once the loop has handled them, then closes them with OK.
 void WatchBoxes(BoxWatch* watch)
 {
-    DWORD lastActivity = ::GetTickCount();
-    for (;;) {
-        std::vector<HWND> boxes = OpenBoxes(watch->agentThread);
-        if (boxes.empty()) {
-            if (::GetTickCount() - lastActivity > (watch->boxesSeen ? 300u : 3000u)) return;
+    const DWORD start = ::GetTickCount();
+    while (!watch->changeEnded) {
+        if (::GetTickCount() - start > kWatchLimitMs) {
+            watch->failure = "the change did not end";
+            return;
+        }
+        if (OpenBoxes(watch->agentThread).empty()) {
             ::Sleep(10);
             continue;
         }
+        const HWND box = OpenBoxes(watch->agentThread)[0];
         ++watch->boxesSeen;
         char text[1024] = {};
-        ::GetDlgItemTextA(boxes[0], 0xFFFF, text, sizeof(text));
+        ::GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
         watch->boxText = text;
-        ::GetWindowTextA(boxes[0], text, sizeof(text));
+        ::GetWindowTextA(box, text, sizeof(text));
         watch->boxTitle = text;
-        for (int i = 0; i < 3; ++i) ::PostMessageA(g_hAgentWindow, WM_WPAGENT_TIMER, 0, 0);
+        for (int i = 0; i < 3; ++i)
+            ::PostMessageA(g_hAgentWindow, WM_WPAGENT_TIMER, 0, 0);
         ::PostMessageA(g_hAgentWindow, WM_COMMAND, IDM_NEXT_PAPER, 0);
-        ::Sleep(300);
+        WaitForTheAgentsLoop(watch);
         const int open = static_cast<int>(OpenBoxes(watch->agentThread).size());
         if (open > watch->mostBoxesAtOnce) watch->mostBoxesAtOnce = open;
-        for (HWND box : OpenBoxes(watch->agentThread)) ::PostMessageA(box, WM_COMMAND, IDOK, 0);
-        ::Sleep(50);
-        lastActivity = ::GetTickCount();
+        CloseBoxes(watch);
     }
+}
+
+// Runs one tick while a thread watches the error boxes; returns once the change and everything
+// it left queued is handled.
+void TickWatchingBoxes(BoxWatch& watch)
+{
+    testsupport::MarkerWindow markers;
+    watch.agentThread = ::GetCurrentThreadId();
+    watch.markers = &markers;
+    std::thread watcher(&WatchBoxes, &watch);
+    ::PostMessageA(g_hAgentWindow, WM_WPAGENT_TIMER, 0, 0);
+    PumpFor(0);  // the change runs inside the tick's dispatch, its error boxes too
+    const LONG marker = markers.Post();
+    const bool handled = testsupport::PumpUntil([&] { return markers.Handled(marker); }, kWatchLimitMs);
+    watch.changeEnded = true;
+    watcher.join();
+    EXPECT_TRUE(handled) << "what the change left queued was not handled";
+    EXPECT_EQ(watch.failure, "");
 }
 
 }  // namespace
@@ -356,11 +413,7 @@ TEST_F(AgentTick, EngineThatCannotLoadShowsOneBoxAtATime)
     g_World.loadFails = true;
     g_World.loadError = ERROR_MOD_NOT_FOUND;
     BoxWatch watch;
-    watch.agentThread = ::GetCurrentThreadId();
-    std::thread watcher(&WatchBoxes, &watch);
-    Tick();
-    PumpFor(100);
-    watcher.join();
+    TickWatchingBoxes(watch);
     EXPECT_EQ(watch.boxesSeen, 1);
     EXPECT_EQ(watch.mostBoxesAtOnce, 1);
     EXPECT_EQ(g_World.calls, (Calls{"load"}));
@@ -377,11 +430,7 @@ TEST_F(AgentTick, EngineWithoutAnExportIsFreedAndReported)
 {
     g_World.lacksExport = true;
     BoxWatch watch;
-    watch.agentThread = ::GetCurrentThreadId();
-    std::thread watcher(&WatchBoxes, &watch);
-    Tick();
-    PumpFor(100);
-    watcher.join();
+    TickWatchingBoxes(watch);
     EXPECT_EQ(watch.boxesSeen, 1);
     EXPECT_EQ(watch.boxText, "Incompatible KvApi.dll");
     EXPECT_EQ(g_World.calls, (Calls{"load", "free"}));
@@ -393,18 +442,24 @@ namespace {
 void CloseDuringAChange(UINT closeMessage)
 {
     g_World.loadFails = true;
+    testsupport::MarkerWindow markers;
     BoxWatch watch;
     watch.agentThread = ::GetCurrentThreadId();
+    watch.markers = &markers;
     std::thread closer([&watch, closeMessage] {
-        while (OpenBoxes(watch.agentThread).empty()) ::Sleep(10);
+        if (!testsupport::PumpUntil([&] { return !OpenBoxes(watch.agentThread).empty(); }, kWatchLimitMs)) {
+            watch.failure = "no error box opened";
+            return;
+        }
         ::PostMessageA(g_hAgentWindow, closeMessage, 0, 0);
-        ::Sleep(200);
+        WaitForTheAgentsLoop(&watch);
         watch.mostBoxesAtOnce = static_cast<int>(OpenBoxes(watch.agentThread).size());
-        for (HWND box : OpenBoxes(watch.agentThread)) ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+        CloseBoxes(&watch);
     });
     ::PostMessageA(g_hAgentWindow, WM_WPAGENT_TIMER, 0, 0);  // the tick that starts the change
     PumpFor(0);
     closer.join();
+    EXPECT_EQ(watch.failure, "");
     EXPECT_EQ(watch.mostBoxesAtOnce, 1);  // the box stayed open until the user closed it
     EXPECT_TRUE(testsupport::PumpUntil([] { return !g_FormAgent.Exists(); }, 3000));
 }
@@ -441,18 +496,18 @@ TEST_F(AgentTick, DisableChangesFromTheMenu)
     Command(IDM_DISABLE_CHANGES);
     EXPECT_EQ(menu.ItemText(IDM_DISABLE_CHANGES), "Disable changes");
     EXPECT_EQ(ReadDword(Key("Agent"), "Block"), 0u);
-    char list[64] = {};
-    DWORD size = sizeof(list);
-    ::RegGetValueA(HKEY_CURRENT_USER, Key("Agent").c_str(), "ConflictingPrgs", RRF_RT_REG_SZ, nullptr, list, &size);
-    EXPECT_STREQ(list, "kept.exe");
+    EXPECT_EQ(testsupport::ReadRegValue(HKEY_CURRENT_USER, Key("Agent"), "ConflictingPrgs").Text(),
+              "kept.exe");
 }
 
 TEST_F(AgentTick, MenuItemsInTheirOrder)
 {
     HMENU menu = g_FormAgent.Menu().Handle();
-    const UINT expected[] = {IDM_NEXT_PAPER, 0, IDM_EXLUDE_THIS, IDM_MANAGER, IDM_DISABLE_CHANGES, 0, IDM_EXIT};
+    const UINT expected[] = {IDM_NEXT_PAPER,      0, IDM_EXLUDE_THIS, IDM_MANAGER,
+                             IDM_DISABLE_CHANGES, 0, IDM_EXIT};
     ASSERT_EQ(::GetMenuItemCount(menu), 7);
-    for (int i = 0; i < 7; ++i) EXPECT_EQ(::GetMenuItemID(menu, i), expected[i] ? expected[i] : 0u) << i;
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(::GetMenuItemID(menu, i), expected[i] ? expected[i] : 0u) << i;
     EXPECT_EQ(g_FormAgent.Menu().ItemText(IDM_MANAGER), "Manager (settings)...");
 }
 

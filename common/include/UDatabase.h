@@ -112,7 +112,7 @@ public:
     DWORD NameStringPosition = 0;
     DWORD NameStringLength = 0;
 
-    // The engine's StoreSelfToFile and LoadStringsFromFile are meant to build on the two operations
+    // The engine's image store (StoreSelfToFile, LoadStringsFromFile) builds on the two operations
     // below, which carry the checks that keep a stale position from damaging another image.
 
     // Outcome of rewriting this image's record in place.
@@ -138,15 +138,6 @@ public:
     // loader's checks (lengths, bounds, terminators). False, texts unchanged, when they do not hold;
     // throws ExNormal when the file cannot be read.
     bool ReadTextsFromStringFile(TxFile& stringFile);
-
-    // The engine's selections work on lists loaded without texts and rewrite single records while
-    // they run; these two are defined in the engine (engine/src/ImageFileStore.cpp).
-    // Reads FolderPath and FileName from the string file; false, texts unchanged, when the file is
-    // missing, unreadable or the stored texts do not hold.
-    bool LoadStringsFromFile(const TxString& stringFilePath);
-    // Rewrites the record in place (UpdateRecordInPlace) on the record file given by path; false,
-    // logged, when it cannot be opened or the record is no longer this image's.
-    bool StoreSelfToFile(const TxString& recordFilePath) const;
 };
 
 // Rewrites the records of all `images` in an open record file (opened for writing) as

@@ -8,17 +8,13 @@
 #include <string>
 
 #include "UTxLog.h"
+#include "UTxTime.h"
 #include "UTxUtils.h"
 
 namespace {
 
 // A save writes its temporary file in well under this; one older was left by a save that died.
 constexpr ULONGLONG kStaleAge = 60ull * 10000000ull;  // one minute in FILETIME units
-
-ULONGLONG FileTimeValue(const FILETIME& time)
-{
-    return static_cast<ULONGLONG>(time.dwHighDateTime) << 32 | time.dwLowDateTime;
-}
 
 // True when `text` is one or more hexadecimal digits.
 bool IsHexRun(const std::string& text)
@@ -71,7 +67,7 @@ int DbRemoveStaleTempFiles(const char* target)
 
     FILETIME now;
     ::GetSystemTimeAsFileTime(&now);
-    const ULONGLONG nowValue = FileTimeValue(now);
+    const ULONGLONG nowValue = FileTimeUnits(now);
     int removed = 0;
     WIN32_FIND_DATAA entry;
     // The mask also finds names that merely match through their short forms; the exact test decides.
@@ -80,7 +76,7 @@ int DbRemoveStaleTempFiles(const char* target)
     do {
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
         if (!IsPendingNameOf(entry.cFileName, targetName)) continue;
-        const ULONGLONG written = FileTimeValue(entry.ftLastWriteTime);
+        const ULONGLONG written = FileTimeUnits(entry.ftLastWriteTime);
         if (written > nowValue || nowValue - written <= kStaleAge) continue;
         const std::string path = folder + entry.cFileName;
         if (::DeleteFileA(path.c_str())) {

@@ -13,6 +13,7 @@
 #include "KvTestSupport.h"
 #include "UDatabase.h"
 #include "UDatabaseLock.h"
+#include "UTxTime.h"
 #include "database_support.h"
 
 using namespace dbtest;
@@ -71,8 +72,9 @@ public:
         : m_readyName(UniqueEventName("lockready")), m_releaseName(UniqueEventName("lockrelease")),
           m_ready(::CreateEventA(nullptr, TRUE, FALSE, m_readyName.c_str())),
           m_release(::CreateEventA(nullptr, TRUE, FALSE, m_releaseName.c_str())),
-          m_bStarted(StartHelper(m_process, (heldFile.empty() ? "lock " : "hold-locked \"" + heldFile + "\" ") +
-                                                m_readyName + " " + m_releaseName))
+          m_bStarted(
+              StartHelper(m_process, (heldFile.empty() ? "lock " : "hold-locked \"" + heldFile + "\" ") +
+                                         m_readyName + " " + m_releaseName))
     {
     }
     bool WaitReady() { return m_bStarted && ::WaitForSingleObject(m_ready.get(), 15000) == WAIT_OBJECT_0; }
@@ -107,8 +109,8 @@ TEST(DatabaseLock, ConcurrentSavesLeaveOneWritersPair)
         Handle ready(::CreateEventA(nullptr, TRUE, FALSE, readyName.c_str()));
         writers.push_back(std::make_unique<testsupport::ChildProcess>());
         ASSERT_TRUE(StartHelper(*writers.back(), "save-variant " + paths.dir + " " +
-                                                     std::to_string(kImages + 37 * v) + " " + std::to_string(v) +
-                                                     " " + readyName + " " + stopName));
+                                                     std::to_string(kImages + 37 * v) + " " +
+                                                     std::to_string(v) + " " + readyName + " " + stopName));
         ASSERT_EQ(::WaitForSingleObject(ready.get(), 15000), WAIT_OBJECT_0);
     }
 
@@ -176,7 +178,11 @@ TEST(DatabaseLock, SaveWaitsForALoaderHoldingTheLock)
                                              : files.SaveToFile(paths.records.c_str(), paths.strings.c_str());
             done = true;
         });
-        ::Sleep(600);
+        // The save writes its temporary files before it asks for the lock: once they are there, it is
+        // on its way to the lock, which it cannot pass while the loader holds it.
+        EXPECT_TRUE(testsupport::PumpUntil(
+            [&] { return !testsupport::FilesMatching(paths.dir, "*.tmp").empty(); }, 5000))
+            << "the save never wrote its temporary files: " << held;
         EXPECT_FALSE(done) << held;
         EXPECT_EQ(ReadBytes(paths.records), old.records) << held;
         EXPECT_EQ(ReadBytes(paths.strings), old.strings) << held;
@@ -268,7 +274,7 @@ TEST(DatabaseLock, SaveRemovesStaleLeftoversOnly)
     const DatabasePaths paths(FreshFolder("lock_leftovers"));
     FILETIME now;
     ::GetSystemTimeAsFileTime(&now);
-    const ULONGLONG nowValue = static_cast<ULONGLONG>(now.dwHighDateTime) << 32 | now.dwLowDateTime;
+    const ULONGLONG nowValue = FileTimeUnits(now);
     const ULONGLONG twoMinutesAgo = nowValue - 120ull * 10000000ull;
     const ULONGLONG halfAMinuteAgo = nowValue - 30ull * 10000000ull;
     struct LeftoverCase {

@@ -11,6 +11,7 @@
 #include "UDatabase.h"
 #include "Ucrc.h"
 #include "UTxLog.h"
+#include "UTxTime.h"
 #include "database_support.h"
 
 using namespace dbtest;
@@ -109,8 +110,7 @@ TEST_F(ScanFixture, TreeScanFoldsSubfoldersFirst)
     const CImageFile* y = files.FileAt(1);
     EXPECT_EQ(y->FileSizeLow, 5u);
     EXPECT_EQ(y->FileSizeHigh, 0u);
-    EXPECT_EQ((ULONGLONG)y->LastWriteTime.dwHighDateTime << 32 | y->LastWriteTime.dwLowDateTime,
-              kJan2020 + 10000000);
+    EXPECT_EQ(FileTimeUnits(y->LastWriteTime), kJan2020 + 10000000);
     EXPECT_EQ(y->AverageColor, 0xFFFFFFFFu);
     EXPECT_EQ(y->ShownCount | y->FileFlags | y->ScreenSaverFlags | y->Reserved, 0u);
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "UTxTime.h"
 #include "UTxUtils.h"
 
 namespace dbtest {
@@ -34,9 +35,7 @@ void MakeFile(const std::string& path, DWORD size, ULONGLONG fileTime)
         ::WriteFile(file.get(), zeros.data(), size, &written, nullptr);
     }
     if (fileTime) {
-        FILETIME time;
-        time.dwLowDateTime = static_cast<DWORD>(fileTime);
-        time.dwHighDateTime = static_cast<DWORD>(fileTime >> 32);
+        const FILETIME time = FileTimeFromUnits(fileTime);
         ::SetFileTime(file.get(), nullptr, nullptr, &time);
     }
 }

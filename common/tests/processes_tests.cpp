@@ -1,5 +1,6 @@
 // The window list and the conflicting-program check, against real windows of this process and of
 // helper programs started under chosen file names.
+#include "KvTestSupport.h"
 #include "Uprocessenum.h"
 
 #include <gtest/gtest.h>
@@ -10,14 +11,6 @@
 #include <vector>
 
 namespace {
-
-std::string ModuleFolder()
-{
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    *std::strrchr(path, '\\') = '\0';
-    return path;
-}
 
 // A visible top-level window of this process.
 class OwnWindow {
@@ -32,8 +25,8 @@ public:
             return ::RegisterClassA(&wc) != 0;
         }();
         EXPECT_TRUE(registered);
-        m_hWnd = ::CreateWindowExA(0, "KvProcessesTestWindow", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
-                                   0, 100, 100, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+        m_hWnd = ::CreateWindowExA(0, "KvProcessesTestWindow", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                   100, 100, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
         EXPECT_NE(m_hWnd, nullptr);
     }
     ~OwnWindow() { ::DestroyWindow(m_hWnd); }
@@ -67,10 +60,10 @@ class OtherProgram {
 public:
     OtherProgram(const char* fileName, const char* title)
     {
-        const std::string folder = ModuleFolder() + "\\procnames";
+        const std::string folder = testsupport::ExeFolder() + "procnames";
         ::CreateDirectoryA(folder.c_str(), nullptr);
         m_sPath = folder + "\\" + fileName;
-        const std::string helper = ModuleFolder() + "\\processes_window_helper.exe";
+        const std::string helper = testsupport::ExeFolder() + "processes_window_helper.exe";
         EXPECT_TRUE(::CopyFileA(helper.c_str(), m_sPath.c_str(), FALSE)) << m_sPath;
         std::string commandLine = "\"" + m_sPath + "\" " + title;
         STARTUPINFOA si = {};
@@ -203,7 +196,8 @@ TEST(ProcessInfo, FindConflictingByProgramAndTitle)
         {"nothing.exe;;Shop", "Paint Shop (Winword.exe)"},
         {"", "<none>"},
     };
-    for (const Case& c : cases) EXPECT_EQ(Find(c.list), c.expected) << "list: " << c.list;
+    for (const Case& c : cases)
+        EXPECT_EQ(Find(c.list), c.expected) << "list: " << c.list;
 }
 
 TEST(ProcessInfo, EmptyEntriesMatchNothing)

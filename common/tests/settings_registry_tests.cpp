@@ -144,7 +144,7 @@ TEST_F(SettingsRegistry, AbsentSectionFailsButTheOthersAreRead)
 {
     const RegistryRecord written = DistinctRecord();
     ASSERT_TRUE(WriteToRegistry(&written));
-    ASSERT_EQ(::RegDeleteTreeA(HKEY_CURRENT_USER, KV_REG_ROOT "\\Calendar"), ERROR_SUCCESS);
+    ASSERT_TRUE(testsupport::DeleteRegTree(HKEY_CURRENT_USER, KV_REG_ROOT "\\Calendar"));
 
     RegistryRecord read = Defaults();
     int missing = -1;

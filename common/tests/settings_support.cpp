@@ -1,11 +1,11 @@
 #include "settings_support.h"
 
+#include "KvTestRegistry.h"
 #include "UTxLog.h"
 #include "Wcommon.h"
 
 #include <fstream>
 #include <sstream>
-#include <vector>
 
 namespace {
 
@@ -20,54 +20,23 @@ std::string PathOf(const char* subkey)
 
 void DeleteSettingsKey()
 {
-    const LONG rc = ::RegDeleteTreeA(HKEY_CURRENT_USER, kRegRootPath);
-    ASSERT_TRUE(rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND) << "RegDeleteTree: " << rc;
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kRegRootPath, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-        ::RegCloseKey(key);
-        ::RegDeleteKeyA(HKEY_CURRENT_USER, kRegRootPath);
-    }
+    ASSERT_TRUE(testsupport::DeleteRegTree(HKEY_CURRENT_USER, kRegRootPath)) << "the settings key stays";
 }
 
 void SetRawValue(const char* subkey, const char* valueName, DWORD type, const std::string& data)
 {
-    HKEY key = nullptr;
-    ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, PathOf(subkey).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
-                                &key, nullptr),
-              ERROR_SUCCESS);
-    const LONG rc = ::RegSetValueExA(key, valueName, 0, type, reinterpret_cast<const BYTE*>(data.data()),
-                                     static_cast<DWORD>(data.size()));
-    ::RegCloseKey(key);
-    ASSERT_EQ(rc, ERROR_SUCCESS) << valueName;
+    ASSERT_TRUE(testsupport::WriteRegValue(HKEY_CURRENT_USER, PathOf(subkey), valueName, type, data))
+        << valueName;
 }
 
 bool QueryRawValue(const char* subkey, const char* valueName, DWORD& type, std::string& data)
 {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, PathOf(subkey).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return false;
-    }
-    DWORD size = 0;
-    LONG rc = ::RegQueryValueExA(key, valueName, nullptr, &type, nullptr, &size);
-    std::vector<char> buffer(size + 1);
-    if (rc == ERROR_SUCCESS) {
-        rc =
-            ::RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size);
-    }
-    ::RegCloseKey(key);
-    if (rc != ERROR_SUCCESS) return false;
-    data.assign(buffer.data(), size);
+    const testsupport::RegValue value =
+        testsupport::ReadRegValue(HKEY_CURRENT_USER, PathOf(subkey), valueName);
+    if (!value.exists) return false;
+    type = value.type;
+    data = value.bytes;
     return true;
-}
-
-std::string DwordData(DWORD value)
-{
-    return std::string(reinterpret_cast<const char*>(&value), sizeof(value));
-}
-
-std::string TextData(const std::string& text)
-{
-    return text + '\0';
 }
 
 LogCapture::LogCapture()

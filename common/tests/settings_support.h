@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "KvTestRegistry.h"
+
 // Deletes the whole settings key with everything below it.
 void DeleteSettingsKey();
 
@@ -17,8 +19,8 @@ void SetRawValue(const char* subkey, const char* valueName, DWORD type, const st
 bool QueryRawValue(const char* subkey, const char* valueName, DWORD& type, std::string& data);
 
 // Raw value data.
-std::string DwordData(DWORD value);
-std::string TextData(const std::string& text);  // with its zero
+using testsupport::DwordData;
+using testsupport::TextData;
 
 // Sends the log to a file for the lifetime of the object and hands back what was written.
 class LogCapture {

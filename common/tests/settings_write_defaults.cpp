@@ -2,15 +2,14 @@
 // The test around it compares what `reg query` then shows with a listing written by hand.
 #include "Wcommon.h"
 
+#include "KvTestRegistry.h"
 #include "UTxLog.h"
 
 const CLogSettings g_LogSettings = {"KvDefault ", "", false, 0, true, true, false};
 
 int main()
 {
-    const LONG rc = ::RegDeleteTreeA(HKEY_CURRENT_USER, kRegRootPath);
-    if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) return 2;
-    ::RegDeleteKeyA(HKEY_CURRENT_USER, kRegRootPath);
+    if (!testsupport::DeleteRegTree(HKEY_CURRENT_USER, kRegRootPath)) return 2;
 
     RegistryRecord record;
     SetRegistryDefaults(nullptr, &record, false, false);

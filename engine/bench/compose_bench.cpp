@@ -160,7 +160,8 @@ void DrawingDetail(const RegistryRecord& settings)
     std::printf("    texture                  %8.1f ms\n", Time([&] { PaintTexture(2, &canvas, average); }));
     std::printf("    image                    %8.1f ms\n",
                 Time([&] { canvas.PaintDib(info, pixels.data(), 200, 20); }));
-    HDC dc = canvas.GetDC();
+    const CanvasDC canvasDC(canvas);
+    const HDC dc = canvasDC.get();
     std::printf("    frame                    %8.1f ms\n", Time([&] {
                     DrawFrame(dc, RECT{200, 20, 200 + width - 1, 20 + height - 1}, average, 5);
                 }));
@@ -178,7 +179,6 @@ void DrawingDetail(const RegistryRecord& settings)
                                    average, false, false, false, false, true);
                     canvas.TextOutOutlined(dc, "photo, 10.12.2026", 20, 1000);
                 }));
-    canvas.ReleaseDC(dc);
 }
 
 }  // namespace

@@ -17,7 +17,9 @@
 #include <vector>
 
 #include "UDatabase.h"
+#include "UImageStore.h"
 #include "UTxLog.h"
+#include "UTxTime.h"
 #include "Uscreensaver.h"
 #include "Usync.h"
 #include "Wcommon.h"
@@ -64,11 +66,8 @@ bool MakeDatabase(const std::string& data, int count, RegistryRecord& record)
         auto image = std::make_unique<CImageFile>();
         image->FolderPath.Assign(images.c_str());
         image->FileName.Assign(name);
-        ULARGE_INTEGER time{};
-        time.LowPart = attributes.ftLastWriteTime.dwLowDateTime;
-        time.HighPart = attributes.ftLastWriteTime.dwHighDateTime;
-        time.QuadPart += 600000000ull * static_cast<ULONGLONG>(count - i);
-        image->LastWriteTime = FILETIME{time.LowPart, time.HighPart};
+        image->LastWriteTime = FileTimeFromUnits(FileTimeUnits(attributes.ftLastWriteTime) +
+                                                 600000000ull * static_cast<ULONGLONG>(count - i));
         image->FileSizeLow = attributes.nFileSizeLow;
         image->FileFlags = FLAG_USE_FOR_WALLPAPER | FLAG_USE_FOR_SCREENSAVER;
         if (!files.Insert(image.get())) return false;
@@ -145,7 +144,7 @@ int main(int argc, char** argv)
                         files.LoadFromFile(recordFile, "");
                         for (int i = 0; i < files.GetCount(); ++i) {
                             files.FileAt(i)->ScreenSaverFlags &= ~static_cast<DWORD>(FLAG_SHOWN_RANDOM);
-                            files.FileAt(i)->StoreSelfToFile(recordFile);
+                            StoreSelfToFile(*files.FileAt(i), recordFile);
                         }
                     }));
     return 0;

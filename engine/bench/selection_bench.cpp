@@ -18,6 +18,8 @@
 #include <vector>
 
 #include "UDatabase.h"
+#include "UImageStore.h"
+#include "UTxDiskApi.h"
 #include "UTxLog.h"
 #include "Udib.h"
 #include "Uenvironment.h"
@@ -160,7 +162,7 @@ int Measure(const Paths& paths)
         return 1;
     }
     CImageFile first(*probe.FileAt(0));
-    first.LoadStringsFromFile(paths.stringFile.c_str());
+    LoadStringsFromFile(first, paths.stringFile.c_str());
     const std::string photo = std::string(first.FolderPath.GetText()) + "\\" + first.FileName.GetText();
     probe.FreeAll();
     std::printf("%d images (each a link to one photo, 100 to a folder), screen composed at 1920 x 1080\n",
@@ -205,10 +207,7 @@ int Measure(const Paths& paths)
 
     // The same export in KvApi.dll, loaded and freed for every change from the folder of this
     // program as the Agent does; the library composes for the screen the driver reports.
-    char folder[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, folder, MAX_PATH);
-    std::string library = folder;
-    library = library.substr(0, library.find_last_of('\\') + 1) + "KvApi.dll";
+    const std::string library = TxProgramFolder() + "KvApi.dll";
     const Figure loaded = Time(kChangeRuns, [&] {
         HMODULE module = ::LoadLibraryExA(library.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
         const auto change = module ? reinterpret_cast<PFN_WpApi_SetRandomWallpaper>(reinterpret_cast<void*>(

@@ -1,12 +1,21 @@
-// Writing the selection state of many images back into the record file at once.
+// The engine's own reads and writes of single images in the database files: the texts of an image
+// from a list loaded without texts, and its selection state rewritten in place while the list stays
+// loaded.
 #pragma once
 
 #include <vector>
 
 #include "UDatabase.h"
 
+// Reads the image's FolderPath and FileName from the string file; false, texts unchanged, when the
+// file is missing, unreadable or the stored texts do not hold.
+bool LoadStringsFromFile(CImageFile& image, const TxString& stringFilePath);
+// Rewrites the image's record in place (CImageFile::UpdateRecordInPlace) on the record file given by
+// path; false, logged, when it cannot be opened or the record is no longer this image's.
+bool StoreSelfToFile(const CImageFile& image, const TxString& recordFilePath);
+
 // Rewrites the records of all `images` in place through one open record file, as
-// CImageFile::StoreSelfToFile does for one; a record that is no longer its image's is left alone.
+// StoreSelfToFile does for one; a record that is no longer its image's is left alone.
 // Returns how many records were refused or could not be written (0 when all hold their values).
 int StoreImagesToFile(const std::vector<const CImageFile*>& images, const TxString& recordFilePath);
 

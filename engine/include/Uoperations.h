@@ -1,13 +1,8 @@
 // What the wallpaper operations share with each other and with the screen-saver road: the database
-// refresh, the error display and reading texts out of the settings record.
+// refresh and the error display.
 #pragma once
 
 #include <windows.h>
-
-#include <cstring>
-#include <string>
-
-#include "UTxStrings.h"
 
 struct RegistryRecord;
 
@@ -28,9 +23,3 @@ void ShowOperationError(const RegistryRecord& record, const char* text);
 // How long ShowOperationError holds its text, 5000 ms unless a test shortens it; returns the
 // previous value.
 DWORD SetOperationErrorHoldTime(DWORD milliseconds);
-
-// A text field of the settings record, also when the field lacks its terminator.
-template <size_t N> TxString RecordText(const char (&field)[N])
-{
-    return TxString(std::string(field, ::strnlen(field, N)).c_str());
-}

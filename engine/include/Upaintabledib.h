@@ -82,3 +82,22 @@ private:
     COLORREF m_crOutlineColor = 0;
     HDC m_hOutDC = nullptr;
 };
+
+// A drawing context of the canvas, given back on every path.
+class CanvasDC {
+public:
+    explicit CanvasDC(CPaintableDib& canvas) : m_Canvas(canvas), m_hDC(canvas.GetDC()) {}
+    CanvasDC(const CanvasDC&) = delete;
+    CanvasDC& operator=(const CanvasDC&) = delete;
+    ~CanvasDC()
+    {
+        if (!m_hDC) return;
+        ::GdiFlush();
+        m_Canvas.ReleaseDC(m_hDC);
+    }
+    HDC get() const { return m_hDC; }
+
+private:
+    CPaintableDib& m_Canvas;
+    HDC m_hDC;
+};

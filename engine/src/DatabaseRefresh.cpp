@@ -2,6 +2,7 @@
 #include <exception>
 
 #include "UDatabase.h"
+#include "URecordText.h"
 #include "UTxLog.h"
 #include "Uoperations.h"
 #include "Usync.h"
@@ -32,9 +33,9 @@ void CheckForAndWriteChangesOnDisk()
     CLogScope scope("CheckForAndWriteChangesOnDisk");
     FilesSettings paths{};
     ReadFilesFromRegistry(paths);
-    const TxString folderList = RecordText(paths.szFolderListFile);
-    const TxString recordFile = RecordText(paths.szFileListDatFile);
-    const TxString stringFile = RecordText(paths.szFileListStrFile);
+    const TxString folderList = RecordText(paths.szFolderListFile).c_str();
+    const TxString recordFile = RecordText(paths.szFileListDatFile).c_str();
+    const TxString stringFile = RecordText(paths.szFileListStrFile).c_str();
 
     if (!TxFileExists(folderList)) {
         LogF("No folder list, nothing to check: %s", folderList.GetText());

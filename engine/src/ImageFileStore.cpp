@@ -7,14 +7,14 @@
 #include "UImageStore.h"
 #include "UTxLog.h"
 
-bool CImageFile::LoadStringsFromFile(const TxString& stringFilePath)
+bool LoadStringsFromFile(CImageFile& image, const TxString& stringFilePath)
 {
     if (!TxFileExists(stringFilePath)) return false;
     try {
         // A read without the lock could hold the file open while a save of another program replaces it.
         const CDatabaseLock lock("CImageFile::LoadStringsFromFile");
         TxFile file(stringFilePath.GetText(), true, false);
-        return ReadTextsFromStringFile(file);
+        return image.ReadTextsFromStringFile(file);
     } catch (const ExNormal& e) {
         LogF("CImageFile::LoadStringsFromFile: Exception ExNormal: %s", e.Message());
     } catch (const std::exception& e) {
@@ -45,14 +45,14 @@ StoredTexts LoadTextsOfStoredImage(CImageFile& image, const TxString& recordFile
     return StoredTexts::Unavailable;
 }
 
-bool CImageFile::StoreSelfToFile(const TxString& recordFilePath) const
+bool StoreSelfToFile(const CImageFile& image, const TxString& recordFilePath)
 {
     try {
         // Never written into a file that a save of another program is replacing.
         const CDatabaseLock lock("CImageFile::StoreSelfToFile");
         if (!lock.Held()) return false;
         TxFile file(recordFilePath.GetText(), false, false);
-        return UpdateRecordInPlace(file) != RecordUpdate::Refused;
+        return image.UpdateRecordInPlace(file) != CImageFile::RecordUpdate::Refused;
     } catch (const ExNormal& e) {
         LogF("CImageFile::StoreSelfToFile: Exception ExNormal: %s", e.Message());
     } catch (const std::exception& e) {

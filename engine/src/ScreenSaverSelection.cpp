@@ -4,6 +4,7 @@
 #include "UDatabase.h"
 #include "UFileSort.h"
 #include "UImageStore.h"
+#include "URecordText.h"
 #include "UTxLog.h"
 #include "Udesktop.h"
 #include "Udib.h"
@@ -148,7 +149,7 @@ SelectionPass SelectFromDatabase(const RegistryRecord& record, const TxString& r
         if (check == CandidateCheck::Accepted && g_Synchronization.IsCancelled()) break;
         // A rejected image counts as shown too: it is not tried again in this cycle.
         image->ScreenSaverFlags |= shownBit;
-        image->StoreSelfToFile(recordFilePath);
+        StoreSelfToFile(*image, recordFilePath);
         if (check == CandidateCheck::Accepted) {
             const bool hasExifDate = exifDate.dwLowDateTime != 0 || exifDate.dwHighDateTime != 0;
             selected.folder.Assign(image->FolderPath);
@@ -168,8 +169,8 @@ bool FindNextScreenSaverImage(const RegistryRecord* record, TxString* folder, Tx
 {
     const CLogScope scope("FindNextScreenSaverImage");
     if (!record || !folder || !name || !dateText || !colour) return false;
-    const TxString recordFilePath = RecordText(record->Files.szFileListDatFile);
-    const TxString stringFilePath = RecordText(record->Files.szFileListStrFile);
+    const TxString recordFilePath = RecordText(record->Files.szFileListDatFile).c_str();
+    const TxString stringFilePath = RecordText(record->Files.szFileListStrFile).c_str();
     LogF("szFileListDatFile=%s", recordFilePath.GetText());
 
     SelectedImage selected;

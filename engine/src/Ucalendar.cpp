@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "URecordText.h"
 #include "UTxLog.h"
+#include "UTxTime.h"
 #include "Uenvironment.h"
 #include "Upaintabledib.h"
 #include "Wcommon.h"
@@ -87,19 +89,6 @@ DWORD Clamp(DWORD value, DWORD low, DWORD high)
 bool SameDay(const SYSTEMTIME& a, const SYSTEMTIME& b)
 {
     return a.wYear == b.wYear && a.wMonth == b.wMonth && a.wDay == b.wDay;
-}
-
-uint64_t ToUnits(const FILETIME& time)
-{
-    return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
-
-FILETIME FromUnits(uint64_t units)
-{
-    FILETIME time;
-    time.dwLowDateTime = static_cast<DWORD>(units);
-    time.dwHighDateTime = static_cast<DWORD>(units >> 32);
-    return time;
 }
 
 constexpr uint64_t kUnitsPerDay = 24ULL * 60 * 60 * 10000000;
@@ -292,7 +281,7 @@ void CCalendar::PaintMonth(CCalendarTextSink& sink, int month, int year, int x, 
         sink.Draw(x + 2 * cw + 3 * cw * column, y + row * ch, number, TA_RIGHT | TA_TOP, isToday, color);
         if (column == 6) ++row;
 
-        time = FromUnits(ToUnits(time) + kUnitsPerDay);
+        time = FileTimeFromUnits(FileTimeUnits(time) + kUnitsPerDay);
         if (!::FileTimeToSystemTime(&time, &date)) break;
     }
 }
@@ -307,18 +296,14 @@ void RecalcRightMarginForCalendar(RegistryRecord& record)
     const CScreenGeometry geometry = DesktopEnvironment().GetScreenGeometry();
     CPaintableDib canvas(geometry.iScreenWidth, geometry.iScreenHeight);
     if (!canvas.CreateCanvas()) return;
-    const HDC dc = canvas.GetDC();
-    if (!dc) return;
+    const CanvasDC dc(canvas);
+    if (!dc.get()) return;
 
-    char face[sizeof calendarSettings.szCalendarFontName];
-    std::memcpy(face, calendarSettings.szCalendarFontName, sizeof face);
-    face[sizeof face - 1] = '\0';
-
+    const std::string face = RecordText(calendarSettings.szCalendarFontName);
     CCalendar calendar;
     calendar.Init(false, false);
-    calendar.SetFont(dc, face, static_cast<int>(calendarSettings.dwCalendarFontSize),
+    calendar.SetFont(dc.get(), face.c_str(), static_cast<int>(calendarSettings.dwCalendarFontSize),
                      static_cast<int>(calendarSettings.dwCalendarFontCharSet), 0, 0, 0, false);
     display.dwMarginRight =
-        static_cast<DWORD>(calendar.GetMonthWidth(dc)) + 2 * calendarSettings.dwHorMargin - 3;
-    canvas.ReleaseDC(dc);
+        static_cast<DWORD>(calendar.GetMonthWidth(dc.get())) + 2 * calendarSettings.dwHorMargin - 3;
 }

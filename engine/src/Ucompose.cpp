@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "Fprogress.h"
+#include "URecordText.h"
 #include "UTxLog.h"
 #include "UTxUtils.h"
 #include "Ucalendar.h"
@@ -31,31 +32,6 @@ bool Cancelled()
     return g_Synchronization.IsCancelled();
 }
 
-// A text field of the record, whatever the caller left in it.
-template <size_t N> std::string FieldText(const char (&field)[N])
-{
-    return std::string(field, ::strnlen(field, N));
-}
-
-// A drawing context of the canvas, given back on every path.
-class CanvasDC {
-public:
-    explicit CanvasDC(CPaintableDib& canvas) : m_Canvas(canvas), m_hDC(canvas.GetDC()) {}
-    CanvasDC(const CanvasDC&) = delete;
-    CanvasDC& operator=(const CanvasDC&) = delete;
-    ~CanvasDC()
-    {
-        if (!m_hDC) return;
-        ::GdiFlush();
-        m_Canvas.ReleaseDC(m_hDC);
-    }
-    HDC get() const { return m_hDC; }
-
-private:
-    CPaintableDib& m_Canvas;
-    HDC m_hDC;
-};
-
 bool LoadImageFile(const RegistryRecord& settings, const char* imagePath, CDibPair& image)
 {
     return LoadDecodedImage("ComposeBackgroundBitmap", imagePath, settings.Display.bRotateByExif != 0, false,
@@ -79,7 +55,7 @@ void DrawCalendar(HDC dc, const RegistryRecord& settings, const RECT& work, COLO
     const CalendarSettings& calendarSettings = settings.Calendar;
     CCalendar calendar;
     calendar.Init(true, calendarSettings.dwHighlightToday != 0);
-    const std::string face = FieldText(calendarSettings.szCalendarFontName);
+    const std::string face = RecordText(calendarSettings.szCalendarFontName);
     calendar.SetFont(dc, face.c_str(), static_cast<int>(calendarSettings.dwCalendarFontSize),
                      static_cast<int>(calendarSettings.dwCalendarFontCharSet), ContrastTextColor(average),
                      ContrastHighlightColor(average), average, true);
@@ -94,7 +70,7 @@ void DrawCaption(HDC dc, CPaintableDib& canvas, const DisplaySettings& display, 
                  const char* imagePath, const char* fileName, const char* dateText, COLORREF average)
 {
     const std::string text = BuildCaptionText(display, imagePath, fileName, dateText);
-    const std::string face = FieldText(display.szFileFontName);
+    const std::string face = RecordText(display.szFileFontName);
     canvas.SetFont(dc, face.c_str(), static_cast<int>(display.dwFileFontSize),
                    static_cast<BYTE>(display.dwFileFontCharSet), ContrastTextColor(average), average,
                    display.bFileFontBold != 0, display.bFileFontItalic != 0, false,
@@ -186,7 +162,7 @@ bool ComposeImage(const RegistryRecord& settings, const CScreenGeometry& geometr
 
     ReportProgressF(gld_Saving);
     if (Cancelled()) return false;
-    const std::string target = FieldText(settings.Files.szWorkBmpFile);
+    const std::string target = RecordText(settings.Files.szWorkBmpFile);
     return canvas.SaveToBmpFile(target.c_str());
 }
 

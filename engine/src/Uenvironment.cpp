@@ -1,14 +1,12 @@
 #include "Uenvironment.h"
 
+#include "UTxDiskApi.h"
 #include "Wcommon.h"
 
 namespace {
 
 const CDesktopEnvironment g_SystemEnvironment;
 const CDesktopEnvironment* g_pEnvironment = &g_SystemEnvironment;
-
-// The program path is read into the same 500 characters that bound the texture path.
-constexpr DWORD kModulePathLimit = 500;
 
 }  // namespace
 
@@ -30,17 +28,9 @@ SYSTEMTIME CDesktopEnvironment::GetLocalDate() const
 
 std::string CDesktopEnvironment::GetTextureFolder() const
 {
-    char path[kModulePathLimit] = {};
-    const DWORD length = ::GetModuleFileNameA(nullptr, path, kModulePathLimit);
-    // A result that fills the buffer may be cut and, on older systems, unterminated.
-    if (length == 0 || length >= kModulePathLimit) return std::string();
-
-    std::string folder(path, length);
-    const std::string::size_type slash = folder.find_last_of('\\');
-    folder.resize(slash == std::string::npos ? 0 : slash);
-    if (folder.empty() || folder.back() != '\\') folder += '\\';
-    folder += "Textures";
-    return folder;
+    const std::string folder = TxProgramFolder();
+    if (folder.empty()) return std::string();
+    return folder + "Textures";
 }
 
 const CDesktopEnvironment& DesktopEnvironment()

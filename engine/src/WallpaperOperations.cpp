@@ -4,6 +4,8 @@
 
 #include "Fprogress.h"
 #include "UDatabase.h"
+#include "UImageStore.h"
+#include "URecordText.h"
 #include "UTxDiskApi.h"
 #include "UTxLog.h"
 #include "Ucompose.h"
@@ -172,8 +174,8 @@ bool UpdateCurrentWallpaper()
     const CurrentImageSettings& current = record.CurrentImage;
     if (!current.bActive) return SetRandomWallpaper();
 
-    const TxString folder = RecordText(current.szImagePath);
-    const TxString name = RecordText(current.szImageName);
+    const TxString folder = RecordText(current.szImagePath).c_str();
+    const TxString name = RecordText(current.szImageName).c_str();
     TxFindFile find;
     if (name.IsEmpty() || !find.FindFirst(folder.GetText(), name.GetText()) || find.IsDirectory()) {
         LogF("The current image is gone, a new one is selected: %s\\%s", folder.GetText(), name.GetText());
@@ -194,11 +196,11 @@ void ExcludeCurrentFromList()
     CLogScope scope("ExcludeCurrentFromList");
     RegistryRecord record{};
     if (!ReadConfiguredSettings(record)) return;
-    const TxString recordFile = RecordText(record.Files.szFileListDatFile);
-    const TxString stringFile = RecordText(record.Files.szFileListStrFile);
+    const TxString recordFile = RecordText(record.Files.szFileListDatFile).c_str();
+    const TxString stringFile = RecordText(record.Files.szFileListStrFile).c_str();
     const CurrentImageSettings& current = record.CurrentImage;
-    const TxString folder = RecordText(current.szImagePath);
-    const TxString name = RecordText(current.szImageName);
+    const TxString folder = RecordText(current.szImagePath).c_str();
+    const TxString name = RecordText(current.szImageName).c_str();
 
     CFileCollection files;
     files.LoadFromFile(recordFile.GetText(), stringFile.GetText());
@@ -209,7 +211,7 @@ void ExcludeCurrentFromList()
             continue;
         LogF("Marking %s with FLAG_EXCLUDE_IMAGE flag", name.GetText());
         image->FileFlags |= FLAG_EXCLUDE_IMAGE;
-        image->StoreSelfToFile(recordFile);
+        StoreSelfToFile(*image, recordFile);
         return;
     }
 }

@@ -5,6 +5,7 @@
 #include "UDatabase.h"
 #include "UFileSort.h"
 #include "UImageStore.h"
+#include "URecordText.h"
 #include "UTxLog.h"
 #include "Udib.h"
 #include "Ujpegload.h"
@@ -189,13 +190,13 @@ SelectionPass SelectFromDatabase(const RegistryRecord& record, const TxString& r
             selected.date = hasExifDate ? exifDate : image->LastWriteTime;
             selected.colour = image->AverageColor;
             image->ShownCount += 1;
-            image->StoreSelfToFile(recordFilePath);
+            StoreSelfToFile(*image, recordFilePath);
             return SelectionPass::Chosen;
         }
         // An unreadable file counts twice: it is tried again only after the readable ones.
         if (check == CandidateCheck::Unreadable) image->ShownCount += 1;
         image->ShownCount += 1;
-        image->StoreSelfToFile(recordFilePath);
+        StoreSelfToFile(*image, recordFilePath);
     }
     return SelectionPass::NoneSuitable;
 }
@@ -207,8 +208,8 @@ bool FindNextBackgroundImage(const RegistryRecord* record, TxString* folder, TxS
 {
     CLogScope scope("FindNextBackgroundImage");
     if (!record || !folder || !name || !dateText || !colour) return false;
-    const TxString recordFilePath = RecordText(record->Files.szFileListDatFile);
-    const TxString stringFilePath = RecordText(record->Files.szFileListStrFile);
+    const TxString recordFilePath = RecordText(record->Files.szFileListDatFile).c_str();
+    const TxString stringFilePath = RecordText(record->Files.szFileListStrFile).c_str();
 
     SelectedImage selected;
     SelectionPass pass = SelectionPass::DatabaseChanged;

@@ -62,23 +62,26 @@ struct Probe {
     Bgr color;
 };
 
+constexpr RECT kNoFrame = {0, 0, -1, -1};
+
+// One row of the table; a field left out keeps the value shown here.
 struct Layout {
     const char* name;
     int screenWidth, screenHeight;
     RECT work;
     // \Display settings that matter here.
-    bool useMargins;
-    DWORD marginLeft, marginRight, marginTop, marginBottom;
-    bool frame, shrinkOnly;
-    DWORD fitType, maxAspectRatioDiff;
-    bool interpolation;
-    DWORD textures;
-    TestDib (*source)();
-    COLORREF average;
+    bool useMargins = false;
+    DWORD marginLeft = 0, marginRight = 0, marginTop = 0, marginBottom = 0;
+    bool frame = false, shrinkOnly = false;
+    DWORD fitType = 0, maxAspectRatioDiff = 15;
+    bool interpolation = false;
+    DWORD textures = 0;
+    TestDib (*source)() = nullptr;
+    COLORREF average = 0;
     // Worked out by hand from the rules: the new size, where the image's top-left lands, how much
     // is cut from each side, and the rectangle the frame goes round (none when right < left).
-    int newWidth, newHeight, x, y, cutX, cutY;
-    RECT frameAround;
+    int newWidth = 0, newHeight = 0, x = 0, y = 0, cutX = 0, cutY = 0;
+    RECT frameAround = kNoFrame;
     std::vector<Probe> probes;
 };
 
@@ -118,8 +121,6 @@ TestDib SourceI()
 {
     return TestDib::TrueColor(10, 10, false, [](int, int) { return Rgb(70, 80, 90); });
 }
-
-constexpr RECT kNoFrame = {0, 0, -1, -1};
 
 // Nearest neighbour in memory order, as the resampler works: output row r of memory takes source
 // row H * r / h, column c takes W * c / w; the row order stays.
@@ -237,72 +238,81 @@ constexpr COLORREF kAvgE = RGB(90, 160, 40);
 const std::vector<Layout>& Layouts()
 {
     static const std::vector<Layout> layouts = {
-        {"no_resampling", 63, 48, {0, 0, 63, 48}, false, 0, 0, 0, 0, false, false, 0, 15, false, 0, SourceA,
-         RGB(10, 20, 30), 63, 48, 0, 0, 0, 0, kNoFrame,
-         {{0, 0, Src(SourceA, 0, 0)}, {62, 47, Src(SourceA, 62, 47)}, {31, 20, Src(SourceA, 31, 20)}}},
+        {.name = "no_resampling", .screenWidth = 63, .screenHeight = 48, .work = {0, 0, 63, 48},
+         .source = SourceA, .average = RGB(10, 20, 30), .newWidth = 63, .newHeight = 48,
+         .probes = {{0, 0, Src(SourceA, 0, 0)}, {62, 47, Src(SourceA, 62, 47)}, {31, 20, Src(SourceA, 31, 20)}}},
         // Target 41 x 28 at (11, 10); the 21 x 15 image keeps its size, centred at (21, 16).
-        {"shrink_only_centred_frame", 63, 48, {0, 0, 63, 48}, true, 6, 6, 5, 5, true, true, 0, 15, false, 0, SourceB,
-         kAvgB, 21, 15, 21, 16, 0, 0, {21, 16, 41, 30},
-         {{0, 0, FromColorRef(kAvgB)},
-          {16, 11, Rgb(120, 180, 240)},   // outer ring, top-left corner: light pen +20 %
-          {46, 11, Rgb(80, 120, 160)},    // outer ring, top-right corner: dark pen -20 %
-          {46, 35, Rgb(80, 120, 160)},
-          {16, 35, Rgb(120, 180, 240)},   // bottom-left corner belongs to the left edge
-          {25, 12, Rgb(110, 165, 220)},   // second ring, top: +10 %
-          {25, 13, FromColorRef(kAvgB)},  // middle ring: the colour itself
-          {25, 15, Rgb(80, 120, 160)},    // inner ring, top: -20 %
-          {25, 31, Rgb(120, 180, 240)},   // inner ring, bottom: +20 %
-          {21, 16, Src(SourceB, 0, 0)},
-          {41, 30, Src(SourceB, 20, 14)}}},
+        {.name = "shrink_only_centred_frame", .screenWidth = 63, .screenHeight = 48, .work = {0, 0, 63, 48},
+         .useMargins = true, .marginLeft = 6, .marginRight = 6, .marginTop = 5, .marginBottom = 5,
+         .frame = true, .shrinkOnly = true, .source = SourceB, .average = kAvgB,
+         .newWidth = 21, .newHeight = 15, .x = 21, .y = 16, .frameAround = {21, 16, 41, 30},
+         .probes = {{0, 0, FromColorRef(kAvgB)},
+                    {16, 11, Rgb(120, 180, 240)},   // outer ring, top-left corner: light pen +20 %
+                    {46, 11, Rgb(80, 120, 160)},    // outer ring, top-right corner: dark pen -20 %
+                    {46, 35, Rgb(80, 120, 160)},
+                    {16, 35, Rgb(120, 180, 240)},   // bottom-left corner belongs to the left edge
+                    {25, 12, Rgb(110, 165, 220)},   // second ring, top: +10 %
+                    {25, 13, FromColorRef(kAvgB)},  // middle ring: the colour itself
+                    {25, 15, Rgb(80, 120, 160)},    // inner ring, top: -20 %
+                    {25, 31, Rgb(120, 180, 240)},   // inner ring, bottom: +20 %
+                    {21, 16, Src(SourceB, 0, 0)},
+                    {41, 30, Src(SourceB, 20, 14)}}},
         // Task bar at the bottom: work area 64 x 40. 30 x 10 is 3:1, so the height becomes 64 / 3.
-        {"fit_keep_aspect_taskbar_bottom", 64, 48, {0, 0, 64, 40}, false, 0, 0, 0, 0, false, false, 0, 15, false, 0,
-         SourceC, RGB(60, 60, 60), 64, 21, 0, 9, 0, 0, kNoFrame,
-         {{0, 8, Rgb(60, 60, 60)},
-          {0, 9, Src(SourceC, 0, 0)},
-          {63, 29, Src(SourceC, 29, 9)},
-          {0, 30, Rgb(60, 60, 60)},
-          {10, 44, Rgb(60, 60, 60)}}},
+        {.name = "fit_keep_aspect_taskbar_bottom", .screenWidth = 64, .screenHeight = 48, .work = {0, 0, 64, 40},
+         .source = SourceC, .average = RGB(60, 60, 60), .newWidth = 64, .newHeight = 21, .x = 0, .y = 9,
+         .probes = {{0, 8, Rgb(60, 60, 60)},
+                    {0, 9, Src(SourceC, 0, 0)},
+                    {63, 29, Src(SourceC, 29, 9)},
+                    {0, 30, Rgb(60, 60, 60)},
+                    {10, 44, Rgb(60, 60, 60)}}},
         // Task bar on the left (work x 7..62), margins 3/3/2/2: target 50 x 44 at (10, 2). The image
         // scaled to the target height is 58 wide, 16 % more (< 20 %): clipped, 4 columns cut each side.
-        {"clip_width_margins_taskbar_left", 63, 48, {7, 0, 63, 48}, true, 3, 3, 2, 2, false, false, 1, 20, false, 0,
-         SourceD, RGB(200, 100, 50), 58, 44, 6, 2, 4, 0, kNoFrame,
-         {{9, 10, Rgb(200, 100, 50)},
-          {10, 2, Src(SourceD, 2, 0)},
-          {59, 45, Src(SourceD, 36, 29)},
-          {60, 2, Rgb(200, 100, 50)},
-          {3, 20, Rgb(200, 100, 50)}}},
+        {.name = "clip_width_margins_taskbar_left", .screenWidth = 63, .screenHeight = 48, .work = {7, 0, 63, 48},
+         .useMargins = true, .marginLeft = 3, .marginRight = 3, .marginTop = 2, .marginBottom = 2,
+         .fitType = 1, .maxAspectRatioDiff = 20, .source = SourceD, .average = RGB(200, 100, 50),
+         .newWidth = 58, .newHeight = 44, .x = 6, .y = 2, .cutX = 4,
+         .probes = {{9, 10, Rgb(200, 100, 50)},
+                    {10, 2, Src(SourceD, 2, 0)},
+                    {59, 45, Src(SourceD, 36, 29)},
+                    {60, 2, Rgb(200, 100, 50)},
+                    {3, 20, Rgb(200, 100, 50)}}},
         // Task bar at the top (work y 6..47), margins 2/2/3/3 and a frame: target 50 x 26 at (7, 14).
         // Scaled to the width the image is 31 high, 19 % more: clipped, 2 rows cut each side, so its
         // visible rows 2..28 start at the target's top; the frame's inner ring covers row 40.
-        {"clip_height_margins_frame_taskbar_top", 64, 48, {0, 6, 64, 48}, true, 2, 2, 3, 3, true, false, 1, 20, false,
-         0, SourceE, kAvgE, 50, 31, 7, 12, 0, 2, {7, 14, 56, 39},
-         {{0, 3, FromColorRef(kAvgE)},
-          {7, 14, Resized(SourceE, 50, 31, 0, 2)},
-          {56, 39, Resized(SourceE, 50, 31, 49, 27)},
-          {2, 9, Rgb(108, 192, 48)},
-          {7, 13, Rgb(72, 128, 32)},
-          {30, 40, Rgb(108, 192, 48)}}},
+        {.name = "clip_height_margins_frame_taskbar_top", .screenWidth = 64, .screenHeight = 48,
+         .work = {0, 6, 64, 48}, .useMargins = true, .marginLeft = 2, .marginRight = 2, .marginTop = 3,
+         .marginBottom = 3, .frame = true, .fitType = 1, .maxAspectRatioDiff = 20, .source = SourceE,
+         .average = kAvgE, .newWidth = 50, .newHeight = 31, .x = 7, .y = 12, .cutY = 2,
+         .frameAround = {7, 14, 56, 39},
+         .probes = {{0, 3, FromColorRef(kAvgE)},
+                    {7, 14, Resized(SourceE, 50, 31, 0, 2)},
+                    {56, 39, Resized(SourceE, 50, 31, 49, 27)},
+                    {2, 9, Rgb(108, 192, 48)},
+                    {7, 13, Rgb(72, 128, 32)},
+                    {30, 40, Rgb(108, 192, 48)}}},
         // 40 x 27 on 63 x 48 differs by 12.9 % (< 15 %): stretched to fill.
-        {"stretch_fills", 63, 48, {0, 0, 63, 48}, false, 0, 0, 0, 0, false, false, 2, 15, false, 0, SourceF,
-         RGB(30, 30, 30), 63, 48, 0, 0, 0, 0, kNoFrame,
-         {{0, 0, Src(SourceF, 0, 0)}, {62, 47, Src(SourceF, 39, 26)}}},
+        {.name = "stretch_fills", .screenWidth = 63, .screenHeight = 48, .work = {0, 0, 63, 48}, .fitType = 2,
+         .source = SourceF, .average = RGB(30, 30, 30), .newWidth = 63, .newHeight = 48,
+         .probes = {{0, 0, Src(SourceF, 0, 0)}, {62, 47, Src(SourceF, 39, 26)}}},
         // A square differs by 23.8 % (> 15 %): it keeps its shape, 48 x 48 centred.
-        {"stretch_too_far_adapts_width", 63, 48, {0, 0, 63, 48}, false, 0, 0, 0, 0, false, false, 2, 15, false, 0,
-         SourceG, RGB(5, 200, 5), 48, 48, 7, 0, 0, 0, kNoFrame,
-         {{6, 0, Rgb(5, 200, 5)},
-          {7, 0, Src(SourceG, 0, 0)},
-          {54, 47, Resized(SourceG, 48, 48, 47, 47)},
-          {55, 10, Rgb(5, 200, 5)}}},
-        {"texture_background", 63, 48, {0, 0, 63, 48}, false, 0, 0, 0, 0, false, true, 0, 15, false, 2, SourceH,
-         RGB(120, 80, 40), 9, 7, 27, 20, 0, 0, kNoFrame,
-         {{0, 0, TintedTexture(FixtureTexture(), 0.3, RGB(120, 80, 40))[0]},
-          {5, 3, TintedTexture(FixtureTexture(), 0.3, RGB(120, 80, 40))[0]},
-          {62, 47, TintedTexture(FixtureTexture(), 0.3, RGB(120, 80, 40))[2 * 5 + 2]},
-          {27, 20, Src(SourceH, 0, 0)}}},
+        {.name = "stretch_too_far_adapts_width", .screenWidth = 63, .screenHeight = 48, .work = {0, 0, 63, 48},
+         .fitType = 2, .source = SourceG, .average = RGB(5, 200, 5), .newWidth = 48, .newHeight = 48, .x = 7,
+         .probes = {{6, 0, Rgb(5, 200, 5)},
+                    {7, 0, Src(SourceG, 0, 0)},
+                    {54, 47, Resized(SourceG, 48, 48, 47, 47)},
+                    {55, 10, Rgb(5, 200, 5)}}},
+        {.name = "texture_background", .screenWidth = 63, .screenHeight = 48, .work = {0, 0, 63, 48},
+         .shrinkOnly = true, .textures = 2, .source = SourceH, .average = RGB(120, 80, 40), .newWidth = 9,
+         .newHeight = 7, .x = 27, .y = 20,
+         .probes = {{0, 0, TintedTexture(FixtureTexture(), 0.3, RGB(120, 80, 40))[0]},
+                    {5, 3, TintedTexture(FixtureTexture(), 0.3, RGB(120, 80, 40))[0]},
+                    {62, 47, TintedTexture(FixtureTexture(), 0.3, RGB(120, 80, 40))[2 * 5 + 2]},
+                    {27, 20, Src(SourceH, 0, 0)}}},
         // Interpolation of a single colour gives that colour: exact whatever the rounding.
-        {"interpolated_uniform", 63, 48, {0, 0, 63, 48}, false, 0, 0, 0, 0, false, false, 0, 15, true, 0, SourceI,
-         RGB(1, 2, 3), 48, 48, 7, 0, 0, 0, kNoFrame,
-         {{6, 0, Rgb(1, 2, 3)}, {7, 0, Rgb(70, 80, 90)}, {54, 47, Rgb(70, 80, 90)}, {55, 0, Rgb(1, 2, 3)}}},
+        {.name = "interpolated_uniform", .screenWidth = 63, .screenHeight = 48, .work = {0, 0, 63, 48},
+         .interpolation = true, .source = SourceI, .average = RGB(1, 2, 3), .newWidth = 48, .newHeight = 48,
+         .x = 7,
+         .probes = {{6, 0, Rgb(1, 2, 3)}, {7, 0, Rgb(70, 80, 90)}, {54, 47, Rgb(70, 80, 90)}, {55, 0, Rgb(1, 2, 3)}}},
     };
     return layouts;
 }

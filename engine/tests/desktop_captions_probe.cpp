@@ -109,6 +109,7 @@ DWORD WINAPI HungShellThread(void* param)
 int main(int argc, char** argv)
 {
     if (argc != 7) return 2;
+    LogDesktopEntryExit(false);
     const char* resultPath = argv[1];
     const std::string mode = argv[2];
     const bool adapt = std::atoi(argv[3]) != 0;

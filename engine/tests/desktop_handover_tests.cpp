@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "KvTestRegistry.h"
 #include "KvTestSupport.h"
 #include "Udesktop.h"
 
@@ -18,87 +19,34 @@ constexpr char kDesktopKey[] = "Control Panel\\Desktop";
 constexpr char kColorsKey[] = "Control Panel\\Colors";
 constexpr char kAdvancedKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced";
 
-// A registry value as it was before the test, put back (or deleted again) afterwards.
-class SavedValue {
+// The values these tests change, in HKEY_CURRENT_USER, put back when each test ends.
+class SavedValue : public testsupport::SavedRegValue {
 public:
-    SavedValue(const char* key, const char* name) : m_sKey(key), m_sName(name)
-    {
-        HKEY opened = nullptr;
-        if (::RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return;
-        DWORD size = sizeof m_Data;
-        m_bExisted = ::RegQueryValueExA(opened, name, nullptr, &m_dwType, m_Data, &size) == ERROR_SUCCESS;
-        m_dwSize = size;
-        ::RegCloseKey(opened);
-    }
-    ~SavedValue()
-    {
-        HKEY opened = nullptr;
-        if (::RegCreateKeyExA(HKEY_CURRENT_USER, m_sKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &opened, nullptr) != ERROR_SUCCESS)
-            return;
-        if (m_bExisted)
-            ::RegSetValueExA(opened, m_sName.c_str(), 0, m_dwType, m_Data, m_dwSize);
-        else
-            ::RegDeleteValueA(opened, m_sName.c_str());
-        ::RegCloseKey(opened);
-    }
-    SavedValue(const SavedValue&) = delete;
-    SavedValue& operator=(const SavedValue&) = delete;
-
-private:
-    std::string m_sKey, m_sName;
-    bool m_bExisted = false;
-    DWORD m_dwType = 0, m_dwSize = 0;
-    BYTE m_Data[2048] = {};
+    SavedValue(const char* key, const char* name) : SavedRegValue(HKEY_CURRENT_USER, key, name) {}
 };
 
-struct Value {
-    bool exists = false;
-    DWORD type = 0;
-    std::string data;  // the bytes as stored
-};
-
-Value Read(const char* key, const char* name)
+testsupport::RegValue Read(const char* key, const char* name)
 {
-    Value value;
-    HKEY opened = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return value;
-    char data[2048];
-    DWORD size = sizeof data;
-    value.exists = ::RegQueryValueExA(opened, name, nullptr, &value.type, reinterpret_cast<BYTE*>(data),
-                                      &size) == ERROR_SUCCESS;
-    if (value.exists) value.data.assign(data, size);
-    ::RegCloseKey(opened);
-    return value;
+    return testsupport::ReadRegValue(HKEY_CURRENT_USER, key, name);
 }
 
 void Write(const char* key, const char* name, DWORD type, const std::string& data)
 {
-    HKEY opened = nullptr;
-    ASSERT_EQ(
-        ::RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &opened, nullptr),
-        ERROR_SUCCESS);
-    ASSERT_EQ(::RegSetValueExA(opened, name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
-                               static_cast<DWORD>(data.size())),
-              ERROR_SUCCESS);
-    ::RegCloseKey(opened);
+    ASSERT_TRUE(testsupport::WriteRegValue(HKEY_CURRENT_USER, key, name, type, data)) << key << " " << name;
 }
 
 void Delete(const char* key, const char* name)
 {
-    HKEY opened = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_ALL_ACCESS, &opened) != ERROR_SUCCESS) return;
-    ::RegDeleteValueA(opened, name);
-    ::RegCloseKey(opened);
+    ASSERT_TRUE(testsupport::DeleteRegValue(HKEY_CURRENT_USER, key, name)) << key << " " << name;
 }
 
 std::string Sz(const char* text)
 {
-    return std::string(text, std::strlen(text) + 1);
+    return testsupport::TextData(text);
 }
 std::string Dword(DWORD v)
 {
-    return std::string(reinterpret_cast<const char*>(&v), sizeof v);
+    return testsupport::DwordData(v);
 }
 
 TEST(DesktopHandOver, WallpaperStyleBecomesCentredUntiled)
@@ -133,15 +81,15 @@ TEST(DesktopHandOver, WallpaperStyleBecomesCentredUntiled)
         }
         EXPECT_EQ(Win32SetWallPaperStyle(false, false), 1);
         for (const char* value : {"WallpaperStyle", "TileWallpaper"}) {
-            const Value now = Read(kDesktopKey, value);
+            const testsupport::RegValue now = Read(kDesktopKey, value);
             EXPECT_EQ(now.exists, c.present) << value;
             if (!c.present) continue;
             if (c.rewritten) {
                 EXPECT_EQ(now.type, static_cast<DWORD>(REG_SZ)) << value;
-                EXPECT_EQ(now.data, Sz("0")) << value;
+                EXPECT_EQ(now.bytes, Sz("0")) << value;
             } else {
                 EXPECT_EQ(now.type, c.type) << value;
-                EXPECT_EQ(now.data, c.data) << value;
+                EXPECT_EQ(now.bytes, c.data) << value;
             }
         }
     }
@@ -149,8 +97,8 @@ TEST(DesktopHandOver, WallpaperStyleBecomesCentredUntiled)
     Write(kDesktopKey, "WallpaperStyle", REG_DWORD, Dword(0));
     Delete(kDesktopKey, "TileWallpaper");
     EXPECT_EQ(Win32SetWallPaperStyle(true, true), 1);
-    EXPECT_EQ(Read(kDesktopKey, "WallpaperStyle").data, Sz("2"));
-    EXPECT_EQ(Read(kDesktopKey, "TileWallpaper").data, Sz("1"));
+    EXPECT_EQ(Read(kDesktopKey, "WallpaperStyle").bytes, Sz("2"));
+    EXPECT_EQ(Read(kDesktopKey, "TileWallpaper").bytes, Sz("1"));
 }
 
 // What `reg query` prints for one value, read by another process.
@@ -172,9 +120,9 @@ TEST(DesktopHandOver, WallpaperNamesTheWorkBitmap)
     ASSERT_TRUE(testsupport::WriteFileBytes(path, "BM"));
 
     EXPECT_EQ(Win32SetWallPaper(path.c_str()), 0);
-    const Value stored = Read(kDesktopKey, "Wallpaper");
+    const testsupport::RegValue stored = Read(kDesktopKey, "Wallpaper");
     ASSERT_TRUE(stored.exists);
-    EXPECT_EQ(std::string(stored.data.c_str()), path);
+    EXPECT_EQ(std::string(stored.bytes.c_str()), path);
     char current[MAX_PATH] = {};
     ASSERT_TRUE(::SystemParametersInfoA(SPI_GETDESKWALLPAPER, sizeof current, current, 0));
     EXPECT_EQ(std::string(current), path);
@@ -194,13 +142,13 @@ TEST(DesktopHandOver, DesktopColourInTheRegistryAndTheSystem)
 
     // Registry only: the system colour stays until the next log-on.
     SetDesktopBackgroundColor(RGB(10, 20, 30), false);
-    EXPECT_EQ(Read(kColorsKey, "Background").data, Sz("10 20 30"));
+    EXPECT_EQ(Read(kColorsKey, "Background").bytes, Sz("10 20 30"));
     EXPECT_EQ(::GetSysColor(COLOR_BACKGROUND), marker);
 
     SetDesktopBackgroundColor(RGB(0, 128, 255), true);
-    const Value stored = Read(kColorsKey, "Background");
+    const testsupport::RegValue stored = Read(kColorsKey, "Background");
     EXPECT_EQ(stored.type, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(stored.data, Sz("0 128 255"));
+    EXPECT_EQ(stored.bytes, Sz("0 128 255"));
     EXPECT_EQ(::GetSysColor(COLOR_BACKGROUND), 0x00FF8000u);
     EXPECT_NE(RegQuery("HKCU\\Control Panel\\Colors", "Background").find("0 128 255"), std::string::npos);
 
@@ -332,7 +280,7 @@ TEST(DesktopCaptions, FollowTheSwitchesForEachShadowSetting)
             }
             // The shadow setting is read once per process, and only when it is needed.
             EXPECT_LE(CountLines(r.log, "IsShadowUnderIcons = "), 1);
-            // The helper compiles the desktop source as the Agent does: no entry and exit lines.
+            // The helper turns entry and exit lines off as the Agent does.
             EXPECT_EQ(CountLines(r.log, "FindWindows"), 0);
             EXPECT_EQ(CountLines(r.log, "SetColorUnderIcons"), 0);
         }

@@ -1,7 +1,10 @@
 #include "interface_support.h"
 
+#include <gtest/gtest.h>
+
 #include <cstring>
 
+#include "KvTestRegistry.h"
 #include "KvTestSupport.h"
 #include "UTxUtils.h"
 
@@ -10,13 +13,11 @@ namespace interface_test {
 namespace {
 constexpr const char* kLanguageKey = "Software\\Dalvex\\Kestrova\\Language";
 
-HKEY OpenLanguageKey(REGSAM access, bool create)
+HKEY OpenLanguageKey()
 {
     HKEY key = nullptr;
-    const LONG rc = create ? ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kLanguageKey, 0, nullptr, 0, access,
-                                               nullptr, &key, nullptr)
-                           : ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kLanguageKey, 0, access, &key);
-    return rc == ERROR_SUCCESS ? key : nullptr;
+    return ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kLanguageKey, 0, KEY_READ, &key) == ERROR_SUCCESS ? key
+                                                                                                 : nullptr;
 }
 }  // namespace
 
@@ -60,7 +61,7 @@ ProgramRun RunProgram(const std::string& name, const std::string& arguments, DWO
 
 LanguageValues::LanguageValues()
 {
-    RegKey key(OpenLanguageKey(KEY_READ, false));
+    RegKey key(OpenLanguageKey());
     m_bKeyExisted = static_cast<bool>(key);
 }
 
@@ -70,50 +71,43 @@ LanguageValues::~LanguageValues()
     if (!m_bKeyExisted) RemoveKey();
 }
 
+void LanguageValues::Set(const char* name, DWORD type, const std::string& bytes)
+{
+    EXPECT_TRUE(testsupport::WriteRegValue(HKEY_LOCAL_MACHINE, kLanguageKey, name, type, bytes)) << name;
+    m_Names.push_back(name);
+}
+
 void LanguageValues::SetText(const char* name, const std::string& text)
 {
-    RegKey key(OpenLanguageKey(KEY_WRITE, true));
-    ::RegSetValueExA(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                     static_cast<DWORD>(text.size() + 1));
-    m_Names.push_back(name);
+    Set(name, REG_SZ, testsupport::TextData(text));
 }
 
 void LanguageValues::SetUnterminated(const char* name, const std::string& text)
 {
-    RegKey key(OpenLanguageKey(KEY_WRITE, true));
-    ::RegSetValueExA(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.data()),
-                     static_cast<DWORD>(text.size()));
-    m_Names.push_back(name);
+    Set(name, REG_SZ, text);
 }
 
 void LanguageValues::SetExpandText(const char* name, const std::string& text)
 {
-    RegKey key(OpenLanguageKey(KEY_WRITE, true));
-    ::RegSetValueExA(key.get(), name, 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                     static_cast<DWORD>(text.size() + 1));
-    m_Names.push_back(name);
+    Set(name, REG_EXPAND_SZ, testsupport::TextData(text));
 }
 
 void LanguageValues::SetDword(const char* name, DWORD value)
 {
-    RegKey key(OpenLanguageKey(KEY_WRITE, true));
-    ::RegSetValueExA(key.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-    m_Names.push_back(name);
+    Set(name, REG_DWORD, testsupport::DwordData(value));
 }
 
 void LanguageValues::RemoveAll()
 {
-    RegKey key(OpenLanguageKey(KEY_WRITE, false));
-    if (key)
-        for (const std::string& name : m_Names)
-            ::RegDeleteValueA(key.get(), name.c_str());
+    for (const std::string& name : m_Names)
+        EXPECT_TRUE(testsupport::DeleteRegValue(HKEY_LOCAL_MACHINE, kLanguageKey, name.c_str())) << name;
     m_Names.clear();
 }
 
 bool LanguageValues::RemoveKey()
 {
     {
-        RegKey key(OpenLanguageKey(KEY_READ, false));
+        RegKey key(OpenLanguageKey());
         if (!key) return true;
         DWORD values = 0;
         DWORD subkeys = 0;

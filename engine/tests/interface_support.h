@@ -37,6 +37,8 @@ public:
     bool RemoveKey();
 
 private:
+    void Set(const char* name, DWORD type, const std::string& bytes);
+
     std::vector<std::string> m_Names;
     bool m_bKeyExisted = false;
 };

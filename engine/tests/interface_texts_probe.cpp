@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Fprogress.h"
+#include "KvTestRegistry.h"
 #include "UTxLog.h"
 #include "Usync.h"
 
@@ -23,13 +24,8 @@ void __stdcall Collect(const char* text)
 
 void WriteReadingText(const char* text)
 {
-    HKEY key = nullptr;
-    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Dalvex\\Kestrova\\Language", 0, nullptr, 0,
-                          KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
-        return;
-    ::RegSetValueExA(key, "gld_ReadingS", 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                     static_cast<DWORD>(std::strlen(text) + 1));
-    ::RegCloseKey(key);
+    testsupport::WriteRegValue(HKEY_LOCAL_MACHINE, "Software\\Dalvex\\Kestrova\\Language", "gld_ReadingS",
+                               REG_SZ, testsupport::TextData(text));
 }
 }  // namespace
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "KvTestSupport.h"
+#include "UTxUtils.h"
 
 namespace saver_test {
 
@@ -57,19 +58,15 @@ void PaintWindow::Fill(COLORREF colour) const
 {
     RECT client{};
     ::GetClientRect(m_hWnd, &client);
-    HDC dc = ::GetDC(m_hWnd);
-    HBRUSH brush = ::CreateSolidBrush(colour);
-    ::FillRect(dc, &client, brush);
-    ::DeleteObject(brush);
-    ::ReleaseDC(m_hWnd, dc);
+    const WindowDC dc(m_hWnd);
+    const GdiObject brush(::CreateSolidBrush(colour));
+    ::FillRect(dc.get(), &client, static_cast<HBRUSH>(brush.get()));
 }
 
 COLORREF PaintWindow::Pixel(int x, int y) const
 {
-    HDC dc = ::GetDC(m_hWnd);
-    const COLORREF colour = ::GetPixel(dc, x, y);
-    ::ReleaseDC(m_hWnd, dc);
-    return colour;
+    const WindowDC dc(m_hWnd);
+    return ::GetPixel(dc.get(), x, y);
 }
 
 PaintWindow::Picture PaintWindow::Capture() const
@@ -87,20 +84,19 @@ PaintWindow::Picture PaintWindow::Capture() const
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
-    HDC windowDc = ::GetDC(m_hWnd);
-    HDC memoryDc = ::CreateCompatibleDC(windowDc);
-    HBITMAP section = ::CreateDIBSection(windowDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = ::SelectObject(memoryDc, section);
-    ::BitBlt(memoryDc, 0, 0, picture.width, picture.height, windowDc, 0, 0, SRCCOPY);
-    ::GdiFlush();
+    const WindowDC windowDc(m_hWnd);
+    const MemDC memoryDc(::CreateCompatibleDC(windowDc.get()));
+    const GdiObject section(::CreateDIBSection(windowDc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!windowDc || !memoryDc || !section || !bits) return Picture{};
+    {
+        const SelectGuard selected(memoryDc.get(), section.get());
+        ::BitBlt(memoryDc.get(), 0, 0, picture.width, picture.height, windowDc.get(), 0, 0, SRCCOPY);
+        ::GdiFlush();
+    }
     const auto* quads = static_cast<const BYTE*>(bits);
     picture.pixels.resize(static_cast<size_t>(picture.width) * picture.height);
     for (size_t i = 0; i < picture.pixels.size(); ++i)
         picture.pixels[i] = RGB(quads[4 * i + 2], quads[4 * i + 1], quads[4 * i]);
-    ::SelectObject(memoryDc, previous);
-    ::DeleteObject(section);
-    ::DeleteDC(memoryDc);
-    ::ReleaseDC(m_hWnd, windowDc);
     return picture;
 }
 

@@ -12,6 +12,7 @@
 
 #include "KvTestSupport.h"
 #include "UDatabase.h"
+#include "UImageStore.h"
 #include "UTxUtils.h"
 #include "Uselection.h"
 #include "Usync.h"
@@ -413,7 +414,7 @@ TEST_F(ImageFileStore, LoadStringsFromFileReadsTheTextsOrLeavesThem)
     bare.FileName.Assign("");
 
     CImageFile fetched(bare);
-    EXPECT_TRUE(fetched.LoadStringsFromFile(paths.stringFile.c_str()));
+    EXPECT_TRUE(LoadStringsFromFile(fetched, paths.stringFile.c_str()));
     EXPECT_STREQ(fetched.FolderPath.GetText(), images.Path().c_str());
     EXPECT_STREQ(fetched.FileName.GetText(), "good_b.jpg");
 
@@ -431,7 +432,7 @@ TEST_F(ImageFileStore, LoadStringsFromFileReadsTheTextsOrLeavesThem)
     for (const RefusedCase& c : cases) {
         CImageFile refused(bare);
         refused.NameStringLength = c.nameLength;
-        EXPECT_FALSE(refused.LoadStringsFromFile(c.path.c_str())) << c.name;
+        EXPECT_FALSE(LoadStringsFromFile(refused, c.path.c_str())) << c.name;
         EXPECT_TRUE(refused.FolderPath.IsEmpty()) << c.name;
         EXPECT_TRUE(refused.FileName.IsEmpty()) << c.name;
     }
@@ -462,7 +463,7 @@ TEST_F(ImageFileStore, StoreSelfToFileWritesOnlyWhatChanged)
     // Values the record already holds: the file is not written at all.
     const FILETIME old{0x12345678, 0x01C00000};
     SetLastWrite(paths.recordFile, old);
-    EXPECT_TRUE(image->StoreSelfToFile(paths.recordFile.c_str()));
+    EXPECT_TRUE(StoreSelfToFile(*image, paths.recordFile.c_str()));
     const FILETIME after = LastWrite(paths.recordFile);
     EXPECT_EQ(CompareFileTime(&old, &after), 0);
 
@@ -472,7 +473,7 @@ TEST_F(ImageFileStore, StoreSelfToFileWritesOnlyWhatChanged)
     image->FileFlags |= FLAG_EXCLUDE_IMAGE;
     image->Reserved = 0xA5A5A5A5;
     image->AverageColor = 0x00112233;
-    EXPECT_TRUE(image->StoreSelfToFile(paths.recordFile.c_str()));
+    EXPECT_TRUE(StoreSelfToFile(*image, paths.recordFile.c_str()));
     std::string expected = bytes;
     Put32(expected, before.position + 20, 7);
     Put32(expected, before.position + 24, FLAG_SHOWN_RANDOM);
@@ -485,9 +486,9 @@ TEST_F(ImageFileStore, StoreSelfToFileWritesOnlyWhatChanged)
     CImageFile moved(*image);
     moved.ShownCount = 99;
     moved.RecordPosition += 80;
-    EXPECT_FALSE(moved.StoreSelfToFile(paths.recordFile.c_str()));
+    EXPECT_FALSE(StoreSelfToFile(moved, paths.recordFile.c_str()));
     EXPECT_EQ(RecordBytes(), expected);
-    EXPECT_FALSE(image->StoreSelfToFile((data / "missing.dat").c_str()));
+    EXPECT_FALSE(StoreSelfToFile(*image, (data / "missing.dat").c_str()));
     EXPECT_FALSE(testsupport::PathExists(data / "missing.dat"));
 }
 

@@ -1,6 +1,8 @@
 // Helpers of the selection and operations tests.
 #include "selection_support.h"
 
+#include <gtest/gtest.h>
+
 #include <memory>
 
 #include "KvTestSupport.h"
@@ -120,37 +122,16 @@ const StoredImage* FindStored(const std::vector<StoredImage>& images, const std:
 
 void DeleteSettingsKey()
 {
-    ::RegDeleteTreeA(HKEY_CURRENT_USER, KV_REG_ROOT);
+    EXPECT_TRUE(testsupport::DeleteRegTree(HKEY_CURRENT_USER, KV_REG_ROOT)) << "the settings key stays";
 }
 
 }  // namespace selection_test
 
 namespace selection_test {
 
-RegValue ReadRegValue(HKEY root, const char* key, const char* name)
-{
-    RegValue value;
-    HKEY opened = nullptr;
-    if (::RegOpenKeyExA(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS) return value;
-    DWORD type = 0;
-    DWORD size = 0;
-    if (::RegQueryValueExA(opened, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
-        value.bytes.assign(size, '\0');
-        if (::RegQueryValueExA(opened, name, nullptr, &type, reinterpret_cast<BYTE*>(&value.bytes[0]),
-                               &size) == ERROR_SUCCESS) {
-            value.type = type;
-            value.bytes.resize(size);
-        } else {
-            value.bytes.clear();
-        }
-    }
-    ::RegCloseKey(opened);
-    return value;
-}
-
 RegValue ReadSettingsValue(const char* section, const char* name)
 {
-    return ReadRegValue(HKEY_CURRENT_USER, (std::string(KV_REG_ROOT "\\") + section).c_str(), name);
+    return ReadRegValue(HKEY_CURRENT_USER, std::string(KV_REG_ROOT "\\") + section, name);
 }
 
 bool WriteSettings(const RegistryRecord& record, bool configured, DWORD allFilesCount)
@@ -164,7 +145,7 @@ ULONGLONG LocalNow()
     ::GetLocalTime(&now);
     FILETIME time{};
     ::SystemTimeToFileTime(&now, &time);
-    return static_cast<ULONGLONG>(time.dwHighDateTime) << 32 | time.dwLowDateTime;
+    return FileTimeUnits(time);
 }
 
 ULONGLONG FileTimeValue(const std::string& eightBytes)

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "KvTestRegistry.h"
 #include "Wcommon.h"
 
 namespace selection_test {
@@ -64,14 +65,9 @@ namespace selection_test {
 
 // A value under HKCU\Software\Dalvex\Kestrova\<section> as the registry holds it; type 0 when
 // absent.
-struct RegValue {
-    DWORD type = 0;
-    std::string bytes;
-    DWORD Dword() const { return Get32(bytes, 0); }
-    std::string Text() const { return std::string(bytes.c_str()); }
-};
+using testsupport::ReadRegValue;
+using testsupport::RegValue;
 RegValue ReadSettingsValue(const char* section, const char* name);
-RegValue ReadRegValue(HKEY root, const char* key, const char* name);
 
 // Writes the whole record and the root values as the Manager leaves them.
 bool WriteSettings(const RegistryRecord& record, bool configured, DWORD allFilesCount);

@@ -104,17 +104,13 @@ Picture Capture(HWND wnd)
     void* bits = nullptr;
     GdiObject section(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     MemDC memory(::CreateCompatibleDC(nullptr));
-    HDC windowDc = ::GetWindowDC(wnd);
-    if (!section || !memory || !windowDc) {
-        if (windowDc) ::ReleaseDC(wnd, windowDc);
-        return picture;
-    }
+    const WindowDC windowDc(wnd, true);
+    if (!section || !memory || !windowDc) return picture;
     {
         SelectGuard selected(memory.get(), section.get());
-        ::BitBlt(memory.get(), 0, 0, cx, cy, windowDc, 0, 0, SRCCOPY);
+        ::BitBlt(memory.get(), 0, 0, cx, cy, windowDc.get(), 0, 0, SRCCOPY);
         ::GdiFlush();
     }
-    ::ReleaseDC(wnd, windowDc);
     picture.width = cx;
     picture.height = cy;
     picture.pixels.resize(static_cast<size_t>(cx) * cy);

@@ -71,25 +71,10 @@ std::string ExpandLineBreaks(const std::string& text)
     return result;
 }
 
-// Folder of the running program, without a trailing backslash except for a drive root.
-std::string ProgramFolder()
-{
-    char path[MAX_PATH + 1] = {};
-    const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return std::string();
-    std::string folder(path, length);
-    const size_t slash = folder.find_last_of('\\');
-    if (slash == std::string::npos) return std::string();
-    folder.erase(slash);
-    if (folder.size() == 2 && folder[1] == ':') folder += '\\';
-    return folder;
-}
-
 std::string LanguageFilePath()
 {
-    std::string folder = ProgramFolder();
+    const std::string folder = TxProgramFolder();
     if (folder.empty()) return std::string();
-    if (folder.back() != '\\') folder += '\\';
     return folder + kLanguageFile;
 }
 

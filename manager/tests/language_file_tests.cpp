@@ -1,5 +1,6 @@
 // Reading the language file: blocks, keys, texts over several lines, formats, the installer's
 // choice of language.
+#include "KvTestRegistry.h"
 #include "KvTestSupport.h"
 #include "Uinstallvalues.h"
 #include "Umanaglang.h"
@@ -125,20 +126,11 @@ protected:
     }
     static void DeleteLanguageKey()
     {
-        ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kLanguageKey);
-        ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kLanguageKey);
+        EXPECT_TRUE(testsupport::DeleteRegTree(HKEY_LOCAL_MACHINE, kLanguageKey)) << "the language key stays";
     }
     static void SetLanguage(DWORD type, const std::string& data)
     {
-        HKEY key = nullptr;
-        ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kLanguageKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                                    nullptr),
-                  ERROR_SUCCESS);
-        const LONG rc =
-            ::RegSetValueExA(key, kLanguageValue, 0, type, reinterpret_cast<const BYTE*>(data.data()),
-                             static_cast<DWORD>(data.size()));
-        ::RegCloseKey(key);
-        ASSERT_EQ(rc, ERROR_SUCCESS);
+        ASSERT_TRUE(testsupport::WriteRegValue(HKEY_LOCAL_MACHINE, kLanguageKey, kLanguageValue, type, data));
     }
 };
 

@@ -1,5 +1,6 @@
 // Finding and binding the engine: the install folder as the installer left it, and what happens
 // when it is too long, missing its terminator, or holds an engine without the saver's exports.
+#include "KvTestRegistry.h"
 #include "KvTestSupport.h"
 #include "SaverEngine.h"
 #include "saver_support.h"
@@ -15,8 +16,7 @@ namespace {
 // Writes the value's bytes exactly, so a text can be stored without its terminating zero.
 void WriteRawText(const std::string& bytes)
 {
-    ::RegSetKeyValueA(HKEY_LOCAL_MACHINE, kSetupKey, "InstalledPrgDir", REG_SZ, bytes.data(),
-                      static_cast<DWORD>(bytes.size()));
+    ASSERT_TRUE(testsupport::WriteRegValue(HKEY_LOCAL_MACHINE, kSetupKey, "InstalledPrgDir", REG_SZ, bytes));
 }
 
 class SaverEngineBinding : public ::testing::Test {

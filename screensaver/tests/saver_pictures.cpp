@@ -31,30 +31,6 @@ int Picture::CountIn(const RECT& area, COLORREF colour) const
     return count;
 }
 
-namespace {
-
-// The window's DC, with or without its frame, released on every path.
-class SurfaceDC {
-public:
-    SurfaceDC(HWND window, bool wholeWindow)
-        : m_hWnd(window), m_hDC(wholeWindow ? ::GetWindowDC(window) : ::GetDC(window))
-    {
-    }
-    SurfaceDC(const SurfaceDC&) = delete;
-    SurfaceDC& operator=(const SurfaceDC&) = delete;
-    ~SurfaceDC()
-    {
-        if (m_hDC) ::ReleaseDC(m_hWnd, m_hDC);
-    }
-    HDC get() const { return m_hDC; }
-
-private:
-    HWND m_hWnd;
-    HDC m_hDC;
-};
-
-}  // namespace
-
 Picture Capture(HWND window, bool wholeWindow)
 {
     Picture picture;
@@ -74,7 +50,7 @@ Picture Capture(HWND window, bool wholeWindow)
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
-    const SurfaceDC surface(window, wholeWindow);
+    const WindowDC surface(window, wholeWindow);
     const HDC source = surface.get();
     const MemDC memory(::CreateCompatibleDC(source));
     const GdiObject bitmap(::CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0));

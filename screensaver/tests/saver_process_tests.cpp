@@ -1,5 +1,6 @@
 // Kestrova.scr started as the platform starts it, against the recording stand-in engine: the
 // preview in a window of this process, the full-screen saver, the configuration dialog and "/a".
+#include "KvTestRegistry.h"
 #include "KvTestSupport.h"
 #include "UTxUtils.h"
 #include "saver_support.h"
@@ -210,7 +211,7 @@ TEST_F(HeldPaint, TheEngineIsNotFreedWhileThePaintThreadIsInside)
 
 TEST_F(SaverProcess, WithoutTheInstallFolderTheSaverStaysBlack)
 {
-    ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kSetupKey);
+    ASSERT_TRUE(testsupport::DeleteRegTree(HKEY_LOCAL_MACHINE, kSetupKey));
     testsupport::LogReceiver receiver;
     ChildProcess saver;
     ASSERT_TRUE(saver.Start(SaverCommand("/s")));
@@ -327,7 +328,7 @@ TEST_F(SaverProcess, ConfigureOkWithAnEmptyPeriodKeepsTheShownValueClamped)
 
 TEST_F(SaverProcess, ConfigureCancelWritesNothingAndTheTextsAreTranslated)
 {
-    ::RegDeleteTreeA(HKEY_CURRENT_USER, Key("ScreenSaver").c_str());
+    ASSERT_TRUE(testsupport::DeleteRegTree(HKEY_CURRENT_USER, Key("ScreenSaver")));
     WriteText(HKEY_LOCAL_MACHINE, kLanguageKey, "glo_Caption", "Nastaveni sporice");
     WriteText(HKEY_LOCAL_MACHINE, kLanguageKey, "glx_Cancel", "Zrusit");
     ChildProcess saver;

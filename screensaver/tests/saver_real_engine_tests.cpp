@@ -1,6 +1,7 @@
 // Kestrova.scr with the real engine over a fixture folder: the images it shows are marked in the
 // image database as shown by the saver.
 #include "DemoFirstRun.h"
+#include "KvTestRegistry.h"
 #include "KvTestSupport.h"
 #include "UDatabase.h"
 #include "saver_support.h"
@@ -17,10 +18,7 @@ const char* const kPhotos = "Z:\\usr\\share\\backgrounds\\mate";
 
 std::string ReadText(const std::string& subkey, const char* name)
 {
-    char text[MAX_PATH + 1] = {};
-    DWORD size = sizeof(text) - 1;
-    ::RegGetValueA(HKEY_CURRENT_USER, subkey.c_str(), name, RRF_RT_REG_SZ, nullptr, text, &size);
-    return text;
+    return testsupport::ReadRegValue(HKEY_CURRENT_USER, subkey, name).Text();
 }
 
 int CountShownBySaver(bool& loaded)

@@ -1,6 +1,9 @@
 #include "saver_support.h"
 
+#include "KvTestRegistry.h"
 #include "KvTestSupport.h"
+
+#include <gtest/gtest.h>
 
 #include <sstream>
 
@@ -13,29 +16,28 @@ std::string Key(const char* section)
 
 void ClearAll()
 {
-    ::RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
-    ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kSetupKey);
-    ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, kLanguageKey);
+    EXPECT_TRUE(testsupport::DeleteRegTree(HKEY_CURRENT_USER, kSettingsKey)) << "the settings key stays";
+    EXPECT_TRUE(testsupport::DeleteRegTree(HKEY_LOCAL_MACHINE, kSetupKey)) << "the setup key stays";
+    EXPECT_TRUE(testsupport::DeleteRegTree(HKEY_LOCAL_MACHINE, kLanguageKey)) << "the language key stays";
     ::DeleteFileA((StubFolder() + "\\calls.txt").c_str());
 }
 
 void WriteDword(HKEY root, const std::string& subkey, const char* name, DWORD value)
 {
-    ::RegSetKeyValueA(root, subkey.c_str(), name, REG_DWORD, &value, sizeof(value));
+    EXPECT_TRUE(testsupport::WriteRegDword(root, subkey, name, value)) << subkey << " " << name;
 }
 
 void WriteText(HKEY root, const std::string& subkey, const char* name, const std::string& text)
 {
-    ::RegSetKeyValueA(root, subkey.c_str(), name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
+    EXPECT_TRUE(testsupport::WriteRegValue(root, subkey, name, REG_SZ, testsupport::TextData(text)))
+        << subkey << " " << name;
 }
 
 DWORD ReadDword(HKEY root, const std::string& subkey, const char* name, DWORD fallback)
 {
-    DWORD value = 0;
-    DWORD size = sizeof(value);
-    if (::RegGetValueA(root, subkey.c_str(), name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS)
-        return fallback;
-    return value;
+    const testsupport::RegValue value = testsupport::ReadRegValue(root, subkey, name);
+    if (!value.exists || value.type != REG_DWORD || value.bytes.size() != sizeof(DWORD)) return fallback;
+    return value.Dword();
 }
 
 std::string StubFolder()

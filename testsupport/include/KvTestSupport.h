@@ -13,9 +13,12 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "UTxTime.h"
 
 namespace testsupport {
 
@@ -85,6 +88,30 @@ private:
     PROCESS_INFORMATION m_Info{};
 };
 
+// A hidden window of the creating thread that counts the markers it has handled. Messages posted
+// to one thread's windows are handled in the order they were posted, so once a marker posted after
+// some messages is handled, so are they: what they did not do by then, they will not do.
+//   const LONG marker = markers.Post();               // from any thread
+//   PumpUntil([&] { return markers.Handled(marker); }, 5000);
+class MarkerWindow {
+public:
+    MarkerWindow();
+    ~MarkerWindow();
+    MarkerWindow(const MarkerWindow&) = delete;
+    MarkerWindow& operator=(const MarkerWindow&) = delete;
+
+    // Posts the next marker and returns its number (0 when it could not be posted).
+    LONG Post();
+    bool Handled(LONG marker) const { return marker != 0 && m_Handled >= marker; }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+    HWND m_hWnd = nullptr;
+    std::atomic<LONG> m_Posted{0};
+    std::atomic<LONG> m_Handled{0};
+};
+
 // The system's own text for an error, fetched independently of the code under test.
 std::string SystemErrorText(DWORD error);
 
@@ -118,8 +145,8 @@ private:
 bool RemoveTree(const std::string& path);
 
 // A FILETIME as one count of 100-nanosecond units, and back.
-ULONGLONG FileTimeUnits(const FILETIME& time);
-FILETIME FileTimeFromUnits(ULONGLONG units);
+using ::FileTimeFromUnits;
+using ::FileTimeUnits;
 // The FILETIME of a calendar time taken as it stands (no time-zone shift); zero when the system
 // cannot convert it.
 FILETIME CalendarFileTime(WORD year, WORD month, WORD day, WORD hour = 0, WORD minute = 0, WORD second = 0);

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "UTxDiskApi.h"
+
 namespace testsupport {
 
 namespace {
@@ -158,10 +160,7 @@ DWORD ChildProcess::ExitCode() const
 
 std::string ExeFolder()
 {
-    char path[MAX_PATH + 1] = "";
-    const DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, n < MAX_PATH ? n : MAX_PATH);
-    return folder.substr(0, folder.rfind('\\') + 1);
+    return TxProgramFolder();
 }
 
 std::string ReadFileBytes(const std::string& path, bool* ok)
@@ -273,19 +272,6 @@ bool RemoveTree(const std::string& path)
     ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     ::RemoveDirectoryA(path.c_str());
     return !PathExists(path);
-}
-
-ULONGLONG FileTimeUnits(const FILETIME& time)
-{
-    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
-
-FILETIME FileTimeFromUnits(ULONGLONG units)
-{
-    FILETIME time;
-    time.dwLowDateTime = static_cast<DWORD>(units);
-    time.dwHighDateTime = static_cast<DWORD>(units >> 32);
-    return time;
 }
 
 FILETIME CalendarFileTime(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second)

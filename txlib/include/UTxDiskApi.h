@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 
 #include "UTxCollections.h"
 #include "UTxUtils.h"
@@ -64,6 +65,10 @@ private:
 };
 
 FILETIME TxGetFileLastWriteTime(TxString path);
+
+// The folder of the running program with its trailing '\': where its DLLs, helper programs, log
+// file and textures lie. Empty when the system gives no whole path.
+std::string TxProgramFolder();
 
 bool TxDirectoryExists(TxString path);
 bool TxFileExists(TxString path);

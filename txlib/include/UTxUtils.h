@@ -5,8 +5,7 @@
 
 #include <utility>
 
-template <typename T, auto Close, T Invalid = T{}>
-class Owned {
+template <typename T, auto Close, T Invalid = T{}> class Owned {
 public:
     Owned() = default;
     explicit Owned(T v) : v_(v) {}
@@ -34,16 +33,39 @@ private:
 };
 
 namespace txdetail {
-inline void CloseHandleChecked(HANDLE h) { ::CloseHandle(h); }
-inline void CloseFind(HANDLE h) { ::FindClose(h); }
-inline void CloseKey(HKEY k) { ::RegCloseKey(k); }
-inline void DeleteGdiObject(HGDIOBJ o) { ::DeleteObject(o); }
-inline void DeleteMemDC(HDC dc) { ::DeleteDC(dc); }
-inline void FreeGlobal(HGLOBAL g) { ::GlobalFree(g); }
-inline void FreeLocal(HLOCAL l) { ::LocalFree(l); }
-inline void FreeLib(HMODULE m) { ::FreeLibrary(m); }
+inline void CloseHandleChecked(HANDLE h)
+{
+    ::CloseHandle(h);
+}
+inline void CloseFind(HANDLE h)
+{
+    ::FindClose(h);
+}
+inline void CloseKey(HKEY k)
+{
+    ::RegCloseKey(k);
+}
+inline void DeleteGdiObject(HGDIOBJ o)
+{
+    ::DeleteObject(o);
+}
+inline void DeleteMemDC(HDC dc)
+{
+    ::DeleteDC(dc);
+}
+inline void FreeGlobal(HGLOBAL g)
+{
+    ::GlobalFree(g);
+}
+inline void FreeLocal(HLOCAL l)
+{
+    ::LocalFree(l);
+}
+inline void FreeLib(HMODULE m)
+{
+    ::FreeLibrary(m);
+}
 }  // namespace txdetail
-
 
 using Handle = Owned<HANDLE, &txdetail::CloseHandleChecked>;  // events, threads, processes, mutexes
 using RegKey = Owned<HKEY, &txdetail::CloseKey>;
@@ -54,8 +76,7 @@ using LocalBlock = Owned<HLOCAL, &txdetail::FreeLocal>;
 using Library = Owned<HMODULE, &txdetail::FreeLib>;
 
 // A file or find handle, whose "none" value is INVALID_HANDLE_VALUE.
-template <auto Close>
-class InvalidableHandle {
+template <auto Close> class InvalidableHandle {
 public:
     InvalidableHandle() = default;
     explicit InvalidableHandle(HANDLE h) : h_(h) {}
@@ -101,10 +122,14 @@ private:
     HGDIOBJ old_;
 };
 
-// A window DC released on every path.
+// A window DC released on every path: of the client area, or with `wholeWindow` of the window with
+// its frame (GetWindowDC).
 class WindowDC {
 public:
-    explicit WindowDC(HWND wnd) : wnd_(wnd), dc_(::GetDC(wnd)) {}
+    explicit WindowDC(HWND wnd, bool wholeWindow = false)
+        : wnd_(wnd), dc_(wholeWindow ? ::GetWindowDC(wnd) : ::GetDC(wnd))
+    {
+    }
     WindowDC(const WindowDC&) = delete;
     WindowDC& operator=(const WindowDC&) = delete;
     ~WindowDC()

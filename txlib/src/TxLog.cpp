@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "UTxDiskApi.h"
+
 bool g_bLogEnabled = false;
 CLog g_Log;
 
@@ -224,16 +226,11 @@ bool CLog::OpenFile(const char* path)
         CopyBounded(fileName, sizeof fileName, path);
     } else {
         if (!g_LogSettings.szFileName || !g_LogSettings.szFileName[0]) return false;
-        char module[MAX_PATH + 1] = "";
-        const DWORD n = ::GetModuleFileNameA(nullptr, module, MAX_PATH);
-        module[n < MAX_PATH ? n : MAX_PATH] = 0;
-        char* slash = std::strrchr(module, '\\');
-        if (slash)
-            slash[1] = 0;
-        else
-            module[0] = 0;
+        // Beside the program, never in whatever folder happens to be current.
+        const std::string folder = TxProgramFolder();
+        if (folder.empty()) return false;
         const int written =
-            std::snprintf(fileName, sizeof fileName, "%s%s", module, g_LogSettings.szFileName);
+            std::snprintf(fileName, sizeof fileName, "%s%s", folder.c_str(), g_LogSettings.szFileName);
         if (written < 0 || written >= static_cast<int>(sizeof fileName)) return false;
     }
     m_hFile = ::CreateFileA(fileName, GENERIC_WRITE, 0, nullptr,

@@ -4,6 +4,8 @@
 // wallpaper calls return.
 #include <windows.h>
 
+#include "KvTestRegistry.h"
+
 namespace {
 
 constexpr const char* kStubKey = "Software\\Dalvex\\KestrovaTest\\StubEngine";
@@ -11,27 +13,15 @@ constexpr const char* kCurrentImageKey = "Software\\Dalvex\\Kestrova\\CurrentIma
 
 void Count(const char* name)
 {
-    HKEY key = nullptr;
-    if (::RegCreateKeyExA(HKEY_CURRENT_USER, kStubKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key,
-                          nullptr) != ERROR_SUCCESS)
-        return;
-    DWORD value = 0;
-    DWORD size = sizeof(value);
-    DWORD type = 0;
-    if (::RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
-        type != REG_DWORD)
-        value = 0;
-    ++value;
-    ::RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
-    ::RegCloseKey(key);
+    const testsupport::RegValue count = testsupport::ReadRegValue(HKEY_CURRENT_USER, kStubKey, name);
+    const DWORD value = count.type == REG_DWORD ? count.Dword() : 0;
+    testsupport::WriteRegDword(HKEY_CURRENT_USER, kStubKey, name, value + 1);
 }
 
 BOOL Result()
 {
-    DWORD value = 1;
-    DWORD size = sizeof(value);
-    ::RegGetValueA(HKEY_CURRENT_USER, kStubKey, "Result", RRF_RT_REG_DWORD, nullptr, &value, &size);
-    return value ? TRUE : FALSE;
+    const testsupport::RegValue result = testsupport::ReadRegValue(HKEY_CURRENT_USER, kStubKey, "Result");
+    return result.type == REG_DWORD && result.Dword() == 0 ? FALSE : TRUE;
 }
 
 void WriteLastChangeTime()
@@ -40,12 +30,8 @@ void WriteLastChangeTime()
     ::GetLocalTime(&local);
     FILETIME now = {};
     ::SystemTimeToFileTime(&local, &now);
-    HKEY key = nullptr;
-    if (::RegCreateKeyExA(HKEY_CURRENT_USER, kCurrentImageKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                          nullptr) != ERROR_SUCCESS)
-        return;
-    ::RegSetValueExA(key, "LastChangeTime", 0, REG_BINARY, reinterpret_cast<const BYTE*>(&now), sizeof(now));
-    ::RegCloseKey(key);
+    testsupport::WriteRegValue(HKEY_CURRENT_USER, kCurrentImageKey, "LastChangeTime", REG_BINARY,
+                               std::string(reinterpret_cast<const char*>(&now), sizeof now));
 }
 
 }  // namespace
@@ -67,7 +53,10 @@ BOOL WINAPI WpApi_UpdateCurrentWallpaper()
 }
 
 #ifndef KV_STUB_INCOMPATIBLE
-void WINAPI WpApi_ExcludeCurrentFromList() { Count("ExcludeCurrentFromList"); }
+void WINAPI WpApi_ExcludeCurrentFromList()
+{
+    Count("ExcludeCurrentFromList");
+}
 #endif
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID)

@@ -1,14 +1,15 @@
 // The last steps of a wallpaper change: how the platform places the bitmap, the bitmap itself, the
 // desktop colour and the colours of the desktop icon captions; plus the small colour and time
-// helpers the rest of the engine shares.
-//
-// Udesktop.cpp depends only on txlib, so the Agent compiles it into its own program. Define
-// KV_DESKTOP_LOG_ENTRY_EXIT as 0 there: the Agent's build writes no entry and exit log lines.
+// helpers. A library below the engine, so the engine and the Agent link the same routines.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
+
+// Whether the routines below write entry and exit lines to the log: on unless a program turns it
+// off (the Agent does, its log shows only what it decides).
+void LogDesktopEntryExit(bool on);
 
 // Finds the desktop icon view (Progman > SHELLDLL_DefView > SysListView32) unless it is known and
 // still that window.

@@ -1,35 +1,39 @@
 // Desktop wallpaper, desktop colour and icon-caption colours, and the shared colour and time
-// helpers. Compiled by the engine and, with KV_DESKTOP_LOG_ENTRY_EXIT 0, by the Agent: keep it free
-// of everything but txlib and the system.
+// helpers: a library of its own that the engine and the Agent both link, so keep it free of
+// everything but txlib and the system.
 #include "Udesktop.h"
 
 #include <commctrl.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 
 #include "UTxLog.h"
+#include "UTxTime.h"
 #include "UTxUtils.h"
-
-#ifndef KV_DESKTOP_LOG_ENTRY_EXIT
-#define KV_DESKTOP_LOG_ENTRY_EXIT 1
-#endif
 
 namespace {
 
-// Entry and exit lines of the desktop routines; the Agent's build leaves them out.
+// The engine's log shows entry and exit lines of the desktop routines; the Agent's does not.
+std::atomic<bool> g_bLogEntryExit{true};
+
+// Entry and exit lines of the desktop routines, when the program wants them.
 class DesktopLogScope {
 public:
-    explicit DesktopLogScope(const char* name)
+    explicit DesktopLogScope(const char* name) : m_bLogged(g_bLogEntryExit.load())
     {
-        if (KV_DESKTOP_LOG_ENTRY_EXIT) LogEnter(name);
+        if (m_bLogged) LogEnter(name);
     }
     DesktopLogScope(const DesktopLogScope&) = delete;
     DesktopLogScope& operator=(const DesktopLogScope&) = delete;
     ~DesktopLogScope()
     {
-        if (KV_DESKTOP_LOG_ENTRY_EXIT) LogLeave();
+        if (m_bLogged) LogLeave();
     }
+
+private:
+    const bool m_bLogged;  // a switch turned meanwhile must not leave an entry without its exit
 };
 
 constexpr char kProgmanClass[] = "Progman";
@@ -133,6 +137,11 @@ void SetStringValueIfDifferent(HKEY key, const char* valueName, const char* want
 }
 
 }  // namespace
+
+void LogDesktopEntryExit(bool on)
+{
+    g_bLogEntryExit = on;
+}
 
 void FindWindows()
 {
@@ -305,8 +314,7 @@ void GetLocalFileTime(FILETIME* out)
 
 int64_t FileTimeToDays(FILETIME time)
 {
-    const int64_t units =
-        static_cast<int64_t>((static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+    const int64_t units = static_cast<int64_t>(FileTimeUnits(time));
     return units / 600000000 / 1440;
 }
 

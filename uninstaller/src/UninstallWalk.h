@@ -1,0 +1,29 @@
+// The removal: the Agent stopped first, then the install log undone from its last line to its first,
+// one progress line per handled entry.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "UTxCollections.h"
+
+using ProgressSink = std::function<void(const std::string& line)>;
+
+struct AgentStopTimes {
+    DWORD fixedWaitMs = 1500;     // after the close event, as the Agent needs to wind down
+    DWORD runningWaitMs = 15000;  // then at most this long until "KvAgentIsRunning" is gone
+};
+
+// Signals a running Agent's close event ("KvAgentExternalClose"), after a glu_ClosingAgent progress
+// line and `shown` (which lets the window show it), waits the fixed time and then until the Agent's
+// "KvAgentIsRunning" event is gone. Without the close event no Agent runs: no line, no wait.
+// True when an Agent was asked to end.
+bool StopAgent(const ProgressSink& progress, const std::function<void()>& shown,
+               const AgentStopTimes& times = AgentStopTimes());
+
+// Undoes the lines from the last to the first. Image files written after the installation time in
+// force (the nearest "S_TIME___ " line below them, else the time of this call) stay. No failure stops
+// the walk: each one is its progress line.
+void RunRemoval(const TxStringCollection& lines, const ProgressSink& progress);
