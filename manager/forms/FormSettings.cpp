@@ -209,7 +209,6 @@ TFormSettings::TFormSettings(CSettings& settings, const TFormPictures* pictures)
 
 TFormSettings::~TFormSettings()
 {
-    if (TreeView.Exists()) DiscardTree(TreeView);
     Destroy();
 }
 

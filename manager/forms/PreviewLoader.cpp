@@ -22,11 +22,6 @@ public:
     }
     MutexHold(const MutexHold&) = delete;
     MutexHold& operator=(const MutexHold&) = delete;
-    void Release()
-    {
-        if (m_bHeld) ::ReleaseMutex(m_hMutex);
-        m_bHeld = false;
-    }
 
 private:
     HANDLE m_hMutex;

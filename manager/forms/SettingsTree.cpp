@@ -44,6 +44,8 @@ std::string TreeText(const CSettingsItem& item)
 void FillTree(const CSettings& settings, ui::TreeView& tree)
 {
     DiscardTree(tree);
+    // The nodes own their copies, so a tree destroyed with its form frees them too.
+    tree.onDeleteItem = [](ui::TreeView&, void* data) { delete static_cast<CSettingsItem*>(data); };
     constexpr int kLevels = 10;
     HTREEITEM last[kLevels] = {};
     for (int i = 0; i < settings.GetCount(); ++i) {
@@ -71,12 +73,19 @@ template <typename Visit> void ForEachNode(ui::TreeView& tree, HTREEITEM node, V
     }
 }
 
-// Takes the copies out of the nodes, so that clearing the tree frees nothing twice.
+// Takes the copies out of the nodes before the tree is emptied.
 std::vector<std::unique_ptr<CSettingsItem>> TakeCopies(ui::TreeView& tree)
 {
     std::vector<std::unique_ptr<CSettingsItem>> copies;
     ForEachNode(tree, tree.Root(), [&](HTREEITEM node) {
-        if (void* data = tree.Data(node)) copies.emplace_back(static_cast<CSettingsItem*>(data));
+        void* data = tree.Data(node);
+        if (!data) return;
+        copies.emplace_back(static_cast<CSettingsItem*>(data));
+        TVITEMA item = {};
+        item.mask = TVIF_PARAM;
+        item.hItem = node;
+        item.lParam = 0;
+        ::SendMessageA(tree.Handle(), TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
     });
     tree.Clear();
     return copies;
