@@ -393,3 +393,40 @@ TEST_F(EditorKindsTest, HelpOpensTheHelpFileBesideTheProgram)
 }
 
 }  // namespace
+
+namespace {
+
+// The dialog with the real KvApi.dll: a confirmed change recomposes the current wallpaper, whose
+// work bitmap is written anew.
+TEST_F(SettingsDialogTest, RealEngineRewritesTheWorkBitmap)
+{
+    testsupport::TempFolder folder("kvrealsettings");
+    ASSERT_TRUE(::CopyFileA((testsupport::ExeFolder() + "jpeg_fixtures\\plain_64x48.jpg").c_str(),
+                            (folder / "current.jpg").c_str(), FALSE));
+    RegistryRecord record{};
+    SetRegistryDefaults(nullptr, &record, false, false);
+    const std::string work = folder / "work.bmp";
+    lstrcpynA(record.Files.szWorkBmpFile, work.c_str(), kPathSize);
+    lstrcpynA(record.Files.szFolderListFile, (folder / "FolderList.dat").c_str(), kPathSize);
+    lstrcpynA(record.Files.szFileListDatFile, (folder / "FileListDat.dat").c_str(), kPathSize);
+    lstrcpynA(record.Files.szFileListStrFile, (folder / "FileListStr.dat").c_str(), kPathSize);
+    record.CurrentImage.bActive = 1;
+    lstrcpynA(record.CurrentImage.szImagePath, folder.Path().c_str(), kPathSize);
+    lstrcpynA(record.CurrentImage.szImageName, "current.jpg", kPathSize);
+    ASSERT_TRUE(WriteToRegistry(&record) && WriteRegistryRoot(true, 1));
+    ASSERT_TRUE(settings.LoadFromRegistry(HKEY_CURRENT_USER, kRegRootPath));
+    ASSERT_FALSE(testsupport::PathExists(work));
+
+    ui::test::OnNextModal([&](ui::Form&) {
+        SelectNode("Frame", "Display");
+        uitest::Click(form.CheckBox.Handle());
+        uitest::Click(form.ButtonOk.Handle());
+    });
+    ASSERT_TRUE(form.ShowDialog());
+    EXPECT_EQ(RegistryDword("Display", "Frame"), 1u);
+    const std::string bitmap = testsupport::ReadFileBytes(work);
+    ASSERT_GT(bitmap.size(), 54u);
+    EXPECT_EQ(bitmap.substr(0, 2), "BM");
+}
+
+}  // namespace
