@@ -171,6 +171,8 @@ public:
     void BeginSection(const char* section, bool store);
     // The list owns the new item.
     CSettingsItem* AddItem(BYTE type, const char* key, const char* caption, int level);
+    // Appends an item made elsewhere (an edited copy); the list owns it.
+    void Append(std::unique_ptr<CSettingsItem> item);
 
     int GetCount() const { return m_Items.GetCount(); }
     CSettingsItem* At(int index) const { return static_cast<CSettingsItem*>(m_Items.At(index)); }

@@ -31,6 +31,11 @@ CSettingsItem* CSettings::AddItem(BYTE type, const char* key, const char* captio
     return item.release();
 }
 
+void CSettings::Append(std::unique_ptr<CSettingsItem> item)
+{
+    if (item && m_Items.Insert(item.get())) item.release();
+}
+
 CSettingsItem* CSettings::Find(const char* key, const char* section) const
 {
     const char* wantedKey = key ? key : "";

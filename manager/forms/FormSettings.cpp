@@ -1,0 +1,627 @@
+#include <cstdlib>
+#include <string>
+
+#include "Fpictures.h"
+#include "Fsettings.h"
+#include "UManagerEngine.h"
+#include "UManagerForms.h"
+#include "UTxLog.h"
+#include "UiApp.h"
+#include "UiDialogs.h"
+#include "Umanaglang.h"
+#include "Wcommon.h"
+
+namespace {
+
+constexpr int kPanelWidth = 350;
+constexpr int kEditorLeft = 8;
+constexpr int kEditorWidth = 330;
+constexpr COLORREF kHelpTextColor = 4210752;  // dark grey
+constexpr const char* kFontSampleText = "AaBbCcDdEeFfGgHhIiJjKkLlMmNnOoPpQqRrSsTtUuVvXxYyZz";
+
+int Bottom(const ui::Control& control)
+{
+    return control.top + control.height;
+}
+
+std::string Trimmed(const std::string& text)
+{
+    size_t first = 0;
+    size_t last = text.size();
+    while (first < last && static_cast<unsigned char>(text[first]) <= 32)
+        ++first;
+    while (last > first && static_cast<unsigned char>(text[last - 1]) <= 32)
+        --last;
+    return text.substr(first, last - first);
+}
+
+// The folder part of a path, with its trailing backslash.
+std::string FolderOf(const std::string& path)
+{
+    const size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+const char* CharsetText(int charset)
+{
+    switch (charset) {
+    case 0:
+        return Text(glm_AnsiCharSet);
+    case 1:
+        return Text(glm_DefaultCharSet);
+    case 2:
+        return "Standard symbol set.";
+    case 77:
+        return "Macintosh characters.";
+    case 128:
+        return "Japanese shift-jis characters.";
+    case 129:
+        return "Korean characters (Wansung).";
+    case 130:
+        return "Korean characters (Johab).";
+    case 134:
+        return "Simplified Chinese characters.";
+    case 136:
+        return "Traditional Chinese characters.";
+    case 161:
+        return Text(glm_GreekCharSet);
+    case 162:
+        return Text(glm_TurkishCharSet);
+    case 163:
+        return "Vietnamese characters.";
+    case 177:
+        return Text(glm_HebrewCharSet);
+    case 178:
+        return Text(glm_ArabicCharSet);
+    case 186:
+        return Text(glm_BalticCharSet);
+    case 204:
+        return Text(glm_RussianCharSet);
+    case 222:
+        return "Thai characters.";
+    case 238:
+        return Text(glm_EastEuropeCharSet);
+    case 255:
+        return "OEM charset";
+    default:
+        return Text(glm_DefaultCharSet);
+    }
+}
+
+std::string StyleText(BYTE style)
+{
+    std::string text;
+    auto add = [&text](ManagerTextKey key) {
+        if (!text.empty()) text += ", ";
+        text += Text(key);
+    };
+    if (style & fsBold) add(glm_FontBold);
+    if (style & fsItalic) add(glm_FontItalics);
+    if (text.empty()) text = Text(glm_FontNormal);
+    if (style & fsUnderline) add(glm_FontUnderlined);
+    if (style & fsStrikeout) add(glm_FontStrikeout);
+    return text;
+}
+
+int PixelsPerInch()
+{
+    WindowDC screen(nullptr);
+    const int dpi = screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
+    return dpi > 0 ? dpi : 96;
+}
+
+ui::FontSpec ToFontSpec(const CSettingsFont& font)
+{
+    ui::FontSpec spec;
+    spec.face = font.name.GetText();
+    spec.height = -::MulDiv(font.size, PixelsPerInch(), 72);
+    spec.charset = static_cast<BYTE>(font.charset);
+    spec.weight = (font.style & fsBold) ? FW_BOLD : FW_NORMAL;
+    spec.italic = (font.style & fsItalic) != 0;
+    spec.underline = (font.style & fsUnderline) != 0;
+    return spec;
+}
+
+void FromFontSpec(const ui::FontSpec& spec, CSettingsFont& font)
+{
+    font.name.Assign(spec.face.c_str());
+    const int height = spec.height < 0 ? -spec.height : spec.height;
+    font.size = ::MulDiv(height, 72, PixelsPerInch());
+    font.charset = spec.charset;
+    BYTE style = font.style & fsStrikeout;  // the dialog offers no effects: strikeout stays as it was
+    if (spec.weight >= FW_SEMIBOLD) style |= fsBold;
+    if (spec.italic) style |= fsItalic;
+    if (spec.underline) style |= fsUnderline;
+    font.style = style;
+}
+
+}  // namespace
+
+TFormSettings::TFormSettings(CSettings& settings, const TFormPictures* pictures)
+    : m_Settings(settings), m_pPictures(pictures)
+{
+    caption = Text(glm_SettingsCaption);
+    borderStyle = ui::BorderStyle::Sizeable;
+    minimizeBox = false;
+    maximizeBox = false;
+    clientWidth = 688;
+    clientHeight = 424;
+    left = (::GetSystemMetrics(SM_CXSCREEN) - clientWidth) / 2;
+    top = (::GetSystemMetrics(SM_CYSCREEN) - clientHeight) / 2;
+
+    LabelCaption.SetBounds(kEditorLeft, 8, kEditorWidth, 13);
+    Edit.SetBounds(kEditorLeft, 26, kEditorWidth, 21);
+    CSpinEdit.SetBounds(kEditorLeft, 26, 100, 21);
+    LabelUnits.SetBounds(kEditorLeft + 108, 30, 200, 13);
+    CheckBox.SetBounds(kEditorLeft, 8, kEditorWidth, 17);
+    RadioGroup.SetBounds(kEditorLeft, 8, kEditorWidth, 60);
+    TrackBar.SetBounds(kEditorLeft, 26, kEditorWidth, 28);
+    LabelTrackBarValue.alignment = ui::Alignment::Center;
+    LabelTrackBarValue.SetBounds(kEditorLeft, 56, kEditorWidth, 13);
+    ShapeColor.SetBounds(kEditorLeft, 26, 40, 21);
+    LabelColor.SetBounds(kEditorLeft + 48, 30, 250, 13);
+    ButtonSelectColor.caption = Text(glm_ButtonSelectColor);
+    ButtonSelectColor.SetBounds(kEditorLeft, 54, 110, 25);
+    ButtonBrowse.caption = Text(glm_ButtonBrowse);
+    ButtonBrowse.SetBounds(kEditorLeft, 54, 110, 25);
+    LabelFontData.SetBounds(kEditorLeft, 26, kEditorWidth, 56);
+    ButtonFontChange.caption = Text(glm_ButtonChange);
+    ButtonFontChange.SetBounds(kEditorLeft, 86, 110, 25);
+    LabelFontSample.caption = kFontSampleText;
+    LabelFontSample.SetBounds(kEditorLeft, 118, kEditorWidth, 40);
+    ImageHelp.SetBounds(kEditorLeft, 60, 1, 1);
+    LabelItemHelp.fontColor = ui::Color::Rgb(kHelpTextColor);
+    LabelItemHelp.SetBounds(kEditorLeft, 70, kEditorWidth, 100);
+    ButtonOk.caption = Text(glm_ButtonOk);
+    ButtonOk.isDefault = true;
+    ButtonOk.modalResult = ui::kModalOk;
+    ButtonCancel.caption = Text(glm_ButtonCancel);
+    ButtonCancel.isCancel = true;
+    ButtonHelp.caption = "?";
+    ButtonOk.SetBounds(0, 0, 75, 25);
+    ButtonCancel.SetBounds(0, 0, 75, 25);
+    ButtonHelp.SetBounds(0, 0, 25, 25);
+    TreeView.SetBounds(8, 8, clientWidth - kPanelWidth - 8, clientHeight - 16);
+    Panel.SetBounds(clientWidth - kPanelWidth, 0, kPanelWidth, clientHeight);
+
+    onShow = [this](ui::Form&) { FormShow(); };
+    onHide = [this](ui::Form&) { m_bClosing = true; };
+    TreeView.onChange = [this](ui::TreeView&, HTREEITEM) { TreeViewChange(); };
+    Panel.onResize = [this](ui::Panel&) { PanelResize(); };
+    CheckBox.onClick = [this](ui::CheckBox&) { CheckBoxClick(); };
+    Edit.onChange = [this](ui::Edit&) { EditChange(); };
+    RadioGroup.onClick = [this](ui::RadioGroup&) { RadioGroupClick(); };
+    TrackBar.onChange = [this](ui::TrackBar&) { TrackBarChange(); };
+    CSpinEdit.onChange = [this](ui::Edit&) { CSpinEditChange(); };
+    ButtonSelectColor.onClick = [this](ui::Button&) { ButtonSelectColorClick(); };
+    ButtonFontChange.onClick = [this](ui::Button&) { ButtonFontChangeClick(); };
+    ButtonBrowse.onClick = [this](ui::Button&) { ButtonBrowseClick(); };
+    ButtonCancel.onClick = [this](ui::Button&) {
+        m_bClosing = true;
+        SetModalResult(ui::kModalCancel);
+    };
+    ButtonHelp.onClick = [this](ui::Button&) {
+        char path[MAX_PATH] = {};
+        ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+        ui::TheDialogs().shellOpen(Handle(), FolderOf(path) + "Kestrova.chm");
+    };
+}
+
+TFormSettings::~TFormSettings()
+{
+    Destroy();
+}
+
+bool TFormSettings::Create(HWND owner)
+{
+    // The buttons come first in the tab order: a form that gives the keyboard to its first control
+    // would otherwise hand it to the tree, which then selects its first item by itself.
+    const bool created =
+        Form::Create(ManagerFormClass(), owner) && Panel.Create(*this) && ButtonOk.Create(Panel, IDOK) &&
+        ButtonCancel.Create(Panel, IDCANCEL) && ButtonHelp.Create(Panel) && LabelCaption.Create(Panel) &&
+        Edit.Create(Panel) && CSpinEdit.Create(Panel) && LabelUnits.Create(Panel) && CheckBox.Create(Panel) &&
+        RadioGroup.Create(Panel) && TrackBar.Create(Panel) && LabelTrackBarValue.Create(Panel) &&
+        ShapeColor.Create(Panel) && LabelColor.Create(Panel) && ButtonSelectColor.Create(Panel) &&
+        ButtonBrowse.Create(Panel) && LabelFontData.Create(Panel) && ButtonFontChange.Create(Panel) &&
+        LabelFontSample.Create(Panel) && ImageHelp.Create(Panel) && LabelItemHelp.Create(Panel) &&
+        TreeView.Create(*this);
+    if (!created) return false;
+    ApplyTexts();
+    HideEditors();
+    PanelResize();
+    return true;
+}
+
+void TFormSettings::ApplyTexts()
+{
+    ApplyCaptions("TFormSettings", *this,
+                  {{"ButtonOk", &ButtonOk},
+                   {"ButtonCancel", &ButtonCancel},
+                   {"ButtonSelectColor", &ButtonSelectColor},
+                   {"ButtonBrowse", &ButtonBrowse},
+                   {"ButtonFontChange", &ButtonFontChange}});
+}
+
+LRESULT TFormSettings::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_SIZE:
+        Layout();
+        break;
+    case WM_GETMINMAXINFO: {
+        // The tree keeps at least 330 x 330 pixels beside the editors' panel.
+        RECT least = {0, 0, kPanelWidth + 8 + 330, 330 + 16};
+        ::AdjustWindowRectEx(&least, static_cast<DWORD>(GetStyle()), FALSE, WS_EX_CONTROLPARENT);
+        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+        info->ptMinTrackSize = {least.right - least.left, least.bottom - least.top};
+        return 0;
+    }
+    case WM_ACTIVATE:
+        // A tree view that gets the keyboard with nothing selected selects its first item: at a
+        // later showing nothing may be selected until the user picks an item.
+        if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam) && TreeView.Exists() && !TreeView.Selected()) {
+            ButtonOk.SetFocus();
+            return 0;
+        }
+        break;
+    default:
+        break;
+    }
+    return Form::OnMessage(msg, wParam, lParam);
+}
+
+void TFormSettings::Layout()
+{
+    if (!Panel.Exists()) return;
+    const RECT client = GetClientRect();
+    const int width = client.right;
+    const int height = client.bottom;
+    TreeView.SetBounds(8, 8, std::max(0, width - kPanelWidth - 8), std::max(0, height - 16));
+    Panel.SetBounds(std::max(0, width - kPanelWidth), 0, kPanelWidth, height);
+}
+
+bool TFormSettings::ShowDialog()
+{
+    FillTree(m_Settings, TreeView);
+    const int result = ShowModal();
+    ui::App::ProcessMessages();
+    m_pCurrentItem = nullptr;
+    if (result != ui::kModalOk) {
+        DiscardTree(TreeView);
+        return false;
+    }
+    TakeFromTree(m_Settings, TreeView);
+    if (!m_Settings.SaveToRegistry(HKEY_CURRENT_USER, kRegRootPath))
+        LogF("!The settings could not all be saved");
+    if (m_Settings.Modified()) {
+        ui::WaitCursor wait;
+        ManagerEngine& engine = TheEngine();
+        engine.showProgressWindow();
+        engine.updateCurrentWallpaper();
+        engine.hideProgressWindow();
+    }
+    return true;
+}
+
+void TFormSettings::FormShow()
+{
+    m_bClosing = false;
+    m_Settings.SetModified(false);
+    m_pCurrentItem = nullptr;
+    HideEditors();
+    TreeView.FullExpand();
+    if (m_bFirstShowing) {
+        m_bFirstShowing = false;
+        if (TreeView.Root()) TreeView.Select(TreeView.Root());
+    }
+}
+
+void TFormSettings::HideEditors()
+{
+    ui::Control* const editors[] = {&RadioGroup,         &Edit,          &CSpinEdit,
+                                    &CheckBox,           &LabelCaption,  &LabelItemHelp,
+                                    &LabelTrackBarValue, &TrackBar,      &ShapeColor,
+                                    &ButtonSelectColor,  &LabelColor,    &ButtonBrowse,
+                                    &LabelFontSample,    &LabelFontData, &ButtonFontChange,
+                                    &LabelUnits,         &ImageHelp};
+    for (ui::Control* editor : editors)
+        editor->SetVisible(false);
+    ::ShowWindow(CSpinEdit.ButtonsHandle(), SW_HIDE);
+}
+
+int TFormSettings::TextHeight() const
+{
+    WindowDC dc(Handle());
+    if (!dc) return 13;
+    SelectGuard font(dc.get(), Font());
+    SIZE size = {};
+    ::GetTextExtentPoint32A(dc.get(), "\xC1Hjg", 4, &size);
+    return size.cy > 0 ? size.cy : 13;
+}
+
+void TFormSettings::UpdateNodeText()
+{
+    const HTREEITEM node = TreeView.Selected();
+    if (!node || !m_pCurrentItem) return;
+    TVITEMA item = {};
+    item.mask = TVIF_TEXT;
+    item.hItem = node;
+    const std::string text = TreeText(*m_pCurrentItem);
+    item.pszText = const_cast<char*>(text.c_str());
+    ::SendMessageA(TreeView.Handle(), TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+void TFormSettings::MarkModified()
+{
+    if (!m_bUpdating) m_Settings.SetModified(true);
+}
+
+void TFormSettings::ShowChoice(CSettingsItem& item, int h)
+{
+    const TxStringCollection* options = item.Options();
+    const int count = options ? options->GetCount() : 0;
+    RadioGroup.Destroy();
+    RadioGroup.caption = item.Caption().GetText();
+    RadioGroup.columns = item.Columns();
+    RadioGroup.items.clear();
+    for (int i = 0; i < count; ++i)
+        RadioGroup.items.push_back(options->StringAt(i)->GetText());
+    // A stored value beyond the options shows the last one; a negative one shows none.
+    if (count > 0 && item.RawValue() >= count) item.SetInt(count - 1);
+    RadioGroup.itemIndex = item.RawValue() < count ? item.RawValue() : -1;
+    const int columns = std::max(1, item.Columns());
+    RadioGroup.height = h * ((count / columns) * 12 + 36) / 10;
+    RadioGroup.Create(Panel);
+    RadioGroup.SetVisible(true);
+}
+
+void TFormSettings::TreeViewChange()
+{
+    if (m_bClosing) return;
+    HideEditors();
+    const int h = TextHeight();
+    const HTREEITEM node = TreeView.Selected();
+    m_pCurrentItem = node ? static_cast<CSettingsItem*>(TreeView.Data(node)) : nullptr;
+    if (!m_pCurrentItem) return;
+    CSettingsItem& item = *m_pCurrentItem;
+
+    const HBITMAP picture = m_pPictures ? m_pPictures->Picture(item.Picture()) : nullptr;
+    SIZE pictureSize = {0, 1};
+    ImageHelp.SetBitmap(GdiObject());
+    if (picture) {
+        BITMAP info = {};
+        ::GetObjectA(picture, sizeof info, &info);
+        pictureSize = {info.bmWidth, info.bmHeight};
+        ImageHelp.SetBitmap(GdiObject(::CopyImage(picture, IMAGE_BITMAP, 0, 0, 0)));
+    }
+
+    m_bUpdating = true;
+    LabelCaption.SetCaption(std::string(item.Caption().GetText()) + ":");
+    auto showCaption = [this] { LabelCaption.SetVisible(true); };
+    int helpTop = LabelCaption.top;
+    switch (item.Type()) {
+    case stHeading:
+        break;
+    case stText:
+    case stFolder:
+    case stFile:
+    case stProgramList:
+        showCaption();
+        Edit.SetMaxLength(item.MaxLength());
+        Edit.SetReadOnly(item.Type() == stProgramList);
+        Edit.SetText(item.StringValue().GetText());
+        Edit.SetVisible(true);
+        helpTop = Bottom(Edit) + h;
+        if (item.Type() != stText) {
+            ButtonBrowse.SetVisible(true);
+            helpTop = Bottom(ButtonBrowse) + h;
+        }
+        break;
+    case stInteger:
+        showCaption();
+        LabelUnits.SetCaption(item.Units().GetText());
+        LabelUnits.SetVisible(true);
+        // The stored value shows as it is, also outside the limits; only a step clamps it.
+        CSpinEdit.minValue = 0;
+        CSpinEdit.maxValue = 0;
+        CSpinEdit.SetValue(item.RawValue());
+        CSpinEdit.minValue = item.Min();
+        CSpinEdit.maxValue = item.Max();
+        CSpinEdit.increment = item.Step();
+        CSpinEdit.SetVisible(true);
+        ::ShowWindow(CSpinEdit.ButtonsHandle(), SW_SHOWNA);
+        helpTop = Bottom(CSpinEdit) + h;
+        break;
+    case stBoolean:
+        CheckBox.SetText(item.Caption().GetText());
+        CheckBox.SetChecked(item.RawValue() != 0);
+        CheckBox.SetVisible(true);
+        helpTop = Bottom(CheckBox) + h;
+        break;
+    case stChoice:
+        ShowChoice(item, h);
+        helpTop = Bottom(RadioGroup) + h;
+        break;
+    case stTrackBar:
+        showCaption();
+        ::SendMessageA(TrackBar.Handle(), TBM_SETRANGEMIN, FALSE, item.TrackBarMin());
+        ::SendMessageA(TrackBar.Handle(), TBM_SETRANGEMAX, TRUE, item.TrackBarMax());
+        TrackBar.SetPosition(item.RawValue());
+        LabelTrackBarValue.SetCaption(std::to_string(TrackBar.Position()));
+        TrackBar.SetVisible(true);
+        LabelTrackBarValue.SetVisible(true);
+        helpTop = Bottom(LabelTrackBarValue) + h;
+        break;
+    case stColor:
+        showCaption();
+        ShapeColor.brushColor = ui::Color::Rgb(static_cast<COLORREF>(item.RawValue()));
+        ShapeColor.Invalidate();
+        LabelColor.SetCaption(FormatText(glm_ValueColorX, static_cast<unsigned>(item.RawValue())));
+        ShapeColor.SetVisible(true);
+        ButtonSelectColor.SetVisible(true);
+        LabelColor.SetVisible(true);
+        helpTop = Bottom(ButtonSelectColor) + h;
+        break;
+    case stFont:
+        showCaption();
+        ShowFontDescription();
+        LabelFontSample.SetVisible(true);
+        LabelFontData.SetVisible(true);
+        ButtonFontChange.SetVisible(true);
+        helpTop = Bottom(LabelFontSample) + h;
+        break;
+    default:
+        break;
+    }
+
+    const RECT panel = Panel.GetClientRect();
+    ImageHelp.SetBounds((panel.right - pictureSize.cx) / 2, helpTop, pictureSize.cx, pictureSize.cy);
+    const int helpTextTop = helpTop + pictureSize.cy + 5;
+    LabelItemHelp.SetBounds(kEditorLeft, helpTextTop, kEditorWidth,
+                            std::max(0, ButtonOk.top - 8 - helpTextTop));
+    m_bUpdating = false;
+    ImageHelp.SetVisible(picture != nullptr);
+    LabelItemHelp.SetCaption(item.HelpText().GetText());
+    LabelItemHelp.SetVisible(true);
+}
+
+void TFormSettings::PanelResize()
+{
+    const RECT panel = Panel.GetClientRect();
+    const int buttonTop = panel.bottom - ButtonCancel.height - 10;
+    const int helpLeft = panel.right - ButtonHelp.width - 10;
+    ButtonHelp.SetBounds(helpLeft, buttonTop, ButtonHelp.width, ButtonHelp.height);
+    ButtonCancel.SetBounds(helpLeft - 6 - ButtonCancel.width, buttonTop, ButtonCancel.width,
+                           ButtonCancel.height);
+    ButtonOk.SetBounds(ButtonCancel.left - 6 - ButtonOk.width, buttonTop, ButtonOk.width, ButtonOk.height);
+    if (LabelItemHelp.top < buttonTop)
+        LabelItemHelp.SetBounds(LabelItemHelp.left, LabelItemHelp.top, LabelItemHelp.width,
+                                buttonTop - 8 - LabelItemHelp.top);
+}
+
+void TFormSettings::ShowFontDescription()
+{
+    if (!m_pCurrentItem || !m_pCurrentItem->Font()) return;
+    const CSettingsFont& font = *m_pCurrentItem->Font();
+    ui::FontSpec spec = ToFontSpec(font);
+    m_SampleFont = spec.Create();
+    LOGFONTA logFont = spec.ToLogFont();
+    logFont.lfStrikeOut = (font.style & fsStrikeout) ? TRUE : FALSE;
+    m_SampleFont = GdiObject(::CreateFontIndirectA(&logFont));
+    LabelFontSample.SetFont(static_cast<HFONT>(m_SampleFont.get()), true);
+    LabelFontData.SetCaption(FormatText(glm_FontDescriptionSDSS, font.name.GetText(), font.size,
+                                        StyleText(font.style).c_str(), CharsetText(font.charset)));
+}
+
+void TFormSettings::CheckBoxClick()
+{
+    if (!m_pCurrentItem) return;
+    m_pCurrentItem->SetInt(CheckBox.Checked() ? 1 : 0);
+    MarkModified();
+    UpdateNodeText();
+}
+
+void TFormSettings::EditChange()
+{
+    if (!m_pCurrentItem) return;
+    m_pCurrentItem->SetString(Trimmed(Edit.Text()).c_str());
+    MarkModified();
+    UpdateNodeText();
+}
+
+void TFormSettings::RadioGroupClick()
+{
+    if (!m_pCurrentItem) return;
+    m_pCurrentItem->SetInt(RadioGroup.ItemIndex());
+    MarkModified();
+    UpdateNodeText();
+}
+
+void TFormSettings::TrackBarChange()
+{
+    if (!m_pCurrentItem) return;
+    m_pCurrentItem->SetInt(TrackBar.Position());
+    LabelTrackBarValue.SetCaption(std::to_string(TrackBar.Position()));
+    MarkModified();
+    UpdateNodeText();
+}
+
+void TFormSettings::CSpinEditChange()
+{
+    if (!m_pCurrentItem) return;
+    // A text that is no number leaves the value as it was.
+    const std::string text = Trimmed(CSpinEdit.Text());
+    char* end = nullptr;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || !end || *end != '\0') return;
+    m_pCurrentItem->SetInt(static_cast<int>(value));
+    MarkModified();
+    UpdateNodeText();
+}
+
+void TFormSettings::ButtonSelectColorClick()
+{
+    if (!m_pCurrentItem) return;
+    COLORREF color = static_cast<COLORREF>(m_pCurrentItem->RawValue());
+    if (ui::TheDialogs().pickColor(Handle(), color)) {
+        m_pCurrentItem->SetInt(static_cast<int>(color));
+        ShapeColor.brushColor = ui::Color::Rgb(color);
+        ShapeColor.Invalidate();
+        LabelColor.SetCaption(FormatText(glm_ValueColorX, static_cast<unsigned>(color)));
+        m_Settings.SetModified(true);
+    }
+    UpdateNodeText();
+}
+
+void TFormSettings::ButtonFontChangeClick()
+{
+    if (!m_pCurrentItem || !m_pCurrentItem->Font()) return;
+    CSettingsFont& font = *m_pCurrentItem->Font();
+    ui::FontSpec spec = ToFontSpec(font);
+    COLORREF color = 0;
+    // A font alone does not change the composed wallpaper's content enough to recompose it: it is
+    // saved without marking the settings modified.
+    if (ui::TheDialogs().pickFont(Handle(), spec, color)) FromFontSpec(spec, font);
+    ShowFontDescription();
+    UpdateNodeText();
+}
+
+void TFormSettings::ButtonBrowseClick()
+{
+    if (!m_pCurrentItem) return;
+    CSettingsItem& item = *m_pCurrentItem;
+    const std::string value = item.StringValue().GetText();
+    if (item.Type() == stProgramList) {
+        ui::Form* editor = item.EditorForm();
+        if (!editor) return;
+        editor->SetText(value);
+        if (editor->ShowModal() == ui::kModalOk) {
+            item.SetString(editor->GetText().c_str());
+            Edit.SetText(item.StringValue().GetText());
+        }
+        UpdateNodeText();
+        return;
+    }
+    ui::FileDialogOptions options;
+    options.title = item.Caption().GetText();
+    bool chosen = false;
+    if (item.Type() == stFolder) {
+        options.initialDir = value;
+        options.fileName = item.FolderDialogFileName().GetText();
+        chosen = ui::TheDialogs().pickSaveFile(Handle(), options);
+        if (chosen) options.fileName = FolderOf(options.fileName);
+    } else if (item.Type() == stFile) {
+        options.initialDir = FolderOf(value);
+        options.filter = item.FileFilter().GetText();
+        options.defaultExt = item.DefaultExtension().GetText();
+        options.fileName = value;
+        chosen = item.MustExist() ? ui::TheDialogs().pickOpenFile(Handle(), options)
+                                  : ui::TheDialogs().pickSaveFile(Handle(), options);
+    }
+    if (chosen) {
+        item.SetString(options.fileName.c_str());
+        Edit.SetText(options.fileName);
+        m_Settings.SetModified(true);
+    }
+    UpdateNodeText();
+}

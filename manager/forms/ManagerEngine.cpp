@@ -1,0 +1,22 @@
+#include "UManagerEngine.h"
+
+#include "WpApi.h"
+
+ManagerEngine RealEngine()
+{
+    ManagerEngine engine;
+    engine.loadBmpFromJpgFile = &WpApi_LoadBmpFromJpgFile;
+    engine.getAverageRgbValue = &WpApi_GetAverageRgbValue;
+    engine.showProgressWindow = &WpApi_ShowProgressWindow;
+    engine.hideProgressWindow = &WpApi_HideProgressWindow;
+    engine.setWallpaper = &WpApi_SetWallpaper;
+    engine.updateCurrentWallpaper = &WpApi_UpdateCurrentWallpaper;
+    engine.cancelCurrentOperation = &WpApi_CancelCurrentOperation;
+    return engine;
+}
+
+ManagerEngine& TheEngine()
+{
+    static ManagerEngine engine = RealEngine();
+    return engine;
+}

@@ -1,0 +1,447 @@
+// The settings dialog opened on the Manager's schema as the main window opens it: what OK saves and
+// when the wallpaper is recomposed, what Cancel leaves alone, and what the tree and editors show.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "Fpictures.h"
+#include "Fprocessenum.h"
+#include "Fsettings.h"
+#include "KvTestSupport.h"
+#include "ManagerFormsTestSupport.h"
+#include "UManagerEngine.h"
+#include "UiDialogs.h"
+#include "UiTestKit.h"
+#include "Umanaglang.h"
+#include "Wcommon.h"
+#include "settings_support.h"
+
+namespace {
+
+// The engine calls of the dialog, in order.
+class EngineRecorder {
+public:
+    EngineRecorder()
+    {
+        m_engine->showProgressWindow = [this] { calls.push_back("show"); };
+        m_engine->updateCurrentWallpaper = [this] {
+            calls.push_back("update");
+            return TRUE;
+        };
+        m_engine->hideProgressWindow = [this] { calls.push_back("hide"); };
+    }
+    std::vector<std::string> calls;
+
+private:
+    ManagerEngineOverride m_engine;
+};
+
+class SettingsDialogTest : public SettingsKeyTest {
+protected:
+    void SetUp() override
+    {
+        SettingsKeyTest::SetUp();
+        BuildSettingsSchema(settings, "Arial");
+        ASSERT_TRUE(pictures.Create());
+        ASSERT_TRUE(picker.Create());
+        SetProgramListEditor(settings, &picker);
+        ASSERT_TRUE(form.Create());
+        mftest::TakeMessageBoxes();
+    }
+
+    // The node whose copy has that key and section, or null.
+    HTREEITEM Node(const char* key, const char* section)
+    {
+        HTREEITEM found = nullptr;
+        Walk(form.TreeView.Root(), [&](HTREEITEM node) {
+            auto* item = static_cast<CSettingsItem*>(form.TreeView.Data(node));
+            if (item && item->Key().CompareNoCase(key) == 0 && item->Section().CompareNoCase(section) == 0 &&
+                !found)
+                found = node;
+        });
+        return found;
+    }
+    template <typename Visit> void Walk(HTREEITEM node, Visit visit)
+    {
+        for (; node; node = form.TreeView.NextSibling(node)) {
+            visit(node);
+            Walk(form.TreeView.FirstChild(node), visit);
+        }
+    }
+    // Selects the node as a click would (the control notifies the selection).
+    void SelectNode(const char* key, const char* section)
+    {
+        const HTREEITEM node = Node(key, section);
+        ASSERT_NE(node, nullptr) << key;
+        form.TreeView.Select(node);
+    }
+
+    DWORD RegistryDword(const char* section, const char* name)
+    {
+        DWORD type = 0;
+        std::string data;
+        if (!QueryRawValue(section, name, type, data) || type != REG_DWORD || data.size() != 4)
+            return 0xDEADBEEF;
+        return *reinterpret_cast<const DWORD*>(data.data());
+    }
+    std::string RegistryText(const char* section, const char* name)
+    {
+        DWORD type = 0;
+        std::string data;
+        if (!QueryRawValue(section, name, type, data) || type != REG_SZ) return "<none>";
+        return std::string(data.c_str());
+    }
+
+    CSettings settings;
+    ui::Owner<TFormPictures> pictures;
+    ui::Owner<TFormProcessEnum> picker;
+    ui::Owner<TFormSettings> form{settings, &pictures};
+};
+
+TEST_F(SettingsDialogTest, MinSizeAndOkSavesAndRecomposesOnce)
+{
+    EngineRecorder engine;
+    ui::test::OnNextModal([&](ui::Form&) {
+        SelectNode("MinSize", "Display");
+        form.CSpinEdit.SetText("500");
+        uitest::Click(form.ButtonOk.Handle());
+    });
+    ASSERT_TRUE(form.ShowDialog());
+    EXPECT_EQ(RegistryDword("Display", "MinSize"), 500u);
+    EXPECT_EQ(settings.GetValue("MinSize", "Display"), 500);
+    EXPECT_EQ(engine.calls, (std::vector<std::string>{"show", "update", "hide"}));
+    EXPECT_EQ(form.TreeView.Count(), 0);
+    EXPECT_EQ(form.CurrentItem(), nullptr);
+}
+
+TEST_F(SettingsDialogTest, FontOnlyIsSavedWithoutRecomposition)
+{
+    EngineRecorder engine;
+    ui::DialogsOverride dialogs;
+    dialogs->pickFont = [](HWND, ui::FontSpec& font, COLORREF&) {
+        font.face = "Courier New";
+        font.height = -16;  // 12 points at 96 pixels per inch
+        font.weight = FW_BOLD;
+        return true;
+    };
+    std::string description;
+    ui::test::OnNextModal([&](ui::Form&) {
+        SelectNode("FileFont", "Display");
+        uitest::Click(form.ButtonFontChange.Handle());
+        description = form.LabelFontData.GetText();
+        uitest::Click(form.ButtonOk.Handle());
+    });
+    ASSERT_TRUE(form.ShowDialog());
+    EXPECT_EQ(RegistryText("Display", "FileFontName"), "Courier New");
+    EXPECT_EQ(RegistryDword("Display", "FileFontSize"), 12u);
+    EXPECT_EQ(RegistryDword("Display", "FileFontBold"), 1u);
+    EXPECT_EQ(description, "Name: Courier New\nSize: 12\nStyle: bold\nCharset: Eastern european characters.");
+    EXPECT_TRUE(engine.calls.empty());
+}
+
+TEST_F(SettingsDialogTest, OkWithoutChangesSavesAllButDoesNotRecompose)
+{
+    EngineRecorder engine;
+    ui::test::OnNextModal([&](ui::Form&) {
+        // Selecting items fills their editors, whose change events fire: no change counts.
+        SelectNode("MinSize", "Display");
+        SelectNode("Show", "Calendar");
+        SelectNode("FitType", "Display");
+        SelectNode("ConflictingPrgs", "Agent");
+        uitest::Click(form.ButtonOk.Handle());
+    });
+    ASSERT_TRUE(form.ShowDialog());
+    EXPECT_EQ(RegistryDword("Display", "MinSize"), 480u);
+    EXPECT_EQ(RegistryDword("ScreenSaver", "BlackBackground"), 1u);
+    EXPECT_TRUE(engine.calls.empty());
+}
+
+TEST_F(SettingsDialogTest, CancelChangesNothing)
+{
+    EngineRecorder engine;
+    ASSERT_TRUE(settings.SaveToRegistry(HKEY_CURRENT_USER, kRegRootPath));
+    SetRawValue("Display", "MinSize", REG_DWORD, DwordData(640));
+    ASSERT_TRUE(settings.LoadFromRegistry(HKEY_CURRENT_USER, kRegRootPath));
+    const CSettingsItem* before = settings.Find("MinSize", "Display");
+    ui::test::OnNextModal([&](ui::Form&) {
+        SelectNode("MinSize", "Display");
+        form.CSpinEdit.SetText("999");
+        SelectNode("Show", "Calendar");
+        uitest::Click(form.CheckBox.Handle());
+        uitest::Click(form.ButtonCancel.Handle());
+    });
+    EXPECT_FALSE(form.ShowDialog());
+    EXPECT_EQ(settings.Find("MinSize", "Display"), before);  // the same items, not copies
+    EXPECT_EQ(settings.GetValue("MinSize", "Display"), 640);
+    EXPECT_EQ(settings.GetValue("Show", "Calendar"), 1);
+    EXPECT_EQ(RegistryDword("Display", "MinSize"), 640u);
+    EXPECT_EQ(RegistryDword("Calendar", "Show"), 1u);
+    EXPECT_TRUE(engine.calls.empty());
+    EXPECT_EQ(form.TreeView.Count(), 0);
+}
+
+TEST_F(SettingsDialogTest, ReopeningSelectsNothing)
+{
+    EngineRecorder engine;
+    ui::test::OnNextModal([&](ui::Form&) {
+        EXPECT_NE(form.TreeView.Selected(), nullptr);  // the first showing selects the first item
+        SelectNode("MinSize", "Display");
+        // The keyboard stays in the tree as the dialog closes by its close box.
+        form.TreeView.SetFocus();
+        ::SendMessageA(form.Handle(), WM_CLOSE, 0, 0);
+    });
+    form.ShowDialog();
+    HTREEITEM selected = reinterpret_cast<HTREEITEM>(1);
+    bool editorsHidden = false;
+    bool modified = true;
+    ui::test::OnNextModal([&](ui::Form&) {
+        uitest::Settle();
+        selected = form.TreeView.Selected();
+        editorsHidden =
+            !form.CSpinEdit.IsVisible() && !form.CheckBox.IsVisible() && !form.LabelItemHelp.IsVisible();
+        modified = settings.Modified();
+        // The keyboard moving between the buttons leaves the tree alone.
+        uitest::PostKey(form.ButtonOk.Handle(), VK_TAB);
+        uitest::Settle();
+        if (form.TreeView.Selected() != nullptr) selected = form.TreeView.Selected();
+        uitest::Click(form.ButtonCancel.Handle());
+    });
+    form.ShowDialog();
+    EXPECT_EQ(selected, nullptr);
+    EXPECT_TRUE(editorsHidden);
+    EXPECT_FALSE(modified);
+}
+
+TEST_F(SettingsDialogTest, ChoiceOutOfRange)
+{
+    settings.Find("FitType", "Display")->SetInt(7);
+    settings.Find("Textures", "Display")->SetInt(-1);
+    std::vector<std::string> texts;
+    int shownIndex = -2;
+    int loweredValue = -2;
+    int negativeIndex = -2;
+    ui::test::OnNextModal([&](ui::Form&) {
+        texts.push_back(form.TreeView.Text(Node("FitType", "Display")));
+        texts.push_back(form.TreeView.Text(Node("Textures", "Display")));
+        SelectNode("FitType", "Display");
+        shownIndex = form.RadioGroup.ItemIndex();
+        loweredValue = form.CurrentItem()->RawValue();
+        SelectNode("Textures", "Display");
+        negativeIndex = form.RadioGroup.ItemIndex();
+        uitest::Click(form.ButtonCancel.Handle());
+    });
+    form.ShowDialog();
+    EXPECT_EQ(texts, (std::vector<std::string>{std::string(Text(glm_IfRatioDiferent)) + " [7]",
+                                               std::string(Text(glm_Textures)) + " [-1]"}));
+    EXPECT_EQ(shownIndex, 2);
+    EXPECT_EQ(loweredValue, 2);
+    EXPECT_EQ(negativeIndex, -1);
+}
+
+TEST_F(SettingsDialogTest, TreeTexts)
+{
+    CSettingsItem color(stColor, "Colour", "C", 1);
+    color.SetInt(0x00ABCDEF);
+    CSettingsItem integer(stInteger, "Size", "S", 1);
+    integer.SetRange(480, 240, 5000, 1);
+    integer.SetUnits("pixels");
+    CSettingsItem boolean(stBoolean, "Switch", "B", 1);
+    boolean.SetInt(2);
+    CSettingsItem font(stFont, "Font", "F", 1);
+    font.SetFont("Tahoma", 8, nullptr, kClWindowText, 238);
+    CSettingsItem list(stProgramList, "Programs", "P", 1);
+    list.SetString("a.exe;b.exe");
+    CSettingsItem heading(stHeading, "Heading", "", 0);
+    struct {
+        const CSettingsItem& item;
+        const char* text;
+    } cases[] = {
+        {color, "Colour [BGR ABCDEF]"}, {integer, "Size [480 pixels]"},   {boolean, "Switch [yes]"},
+        {font, "Font [Tahoma, 8]"},     {list, "Programs [a.exe;b.exe]"}, {heading, "Heading"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TreeText(c.item), c.text);
+}
+
+TEST_F(SettingsDialogTest, ProgramListThroughThePicker)
+{
+    EngineRecorder engine;
+    ui::test::OnNextModal([&](ui::Form&) {
+        SelectNode("ConflictingPrgs", "Agent");
+        ui::test::OnNextModal([&](ui::Form&) {
+            picker.EditBlockingPrograms.SetText("a.exe;;;b.exe ; ");
+            uitest::Click(picker.ButtonOk.Handle());
+        });
+        uitest::Click(form.ButtonBrowse.Handle());
+        uitest::Click(form.ButtonOk.Handle());
+    });
+    ASSERT_TRUE(form.ShowDialog());
+    EXPECT_EQ(RegistryText("Agent", "ConflictingPrgs"), "a.exe;b.exe");
+    EXPECT_EQ(engine.calls.size(), 3u);  // a changed setting counts as a change of the wallpaper's
+}
+
+TEST_F(SettingsDialogTest, Picture)
+{
+    EngineRecorder engine;
+    struct Shot {
+        const char* key;
+        const char* section;
+        const char* file;
+        uitest::Picture picture;
+    } shots[] = {
+        {"AdaptTextBackColor", "Display", "manager_settings.png", {}},
+        {"FitType", "Display", "manager_settings_choice.png", {}},
+        {"FileFont", "Display", "manager_settings_font.png", {}},
+        {"MinSize", "Display", "manager_settings_number.png", {}},
+    };
+    ui::test::OnNextModal([&](ui::Form&) {
+        for (Shot& shot : shots) {
+            SelectNode(shot.key, shot.section);
+            // The picture is taken before the message loop would paint: paint now.
+            ::RedrawWindow(form.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+            shot.picture = uitest::Capture(form.Handle());
+        }
+        SelectNode("AdaptTextBackColor", "Display");
+        uitest::Click(form.ButtonCancel.Handle());
+    });
+    form.ShowDialog();
+    for (const Shot& shot : shots) {
+        ASSERT_FALSE(shot.picture.Empty()) << shot.file;
+        EXPECT_TRUE(shot.picture.SavePng(uitest::ShotPath(shot.file))) << shot.file;
+    }
+    // The help text is drawn in its dark grey below the picture.
+    const uitest::Picture& picture = shots[0].picture;
+    const RECT window = form.GetWindowRect();
+    const RECT help = form.LabelItemHelp.GetWindowRect();
+    bool helpInk = false;
+    for (int y = help.top; y < help.top + 13 && !helpInk; ++y)
+        for (int x = help.left; x < help.left + 120 && !helpInk; ++x)
+            helpInk = picture.Pixel(x - window.left, y - window.top) == RGB(0x40, 0x40, 0x40);
+    EXPECT_TRUE(helpInk);
+}
+
+}  // namespace
+
+namespace {
+
+// The editors of the kinds the Manager's schema does not use yet, on a schema of their own.
+class EditorKindsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        settings.BeginSection("Test", false);
+        settings.AddItem(stHeading, "", "Kinds", 0);
+        settings.AddItem(stColor, "Colour", "Colour", 1)->SetInt(0x00112233);
+        settings.AddItem(stText, "Text", "Text", 1)->SetString("old");
+        settings.AddItem(stTrackBar, "Track", "Track", 1)->SetInt(50);
+        settings.AddItem(stFolder, "Folder", "Folder", 1)->SetString("C:\\old\\");
+        CSettingsItem* number = settings.AddItem(stInteger, "Number", "Number", 1);
+        number->SetRange(480, 240, 5000, 10);
+        ASSERT_TRUE(form.Create());
+    }
+    void Select(int index)
+    {
+        HTREEITEM node = form.TreeView.FirstChild(form.TreeView.Root());
+        for (int i = 1; i < index && node; ++i)
+            node = form.TreeView.NextSibling(node);
+        form.TreeView.Select(node);
+    }
+
+    CSettings settings;
+    ui::Owner<TFormSettings> form{settings, nullptr};
+};
+
+TEST_F(EditorKindsTest, EachEditorChangesItsCopy)
+{
+    EngineRecorder engine;
+    ui::DialogsOverride dialogs;
+    dialogs->pickColor = [](HWND, COLORREF& color) {
+        color = RGB(0x10, 0x20, 0x30);
+        return true;
+    };
+    dialogs->pickSaveFile = [](HWND, ui::FileDialogOptions& options) {
+        EXPECT_EQ(options.initialDir, "C:\\old\\");
+        EXPECT_EQ(options.fileName, "-");
+        options.fileName = "C:\\new place\\-";
+        return true;
+    };
+    std::string colorLabel;
+    bool spinKeptOnGarbage = false;
+    ui::test::OnNextModal([&](ui::Form&) {
+        Select(1);
+        uitest::Click(form.ButtonSelectColor.Handle());
+        colorLabel = form.LabelColor.GetText();
+        Select(2);
+        form.Edit.SetText("  new text \t");
+        Select(3);
+        uitest::PressKey(form.TrackBar.Handle(), VK_RIGHT);
+        Select(4);
+        uitest::Click(form.ButtonBrowse.Handle());
+        Select(5);
+        form.CSpinEdit.SetText("12x");  // no number: the value stays
+        spinKeptOnGarbage = form.CurrentItem()->RawValue() == 480;
+        uitest::PressKey(form.CSpinEdit.Handle(), VK_UP);
+        uitest::Click(form.ButtonOk.Handle());
+    });
+    ASSERT_TRUE(form.ShowDialog());
+    EXPECT_EQ(colorLabel, "Color: BGR 302010");
+    EXPECT_EQ(settings.At(1)->RawValue(), static_cast<int>(RGB(0x10, 0x20, 0x30)));
+    EXPECT_EQ(std::string(settings.At(2)->StringValue().GetText()), "new text");
+    EXPECT_EQ(settings.At(3)->RawValue(), 51);
+    EXPECT_EQ(std::string(settings.At(4)->StringValue().GetText()), "C:\\new place\\");
+    EXPECT_TRUE(spinKeptOnGarbage);
+    EXPECT_EQ(settings.At(5)->RawValue(), 250);  // a step from no number starts from the bottom of the range
+    EXPECT_EQ(engine.calls.size(), 3u);
+}
+
+TEST_F(EditorKindsTest, HelpOpensTheHelpFileBesideTheProgram)
+{
+    ui::test::OnNextModal([&](ui::Form&) {
+        uitest::Click(form.ButtonHelp.Handle());
+        uitest::Click(form.ButtonCancel.Handle());
+    });
+    form.ShowDialog();
+    const auto boxes = mftest::TakeMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], "open: " + testsupport::ExeFolder() + "Kestrova.chm");
+}
+
+}  // namespace
+
+namespace {
+
+// The dialog with the real KvApi.dll: a confirmed change recomposes the current wallpaper, whose
+// work bitmap is written anew.
+TEST_F(SettingsDialogTest, RealEngineRewritesTheWorkBitmap)
+{
+    testsupport::TempFolder folder("kvrealsettings");
+    ASSERT_TRUE(::CopyFileA((testsupport::ExeFolder() + "jpeg_fixtures\\plain_64x48.jpg").c_str(),
+                            (folder / "current.jpg").c_str(), FALSE));
+    RegistryRecord record{};
+    SetRegistryDefaults(nullptr, &record, false, false);
+    const std::string work = folder / "work.bmp";
+    lstrcpynA(record.Files.szWorkBmpFile, work.c_str(), kPathSize);
+    lstrcpynA(record.Files.szFolderListFile, (folder / "FolderList.dat").c_str(), kPathSize);
+    lstrcpynA(record.Files.szFileListDatFile, (folder / "FileListDat.dat").c_str(), kPathSize);
+    lstrcpynA(record.Files.szFileListStrFile, (folder / "FileListStr.dat").c_str(), kPathSize);
+    record.CurrentImage.bActive = 1;
+    lstrcpynA(record.CurrentImage.szImagePath, folder.Path().c_str(), kPathSize);
+    lstrcpynA(record.CurrentImage.szImageName, "current.jpg", kPathSize);
+    ASSERT_TRUE(WriteToRegistry(&record) && WriteRegistryRoot(true, 1));
+    ASSERT_TRUE(settings.LoadFromRegistry(HKEY_CURRENT_USER, kRegRootPath));
+    ASSERT_FALSE(testsupport::PathExists(work));
+
+    ui::test::OnNextModal([&](ui::Form&) {
+        SelectNode("Frame", "Display");
+        uitest::Click(form.CheckBox.Handle());
+        uitest::Click(form.ButtonOk.Handle());
+    });
+    ASSERT_TRUE(form.ShowDialog());
+    EXPECT_EQ(RegistryDword("Display", "Frame"), 1u);
+    const std::string bitmap = testsupport::ReadFileBytes(work);
+    ASSERT_GT(bitmap.size(), 54u);
+    EXPECT_EQ(bitmap.substr(0, 2), "BM");
+}
+
+}  // namespace
