@@ -3,6 +3,7 @@
 list(APPEND ENGINE_SOURCES
   src/Uexif.cpp
   src/Ujpegload.cpp
+  src/CoverImageLoad.cpp
   src/Urotate.cpp
   src/Ubmpfile.cpp
   src/Uaverage.cpp

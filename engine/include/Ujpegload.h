@@ -14,6 +14,16 @@
 extern "C" BOOL __stdcall LoadBmpFromJpgFileEx(BITMAPINFO* pBmpInfo, void* pBmpData, const char* szPath,
                                                DWORD* pdwSize, BOOL bRotateByExif, FILETIME* pExifDate);
 
+// Whether the KvImage.dll the engine runs with decodes at a reduced scale (an earlier release does
+// not, and then only the full size is decoded).
+bool CanDecodeJpgScaled();
+
+// LoadBmpFromJpgFileEx (without the date) for the image decoded at uScale / 8 of its size, 1 to 8,
+// and then turned: the turn costs what the smaller image costs. Below 8 it needs CanDecodeJpgScaled.
+// Not exported: the exports keep their full-size contract.
+bool LoadScaledBmpFromJpgFile(BITMAPINFO* pBmpInfo, void* pBmpData, const char* szPath, DWORD* pdwSize,
+                              bool bRotateByExif, UINT uScale);
+
 // Turns an image by 90 degrees as it is seen (for both row orders), from pSrcBmpData into
 // pDstBmpData, which must hold the rotated image (pBmpHeader->biSizeImage afterwards). The header
 // is rewritten for the rotated image; the row order is kept. A cancel request stops the copy and

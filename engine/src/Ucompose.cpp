@@ -9,6 +9,7 @@
 #include "UTxLog.h"
 #include "UTxUtils.h"
 #include "Ucalendar.h"
+#include "Ucoverload.h"
 #include "Udesktop.h"
 #include "Udib.h"
 #include "Uenvironment.h"
@@ -55,44 +56,16 @@ private:
     HDC m_hDC;
 };
 
-// The decoder reports the header first and the pixel size with it; only a plain 8- or 24-bit
-// image whose pixels fit that size goes on.
-bool IsDecodedImageUsable(const BITMAPINFOHEADER& header, ULONGLONG size)
+// The fitted image, decoded no larger than the fit needs.
+bool LoadImageFile(const RegistryRecord& settings, const CTargetArea& area, const char* imagePath,
+                   CCoverImage& loaded)
 {
-    if (header.biBitCount != 8 && header.biBitCount != 24) return false;
-    if (header.biWidth < 1 || header.biHeight == 0) return false;
-    const ULONGLONG needed = DibPixelBytes(header);
-    return needed != 0 && size >= needed && size <= kMaxDibPixelBytes;
-}
-
-bool LoadImageFile(const RegistryRecord& settings, const char* imagePath, CDibPair& image)
-{
-    const BOOL rotate = settings.Display.bRotateByExif ? TRUE : FALSE;
-    GlobalBlock header = AllocDibBlock(kDibHeaderBlockSize);
-    if (!header) {
-        LogText("!ComposeBackgroundBitmap: out of memory for the image header");
-        return false;
-    }
-    BITMAPINFO* info = static_cast<BITMAPINFO*>(header.get());
-    DWORD size = 0;
-    if (!LoadBmpFromJpgFileEx(info, nullptr, imagePath, &size, rotate, nullptr)) return false;
-    if (!IsDecodedImageUsable(info->bmiHeader, size)) {
-        LogF("!ComposeBackgroundBitmap: unusable image: width=%d, height=%d, bits=%d, size=%lu",
-             static_cast<int>(info->bmiHeader.biWidth), static_cast<int>(info->bmiHeader.biHeight),
-             info->bmiHeader.biBitCount, static_cast<unsigned long>(size));
-        return false;
-    }
-    GlobalBlock pixels = AllocDibBlock(size);
-    if (!pixels) {
-        LogF("!ComposeBackgroundBitmap: out of memory for %lu bytes of pixels",
-             static_cast<unsigned long>(size));
-        return false;
-    }
-    DWORD capacity = size;
-    if (!LoadBmpFromJpgFileEx(info, pixels.get(), imagePath, &capacity, rotate, nullptr)) return false;
-    if (!IsDecodedImageUsable(info->bmiHeader, size)) return false;
-    image.Reset(static_cast<BITMAPINFO*>(header.release()), pixels.release());
-    return true;
+    const DisplaySettings& display = settings.Display;
+    const CoverFitRule fit = [&display, &area](int width, int height, CImageFit& result) {
+        return FitImage(display, width, height, area.iDstWidth, area.iDstHeight, result);
+    };
+    return LoadJpgToCover("ComposeBackgroundBitmap", imagePath, display.bRotateByExif != 0, false, fit,
+                          loaded) == CoverLoad::Loaded;
 }
 
 std::string LowerCase(std::string text)
@@ -151,18 +124,14 @@ void DrawCaption(HDC dc, CPaintableDib& canvas, const DisplaySettings& display, 
     canvas.TextOutOutlined(dc, text.c_str(), static_cast<int>(x), static_cast<int>(y));
 }
 
-// The composition from the fit on, for a decoded image. `loaded`, when given, owns the image and
-// is freed as soon as a resampled copy exists.
+// The composition from the resample on, for a decoded image and its fit. `loaded`, when given, owns
+// the image and is freed as soon as a resampled copy exists.
 bool ComposeImage(const RegistryRecord& settings, const CScreenGeometry& geometry, const CTargetArea& area,
-                  const BITMAPINFO* info, const void* bits, CDibPair* loaded, const char* imagePath,
-                  const char* fileName, const char* dateText, COLORREF* averageColor)
+                  const CImageFit& fit, const BITMAPINFO* info, const void* bits, CDibPair* loaded,
+                  const char* imagePath, const char* fileName, const char* dateText, COLORREF* averageColor)
 {
     const DisplaySettings& display = settings.Display;
     const BITMAPINFOHEADER& source = info->bmiHeader;
-    const int height = source.biHeight < 0 ? -source.biHeight : source.biHeight;
-    CImageFit fit;
-    if (!FitImage(display, source.biWidth, height, area.iDstWidth, area.iDstHeight, fit)) return false;
-
     CDibPair resampled;
     if (fit.bResample) {
         ReportProgressF(gld_ResamplingDDDD, static_cast<int>(source.biWidth),
@@ -283,14 +252,15 @@ bool ComposeBackgroundBitmap(const RegistryRecord* settings, const char* imagePa
     if (!CalculateTargetArea(settings->Display, geometry.rcWorkArea, area)) return false;
 
     ReportProgressF(gld_ReadingS, imagePath);
-    CDibPair image;
-    if (!LoadImageFile(*settings, imagePath, image)) {
+    CCoverImage loaded;
+    if (!LoadImageFile(*settings, area, imagePath, loaded)) {
         LogF("!ComposeBackgroundBitmap: cannot read %s", imagePath);
         return false;
     }
     if (Cancelled()) return false;
-    return ComposeImage(*settings, geometry, area, image.Info(), image.Bits(), &image, imagePath, fileName,
-                        dateText, averageColor);
+    CDibPair& image = loaded.image;
+    return ComposeImage(*settings, geometry, area, loaded.fit, image.Info(), image.Bits(), &image, imagePath,
+                        fileName, dateText, averageColor);
 }
 
 bool ComposeBackgroundBitmapFromDib(const RegistryRecord& settings, const BITMAPINFO* header,
@@ -299,13 +269,18 @@ bool ComposeBackgroundBitmapFromDib(const RegistryRecord& settings, const BITMAP
 {
     const CLogScope scope("ComposeBackgroundBitmap");
     if (!header || !pixels || !averageColor) return false;
-    if (!IsDecodedImageUsable(header->bmiHeader, DibPixelBytes(header->bmiHeader))) {
+    const BITMAPINFOHEADER& h = header->bmiHeader;
+    if (!IsDecodedImageUsable(h, DibPixelBytes(h))) {
         LogText("!ComposeBackgroundBitmap: unusable image");
         return false;
     }
     const CScreenGeometry geometry = DesktopEnvironment().GetScreenGeometry();
     CTargetArea area;
     if (!CalculateTargetArea(settings.Display, geometry.rcWorkArea, area)) return false;
-    return ComposeImage(settings, geometry, area, header, pixels, nullptr, imagePath, fileName, dateText,
+    CImageFit fit;
+    if (!FitImage(settings.Display, h.biWidth, static_cast<int>(DibRowCount(h.biHeight)), area.iDstWidth,
+                  area.iDstHeight, fit))
+        return false;
+    return ComposeImage(settings, geometry, area, fit, header, pixels, nullptr, imagePath, fileName, dateText,
                         averageColor);
 }

@@ -32,11 +32,33 @@ const char* DecodeFailureReason(DWORD dwError)
     }
 }
 
+// KvImage's reduced-scale decode, or NULL beside a KvImage.dll of an earlier release. Looked up by
+// ordinal at run time: an import of it would keep the engine from loading beside such a DLL.
+KvImageDecodeScaledProc ScaledDecoder()
+{
+    const HMODULE kvImage = ::GetModuleHandleA("KvImage.dll");
+    if (!kvImage) return nullptr;
+    return reinterpret_cast<KvImageDecodeScaledProc>(
+        reinterpret_cast<void*>(::GetProcAddress(kvImage, MAKEINTRESOURCEA(KVIMAGE_ORDINAL_DECODE_SCALED))));
+}
+
+BOOL CallDecoder(BITMAPINFO* pBmpInfo, void* pBmpData, const char* szPath, DWORD* pdwSize, UINT uScale)
+{
+    if (uScale == KVIMAGE_FULL_SCALE) return DecodeJpgToDib(pBmpInfo, pBmpData, szPath, pdwSize);
+    const KvImageDecodeScaledProc decodeScaled = ScaledDecoder();
+    if (!decodeScaled) {
+        ::SetLastError(ERROR_PROC_NOT_FOUND);
+        return FALSE;
+    }
+    return decodeScaled(pBmpInfo, pBmpData, szPath, pdwSize, uScale);
+}
+
 // Every decoder call goes through here: KvImage answers only FALSE, and its last error is the one
 // place that says why a photo was not shown. The error is set again for callers that read it.
-bool Decode(BITMAPINFO* pBmpInfo, void* pBmpData, const char* szPath, DWORD* pdwSize)
+// uScale is the size in eighths of the full size.
+bool Decode(BITMAPINFO* pBmpInfo, void* pBmpData, const char* szPath, DWORD* pdwSize, UINT uScale)
 {
-    if (DecodeJpgToDib(pBmpInfo, pBmpData, szPath, pdwSize)) return true;
+    if (CallDecoder(pBmpInfo, pBmpData, szPath, pdwSize, uScale)) return true;
     const DWORD dwError = ::GetLastError();
     const char* szFile = szPath ? szPath : "(no path)";
     if (const char* szReason = DecodeFailureReason(dwError)) {
@@ -79,12 +101,12 @@ bool CanRotate(const BITMAPINFOHEADER& h)
 }
 
 // A size query for the turned image: the header is rewritten for it.
-bool QueryRotated(BITMAPINFO* pBmpInfo, const char* szPath, DWORD* pdwSize)
+bool QueryRotated(BITMAPINFO* pBmpInfo, const char* szPath, DWORD* pdwSize, UINT uScale)
 {
     DibHeaderBlock temporary{};
     BITMAPINFO* header = pBmpInfo ? pBmpInfo : temporary.Info();
     DWORD dwSize = 0;
-    if (!Decode(header, nullptr, szPath, &dwSize)) return false;
+    if (!Decode(header, nullptr, szPath, &dwSize, uScale)) return false;
     BITMAPINFOHEADER& h = header->bmiHeader;
     if (!CanRotate(h)) return false;
 
@@ -103,11 +125,11 @@ bool QueryRotated(BITMAPINFO* pBmpInfo, const char* szPath, DWORD* pdwSize)
 // Decodes into a temporary buffer and turns the image into the caller's buffer, which is touched
 // only when it is known to be large enough (dwCapacity 0: trusted, as the caller asked).
 bool DecodeRotated(BITMAPINFO* pBmpInfo, void* pBmpData, const char* szPath, DWORD dwCapacity,
-                   DWORD dwOrientation, DWORD* pdwRotated)
+                   DWORD dwOrientation, UINT uScale, DWORD* pdwRotated)
 {
     DibHeaderBlock query{};
     DWORD dwUnrotated = 0;
-    if (!Decode(query.Info(), nullptr, szPath, &dwUnrotated)) return false;
+    if (!Decode(query.Info(), nullptr, szPath, &dwUnrotated, uScale)) return false;
     const BITMAPINFOHEADER& q = query.bmiHeader;
     if (!CanRotate(q)) return false;
     if (dwUnrotated < DibPixelBytes(q)) {
@@ -130,7 +152,7 @@ bool DecodeRotated(BITMAPINFO* pBmpInfo, void* pBmpData, const char* szPath, DWO
     DibHeaderBlock temporaryHeader{};
     BITMAPINFO* header = pBmpInfo ? pBmpInfo : temporaryHeader.Info();
     DWORD dwDecodeCapacity = dwUnrotated;
-    if (!Decode(header, temporaryPixels.get(), szPath, &dwDecodeCapacity)) return false;
+    if (!Decode(header, temporaryPixels.get(), szPath, &dwDecodeCapacity, uScale)) return false;
 
     // The file may have been replaced since the query; the caller allocated for the queried image.
     const BITMAPINFOHEADER& h = header->bmiHeader;
@@ -149,7 +171,7 @@ bool DecodeRotated(BITMAPINFO* pBmpInfo, void* pBmpData, const char* szPath, DWO
 }
 
 bool LoadJpgFile(BITMAPINFO* pBmpInfo, void* pBmpData, const char* szPath, DWORD* pdwSize, bool bRotateByExif,
-                 FILETIME* pExifDate)
+                 FILETIME* pExifDate, UINT uScale)
 {
     if (pExifDate) *pExifDate = FILETIME{};
     if (!szPath) return false;
@@ -162,13 +184,14 @@ bool LoadJpgFile(BITMAPINFO* pBmpInfo, void* pBmpData, const char* szPath, DWORD
     const DWORD dwOrientation = bExif ? exif.GetOrientation() : 0;
     const bool bTurn = bRotateByExif && (dwOrientation == kOrientationClockwise ||
                                          dwOrientation == kOrientationCounterClockwise);
-    if (!bTurn) return Decode(pBmpInfo, pBmpData, szPath, pdwSize);
+    if (!bTurn) return Decode(pBmpInfo, pBmpData, szPath, pdwSize, uScale);
 
-    if (!pBmpData) return QueryRotated(pBmpInfo, szPath, pdwSize);
+    if (!pBmpData) return QueryRotated(pBmpInfo, szPath, pdwSize, uScale);
 
     const DWORD dwCapacity = pdwSize ? *pdwSize : 0;
     DWORD dwRotated = 0;
-    if (!DecodeRotated(pBmpInfo, pBmpData, szPath, dwCapacity, dwOrientation, &dwRotated)) return false;
+    if (!DecodeRotated(pBmpInfo, pBmpData, szPath, dwCapacity, dwOrientation, uScale, &dwRotated))
+        return false;
     if (pdwSize && dwCapacity) *pdwSize = dwRotated;
     return true;
 }
@@ -179,8 +202,10 @@ extern "C" BOOL __stdcall LoadBmpFromJpgFileEx(BITMAPINFO* pBmpInfo, void* pBmpD
                                                DWORD* pdwSize, BOOL bRotateByExif, FILETIME* pExifDate)
 {
     try {
-        return LoadJpgFile(pBmpInfo, pBmpData, szPath, pdwSize, bRotateByExif != FALSE, pExifDate) ? TRUE
-                                                                                                   : FALSE;
+        return LoadJpgFile(pBmpInfo, pBmpData, szPath, pdwSize, bRotateByExif != FALSE, pExifDate,
+                           KVIMAGE_FULL_SCALE)
+                   ? TRUE
+                   : FALSE;
     } catch (const std::exception& e) {
         LogF("!LoadBmpFromJpgFileEx: exception: %s", e.what());
     } catch (...) {
@@ -189,13 +214,24 @@ extern "C" BOOL __stdcall LoadBmpFromJpgFileEx(BITMAPINFO* pBmpInfo, void* pBmpD
     return FALSE;
 }
 
+bool CanDecodeJpgScaled()
+{
+    return ScaledDecoder() != nullptr;
+}
+
+bool LoadScaledBmpFromJpgFile(BITMAPINFO* pBmpInfo, void* pBmpData, const char* szPath, DWORD* pdwSize,
+                              bool bRotateByExif, UINT uScale)
+{
+    return LoadJpgFile(pBmpInfo, pBmpData, szPath, pdwSize, bRotateByExif, nullptr, uScale);
+}
+
 bool GetJpgFileInfo(const char* szPath, int* piWidth, int* piHeight)
 {
     CLogScope scope("GetJpgFileInfo");
     if (!szPath) return false;
     ReportProgressF(gld_ReadingS, szPath);
     DibHeaderBlock header{};
-    if (!Decode(header.Info(), nullptr, szPath, nullptr)) return false;
+    if (!Decode(header.Info(), nullptr, szPath, nullptr, KVIMAGE_FULL_SCALE)) return false;
     if (piWidth) *piWidth = header.bmiHeader.biWidth;
     if (piHeight) *piHeight = static_cast<int>(DibRowCount(header.bmiHeader.biHeight));
     return true;
