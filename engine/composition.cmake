@@ -13,6 +13,7 @@ list(APPEND ENGINE_TEST_SOURCES
   tests/composition_support.cpp
   tests/composition_fit_tests.cpp
   tests/composition_golden_tests.cpp
+  tests/composition_reduced_tests.cpp
   tests/composition_caption_tests.cpp
   tests/composition_texture_tests.cpp
   tests/calendar_layout_tests.cpp
@@ -32,6 +33,9 @@ target_compile_definitions(desktop_captions_probe PRIVATE KV_DESKTOP_LOG_ENTRY_E
 target_link_libraries(desktop_captions_probe PRIVATE txlib comctl32)
 cmake_language(DEFER CALL add_dependencies engine_tests desktop_captions_probe)
 cmake_language(DEFER CALL target_link_libraries engine_tests PRIVATE testsupport)
+# KvImage.dll without the reduced-scale decode, for the tests of a change beside it.
+cmake_language(DEFER CALL kv_copy_beside engine_tests "${CMAKE_CURRENT_BINARY_DIR}/kvimage_fullsizeonly"
+               KvImageFullSizeOnly)
 
 # Whole composition on a photo-sized image (not a test; tools/bench runs it beside native tools).
 add_executable(compose_bench bench/compose_bench.cpp)

@@ -13,25 +13,6 @@ int ScaledSide(int side, UINT scale)
     return static_cast<int>((static_cast<LONGLONG>(side) * scale + 7) / 8);
 }
 
-// The image as seen at full size. One that is too large to decode whole is measured at 1/8, which
-// gives its size to within seven pixels: enough to fit an image that only a reduced decode can show.
-bool QueryFullSize(const char* path, bool rotateByExif, int& width, int& height)
-{
-    DibHeaderBlock header{};
-    DWORD size = 0;
-    if (LoadScaledBmpFromJpgFile(header.Info(), nullptr, path, &size, rotateByExif, KVIMAGE_FULL_SCALE)) {
-        width = header.bmiHeader.biWidth;
-        height = static_cast<int>(DibRowCount(header.bmiHeader.biHeight));
-        return true;
-    }
-    if (::GetLastError() != KVIMAGE_ERROR_TOO_LARGE || !CanDecodeJpgScaled()) return false;
-    if (!LoadScaledBmpFromJpgFile(header.Info(), nullptr, path, &size, rotateByExif, 1)) return false;
-    LogF("%s is too large to decode whole; measured at 1/8", path);
-    width = header.bmiHeader.biWidth * 8;
-    height = static_cast<int>(DibRowCount(header.bmiHeader.biHeight)) * 8;
-    return true;
-}
-
 // A size query at the scale, then the pixels into blocks of exactly the size it reported.
 CoverLoad LoadAtScale(const char* caller, const char* path, bool rotateByExif, bool stopOnCancel, UINT scale,
                       CDibPair& image)
@@ -69,6 +50,18 @@ CoverLoad LoadAtScale(const char* caller, const char* path, bool rotateByExif, b
 
 }  // namespace
 
+bool MeasureTooLargeJpg(const char* path, bool rotateByExif, int& width, int& height)
+{
+    if (::GetLastError() != KVIMAGE_ERROR_TOO_LARGE || !CanDecodeJpgScaled()) return false;
+    DibHeaderBlock header{};
+    DWORD size = 0;
+    if (!LoadScaledBmpFromJpgFile(header.Info(), nullptr, path, &size, rotateByExif, 1)) return false;
+    LogF("%s is too large to decode whole; measured at 1/8", path);
+    width = header.bmiHeader.biWidth * 8;
+    height = static_cast<int>(DibRowCount(header.bmiHeader.biHeight)) * 8;
+    return true;
+}
+
 bool IsDecodedImageUsable(const BITMAPINFOHEADER& header, ULONGLONG size)
 {
     if (header.biBitCount != 8 && header.biBitCount != 24) return false;
@@ -89,8 +82,16 @@ CoverLoad LoadJpgToCover(const char* caller, const char* path, bool rotateByExif
                          const CoverFitRule& fitRule, CCoverImage& out)
 {
     out = CCoverImage();
+    if (!path) return CoverLoad::HeaderFailed;
+    DibHeaderBlock header{};
+    DWORD size = 0;
     int width = 0, height = 0;
-    if (!path || !QueryFullSize(path, rotateByExif, width, height)) return CoverLoad::HeaderFailed;
+    if (LoadScaledBmpFromJpgFile(header.Info(), nullptr, path, &size, rotateByExif, KVIMAGE_FULL_SCALE)) {
+        width = header.bmiHeader.biWidth;
+        height = static_cast<int>(DibRowCount(header.bmiHeader.biHeight));
+    } else if (!MeasureTooLargeJpg(path, rotateByExif, width, height)) {
+        return CoverLoad::HeaderFailed;
+    }
     if (stopOnCancel && g_Synchronization.IsCancelled()) return CoverLoad::Cancelled;
     if (!fitRule(width, height, out.fit)) return CoverLoad::Refused;
 

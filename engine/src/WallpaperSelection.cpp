@@ -7,6 +7,7 @@
 #include "UImageStore.h"
 #include "UTxLog.h"
 #include "Udib.h"
+#include "Ucoverload.h"
 #include "Ujpegload.h"
 #include "Uoperations.h"
 #include "Uselection.h"
@@ -78,13 +79,19 @@ CandidateCheck CheckCandidate(const DisplaySettings& display, const char* path, 
     std::memset(&header, 0, sizeof header);
     exifDate = FILETIME{};
     DWORD size = 0;
-    if (!LoadBmpFromJpgFileEx(header.Info(), nullptr, path, &size, display.bRotateByExif ? TRUE : FALSE,
-                              &exifDate)) {
+    int seenWidth = 0, seenHeight = 0;
+    if (LoadBmpFromJpgFileEx(header.Info(), nullptr, path, &size, display.bRotateByExif ? TRUE : FALSE,
+                             &exifDate)) {
+        seenWidth = header.bmiHeader.biWidth;
+        seenHeight = static_cast<int>(DibRowCount(header.bmiHeader.biHeight));
+    } else if (!MeasureTooLargeJpg(path, display.bRotateByExif != 0, seenWidth, seenHeight)) {
+        // An image too large to decode whole is measured all the same: the composition shows it
+        // through a reduced decode.
         LogText("cannot load image from the file");
         return CandidateCheck::Unreadable;
     }
-    const DWORD width = static_cast<DWORD>(header.bmiHeader.biWidth);
-    const DWORD height = static_cast<DWORD>(DibRowCount(header.bmiHeader.biHeight));
+    const DWORD width = static_cast<DWORD>(seenWidth);
+    const DWORD height = static_cast<DWORD>(seenHeight);
     LogF("dwWidth=%lu, dwHeight=%lu", static_cast<unsigned long>(width), static_cast<unsigned long>(height));
     return MeetsSelectionLimits(display, width, height) ? CandidateCheck::Accepted : CandidateCheck::Rejected;
 }
