@@ -1,9 +1,13 @@
 // Composes one photo onto a 1920 x 1080 desktop with texture, frame, caption and calendar, the way
 // a wallpaper change does, and prints each step's time of the median run and a line
-// "figure compose <ms>" for tools/bench, which sets it beside native tools.
+// "figure compose <ms>" for tools/bench, which sets it beside native tools. Also "figure scale <M>"
+// (the photo is decoded at M/8 of its size) and "figure change-peak <MiB>": how far the process's
+// peak working set rose above its working set before the first change.
 //
 //   compose_bench <photo.jpg>
 #include <windows.h>
+
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -16,6 +20,8 @@
 #include "UTxLog.h"
 #include "Ucalendar.h"
 #include "Ucompose.h"
+#include "Ucoverload.h"
+#include "Ufit.h"
 #include "Udesktop.h"
 #include "Udib.h"
 #include "Uenvironment.h"
@@ -210,6 +216,21 @@ int main(int argc, char** argv)
                 "frame, caption, calendar\n",
                 width, height, kScreenWidth, kScreenHeight, kWorkArea.right - kWorkArea.left,
                 kWorkArea.bottom - kWorkArea.top);
+    PROCESS_MEMORY_COUNTERS memory{};
+    memory.cb = sizeof memory;
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), &memory, sizeof memory);
+    const SIZE_T before = memory.WorkingSetSize;
+    // The scale the composition decodes at, from the same fit.
+    CTargetArea area;
+    CalculateTargetArea(settings.Display, kWorkArea, area);
+    CCoverImage cover;
+    const CoverFitRule fit = [&](int w, int h, CImageFit& f) {
+        return FitImage(settings.Display, w, h, area.iDstWidth, area.iDstHeight, f);
+    };
+    LoadJpgToCover("compose_bench", photo, settings.Display.bRotateByExif != 0, false, fit, cover);
+    const UINT scale = cover.uScale;
+    cover = CCoverImage();
+
     std::vector<Run> runs;
     for (int i = 0; i < kRuns; ++i) {
         runs.push_back(ComposeOnce(settings, photo));
@@ -228,6 +249,11 @@ int main(int argc, char** argv)
     std::printf("  total                                                                  %8.1f ms\n",
                 median.total);
     std::printf("figure compose %.3f\n", median.total);
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), &memory, sizeof memory);
+    std::printf("figure scale %u\n", scale);
+    std::printf("figure change-peak %.1f\n",
+                static_cast<double>(memory.PeakWorkingSetSize - std::min(before, memory.PeakWorkingSetSize)) /
+                    (1024.0 * 1024.0));
     DrawingDetail(settings);
 
     ::DeleteFileA(workBmp.c_str());
