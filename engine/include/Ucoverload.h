@@ -33,10 +33,11 @@ struct CCoverImage {
 // image whose pixels fit that size (and the engine's cap) goes on.
 bool IsDecodedImageUsable(const BITMAPINFOHEADER& header, ULONGLONG size);
 
-// Right after a size query of `path` failed: when it failed because the image is too large to
-// decode whole, its size as seen, measured at 1/8 (to within seven pixels, enough to fit an image
-// that only a reduced decode can show). False for every other failure.
-bool MeasureTooLargeJpg(const char* path, bool rotateByExif, int& width, int& height);
+// After a size query of `path` failed with the last error `failure`: when the image is too large to
+// decode whole, its size as seen after the turn `turn` (see ReadExifTurn), measured at 1/8 (to
+// within seven pixels, enough to fit an image that only a reduced decode can show). False for every
+// other failure.
+bool MeasureTooLargeJpg(const char* path, DWORD turn, DWORD failure, int& width, int& height);
 
 // The smallest scale M (1 to 8) at which a iWidth x iHeight image, decoded at ceil(side x M / 8)
 // pixels a side, still covers iCoverWidth x iCoverHeight.

@@ -14,7 +14,7 @@ int ScaledSide(int side, UINT scale)
 }
 
 // A size query at the scale, then the pixels into blocks of exactly the size it reported.
-CoverLoad LoadAtScale(const char* caller, const char* path, bool rotateByExif, bool stopOnCancel, UINT scale,
+CoverLoad LoadAtScale(const char* caller, const char* path, DWORD turn, bool stopOnCancel, UINT scale,
                       CDibPair& image)
 {
     GlobalBlock header = AllocDibBlock(kDibHeaderBlockSize);
@@ -24,8 +24,7 @@ CoverLoad LoadAtScale(const char* caller, const char* path, bool rotateByExif, b
     }
     auto* info = static_cast<BITMAPINFO*>(header.get());
     DWORD size = 0;
-    if (!LoadScaledBmpFromJpgFile(info, nullptr, path, &size, rotateByExif, scale))
-        return CoverLoad::HeaderFailed;
+    if (!LoadScaledBmpFromJpgFile(info, nullptr, path, &size, turn, scale)) return CoverLoad::HeaderFailed;
     if (stopOnCancel && g_Synchronization.IsCancelled()) return CoverLoad::Cancelled;
     if (!IsDecodedImageUsable(info->bmiHeader, size)) {
         LogF("!%s: unusable image: width=%d, height=%d, bits=%d, size=%lu", caller,
@@ -40,7 +39,7 @@ CoverLoad LoadAtScale(const char* caller, const char* path, bool rotateByExif, b
     }
     // The size is the buffer's capacity: a decode that would need more writes nothing.
     DWORD capacity = size;
-    if (!LoadScaledBmpFromJpgFile(info, pixels.get(), path, &capacity, rotateByExif, scale) ||
+    if (!LoadScaledBmpFromJpgFile(info, pixels.get(), path, &capacity, turn, scale) ||
         !IsDecodedImageUsable(info->bmiHeader, size))
         return CoverLoad::DataFailed;
     if (stopOnCancel && g_Synchronization.IsCancelled()) return CoverLoad::Cancelled;
@@ -50,12 +49,12 @@ CoverLoad LoadAtScale(const char* caller, const char* path, bool rotateByExif, b
 
 }  // namespace
 
-bool MeasureTooLargeJpg(const char* path, bool rotateByExif, int& width, int& height)
+bool MeasureTooLargeJpg(const char* path, DWORD turn, DWORD failure, int& width, int& height)
 {
-    if (::GetLastError() != KVIMAGE_ERROR_TOO_LARGE || !CanDecodeJpgScaled()) return false;
+    if (failure != KVIMAGE_ERROR_TOO_LARGE || !CanDecodeJpgScaled()) return false;
     DibHeaderBlock header{};
     DWORD size = 0;
-    if (!LoadScaledBmpFromJpgFile(header.Info(), nullptr, path, &size, rotateByExif, 1)) return false;
+    if (!LoadScaledBmpFromJpgFile(header.Info(), nullptr, path, &size, turn, 1)) return false;
     LogF("%s is too large to decode whole; measured at 1/8", path);
     width = header.bmiHeader.biWidth * 8;
     height = static_cast<int>(DibRowCount(header.bmiHeader.biHeight)) * 8;
@@ -83,13 +82,15 @@ CoverLoad LoadJpgToCover(const char* caller, const char* path, bool rotateByExif
 {
     out = CCoverImage();
     if (!path) return CoverLoad::HeaderFailed;
+    // Read once for the three decoder calls below (a photo without EXIF is scanned to its end).
+    const DWORD turn = rotateByExif ? ReadExifTurn(path) : 0;
     DibHeaderBlock header{};
     DWORD size = 0;
     int width = 0, height = 0;
-    if (LoadScaledBmpFromJpgFile(header.Info(), nullptr, path, &size, rotateByExif, KVIMAGE_FULL_SCALE)) {
+    if (LoadScaledBmpFromJpgFile(header.Info(), nullptr, path, &size, turn, KVIMAGE_FULL_SCALE)) {
         width = header.bmiHeader.biWidth;
         height = static_cast<int>(DibRowCount(header.bmiHeader.biHeight));
-    } else if (!MeasureTooLargeJpg(path, rotateByExif, width, height)) {
+    } else if (!MeasureTooLargeJpg(path, turn, ::GetLastError(), width, height)) {
         return CoverLoad::HeaderFailed;
     }
     if (stopOnCancel && g_Synchronization.IsCancelled()) return CoverLoad::Cancelled;
@@ -104,5 +105,5 @@ CoverLoad LoadJpgToCover(const char* caller, const char* path, bool rotateByExif
     if (scale < KVIMAGE_FULL_SCALE)
         LogF("Decoding %dx%d at %u/8 for %dx%d", width, height, scale, out.fit.iNewWidth, out.fit.iNewHeight);
     out.uScale = scale;
-    return LoadAtScale(caller, path, rotateByExif, stopOnCancel, scale, out.image);
+    return LoadAtScale(caller, path, turn, stopOnCancel, scale, out.image);
 }

@@ -170,8 +170,33 @@ bool DecodeRotated(BITMAPINFO* pBmpInfo, void* pBmpData, const char* szPath, DWO
     return true;
 }
 
+// The decode, turned when dwTurn is an orientation to turn by (6 or 8), else as stored.
+bool DecodeTurned(BITMAPINFO* pBmpInfo, void* pBmpData, const char* szPath, DWORD* pdwSize, DWORD dwTurn,
+                  UINT uScale)
+{
+    if (dwTurn != kOrientationClockwise && dwTurn != kOrientationCounterClockwise)
+        return Decode(pBmpInfo, pBmpData, szPath, pdwSize, uScale);
+
+    if (!pBmpData) return QueryRotated(pBmpInfo, szPath, pdwSize, uScale);
+
+    const DWORD dwCapacity = pdwSize ? *pdwSize : 0;
+    DWORD dwRotated = 0;
+    if (!DecodeRotated(pBmpInfo, pBmpData, szPath, dwCapacity, dwTurn, uScale, &dwRotated)) return false;
+    if (pdwSize && dwCapacity) *pdwSize = dwRotated;
+    return true;
+}
+
+// The orientation to turn by (6 or 8) that an EXIF block read from the file gives, else 0.
+DWORD TurnOf(const CExif& exif)
+{
+    const DWORD dwOrientation = exif.GetOrientation();
+    return dwOrientation == kOrientationClockwise || dwOrientation == kOrientationCounterClockwise
+               ? dwOrientation
+               : 0;
+}
+
 bool LoadJpgFile(BITMAPINFO* pBmpInfo, void* pBmpData, const char* szPath, DWORD* pdwSize, bool bRotateByExif,
-                 FILETIME* pExifDate, UINT uScale)
+                 FILETIME* pExifDate)
 {
     if (pExifDate) *pExifDate = FILETIME{};
     if (!szPath) return false;
@@ -180,20 +205,8 @@ bool LoadJpgFile(BITMAPINFO* pBmpInfo, void* pBmpData, const char* szPath, DWORD
     CExif exif;
     const bool bExif = exif.ReadFromFile(szPath);
     if (bExif && pExifDate) exif.GetDateTime(pExifDate);
-
-    const DWORD dwOrientation = bExif ? exif.GetOrientation() : 0;
-    const bool bTurn = bRotateByExif && (dwOrientation == kOrientationClockwise ||
-                                         dwOrientation == kOrientationCounterClockwise);
-    if (!bTurn) return Decode(pBmpInfo, pBmpData, szPath, pdwSize, uScale);
-
-    if (!pBmpData) return QueryRotated(pBmpInfo, szPath, pdwSize, uScale);
-
-    const DWORD dwCapacity = pdwSize ? *pdwSize : 0;
-    DWORD dwRotated = 0;
-    if (!DecodeRotated(pBmpInfo, pBmpData, szPath, dwCapacity, dwOrientation, uScale, &dwRotated))
-        return false;
-    if (pdwSize && dwCapacity) *pdwSize = dwRotated;
-    return true;
+    const DWORD dwTurn = bExif && bRotateByExif ? TurnOf(exif) : 0;
+    return DecodeTurned(pBmpInfo, pBmpData, szPath, pdwSize, dwTurn, KVIMAGE_FULL_SCALE);
 }
 
 }  // namespace
@@ -202,10 +215,8 @@ extern "C" BOOL __stdcall LoadBmpFromJpgFileEx(BITMAPINFO* pBmpInfo, void* pBmpD
                                                DWORD* pdwSize, BOOL bRotateByExif, FILETIME* pExifDate)
 {
     try {
-        return LoadJpgFile(pBmpInfo, pBmpData, szPath, pdwSize, bRotateByExif != FALSE, pExifDate,
-                           KVIMAGE_FULL_SCALE)
-                   ? TRUE
-                   : FALSE;
+        return LoadJpgFile(pBmpInfo, pBmpData, szPath, pdwSize, bRotateByExif != FALSE, pExifDate) ? TRUE
+                                                                                                   : FALSE;
     } catch (const std::exception& e) {
         LogF("!LoadBmpFromJpgFileEx: exception: %s", e.what());
     } catch (...) {
@@ -219,10 +230,16 @@ bool CanDecodeJpgScaled()
     return ScaledDecoder() != nullptr;
 }
 
-bool LoadScaledBmpFromJpgFile(BITMAPINFO* pBmpInfo, void* pBmpData, const char* szPath, DWORD* pdwSize,
-                              bool bRotateByExif, UINT uScale)
+DWORD ReadExifTurn(const char* szPath)
 {
-    return LoadJpgFile(pBmpInfo, pBmpData, szPath, pdwSize, bRotateByExif, nullptr, uScale);
+    CExif exif;
+    return szPath && exif.ReadFromFile(szPath) ? TurnOf(exif) : 0;
+}
+
+bool LoadScaledBmpFromJpgFile(BITMAPINFO* pBmpInfo, void* pBmpData, const char* szPath, DWORD* pdwSize,
+                              DWORD dwTurn, UINT uScale)
+{
+    return szPath && DecodeTurned(pBmpInfo, pBmpData, szPath, pdwSize, dwTurn, uScale);
 }
 
 bool GetJpgFileInfo(const char* szPath, int* piWidth, int* piHeight)

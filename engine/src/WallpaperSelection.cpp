@@ -84,11 +84,15 @@ CandidateCheck CheckCandidate(const DisplaySettings& display, const char* path, 
                              &exifDate)) {
         seenWidth = header.bmiHeader.biWidth;
         seenHeight = static_cast<int>(DibRowCount(header.bmiHeader.biHeight));
-    } else if (!MeasureTooLargeJpg(path, display.bRotateByExif != 0, seenWidth, seenHeight)) {
+    } else {
         // An image too large to decode whole is measured all the same: the composition shows it
         // through a reduced decode.
-        LogText("cannot load image from the file");
-        return CandidateCheck::Unreadable;
+        const DWORD failure = ::GetLastError();
+        const DWORD turn = display.bRotateByExif ? ReadExifTurn(path) : 0;
+        if (!MeasureTooLargeJpg(path, turn, failure, seenWidth, seenHeight)) {
+            LogText("cannot load image from the file");
+            return CandidateCheck::Unreadable;
+        }
     }
     const DWORD width = static_cast<DWORD>(seenWidth);
     const DWORD height = static_cast<DWORD>(seenHeight);
