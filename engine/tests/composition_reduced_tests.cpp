@@ -34,13 +34,13 @@ public:
         jpeg.Headers(width, height);
         const int mcusAcross = (width + 15) / 16;
         const int mcusDown = (height + 15) / 16;
-        int previous[3] = {0, 0, 0};
+        int previous = 0;  // the DC is coded as the difference to the last luminance block's
         for (int my = 0; my < mcusDown; ++my)
             for (int mx = 0; mx < mcusAcross; ++mx) {
                 for (int b = 0; b < 4; ++b) {
                     const int value = level(mx * 2 + b % 2, my * 2 + b / 2) - 128;
-                    jpeg.Block(value - previous[0]);
-                    previous[0] = value;
+                    jpeg.Block(value - previous);
+                    previous = value;
                 }
                 jpeg.Block(0);  // Cb and Cr stay neutral
                 jpeg.Block(0);
