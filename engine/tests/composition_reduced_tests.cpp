@@ -195,6 +195,53 @@ TEST(ReducedDecode, SmallestScaleThatCoversTheFit)
             << c.width << "x" << c.height << " to cover " << c.coverWidth << "x" << c.coverHeight;
 }
 
+// What the loader answers besides an image, as the screen saver's painting tells its steps apart.
+TEST(ReducedDecode, LoaderTellsWhyNoImageCame)
+{
+    testsupport::TempFolder scratch("reducedload");
+    const std::string photo = scratch / "photo.jpg";
+    ASSERT_TRUE(
+        testsupport::WriteFileBytes(photo, FlatBlockJpeg::Make(640, 480, [](int, int) { return 90; })));
+    const std::string notJpeg = scratch / "text.jpg";
+    ASSERT_TRUE(testsupport::WriteFileBytes(notJpeg, "not a JPEG at all"));
+    const CoverFitRule quarter = [](int w, int h, CImageFit& fit) {
+        fit.bResample = true;
+        fit.iNewWidth = w / 4;
+        fit.iNewHeight = h / 4;
+        return true;
+    };
+    const CoverFitRule refuse = [](int, int, CImageFit&) { return false; };
+
+    struct LoadCase {
+        const char* what;
+        std::string path;
+        const CoverFitRule* rule;
+        bool cancel, stopOnCancel;
+        CoverLoad result;
+    };
+    const LoadCase cases[] = {
+        {"a quarter: 2/8", photo, &quarter, false, true, CoverLoad::Loaded},
+        {"not a JPEG", notJpeg, &quarter, false, true, CoverLoad::HeaderFailed},
+        {"missing", scratch / "missing.jpg", &quarter, false, true, CoverLoad::HeaderFailed},
+        {"refused by the fit", photo, &refuse, false, true, CoverLoad::Refused},
+        {"cancelled", photo, &quarter, true, true, CoverLoad::Cancelled},
+        {"a cancel not asked for", photo, &quarter, true, false, CoverLoad::Loaded},
+    };
+    for (const LoadCase& c : cases) {
+        const CSynchronizationGuard lock;  // clears any cancel request
+        if (c.cancel) g_Synchronization.Cancel();
+        CCoverImage out;
+        EXPECT_EQ(LoadJpgToCover("test", c.path.c_str(), true, c.stopOnCancel, *c.rule, out), c.result)
+            << c.what;
+        EXPECT_EQ(static_cast<bool>(out.image), c.result == CoverLoad::Loaded) << c.what;
+        if (c.result == CoverLoad::Loaded) {
+            EXPECT_EQ(out.uScale, 2u) << c.what;
+            EXPECT_EQ(out.image.Info()->bmiHeader.biWidth, 160) << c.what;
+            EXPECT_EQ(out.image.Info()->bmiHeader.biHeight, 120) << c.what;
+        }
+    }
+}
+
 // Every photograph of the system's sample backgrounds, upright and turned by EXIF, composed on a
 // 1920 x 1080 desktop through the reduced decode and from the whole image: the image areas agree
 // to at least 38 dB.
