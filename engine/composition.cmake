@@ -12,6 +12,7 @@ target_sources(engine_tests PRIVATE
   tests/composition_support.cpp
   tests/composition_fit_tests.cpp
   tests/composition_golden_tests.cpp
+  tests/composition_reduced_tests.cpp
   tests/composition_caption_tests.cpp
   tests/composition_texture_tests.cpp
   tests/calendar_layout_tests.cpp
@@ -27,6 +28,8 @@ set_source_files_properties(tests/composition_golden_tests.cpp PROPERTIES
 add_executable(desktop_captions_probe tests/desktop_captions_probe.cpp)
 target_link_libraries(desktop_captions_probe PRIVATE desktop comctl32)
 add_dependencies(engine_tests desktop_captions_probe)
+# KvImage.dll without the reduced-scale decode, for the tests of a change beside it.
+kv_copy_beside(engine_tests "${CMAKE_CURRENT_BINARY_DIR}/kvimage_fullsizeonly" KvImageFullSizeOnly)
 
 # Whole composition on a photo-sized image (not a test; tools/bench runs it beside native tools).
 add_executable(compose_bench bench/compose_bench.cpp)

@@ -3,6 +3,7 @@
 target_sources(engine_core PRIVATE
   src/Uexif.cpp
   src/Ujpegload.cpp
+  src/CoverImageLoad.cpp
   src/Urotate.cpp
   src/Ubmpfile.cpp
   src/Uaverage.cpp

@@ -1,8 +1,7 @@
 # The screen saver's step behind its export: its own cycle through the image database, the image
-# fitted to the saver's window, and the transitions that bring it in; with the whole-image loader
-# that the composition uses too.
+# fitted to the saver's window (decoded no larger than it shows, as the composition does), and the
+# transitions that bring it in.
 target_sources(engine_core PRIVATE
-  src/DecodedImageLoad.cpp
   src/ScreenSaverSelection.cpp
   src/ScreenSaverPaint.cpp
   src/ScreenSaverOperation.cpp

@@ -1,11 +1,18 @@
 // Composes one photo onto a 1920 x 1080 desktop with texture, frame, caption and calendar, the way
 // a wallpaper change does, and prints each step's time of the median run and a line
-// "figure compose <ms>" for tools/bench, which sets it beside native tools.
+// "figure compose <ms>" for tools/bench, which sets it beside native tools. Also "figure scale <M>"
+// (the photo is decoded at M/8 of its size) and "figure change-peak <MiB>": how far the process's
+// peak working set rose above its working set before the first change; "figure psnr <dB>": the
+// image area against the same composition from the whole image decoded at full size.
 //
-//   compose_bench <photo.jpg>
+//   compose_bench <photo.jpg> [folder]
+// With a folder, the two work bitmaps of the PSNR are kept there (reduced.bmp, reduced.bmp.whole.bmp).
 #include <windows.h>
 
+#include <psapi.h>
+
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +23,8 @@
 #include "UTxLog.h"
 #include "Ucalendar.h"
 #include "Ucompose.h"
+#include "Ucoverload.h"
+#include "Ufit.h"
 #include "Udesktop.h"
 #include "Udib.h"
 #include "Uenvironment.h"
@@ -181,6 +190,65 @@ void DrawingDetail(const RegistryRecord& settings)
                 }));
 }
 
+// How far apart the image areas of two work bitmaps are, in dB (99 when equal, 0 when unreadable).
+double ImageAreaPsnr(const std::string& first, const std::string& second, const RECT& area)
+{
+    BITMAPINFO* infos[2] = {};
+    void* bits[2] = {};
+    const bool read = LoadBmpFromFile(first.c_str(), &infos[0], &bits[0]) &&
+                      LoadBmpFromFile(second.c_str(), &infos[1], &bits[1]);
+    double squared = 0, samples = 0;
+    if (read && infos[0]->bmiHeader.biBitCount == infos[1]->bmiHeader.biBitCount) {
+        const BITMAPINFOHEADER& h = infos[0]->bmiHeader;
+        const int bytes = h.biBitCount / 8;
+        const size_t row = static_cast<size_t>(DibRowBytes(h.biWidth, h.biBitCount));
+        for (LONG y = area.top; y < area.bottom; ++y)
+            for (LONG x = area.left; x < area.right; ++x)
+                for (int c = 0; c < 3; ++c) {
+                    const size_t at =
+                        static_cast<size_t>(h.biHeight - 1 - y) * row + static_cast<size_t>(x) * bytes + c;
+                    const int d =
+                        static_cast<const BYTE*>(bits[0])[at] - static_cast<const BYTE*>(bits[1])[at];
+                    squared += d * d;
+                    samples += 1;
+                }
+    }
+    for (BITMAPINFO* info : infos)
+        if (info) ::GlobalFree(info);
+    if (!read || samples == 0) return 0;
+    return squared == 0 ? 99 : 10 * std::log10(255.0 * 255.0 * samples / squared);
+}
+
+// The composition of the photo from the whole image, decoded at full size as before the reduced
+// decode existed, beside the reduced composition in `reducedBmp`: the PSNR of the image areas.
+double WholeImagePsnr(RegistryRecord settings, const char* photo, const CTargetArea& area,
+                      const CImageFit& fit, const std::string& reducedBmp)
+{
+    const BOOL rotate = settings.Display.bRotateByExif ? TRUE : FALSE;
+    DibHeaderBlock header{};
+    DWORD size = 0;
+    if (!LoadBmpFromJpgFileEx(header.Info(), nullptr, photo, &size, rotate, nullptr)) return 0;
+    std::vector<BYTE> pixels(size);
+    if (!LoadBmpFromJpgFileEx(header.Info(), pixels.data(), photo, &size, rotate, nullptr)) return 0;
+    const std::string wholeBmp = reducedBmp + ".whole.bmp";
+    lstrcpynA(settings.Files.szWorkBmpFile, wholeBmp.c_str(), sizeof settings.Files.szWorkBmpFile);
+    COLORREF average = 0xFFFFFFFF;
+    bool composed = false;
+    {
+        const CSynchronizationGuard lock;
+        composed = ComposeBackgroundBitmapFromDib(settings, header.Info(), pixels.data(), photo, "photo.jpg",
+                                                  "10.12.2026", &average);
+    }
+    pixels = std::vector<BYTE>();
+    const int left = area.iLeft + (area.iDstWidth - fit.iNewWidth) / 2;
+    const int top = area.iTop + (area.iDstHeight - fit.iNewHeight) / 2;
+    const double psnr = composed ? ImageAreaPsnr(reducedBmp, wholeBmp,
+                                                 RECT{left, top, left + fit.iNewWidth, top + fit.iNewHeight})
+                                 : 0;
+    std::printf("image area %dx%d+%d+%d\n", fit.iNewWidth, fit.iNewHeight, left, top);
+    return psnr;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -198,7 +266,8 @@ int main(int argc, char** argv)
     }
     char temp[MAX_PATH];
     ::GetTempPathA(sizeof temp, temp);
-    const std::string workBmp = std::string(temp) + "compose_bench_work.bmp";
+    const std::string workBmp =
+        argc > 2 ? std::string(argv[2]) + "\\reduced.bmp" : std::string(temp) + "compose_bench_work.bmp";
 
     const BenchEnvironment environment;
     const CDesktopEnvironmentOverride use(environment);
@@ -210,6 +279,22 @@ int main(int argc, char** argv)
                 "frame, caption, calendar\n",
                 width, height, kScreenWidth, kScreenHeight, kWorkArea.right - kWorkArea.left,
                 kWorkArea.bottom - kWorkArea.top);
+    PROCESS_MEMORY_COUNTERS memory{};
+    memory.cb = sizeof memory;
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), &memory, sizeof memory);
+    const SIZE_T before = memory.WorkingSetSize;
+    // The scale the composition decodes at, from the same fit.
+    CTargetArea area;
+    CalculateTargetArea(settings.Display, kWorkArea, area);
+    CCoverImage cover;
+    const CoverFitRule fit = [&](int w, int h, CImageFit& f) {
+        return FitImage(settings.Display, w, h, area.iDstWidth, area.iDstHeight, f);
+    };
+    LoadJpgToCover("compose_bench", photo, settings.Display.bRotateByExif != 0, false, fit, cover);
+    const UINT scale = cover.uScale;
+    const CImageFit drawn = cover.fit;
+    cover = CCoverImage();
+
     std::vector<Run> runs;
     for (int i = 0; i < kRuns; ++i) {
         runs.push_back(ComposeOnce(settings, photo));
@@ -228,8 +313,17 @@ int main(int argc, char** argv)
     std::printf("  total                                                                  %8.1f ms\n",
                 median.total);
     std::printf("figure compose %.3f\n", median.total);
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), &memory, sizeof memory);
+    std::printf("figure scale %u\n", scale);
+    std::printf("figure change-peak %.1f\n",
+                static_cast<double>(memory.PeakWorkingSetSize - std::min(before, memory.PeakWorkingSetSize)) /
+                    (1024.0 * 1024.0));
     DrawingDetail(settings);
+    std::printf("figure psnr %.1f\n", WholeImagePsnr(settings, photo, area, drawn, workBmp));
 
-    ::DeleteFileA(workBmp.c_str());
+    if (argc <= 2) {
+        ::DeleteFileA(workBmp.c_str());
+        ::DeleteFileA((workBmp + ".whole.bmp").c_str());
+    }
     return 0;
 }

@@ -14,6 +14,21 @@
 extern "C" BOOL __stdcall LoadBmpFromJpgFileEx(BITMAPINFO* pBmpInfo, void* pBmpData, const char* szPath,
                                                DWORD* pdwSize, BOOL bRotateByExif, FILETIME* pExifDate);
 
+// Whether the KvImage.dll the engine runs with decodes at a reduced scale (an earlier release does
+// not, and then only the full size is decoded).
+bool CanDecodeJpgScaled();
+
+// The EXIF orientation of the file when it asks for a quarter turn (6 clockwise, 8 counter-clockwise),
+// else 0: read once by a caller that decodes the file more than once.
+DWORD ReadExifTurn(const char* szPath);
+
+// LoadBmpFromJpgFileEx (without the EXIF read) for the image decoded at uScale / 8 of its size, 1 to
+// 8, then turned by dwTurn (an orientation from ReadExifTurn; 0 keeps it as stored): the turn costs
+// what the smaller image costs. Below 8 it needs CanDecodeJpgScaled. Not exported: the exports keep
+// their full-size contract.
+bool LoadScaledBmpFromJpgFile(BITMAPINFO* pBmpInfo, void* pBmpData, const char* szPath, DWORD* pdwSize,
+                              DWORD dwTurn, UINT uScale);
+
 // Turns an image by 90 degrees as it is seen (for both row orders), from pSrcBmpData into
 // pDstBmpData, which must hold the rotated image (pBmpHeader->biSizeImage afterwards). The header
 // is rewritten for the rotated image; the row order is kept. A cancel request stops the copy and

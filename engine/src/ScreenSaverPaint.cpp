@@ -7,7 +7,7 @@
 #include "UTxUtils.h"
 #include "Ucompose.h"
 #include "Udib.h"
-#include "Uimageload.h"
+#include "Ucoverload.h"
 #include "Ujpegload.h"
 #include "Upaintabledib.h"
 #include "Uresample.h"
@@ -46,17 +46,17 @@ DisplaySettings CaptionSettings(const ScreenSaverSettings& saver)
     return caption;
 }
 
-// The decoded image, or false after the log line of the step that failed. A cancel after either
-// decoder call also gives false.
-bool LoadImage(const char* path, bool rotateByExif, CDibPair& image)
+// The image decoded for the fit `fitRule` gives it, or false after the log line of the step that
+// failed. A cancel after either decoder call also gives false.
+bool LoadImage(const char* path, bool rotateByExif, const CoverFitRule& fitRule, CCoverImage& loaded)
 {
-    switch (LoadDecodedImage("PaintScreenSaverImage", path, rotateByExif, true, image)) {
-    case ImageLoad::Loaded:
+    switch (LoadJpgToCover("PaintScreenSaverImage", path, rotateByExif, true, fitRule, loaded)) {
+    case CoverLoad::Loaded:
         return true;
-    case ImageLoad::HeaderFailed:
+    case CoverLoad::HeaderFailed:
         LogF("LoadBmpFromJpgFile(%s) read header failed", path);
         return false;
-    case ImageLoad::DataFailed:
+    case CoverLoad::DataFailed:
         LogF("LoadBmpFromJpgFileEx(%s) read data failed", path);
         return false;
     default:
@@ -135,15 +135,17 @@ bool PaintScreenSaverImage(HWND hWnd, const TxString& folder, const TxString& na
     path += '\\';
     path += name.GetText();
 
-    CDibPair image;
-    if (!LoadImage(path.c_str(), record.Display.bRotateByExif != 0, image)) return false;
     RECT client;
     if (!TargetSize(hWnd, client)) return false;
-
-    const BITMAPINFOHEADER& decoded = image.Info()->bmiHeader;
-    const CImageFit fit =
-        FitScreenSaverImage(decoded.biWidth, static_cast<int>(DibRowCount(decoded.biHeight)), client.right,
-                            client.bottom, saver.bShrinkOnly != 0);
+    // The image is decoded no larger than the window shows it.
+    const CoverFitRule fitRule = [&](int width, int height, CImageFit& fit) {
+        fit = FitScreenSaverImage(width, height, client.right, client.bottom, saver.bShrinkOnly != 0);
+        return true;
+    };
+    CCoverImage loaded;
+    if (!LoadImage(path.c_str(), record.Display.bRotateByExif != 0, fitRule, loaded)) return false;
+    const CImageFit& fit = loaded.fit;
+    CDibPair& image = loaded.image;
     if (fit.bResample && !Resample(saver, fit, image)) return false;
 
     const COLORREF background =

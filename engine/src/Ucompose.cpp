@@ -10,10 +10,10 @@
 #include "UTxLog.h"
 #include "UTxUtils.h"
 #include "Ucalendar.h"
+#include "Ucoverload.h"
 #include "Udesktop.h"
 #include "Udib.h"
 #include "Uenvironment.h"
-#include "Uimageload.h"
 #include "Ufit.h"
 #include "Ujpegload.h"
 #include "Upaintabledib.h"
@@ -32,10 +32,16 @@ bool Cancelled()
     return g_Synchronization.IsCancelled();
 }
 
-bool LoadImageFile(const RegistryRecord& settings, const char* imagePath, CDibPair& image)
+// The fitted image, decoded no larger than the fit needs.
+bool LoadImageFile(const RegistryRecord& settings, const CTargetArea& area, const char* imagePath,
+                   CCoverImage& loaded)
 {
-    return LoadDecodedImage("ComposeBackgroundBitmap", imagePath, settings.Display.bRotateByExif != 0, false,
-                            image) == ImageLoad::Loaded;
+    const DisplaySettings& display = settings.Display;
+    const CoverFitRule fit = [&display, &area](int width, int height, CImageFit& result) {
+        return FitImage(display, width, height, area.iDstWidth, area.iDstHeight, result);
+    };
+    return LoadJpgToCover("ComposeBackgroundBitmap", imagePath, display.bRotateByExif != 0, false, fit,
+                          loaded) == CoverLoad::Loaded;
 }
 
 std::string LowerCase(std::string text)
@@ -94,18 +100,14 @@ void DrawCaption(HDC dc, CPaintableDib& canvas, const DisplaySettings& display, 
     canvas.TextOutOutlined(dc, text.c_str(), static_cast<int>(x), static_cast<int>(y));
 }
 
-// The composition from the fit on, for a decoded image. `loaded`, when given, owns the image and
-// is freed as soon as a resampled copy exists.
+// The composition from the resample on, for a decoded image and its fit. `loaded`, when given, owns
+// the image and is freed as soon as a resampled copy exists.
 bool ComposeImage(const RegistryRecord& settings, const CScreenGeometry& geometry, const CTargetArea& area,
-                  const BITMAPINFO* info, const void* bits, CDibPair* loaded, const char* imagePath,
-                  const char* fileName, const char* dateText, COLORREF* averageColor)
+                  const CImageFit& fit, const BITMAPINFO* info, const void* bits, CDibPair* loaded,
+                  const char* imagePath, const char* fileName, const char* dateText, COLORREF* averageColor)
 {
     const DisplaySettings& display = settings.Display;
     const BITMAPINFOHEADER& source = info->bmiHeader;
-    const int height = source.biHeight < 0 ? -source.biHeight : source.biHeight;
-    CImageFit fit;
-    if (!FitImage(display, source.biWidth, height, area.iDstWidth, area.iDstHeight, fit)) return false;
-
     CDibPair resampled;
     if (fit.bResample) {
         ReportProgressF(gld_ResamplingDDDD, static_cast<int>(source.biWidth),
@@ -239,14 +241,15 @@ bool ComposeBackgroundBitmap(const RegistryRecord* settings, const char* imagePa
     if (!CalculateTargetArea(settings->Display, geometry.rcWorkArea, area)) return false;
 
     ReportProgressF(gld_ReadingS, imagePath);
-    CDibPair image;
-    if (!LoadImageFile(*settings, imagePath, image)) {
+    CCoverImage loaded;
+    if (!LoadImageFile(*settings, area, imagePath, loaded)) {
         LogF("!ComposeBackgroundBitmap: cannot read %s", imagePath);
         return false;
     }
     if (Cancelled()) return false;
-    return ComposeImage(*settings, geometry, area, image.Info(), image.Bits(), &image, imagePath, fileName,
-                        dateText, averageColor);
+    CDibPair& image = loaded.image;
+    return ComposeImage(*settings, geometry, area, loaded.fit, image.Info(), image.Bits(), &image, imagePath,
+                        fileName, dateText, averageColor);
 }
 
 bool ComposeBackgroundBitmapFromDib(const RegistryRecord& settings, const BITMAPINFO* header,
@@ -255,13 +258,18 @@ bool ComposeBackgroundBitmapFromDib(const RegistryRecord& settings, const BITMAP
 {
     const CLogScope scope("ComposeBackgroundBitmap");
     if (!header || !pixels || !averageColor) return false;
-    if (!IsDecodedImageUsable(header->bmiHeader, DibPixelBytes(header->bmiHeader))) {
+    const BITMAPINFOHEADER& h = header->bmiHeader;
+    if (!IsDecodedImageUsable(h, DibPixelBytes(h))) {
         LogText("!ComposeBackgroundBitmap: unusable image");
         return false;
     }
     const CScreenGeometry geometry = DesktopEnvironment().GetScreenGeometry();
     CTargetArea area;
     if (!CalculateTargetArea(settings.Display, geometry.rcWorkArea, area)) return false;
-    return ComposeImage(settings, geometry, area, header, pixels, nullptr, imagePath, fileName, dateText,
+    CImageFit fit;
+    if (!FitImage(settings.Display, h.biWidth, static_cast<int>(DibRowCount(h.biHeight)), area.iDstWidth,
+                  area.iDstHeight, fit))
+        return false;
+    return ComposeImage(settings, geometry, area, fit, header, pixels, nullptr, imagePath, fileName, dateText,
                         averageColor);
 }

@@ -154,7 +154,16 @@ bool CExif::FindSegment(const char* szPath)
                 continue;
             }
         }
+        // Only an FF can start the pattern: memchr skips to each one (coded data holds few).
         while (pos + 12 < size && pos + kPatternLength <= end) {
+            const DWORD last = std::min(end - kPatternLength, size - 13);
+            const BYTE* from = window.data() + (pos - base);
+            const void* ff = std::memchr(from, 0xFF, last - pos + 1);
+            if (!ff) {
+                pos = last + 1;
+                break;
+            }
+            pos += static_cast<DWORD>(static_cast<const BYTE*>(ff) - from);
             if (IsExifPattern(window.data() + (pos - base))) {
                 bFound = true;
                 break;

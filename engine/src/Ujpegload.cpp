@@ -32,11 +32,33 @@ const char* DecodeFailureReason(DWORD dwError)
     }
 }
 
+// KvImage's reduced-scale decode, or NULL beside a KvImage.dll of an earlier release. Looked up by
+// ordinal at run time: an import of it would keep the engine from loading beside such a DLL.
+KvImageDecodeScaledProc ScaledDecoder()
+{
+    const HMODULE kvImage = ::GetModuleHandleA("KvImage.dll");
+    if (!kvImage) return nullptr;
+    return reinterpret_cast<KvImageDecodeScaledProc>(
+        reinterpret_cast<void*>(::GetProcAddress(kvImage, MAKEINTRESOURCEA(KVIMAGE_ORDINAL_DECODE_SCALED))));
+}
+
+BOOL CallDecoder(BITMAPINFO* pBmpInfo, void* pBmpData, const char* szPath, DWORD* pdwSize, UINT uScale)
+{
+    if (uScale == KVIMAGE_FULL_SCALE) return DecodeJpgToDib(pBmpInfo, pBmpData, szPath, pdwSize);
+    const KvImageDecodeScaledProc decodeScaled = ScaledDecoder();
+    if (!decodeScaled) {
+        ::SetLastError(ERROR_PROC_NOT_FOUND);
+        return FALSE;
+    }
+    return decodeScaled(pBmpInfo, pBmpData, szPath, pdwSize, uScale);
+}
+
 // Every decoder call goes through here: KvImage answers only FALSE, and its last error is the one
 // place that says why a photo was not shown. The error is set again for callers that read it.
-bool Decode(BITMAPINFO* pBmpInfo, void* pBmpData, const char* szPath, DWORD* pdwSize)
+// uScale is the size in eighths of the full size.
+bool Decode(BITMAPINFO* pBmpInfo, void* pBmpData, const char* szPath, DWORD* pdwSize, UINT uScale)
 {
-    if (DecodeJpgToDib(pBmpInfo, pBmpData, szPath, pdwSize)) return true;
+    if (CallDecoder(pBmpInfo, pBmpData, szPath, pdwSize, uScale)) return true;
     const DWORD dwError = ::GetLastError();
     const char* szFile = szPath ? szPath : "(no path)";
     if (const char* szReason = DecodeFailureReason(dwError)) {
@@ -79,12 +101,12 @@ bool CanRotate(const BITMAPINFOHEADER& h)
 }
 
 // A size query for the turned image: the header is rewritten for it.
-bool QueryRotated(BITMAPINFO* pBmpInfo, const char* szPath, DWORD* pdwSize)
+bool QueryRotated(BITMAPINFO* pBmpInfo, const char* szPath, DWORD* pdwSize, UINT uScale)
 {
     DibHeaderBlock temporary{};
     BITMAPINFO* header = pBmpInfo ? pBmpInfo : temporary.Info();
     DWORD dwSize = 0;
-    if (!Decode(header, nullptr, szPath, &dwSize)) return false;
+    if (!Decode(header, nullptr, szPath, &dwSize, uScale)) return false;
     BITMAPINFOHEADER& h = header->bmiHeader;
     if (!CanRotate(h)) return false;
 
@@ -103,11 +125,11 @@ bool QueryRotated(BITMAPINFO* pBmpInfo, const char* szPath, DWORD* pdwSize)
 // Decodes into a temporary buffer and turns the image into the caller's buffer, which is touched
 // only when it is known to be large enough (dwCapacity 0: trusted, as the caller asked).
 bool DecodeRotated(BITMAPINFO* pBmpInfo, void* pBmpData, const char* szPath, DWORD dwCapacity,
-                   DWORD dwOrientation, DWORD* pdwRotated)
+                   DWORD dwOrientation, UINT uScale, DWORD* pdwRotated)
 {
     DibHeaderBlock query{};
     DWORD dwUnrotated = 0;
-    if (!Decode(query.Info(), nullptr, szPath, &dwUnrotated)) return false;
+    if (!Decode(query.Info(), nullptr, szPath, &dwUnrotated, uScale)) return false;
     const BITMAPINFOHEADER& q = query.bmiHeader;
     if (!CanRotate(q)) return false;
     if (dwUnrotated < DibPixelBytes(q)) {
@@ -130,7 +152,7 @@ bool DecodeRotated(BITMAPINFO* pBmpInfo, void* pBmpData, const char* szPath, DWO
     DibHeaderBlock temporaryHeader{};
     BITMAPINFO* header = pBmpInfo ? pBmpInfo : temporaryHeader.Info();
     DWORD dwDecodeCapacity = dwUnrotated;
-    if (!Decode(header, temporaryPixels.get(), szPath, &dwDecodeCapacity)) return false;
+    if (!Decode(header, temporaryPixels.get(), szPath, &dwDecodeCapacity, uScale)) return false;
 
     // The file may have been replaced since the query; the caller allocated for the queried image.
     const BITMAPINFOHEADER& h = header->bmiHeader;
@@ -148,6 +170,31 @@ bool DecodeRotated(BITMAPINFO* pBmpInfo, void* pBmpData, const char* szPath, DWO
     return true;
 }
 
+// The decode, turned when dwTurn is an orientation to turn by (6 or 8), else as stored.
+bool DecodeTurned(BITMAPINFO* pBmpInfo, void* pBmpData, const char* szPath, DWORD* pdwSize, DWORD dwTurn,
+                  UINT uScale)
+{
+    if (dwTurn != kOrientationClockwise && dwTurn != kOrientationCounterClockwise)
+        return Decode(pBmpInfo, pBmpData, szPath, pdwSize, uScale);
+
+    if (!pBmpData) return QueryRotated(pBmpInfo, szPath, pdwSize, uScale);
+
+    const DWORD dwCapacity = pdwSize ? *pdwSize : 0;
+    DWORD dwRotated = 0;
+    if (!DecodeRotated(pBmpInfo, pBmpData, szPath, dwCapacity, dwTurn, uScale, &dwRotated)) return false;
+    if (pdwSize && dwCapacity) *pdwSize = dwRotated;
+    return true;
+}
+
+// The orientation to turn by (6 or 8) that an EXIF block read from the file gives, else 0.
+DWORD TurnOf(const CExif& exif)
+{
+    const DWORD dwOrientation = exif.GetOrientation();
+    return dwOrientation == kOrientationClockwise || dwOrientation == kOrientationCounterClockwise
+               ? dwOrientation
+               : 0;
+}
+
 bool LoadJpgFile(BITMAPINFO* pBmpInfo, void* pBmpData, const char* szPath, DWORD* pdwSize, bool bRotateByExif,
                  FILETIME* pExifDate)
 {
@@ -158,19 +205,8 @@ bool LoadJpgFile(BITMAPINFO* pBmpInfo, void* pBmpData, const char* szPath, DWORD
     CExif exif;
     const bool bExif = exif.ReadFromFile(szPath);
     if (bExif && pExifDate) exif.GetDateTime(pExifDate);
-
-    const DWORD dwOrientation = bExif ? exif.GetOrientation() : 0;
-    const bool bTurn = bRotateByExif && (dwOrientation == kOrientationClockwise ||
-                                         dwOrientation == kOrientationCounterClockwise);
-    if (!bTurn) return Decode(pBmpInfo, pBmpData, szPath, pdwSize);
-
-    if (!pBmpData) return QueryRotated(pBmpInfo, szPath, pdwSize);
-
-    const DWORD dwCapacity = pdwSize ? *pdwSize : 0;
-    DWORD dwRotated = 0;
-    if (!DecodeRotated(pBmpInfo, pBmpData, szPath, dwCapacity, dwOrientation, &dwRotated)) return false;
-    if (pdwSize && dwCapacity) *pdwSize = dwRotated;
-    return true;
+    const DWORD dwTurn = bExif && bRotateByExif ? TurnOf(exif) : 0;
+    return DecodeTurned(pBmpInfo, pBmpData, szPath, pdwSize, dwTurn, KVIMAGE_FULL_SCALE);
 }
 
 }  // namespace
@@ -189,13 +225,30 @@ extern "C" BOOL __stdcall LoadBmpFromJpgFileEx(BITMAPINFO* pBmpInfo, void* pBmpD
     return FALSE;
 }
 
+bool CanDecodeJpgScaled()
+{
+    return ScaledDecoder() != nullptr;
+}
+
+DWORD ReadExifTurn(const char* szPath)
+{
+    CExif exif;
+    return szPath && exif.ReadFromFile(szPath) ? TurnOf(exif) : 0;
+}
+
+bool LoadScaledBmpFromJpgFile(BITMAPINFO* pBmpInfo, void* pBmpData, const char* szPath, DWORD* pdwSize,
+                              DWORD dwTurn, UINT uScale)
+{
+    return szPath && DecodeTurned(pBmpInfo, pBmpData, szPath, pdwSize, dwTurn, uScale);
+}
+
 bool GetJpgFileInfo(const char* szPath, int* piWidth, int* piHeight)
 {
     CLogScope scope("GetJpgFileInfo");
     if (!szPath) return false;
     ReportProgressF(gld_ReadingS, szPath);
     DibHeaderBlock header{};
-    if (!Decode(header.Info(), nullptr, szPath, nullptr)) return false;
+    if (!Decode(header.Info(), nullptr, szPath, nullptr, KVIMAGE_FULL_SCALE)) return false;
     if (piWidth) *piWidth = header.bmiHeader.biWidth;
     if (piHeight) *piHeight = static_cast<int>(DibRowCount(header.bmiHeader.biHeight));
     return true;

@@ -197,10 +197,44 @@ inline unsigned Evaluate(unsigned l, unsigned r, const Tap& t, int levels)
     return l;
 }
 
+// The result of each distinct way of halving (the taps share a few: one per place j in the gap),
+// for every pair of ends: one lookup per byte in place of a loop over the levels.
+struct HalvingTables {
+    std::vector<BYTE> values;        // 65536 per way: [left << 8 | right]
+    std::vector<unsigned> tapTable;  // per tap: the offset of its way's table in values
+};
+
+// Worth building when the lookups save more than the tables cost: a table is 65536 evaluations,
+// a pass evaluates every byte of the intermediate image once.
+bool MakeHalvingTables(const TapTable& table, ULONGLONG bytesEvaluated, HalvingTables& out)
+{
+    std::vector<std::pair<DWORD, DWORD>> ways;
+    out.tapTable.reserve(table.taps.size());
+    for (const Tap& t : table.taps) {
+        const std::pair<DWORD, DWORD> way(t.midToLeft, t.midToRight);
+        const auto found = std::find(ways.begin(), ways.end(), way);
+        out.tapTable.push_back(static_cast<unsigned>(found - ways.begin()) << 16);
+        if (found == ways.end()) ways.push_back(way);
+        if (static_cast<ULONGLONG>(ways.size()) * 65536 * 4 > bytesEvaluated) return false;
+    }
+    out.values.resize(ways.size() * 65536);
+    for (size_t n = 0; n < ways.size(); ++n) {
+        const Tap way{0, 0, ways[n].first, ways[n].second};
+        BYTE* v = out.values.data() + (n << 16);
+        for (unsigned l = 0; l < 256; ++l)
+            for (unsigned r = 0; r < 256; ++r)
+                v[l << 8 | r] = static_cast<BYTE>(Evaluate(l, r, way, table.levels));
+    }
+    return true;
+}
+
 // Intermediate row y (the new width) from source row y, for every source row. With one level (a
 // shrink, the common case) every sample is the midpoint of its two ends.
 template <int B> void HorizontalPass(const BYTE* src, BYTE* dst, const Geometry& g, const TapTable& table)
 {
+    HalvingTables lookup;
+    const bool bLookup =
+        table.levels > 1 && MakeHalvingTables(table, static_cast<ULONGLONG>(g.H) * g.w * B, lookup);
     CCancelPoll poll(g.srcRow);
     for (LONG y = 0; y < g.H; ++y) {
         if (poll.Cancelled()) return;
@@ -212,6 +246,17 @@ template <int B> void HorizontalPass(const BYTE* src, BYTE* dst, const Geometry&
                 const BYTE* r = s + static_cast<size_t>(t.right) * B;
                 for (int c = 0; c < B; ++c)
                     d[c] = static_cast<BYTE>(Midpoint(l[c], r[c]));
+                d += B;
+            }
+        } else if (bLookup) {
+            const BYTE* values = lookup.values.data();
+            for (size_t i = 0; i < table.taps.size(); ++i) {
+                const Tap& t = table.taps[i];
+                const BYTE* l = s + static_cast<size_t>(t.left) * B;
+                const BYTE* r = s + static_cast<size_t>(t.right) * B;
+                const BYTE* v = values + lookup.tapTable[i];
+                for (int c = 0; c < B; ++c)
+                    d[c] = v[l[c] << 8 | r[c]];
                 d += B;
             }
         } else {

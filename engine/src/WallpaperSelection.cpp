@@ -8,6 +8,7 @@
 #include "URecordText.h"
 #include "UTxLog.h"
 #include "Udib.h"
+#include "Ucoverload.h"
 #include "Ujpegload.h"
 #include "Uoperations.h"
 #include "Uselection.h"
@@ -79,13 +80,23 @@ CandidateCheck CheckCandidate(const DisplaySettings& display, const char* path, 
     std::memset(&header, 0, sizeof header);
     exifDate = FILETIME{};
     DWORD size = 0;
-    if (!LoadBmpFromJpgFileEx(header.Info(), nullptr, path, &size, display.bRotateByExif ? TRUE : FALSE,
-                              &exifDate)) {
-        LogText("cannot load image from the file");
-        return CandidateCheck::Unreadable;
+    int seenWidth = 0, seenHeight = 0;
+    if (LoadBmpFromJpgFileEx(header.Info(), nullptr, path, &size, display.bRotateByExif ? TRUE : FALSE,
+                             &exifDate)) {
+        seenWidth = header.bmiHeader.biWidth;
+        seenHeight = static_cast<int>(DibRowCount(header.bmiHeader.biHeight));
+    } else {
+        // An image too large to decode whole is measured all the same: the composition shows it
+        // through a reduced decode.
+        const DWORD failure = ::GetLastError();
+        const DWORD turn = display.bRotateByExif ? ReadExifTurn(path) : 0;
+        if (!MeasureTooLargeJpg(path, turn, failure, seenWidth, seenHeight)) {
+            LogText("cannot load image from the file");
+            return CandidateCheck::Unreadable;
+        }
     }
-    const DWORD width = static_cast<DWORD>(header.bmiHeader.biWidth);
-    const DWORD height = static_cast<DWORD>(DibRowCount(header.bmiHeader.biHeight));
+    const DWORD width = static_cast<DWORD>(seenWidth);
+    const DWORD height = static_cast<DWORD>(seenHeight);
     LogF("dwWidth=%lu, dwHeight=%lu", static_cast<unsigned long>(width), static_cast<unsigned long>(height));
     return MeetsSelectionLimits(display, width, height) ? CandidateCheck::Accepted : CandidateCheck::Rejected;
 }

@@ -106,7 +106,7 @@ void JpegDecoder::CheckScanCount(j_common_ptr cinfo)
     }
 }
 
-bool JpegDecoder::ReadHeader(HANDLE file, DibGeometry& geometry)
+bool JpegDecoder::ReadHeader(HANDLE file, unsigned scaleEighths, DibGeometry& geometry)
 {
     trap_.error = 0;
     if (setjmp(trap_.jump)) return Refuse(trap_.error);
@@ -138,11 +138,26 @@ bool JpegDecoder::ReadHeader(HANDLE file, DibGeometry& geometry)
     } else {
         return Refuse(KVIMAGE_ERROR_UNSUPPORTED);
     }
+    SetOutputColorSpace();
+    // The reduced-size inverse DCT gives ceil(size * M / 8) pixels a side: the size the buffer needs
+    // is known from the header alone.
+    cinfo_.scale_num = scaleEighths;
+    cinfo_.scale_denom = 8;
+    jpeg_calc_output_dimensions(&cinfo_);
     // libjpeg refuses an empty frame itself, so what fails here is the size cap.
-    if (!MakeDibGeometry(cinfo_.image_width, cinfo_.image_height, bitCount, geometry_))
+    if (!MakeDibGeometry(cinfo_.output_width, cinfo_.output_height, bitCount, geometry_))
         return Refuse(KVIMAGE_ERROR_TOO_LARGE);
     geometry = geometry_;
     return true;
+}
+
+void JpegDecoder::SetOutputColorSpace()
+{
+    switch (output_) {
+    case Output::Gray: cinfo_.out_color_space = JCS_GRAYSCALE; break;
+    case Output::Bgr: cinfo_.out_color_space = JCS_EXT_BGR; break;
+    case Output::Cmyk: cinfo_.out_color_space = JCS_CMYK; break;  // libjpeg turns YCCK into CMYK
+    }
 }
 
 bool JpegDecoder::DecodeInto(std::uint8_t* pixels)
@@ -150,11 +165,6 @@ bool JpegDecoder::DecodeInto(std::uint8_t* pixels)
     trap_.error = 0;
     if (setjmp(trap_.jump)) return Refuse(trap_.error);
 
-    switch (output_) {
-    case Output::Gray: cinfo_.out_color_space = JCS_GRAYSCALE; break;
-    case Output::Bgr: cinfo_.out_color_space = JCS_EXT_BGR; break;
-    case Output::Cmyk: cinfo_.out_color_space = JCS_CMYK; break;  // libjpeg turns YCCK into CMYK
-    }
     jpeg_start_decompress(&cinfo_);
     if (cinfo_.output_width != geometry_.width || cinfo_.output_height != geometry_.height)
         return Refuse(KVIMAGE_ERROR_DATA);

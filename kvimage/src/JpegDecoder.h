@@ -30,9 +30,10 @@ public:
     JpegDecoder(const JpegDecoder&) = delete;
     JpegDecoder& operator=(const JpegDecoder&) = delete;
 
-    // Reads the markers up to the first scan and gives the DIB this file decodes to; false for a file
-    // that is not a JPEG, is damaged before the first scan, or cannot become 8 or 24 bits.
-    bool ReadHeader(HANDLE file, DibGeometry& geometry);
+    // Reads the markers up to the first scan and gives the DIB this file decodes to at scaleEighths / 8
+    // of its size (1 to 8); false for a file that is not a JPEG, is damaged before the first scan,
+    // cannot become 8 or 24 bits, or is above the size cap at that scale.
+    bool ReadHeader(HANDLE file, unsigned scaleEighths, DibGeometry& geometry);
 
     // After ReadHeader: decodes every row into pixels, which holds geometry.pixelBytes bytes.
     bool DecodeInto(std::uint8_t* pixels);
@@ -62,6 +63,7 @@ private:
         error_ = error;
         return false;
     }
+    void SetOutputColorSpace();
     void DecodeBgrOrGray(std::uint8_t* pixels);
     void DecodeCmyk(std::uint8_t* pixels);
 

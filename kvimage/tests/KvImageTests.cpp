@@ -139,26 +139,28 @@ void ExpectHeader(const Dib& dib, const FixtureCase& c, DWORD size)
     }
 }
 
-void ExpectMatchesReference(const Dib& dib, const FixtureCase& c)
+std::string Stem(const FixtureCase& c) { return std::string(c.file, std::strlen(c.file) - 4); }
+
+// The pixels equal those of djpeg's .bmp `reference` of a width x height image.
+void ExpectMatchesReference(const Dib& dib, const std::string& reference, int width, int height, int bitCount)
 {
     BmpFile ref;
-    ASSERT_TRUE(ReadBmpFile(ReferencePath(std::string(c.file, std::strlen(c.file) - 4) + ".bmp"), ref))
-        << "no djpeg reference";
-    ASSERT_EQ(ref.width, c.width);
-    ASSERT_EQ(std::abs(ref.height), c.height);
-    ASSERT_EQ(ref.bitCount, c.bitCount);
-    if (c.bitCount == 8) {
+    ASSERT_TRUE(ReadBmpFile(ReferencePath(reference), ref)) << "no djpeg reference " << reference;
+    ASSERT_EQ(ref.width, width);
+    ASSERT_EQ(std::abs(ref.height), height);
+    ASSERT_EQ(ref.bitCount, bitCount);
+    if (bitCount == 8) {
         ASSERT_EQ(ref.palette.size(), 256u);
         for (int i = 0; i < 256; ++i)
             ASSERT_TRUE(ref.palette[i].rgbRed == i && ref.palette[i].rgbGreen == i &&
                         ref.palette[i].rgbBlue == i)
                 << "djpeg's grey palette is the identity ramp, so its indices are grey levels";
     }
-    const std::uint32_t stride = RowBytes(c.width, c.bitCount);
-    const std::size_t used = static_cast<std::size_t>(c.width) * c.bitCount / 8;
-    for (int y = 0; y < c.height; ++y) {  // y counts image rows from the top
-        const std::uint8_t* ours = dib.pixels.data() + std::size_t(c.height - 1 - y) * stride;
-        const int refRow = ref.height > 0 ? c.height - 1 - y : y;
+    const std::uint32_t stride = RowBytes(width, bitCount);
+    const std::size_t used = static_cast<std::size_t>(width) * bitCount / 8;
+    for (int y = 0; y < height; ++y) {  // y counts image rows from the top
+        const std::uint8_t* ours = dib.pixels.data() + std::size_t(height - 1 - y) * stride;
+        const int refRow = ref.height > 0 ? height - 1 - y : y;
         const std::uint8_t* theirs = ref.pixels.data() + std::size_t(refRow) * ref.rowBytes;
         ASSERT_EQ(std::memcmp(ours, theirs, used), 0) << "image row " << y;
     }
@@ -213,7 +215,8 @@ TEST(Fixtures, DecodeAsDjpegDoes)
                 padZero = padZero && dib.pixels[row * stride + i] == 0;
         EXPECT_TRUE(padZero) << "row padding is written as zeros";
 
-        if (c.check != Check::Patches) ExpectMatchesReference(dib, c);
+        if (c.check != Check::Patches)
+            ExpectMatchesReference(dib, Stem(c) + ".bmp", c.width, c.height, c.bitCount);
         if (c.check != Check::Reference) ExpectPatches(dib, c);
         if (c.greyAtBottom) {
             const std::uint8_t* bottom = dib.pixels.data();  // the last image row comes first
@@ -639,5 +642,142 @@ TEST(LastError, EachReasonHasItsOwnCode)
         ::SetLastError(kErrorSentinel);
         EXPECT_FALSE(DecodeJpgToDib(nullptr, nullptr, path, nullptr));
         EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER)) << (path ? "empty" : "NULL");
+    }
+}
+
+namespace {
+
+// Ordinal 3, looked up the way the engine binds it.
+KvImageDecodeScaledProc ScaledDecode()
+{
+    return reinterpret_cast<KvImageDecodeScaledProc>(reinterpret_cast<void*>(::GetProcAddress(
+        ::GetModuleHandleA("KvImage.dll"), MAKEINTRESOURCEA(KVIMAGE_ORDINAL_DECODE_SCALED))));
+}
+
+int ScaledSide(int side, UINT scale) { return (side * static_cast<int>(scale) + 7) / 8; }
+
+}  // namespace
+
+// Every fixture at every reduced scale gives djpeg -scale M/8's pixels, through the same two calls
+// as the full-size decode; scale 8 is the full-size decode itself.
+TEST(Scaled, DecodeAsDjpegScaleDoes)
+{
+    const KvImageDecodeScaledProc decode = ScaledDecode();
+    ASSERT_NE(decode, nullptr);
+    for (const FixtureCase& c : kFixtures) {
+        if (!c.decodes) continue;
+        for (UINT scale = 1; scale <= 8; ++scale) {
+            SCOPED_TRACE(std::string(c.file) + " at " + std::to_string(scale) + "/8");
+            const std::string path = FixturePath(c.file);
+            const int width = ScaledSide(c.width, scale);
+            const int height = ScaledSide(c.height, scale);
+            const DWORD expectedSize = RowBytes(width, c.bitCount) * static_cast<DWORD>(height);
+
+            DWORD size = 0;
+            ASSERT_TRUE(decode(nullptr, nullptr, path.c_str(), &size, scale));
+            EXPECT_EQ(size, expectedSize);
+            Dib query;
+            ASSERT_TRUE(decode(query.info(), nullptr, path.c_str(), nullptr, scale));
+            EXPECT_EQ(query.h().biWidth, width);
+            EXPECT_EQ(query.h().biHeight, height);
+            EXPECT_EQ(query.h().biBitCount, c.bitCount);
+            EXPECT_EQ(query.h().biSizeImage, expectedSize);
+
+            Dib dib(expectedSize);
+            DWORD capacity = expectedSize;
+            ASSERT_TRUE(decode(dib.info(), dib.pixels.data(), path.c_str(), &capacity, scale));
+            EXPECT_EQ(capacity, expectedSize);
+            EXPECT_TRUE(dib.GuardsIntact());
+            EXPECT_EQ(dib.header, query.header) << "the decode fills the header as the query did";
+
+            if (scale == KVIMAGE_FULL_SCALE) {
+                Dib full;
+                ASSERT_TRUE(DecodeFile(path, full));
+                EXPECT_EQ(dib.header, full.header);
+                EXPECT_EQ(dib.pixels, full.pixels);
+            } else if (c.check != Check::Patches) {
+                ExpectMatchesReference(dib, Stem(c) + "@" + std::to_string(scale) + ".bmp", width, height,
+                                       c.bitCount);
+            }
+            if (c.check != Check::Reference && scale >= 4) {
+                // The 8-pixel patches are still 4 or more pixels wide: read their middles.
+                const std::uint32_t stride = RowBytes(width, 24);
+                for (int p = 0; p < 4; ++p) {
+                    const std::uint8_t* px = dib.pixels.data() + std::size_t(height / 2) * stride +
+                                             (ScaledSide(p * 8 + 4, scale)) * 3;
+                    const int k = kPatchInk[p][3];
+                    EXPECT_NEAR(px[2], (255 - kPatchInk[p][0]) * (255 - k) / 255, 3) << "patch " << p;
+                }
+            }
+        }
+    }
+}
+
+// The same refusals as the full-size decode, and a scale outside 1 to 8 is refused before the file
+// is opened; nothing is written on any refusal.
+TEST(Scaled, RefusalsWriteNothingAndTellWhy)
+{
+    const KvImageDecodeScaledProc decode = ScaledDecode();
+    ASSERT_NE(decode, nullptr);
+    const std::string good = FixturePath("progressive-61x45.jpg");
+    struct RefusalCase {
+        const char* what;
+        std::string path;
+        UINT scale;
+        DWORD capacity;
+        DWORD error;
+    };
+    const RefusalCase cases[] = {
+        {"scale 0", good, 0, 0, ERROR_INVALID_PARAMETER},
+        {"scale 9", good, 9, 0, ERROR_INVALID_PARAMETER},
+        {"not a JPEG", FixturePath("png-named.jpg"), 4, 0, KVIMAGE_ERROR_DATA},
+        {"12-bit", FixturePath("precision12.jpg"), 2, 0, KVIMAGE_ERROR_UNSUPPORTED},
+        {"missing file", FixturePath("no-such-file.jpg"), 2, 0, ERROR_FILE_NOT_FOUND},
+        // 61 x 45 at 4/8 is 31 x 23.
+        {"buffer one byte short", good, 4, RowBytes(31, 24) * 23u - 1, KVIMAGE_ERROR_BUFFER_TOO_SMALL},
+    };
+    for (const RefusalCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        Dib dib(4096);
+        DWORD size = c.capacity;
+        ::SetLastError(kErrorSentinel);
+        EXPECT_FALSE(decode(dib.info(), dib.pixels.data(), c.path.c_str(), &size, c.scale));
+        EXPECT_EQ(::GetLastError(), c.error);
+        EXPECT_TRUE(dib.HeaderUntouched());
+        EXPECT_TRUE(dib.PixelsUntouched());
+    }
+}
+
+// The 512 MiB cap applies to the image as decoded: a frame too large at full size is decoded at a
+// scale where it fits.
+TEST(Scaled, SizeCapAppliesToTheReducedImage)
+{
+    const KvImageDecodeScaledProc decode = ScaledDecode();
+    ASSERT_NE(decode, nullptr);
+    const TempFile file(WithDimensions("baseline-444-33x17.jpg", 20000, 10000));
+    DWORD size = kSizeSentinel;
+    ::SetLastError(kErrorSentinel);
+    EXPECT_FALSE(DecodeJpgToDib(nullptr, nullptr, file.path().c_str(), &size));
+    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(KVIMAGE_ERROR_TOO_LARGE));
+    EXPECT_FALSE(decode(nullptr, nullptr, file.path().c_str(), &size, 8));
+    EXPECT_EQ(size, kSizeSentinel);
+
+    struct ScaleCase {
+        UINT scale;
+        DWORD size;  // 0: refused
+    };
+    const ScaleCase cases[] = {
+        {1, RowBytes(2500, 24) * 1250u},
+        {4, RowBytes(10000, 24) * 5000u},
+        {7, RowBytes(17500, 24) * 8750u},  // 459 MB, still below the cap
+    };
+    for (const ScaleCase& c : cases) {
+        SCOPED_TRACE(c.scale);
+        Dib query;
+        size = 0;
+        ASSERT_TRUE(decode(query.info(), nullptr, file.path().c_str(), &size, c.scale));
+        EXPECT_EQ(size, c.size);
+        EXPECT_EQ(query.h().biWidth, ScaledSide(20000, c.scale));
+        EXPECT_EQ(query.h().biHeight, ScaledSide(10000, c.scale));
     }
 }

@@ -56,23 +56,25 @@ HMODULE KvImageModule() { return ::GetModuleHandleA("KvImage.dll"); }
 
 }  // namespace
 
-TEST(PeTables, DllExportsOrdinal2WithoutAName)
+TEST(PeTables, DllExportsOrdinals2And3WithoutNames)
 {
     const HMODULE dll = KvImageModule();
     ASSERT_NE(dll, nullptr);
     const FARPROC byOrdinal = ::GetProcAddress(dll, MAKEINTRESOURCEA(2));
     EXPECT_NE(byOrdinal, nullptr);
     EXPECT_EQ(reinterpret_cast<void*>(byOrdinal), reinterpret_cast<void*>(&DecodeJpgToDib));
-    for (const char* name : {"DecodeJpgToDib", "DecodeJpgToDib@16", "_DecodeJpgToDib@16"})
+    EXPECT_NE(::GetProcAddress(dll, MAKEINTRESOURCEA(KVIMAGE_ORDINAL_DECODE_SCALED)), nullptr);
+    for (const char* name : {"DecodeJpgToDib", "DecodeJpgToDib@16", "_DecodeJpgToDib@16",
+                             "DecodeJpgToDibScaled", "DecodeJpgToDibScaled@20"})
         EXPECT_EQ(::GetProcAddress(dll, name), nullptr) << name;
     EXPECT_EQ(::GetProcAddress(dll, MAKEINTRESOURCEA(1)), nullptr);
-    EXPECT_EQ(::GetProcAddress(dll, MAKEINTRESOURCEA(3)), nullptr);
+    EXPECT_EQ(::GetProcAddress(dll, MAKEINTRESOURCEA(4)), nullptr);
 
     const IMAGE_DATA_DIRECTORY& dir = Directory(dll, IMAGE_DIRECTORY_ENTRY_EXPORT);
     ASSERT_NE(dir.VirtualAddress, 0u);
     const auto* exports = At<IMAGE_EXPORT_DIRECTORY>(dll, dir.VirtualAddress);
     EXPECT_EQ(exports->Base, 2u);
-    EXPECT_EQ(exports->NumberOfFunctions, 1u);
+    EXPECT_EQ(exports->NumberOfFunctions, 2u);
     EXPECT_EQ(exports->NumberOfNames, 0u);
     EXPECT_STREQ(At<char>(dll, exports->Name), "KvImage.dll");
 }

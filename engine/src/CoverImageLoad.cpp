@@ -1,0 +1,109 @@
+// LoadJpgToCover: the fit first, on the full size; then the smallest decode that covers it.
+#include "Ucoverload.h"
+
+#include "KvImage.h"
+#include "UTxLog.h"
+#include "Ujpegload.h"
+#include "Usync.h"
+
+namespace {
+
+int ScaledSide(int side, UINT scale)
+{
+    return static_cast<int>((static_cast<LONGLONG>(side) * scale + 7) / 8);
+}
+
+// A size query at the scale, then the pixels into blocks of exactly the size it reported.
+CoverLoad LoadAtScale(const char* caller, const char* path, DWORD turn, bool stopOnCancel, UINT scale,
+                      CDibPair& image)
+{
+    GlobalBlock header = AllocDibBlock(kDibHeaderBlockSize);
+    if (!header) {
+        LogF("!%s: out of memory for the image header", caller);
+        return CoverLoad::Refused;
+    }
+    auto* info = static_cast<BITMAPINFO*>(header.get());
+    DWORD size = 0;
+    if (!LoadScaledBmpFromJpgFile(info, nullptr, path, &size, turn, scale)) return CoverLoad::HeaderFailed;
+    if (stopOnCancel && g_Synchronization.IsCancelled()) return CoverLoad::Cancelled;
+    if (!IsDecodedImageUsable(info->bmiHeader, size)) {
+        LogF("!%s: unusable image: width=%d, height=%d, bits=%d, size=%lu", caller,
+             static_cast<int>(info->bmiHeader.biWidth), static_cast<int>(info->bmiHeader.biHeight),
+             info->bmiHeader.biBitCount, static_cast<unsigned long>(size));
+        return CoverLoad::Refused;
+    }
+    GlobalBlock pixels = AllocDibBlock(size);
+    if (!pixels) {
+        LogF("!%s: out of memory for %lu bytes of pixels", caller, static_cast<unsigned long>(size));
+        return CoverLoad::Refused;
+    }
+    // The size is the buffer's capacity: a decode that would need more writes nothing.
+    DWORD capacity = size;
+    if (!LoadScaledBmpFromJpgFile(info, pixels.get(), path, &capacity, turn, scale) ||
+        !IsDecodedImageUsable(info->bmiHeader, size))
+        return CoverLoad::DataFailed;
+    if (stopOnCancel && g_Synchronization.IsCancelled()) return CoverLoad::Cancelled;
+    image.Reset(static_cast<BITMAPINFO*>(header.release()), pixels.release());
+    return CoverLoad::Loaded;
+}
+
+}  // namespace
+
+bool MeasureTooLargeJpg(const char* path, DWORD turn, DWORD failure, int& width, int& height)
+{
+    if (failure != KVIMAGE_ERROR_TOO_LARGE || !CanDecodeJpgScaled()) return false;
+    DibHeaderBlock header{};
+    DWORD size = 0;
+    if (!LoadScaledBmpFromJpgFile(header.Info(), nullptr, path, &size, turn, 1)) return false;
+    LogF("%s is too large to decode whole; measured at 1/8", path);
+    width = header.bmiHeader.biWidth * 8;
+    height = static_cast<int>(DibRowCount(header.bmiHeader.biHeight)) * 8;
+    return true;
+}
+
+bool IsDecodedImageUsable(const BITMAPINFOHEADER& header, ULONGLONG size)
+{
+    if (header.biBitCount != 8 && header.biBitCount != 24) return false;
+    if (header.biWidth < 1 || header.biHeight == 0) return false;
+    const ULONGLONG needed = DibPixelBytes(header);
+    return needed != 0 && size >= needed && size <= kMaxDibPixelBytes;
+}
+
+UINT CoveringScale(int iWidth, int iHeight, int iCoverWidth, int iCoverHeight)
+{
+    for (UINT scale = 1; scale < KVIMAGE_FULL_SCALE; ++scale)
+        if (ScaledSide(iWidth, scale) >= iCoverWidth && ScaledSide(iHeight, scale) >= iCoverHeight)
+            return scale;
+    return KVIMAGE_FULL_SCALE;
+}
+
+CoverLoad LoadJpgToCover(const char* caller, const char* path, bool rotateByExif, bool stopOnCancel,
+                         const CoverFitRule& fitRule, CCoverImage& out)
+{
+    out = CCoverImage();
+    if (!path) return CoverLoad::HeaderFailed;
+    // Read once for the three decoder calls below (a photo without EXIF is scanned to its end).
+    const DWORD turn = rotateByExif ? ReadExifTurn(path) : 0;
+    DibHeaderBlock header{};
+    DWORD size = 0;
+    int width = 0, height = 0;
+    if (LoadScaledBmpFromJpgFile(header.Info(), nullptr, path, &size, turn, KVIMAGE_FULL_SCALE)) {
+        width = header.bmiHeader.biWidth;
+        height = static_cast<int>(DibRowCount(header.bmiHeader.biHeight));
+    } else if (!MeasureTooLargeJpg(path, turn, ::GetLastError(), width, height)) {
+        return CoverLoad::HeaderFailed;
+    }
+    if (stopOnCancel && g_Synchronization.IsCancelled()) return CoverLoad::Cancelled;
+    if (!fitRule(width, height, out.fit)) return CoverLoad::Refused;
+
+    // The turn swaps both sides, so the scale that covers the fit as seen covers it as stored.
+    UINT scale = CoveringScale(width, height, out.fit.iNewWidth, out.fit.iNewHeight);
+    if (scale < KVIMAGE_FULL_SCALE && !CanDecodeJpgScaled()) {
+        LogText("KvImage.dll has no reduced-scale decode: decoding the whole image");
+        scale = KVIMAGE_FULL_SCALE;
+    }
+    if (scale < KVIMAGE_FULL_SCALE)
+        LogF("Decoding %dx%d at %u/8 for %dx%d", width, height, scale, out.fit.iNewWidth, out.fit.iNewHeight);
+    out.uScale = scale;
+    return LoadAtScale(caller, path, turn, stopOnCancel, scale, out.image);
+}
