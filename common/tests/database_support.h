@@ -19,6 +19,13 @@ void MakeDirectory(const std::string& path);
 // A file of `size` zero bytes whose last-write time is `fileTime` (a FILETIME value; 0 keeps now).
 void MakeFile(const std::string& path, DWORD size = 0, ULONGLONG fileTime = 0);
 
+// A symbolic link of the Unix file system under the prefix's drive, made with the host's own ln
+// (Wine starts Unix programs), since Wine does not make links for Windows programs. `target` is
+// the link's Unix text, e.g. "..". False when the link could not be made.
+bool MakeUnixSymlink(const std::string& linkPath, const std::string& target);
+// Removes such a link (never what it points to); true when it is gone or was never there.
+bool RemoveUnixSymlink(const std::string& linkPath);
+
 std::vector<BYTE> ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::vector<BYTE>& bytes);
 DWORD Get32(const std::vector<BYTE>& bytes, size_t offset);
