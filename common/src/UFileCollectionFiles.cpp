@@ -139,15 +139,16 @@ bool CFileCollection::LoadFromFile(const char* recordFilePath, const char* strin
             return false;
         }
 
-        // The count is trusted only as far as the file holds whole records: a damaged count must
-        // neither loop for ever nor read past the end.
+        // A saved file holds exactly the records its header counts. A damaged count must neither
+        // loop for ever nor read past the end; one too small (0 with records following) would hand
+        // the next rescan a short list to save over the user's counters and exclusions.
         bool ok = true;
         DWORD count = Get32(header + kHeaderCount);
         const DWORD complete = (size - kHeaderSize) / kRecordSize;
-        if (count > complete) {
-            LogF("!CFileCollection::LoadFromFile: %s holds %lu complete records, its header counts %lu",
-                 datPath, static_cast<unsigned long>(complete), static_cast<unsigned long>(count));
-            count = complete;
+        if (kHeaderSize + static_cast<unsigned long long>(count) * kRecordSize != size) {
+            LogF("!CFileCollection::LoadFromFile: %s holds %lu bytes, its header counts %lu records", datPath,
+                 static_cast<unsigned long>(size), static_cast<unsigned long>(count));
+            count = std::min(count, complete);
             ok = false;
         }
         const BYTE* body = bytes.data() + kHeaderSize;

@@ -110,6 +110,7 @@ TEST_F(Operations, TheRefreshNeverSavesOverAFileListItCannotLoad)
         {"folder list held open", paths.folderList, "", 0, 0},
         {"record file of a newer version", "", paths.recordFile, 8, 101},
         {"record file with a damaged header", "", paths.recordFile, 0, 0x12345678},
+        {"record file whose header counts 0", "", paths.recordFile, 12, 0},
         {"folder list of a newer version", "", paths.folderList, 8, 101},
     };
     for (const RefusedCase& c : cases) {
