@@ -190,6 +190,30 @@ void FillSampleFolders(CFolderCollection& folders, int count, int variant)
     }
 }
 
+int RunDatabaseChange(const DatabasePaths& files)
+{
+    CFolderCollection folders;
+    if (!folders.LoadFromFile(files.folderList.c_str())) return 10;
+    const bool fileListMissing = !TxFileExists(files.records.c_str()) || !TxFileExists(files.strings.c_str());
+    if (!fileListMissing && !folders.CheckForChangesOnDisk(false)) return 0;
+    CFileCollection images;
+    if (!fileListMissing && !images.LoadFromFile(files.records.c_str(), files.strings.c_str())) return 11;
+    folders.RecalculateAllFolders(images);
+    if (!images.SaveToFile(files.records.c_str(), files.strings.c_str())) return 12;
+    return folders.SaveToFile(files.folderList.c_str()) ? 0 : 13;
+}
+
+bool LoadImageKeys(const DatabasePaths& files, std::vector<std::string>& keys)
+{
+    CFileCollection images;
+    keys.clear();
+    if (!images.LoadFromFile(files.records.c_str(), files.strings.c_str())) return false;
+    for (int i = 0; i < images.GetCount(); ++i)
+        keys.push_back(std::string(images.FileAt(i)->FolderPath.GetText()) + "|" +
+                       images.FileAt(i)->FileName.GetText());
+    return true;
+}
+
 bool StartHelper(testsupport::ChildProcess& helper, const std::string& arguments)
 {
     return helper.Start("\"" + testsupport::ExeFolder() + "database_helper.exe\" " + arguments);

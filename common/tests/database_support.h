@@ -38,6 +38,22 @@ bool IsStrictlySorted(const CFileCollection& files);
 void FillSampleImages(CFileCollection& files, int count, int variant);
 void FillSampleFolders(CFolderCollection& folders, int count, int variant);
 
+// The three database files of a folder.
+struct DatabasePaths {
+    std::string dir, folderList, records, strings;
+    explicit DatabasePaths(const std::string& folder)
+        : dir(folder), folderList(folder + "\\FolderList.dat"), records(folder + "\\FileListDat.dat"),
+          strings(folder + "\\FileListStr.dat")
+    {
+    }
+};
+// What a wallpaper change does to the database: the folder list loaded, a rescan when a folder
+// changed or the file list is missing, never over a file list that fails to load, then the file
+// list and the folder list saved. 0 when it went through, else the step that failed (10 to 13).
+int RunDatabaseChange(const DatabasePaths& files);
+// "folder|name" of every image of the file list, in its order; false when it does not load.
+bool LoadImageKeys(const DatabasePaths& files, std::vector<std::string>& keys);
+
 // Starts database_helper.exe (beside the running program) with `arguments`.
 bool StartHelper(testsupport::ChildProcess& helper, const std::string& arguments);
 // The helper's exit code, or STILL_ACTIVE when it has not ended within the time.
