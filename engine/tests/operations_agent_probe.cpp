@@ -4,17 +4,15 @@
 //
 //   operations_agent_probe.exe <folder of KvApi.dll> <export name>
 //
-// Exit code: the export's BOOL result (0 or 1), 2 after an export without result, 10 when the
-// library cannot be loaded, 11 when the export is missing, 12 on a bad command line.
+// Exit code: the export's BOOL result (0 or 1), 10 when the library cannot be loaded, 11 when the
+// export is missing, 12 on a bad command line.
 #include <windows.h>
 
-#include <cstring>
 #include <string>
 
 namespace {
 
 using ResultExport = BOOL(__stdcall*)();
-using VoidExport = void(__stdcall*)();
 
 }  // namespace
 
@@ -29,14 +27,7 @@ int main(int argc, char** argv)
     const char* name = argv[2];
     FARPROC procedure = ::GetProcAddress(library, name);
     int code = 11;
-    if (procedure) {
-        if (std::strcmp(name, "WpApi_ExcludeCurrentFromList") == 0) {
-            reinterpret_cast<VoidExport>(reinterpret_cast<void*>(procedure))();
-            code = 2;
-        } else {
-            code = reinterpret_cast<ResultExport>(reinterpret_cast<void*>(procedure))() ? 1 : 0;
-        }
-    }
+    if (procedure) code = reinterpret_cast<ResultExport>(reinterpret_cast<void*>(procedure))() ? 1 : 0;
     ::FreeLibrary(library);
     return code;
 }
