@@ -183,12 +183,16 @@ public:
     int Compare(const void* key1, const void* key2) const override;
 
     // `stringFilePath` may be empty: the images then carry no texts and keep the file's order.
-    // Both files are read under the CDatabaseLock, so they are one save's pair; without the lock in
-    // time it reads anyway, and its checks refuse the records that do not fit the string file.
+    // Both files are read under the CDatabaseLock, so they are one save's pair; a replacement of the
+    // pair that a save ended part way is finished first. Without the lock in time it reads anyway,
+    // and its checks refuse the records that do not fit the string file, unless such a replacement
+    // is pending: then it fails. A record file whose size is not its header's count fails too.
     bool LoadFromFile(const char* recordFilePath, const char* stringFilePath);
-    // Writes both files beside their targets and replaces the targets only when both are complete,
-    // both under the CDatabaseLock; without the lock in time it fails, the files untouched and
-    // Modified kept. A successful save removes the stale temporary files ended saves left beside them.
+    // Writes both files beside their targets and replaces the targets as one pair only when both are
+    // complete, under the CDatabaseLock: a save ended at any moment leaves the old pair or a
+    // replacement the next load or save finishes. Without the lock in time it fails, the files
+    // untouched and Modified kept. A successful save removes the stale temporary files ended saves
+    // left beside them.
     bool SaveToFile(const char* recordFilePath, const char* stringFilePath);
 
     // Inserts images that all have the same FolderPath with the result of inserting them one by one

@@ -179,6 +179,11 @@ TEST(DatabaseCrash, SaveEndedAtEachStepLeavesAWholePair)
         ASSERT_NE(WaitForExit(saver, 15000), STILL_ACTIVE) << c.name;
 
         EXPECT_EQ(DbPairReplacementPending(files.records.c_str()), c.journalLeft) << c.name;
+        // The selections load the record file alone; the journal names the string file for them.
+        CFileCollection bare;
+        EXPECT_TRUE(bare.LoadFromFile(files.records.c_str(), "")) << c.name;
+        EXPECT_EQ(bare.GetCount(), c.newPair ? 31 : 30) << c.name;
+        EXPECT_FALSE(DbPairReplacementPending(files.records.c_str())) << c.name;
         std::vector<std::string> keys;
         EXPECT_TRUE(LoadImageKeys(files, keys)) << c.name;
         EXPECT_TRUE(keys == (c.newPair ? newKeys : oldKeys)) << c.name << ": " << keys.size() << " images";
@@ -294,4 +299,46 @@ TEST(DatabaseCrash, RandomKillsDuringChangesNeverTearThePair)
     EXPECT_GT(duringSave, 0);
     EXPECT_GT(oldPairs, 0);
     EXPECT_GT(newPairs, 0);
+}
+
+// A journal that does not describe a save of this pair (another list's, one naming files that are
+// not the pair's temporary files, damaged text) decides nothing: it is removed, nothing it names is
+// moved, and the pair loads as it is. So is one whose files were all moved already.
+TEST(DatabaseCrash, AJournalThatDoesNotFitIsRemovedAndMovesNothing)
+{
+    const std::string dir = FreshFolder("journal");
+    const DatabasePaths files = MakePhotoDatabase(dir, 2, 5);
+    std::vector<std::string> keys;
+    ASSERT_TRUE(LoadImageKeys(files, keys));
+    const std::string other = dir + "\\other.dat";
+    const std::string otherTemp = other + ".1a-2.tmp";
+    const std::string stringTemp = files.strings + ".1a-3.tmp";
+    const std::string recordTemp = files.records + ".1a-4.tmp";
+    struct JournalCase {
+        const char* name;
+        std::string text;
+    };
+    const JournalCase cases[] = {
+        {"another list's", other + "\r\n" + otherTemp + "\r\n" + other + "\r\n" + otherTemp + "\r\n"},
+        {"files that are not temporary files",
+         files.strings + "\r\n" + other + "\r\n" + files.records + "\r\n" + recordTemp + "\r\n"},
+        {"three lines", files.strings + "\r\n" + stringTemp + "\r\n" + files.records + "\r\n"},
+        {"no line end", files.strings + "\r\n" + stringTemp + "\r\n" + files.records + "\r\n" + recordTemp},
+        {"empty", ""},
+        {"all moved already", files.strings + "\r\n" + files.strings + ".1a-5.tmp\r\n" + files.records +
+                                  "\r\n" + files.records + ".1a-6.tmp\r\n"},
+    };
+    const std::vector<BYTE> records = ReadBytes(files.records);
+    for (const JournalCase& c : cases) {
+        for (const std::string& path : {other, otherTemp, stringTemp, recordTemp})
+            WriteBytes(path, {'x'});
+        WriteBytes(files.records + ".journal", std::vector<BYTE>(c.text.begin(), c.text.end()));
+        std::vector<std::string> loaded;
+        EXPECT_TRUE(LoadImageKeys(files, loaded)) << c.name;
+        EXPECT_TRUE(loaded == keys) << c.name;
+        EXPECT_FALSE(DbPairReplacementPending(files.records.c_str())) << c.name;
+        EXPECT_TRUE(ReadBytes(files.records) == records) << c.name;
+        for (const std::string& path : {other, otherTemp, stringTemp, recordTemp})
+            EXPECT_EQ(ReadBytes(path), std::vector<BYTE>{'x'}) << c.name << ": " << path;
+    }
 }
