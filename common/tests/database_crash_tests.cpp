@@ -122,10 +122,7 @@ DatabasePaths MakePhotoDatabase(const std::string& dir, int folders, int perFold
 std::vector<std::string> WithKey(std::vector<std::string> keys, const std::string& key)
 {
     keys.push_back(key);
-    std::sort(keys.begin(), keys.end(), [](const std::string& a, const std::string& b) {
-        return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) ==
-               CSTR_LESS_THAN;
-    });
+    std::sort(keys.begin(), keys.end());
     return keys;
 }
 

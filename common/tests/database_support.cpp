@@ -1,6 +1,7 @@
 // Fixtures of the database tests.
 #include "database_support.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 
@@ -211,6 +212,7 @@ bool LoadImageKeys(const DatabasePaths& files, std::vector<std::string>& keys)
     for (int i = 0; i < images.GetCount(); ++i)
         keys.push_back(std::string(images.FileAt(i)->FolderPath.GetText()) + "|" +
                        images.FileAt(i)->FileName.GetText());
+    std::sort(keys.begin(), keys.end());
     return true;
 }
 

@@ -51,7 +51,7 @@ struct DatabasePaths {
 // changed or the file list is missing, never over a file list that fails to load, then the file
 // list and the folder list saved. 0 when it went through, else the step that failed (10 to 13).
 int RunDatabaseChange(const DatabasePaths& files);
-// "folder|name" of every image of the file list, in its order; false when it does not load.
+// "folder|name" of every image of the file list, sorted by bytes; false when it does not load.
 bool LoadImageKeys(const DatabasePaths& files, std::vector<std::string>& keys);
 
 // Starts database_helper.exe (beside the running program) with `arguments`.
