@@ -140,6 +140,14 @@ public:
     bool ReadTextsFromStringFile(TxFile& stringFile);
 };
 
+// Finishes a replacement of the image list's record and string files that a save ended part way
+// (CFileCollection::SaveToFile): moves the complete new files its journal names into place.
+// `stringFilePath` may be empty: the journal names the string file. Call it holding the
+// CDatabaseLock before reading or writing either file in place, so that no record is read from or
+// written into a file about to be replaced. True when no replacement is pending any more; false,
+// logged, while one is and cannot be finished now (the two files may then not match).
+bool FinishInterruptedImageListSave(const char* recordFilePath, const char* stringFilePath);
+
 // Rewrites the records of all `images` in an open record file (opened for writing) as
 // UpdateRecordInPlace does for each, with one read of the whole file and one write from the first
 // changed record to the last. Returns how many records were refused (not the image's own, or not

@@ -107,7 +107,7 @@ bool DbPairReplacementPending(const char* recordFile)
     return ::GetFileAttributesA(JournalPath(recordFile).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool DbFinishPairReplacement(const char* recordFile, const char* stringFile)
+bool FinishInterruptedImageListSave(const char* recordFile, const char* stringFile)
 {
     const std::string journalPath = JournalPath(recordFile);
     if (!TxFileExists(journalPath.c_str())) return true;

@@ -1,6 +1,7 @@
 // Replacing the record file and the string file of the image list as one pair.
 #pragma once
 
+#include "UDatabase.h"
 #include "UTxDiskApi.h"
 
 // A save replaces the pair in this order. A journal beside the record file ("<record file>.journal")
@@ -22,18 +23,13 @@ using DbPairStepHook = void (*)(DbPairStep step);
 void SetDbPairStepHook(DbPairStepHook hook);
 void ReachDbPairStep(DbPairStep step);
 
-// Finishes a replacement of the pair that a save ended part way: moves the temporary files its
-// journal names that are still there over their targets, then removes the journal. Call it holding
-// the database lock. `stringFile` may be empty (a list loaded without its texts): the journal names
-// it. True when no replacement is pending any more; false, logged, when one is and cannot be
-// finished now: the two files may then not match.
-bool DbFinishPairReplacement(const char* recordFile, const char* stringFile);
+// FinishInterruptedImageListSave (UDatabase.h) finishes what a save ended part way left.
 // Whether a replacement of the pair is pending (its journal exists).
 bool DbPairReplacementPending(const char* recordFile);
 
 // Replaces both targets by their pending files, closed (flushed) before: journal, string file,
 // record file, journal removed; then the stale temporary files of both targets go. Call it holding
-// the database lock, after DbFinishPairReplacement. False, logged, when it failed: before the first
+// the database lock, after FinishInterruptedImageListSave. False, logged, when it failed: before the first
 // move the old pair stays as it was; after it, the journal stays and the next holder of the lock
 // finishes the replacement.
 bool DbReplacePair(TxPendingFile& strings, const char* stringFile, TxPendingFile& records,

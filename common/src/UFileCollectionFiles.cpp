@@ -119,7 +119,7 @@ bool CFileCollection::LoadFromFile(const char* recordFilePath, const char* strin
                         "match the string file are refused");
             if (lock.Held()) {
                 // A save that ended between its two replacements is finished before the pair is read.
-                if (!DbFinishPairReplacement(datPath, strPath)) {
+                if (!FinishInterruptedImageListSave(datPath, strPath)) {
                     LogF("!CFileCollection::LoadFromFile: %s and %s are not read: a save of them is "
                          "unfinished",
                          datPath, strPath);
@@ -270,7 +270,7 @@ bool CFileCollection::SaveToFile(const char* recordFilePath, const char* stringF
             }
             // A replacement an ended save left half done is finished first: its journal would
             // otherwise be taken for this one's.
-            if (!DbFinishPairReplacement(datPath, strPath)) return false;
+            if (!FinishInterruptedImageListSave(datPath, strPath)) return false;
             if (!DbTargetIsReplaceable(strPath) || !DbTargetIsReplaceable(datPath)) return false;
             if (!DbReplacePair(pendingStrings, strPath, pendingRecords, datPath)) return false;
         }
