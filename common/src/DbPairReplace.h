@@ -23,14 +23,15 @@ using DbPairStepHook = void (*)(DbPairStep step);
 void SetDbPairStepHook(DbPairStepHook hook);
 void ReachDbPairStep(DbPairStep step);
 
-// FinishInterruptedImageListSave (UDatabase.h) finishes what a save ended part way left.
+// What a save ended part way left, FinishInterruptedImageListSave (UDatabase.h) finishes.
+
 // Whether a replacement of the pair is pending (its journal exists).
 bool DbPairReplacementPending(const char* recordFile);
 
 // Replaces both targets by their pending files, closed (flushed) before: journal, string file,
 // record file, journal removed; then the stale temporary files of both targets go. Call it holding
-// the database lock, after FinishInterruptedImageListSave. False, logged, when it failed: before the first
-// move the old pair stays as it was; after it, the journal stays and the next holder of the lock
-// finishes the replacement.
+// the database lock, after FinishInterruptedImageListSave. False, logged, when it failed: before
+// the first move the old pair stays as it was; after it, the journal stays and the next holder of
+// the lock finishes the replacement.
 bool DbReplacePair(TxPendingFile& strings, const char* stringFile, TxPendingFile& records,
                    const char* recordFile);
