@@ -4,6 +4,7 @@ target_sources(common PRIVATE
   src/DbBytes.cpp
   src/DbText.cpp
   src/DbReplace.cpp
+  src/DbPairReplace.cpp
   src/DbLock.cpp
   src/DbFolderWalk.cpp
   src/UImageFolder.cpp
@@ -30,6 +31,8 @@ target_include_directories(common_tests PRIVATE src)
 add_executable(database_helper tests/database_helper.cpp tests/database_support.cpp)
 target_link_libraries(database_helper PRIVATE common testsupport)
 add_dependencies(common_tests database_helper)
+# It stops saves at the steps the crash tests name.
+target_include_directories(database_helper PRIVATE src)
 
 # The independent reader checks the files that the golden test of common_tests wrote into
 # C:\kvtest_golden of the Wine prefix, so it runs after that program.

@@ -140,6 +140,14 @@ public:
     bool ReadTextsFromStringFile(TxFile& stringFile);
 };
 
+// Finishes a replacement of the image list's record and string files that a save ended part way
+// (CFileCollection::SaveToFile): moves the complete new files its journal names into place.
+// `stringFilePath` may be empty: the journal names the string file. Call it holding the
+// CDatabaseLock before reading or writing either file in place, so that no record is read from or
+// written into a file about to be replaced. True when no replacement is pending any more; false,
+// logged, while one is and cannot be finished now (the two files may then not match).
+bool FinishInterruptedImageListSave(const char* recordFilePath, const char* stringFilePath);
+
 // Rewrites the records of all `images` in an open record file (opened for writing) as
 // UpdateRecordInPlace does for each, with one read of the whole file and one write from the first
 // changed record to the last. Returns how many records were refused (not the image's own, or not
@@ -183,12 +191,16 @@ public:
     int Compare(const void* key1, const void* key2) const override;
 
     // `stringFilePath` may be empty: the images then carry no texts and keep the file's order.
-    // Both files are read under the CDatabaseLock, so they are one save's pair; without the lock in
-    // time it reads anyway, and its checks refuse the records that do not fit the string file.
+    // Both files are read under the CDatabaseLock, so they are one save's pair; a replacement of the
+    // pair that a save ended part way is finished first. Without the lock in time it reads anyway,
+    // and its checks refuse the records that do not fit the string file, unless such a replacement
+    // is pending: then it fails. A record file whose size is not its header's count fails too.
     bool LoadFromFile(const char* recordFilePath, const char* stringFilePath);
-    // Writes both files beside their targets and replaces the targets only when both are complete,
-    // both under the CDatabaseLock; without the lock in time it fails, the files untouched and
-    // Modified kept. A successful save removes the stale temporary files ended saves left beside them.
+    // Writes both files beside their targets and replaces the targets as one pair only when both are
+    // complete, under the CDatabaseLock: a save ended at any moment leaves the old pair or a
+    // replacement the next load or save finishes. Without the lock in time it fails, the files
+    // untouched and Modified kept. A successful save removes the stale temporary files ended saves
+    // left beside them.
     bool SaveToFile(const char* recordFilePath, const char* stringFilePath);
 
     // Inserts images that all have the same FolderPath with the result of inserting them one by one

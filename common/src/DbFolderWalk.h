@@ -23,9 +23,15 @@ using ImageDirectoryVisit =
 // Searches `directory` and, with `includeSubfolders`, every directory below it depth first: each
 // subdirectory's tree is visited before the directory's own images, in search order. Only names
 // that pass IsJpegFileName are handed on, less those the ANSI code page could not represent. Each
-// directory is searched once; one that cannot be searched is visited with no images.
+// directory is searched once; one that cannot be searched is visited with no images. Junctions and
+// symbolic links are not followed, a directory already entered through another path (same volume
+// and file index) is not entered again, and the walk goes no deeper than a fixed bound; each skip
+// is logged. A `directory` that is not absolute is not searched at all (logged, nothing visited).
 void WalkImageDirectories(const TxString& directory, bool includeSubfolders,
                           const ImageDirectoryVisit& visit);
+
+// A drive letter, a colon and a separator ("C:\..."), or a UNC path ("\\server\...").
+bool IsAbsoluteFolderPath(const char* path);
 
 // `directory` + "\" + name; no second separator when the directory already ends with '\' or '/'.
 TxString JoinDirectory(const TxString& directory, const char* name);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "DbBytes.h"
+#include "DbPairReplace.h"
 #include "DbReplace.h"
 #include "UDatabase.h"
 #include "UDatabaseLock.h"
@@ -116,6 +117,21 @@ bool CFileCollection::LoadFromFile(const char* recordFilePath, const char* strin
             if (!lock.Held())
                 LogText("CFileCollection::LoadFromFile: reading without the lock; records that do not "
                         "match the string file are refused");
+            if (lock.Held()) {
+                // A save that ended between its two replacements is finished before the pair is read.
+                if (!FinishInterruptedImageListSave(datPath, strPath)) {
+                    LogF("!CFileCollection::LoadFromFile: %s and %s are not read: a save of them is "
+                         "unfinished",
+                         datPath, strPath);
+                    return false;
+                }
+            } else if (DbPairReplacementPending(datPath)) {
+                LogF(
+                    "!CFileCollection::LoadFromFile: %s and %s are not read without the lock while a save of "
+                    "them is unfinished",
+                    datPath, strPath);
+                return false;
+            }
             if (!TxFileExists(datPath) || (withTexts && !TxFileExists(strPath))) {
                 LogF("File(s) do not exist: %s, %s", datPath, strPath);
                 return false;
@@ -139,15 +155,16 @@ bool CFileCollection::LoadFromFile(const char* recordFilePath, const char* strin
             return false;
         }
 
-        // The count is trusted only as far as the file holds whole records: a damaged count must
-        // neither loop for ever nor read past the end.
+        // A saved file holds exactly the records its header counts. A damaged count must neither
+        // loop for ever nor read past the end; one too small (0 with records following) would hand
+        // the next rescan a short list to save over the user's counters and exclusions.
         bool ok = true;
         DWORD count = Get32(header + kHeaderCount);
         const DWORD complete = (size - kHeaderSize) / kRecordSize;
-        if (count > complete) {
-            LogF("!CFileCollection::LoadFromFile: %s holds %lu complete records, its header counts %lu",
-                 datPath, static_cast<unsigned long>(complete), static_cast<unsigned long>(count));
-            count = complete;
+        if (kHeaderSize + static_cast<unsigned long long>(count) * kRecordSize != size) {
+            LogF("!CFileCollection::LoadFromFile: %s holds %lu bytes, its header counts %lu records", datPath,
+                 static_cast<unsigned long>(size), static_cast<unsigned long>(count));
+            count = std::min(count, complete);
             ok = false;
         }
         const BYTE* body = bytes.data() + kHeaderSize;
@@ -232,17 +249,18 @@ bool CFileCollection::SaveToFile(const char* recordFilePath, const char* stringF
             Put32(record + kRecAverageColor, image->AverageColor);
         }
 
-        // Both new files are complete on disk before either old one is replaced; the string file
-        // goes first, and neither goes while the other cannot follow.
+        // Both new files are complete on disk before either old one is replaced. They are flushed
+        // before the lock, so that the lock covers only the replacement.
         TxPendingFile pendingStrings(strPath);
-        TxPendingFile pendingRecords(datPath);
         if (!strings.empty()) pendingStrings.File().Write(strings.data(), static_cast<DWORD>(strings.size()));
+        if (!pendingStrings.Close()) return false;
+        ReachDbPairStep(DbPairStep::StringsWritten);
+        TxPendingFile pendingRecords(datPath);
         pendingRecords.File().Write(records.data(), static_cast<DWORD>(records.size()));
-        // Flushed before the lock, so that the lock covers only the two moves.
-        pendingStrings.File().Flush();
-        pendingRecords.File().Flush();
+        if (!pendingRecords.Close()) return false;
+        ReachDbPairStep(DbPairStep::RecordsWritten);
         {
-            // Under the lock no other program saves between the two moves, nor opens either file
+            // Under the lock no other program saves or loads meanwhile, nor opens either file
             // between the probe and the moves.
             CDatabaseLock lock("CFileCollection::SaveToFile");
             if (!lock.Held()) {
@@ -250,17 +268,12 @@ bool CFileCollection::SaveToFile(const char* recordFilePath, const char* stringF
                      strPath);
                 return false;
             }
+            // A replacement an ended save left half done is finished first: its journal would
+            // otherwise be taken for this one's.
+            if (!FinishInterruptedImageListSave(datPath, strPath)) return false;
             if (!DbTargetIsReplaceable(strPath) || !DbTargetIsReplaceable(datPath)) return false;
-            if (!pendingStrings.Commit()) return false;
-            if (!pendingRecords.Commit()) {
-                LogF(
-                    "!CFileCollection::SaveToFile: %s was replaced but %s could not be; they no longer match",
-                    strPath, datPath);
-                return false;
-            }
+            if (!DbReplacePair(pendingStrings, strPath, pendingRecords, datPath)) return false;
         }
-        DbRemoveStaleTempFiles(strPath);
-        DbRemoveStaleTempFiles(datPath);
 
         for (int i = 0; i < m_iCount; ++i) {
             CImageFile* image = FileAt(i);

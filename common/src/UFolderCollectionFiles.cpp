@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "DbBytes.h"
-#include "DbReplace.h"
 #include "UDatabase.h"
 #include "UDatabaseLock.h"
 #include "UTxLog.h"
@@ -161,7 +160,6 @@ bool CFolderCollection::SaveToFile(const char* path)
             }
             if (!pending.Commit()) return false;
         }
-        DbRemoveStaleTempFiles(filePath);
         Modified = 0;
         return true;
     } catch (const ExNormal& e) {

@@ -162,6 +162,7 @@ bool CImageFile::UpdateRecordInFile(const char* recordFilePath) const
         // Under the lock the record file is never one a save of another program is replacing.
         const CDatabaseLock lock("CImageFile::UpdateRecordInFile");
         if (!lock.Held()) return false;
+        if (!FinishInterruptedImageListSave(recordFilePath ? recordFilePath : "", "")) return false;
         TxFile file(recordFilePath ? recordFilePath : "", false, false);
         return UpdateRecordInPlace(file) != RecordUpdate::Refused;
     } catch (const ExNormal& e) {

@@ -146,6 +146,11 @@ bool CImageFolder::RootExists() const
 
 bool CImageFolder::HasChanged()
 {
+    // Its scan searches nothing, so a recount could only report the same nothing.
+    if (!IsAbsoluteFolderPath(Path.GetText())) {
+        LogF("!Skipping an image folder whose path is not absolute: %s", Path.GetText());
+        return false;
+    }
     // An unplugged drive or an offline share would count as an emptied folder, and the rescan that
     // follows would drop its images with their counters and exclusions.
     if (!RootExists()) {

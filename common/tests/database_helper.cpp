@@ -11,6 +11,10 @@
 //   database_helper save-variant <folder> <image count> <variant> <ready event> <stop event>
 //       saves one database (FillSampleImages and FillSampleFolders of the variant) into the folder
 //       again and again until the stop event is set; exits with 0 when every save succeeded.
+//   database_helper change <folder> [<step> <event> [go]]
+//       one change of the database in the folder (RunDatabaseChange); exits with its result. With a
+//       step (a DbPairStep number), a save that reaches it sets the event and waits to be ended, or
+//       with "go" goes on.
 #include <windows.h>
 
 #include <cstdio>
@@ -18,6 +22,7 @@
 #include <memory>
 #include <string>
 
+#include "DbPairReplace.h"
 #include "UDatabaseLock.h"
 #include "UTxLog.h"
 #include "UTxUtils.h"
@@ -109,6 +114,31 @@ int SaveVariantUntilStopped(const std::string& folder, int count, int variant, c
     return saves > 0 ? 0 : 8;
 }
 
+DbPairStep g_SignalStep = DbPairStep::JournalRemoved;
+HANDLE g_SignalEvent = nullptr;
+bool g_bStopAtStep = true;
+
+void SignalAtStep(DbPairStep step)
+{
+    if (step != g_SignalStep) return;
+    ::SetEvent(g_SignalEvent);
+    if (g_bStopAtStep) ::Sleep(INFINITE);
+}
+
+int Change(const std::string& folder, int argc, char** argv)
+{
+    Handle signal;
+    if (argc >= 5) {
+        g_SignalStep = static_cast<DbPairStep>(std::atoi(argv[3]));
+        signal.reset(::OpenEventA(EVENT_MODIFY_STATE, FALSE, argv[4]));
+        if (!signal) return 3;
+        g_SignalEvent = signal.get();
+        g_bStopAtStep = argc == 5;
+        SetDbPairStepHook(&SignalAtStep);
+    }
+    return dbtest::RunDatabaseChange(dbtest::DatabasePaths(folder));
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -119,6 +149,8 @@ int main(int argc, char** argv)
     if (mode == "lock" && argc == 4) return HoldLock(argv[2], argv[3]);
     if (mode == "save-variant" && argc == 7)
         return SaveVariantUntilStopped(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), argv[5], argv[6]);
+    if (mode == "change" && (argc == 3 || argc == 5 || (argc == 6 && std::string(argv[5]) == "go")))
+        return Change(argv[2], argc, argv);
     if (mode == "save" && argc == 5) return SaveForever(argv[2], std::atoi(argv[3]), argv[4]);
     return 1;
 }

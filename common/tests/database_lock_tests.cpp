@@ -23,15 +23,6 @@ namespace {
 constexpr int kImages = 2000;  // variant 1 has kImages + 37
 constexpr DWORD kStressMilliseconds = 3000;
 
-struct DatabasePaths {
-    std::string dir, folderList, records, strings;
-    explicit DatabasePaths(const std::string& folder)
-        : dir(folder), folderList(folder + "\\FolderList.dat"), records(folder + "\\FileListDat.dat"),
-          strings(folder + "\\FileListStr.dat")
-    {
-    }
-};
-
 // One writer's database, as database_helper save-variant builds it, and the bytes it saves.
 struct Variant {
     CFolderCollection folders;

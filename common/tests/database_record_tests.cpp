@@ -178,3 +178,33 @@ TEST_F(DatabaseRecord, ReadsItsTextsFromTheStringFile)
     stale.NameStringLength = 5000;
     EXPECT_FALSE(stale.ReadTextsFromStringFile(strings));
 }
+
+// A save of another program ended between its two replacements: the string file is already the
+// new one, the new record file waits beside the old one, named by the journal. An in-place update
+// finishes that save first, so it never writes into the record file that is about to be replaced;
+// the image's record is then not at its place any more, and nothing is written.
+TEST(DatabaseRecordAfterEndedSave, AnUpdateFinishesTheSaveFirst)
+{
+    const DatabasePaths paths(FreshFolder("ended_save"));
+    const DatabasePaths other(FreshFolder("ended_save_new"));
+    CFileCollection loaded;
+    FillSampleImages(loaded, 20, 0);
+    ASSERT_TRUE(loaded.SaveToFile(paths.records.c_str(), paths.strings.c_str()));
+    CFileCollection newer;
+    FillSampleImages(newer, 21, 1);
+    ASSERT_TRUE(newer.SaveToFile(other.records.c_str(), other.strings.c_str()));
+    const std::vector<BYTE> newRecords = ReadBytes(other.records);
+
+    WriteBytes(paths.strings, ReadBytes(other.strings));
+    WriteBytes(paths.records + ".1f-1.tmp", newRecords);
+    const std::string journal = paths.strings + "\r\n" + paths.strings + ".1f-2.tmp\r\n" + paths.records +
+                                "\r\n" + paths.records + ".1f-1.tmp\r\n";
+    WriteBytes(paths.records + ".journal", std::vector<BYTE>(journal.begin(), journal.end()));
+
+    CImageFile* image = loaded.FileAt(3);
+    image->ShownCount += 1;
+    EXPECT_FALSE(image->UpdateRecordInFile(paths.records.c_str()));
+    EXPECT_TRUE(ReadBytes(paths.records) == newRecords);
+    EXPECT_FALSE(testsupport::PathExists(paths.records + ".journal"));
+    EXPECT_FALSE(testsupport::PathExists(paths.records + ".1f-1.tmp"));
+}

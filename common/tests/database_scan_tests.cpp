@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "DbFolderWalk.h"
 #include "UDatabase.h"
 #include "Ucrc.h"
 #include "UTxLog.h"
@@ -478,4 +479,163 @@ TEST_F(ScanFixture, ChangesAndSkipsAreLogged)
           "Folder not reachable, its images are kept: " + root + "\\Gone"}) {
         EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
     }
+}
+
+namespace {
+
+// R holds r.jpg and A, A holds a.jpg and B, B holds b.jpg: one JPEG and at most one real subfolder
+// per directory, so the CRC does not depend on the order the file system lists entries in.
+class LinkedTree : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const std::string base = "C:\\kvtest\\links";
+        root = base + "\\R";
+        upLink = root + "\\A\\up";
+        selfLink = root + "\\A\\B\\self";
+        // Links a run that ended early left behind would take the clearing below out of the tree.
+        ASSERT_TRUE(RemoveUnixSymlink(upLink));
+        ASSERT_TRUE(RemoveUnixSymlink(selfLink));
+        FreshFolder("links");
+        MakeDirectory(root + "\\A\\B");
+        MakeFile(root + "\\r.jpg");
+        MakeFile(root + "\\A\\a.jpg");
+        MakeFile(root + "\\A\\B\\b.jpg");
+    }
+    void TearDown() override
+    {
+        RemoveUnixSymlink(upLink);
+        RemoveUnixSymlink(selfLink);
+    }
+    std::string root, upLink, selfLink;
+};
+
+}  // namespace
+
+// What the scan of the tree without links gave before links were guarded against.
+constexpr DWORD kLinkFreeTreeCrc = 0x22FC50BD;
+
+// A link in A back to its parent R and one in B to B itself: each photo is found once, the scan ends
+// at once, and count and CRC are those of the tree without the links.
+TEST_F(LinkedTree, LinksAreNotFollowed)
+{
+    const std::string a = root + "\\A";
+    const std::string b = a + "\\B";
+    {
+        CFileCollection files;
+        auto folder = MakeFolder(root, true);
+        folder->AddFilesToCollection(files);
+        EXPECT_EQ(folder->ImageCount, 3u);
+        EXPECT_EQ(folder->Crc, kLinkFreeTreeCrc);
+        EXPECT_EQ(folder->Crc, Crc({b, "b.jpg", a, "a.jpg", root, "r.jpg"}));
+    }
+
+    ASSERT_TRUE(MakeUnixSymlink(upLink, ".."));
+    ASSERT_TRUE(MakeUnixSymlink(selfLink, "."));
+    // Wine follows both: each looks like the directory it points to.
+    ASSERT_TRUE(testsupport::PathExists(upLink + "\\A\\B\\b.jpg"));
+    ASSERT_TRUE(testsupport::PathExists(selfLink + "\\b.jpg"));
+
+    CFileCollection files;
+    auto folder = MakeFolder(root, true);
+    const DWORD start = ::GetTickCount();
+    folder->AddFilesToCollection(files);
+    const DWORD scanMs = ::GetTickCount() - start;
+    std::printf("scan of the tree with two links: %lu ms\n", static_cast<unsigned long>(scanMs));
+    EXPECT_LT(scanMs, 1000u);
+    EXPECT_EQ(Keys(files), (std::vector<std::string>{root + "|r.jpg", a + "|a.jpg", b + "|b.jpg"}));
+    EXPECT_EQ(folder->ImageCount, 3u);
+    EXPECT_EQ(folder->Crc, kLinkFreeTreeCrc);
+    // The counting twin walks the same way, so the folder is unchanged.
+    EXPECT_FALSE(folder->HasChanged());
+}
+
+// A folder path that is not absolute would search whatever the current directory is: "Z:" walks the
+// current directory of a whole drive. Such a folder is skipped, logged, and never counts as changed.
+TEST(DatabaseWalk, FolderPathsThatAreNotAbsoluteAreSkipped)
+{
+    const std::string root = FreshFolder("relative");
+    MakeFile(root + "\\here.jpg");
+    struct PathCase {
+        std::string path;
+        bool absolute;
+    };
+    const PathCase cases[] = {
+        {"Z:", false},
+        {"C:", false},
+        {"C:kvtest\\relative", false},
+        {"kvtest\\relative", false},
+        {"\\kvtest\\relative", false},
+        {"\\\\", false},
+        {"", false},
+        {root, true},
+        {"c:/kvtest/relative", true},
+        {"\\\\server\\share\\photos", true},
+    };
+    for (const PathCase& c : cases)
+        EXPECT_EQ(IsAbsoluteFolderPath(c.path.c_str()), c.absolute) << c.path;
+
+    // The current directory holds an image, as the root of a drive with photos would.
+    char previous[MAX_PATH];
+    ASSERT_NE(::GetCurrentDirectoryA(MAX_PATH, previous), 0u);
+    ASSERT_TRUE(::SetCurrentDirectoryA(root.c_str()));
+    const std::string logPath = "C:\\kvtest\\relative_log.txt";
+    ::DeleteFileA(logPath.c_str());
+    ASSERT_TRUE(g_Log.OpenFile(logPath.c_str()));
+    for (const char* path : {"C:", ".", "relative"}) {
+        for (bool tree : {false, true}) {
+            CFileCollection files;
+            auto folder = MakeFolder(path, tree);
+            folder->AddFilesToCollection(files);
+            EXPECT_EQ(files.GetCount(), 0) << path;
+            EXPECT_EQ(folder->ImageCount, 0u) << path;
+            EXPECT_EQ(folder->Crc, 0u) << path;
+            folder->ImageCount = 7;
+            EXPECT_FALSE(folder->HasChanged()) << path;
+            EXPECT_EQ(folder->ImageCount, 7u) << path;
+        }
+    }
+    g_Log.CloseFile();
+    ::SetCurrentDirectoryA(previous);
+    const std::vector<BYTE> bytes = ReadBytes(logPath);
+    const std::string log(bytes.begin(), bytes.end());
+    EXPECT_NE(log.find("!Skipping an image folder whose path is not absolute: C:"), std::string::npos) << log;
+}
+
+// A chain of folders deeper than the walk goes: what lies within the bound is found, the rest is
+// left with a log line, and scan and count still agree.
+TEST(DatabaseWalk, TheWalkStopsAtItsDepthBound)
+{
+    const std::string root = FreshFolder("deep");
+    std::string directory = root;
+    for (int depth = 1; depth <= 66; ++depth) {
+        directory += "\\d";
+        MakeDirectory(directory);
+        MakeFile(directory + "\\at" + std::to_string(depth) + ".jpg");
+    }
+    const std::string logPath = "C:\\kvtest\\deep_log.txt";
+    ::DeleteFileA(logPath.c_str());
+    ASSERT_TRUE(g_Log.OpenFile(logPath.c_str()));
+    CFileCollection files;
+    auto folder = MakeFolder(root, true);
+    folder->AddFilesToCollection(files);
+    EXPECT_FALSE(folder->HasChanged());
+    g_Log.CloseFile();
+
+    EXPECT_EQ(files.GetCount(), 64);
+    EXPECT_EQ(folder->ImageCount, 64u);
+    std::string deepest = root;
+    for (int depth = 1; depth <= 64; ++depth)
+        deepest += "\\d";
+    bool found64 = false;
+    for (const std::string& key : Keys(files)) {
+        EXPECT_EQ(key.find("at65"), std::string::npos) << key;
+        if (key == deepest + "|at64.jpg") found64 = true;
+    }
+    EXPECT_TRUE(found64);
+    const std::vector<BYTE> bytes = ReadBytes(logPath);
+    const std::string log(bytes.begin(), bytes.end());
+    EXPECT_NE(log.find("!Not searched, deeper than 64 levels below the image folder: " + deepest + "\\d"),
+              std::string::npos)
+        << log;
 }

@@ -1,6 +1,7 @@
 // Fixtures of the database tests.
 #include "database_support.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 
@@ -38,6 +39,69 @@ void MakeFile(const std::string& path, DWORD size, ULONGLONG fileTime)
         const FILETIME time = FileTimeFromUnits(fileTime);
         ::SetFileTime(file.get(), nullptr, nullptr, &time);
     }
+}
+
+namespace {
+
+// The host's path of a file under a drive of the prefix; empty outside Wine.
+std::string UnixPathOf(const std::string& path)
+{
+    using UnixFileName = char*(CDECL*)(const WCHAR*);
+    const auto toUnix = reinterpret_cast<UnixFileName>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!toUnix) return {};
+    std::wstring wide(path.size() + 1, L'\0');
+    const int length =
+        ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
+    if (length <= 0) return {};
+    char* unixPath = toUnix(wide.c_str());
+    if (!unixPath) return {};
+    std::string result = unixPath;
+    ::HeapFree(::GetProcessHeap(), 0, unixPath);
+    return result;
+}
+
+// Starts a program of the host (Z: is its root). The program is named apart from the command line:
+// searched for by the command line alone, it would be taken for "<name>.exe". Wine gives no handle
+// to wait on for a host program, so the caller waits for what the program does.
+bool StartHostProgram(const std::string& program, const std::string& arguments)
+{
+    const std::string application = "Z:" + program;
+    std::string commandLine = "\"" + application + "\" " + arguments;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessA(application.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          nullptr, &startup, &info))
+        return false;
+    const Handle process(info.hProcess);
+    const Handle thread(info.hThread);
+    return true;
+}
+
+bool WaitForPath(const std::string& path, bool present)
+{
+    return testsupport::PumpUntil(
+        [&] { return (::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) == present; }, 10000);
+}
+
+}  // namespace
+
+bool MakeUnixSymlink(const std::string& linkPath, const std::string& target)
+{
+    const std::string unixLink = UnixPathOf(linkPath);
+    if (unixLink.empty()) return false;
+    return StartHostProgram("\\bin\\ln", "-s \"" + target + "\" \"" + unixLink + "\"") &&
+           WaitForPath(linkPath, true);
+}
+
+bool RemoveUnixSymlink(const std::string& linkPath)
+{
+    if (::GetFileAttributesA(linkPath.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
+    const std::string unixLink = UnixPathOf(linkPath);
+    if (unixLink.empty()) return false;
+    // rm without -r removes the link itself, never the directory it points to.
+    return StartHostProgram("\\bin\\rm", "-f \"" + unixLink + "\"") && WaitForPath(linkPath, false);
 }
 
 std::vector<BYTE> ReadBytes(const std::string& path)
@@ -125,6 +189,31 @@ void FillSampleFolders(CFolderCollection& folders, int count, int variant)
         folder->Crc = 0x9E3779B9u * static_cast<DWORD>(i + 1) + static_cast<DWORD>(variant);
         if (folders.Insert(folder.get())) folder.release();
     }
+}
+
+int RunDatabaseChange(const DatabasePaths& files)
+{
+    CFolderCollection folders;
+    if (!folders.LoadFromFile(files.folderList.c_str())) return 10;
+    const bool fileListMissing = !TxFileExists(files.records.c_str()) || !TxFileExists(files.strings.c_str());
+    if (!fileListMissing && !folders.CheckForChangesOnDisk(false)) return 0;
+    CFileCollection images;
+    if (!fileListMissing && !images.LoadFromFile(files.records.c_str(), files.strings.c_str())) return 11;
+    folders.RecalculateAllFolders(images);
+    if (!images.SaveToFile(files.records.c_str(), files.strings.c_str())) return 12;
+    return folders.SaveToFile(files.folderList.c_str()) ? 0 : 13;
+}
+
+bool LoadImageKeys(const DatabasePaths& files, std::vector<std::string>& keys)
+{
+    CFileCollection images;
+    keys.clear();
+    if (!images.LoadFromFile(files.records.c_str(), files.strings.c_str())) return false;
+    for (int i = 0; i < images.GetCount(); ++i)
+        keys.push_back(std::string(images.FileAt(i)->FolderPath.GetText()) + "|" +
+                       images.FileAt(i)->FileName.GetText());
+    std::sort(keys.begin(), keys.end());
+    return true;
 }
 
 bool StartHelper(testsupport::ChildProcess& helper, const std::string& arguments)

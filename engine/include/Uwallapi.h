@@ -12,7 +12,10 @@ bool SetWallpaper(RegistryRecord* record, const char* folderPath, const char* fi
                   COLORREF averageColor);
 bool SetRandomWallpaper();
 bool UpdateCurrentWallpaper();
-void ExcludeCurrentFromList();
+// True once the current image's record holds FLAG_EXCLUDE_IMAGE; false, logged with "!", when the
+// record could not be written (the database lock held by another program past its wait, the file
+// unreadable) or the image is not in the list.
+bool ExcludeCurrentFromList();
 
 // Screen saver: picks the next image and paints it into the window with a transition.
 bool ScreenSaverReplaceImage(HWND window, RegistryRecord* record);

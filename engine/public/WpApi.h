@@ -25,7 +25,7 @@ BOOL __stdcall WpApi_SetWallpaper(RegistryRecord* record, const char* folder, co
                                   const char* dateText, COLORREF averageColor);     // 10
 BOOL __stdcall WpApi_UpdateCurrentWallpaper();                                      // 11
 BOOL __stdcall WpApi_SetRandomWallpaper();                                          // 12
-void __stdcall WpApi_ExcludeCurrentFromList();                                      // 13
+BOOL __stdcall WpApi_ExcludeCurrentFromList();                                      // 13
 void __stdcall WpApi_CancelCurrentOperation();                                      // 14
 BOOL __stdcall WpApi_Cancelled();                                                   // 15
 BOOL __stdcall WpApi_ScreenSaverReplaceImage(HWND window, RegistryRecord* record);  // 16
@@ -45,7 +45,7 @@ typedef BOOL(__stdcall* PFN_WpApi_SetWallpaper)(RegistryRecord*, const char*, co
                                                 COLORREF);
 typedef BOOL(__stdcall* PFN_WpApi_UpdateCurrentWallpaper)();
 typedef BOOL(__stdcall* PFN_WpApi_SetRandomWallpaper)();
-typedef void(__stdcall* PFN_WpApi_ExcludeCurrentFromList)();
+typedef BOOL(__stdcall* PFN_WpApi_ExcludeCurrentFromList)();
 typedef void(__stdcall* PFN_WpApi_CancelCurrentOperation)();
 typedef BOOL(__stdcall* PFN_WpApi_Cancelled)();
 typedef BOOL(__stdcall* PFN_WpApi_ScreenSaverReplaceImage)(HWND, RegistryRecord*);

@@ -27,8 +27,11 @@ StoredTexts LoadTextsOfStoredImage(CImageFile& image, const TxString& recordFile
                                    const TxString& stringFilePath)
 {
     try {
-        // Under one hold of the lock the two files are one save's pair.
+        // Under one hold of the lock the two files are one save's pair, once a save ended between
+        // its two replacements is finished.
         const CDatabaseLock lock("LoadTextsOfStoredImage");
+        if (!FinishInterruptedImageListSave(recordFilePath.GetText(), stringFilePath.GetText()))
+            return StoredTexts::Unavailable;
         TxFile records(recordFilePath.GetText(), true, false);
         if (!image.IsOwnRecordIn(records)) {
             LogF("LoadTextsOfStoredImage: the record at %lu of %s has changed since it was loaded",
@@ -48,9 +51,12 @@ StoredTexts LoadTextsOfStoredImage(CImageFile& image, const TxString& recordFile
 bool StoreSelfToFile(const CImageFile& image, const TxString& recordFilePath)
 {
     try {
-        // Never written into a file that a save of another program is replacing.
+        // Never written into a file that a save of another program is replacing, nor into one that
+        // the rest of a save ended part way is about to replace. The lock is waited for as long as a
+        // save waits for it.
         const CDatabaseLock lock("CImageFile::StoreSelfToFile");
         if (!lock.Held()) return false;
+        if (!FinishInterruptedImageListSave(recordFilePath.GetText(), "")) return false;
         TxFile file(recordFilePath.GetText(), false, false);
         return image.UpdateRecordInPlace(file) != CImageFile::RecordUpdate::Refused;
     } catch (const ExNormal& e) {
@@ -68,7 +74,8 @@ int StoreImagesToFile(const std::vector<const CImageFile*>& images, const TxStri
         // One open, one read and one write under one hold of the lock: a reset of every counter
         // must not cost file calls per image.
         const CDatabaseLock lock("StoreImagesToFile");
-        if (!lock.Held()) return static_cast<int>(images.size());
+        if (!lock.Held() || !FinishInterruptedImageListSave(recordFilePath.GetText(), ""))
+            return static_cast<int>(images.size());
         TxFile file(recordFilePath.GetText(), false, false);
         return UpdateRecordsInPlace(images, file);
     } catch (const ExNormal& e) {

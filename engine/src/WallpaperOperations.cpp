@@ -197,11 +197,11 @@ bool UpdateCurrentWallpaper()
     return SetWallpaper(&record, folder.GetText(), name.GetText(), dateText, current.dwBackColor);
 }
 
-void ExcludeCurrentFromList()
+bool ExcludeCurrentFromList()
 {
     CLogScope scope("ExcludeCurrentFromList");
     RegistryRecord record{};
-    if (!ReadConfiguredSettings(record)) return;
+    if (!ReadConfiguredSettings(record)) return false;
     const TxString recordFile = RecordText(record.Files.szFileListDatFile).c_str();
     const TxString stringFile = RecordText(record.Files.szFileListStrFile).c_str();
     const CurrentImageSettings& current = record.CurrentImage;
@@ -215,9 +215,16 @@ void ExcludeCurrentFromList()
         if (image->FileName.CompareNoCase(name.GetText()) != 0 ||
             image->FolderPath.CompareNoCase(folder.GetText()) != 0)
             continue;
-        LogF("Marking %s with FLAG_EXCLUDE_IMAGE flag", name.GetText());
         image->FileFlags |= FLAG_EXCLUDE_IMAGE;
-        StoreSelfToFile(*image, recordFile);
-        return;
+        // The user asked for it: an exclusion that is not written must not pass for done.
+        if (!StoreSelfToFile(*image, recordFile)) {
+            LogF("!%s is not marked with FLAG_EXCLUDE_IMAGE flag: its record could not be written",
+                 name.GetText());
+            return false;
+        }
+        LogF("Marking %s with FLAG_EXCLUDE_IMAGE flag", name.GetText());
+        return true;
     }
+    LogF("!%s\\%s is not in the image list; nothing is marked", folder.GetText(), name.GetText());
+    return false;
 }

@@ -178,12 +178,15 @@ extern "C" BOOL __stdcall WpApi_SetRandomWallpaper()
     return result;
 }
 
-extern "C" void __stdcall WpApi_ExcludeCurrentFromList()
+// Its callers were written for no result and ignore it; a failed exclusion returns 0 all the same.
+extern "C" BOOL __stdcall WpApi_ExcludeCurrentFromList()
 {
-    RunLockedExport({"WpApi_ExcludeCurrentFromList", ExportLog::BeforeLock, true}, [] {
-        ExcludeCurrentFromList();
-        return true;
+    BOOL result = FALSE;
+    RunLockedExport({"WpApi_ExcludeCurrentFromList", ExportLog::BeforeLock, true}, [&] {
+        result = ExcludeCurrentFromList() ? TRUE : FALSE;
+        return result != FALSE;
     });
+    return result;
 }
 
 extern "C" void __stdcall WpApi_CancelCurrentOperation()

@@ -9,6 +9,8 @@
 #include "Udib.h"
 #include "Ujpegload.h"
 #include "Upaintabledib.h"
+#include "KvTestSupport.h"
+#include "UTxUtils.h"
 #include "imaging_testutil.h"
 
 using namespace imaging_test;
@@ -207,6 +209,42 @@ TEST(ImagingDibHelpers, SaveToBmpFileFailureKeepsTheOldFile)
     ::CloseHandle(held);
     EXPECT_EQ(ReadFileBytes(path), (std::vector<BYTE>{'o', 'l', 'd'}));
     EXPECT_TRUE(NoTemporaryFilesIn(ScratchDir()));
+    ::DeleteFileA(path.c_str());
+}
+
+// Copies of the work bitmap that saves which ended before their move left behind go with the next
+// save once they are a minute old; a young one may be another program's save in progress.
+TEST(ImagingDibHelpers, SaveToBmpFileRemovesCopiesLeftByEndedSaves)
+{
+    const TestDib dib = MakeDib(4, 4, 24, false);
+    const std::string path = ScratchPath("work.bmp");
+    FILETIME now;
+    ::GetSystemTimeAsFileTime(&now);
+    const ULONGLONG twoMinutesAgo = testsupport::FileTimeUnits(now) - 120ull * 10000000ull;
+    struct LeftoverCase {
+        std::string name;
+        ULONGLONG written;  // 0: now
+        bool removed;
+    };
+    const LeftoverCase cases[] = {
+        {"work.bmp.1a2b-3.tmp", twoMinutesAgo, true},
+        {"work.bmp.5c-7.tmp", 0, false},
+        {"work.bmp.backup.tmp", twoMinutesAgo, false},
+    };
+    for (const LeftoverCase& c : cases) {
+        ASSERT_TRUE(WriteFileBytes(ScratchPath(c.name), {'x'}));
+        if (c.written) {
+            FileHandle file(::CreateFileA(ScratchPath(c.name).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
+            const FILETIME time = testsupport::FileTimeFromUnits(c.written);
+            ASSERT_TRUE(file && ::SetFileTime(file.get(), nullptr, nullptr, &time)) << c.name;
+        }
+    }
+    ASSERT_TRUE(SaveToBmpFile(path.c_str(), dib.Info(), dib.bits.data()));
+    for (const LeftoverCase& c : cases) {
+        EXPECT_EQ(testsupport::PathExists(ScratchPath(c.name)), !c.removed) << c.name;
+        ::DeleteFileA(ScratchPath(c.name).c_str());
+    }
     ::DeleteFileA(path.c_str());
 }
 

@@ -8,9 +8,8 @@
 // of that directory on (the first is the check for changes, the second the rescan), its first
 // heap request for 1 kB or more fails, as in a process whose address space is used up.
 //
-// Exit code: the export's BOOL result (0 or 1), 2 after an export without result, 10 when the
-// library cannot be loaded, 11 when the export is missing, 12 on a bad command line, 13 when the
-// library's imports cannot be redirected.
+// Exit code: the export's BOOL result (0 or 1), 10 when the library cannot be loaded, 11 when the
+// export is missing, 12 on a bad command line, 13 when the library's imports cannot be redirected.
 #include <windows.h>
 
 #include <cctype>
@@ -20,7 +19,6 @@
 namespace {
 
 using ResultExport = BOOL(__stdcall*)();
-using VoidExport = void(__stdcall*)();
 using HeapAllocFunction = LPVOID(WINAPI*)(HANDLE, DWORD, SIZE_T);
 using FindFirstFunction = HANDLE(WINAPI*)(LPCSTR, LPWIN32_FIND_DATAA);
 
@@ -107,14 +105,7 @@ int main(int argc, char** argv)
     const char* name = argv[2];
     FARPROC procedure = ::GetProcAddress(library, name);
     int code = 11;
-    if (procedure) {
-        if (std::strcmp(name, "WpApi_ExcludeCurrentFromList") == 0) {
-            reinterpret_cast<VoidExport>(reinterpret_cast<void*>(procedure))();
-            code = 2;
-        } else {
-            code = reinterpret_cast<ResultExport>(reinterpret_cast<void*>(procedure))() ? 1 : 0;
-        }
-    }
+    if (procedure) code = reinterpret_cast<ResultExport>(reinterpret_cast<void*>(procedure))() ? 1 : 0;
     ::FreeLibrary(library);
     return code;
 }

@@ -13,6 +13,7 @@
 
 #include "KvTestSupport.h"
 #include "UDatabase.h"
+#include "UDatabaseLock.h"
 #include "UTxUtils.h"
 #include "selection_support.h"
 
@@ -80,15 +81,21 @@ protected:
         ASSERT_TRUE(WriteSettings(record, true, kImageCount));
     }
 
-    // Runs one export in a process of its own; its exit code. With `starvedIn`, the library's heap
-    // runs out once during the rescan of that directory.
-    DWORD Call(const char* exportName, const std::string& starvedIn = "")
+    // Starts one export in a process of its own. With `starvedIn`, the library's heap runs out once
+    // during the rescan of that directory.
+    bool StartCall(testsupport::ChildProcess& child, const char* exportName,
+                   const std::string& starvedIn = "")
     {
-        testsupport::ChildProcess child;
         std::string command = "\"" + testsupport::ExeFolder() + "operations_agent_probe.exe\" \"" +
                               program.Path() + "\" " + exportName;
         if (!starvedIn.empty()) command += " \"" + starvedIn + "\"";
-        EXPECT_TRUE(child.Start(command));
+        return child.Start(command);
+    }
+    // Runs one export in a process of its own; its exit code.
+    DWORD Call(const char* exportName, const std::string& starvedIn = "")
+    {
+        testsupport::ChildProcess child;
+        EXPECT_TRUE(StartCall(child, exportName, starvedIn));
         EXPECT_TRUE(child.WaitPumping(60000)) << exportName;
         return child.ExitCode();
     }
@@ -205,7 +212,7 @@ TEST_F(EndToEnd, ExcludeCurrentFromListChangesOnlyTheFlagOfTheCurrentRecord)
     const StoredImage* target = FindStored(stored, current);
     ASSERT_TRUE(target);
 
-    ASSERT_EQ(Call("WpApi_ExcludeCurrentFromList"), 2u);
+    ASSERT_EQ(Call("WpApi_ExcludeCurrentFromList"), 1u);
     const std::vector<std::string> after = Files();
     EXPECT_TRUE(after[0] == before[0]);
     EXPECT_TRUE(after[2] == before[2]);
@@ -221,6 +228,61 @@ TEST_F(EndToEnd, ExcludeCurrentFromListChangesOnlyTheFlagOfTheCurrentRecord)
         ASSERT_EQ(Call("WpApi_SetRandomWallpaper"), 1u);
         EXPECT_NE(ReadSettingsValue("CurrentImage", "ImageName").Text(), current);
     }
+}
+
+namespace {
+
+bool AnyLineHas(const std::vector<std::string>& lines, const std::string& text)
+{
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const std::string& line) { return line.find(text) != std::string::npos; });
+}
+
+}  // namespace
+
+// Another program holds the database lock. Past the wait the exclusion fails: result 0, a "!" line,
+// no line that claims the mark, and the record as it was. Released while the store waits, the flag is
+// written.
+TEST_F(EndToEnd, ExcludeWaitsForTheDatabaseLockAndFailsWithoutIt)
+{
+    UseFixtureFolder();
+    ASSERT_EQ(Call("WpApi_SetRandomWallpaper"), 1u);
+    const std::string current = ReadSettingsValue("CurrentImage", "ImageName").Text();
+    const std::vector<StoredImage> stored = ReadStoredImages(paths.recordFile, paths.stringFile);
+    const StoredImage* target = FindStored(stored, current);
+    ASSERT_TRUE(target);
+    const std::string before = Files()[1];
+    const std::string marking = "Marking " + current + " with FLAG_EXCLUDE_IMAGE flag";
+
+    testsupport::LogReceiver receiver;
+    ASSERT_TRUE(receiver.IsOpen());
+    {
+        const CDatabaseLock held("held by the test", 0);
+        ASSERT_TRUE(held.Held());
+        EXPECT_EQ(Call("WpApi_ExcludeCurrentFromList"), 0u);
+    }
+    EXPECT_TRUE(Files()[1] == before);
+    const std::vector<std::string> refused = receiver.Texts();
+    EXPECT_TRUE(AnyLineHas(refused, "!" + current + " is not marked with FLAG_EXCLUDE_IMAGE flag"));
+    EXPECT_TRUE(
+        AnyLineHas(refused, "!CImageFile::StoreSelfToFile: another program has held the image database"));
+    EXPECT_FALSE(AnyLineHas(refused, marking));
+
+    receiver.Clear();
+    auto held = std::make_unique<CDatabaseLock>("held by the test", 0);
+    ASSERT_TRUE(held->Held());
+    testsupport::ChildProcess child;
+    ASSERT_TRUE(StartCall(child, "WpApi_ExcludeCurrentFromList"));
+    // The list is read without the lock once its wait is over; the store waits next.
+    EXPECT_TRUE(testsupport::PumpUntil(
+        [&] { return AnyLineHas(receiver.Texts(), "reading without the lock"); }, 30000));
+    held.reset();
+    ASSERT_TRUE(child.WaitPumping(60000));
+    EXPECT_EQ(child.ExitCode(), 1u);
+    const std::string after = Files()[1];
+    ASSERT_EQ(after.size(), before.size());
+    EXPECT_EQ(Get32(after, target->position + 28), target->fileFlags | FLAG_EXCLUDE_IMAGE);
+    EXPECT_TRUE(AnyLineHas(receiver.Texts(), marking));
 }
 
 TEST_F(EndToEnd, WithTheRecordFileHeldOpenTheRefreshLeavesTheDatabaseAlone)

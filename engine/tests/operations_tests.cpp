@@ -110,6 +110,7 @@ TEST_F(Operations, TheRefreshNeverSavesOverAFileListItCannotLoad)
         {"folder list held open", paths.folderList, "", 0, 0},
         {"record file of a newer version", "", paths.recordFile, 8, 101},
         {"record file with a damaged header", "", paths.recordFile, 0, 0x12345678},
+        {"record file whose header counts 0", "", paths.recordFile, 12, 0},
         {"folder list of a newer version", "", paths.folderList, 8, 101},
     };
     for (const RefusedCase& c : cases) {
@@ -227,7 +228,7 @@ TEST_F(Operations, WithoutConfigurationNothingIsShownOrChanged)
         CSynchronizationGuard lock;
         EXPECT_FALSE(SetRandomWallpaper()) << c.name;
         EXPECT_FALSE(UpdateCurrentWallpaper()) << c.name;
-        ExcludeCurrentFromList();
+        EXPECT_FALSE(ExcludeCurrentFromList()) << c.name;
         EXPECT_TRUE(g_Progress.empty()) << c.name;
         EXPECT_TRUE(Files() == before) << c.name;
         EXPECT_FALSE(testsupport::PathExists(paths.workBmp)) << c.name;
@@ -397,13 +398,13 @@ TEST_F(Operations, ExcludeCurrentFromListMarksOnlyTheCurrentRecord)
     std::string expected = before;
     Put32(expected, target.position + 28, target.fileFlags | FLAG_EXCLUDE_IMAGE);
     for (int round = 0; round < 2; ++round) {
-        ExcludeCurrentFromList();
+        EXPECT_TRUE(ExcludeCurrentFromList()) << "round " << round;
         EXPECT_EQ(testsupport::ReadFileBytes(paths.recordFile), expected) << "round " << round;
     }
 
     lstrcpynA(stored.CurrentImage.szImageName, "not_in_the_list.jpg", kPathSize);
     ASSERT_TRUE(WriteSettings(stored, true, kImageCount));
-    ExcludeCurrentFromList();
+    EXPECT_FALSE(ExcludeCurrentFromList());
     EXPECT_EQ(testsupport::ReadFileBytes(paths.recordFile), expected);
 }
 

@@ -260,7 +260,10 @@ bool RemoveTree(const std::string& path)
             const std::string name = data.cFileName;
             if (name == "." || name == "..") continue;
             const std::string child = path + "\\" + name;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+                // A link is removed, never followed: it may lead back up the tree or out of it.
+                if (!::RemoveDirectoryA(child.c_str())) ::DeleteFileA(child.c_str());
+            } else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 RemoveTree(child);
             } else {
                 ::SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);

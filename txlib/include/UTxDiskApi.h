@@ -122,7 +122,8 @@ private:
 
 // Writes a file beside its target ("<target>.<process>-<count>.tmp", one per writer) and replaces the
 // target only on Commit, so a crash, a full disk or a locked target leaves the old file whole. The
-// temporary file goes if Commit never comes or fails. File() is valid only until Commit.
+// temporary file goes if Commit never comes or fails, unless it is kept. File() is valid only until
+// Close or Commit.
 class TxPendingFile {
 public:
     explicit TxPendingFile(const char* targetPath);  // throws ExNormal when it cannot be created
@@ -131,13 +132,27 @@ public:
     TxPendingFile& operator=(const TxPendingFile&) = delete;
 
     TxFile& File() { return *m_pFile; }
-    // Flushes, closes and moves the file over the target (write-through); false on failure.
+    // Flushes and closes the file, which stays pending; false, logged, on failure.
+    bool Close();
+    // Closes the file if still open, moves it over the target (write-through), then removes the
+    // stale temporary files of the target (RemoveStale); false on failure.
     bool Commit();
+    // The temporary file is no longer deleted at destruction: a record of the caller names it, and
+    // whoever reads that record moves it into place.
+    void Keep() { m_bKept = true; }
     const TxString& TempPath() const { return m_sTempPath; }
+
+    // Whether `path` is a temporary file name of `target` ("<target>.<hex>-<hex>.tmp", ignoring case).
+    static bool IsTempPathOf(const char* path, const char* target);
+    // Deletes the temporary files of `target` that writers which ended before their commit left
+    // behind: only names of this pattern whose last write is more than a minute old, so the file of
+    // a save running now in another program is never touched. Returns how many went.
+    static int RemoveStale(const char* target);
 
 private:
     TxString m_sTarget;
     TxString m_sTempPath;
     std::unique_ptr<TxFile> m_pFile;
     bool m_bCommitted = false;
+    bool m_bKept = false;
 };

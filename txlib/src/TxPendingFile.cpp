@@ -1,10 +1,17 @@
 // TxPendingFile: a file written beside its target that replaces the target only when complete.
 #include "UTxDiskApi.h"
 #include "UTxLog.h"
+#include "UTxTime.h"
 
+#include <cctype>
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 namespace {
+
+// A save writes its temporary file in well under this; one older was left by a save that died.
+constexpr ULONGLONG kStaleAge = 60ull * 10000000ull;  // one minute in FILETIME units
 
 // Every writer gets a name of its own (process and a per-process count): with one shared name,
 // a second writer would be refused while the first wrote, could truncate the first's finished
@@ -20,6 +27,31 @@ TxString TempPathFor(const char* target)
     return path;
 }
 
+// True when `text` is one or more hexadecimal digits.
+bool IsHexRun(const std::string& text)
+{
+    if (text.empty()) return false;
+    for (const char c : text) {
+        if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
+    }
+    return true;
+}
+
+// Whether `name` is "<targetName>.<hex>-<hex>.tmp", ignoring case as the file system does.
+bool IsPendingNameOf(const std::string& name, const std::string& targetName)
+{
+    static const char kSuffix[] = ".tmp";
+    const size_t suffixLength = sizeof(kSuffix) - 1;
+    if (targetName.empty() || name.size() < targetName.size() + 1 + suffixLength) return false;
+    if (_strnicmp(name.c_str(), targetName.c_str(), targetName.size()) != 0) return false;
+    if (name[targetName.size()] != '.') return false;
+    if (_stricmp(name.c_str() + name.size() - suffixLength, kSuffix) != 0) return false;
+    const std::string middle =
+        name.substr(targetName.size() + 1, name.size() - targetName.size() - 1 - suffixLength);
+    const size_t dash = middle.find('-');
+    return dash != std::string::npos && IsHexRun(middle.substr(0, dash)) && IsHexRun(middle.substr(dash + 1));
+}
+
 }  // namespace
 
 TxPendingFile::TxPendingFile(const char* targetPath)
@@ -30,22 +62,28 @@ TxPendingFile::TxPendingFile(const char* targetPath)
 
 TxPendingFile::~TxPendingFile()
 {
-    if (m_bCommitted) return;
+    if (m_bCommitted || m_bKept) return;
     m_pFile.reset();
     ::DeleteFileA(m_sTempPath.GetText());
+}
+
+bool TxPendingFile::Close()
+{
+    if (!m_pFile) return true;
+    try {
+        m_pFile->Flush();
+    } catch (const TxException& e) {
+        LogF("!TxPendingFile: %s not saved: %s", m_sTarget.GetText(), e.Message());
+        return false;
+    }
+    m_pFile.reset();
+    return true;
 }
 
 bool TxPendingFile::Commit()
 {
     if (m_bCommitted) return true;
-    if (!m_pFile) return false;
-    try {
-        m_pFile->Flush();
-    } catch (const TxException& e) {
-        LogF("!TxPendingFile::Commit: %s not saved: %s", m_sTarget.GetText(), e.Message());
-        return false;
-    }
-    m_pFile.reset();
+    if (!Close()) return false;
     if (!::MoveFileExA(m_sTempPath.GetText(), m_sTarget.GetText(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         LogLastErrorF("!TxPendingFile::Commit: %s could not replace %s", m_sTempPath.GetText(),
@@ -53,5 +91,50 @@ bool TxPendingFile::Commit()
         return false;
     }
     m_bCommitted = true;
+    RemoveStale(m_sTarget.GetText());
     return true;
+}
+
+bool TxPendingFile::IsTempPathOf(const char* path, const char* target)
+{
+    if (!path || !target || !target[0]) return false;
+    const size_t targetLength = std::strlen(target);
+    // Beside the target: the same folder, so the name alone decides.
+    if (_strnicmp(path, target, targetLength) != 0) return false;
+    const std::string targetText = target;
+    const size_t cut = targetText.find_last_of("\\/");
+    const size_t nameStart = cut == std::string::npos ? 0 : cut + 1;
+    return IsPendingNameOf(std::string(path).substr(nameStart), targetText.substr(nameStart));
+}
+
+int TxPendingFile::RemoveStale(const char* target)
+{
+    const std::string targetPath = target ? target : "";
+    const size_t cut = targetPath.find_last_of("\\/");
+    const std::string folder = cut == std::string::npos ? std::string() : targetPath.substr(0, cut + 1);
+    const std::string targetName = cut == std::string::npos ? targetPath : targetPath.substr(cut + 1);
+    if (targetName.empty()) return 0;
+
+    FILETIME now;
+    ::GetSystemTimeAsFileTime(&now);
+    const ULONGLONG nowValue = FileTimeUnits(now);
+    int removed = 0;
+    WIN32_FIND_DATAA entry;
+    // The mask also finds names that merely match through their short forms; the exact test decides.
+    FindHandle find(::FindFirstFileA((targetPath + ".*.tmp").c_str(), &entry));
+    if (!find) return 0;
+    do {
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        if (!IsPendingNameOf(entry.cFileName, targetName)) continue;
+        const ULONGLONG written = FileTimeUnits(entry.ftLastWriteTime);
+        if (written > nowValue || nowValue - written <= kStaleAge) continue;
+        const std::string path = folder + entry.cFileName;
+        if (::DeleteFileA(path.c_str())) {
+            LogF("a temporary file left by an ended save was removed: %s", path.c_str());
+            ++removed;
+        } else {
+            LogLastErrorF("!a temporary file left by an ended save cannot be removed: %s", path.c_str());
+        }
+    } while (::FindNextFileA(find.get(), &entry));
+    return removed;
 }
