@@ -92,6 +92,7 @@ Section "Kestrova"
   SetOutPath "$SYSDIR"
   !insertmacro InstallProgram "${KV_SAVER}" "Kestrova.scr"
 
+  SetOutPath "$INSTDIR"  ; the shortcuts' working folder
   CreateDirectory "${KV_MENU_FOLDER}"
   !insertmacro LogLine S_FOLDER_ "${KV_MENU_FOLDER}"
 !ifdef KV_MANAGER
