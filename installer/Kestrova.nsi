@@ -60,9 +60,35 @@ Var InstallLog
   !insertmacro LogLine S_LNKFILE "${KV_MENU_FOLDER}\${NAME}.lnk"
 !macroend
 
+; A running Agent (an installation over an earlier one) keeps KvAgent.exe open, so its file could
+; not be replaced: it is asked to end through its close event, as the Manager and the uninstaller
+; do, and it has ended when "KvAgentIsRunning" is gone (waited for at most 15 s).
+!define EVENT_MODIFY_STATE 0x0002
+!define SYNCHRONIZE 0x00100000
+Function StopRunningAgent
+  System::Call 'kernel32::OpenEventA(i ${EVENT_MODIFY_STATE}, i 0, t "KvAgentExternalClose") i .r0'
+  ${If} $0 == 0
+    Return
+  ${EndIf}
+  DetailPrint "Stopping Kestrova Agent..."
+  System::Call 'kernel32::SetEvent(i r0)'
+  System::Call 'kernel32::CloseHandle(i r0)'
+  StrCpy $1 0
+  ${Do}
+    System::Call 'kernel32::OpenEventA(i ${SYNCHRONIZE}, i 0, t "KvAgentIsRunning") i .r0'
+    ${If} $0 == 0
+      ${Break}
+    ${EndIf}
+    System::Call 'kernel32::CloseHandle(i r0)'
+    Sleep 50
+    IntOp $1 $1 + 50
+  ${LoopUntil} $1 >= 15000
+FunctionEnd
+
 Section "Kestrova"
   SetShellVarContext all
   SetOverwrite on
+  Call StopRunningAgent
 
   ; The log is written as things are created; without it the uninstaller could remove nothing.
   CreateDirectory "$INSTDIR"
