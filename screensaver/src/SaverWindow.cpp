@@ -112,7 +112,10 @@ extern "C" LRESULT WINAPI ScreenSaverProc(HWND window, UINT message, WPARAM wPar
             break;
         case WM_ERASEBKGND:
             OnEraseBackground(window);
-            break;
+            // Erased here, and the paint thread is already asked for the picture: the default
+            // erase would fill the class brush over whatever that thread painted meanwhile, and
+            // nothing would repaint it before the next tick.
+            return TRUE;
         case WM_DESTROY:
             OnDestroy(window);
             break;

@@ -171,6 +171,27 @@ TEST_F(BlockedDisplay, ANarrowWindowGetsTheGreyOnly)
     ::DestroyWindow(saver);
 }
 
+TEST_F(BlockedDisplay, EveryRepaintEndsInTheGreyNotInTheEraseBlack)
+{
+    // Each repaint erases the window black and asks the paint thread for the grey; the grey must be
+    // the last thing drawn however the two threads interleave.
+    WriteDword(HKEY_CURRENT_USER, Key("Agent"), "Block", 1);
+    const HostWindow host(599, 300);
+    const HWND saver = MakeSaver(host);
+    ASSERT_TRUE(saver);
+    const auto allGrey = [&] {
+        const Picture picture = Capture(saver);
+        return picture.CountOf(kDarkGrey) == picture.width * picture.height;
+    };
+    ASSERT_TRUE(testsupport::PumpUntil(allGrey, 5000));
+    for (int repaint = 0; repaint < 40; ++repaint) {
+        ::InvalidateRect(saver, nullptr, TRUE);
+        ASSERT_TRUE(testsupport::PumpUntil(allGrey, 3000))
+            << "repaint " << repaint << ": top left 0x" << std::hex << Capture(saver).At(0, 0);
+    }
+    ::DestroyWindow(saver);
+}
+
 TEST(BlockedDisplayPainting, TheBandMovesFiftyPixelsAndWrapsBeforeLeavingTheWindow)
 {
     const HostWindow host(700, 420);

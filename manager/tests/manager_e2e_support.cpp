@@ -1,0 +1,164 @@
+#include "manager_e2e_support.h"
+
+#include <shlobj.h>
+
+#include <cstring>
+
+namespace managertest {
+
+std::string InstalledFolder()
+{
+    return testsupport::ExeFolder() + "e2e\\";
+}
+
+std::string DataFolder()
+{
+    char appData[MAX_PATH + 1] = {};
+    ::SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, appData);
+    return std::string(appData) + "\\Kestrova";
+}
+
+void ResetUser(const std::string& sampleFolder)
+{
+    testsupport::DeleteRegTree(HKEY_CURRENT_USER, kSettingsKey);
+    testsupport::DeleteRegTree(HKEY_CURRENT_USER, kStandInKey);
+    testsupport::RemoveTree(DataFolder());
+    if (sampleFolder.empty())
+        testsupport::DeleteRegValue(HKEY_LOCAL_MACHINE, kSetupKey, "InstalledImgDir");
+    else
+        testsupport::WriteRegValue(HKEY_LOCAL_MACHINE, kSetupKey, "InstalledImgDir", REG_SZ,
+                                   testsupport::TextData(sampleFolder));
+}
+
+std::string WindowText(HWND wnd)
+{
+    char text[512] = {};
+    ::GetWindowTextA(wnd, text, sizeof text);
+    return text;
+}
+
+namespace {
+
+struct WindowSearch {
+    DWORD processId;
+    std::string text;
+    const char* className;
+    HWND found;
+};
+
+BOOL CALLBACK MatchTopLevel(HWND wnd, LPARAM param)
+{
+    auto* search = reinterpret_cast<WindowSearch*>(param);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(wnd, &pid);
+    if (pid != search->processId || !::IsWindowVisible(wnd) || WindowText(wnd) != search->text) return TRUE;
+    search->found = wnd;
+    return FALSE;
+}
+
+BOOL CALLBACK MatchChild(HWND wnd, LPARAM param)
+{
+    auto* search = reinterpret_cast<WindowSearch*>(param);
+    if (search->className) {
+        char name[64] = {};
+        ::GetClassNameA(wnd, name, sizeof name);
+        if (::lstrcmpiA(name, search->className) != 0) return TRUE;
+    }
+    if (!search->text.empty() && WindowText(wnd) != search->text) return TRUE;
+    search->found = wnd;
+    return FALSE;
+}
+
+DWORD U32(const std::string& data, size_t offset)
+{
+    DWORD value = 0;
+    std::memcpy(&value, data.data() + offset, 4);
+    return value;
+}
+
+}  // namespace
+
+HWND FindProcessWindow(DWORD processId, const std::string& caption)
+{
+    WindowSearch search = {processId, caption, nullptr, nullptr};
+    ::EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND FindChild(HWND parent, const std::string& text, const char* className)
+{
+    WindowSearch search = {0, text, className, nullptr};
+    ::EnumChildWindows(parent, MatchChild, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool ReadFolderList(const std::string& path, std::vector<StoredFolder>& folders)
+{
+    bool ok = false;
+    const std::string data = testsupport::ReadFileBytes(path, &ok);
+    if (!ok || data.size() < 144 || U32(data, 0) != 0xFF550015) return false;
+    const DWORD count = U32(data, 12);
+    size_t at = 144;
+    folders.clear();
+    for (DWORD i = 0; i < count; ++i) {
+        if (at + 40 > data.size() || U32(data, at) != 0xFEFDFCFB) return false;
+        const DWORD length = U32(data, at + 4);
+        if (at + 40 + length > data.size() || length == 0) return false;
+        StoredFolder folder;
+        folder.path.assign(data.data() + at + 40, length - 1);
+        folder.flags = U32(data, at + 8);
+        folder.imageCount = U32(data, at + 16);
+        folders.push_back(folder);
+        at += 40 + length;
+    }
+    return at == data.size();
+}
+
+bool ReadRecordFile(const std::string& path, DWORD& count, std::vector<DWORD>& shownCounts)
+{
+    bool ok = false;
+    const std::string data = testsupport::ReadFileBytes(path, &ok);
+    if (!ok || data.size() < 144 || U32(data, 0) != 0xFF550014) return false;
+    count = U32(data, 12);
+    if (data.size() != 144 + 80 * static_cast<size_t>(count)) return false;
+    shownCounts.clear();
+    for (DWORD i = 0; i < count; ++i)
+        shownCounts.push_back(U32(data, 144 + 80 * i + 20));
+    return true;
+}
+
+ManagerRun::~ManagerRun()
+{
+    if (m_Process.ExitCode() == STILL_ACTIVE) Close(10000);
+}
+
+bool ManagerRun::Start(testsupport::LogReceiver& log, const std::string& folder)
+{
+    log.Clear();
+    return m_Process.Start("\"" + folder + "KvManag.exe\"");
+}
+
+bool ManagerRun::WaitReady(testsupport::LogReceiver& log, DWORD timeoutMs)
+{
+    return testsupport::PumpUntil(
+        [&] {
+            m_hMain = FindProcessWindow(m_Process.ProcessId(), "Kestrova Manager 1.07");
+            return m_hMain && Logged(log, "Check for changes done");
+        },
+        timeoutMs);
+}
+
+bool ManagerRun::Close(DWORD timeoutMs)
+{
+    if (m_hMain) ::PostMessageA(m_hMain, WM_CLOSE, 0, 0);
+    return m_Process.WaitPumping(timeoutMs);
+}
+
+bool Logged(const testsupport::LogReceiver& log, const std::string& text)
+{
+    for (const std::string& line : log.Texts())
+        if (line.find(text) != std::string::npos) return true;
+    return false;
+}
+
+}  // namespace managertest
