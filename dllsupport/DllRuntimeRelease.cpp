@@ -1,19 +1,25 @@
-// Linked into each DLL that is loaded and freed again while its process runs (KvApi.dll, KvImage.dll).
+// Linked into each DLL that is loaded and freed again while its process runs (KvApi.dll, KvImage.dll),
+// as the DLL's entry point.
 //
 // The statically linked thread runtime (winpthreads) gives every thread that enters the DLL's copy
 // of it - already the loading thread, when the DLL registers its exception frames - a record with a
 // duplicated thread handle and an event, kept in a TLS index of its own. It releases a thread's record
 // only when that thread ends, and neither the record nor the TLS index when the DLL is freed; the C++
-// runtime keeps its emergency exception buffer the same way. A process that loads and frees the DLL
-// again and again so loses two handles and a few kB each time and, once the system's TLS indexes are
-// used up (about a thousand loads), is aborted by the runtime. So, when the DLL is freed, the freeing
-// thread's record, the TLS index and the exception buffer are released here, after the DLL's static
-// destructors, when no more of the DLL's code runs.
+// runtime keeps its emergency exception buffer the same way, and the runtimes keep more blocks that
+// nothing outside them can reach (DllPrivateHeap.cpp). A process that loads and frees the DLL again
+// and again so loses two handles and a few kB each time and, once the system's TLS indexes are used
+// up (about a thousand loads), is aborted by the runtime. So, when the DLL is freed, the freeing
+// thread's record, the TLS index, the exception buffer and the DLL's heap are released here, after
+// the runtime's own entry point has run every exit function (the exception frames are deregistered
+// last of all), when no more of the DLL's code runs.
 #include <windows.h>
 
 #include <pthread.h>
 
-#include <cstdlib>
+#include "DllPrivateHeap.h"
+
+// The runtime's entry point: constructors on attach, exit functions on detach.
+extern "C" BOOL WINAPI DllMainCRTStartup(HANDLE module, DWORD reason, LPVOID reserved);
 
 // The thread runtime's TLS callback, which releases the current thread's record for DLL_THREAD_DETACH.
 extern "C" const PIMAGE_TLS_CALLBACK __xl_f;
@@ -23,9 +29,6 @@ void __freeres() noexcept;  // frees the C++ runtime's emergency exception buffe
 }
 
 namespace {
-
-HMODULE g_module = nullptr;
-bool g_processEnding = false;
 
 constexpr DWORD kTlsIndexes = 64 + 1024;  // the fixed slots and the expansion slots
 
@@ -47,33 +50,24 @@ DWORD FindRecordIndex()
     return matches == 1 ? found : TLS_OUT_OF_INDEXES;
 }
 
-// Runs as the DLL's last exit function. At process exit the system takes everything back itself.
-void ReleaseThreadRuntime()
+void ReleaseRuntime(HANDLE module)
 {
-    if (g_processEnding || g_module == nullptr) return;
     const DWORD index = FindRecordIndex();
-    if (index == TLS_OUT_OF_INDEXES) return;
-    __xl_f(g_module, DLL_THREAD_DETACH, nullptr);
-    ::TlsFree(index);
-    __gnu_cxx::__freeres();
-}
-
-// Called before the DLL's entry point on detach: reserved is set when the process ends.
-void WINAPI NoteDetach(PVOID, DWORD reason, PVOID reserved)
-{
-    if (reason == DLL_PROCESS_DETACH && reserved != nullptr) g_processEnding = true;
-}
-
-// Exit functions run in reverse order, and the runtime registers the one that runs the static
-// destructors after all constructors, so one registered by the first constructor runs last.
-__attribute__((constructor(101))) void RegisterRelease()
-{
-    ::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                         reinterpret_cast<LPCSTR>(&RegisterRelease), &g_module);
-    std::atexit(&ReleaseThreadRuntime);
+    if (index != TLS_OUT_OF_INDEXES) {
+        __xl_f(module, DLL_THREAD_DETACH, nullptr);
+        ::TlsFree(index);
+        __gnu_cxx::__freeres();
+    }
+    // Last: the runtimes' blocks that nothing above can release go with the heap.
+    ReleaseDllPrivateHeap();
 }
 
 }  // namespace
 
-// Placed after the runtime's own TLS callbacks (.CRT$XLF and before).
-extern "C" __attribute__((section(".CRT$XLY"), used)) const PIMAGE_TLS_CALLBACK g_NoteDetachCallback = &NoteDetach;
+extern "C" BOOL WINAPI DllEntryReleasingRuntime(HANDLE module, DWORD reason, LPVOID reserved)
+{
+    const BOOL result = DllMainCRTStartup(module, reason, reserved);
+    // Reserved is set when the process ends: the system then takes everything back itself.
+    if (reason == DLL_PROCESS_DETACH && reserved == nullptr) ReleaseRuntime(module);
+    return result;
+}

@@ -1,6 +1,7 @@
 // A few hundred wallpaper changes in one Agent process, made as the tray's "Next wallpaper" makes
 // them (the engine loaded from the Agent's folder and freed again each time), with the Agent's
-// handles and memory printed every 25 changes: they must stay flat.
+// handles and memory printed every 25 changes: they must stay flat. At the end, the private bytes
+// after 50 changes and after the last one.
 //
 //   agent_change_bench [changes (300)] [image folder (Debian's mate-backgrounds)]
 //
@@ -14,6 +15,7 @@
 #include "AgentChange.h"
 #include "AgentWindow.h"
 #include "DemoFirstRun.h"
+#include "KvTestSupport.h"
 #include "UTxDiskApi.h"
 #include "UTxLog.h"
 #include "UTxUtils.h"
@@ -43,6 +45,7 @@ struct Sample {
     DWORD handleCount;  // GetProcessHandleCount; Wine reports 0
     SIZE_T commitKb;    // private memory (pagefile usage)
     SIZE_T workingSetKb;
+    SIZE_T privateBytes;  // committed private pages, summed region by region (Wine reports no PrivateUsage)
 };
 
 Sample Measure(int change)
@@ -70,6 +73,7 @@ Sample Measure(int change)
     ::GetProcessMemoryInfo(self, &memory, sizeof(memory));
     s.commitKb = memory.PagefileUsage / 1024;
     s.workingSetKb = memory.WorkingSetSize / 1024;
+    s.privateBytes = testsupport::CommittedPrivateBytes();
     return s;
 }
 
@@ -150,10 +154,12 @@ int main(int argc, char** argv)
     ::QueryPerformanceFrequency(&frequency);
     ::QueryPerformanceCounter(&start);
     std::vector<Sample> samples;
+    Sample after50 = {};
     for (int i = 1; i <= changes; ++i) {
         ChangeBackground(false, false);
         Pump();
         if (g_RetryPause.IsStarted()) ++failed;
+        if (i == 50) after50 = Measure(i);
         if (i % 25 == 0 || i == changes) {
             ::QueryPerformanceCounter(&end);
             const double ms = 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) /
@@ -173,6 +179,16 @@ int main(int argc, char** argv)
                     static_cast<long>(b.userSlot) - static_cast<long>(a.userSlot),
                     static_cast<long>(b.kernelSlot) - static_cast<long>(a.kernelSlot),
                     static_cast<long>(b.commitKb) - static_cast<long>(a.commitKb));
+    }
+    if (changes > 50) {
+        const Sample last = Measure(changes);
+        std::printf(
+            "private bytes after 50 changes: %lu kB, after %d: %lu kB, growth %+ld kB (%.3f kB a change)\n",
+            static_cast<unsigned long>(after50.privateBytes / 1024), changes,
+            static_cast<unsigned long>(last.privateBytes / 1024),
+            (static_cast<long>(last.privateBytes) - static_cast<long>(after50.privateBytes)) / 1024,
+            (static_cast<double>(last.privateBytes) - static_cast<double>(after50.privateBytes)) / 1024.0 /
+                (changes - 50));
     }
     g_FormAgent.Destroy();
     Pump();

@@ -14,6 +14,7 @@
 #include "Uinstallvalues.h"
 #include "Uprocessenum.h"
 
+#include <cstring>
 #include <string>
 
 namespace {
@@ -22,6 +23,7 @@ using EngineCall = BOOL(WINAPI*)();
 using EngineProcedure = void(WINAPI*)();
 
 bool g_bCloseRequested = false;
+bool g_bErrorBoxOpen = false;
 
 void LogTime(const char* label, const FILETIME& time)
 {
@@ -46,17 +48,32 @@ std::string SystemErrorText(DWORD error)
 
 void ShowError(const std::string& text)
 {
+    g_bErrorBoxOpen = true;
     ::MessageBoxA(g_hAgentWindow, text.c_str(), AgentText(gla_Error), MB_OK | MB_ICONERROR);
+    g_bErrorBoxOpen = false;
+}
+
+BOOL CALLBACK CloseErrorBox(HWND wnd, LPARAM)
+{
+    char className[16] = {};
+    ::GetClassNameA(wnd, className, sizeof(className));
+    if (std::strcmp(className, "#32770") == 0 && ::GetWindow(wnd, GW_OWNER) == g_hAgentWindow)
+        ::PostMessageA(wnd, WM_COMMAND, IDOK, 0);
+    return TRUE;
 }
 
 }  // namespace
 
 void RequestClose()
 {
-    if (g_bChangingWallpaper)
-        g_bCloseRequested = true;
-    else if (g_hAgentWindow)
-        ::DestroyWindow(g_hAgentWindow);
+    if (!g_bChangingWallpaper) {
+        if (g_hAgentWindow) ::DestroyWindow(g_hAgentWindow);
+        return;
+    }
+    g_bCloseRequested = true;
+    // The box's own loop dispatched this request; nobody may be there to answer the box, and a
+    // program that asked the Agent to close waits only so long. Answered, it lets the change end.
+    if (g_bErrorBoxOpen) ::EnumThreadWindows(::GetCurrentThreadId(), &CloseErrorBox, 0);
 }
 
 void ReapplyIconCaptionColors()

@@ -16,8 +16,8 @@
 using namespace agenttest;
 using testsupport::ChildProcess;
 using testsupport::ExeFolder;
-using testsupport::PumpUntil;
 using testsupport::LogReceiver;
+using testsupport::PumpUntil;
 
 namespace {
 
@@ -25,7 +25,10 @@ const std::string kStubFolder = "e2e\\stub\\";
 const std::string kIncompatibleFolder = "e2e\\incompatible\\";
 const std::string kRealFolder = "e2e\\real\\";
 
-std::string Key(const char* section) { return std::string(kSettingsKey) + "\\" + section; }
+std::string Key(const char* section)
+{
+    return std::string(kSettingsKey) + "\\" + section;
+}
 
 bool EventExists(const char* name)
 {
@@ -35,7 +38,10 @@ bool EventExists(const char* name)
     return true;
 }
 
-DWORD StubCount(const char* name) { return ReadDword(kStubKey, name, 0); }
+DWORD StubCount(const char* name)
+{
+    return ReadDword(kStubKey, name, 0);
+}
 
 struct FindWindowOf {
     DWORD pid;
@@ -86,7 +92,8 @@ protected:
         ClearSettings();
     }
 
-    bool Start(ChildProcess& agent, const std::string& folder, const char* program, const char* arguments = "")
+    bool Start(ChildProcess& agent, const std::string& folder, const char* program,
+               const char* arguments = "")
     {
         const std::string path = ExeFolder() + folder + program;
         return agent.Start("\"" + path + "\"" + (*arguments ? " " : "") + arguments);
@@ -100,9 +107,21 @@ protected:
     HWND WaitForWindow(ChildProcess& agent, DWORD timeoutMs = 5000)
     {
         HWND wnd = nullptr;
-        PumpUntil([&] { return (wnd = WindowOf(agent.ProcessId(), "KESTROVA", "Kestrova Agent")) != nullptr; },
-                  timeoutMs);
+        PumpUntil(
+            [&] { return (wnd = WindowOf(agent.ProcessId(), "KESTROVA", "Kestrova Agent")) != nullptr; },
+            timeoutMs);
         return wnd;
+    }
+
+    // The fast Agent beside an incompatible engine, started as after a log-on, so that it changes at
+    // once and the change ends in an error box: that box, once it is open.
+    HWND StartWithAnErrorBox()
+    {
+        WriteRunnableSettings(CHANGE_EACH_N_MINUTES, 0, FileTimeFromUnits(0));
+        if (!Start(kIncompatibleFolder, "KvAgentFast.exe", "/r")) return nullptr;
+        HWND box = nullptr;
+        PumpUntil([&] { return (box = WindowOf(m_Agent.ProcessId(), "#32770", "Error")) != nullptr; }, 5000);
+        return box;
     }
 
     static void SignalClose()
@@ -119,7 +138,8 @@ protected:
     {
         int count = 0;
         for (const std::string& line : m_Receiver.Texts())
-            if (line.size() >= text.size() && line.compare(line.size() - text.size(), text.size(), text) == 0 &&
+            if (line.size() >= text.size() &&
+                line.compare(line.size() - text.size(), text.size(), text) == 0 &&
                 line.find_first_not_of(' ', 26) == line.size() - text.size())
                 ++count;
         return count;
@@ -127,7 +147,8 @@ protected:
     std::string AllLines() const
     {
         std::string all;
-        for (const std::string& line : m_Receiver.Texts()) all += line + "\n";
+        for (const std::string& line : m_Receiver.Texts())
+            all += line + "\n";
         return all;
     }
 
@@ -182,8 +203,9 @@ TEST_F(AgentProcess, RunsUntilItsCloseEventIsSignalled)
     WriteRunnableSettings(CHANGE_EACH_N_MINUTES, 600, LocalNow());
     ASSERT_TRUE(Start(kStubFolder, "KvAgent.exe"));
     ASSERT_NE(WaitForWindow(m_Agent), nullptr) << AllLines();
+    // The timer thread makes the pause event, so it may follow the window by a moment.
+    EXPECT_TRUE(PumpUntil([] { return EventExists("KvAgentExternalDisable"); }, 3000));
     EXPECT_TRUE(EventExists("KvAgentIsRunning"));
-    EXPECT_TRUE(EventExists("KvAgentExternalDisable"));
     EXPECT_TRUE(EventExists("KvAgentExternalClose"));
     EXPECT_EQ(Lines("g_bStartedAfterPcReboot=0, lpCmdLine="), 1) << AllLines();
 
@@ -279,12 +301,12 @@ TEST_F(AgentProcess, NoChangeWhileABlockingProgramShowsAWindow)
 {
     WriteRunnableSettings(CHANGE_EACH_N_MINUTES, 0, FileTimeFromUnits(0));
     WriteText(Key("Agent"), "ConflictingPrgs", std::string("nothing.exe;;Kestrova blocking") + '\0');
-    HWND blocker = ::CreateWindowExA(0, "STATIC", "Kestrova blocking test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                                     80, 80, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    HWND blocker = ::CreateWindowExA(0, "STATIC", "Kestrova blocking test", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                     0, 0, 80, 80, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(blocker, nullptr);
     ASSERT_TRUE(Start(kStubFolder, "KvAgentFast.exe", "/r"));
-    ASSERT_TRUE(PumpUntil([this] { return Lines("Found conflicting window: Kestrova blocking test (a...") == 1; },
-                          5000))
+    ASSERT_TRUE(PumpUntil(
+        [this] { return Lines("Found conflicting window: Kestrova blocking test (a...") == 1; }, 5000))
         << AllLines();
     PumpUntil([] { return false; }, 800);
     EXPECT_EQ(StubCount("Loads"), 0u);
@@ -309,12 +331,8 @@ TEST_F(AgentProcess, NoChangeAtAnotherScreenSize)
 
 TEST_F(AgentProcess, IncompatibleEngineGivesOneBox)
 {
-    WriteRunnableSettings(CHANGE_EACH_N_MINUTES, 0, FileTimeFromUnits(0));
-    ASSERT_TRUE(Start(kIncompatibleFolder, "KvAgentFast.exe", "/r"));
-    HWND box = nullptr;
-    ASSERT_TRUE(PumpUntil([&] { return (box = WindowOf(m_Agent.ProcessId(), "#32770", "Error")) != nullptr; },
-                          5000))
-        << AllLines();
+    const HWND box = StartWithAnErrorBox();
+    ASSERT_NE(box, nullptr) << AllLines();
     char text[256] = {};
     ::GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
     EXPECT_STREQ(text, "Incompatible KvApi.dll");
@@ -326,6 +344,22 @@ TEST_F(AgentProcess, IncompatibleEngineGivesOneBox)
     PumpUntil([] { return false; }, 800);  // then the pause
     EXPECT_EQ(WindowOf(m_Agent.ProcessId(), "#32770", "Error"), nullptr);
     EXPECT_EQ(StubCount("Loads"), 1u);
+}
+
+// Nobody may be there to answer the box: the program that signals the close event waits only so long.
+TEST_F(AgentProcess, CloseEventEndsTheAgentWhileAnErrorBoxIsOpen)
+{
+    const HWND box = StartWithAnErrorBox();
+    ASSERT_NE(box, nullptr) << AllLines();
+
+    SignalClose();
+    ASSERT_TRUE(m_Agent.WaitPumping(2000)) << AllLines();
+    EXPECT_EQ(m_Agent.ExitCode(), 0u);
+    EXPECT_EQ(Lines("WndProc: WM_WPAGENT_EXTERNAL_CLOSE"), 1);
+    EXPECT_EQ(Lines("-------------- Normal Exit ---------------"), 1);
+    EXPECT_EQ(StubCount("Loads"), 1u);
+    EXPECT_EQ(StubCount("Frees"), 1u);
+    EXPECT_FALSE(EventExists("KvAgentIsRunning"));
 }
 
 TEST_F(AgentProcess, MenuCommandsFromOutside)

@@ -17,9 +17,10 @@ protected:
     void SetUp() override { ASSERT_TRUE(testsupport::DeleteRegTree(HKEY_LOCAL_MACHINE, kLanguageKey)); }
     void TearDown() override { EXPECT_TRUE(testsupport::DeleteRegTree(HKEY_LOCAL_MACHINE, kLanguageKey)); }
 
+    // Stores exactly `bytes`, without a terminator the bytes do not hold.
     static void Write(const char* name, const std::string& bytes, DWORD type = REG_SZ)
     {
-        WriteText(kLanguageKey, name, bytes, type, HKEY_LOCAL_MACHINE);
+        ASSERT_TRUE(testsupport::WriteRegValue(HKEY_LOCAL_MACHINE, kLanguageKey, name, type, bytes)) << name;
     }
 };
 
@@ -59,7 +60,7 @@ TEST_F(AgentTexts, LanguageTextsThatFitReplaceTheDefaults)
         {gla_Error, text99 + '\0', REG_SZ, text99},
         {gla_Enable, text99, REG_SZ, text99},
         {gla_Disable, text100 + '\0', REG_SZ, "Disable changes"},  // does not fit in 100 bytes
-        {gla_Caption, text100, REG_SZ, "Kestrova Agent"},
+        {gla_Caption, text100, REG_SZ, std::string(99, 'y')},      // fills the 100 bytes: 99 kept
         {gla_CaptionProgress, "\x01\x02\x03\x04", REG_BINARY, "Kestrova Agent (working...)"},
         {gla_CaptionConflictS, std::string("Blockiert wegen %s") + '\0', REG_SZ, "Blockiert wegen %s"},
     };

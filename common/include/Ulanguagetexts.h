@@ -16,8 +16,8 @@ using SameConversionsFn = bool (*)(const char* text, const char* defaultText);
 
 void LoadLanguageTextDefaults(const LanguageTextEntry* entries, int count, char* texts, size_t textSize);
 
-// Takes each translation that reads whole into `textSize` bytes as REG_SZ or REG_EXPAND_SZ (not
-// expanded); a format only when `sameConversions` accepts it. Keeps the current texts when the key
-// is missing.
+// Takes each translation that fits `textSize` bytes as REG_SZ or REG_EXPAND_SZ (not expanded); one
+// that fills them without its terminator keeps its first textSize - 1 characters. A format only
+// when `sameConversions` accepts it. Keeps the current texts when the key is missing.
 void ReadLanguageTexts(const LanguageTextEntry* entries, int count, char* texts, size_t textSize,
                        SameConversionsFn sameConversions);

@@ -15,6 +15,10 @@ bool ReadRegDword(HKEY key, const char* valueName, DWORD& value);
 // A REG_SZ or REG_EXPAND_SZ (not expanded) of at most 511 characters, terminated where the registry
 // says its data ends, then cut to fit `field` of `fieldSize` bytes. `field` is untouched on failure.
 bool ReadRegText(HKEY key, const char* valueName, char* field, size_t fieldSize);
+// A REG_SZ or REG_EXPAND_SZ (not expanded) queried straight into `buffer` of `bufferSize` bytes, as
+// the language texts are: a value larger than the buffer fails; one that fills it, with or without
+// its zero, keeps its first bufferSize - 1 characters. `buffer` is zeroed first.
+bool ReadRegTextFillingBuffer(HKEY key, const char* valueName, char* buffer, DWORD bufferSize);
 // A REG_SZ or REG_EXPAND_SZ (not expanded) that fits whole, its terminator included, into `field` of
 // `fieldSize` bytes, terminated where the registry says its data ends. A text that would have to be
 // cut (a path, a translation) counts as absent: `field` is untouched and the result is false.

@@ -26,7 +26,9 @@ void ReadLanguageTexts(const LanguageTextEntry* entries, int count, char* texts,
     const RegKey key(opened);
     std::vector<char> buffer(textSize);
     for (int i = 0; i < count; ++i) {
-        if (!ReadRegTextWhole(key.get(), entries[i].name, buffer.data(), textSize)) continue;
+        if (!ReadRegTextFillingBuffer(key.get(), entries[i].name, buffer.data(),
+                                      static_cast<DWORD>(textSize)))
+            continue;
         if (entries[i].isFormat && !sameConversions(buffer.data(), entries[i].defaultText)) continue;
         std::memcpy(texts + static_cast<size_t>(i) * textSize, buffer.data(), std::strlen(buffer.data()) + 1);
     }

@@ -64,6 +64,24 @@ bool ReadRegText(HKEY key, const char* valueName, char* field, size_t fieldSize)
     return true;
 }
 
+bool ReadRegTextFillingBuffer(HKEY key, const char* valueName, char* buffer, DWORD bufferSize)
+{
+    if (!buffer || bufferSize == 0) return false;
+    std::memset(buffer, 0, bufferSize);
+    DWORD size = bufferSize;
+    DWORD type = REG_NONE;
+    const LONG rc =
+        ::RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
+    if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) {
+        std::memset(buffer, 0, bufferSize);
+        return false;
+    }
+    // The registry does not promise a terminator: the text ends where its data ends, and the
+    // buffer's last byte is always one.
+    buffer[size < bufferSize ? size : bufferSize - 1] = '\0';
+    return true;
+}
+
 bool ReadRegTextWhole(HKEY key, const char* valueName, char* field, size_t fieldSize)
 {
     if (!field || fieldSize == 0) return false;

@@ -4,6 +4,7 @@
 
 #include "UTxLog.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -164,16 +165,15 @@ void LogSectionValues(const char* verb, const SettingSection& section, const voi
         return;
     }
 
-    size_t longest = 0;
-    for (size_t i = 0; i < section.count; ++i) {
-        const size_t length = std::strlen(section.values[i].memberName);
-        if (length > longest) longest = length;
-    }
+    // One layout for every section, so a log reads alike whichever section it shows: "= " in the
+    // column after the longest usual member name; a longer name keeps one blank before it.
+    constexpr size_t kMemberColumn = 21;
     LogF("CFG %s: %s", verb, section.subkey);
     for (size_t i = 0; i < section.count; ++i) {
         const SettingValue& value = section.values[i];
         if (Skipped(value, skipValue)) continue;
-        LogValue(value, MemberOf(part, value), "  ", static_cast<int>(longest + 2));
+        const size_t column = std::max(kMemberColumn, std::strlen(value.memberName) + 1);
+        LogValue(value, MemberOf(part, value), "  ", static_cast<int>(column));
     }
 }
 

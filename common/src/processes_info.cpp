@@ -128,7 +128,10 @@ CProcessInfo::CProcessInfo()
     }
 }
 
-int CProcessInfo::WindowCount() const { return g_WindowTable.iCount; }
+int CProcessInfo::WindowCount() const
+{
+    return g_WindowTable.iCount;
+}
 
 void CProcessInfo::RefreshWindowList()
 {
@@ -140,8 +143,7 @@ void CProcessInfo::RefreshWindowList()
     m_dwSignature = sum;
 }
 
-bool CProcessInfo::GetWindowInfo(int index, char* programName, int programSize, char* title,
-                                 int titleSize)
+bool CProcessInfo::GetWindowInfo(int index, char* programName, int programSize, char* title, int titleSize)
 {
     if (programName && programSize > 0) programName[0] = '\0';
     if (title && titleSize > 0) title[0] = '\0';
@@ -211,10 +213,8 @@ bool CProcessInfo::FindConflicting(const char* list, char* out, int outSize)
                 text = shown.substr(0, static_cast<size_t>(outSize - 1));
             else if (shown.empty())
                 text = name;
-            else if (name.empty())
-                text = shown;  // a program that could not be named gets no empty brackets
             else
-                text = shown + " (" + name + ")";
+                text = shown + " (" + name + ")";  // "Title ()" for a program that could not be named
             CopyBounded(out, outSize, text.c_str());
             return true;
         }

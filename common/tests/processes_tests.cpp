@@ -179,6 +179,8 @@ TEST(ProcessInfo, FindConflictingByProgramAndTitle)
     OtherProgram word("Winword.EXE", "Paint Shop");
     OtherProgram untitled("untitled.exe", "");
     OtherProgram oneChar("onechar.exe", "P");
+    // A file name that does not fit the 128-byte program name leaves the program unnamed.
+    OtherProgram unnamed((std::string(130, 'u') + ".exe").c_str(), "Nameless");
     struct Case {
         const char* list;
         const char* expected;
@@ -193,6 +195,7 @@ TEST(ProcessInfo, FindConflictingByProgramAndTitle)
         {"untitled.exe", "untitled.exe"},                     // no title: the program name alone
         {"P", "Paint Shop (Winword.exe)"},                    // a one-character title never matches
         {"onechar.exe", "P (onechar.exe)"},
+        {"Nameless", "Nameless ()"},
         {"nothing.exe;;Shop", "Paint Shop (Winword.exe)"},
         {"", "<none>"},
     };

@@ -347,3 +347,25 @@ TEST_F(SettingsRegistry, SectionWriterLogsItsValues)
     EXPECT_NE(text.find("ReadFromRegistry: Software\\Dalvex\\Kestrova\\Display not found"), std::string::npos)
         << text;
 }
+
+// Every section dumps its members in one layout, whatever its own longest name.
+TEST_F(SettingsRegistry, SectionDumpsShareOneLayout)
+{
+    LogCapture log;
+    const RegistryRecord defaults = Defaults();
+    ASSERT_TRUE(WriteAgentToRegistry(defaults.Agent, true));
+    ASSERT_TRUE(WriteDisplayToRegistry(defaults.Display));
+    ASSERT_TRUE(WriteFilesToRegistry(defaults.Files));
+    const std::string text = log.Text();
+    const struct {
+        const char* section;
+        const char* line;
+    } cases[] = {
+        {"Agent", "  bAutoRun             = 1"},
+        {"Display", "  bShowFileName        = 1"},
+        {"Display", "  bAdaptTextBackColorSys = 0"},
+        {"Files", "  szWorkBmpFile        = "},
+    };
+    for (const auto& c : cases)
+        EXPECT_NE(text.find(c.line), std::string::npos) << c.section << "\n" << text;
+}

@@ -17,6 +17,10 @@ class CPaintableDib;
 bool ComposeBackgroundBitmap(const RegistryRecord* settings, const char* imagePath, const char* fileName,
                              const char* dateText, COLORREF* averageColor);
 
+// Whether the margins and the frame leave room for an image in the screen's work area; when they do
+// not, the log names them. No image can be composed then, whichever it is.
+bool HasRoomForImage(const DisplaySettings& display);
+
 // The same for an image already decoded (a DIB pair of 8 or 24 bits); the pair is only read.
 bool ComposeBackgroundBitmapFromDib(const RegistryRecord& settings, const BITMAPINFO* header,
                                     const void* pixels, const char* imagePath, const char* fileName,

@@ -28,6 +28,10 @@ bool GetJpgFileInfo(const char* szPath, int* piWidth, int* piHeight);
 // everything after the file header; *ppBmpInfo is the block (free it with GlobalFree) and
 // *ppBmpData points at the pixels inside it. Both are NULL on failure.
 bool LoadBmpFromFile(const char* szPath, BITMAPINFO** ppBmpInfo, void** ppBmpData);
+// The same; when the file holds a bitmap header that this loader refuses (another bit count, a
+// compression, pixels beyond the file), that header is copied to *pRefused, else it is zeroed.
+bool LoadBmpFromFile(const char* szPath, BITMAPINFO** ppBmpInfo, void** ppBmpData,
+                     BITMAPINFOHEADER* pRefused);
 
 // The mean colour of an 8-bit (grey: the mean palette index) or 24-bit image; 0 for other depths
 // or an empty image, 0x7F7F7F when an argument is NULL. A cancel request stops the summing, and

@@ -61,8 +61,13 @@ private:
     unsigned m_State;
 };
 
-// Where each selection takes its seed from: the current time in seconds unless a test put its own
-// source in. Returns the source it replaced; null puts the clock back.
+// A seed from the clock: the time in seconds mixed with the performance counter and the tick
+// count, so that two changes within one second, or the first change after each log-on, draw
+// different numbers.
+unsigned ClockSeed();
+
+// Where each selection takes its seed from: ClockSeed unless a test put its own source in.
+// Returns the source it replaced; null puts the clock back.
 using SelectionSeedSource = unsigned (*)();
 SelectionSeedSource SetSelectionSeedSource(SelectionSeedSource source);
 unsigned NextSelectionSeed();

@@ -1,6 +1,4 @@
 // CheckForAndWriteChangesOnDisk: the image database brought up to date with the folders on disk.
-#include <exception>
-
 #include "UDatabase.h"
 #include "URecordText.h"
 #include "UTxLog.h"
@@ -49,23 +47,21 @@ void CheckForAndWriteChangesOnDisk()
     }
     if (g_Synchronization.IsCancelled()) return;
 
-    try {
-        const bool fileListMissing = !TxFileExists(recordFile) || !TxFileExists(stringFile);
-        if (!fileListMissing && !folders.CheckForChangesOnDisk(false)) return;
-        if (g_Synchronization.IsCancelled()) return;
+    // A rescan that throws (a heap too small for the new list) leaves the files as they were and
+    // the exception to the export: the change fails rather than go on from a list known to be
+    // stale, and its caller's retry comes.
+    const bool fileListMissing = !TxFileExists(recordFile) || !TxFileExists(stringFile);
+    if (!fileListMissing && !folders.CheckForChangesOnDisk(false)) return;
+    if (g_Synchronization.IsCancelled()) return;
 
-        CFileCollection files;
-        if (!LoadFileListForRescan(files, recordFile, stringFile)) return;
-        folders.RecalculateAllFolders(files);
-        // The folder list records what was scanned: it is saved only with the file list it matches,
-        // or the next check would see no change and the file list would stay behind.
-        if (!files.SaveToFile(recordFile.GetText(), stringFile.GetText())) {
-            LogText("!The file list could not be saved; the folder list is left as it was");
-            return;
-        }
-        folders.SaveToFile(folderList.GetText());
-    } catch (const ExNormal& e) {
-        // A folder that cannot be scanned leaves the database as it was; the operation goes on.
-        LogF("!CheckForAndWriteChangesOnDisk: Exception ExNormal: %s", e.Message());
+    CFileCollection files;
+    if (!LoadFileListForRescan(files, recordFile, stringFile)) return;
+    folders.RecalculateAllFolders(files);
+    // The folder list records what was scanned: it is saved only with the file list it matches,
+    // or the next check would see no change and the file list would stay behind.
+    if (!files.SaveToFile(recordFile.GetText(), stringFile.GetText())) {
+        LogText("!The file list could not be saved; the folder list is left as it was");
+        return;
     }
+    folders.SaveToFile(folderList.GetText());
 }

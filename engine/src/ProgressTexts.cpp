@@ -63,7 +63,7 @@ void ReadTranslation(HKEY key, ProgressTextId id)
     const char* name = kProgressTexts[id].szValueName;
     char buffer[kValueBufferSize];
     // Missing, not a text, or longer than the buffer: the default stays.
-    if (!ReadRegText(key, name, buffer, sizeof buffer)) return;
+    if (!ReadRegTextFillingBuffer(key, name, buffer, sizeof buffer)) return;
     if (!IsUsableTranslation(id, buffer)) {
         LogF("!Language value %s does not take the arguments of \"%s\", kept the default", name,
              kProgressTexts[id].szDefault);

@@ -1,4 +1,5 @@
 // The sort keys of the wallpaper selection and the source of its random numbers.
+#include <cstdint>
 #include <ctime>
 
 #include "UFileSort.h"
@@ -7,12 +8,16 @@
 
 namespace {
 
-unsigned SecondsNow()
+// The finalizer of splitmix64: every input bit moves about half the output bits, so two clock
+// readings a few counts apart give unrelated seeds.
+uint64_t Scramble(uint64_t x)
 {
-    return static_cast<unsigned>(std::time(nullptr));
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+    return x ^ (x >> 31);
 }
 
-SelectionSeedSource g_SeedSource = &SecondsNow;
+SelectionSeedSource g_SeedSource = &ClockSeed;
 
 // Day of a 360-day year: twelve months of 30 days, a 31st counting as the next month's first.
 int CalendarDay(const SYSTEMTIME& date)
@@ -39,10 +44,21 @@ char* AppendNumber(char* out, int width, unsigned long value)
 
 }  // namespace
 
+unsigned ClockSeed()
+{
+    LARGE_INTEGER counter{};
+    ::QueryPerformanceCounter(&counter);
+    const uint64_t seconds = static_cast<uint64_t>(std::time(nullptr));
+    const uint64_t mixed =
+        Scramble(seconds ^ Scramble(static_cast<uint64_t>(counter.QuadPart)) ^
+                 (static_cast<uint64_t>(::GetTickCount()) << 32) ^ ::GetCurrentProcessId());
+    return static_cast<unsigned>(mixed ^ (mixed >> 32));
+}
+
 SelectionSeedSource SetSelectionSeedSource(SelectionSeedSource source)
 {
     const SelectionSeedSource previous = g_SeedSource;
-    g_SeedSource = source ? source : &SecondsNow;
+    g_SeedSource = source ? source : &ClockSeed;
     return previous;
 }
 

@@ -36,7 +36,14 @@ bool FindPixels(const BITMAPINFOHEADER& h, DWORD dwBlockSize, DWORD* pdwOffset)
 
 bool LoadBmpFromFile(const char* szPath, BITMAPINFO** ppBmpInfo, void** ppBmpData)
 {
+    BITMAPINFOHEADER refused;
+    return LoadBmpFromFile(szPath, ppBmpInfo, ppBmpData, &refused);
+}
+
+bool LoadBmpFromFile(const char* szPath, BITMAPINFO** ppBmpInfo, void** ppBmpData, BITMAPINFOHEADER* pRefused)
+{
     CLogScope scope("LoadBmpFromFile");
+    if (pRefused) *pRefused = BITMAPINFOHEADER{};
     if (ppBmpInfo) *ppBmpInfo = nullptr;
     if (ppBmpData) *ppBmpData = nullptr;
     if (!szPath || !ppBmpInfo || !ppBmpData) return false;
@@ -66,9 +73,10 @@ bool LoadBmpFromFile(const char* szPath, BITMAPINFO** ppBmpInfo, void** ppBmpDat
     if (!ReadExact(file.get(), block.get(), dwBlockSize)) return false;
 
     DWORD dwOffset = 0;
-    if (!FindPixels(*static_cast<const BITMAPINFOHEADER*>(static_cast<void*>(block.get())), dwBlockSize,
-                    &dwOffset)) {
+    const BITMAPINFOHEADER& header = *static_cast<const BITMAPINFOHEADER*>(static_cast<void*>(block.get()));
+    if (!FindPixels(header, dwBlockSize, &dwOffset)) {
         LogF("LoadBmpFromFile: %s: unsupported or damaged bitmap", szPath);
+        if (pRefused) *pRefused = header;
         return false;
     }
     *ppBmpInfo = static_cast<BITMAPINFO*>(static_cast<void*>(block.release()));

@@ -223,6 +223,12 @@ void DrawFrame(HDC dc, RECT inclusive, COLORREF averageColor, int frameWidth)
     }
 }
 
+bool HasRoomForImage(const DisplaySettings& display)
+{
+    CTargetArea area;
+    return CalculateTargetArea(display, DesktopEnvironment().GetScreenGeometry().rcWorkArea, area);
+}
+
 bool ComposeBackgroundBitmap(const RegistryRecord* settings, const char* imagePath, const char* fileName,
                              const char* dateText, COLORREF* averageColor)
 {

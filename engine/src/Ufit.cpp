@@ -53,6 +53,13 @@ bool CalculateTargetArea(const DisplaySettings& display, const RECT& workArea, C
     const int64_t dstHeight = (int64_t{workArea.bottom} - workArea.top) - top - bottom - 2 * frame;
     if (!InImageRange(dstWidth) || !InImageRange(dstHeight)) {
         LogF("! iDstWidth=%d, iDstHeight=%d", Saturate(dstWidth), Saturate(dstHeight));
+        if (dstWidth < 1 || dstHeight < 1) {
+            LogF("! The margins leave no room for the image: left=%d, right=%d, top=%d, bottom=%d, "
+                 "frame=%d, work area %ld x %ld",
+                 Saturate(left), Saturate(right), Saturate(top), Saturate(bottom), area.iFrameWidth,
+                 static_cast<long>(workArea.right - workArea.left),
+                 static_cast<long>(workArea.bottom - workArea.top));
+        }
         return false;
     }
     const int64_t offsetLeft = left + frame;

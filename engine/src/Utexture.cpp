@@ -14,6 +14,7 @@
 #include "Uenvironment.h"
 #include "Ujpegload.h"
 #include "Upaintabledib.h"
+#include "Uselection.h"
 
 namespace {
 
@@ -155,7 +156,10 @@ bool GetRandomTextureFileName(const char* folder, char* out, int maxLength)
 
     std::string path(folder);
     path += '\\';
-    path += names[static_cast<size_t>(std::rand()) % names.size()];
+    // A generator of its own, seeded from the clock: the C runtime's is shared with the host
+    // program, and an Agent that just started would draw the same first texture at every log-on.
+    CSelectionRandom random(ClockSeed());
+    path += names[random.NextBelow(static_cast<unsigned>(names.size()))];
     if (path.size() + 1 > static_cast<size_t>(maxLength)) {
         LogF("GetRandomTextureFileName: Path too long = %s", path.c_str());
         return false;
@@ -225,9 +229,17 @@ void PaintTexture(DWORD textureMode, CPaintableDib* canvas, COLORREF color)
 
     BmpFileBlock file;
     void* data = nullptr;
-    const bool loaded = LoadBmpFromFile(path, &file.header, &data);
+    BITMAPINFOHEADER refused{};
+    const bool loaded = LoadBmpFromFile(path, &file.header, &data, &refused);
     file.block.reset(static_cast<HGLOBAL>(file.header));
     file.pixels = static_cast<BYTE*>(data);
+    if (!loaded && refused.biSize != 0) {
+        // A bitmap, but not one of those textures are made of: what it describes is named.
+        LogF("PaintTexture: Invalid bitmap parameters: iWidth=%d, iHeight=%d, biBitCount=%d",
+             static_cast<int>(refused.biWidth), static_cast<int>(DibRowCount(refused.biHeight)),
+             static_cast<int>(refused.biBitCount));
+        return;
+    }
     if (!loaded) {
         LogF("PaintTexture: Could nor read file %s", path);
         return;

@@ -107,6 +107,12 @@ bool SetWallpaper(RegistryRecord* record, const char* folderPath, const char* fi
         return false;
     }
 
+    // Margins that leave no room fail every change alike, whatever the image: the log names them,
+    // and no error text blames an image that is fine.
+    if (!HasRoomForImage(record->Display)) {
+        if (showProgress) HideProgressWindow();
+        return false;
+    }
     COLORREF colour = averageColor;
     if (!ComposeBackgroundBitmap(record, path.c_str(), fileName, dateText, &colour)) {
         // After a cancel the caller asked for silence; its window stays until it hides it.

@@ -165,15 +165,36 @@ SelectionPass SelectFromDatabase(const RegistryRecord& record, const TxString& r
     CFileSortCollection sorted;
     BuildCandidateOrder(record, files, sorted);
 
+    // The image on the desktop now is tried last, so that two changes in a row never show the same
+    // image while another one can be shown: the random keys alone allow that at the start of
+    // every round, when all counters are equal again.
+    const TxString currentFolder = RecordText(record.CurrentImage.szImagePath).c_str();
+    const TxString currentName = RecordText(record.CurrentImage.szImageName).c_str();
+    const bool hasCurrent = record.CurrentImage.bActive != 0 && !currentName.IsEmpty();
+    CImageFile* current = nullptr;
+
     DibHeaderBlock header;
     FILETIME exifDate{};
     const int checks = sorted.GetCount() < kMaxCandidateChecks ? sorted.GetCount() : kMaxCandidateChecks;
-    for (int j = 0; j < checks; ++j) {
+    for (int j = 0; j <= checks; ++j) {
         // Each check reads a whole file; a cancel must not wait for a hundred of them.
         if (g_Synchronization.IsCancelled()) break;
-        CImageFile* image = sorted.ItemAt(j)->m_pImage;
-        const StoredTexts texts = LoadTextsOfStoredImage(*image, recordFilePath, stringFilePath);
-        if (texts == StoredTexts::RecordChanged) return SelectionPass::DatabaseChanged;
+        CImageFile* image = nullptr;
+        StoredTexts texts = StoredTexts::Loaded;
+        if (j < checks) {
+            image = sorted.ItemAt(j)->m_pImage;
+            texts = LoadTextsOfStoredImage(*image, recordFilePath, stringFilePath);
+            if (texts == StoredTexts::RecordChanged) return SelectionPass::DatabaseChanged;
+            if (hasCurrent && !current && texts == StoredTexts::Loaded && checks > 1 &&
+                image->FileName.CompareNoCase(currentName) == 0 &&
+                image->FolderPath.CompareNoCase(currentFolder) == 0) {
+                current = image;
+                continue;
+            }
+        } else {
+            if (!current) break;
+            image = current;
+        }
         TxString path(image->FolderPath);
         path.Append("\\");
         path.Append(image->FileName);

@@ -31,6 +31,15 @@ bool FitsPath(const char* exportName, const char* text, const char* what)
     return false;
 }
 
+// A path that is refused names no file whose EXIF date could be read: the date is 0, as for any
+// file without one.
+bool FitsImagePath(const char* exportName, const char* path, FILETIME* exifDate)
+{
+    if (FitsPath(exportName, path, "path")) return true;
+    if (exifDate) *exifDate = FILETIME{};
+    return false;
+}
+
 }  // namespace
 
 void LogExportException(const char* message) noexcept
@@ -45,7 +54,7 @@ extern "C" BOOL __stdcall KvApiExport_LoadBmpFromJpgFileEx(BITMAPINFO* info, voi
 {
     BOOL result = FALSE;
     RunCatching([&] {
-        if (!FitsPath("LoadBmpFromJpgFileEx", path, "path")) return false;
+        if (!FitsImagePath("LoadBmpFromJpgFileEx", path, exifDate)) return false;
         result = LoadBmpFromJpgFileEx(info, bits, path, size, rotateByExif, exifDate);
         return result != FALSE;
     });
@@ -127,7 +136,7 @@ extern "C" BOOL __stdcall WpApi_LoadBmpFromJpgFile(BITMAPINFO* info, void* bits,
 {
     BOOL result = FALSE;
     RunLockedExport({"WpApi_LoadBmpFromJpgFile", ExportLog::BeforeLock, true}, [&] {
-        if (!FitsPath("WpApi_LoadBmpFromJpgFile", path, "path")) return false;
+        if (!FitsImagePath("WpApi_LoadBmpFromJpgFile", path, exifDate)) return false;
         result = LoadBmpFromJpgFileEx(info, bits, path, size, rotateByExif ? TRUE : FALSE, exifDate);
         return result != FALSE;
     });

@@ -6,10 +6,13 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "KvTestSupport.h"
+#include "UTxLog.h"
 #include "UTxUtils.h"
 #include "Ujpegload.h"
 #include "Upaintabledib.h"
@@ -76,6 +79,26 @@ TEST(CompositionTexture, PicksAmongAllFiles)
         if (std::find(seen.begin(), seen.end(), path) == seen.end()) seen.emplace_back(path);
     }
     EXPECT_EQ(seen.size(), 3u);
+}
+
+// The C runtime's generator starts alike in every new thread, and so in every Agent started at
+// log-on: the first choice of each fresh thread must still vary.
+TEST(CompositionTexture, TheFirstChoiceOfEachNewThreadVaries)
+{
+    testsupport::TempFolder folder("textures");
+    for (int i = 0; i < 10; ++i)
+        ASSERT_TRUE(testsupport::WriteFileBytes(folder / ("texture00" + std::to_string(i) + ".bmp"), "x"));
+    std::set<std::string> firstChoices;
+    for (int i = 0; i < 8; ++i) {
+        std::string chosen;
+        std::thread([&] {
+            char path[500] = {};
+            if (GetRandomTextureFileName(folder.Path().c_str(), path, sizeof path)) chosen = path;
+        }).join();
+        ASSERT_FALSE(chosen.empty());
+        firstChoices.insert(chosen);
+    }
+    EXPECT_GT(firstChoices.size(), 1u);
 }
 
 // The tint computed from the rules alone: stretch each pixel's brightness to 0..765 and move the
@@ -244,29 +267,42 @@ TEST(CompositionTexture, RefusedFilesLeaveTheFlatBackground)
         kvtest::BmpFileBytes(TestDib::TrueColor(6, 4, false, [](int x, int y) { return Rgb(x * 40, y, 9); }));
     const std::string indexed = kvtest::BmpFileBytes(TestDib::Indexed(
         6, 4, false, [](int i) { return Rgb(i, i, i); }, [](int x, int) { return static_cast<BYTE>(x); }));
+    const std::string unreadable = "PaintTexture: Could nor read file ";
+    const std::string invalid = "PaintTexture: Invalid bitmap parameters: ";
     const struct {
         const char* name;
         std::string bytes;
+        std::string logLine;  // a bitmap header that is refused is named, with what it describes
         // clang-format off
     } cases[] = {
-        {"not a bitmap", "hello, this is no bitmap at all, just some text to fill the file up"},
-        {"cut short", good.substr(0, good.size() - 10)},
-        {"palette cut short", indexed.substr(0, 54 + 200)},
-        {"4 bits", Patched(good, 28, std::string("\x04\x00", 2))},
-        {"32 bits", Patched(good, 28, std::string("\x20\x00", 2))},
-        {"run-length compressed", Patched(good, 30, std::string("\x01\x00\x00\x00", 4))},
-        {"no rows", Patched(good, 22, std::string("\x00\x00\x00\x00", 4))},
-        {"height beyond the pixels", Patched(good, 22, std::string("\x40\x00\x00\x00", 4))},
-        {"width beyond the pixels", Patched(good, 18, std::string("\x00\x01\x00\x00", 4))},
-        {"file size below the header", Patched(good, 2, std::string("\x05\x00\x00\x00", 4))},
+        {"not a bitmap", "hello, this is no bitmap at all, just some text to fill the file up", unreadable},
+        {"cut short", good.substr(0, good.size() - 10), unreadable},
+        {"palette cut short", indexed.substr(0, 54 + 200), unreadable},
+        {"4 bits", Patched(good, 28, std::string("\x04\x00", 2)), invalid + "iWidth=6, iHeight=4, biBitCount=4"},
+        {"32 bits", Patched(good, 28, std::string("\x20\x00", 2)), invalid + "iWidth=6, iHeight=4, biBitCount=32"},
+        {"run-length compressed", Patched(good, 30, std::string("\x01\x00\x00\x00", 4)),
+         invalid + "iWidth=6, iHeight=4, biBitCount=24"},
+        {"no rows", Patched(good, 22, std::string("\x00\x00\x00\x00", 4)), invalid + "iWidth=6, iHeight=0, biBitCount=24"},
+        {"height beyond the pixels", Patched(good, 22, std::string("\x40\x00\x00\x00", 4)),
+         invalid + "iWidth=6, iHeight=64, biBitCount=24"},
+        {"width beyond the pixels", Patched(good, 18, std::string("\x00\x01\x00\x00", 4)),
+         invalid + "iWidth=256, iHeight=4, biBitCount=24"},
+        {"file size below the header", Patched(good, 2, std::string("\x05\x00\x00\x00", 4)), unreadable},
     };
     // clang-format on
+    testsupport::TempFolder logFolder("texturelog");
+    const std::string logPath = logFolder / "paint.log";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TextureCanvas canvas(9, 5, color);
         canvas.Place(c.bytes);
+        ASSERT_TRUE(g_Log.OpenFile(logPath.c_str()));
         canvas.Paint(2, color);
+        g_Log.CloseFile();
         EXPECT_TRUE(canvas.AllEqual(kvtest::FromColorRef(color)));
+        const std::string log = testsupport::ReadFileBytes(logPath);
+        EXPECT_NE(log.find(c.logLine), std::string::npos) << log;
+        ::DeleteFileA(logPath.c_str());
     }
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "WpApi.h"
+#include "Wcommon.h"
 #include "KvTestSupport.h"
 #include "interface_support.h"
 
@@ -219,6 +220,15 @@ RegistryRecord* Record()
 }
 const std::string kLongName(MAX_PATH, 'n');
 
+// A decode of a path that is too long: 0 when it failed and set the date to 0.
+template <typename Load> DWORD LoadWithLongPath(Load load)
+{
+    DWORD size = 0;
+    FILETIME date = {1, 1};
+    const BOOL loaded = load(nullptr, nullptr, kLongName.c_str(), &size, FALSE, &date);
+    return loaded || date.dwLowDateTime || date.dwHighDateTime;
+}
+
 const BadArgumentCase kBadArguments[] = {
     {"SetWallpaper without record",
      [](HMODULE m) -> DWORD {
@@ -256,13 +266,17 @@ const BadArgumentCase kBadArguments[] = {
                                                                                     &size, TRUE, nullptr);
      },
      0, "!WpApi_LoadBmpFromJpgFile: path is NULL"},
+    // Both fail and set the date to 0, as for any file whose EXIF date cannot be read.
     {"LoadBmpFromJpgFileEx with a path of MAX_PATH characters",
      [](HMODULE m) -> DWORD {
-         DWORD size = 0;
-         return Export<PFN_LoadBmpFromJpgFileEx>(m, "LoadBmpFromJpgFileEx")(
-             nullptr, nullptr, kLongName.c_str(), &size, FALSE, nullptr);
+         return LoadWithLongPath(Export<PFN_LoadBmpFromJpgFileEx>(m, "LoadBmpFromJpgFileEx"));
      },
      0, "!LoadBmpFromJpgFileEx: path is 260 characters or longer"},
+    {"LoadBmpFromJpgFile with a path of MAX_PATH characters",
+     [](HMODULE m) -> DWORD {
+         return LoadWithLongPath(Export<PFN_WpApi_LoadBmpFromJpgFile>(m, "WpApi_LoadBmpFromJpgFile"));
+     },
+     0, "!WpApi_LoadBmpFromJpgFile: path is 260 characters or longer"},
     {"ScreenSaverReplaceImage without record",
      [](HMODULE m) -> DWORD {
          return Export<PFN_WpApi_ScreenSaverReplaceImage>(m, "WpApi_ScreenSaverReplaceImage")(
@@ -287,6 +301,17 @@ const BadArgumentCase kBadArguments[] = {
          return 0;
      },
      0, "!WpApi_RecalcRightMarginForCalendar: record is NULL"},
+    {"SetWallpaper with margins beyond the screen",
+     [](HMODULE m) -> DWORD {
+         SetRegistryDefaults(nullptr, Record(), false, false);
+         Record()->Display.bUseMargins = 1;
+         Record()->Display.dwMarginTop = 10000;
+         Record()->Display.dwMarginBottom = 10000;
+         lstrcpynA(Record()->Files.szWorkBmpFile, (ExeFolder() + "never_written.bmp").c_str(), kPathSize);
+         return Export<PFN_WpApi_SetWallpaper>(m, "WpApi_SetWallpaper")(
+             Record(), (ExeFolder() + "imaging_fixtures").c_str(), "plain_64x48.jpg", "", 0xFFFFFFFF);
+     },
+     0, "! The margins leave no room for the image: left=0, right=0, top=10000, bottom=10000"},
 };
 
 TEST(InterfaceDllLog, BadArgumentsGiveTheFailureResultAndALogLine)
@@ -368,20 +393,41 @@ void LoadUseAndFree()
 // no TLS index behind, or the process runs out of TLS indexes after about a thousand loads.
 TEST(InterfaceDllLoads, RepeatedLoadsLeaveNoHandleOrTlsIndex)
 {
-    for (int i = 0; i < 3; ++i) LoadUseAndFree();
+    for (int i = 0; i < 3; ++i)
+        LoadUseAndFree();
     const DWORD tlsBefore = NextTlsIndex();
     const UINT_PTR handleBefore = NextHandleValue();
     const int rounds = 60;
-    for (int i = 0; i < rounds; ++i) LoadUseAndFree();
+    for (int i = 0; i < rounds; ++i)
+        LoadUseAndFree();
     EXPECT_EQ(NextTlsIndex(), tlsBefore);
     // Handle values step by 4; a leak of even one handle a load would move the value by 240.
     EXPECT_LE(NextHandleValue(), handleBefore + 4 * 4);
 }
 
+// The runtimes linked into the library keep blocks that no call releases (about 0.3 kB a load before
+// the library's heap went with it): an Agent that runs for months must not grow with each change.
+TEST(InterfaceDllLoads, RepeatedLoadsLeaveNoMemoryBehind)
+{
+    for (int i = 0; i < 10; ++i)
+        LoadUseAndFree();
+    const SIZE_T before = testsupport::CommittedPrivateBytes();
+    const int rounds = 250;
+    for (int i = 0; i < rounds; ++i)
+        LoadUseAndFree();
+    const SIZE_T after = testsupport::CommittedPrivateBytes();
+    // 0.3 kB a load would be 75 kB; a page or two may come from elsewhere.
+    EXPECT_LE(after, before + 16 * 1024)
+        << "grew by " << (after - before) / 1024 << " kB over " << rounds << " loads";
+}
+
 namespace {
 
 std::vector<std::string> g_DllReported;
-void __stdcall CollectDllProgress(const char* text) { g_DllReported.push_back(text ? text : "(null)"); }
+void __stdcall CollectDllProgress(const char* text)
+{
+    g_DllReported.push_back(text ? text : "(null)");
+}
 
 // What the freshly loaded DLL reports while it reads an image's size: its texts load once per load.
 std::vector<std::string> ProgressOfOneImageInfo(const std::string& image)

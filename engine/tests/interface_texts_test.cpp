@@ -134,9 +134,9 @@ const std::vector<RegistryCase>& RegistryCases()
         {"512 characters do not fit and keep the default",
          [](LanguageValues& v) { v.SetText("gld_CheckingChanges", std::string(512, 'c')); },
          "gld_CheckingChanges", "Checking folders for changes...", -1, ""},
-        {"512 characters stored without their zero do not fit either",
+        {"512 characters stored without their zero fill the buffer and keep their first 511",
          [](LanguageValues& v) { v.SetUnterminated("gld_CheckingChanges", std::string(512, 'c')); },
-         "gld_CheckingChanges", "Checking folders for changes...", -1, ""},
+         "gld_CheckingChanges", std::string(511, 'c'), -1, ""},
         {"an empty text is a translation too", [](LanguageValues& v) { v.SetText("gld_RotatingImage", ""); },
          "gld_RotatingImage", "", -1, ""},
     };

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -79,12 +80,14 @@ protected:
         ASSERT_TRUE(WriteSettings(record, true, kImageCount));
     }
 
-    // Runs one export in a process of its own; its exit code.
-    DWORD Call(const char* exportName)
+    // Runs one export in a process of its own; its exit code. With `starvedIn`, the library's heap
+    // runs out once during the rescan of that directory.
+    DWORD Call(const char* exportName, const std::string& starvedIn = "")
     {
         testsupport::ChildProcess child;
-        const std::string command = "\"" + testsupport::ExeFolder() + "operations_agent_probe.exe\" \"" +
-                                    program.Path() + "\" " + exportName;
+        std::string command = "\"" + testsupport::ExeFolder() + "operations_agent_probe.exe\" \"" +
+                              program.Path() + "\" " + exportName;
+        if (!starvedIn.empty()) command += " \"" + starvedIn + "\"";
         EXPECT_TRUE(child.Start(command));
         EXPECT_TRUE(child.WaitPumping(60000)) << exportName;
         return child.ExitCode();
@@ -237,6 +240,52 @@ TEST_F(EndToEnd, WithTheRecordFileHeldOpenTheRefreshLeavesTheDatabaseAlone)
     // Once the file is free again, the next change rescans and finds the new image.
     ASSERT_EQ(Call("WpApi_SetRandomWallpaper"), 1u);
     EXPECT_EQ(Counts().count("arrived_later.jpg"), 1u);
+}
+
+// The list of a rescan that runs out of memory is not saved; the change must not go on from the
+// stale list as if nothing happened, but fail, so that the Agent pauses and tries again.
+TEST_F(EndToEnd, ARescanThatFailsFailsTheChange)
+{
+    // Many images in the first folder, so that the second one makes the new list grow.
+    testsupport::TempFolder many("e2eabundant");  // sorts before the image folder
+    for (int i = 0; i < 300; ++i)
+        ASSERT_TRUE(CopyFixture("good_a.jpg", many.Path(), "many" + std::to_string(i) + ".jpg"));
+    for (const char* name : kGood)
+        ASSERT_TRUE(CopyFixture(name, images.Path()));
+    {
+        CFolderCollection folders;
+        for (const std::string& path : {many.Path(), images.Path()}) {
+            auto folder = std::make_unique<CImageFolder>();
+            folder->Path.Assign(path.c_str());
+            ASSERT_TRUE(folders.Insert(folder.get()));
+            folder.release();
+        }
+        CFileCollection files;
+        folders.RecalculateAllFolders(files);
+        ASSERT_TRUE(files.SaveToFile(paths.recordFile.c_str(), paths.stringFile.c_str()));
+        ASSERT_TRUE(folders.SaveToFile(paths.folderList.c_str()));
+    }
+    ASSERT_TRUE(WriteSettings(record, true, 303));
+    ASSERT_TRUE(CopyFixture("good_b.jpg", images.Path(), "arrived_later.jpg"));  // the folder changed
+    const std::vector<std::string> before = Files();
+
+    testsupport::LogReceiver receiver;
+    EXPECT_EQ(Call("WpApi_SetRandomWallpaper", images.Path()), 0u);
+    testsupport::PumpMessages();
+    const std::vector<std::string> log = receiver.Texts();
+    const auto logged = [&log](const std::string& part) {
+        return std::any_of(log.begin(), log.end(),
+                           [&part](const std::string& line) { return line.find(part) != std::string::npos; });
+    };
+    EXPECT_TRUE(logged("!VCL Exception: ")) << "no exception line";
+    EXPECT_FALSE(logged("FindNextBackgroundImage")) << "the change went on to the selection";
+    EXPECT_TRUE(Files() == before);
+    EXPECT_EQ(ReadSettingsValue("CurrentImage", "ImageName").Text(), "");
+
+    // With memory again, the next change rescans and finds the new image.
+    ASSERT_EQ(Call("WpApi_SetRandomWallpaper"), 1u);
+    EXPECT_EQ(Counts().count("arrived_later.jpg"), 1u);
+    EXPECT_EQ(Counts().size(), 304u);
 }
 
 TEST_F(EndToEnd, RealPhotographsAreEachShownOnceBeforeAnyRepeats)

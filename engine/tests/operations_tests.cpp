@@ -241,6 +241,7 @@ TEST_F(Operations, SetWallpaperShowsWhyItFailed)
         bool emptyWorkBmp;
         std::string fileName;
         std::vector<std::string> lastTexts;  // the end of what the progress sink received
+        DWORD leftMargin = 0;
     };
     const ErrorCase cases[] = {
         {"no work bitmap named", true, "missing.jpg", {"ERROR: Missing configuration."}},
@@ -250,11 +251,19 @@ TEST_F(Operations, SetWallpaperShowsWhyItFailed)
          {"ERROR: File does not exist: " + images.Path() + "\\missing.jpg"}},
         {"image cannot be read", false, "broken.jpg", {"ERROR: Image cannot be read or saved."}},
         {"name longer than its field", false, std::string(kPathSize, 'n'), {}},
+        // The margins, not the image, leave no room: no text blames the image.
+        {"margins as wide as the screen",
+         false,
+         "good_a.jpg",
+         {},
+         static_cast<DWORD>(::GetSystemMetrics(SM_CXSCREEN))},
     };
     for (const ErrorCase& c : cases) {
         RegistryRecord caller = record;
         caller.Agent.bShowProgress = 1;
         if (c.emptyWorkBmp) caller.Files.szWorkBmpFile[0] = '\0';
+        caller.Display.bUseMargins = 1;
+        caller.Display.dwMarginLeft = c.leftMargin;
         g_Progress.clear();
         CSynchronizationGuard lock;
         EXPECT_FALSE(SetWallpaper(&caller, images.Path().c_str(), c.fileName.c_str(), "", 0xFFFFFFFF))

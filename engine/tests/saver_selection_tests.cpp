@@ -66,7 +66,8 @@ protected:
     void Preset(const std::string& name, DWORD shownBits, DWORD setFlags = 0, DWORD clearFlags = 0)
     {
         std::string bytes = testsupport::ReadFileBytes(paths.recordFile);
-        const StoredImage* image = FindStored(Stored(), name);
+        const std::vector<StoredImage> stored = Stored();  // outlives the pointer into it
+        const StoredImage* image = FindStored(stored, name);
         ASSERT_NE(image, nullptr) << name;
         Put32(bytes, image->position + 24, shownBits);
         Put32(bytes, image->position + 28, (image->fileFlags & ~clearFlags) | setFlags);

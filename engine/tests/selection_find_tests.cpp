@@ -163,6 +163,55 @@ TEST_F(SelectionFind, AFixedSeedFixesTheOrder)
     EXPECT_EQ(Counts(), expected);
 }
 
+// A new round starts with equal counters, so the random part alone orders the images; with the
+// keys of the change before (the same seed, as two changes within one second drew), the image
+// shown last would come first again.
+TEST_F(SelectionFind, TheImageOnTheDesktopComesLastWhileAnotherCanBeShown)
+{
+    const SelectionSeedSource clock = SetSelectionSeedSource(&FixedSeed);
+    const std::string fresh = RecordBytes();
+    ASSERT_TRUE(Find());
+    const std::string firstOfARound = name.GetText();
+
+    // The end of a round: every image shown, the unreadable one counted twice.
+    const std::map<std::string, DWORD> roundEnd = {{"good_a.jpg", 1}, {"good_b.jpg", 1},
+                                                   {"good_c.jpg", 1}, {"small_400x400.jpg", 1},
+                                                   {"broken.jpg", 2}, {"excluded.jpg", 0}};
+    struct CurrentCase {
+        const char* name;
+        std::map<std::string, DWORD> counts;
+        bool active;
+        std::string current;
+        bool chosenAgain;
+    };
+    const CurrentCase cases[] = {
+        {"round end, the first of the next round on the desktop", roundEnd, true, firstOfARound, false},
+        {"fresh counters, the first choice on the desktop", {}, true, firstOfARound, false},
+        {"no image recorded as current", roundEnd, false, firstOfARound, true},
+    };
+    for (const CurrentCase& c : cases) {
+        ASSERT_TRUE(testsupport::WriteFileBytes(paths.recordFile, fresh));
+        SetCounts(c.counts);
+        record.CurrentImage.bActive = c.active ? 1 : 0;
+        lstrcpynA(record.CurrentImage.szImagePath, images.Path().c_str(), kPathSize);
+        lstrcpynA(record.CurrentImage.szImageName, c.current.c_str(), kPathSize);
+        ASSERT_TRUE(Find()) << c.name;
+        EXPECT_EQ(name.GetText() == c.current, c.chosenAgain) << c.name << ": " << name.GetText();
+        EXPECT_EQ(Counts()[name.GetText()], 1u) << c.name;
+        EXPECT_EQ(Counts()[c.current], c.chosenAgain ? 1u : 0u) << c.name;
+    }
+
+    // With no other candidate the image on the desktop is shown again.
+    ASSERT_TRUE(
+        BuildDatabase(images.Path(), paths,
+                      {"good_b.jpg", "good_c.jpg", "excluded.jpg", "small_400x400.jpg", "broken.jpg"}));
+    record.CurrentImage.bActive = 1;
+    lstrcpynA(record.CurrentImage.szImageName, "good_a.jpg", kPathSize);
+    EXPECT_TRUE(Find());
+    EXPECT_STREQ(name.GetText(), "good_a.jpg");
+    SetSelectionSeedSource(clock);
+}
+
 TEST_F(SelectionFind, TheExifDateNamesTheDay)
 {
     testsupport::TempFolder dated("seldated");

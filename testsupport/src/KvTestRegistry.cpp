@@ -30,7 +30,10 @@ bool WriteRegValue(HKEY root, const std::string& key, const char* name, DWORD ty
                           nullptr) != ERROR_SUCCESS)
         return false;
     const RegKey owner(opened);
-    return ::RegSetValueExA(opened, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+    // The registry adds the zero that a text left out when one follows the data in memory, as one
+    // always does after a std::string's bytes; a byte that is not zero keeps the stored bytes exact.
+    const std::string followed = bytes + 'X';
+    return ::RegSetValueExA(opened, name, 0, type, reinterpret_cast<const BYTE*>(followed.data()),
                             static_cast<DWORD>(bytes.size())) == ERROR_SUCCESS;
 }
 

@@ -288,4 +288,18 @@ FILETIME CalendarFileTime(WORD year, WORD month, WORD day, WORD hour, WORD minut
     return time;
 }
 
+SIZE_T CommittedPrivateBytes()
+{
+    SIZE_T committed = 0;
+    MEMORY_BASIC_INFORMATION region{};
+    const BYTE* address = nullptr;
+    while (::VirtualQuery(address, &region, sizeof region) == sizeof region) {
+        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) committed += region.RegionSize;
+        const BYTE* next = static_cast<const BYTE*>(region.BaseAddress) + region.RegionSize;
+        if (next <= address) break;
+        address = next;
+    }
+    return committed;
+}
+
 }  // namespace testsupport
