@@ -1,0 +1,106 @@
+// Plays the parts around the installer for its test.
+//
+//   installer_test_helper launch <file>   run from HKLM RunOnce: starts the receiver below and ends
+//                                         once its window exists; the log-on waits for a RunOnce
+//                                         program to end before it starts the Run values
+//   installer_test_helper serve <file>    a log receiver: writes each line it receives to <file>
+//                                         and ends after the Agent's last line or 30 s
+//   installer_test_helper agent <file>    a running Agent, as far as other programs can see: holds
+//                                         "KvAgentIsRunning" and "KvAgentExternalClose", writes
+//                                         "running" to <file>, then "asked to end" when the close
+//                                         event is set, and ends (or "not asked" after 30 s)
+//
+// A program looks for the receiver once, at its start, so a receiver started beside the log-on
+// could come too late; a RunOnce value cannot.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "KvTestSupport.h"
+#include "UTxUtils.h"
+
+namespace {
+
+const char kReadyEvent[] = "KvInstallerTestReceiverReady";
+constexpr DWORD kReceiverLifetimeMs = 30000;
+constexpr DWORD kAgentLifetimeMs = 30000;
+constexpr DWORD kStartTimeoutMs = 10000;
+
+int Launch(const std::string& file)
+{
+    Handle ready(::CreateEventA(nullptr, TRUE, FALSE, kReadyEvent));
+    if (!ready) return 2;
+    testsupport::ChildProcess receiver;
+    char self[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, self, sizeof self);
+    if (!receiver.Start("\"" + std::string(self) + "\" serve \"" + file + "\"")) return 3;
+    const HANDLE waits[] = {ready.get()};
+    if (::WaitForMultipleObjects(1, waits, FALSE, kStartTimeoutMs) != WAIT_OBJECT_0) return 4;
+    // The receiver outlives this process: a ChildProcess still running would be ended with it.
+    ::ExitProcess(0);
+}
+
+// The Agent's last line on each of its ways out.
+bool IsLastLine(const std::string& line)
+{
+    return line.find("Exit: ") != std::string::npos || line.find("Normal Exit") != std::string::npos;
+}
+
+int Serve(const std::string& file)
+{
+    testsupport::LogReceiver receiver;
+    if (!receiver.IsOpen()) return 2;
+    FILE* out = std::fopen(file.c_str(), "wb");
+    if (!out) return 3;
+    Handle ready(::OpenEventA(EVENT_MODIFY_STATE, FALSE, kReadyEvent));
+    if (ready) ::SetEvent(ready.get());
+    size_t written = 0;
+    bool last = false;
+    testsupport::PumpUntil(
+        [&] {
+            const auto texts = receiver.Texts();
+            for (; written < texts.size(); ++written) {
+                std::fprintf(out, "%s\n", texts[written].c_str());
+                last = last || IsLastLine(texts[written]);
+            }
+            std::fflush(out);
+            return last;
+        },
+        kReceiverLifetimeMs);
+    std::fclose(out);
+    return 0;
+}
+
+void WriteFile(const std::string& file, const char* text)
+{
+    FILE* out = std::fopen(file.c_str(), "wb");
+    if (!out) return;
+    std::fputs(text, out);
+    std::fclose(out);
+}
+
+int PlayAgent(const std::string& file)
+{
+    Handle running(::CreateEventA(nullptr, TRUE, TRUE, "KvAgentIsRunning"));
+    Handle close(::CreateEventA(nullptr, FALSE, FALSE, "KvAgentExternalClose"));
+    if (!running || !close) return 2;
+    WriteFile(file, "running");
+    const bool asked = ::WaitForSingleObject(close.get(), kAgentLifetimeMs) == WAIT_OBJECT_0;
+    // The events go before the file says so: whoever reads "asked to end" finds the Agent gone.
+    running.reset();
+    close.reset();
+    WriteFile(file, asked ? "asked to end" : "not asked");
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 3 && std::string(argv[1]) == "launch") return Launch(argv[2]);
+    if (argc == 3 && std::string(argv[1]) == "serve") return Serve(argv[2]);
+    if (argc == 3 && std::string(argv[1]) == "agent") return PlayAgent(argv[2]);
+    std::fprintf(stderr, "usage: installer_test_helper launch|serve|agent <file>\n");
+    return 1;
+}
