@@ -7,7 +7,10 @@ namespace {
 // The clock the engine records each change's time with.
 constexpr void (*kSystemLocalTime)(FILETIME*) = &GetLocalFileTime;
 
-DWORD SystemTickCount() { return ::GetTickCount(); }
+DWORD SystemTickCount()
+{
+    return ::GetTickCount();
+}
 
 void SystemScreenSize(int* width, int* height)
 {
@@ -21,11 +24,20 @@ HMODULE SystemLoadEngine(const char* path)
     return ::LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
-FARPROC SystemGetEngineExport(HMODULE engine, const char* name) { return ::GetProcAddress(engine, name); }
+FARPROC SystemGetEngineExport(HMODULE engine, const char* name)
+{
+    return ::GetProcAddress(engine, name);
+}
 
-void SystemFreeEngine(HMODULE engine) { ::FreeLibrary(engine); }
+void SystemFreeEngine(HMODULE engine)
+{
+    ::FreeLibrary(engine);
+}
 
-BOOL SystemShellNotifyIcon(DWORD message, NOTIFYICONDATAA* data) { return ::Shell_NotifyIconA(message, data); }
+BOOL SystemShellNotifyIcon(DWORD message, NOTIFYICONDATAA* data)
+{
+    return ::Shell_NotifyIconA(message, data);
+}
 
 }  // namespace
 

@@ -15,8 +15,8 @@
 #define IDS_AGENT_TITLE 103  // "Kestrova Agent"
 #define IDS_AGENT_CLASS 109  // "KESTROVA"
 
-#define IDI_AGENT 107           // program icon, the class icon
-#define IDI_TRAY_NORMAL 108     // also the class's small icon
+#define IDI_AGENT 107        // program icon, the class icon
+#define IDI_TRAY_NORMAL 108  // also the class's small icon
 #define IDI_TRAY_DISABLED 109
 #define IDI_TRAY_WORKING 131
 #define IDI_TRAY_CONFLICT 135

@@ -97,8 +97,10 @@ DWORD WINAPI TimerThreadProc(LPVOID)
             ::PostMessageA(g_hAgentWindow, WM_WPAGENT_EXTERNAL_CLOSE, 0, 0);
             break;
         }
-        if (result == WAIT_TIMEOUT) ::PostMessageA(g_hAgentWindow, WM_WPAGENT_TIMER, 0, 0);
-        else ::Sleep(wait);  // a failed wait must not spin
+        if (result == WAIT_TIMEOUT)
+            ::PostMessageA(g_hAgentWindow, WM_WPAGENT_TIMER, 0, 0);
+        else
+            ::Sleep(wait);  // a failed wait must not spin
     }
     ::SetEvent(g_AgentEvents.hThreadExited.get());
     LogText("Exiting TimerThreadProc");

@@ -44,7 +44,10 @@ bool TrayIconModify(HWND window, UINT id, HICON icon, const char* tip)
     return Notify(NIM_MODIFY, window, id, icon, tip);
 }
 
-bool TrayIconDelete(HWND window, UINT id) { return Notify(NIM_DELETE, window, id, nullptr, nullptr); }
+bool TrayIconDelete(HWND window, UINT id)
+{
+    return Notify(NIM_DELETE, window, id, nullptr, nullptr);
+}
 
 void UpdateTrayIcon()
 {
@@ -86,6 +89,12 @@ void RemoveTrayIcon()
     g_bTrayIconShown = false;
 }
 
-bool IsTrayIconShown() { return g_bTrayIconShown; }
+bool IsTrayIconShown()
+{
+    return g_bTrayIconShown;
+}
 
-const char* CurrentTrayTip() { return g_sTip.c_str(); }
+const char* CurrentTrayTip()
+{
+    return g_sTip.c_str();
+}

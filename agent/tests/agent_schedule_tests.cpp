@@ -31,33 +31,45 @@ TEST(Schedule, PeriodTests)
     const PeriodCase cases[] = {
         {"day: same day", IsOtherDay, Local("2026-03-01 00:00:00"), Local("2026-03-01 23:59:59"), false},
         {"day: past midnight", IsOtherDay, Local("2026-03-01 23:59:59"), Local("2026-03-02 00:00:00"), true},
-        {"day: same day of another month", IsOtherDay, Local("2026-03-01 12:00"), Local("2026-04-01 12:00"), true},
-        {"day: same date of another year", IsOtherDay, Local("2025-03-01 12:00"), Local("2026-03-01 12:00"), true},
+        {"day: same day of another month", IsOtherDay, Local("2026-03-01 12:00"), Local("2026-04-01 12:00"),
+         true},
+        {"day: same date of another year", IsOtherDay, Local("2025-03-01 12:00"), Local("2026-03-01 12:00"),
+         true},
         {"day: new year", IsOtherDay, Local("2026-12-31 23:59:59"), Local("2027-01-01 00:00:00"), true},
         {"hour: same hour", IsOtherHour, Local("2026-03-01 10:00:00"), Local("2026-03-01 10:59:59"), false},
         {"hour: next hour", IsOtherHour, Local("2026-03-01 10:59:50"), Local("2026-03-01 11:00:00"), true},
-        {"hour: same hour a day later", IsOtherHour, Local("2026-03-01 10:05"), Local("2026-03-02 10:05"), true},
-        {"half: 10:29 to 10:30", IsOtherHalfHour, Local("2026-03-01 10:29:59"), Local("2026-03-01 10:30"), true},
-        {"half: 10:00 to 10:29", IsOtherHalfHour, Local("2026-03-01 10:00"), Local("2026-03-01 10:29:59"), false},
-        {"half: 10:30 to 10:59", IsOtherHalfHour, Local("2026-03-01 10:30"), Local("2026-03-01 10:59:59"), false},
+        {"hour: same hour a day later", IsOtherHour, Local("2026-03-01 10:05"), Local("2026-03-02 10:05"),
+         true},
+        {"half: 10:29 to 10:30", IsOtherHalfHour, Local("2026-03-01 10:29:59"), Local("2026-03-01 10:30"),
+         true},
+        {"half: 10:00 to 10:29", IsOtherHalfHour, Local("2026-03-01 10:00"), Local("2026-03-01 10:29:59"),
+         false},
+        {"half: 10:30 to 10:59", IsOtherHalfHour, Local("2026-03-01 10:30"), Local("2026-03-01 10:59:59"),
+         false},
         {"half: 10:59 to 11:00", IsOtherHalfHour, Local("2026-03-01 10:59"), Local("2026-03-01 11:00"), true},
         {"half: 10:45 to 11:15", IsOtherHalfHour, Local("2026-03-01 10:45"), Local("2026-03-01 11:15"), true},
-        {"quarter: 10:14 to 10:15", IsOtherQuarterHour, Local("2026-03-01 10:14:59"), Local("2026-03-01 10:15"),
+        {"quarter: 10:14 to 10:15", IsOtherQuarterHour, Local("2026-03-01 10:14:59"),
+         Local("2026-03-01 10:15"), true},
+        {"quarter: 10:15 to 10:29", IsOtherQuarterHour, Local("2026-03-01 10:15"),
+         Local("2026-03-01 10:29:59"), false},
+        {"quarter: 10:44 to 10:45", IsOtherQuarterHour, Local("2026-03-01 10:44"), Local("2026-03-01 10:45"),
          true},
-        {"quarter: 10:15 to 10:29", IsOtherQuarterHour, Local("2026-03-01 10:15"), Local("2026-03-01 10:29:59"),
+        {"ten: 10:09 to 10:10", IsOtherTenMinutes, Local("2026-03-01 10:09:59"), Local("2026-03-01 10:10"),
+         true},
+        {"ten: 10:10 to 10:19", IsOtherTenMinutes, Local("2026-03-01 10:10"), Local("2026-03-01 10:19:59"),
          false},
-        {"quarter: 10:44 to 10:45", IsOtherQuarterHour, Local("2026-03-01 10:44"), Local("2026-03-01 10:45"), true},
-        {"ten: 10:09 to 10:10", IsOtherTenMinutes, Local("2026-03-01 10:09:59"), Local("2026-03-01 10:10"), true},
-        {"ten: 10:10 to 10:19", IsOtherTenMinutes, Local("2026-03-01 10:10"), Local("2026-03-01 10:19:59"), false},
-        {"ten: 10:55 to 11:00", IsOtherTenMinutes, Local("2026-03-01 10:55"), Local("2026-03-01 11:00"), true},
-        {"ten: 23:55 to 00:05", IsOtherTenMinutes, Local("2026-03-01 23:55"), Local("2026-03-02 00:05"), true},
+        {"ten: 10:55 to 11:00", IsOtherTenMinutes, Local("2026-03-01 10:55"), Local("2026-03-01 11:00"),
+         true},
+        {"ten: 23:55 to 00:05", IsOtherTenMinutes, Local("2026-03-01 23:55"), Local("2026-03-02 00:05"),
+         true},
         {"never changed: another day", IsOtherDay, kNever, Local("2026-03-01 10:00"), true},
         {"never changed: another hour", IsOtherHour, kNever, Local("2026-03-01 10:00"), true},
         {"no date: another day", IsOtherDay, kHighBit, Local("2026-03-01 10:00"), true},
         {"no date: another ten minutes", IsOtherTenMinutes, kInvalid, Local("2026-03-01 10:00"), true},
         {"no date now: another hour", IsOtherHour, Local("2026-03-01 10:00"), kHighBit, true},
     };
-    for (const PeriodCase& c : cases) EXPECT_EQ(c.test(c.last, c.now), c.other) << c.name;
+    for (const PeriodCase& c : cases)
+        EXPECT_EQ(c.test(c.last, c.now), c.other) << c.name;
 }
 
 TEST(Schedule, MinutesToFileTime)
@@ -176,8 +188,7 @@ TEST(Schedule, RulesAroundTheirBoundaries)
         {"type 0xFFFFFFFF", 0xFFFFFFFFu, 0, true, true, 0, kNever, t1000, None},
     };
     for (const RuleCase& c : cases) {
-        const ExchangeInput input = {c.type,          c.period, c.calendar, c.reboot, c.exchangeCount,
-                                     c.last,          c.now};
+        const ExchangeInput input = {c.type, c.period, c.calendar, c.reboot, c.exchangeCount, c.last, c.now};
         EXPECT_EQ(DecideExchange(input), c.expected) << c.name;
     }
 }

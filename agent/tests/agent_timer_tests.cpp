@@ -168,8 +168,8 @@ TEST(AgentStartup, RebootSwitchIsTheWholeCommandLine)
         const char* commandLine;
         bool reboot;
     };
-    const Case cases[] = {{"/r", true},  {"/R", true},    {"/r ", false}, {" /r", false}, {"-r", false},
-                          {"", false},   {"/r x", false}, {"/rr", false}, {nullptr, false}};
+    const Case cases[] = {{"/r", true}, {"/R", true},    {"/r ", false}, {" /r", false},  {"-r", false},
+                          {"", false},  {"/r x", false}, {"/rr", false}, {nullptr, false}};
     for (const Case& c : cases)
         EXPECT_EQ(IsRebootSwitch(c.commandLine), c.reboot) << (c.commandLine ? c.commandLine : "(null)");
 }

@@ -151,16 +151,28 @@ bool ReadScreenSaverFromRegistry(ScreenSaverSettings& part, int* missing)
     return ReadSection(kScreenSaverSection, &part, missing, s_bLogged);
 }
 
-bool WriteExchangeToRegistry(const ExchangeSettings& part) { return WriteSection(kExchangeSection, &part); }
-bool WriteDisplayToRegistry(const DisplaySettings& part) { return WriteSection(kDisplaySection, &part); }
-bool WriteCalendarToRegistry(const CalendarSettings& part) { return WriteSection(kCalendarSection, &part); }
+bool WriteExchangeToRegistry(const ExchangeSettings& part)
+{
+    return WriteSection(kExchangeSection, &part);
+}
+bool WriteDisplayToRegistry(const DisplaySettings& part)
+{
+    return WriteSection(kDisplaySection, &part);
+}
+bool WriteCalendarToRegistry(const CalendarSettings& part)
+{
+    return WriteSection(kCalendarSection, &part);
+}
 
 bool WriteAgentToRegistry(const AgentSettings& part, bool writeConflictingPrgs)
 {
     return WriteSection(kAgentSection, &part, writeConflictingPrgs ? nullptr : kConflictingPrgsValue);
 }
 
-bool WriteFilesToRegistry(const FilesSettings& part) { return WriteSection(kFilesSection, &part); }
+bool WriteFilesToRegistry(const FilesSettings& part)
+{
+    return WriteSection(kFilesSection, &part);
+}
 
 bool WriteCurrentImageToRegistry(const CurrentImageSettings& part)
 {

@@ -18,8 +18,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     wc.hInstance = instance;
     wc.lpszClassName = "KvProcessesHelper";
     if (!::RegisterClassA(&wc)) return 1;
-    if (!::CreateWindowExA(0, wc.lpszClassName, commandLine, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200,
-                           100, nullptr, nullptr, instance, nullptr))
+    if (!::CreateWindowExA(0, wc.lpszClassName, commandLine, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
+                           nullptr, nullptr, instance, nullptr))
         return 2;
     MSG msg;
     while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {

@@ -43,7 +43,10 @@ TEST(SettingsDefaults, IconMarginsTable)
     }
 }
 
-TEST(SettingsDefaults, NullRecordIsIgnored) { SetRegistryDefaults(nullptr, nullptr, true, true); }
+TEST(SettingsDefaults, NullRecordIsIgnored)
+{
+    SetRegistryDefaults(nullptr, nullptr, true, true);
+}
 
 TEST(SettingsDefaults, WithoutWindowFontsAreArialAndMarginsOff)
 {

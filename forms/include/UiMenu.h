@@ -17,16 +17,16 @@ public:
     PopupMenu(const PopupMenu&) = delete;
     PopupMenu& operator=(const PopupMenu&) = delete;
 
-    bool Create();  // CreatePopupMenu
+    bool Create();   // CreatePopupMenu
     void Destroy();  // DestroyMenu
     HMENU Handle() const { return m_hMenu; }
 
-    void AppendItem(UINT id, const std::string& text);  // AppendMenuA(MF_STRING)
-    void AppendSeparator();                             // AppendMenuA(MF_SEPARATOR)
+    void AppendItem(UINT id, const std::string& text);   // AppendMenuA(MF_STRING)
+    void AppendSeparator();                              // AppendMenuA(MF_SEPARATOR)
     void SetItemText(UINT id, const std::string& text);  // ModifyMenuA(MF_BYCOMMAND | MF_STRING)
-    void EnableItem(UINT id, bool enabled);               // EnableMenuItem(MF_ENABLED or MF_GRAYED)
-    std::string ItemText(UINT id) const;                  // GetMenuStringA
-    bool IsItemEnabled(UINT id) const;                    // GetMenuState
+    void EnableItem(UINT id, bool enabled);              // EnableMenuItem(MF_ENABLED or MF_GRAYED)
+    std::string ItemText(UINT id) const;                 // GetMenuStringA
+    bool IsItemEnabled(UINT id) const;                   // GetMenuState
 
     // TrackPopupMenu at a screen point (TPM_* alignment flags); returns when the menu closed.
     void Track(const Window& owner, POINT at, UINT flags);

@@ -4,7 +4,10 @@
 
 namespace ui {
 
-PopupMenu::~PopupMenu() { Destroy(); }
+PopupMenu::~PopupMenu()
+{
+    Destroy();
+}
 
 bool PopupMenu::Create()
 {

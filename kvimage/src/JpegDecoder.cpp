@@ -44,12 +44,15 @@ DWORD ErrorOfMessage(int code)
     case JERR_CCIR601_NOTIMPL:
     case JERR_CONVERSION_NOTIMPL:
     case JERR_FRACT_SAMPLE_NOTIMPL:
-    case JERR_COMPONENT_COUNT: return KVIMAGE_ERROR_UNSUPPORTED;
+    case JERR_COMPONENT_COUNT:
+        return KVIMAGE_ERROR_UNSUPPORTED;
     case JERR_IMAGE_TOO_BIG:
     case JERR_WIDTH_OVERFLOW:
     case JERR_OUT_OF_MEMORY:
-    case JERR_NO_BACKING_STORE: return KVIMAGE_ERROR_TOO_LARGE;
-    default: return KVIMAGE_ERROR_DATA;
+    case JERR_NO_BACKING_STORE:
+        return KVIMAGE_ERROR_TOO_LARGE;
+    default:
+        return KVIMAGE_ERROR_DATA;
     }
 }
 
@@ -63,8 +66,10 @@ DWORD FileErrorCode(DWORD system)
     case KVIMAGE_ERROR_DATA:
     case KVIMAGE_ERROR_UNSUPPORTED:
     case KVIMAGE_ERROR_TOO_LARGE:
-    case KVIMAGE_ERROR_BUFFER_TOO_SMALL: return ERROR_READ_FAULT;
-    default: return system;
+    case KVIMAGE_ERROR_BUFFER_TOO_SMALL:
+        return ERROR_READ_FAULT;
+    default:
+        return system;
     }
 }
 
@@ -154,9 +159,15 @@ bool JpegDecoder::ReadHeader(HANDLE file, unsigned scaleEighths, DibGeometry& ge
 void JpegDecoder::SetOutputColorSpace()
 {
     switch (output_) {
-    case Output::Gray: cinfo_.out_color_space = JCS_GRAYSCALE; break;
-    case Output::Bgr: cinfo_.out_color_space = JCS_EXT_BGR; break;
-    case Output::Cmyk: cinfo_.out_color_space = JCS_CMYK; break;  // libjpeg turns YCCK into CMYK
+    case Output::Gray:
+        cinfo_.out_color_space = JCS_GRAYSCALE;
+        break;
+    case Output::Bgr:
+        cinfo_.out_color_space = JCS_EXT_BGR;
+        break;
+    case Output::Cmyk:
+        cinfo_.out_color_space = JCS_CMYK;
+        break;  // libjpeg turns YCCK into CMYK
     }
 }
 
@@ -192,7 +203,8 @@ void JpegDecoder::DecodeBgrOrGray(std::uint8_t* pixels)
         const JDIMENSION got = jpeg_read_scanlines(&cinfo_, rows, count);
         if (got == 0) return;  // cannot happen with a file source; never loop on it
         if (padBytes != 0)
-            for (JDIMENSION i = 0; i < got; ++i) std::memset(rows[i] + usedBytes, 0, padBytes);
+            for (JDIMENSION i = 0; i < got; ++i)
+                std::memset(rows[i] + usedBytes, 0, padBytes);
     }
 }
 

@@ -32,7 +32,10 @@ struct FileSource {
     bool reachedEnd;  // libjpeg has been given the fake EOI
 };
 
-FileSource& SourceOf(j_decompress_ptr cinfo) { return *reinterpret_cast<FileSource*>(cinfo->src); }
+FileSource& SourceOf(j_decompress_ptr cinfo)
+{
+    return *reinterpret_cast<FileSource*>(cinfo->src);
+}
 
 bool IsStandalone(JOCTET marker)
 {
@@ -210,7 +213,10 @@ void UseFileSource(j_decompress_ptr cinfo, HANDLE file)
     cinfo->src = &src->pub;
 }
 
-bool FileSourceReachedEnd(j_decompress_ptr cinfo) { return SourceOf(cinfo).reachedEnd; }
+bool FileSourceReachedEnd(j_decompress_ptr cinfo)
+{
+    return SourceOf(cinfo).reachedEnd;
+}
 
 void FileSourceFollowSegments(j_decompress_ptr cinfo)
 {

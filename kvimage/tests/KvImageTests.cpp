@@ -139,7 +139,10 @@ void ExpectHeader(const Dib& dib, const FixtureCase& c, DWORD size)
     }
 }
 
-std::string Stem(const FixtureCase& c) { return std::string(c.file, std::strlen(c.file) - 4); }
+std::string Stem(const FixtureCase& c)
+{
+    return std::string(c.file, std::strlen(c.file) - 4);
+}
 
 // The pixels equal those of djpeg's .bmp `reference` of a width x height image.
 void ExpectMatchesReference(const Dib& dib, const std::string& reference, int width, int height, int bitCount)
@@ -175,7 +178,8 @@ void ExpectPatches(const Dib& dib, const FixtureCase& c)
         const int expected[3] = {(255 - kPatchInk[p][2]) * (255 - k) / 255,   // blue from yellow ink
                                  (255 - kPatchInk[p][1]) * (255 - k) / 255,   // green from magenta
                                  (255 - kPatchInk[p][0]) * (255 - k) / 255};  // red from cyan
-        for (int i = 0; i < 3; ++i) EXPECT_NEAR(px[i], expected[i], 3) << "patch " << p << " byte " << i;
+        for (int i = 0; i < 3; ++i)
+            EXPECT_NEAR(px[i], expected[i], 3) << "patch " << p << " byte " << i;
     }
 }
 
@@ -329,7 +333,8 @@ TEST(Streaming, LargeSegmentsBeforeTheFrameAreSkipped)
     Bytes padded(original.begin(), original.begin() + 2);
     for (std::uint8_t marker : {0xE1, 0xE2, 0xFE, 0xED}) {
         padded.insert(padded.end(), {0xFF, marker, 0xFF, 0xFF});
-        for (int i = 0; i < 0xFFFF - 2; ++i) padded.push_back(static_cast<std::uint8_t>(i * 7));
+        for (int i = 0; i < 0xFFFF - 2; ++i)
+            padded.push_back(static_cast<std::uint8_t>(i * 7));
     }
     padded.insert(padded.end(), original.begin() + 2, original.end());
     const TempFile file(padded);
@@ -466,7 +471,8 @@ TEST(Concurrency, ThreadsDecodeAtTheSameTime)
             }
         });
     }
-    for (std::thread& t : threads) t.join();
+    for (std::thread& t : threads)
+        t.join();
     EXPECT_EQ(mismatches, std::vector<int>(mismatches.size(), 0));
 }
 
@@ -636,7 +642,8 @@ TEST(LastError, EachReasonHasItsOwnCode)
     };
     EXPECT_EQ(OpenError(missing), static_cast<DWORD>(ERROR_FILE_NOT_FOUND)) << "the system agrees";
     EXPECT_EQ(OpenError(missingFolder), static_cast<DWORD>(ERROR_PATH_NOT_FOUND)) << "the system agrees";
-    for (const ReasonCase& c : cases) EXPECT_EQ(LastErrorOf(c.call, c.path), c.error) << c.what;
+    for (const ReasonCase& c : cases)
+        EXPECT_EQ(LastErrorOf(c.call, c.path), c.error) << c.what;
 
     for (const char* path : {static_cast<const char*>(nullptr), ""}) {
         ::SetLastError(kErrorSentinel);
@@ -654,7 +661,10 @@ KvImageDecodeScaledProc ScaledDecode()
         ::GetModuleHandleA("KvImage.dll"), MAKEINTRESOURCEA(KVIMAGE_ORDINAL_DECODE_SCALED))));
 }
 
-int ScaledSide(int side, UINT scale) { return (side * static_cast<int>(scale) + 7) / 8; }
+int ScaledSide(int side, UINT scale)
+{
+    return (side * static_cast<int>(scale) + 7) / 8;
+}
 
 }  // namespace
 

@@ -19,8 +19,7 @@ const IMAGE_DATA_DIRECTORY& Directory(HMODULE module, int index)
     return nt->OptionalHeader.DataDirectory[index];
 }
 
-template <typename T>
-const T* At(HMODULE module, DWORD rva)
+template <typename T> const T* At(HMODULE module, DWORD rva)
 {
     return reinterpret_cast<const T*>(reinterpret_cast<const BYTE*>(module) + rva);
 }
@@ -52,7 +51,10 @@ std::vector<ImportedDll> Imports(HMODULE module)
     return dlls;
 }
 
-HMODULE KvImageModule() { return ::GetModuleHandleA("KvImage.dll"); }
+HMODULE KvImageModule()
+{
+    return ::GetModuleHandleA("KvImage.dll");
+}
 
 }  // namespace
 
@@ -84,7 +86,8 @@ TEST(PeTables, DllImportsOnlySystemDlls)
     const HMODULE dll = KvImageModule();
     ASSERT_NE(dll, nullptr);
     std::vector<std::string> names;
-    for (const ImportedDll& d : Imports(dll)) names.push_back(Lower(d.name));
+    for (const ImportedDll& d : Imports(dll))
+        names.push_back(Lower(d.name));
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"kernel32.dll", "msvcrt.dll"}));
 }

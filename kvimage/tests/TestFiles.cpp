@@ -14,8 +14,14 @@ struct FileCloser {
 
 }  // namespace
 
-std::string FixturePath(const std::string& name) { return std::string(KVIMAGE_FIXTURES) + "/" + name; }
-std::string ReferencePath(const std::string& name) { return std::string(KVIMAGE_REFERENCES) + "/" + name; }
+std::string FixturePath(const std::string& name)
+{
+    return std::string(KVIMAGE_FIXTURES) + "/" + name;
+}
+std::string ReferencePath(const std::string& name)
+{
+    return std::string(KVIMAGE_REFERENCES) + "/" + name;
+}
 
 Bytes ReadWholeFile(const std::string& path)
 {

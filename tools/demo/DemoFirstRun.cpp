@@ -18,7 +18,8 @@ namespace {
 bool SetDataFilePaths(FilesSettings& files)
 {
     char appData[MAX_PATH] = {};
-    if (::SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, appData) != S_OK) return false;
+    if (::SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, appData) != S_OK)
+        return false;
     const std::string folder = std::string(appData) + "\\Kestrova";
     if (!TxDirectoryExists(folder.c_str()) && !TxCreateDirectoryTree(folder.c_str())) return false;
     auto set = [&folder](char* field, const char* name) {
@@ -50,8 +51,8 @@ std::string InstalledPrgDir()
 {
     char folder[MAX_PATH] = {};
     DWORD size = sizeof(folder) - 1;
-    if (::RegGetValueA(HKEY_LOCAL_MACHINE, "Software\\Dalvex\\Kestrova\\Setup", "InstalledPrgDir", RRF_RT_REG_SZ,
-                       nullptr, folder, &size) != ERROR_SUCCESS)
+    if (::RegGetValueA(HKEY_LOCAL_MACHINE, "Software\\Dalvex\\Kestrova\\Setup", "InstalledPrgDir",
+                       RRF_RT_REG_SZ, nullptr, folder, &size) != ERROR_SUCCESS)
         return std::string();
     return folder;
 }

@@ -69,16 +69,16 @@ int RunAgent(int seconds)
     wc.lpszClassName = "TFormQxLog";
     ::RegisterClassA(&wc);
     // It must exist before the Agent starts: the Agent looks for it once, at its start.
-    HWND receiver = ::CreateWindowExA(0, "TFormQxLog", "Dalvex Log Receiver", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
-                                      nullptr, nullptr, wc.hInstance, nullptr);
+    HWND receiver = ::CreateWindowExA(0, "TFormQxLog", "Dalvex Log Receiver", WS_OVERLAPPEDWINDOW, 0, 0, 100,
+                                      100, nullptr, nullptr, wc.hInstance, nullptr);
     const std::string agent = InstalledPrgDir() + "\\KvAgent.exe";
     std::string commandLine = "\"" + agent + "\" /r";
     const FILETIME before = LastChangeTime();
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
-    if (!::CreateProcessA(agent.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &process)) {
+    if (!::CreateProcessA(agent.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &process)) {
         std::fprintf(stderr, "KvDemoSetup: cannot start %s\n", agent.c_str());
         return 8;
     }
@@ -91,7 +91,8 @@ int RunAgent(int seconds)
     DWORD changedAt = 0;
     for (;;) {
         MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            ::DispatchMessageA(&msg);
         const FILETIME now = LastChangeTime();
         if (!changedAt && ::CompareFileTime(&now, &before) != 0) changedAt = ::GetTickCount();
         // The lines that follow the change (the engine freed, the settings read) come shortly after.

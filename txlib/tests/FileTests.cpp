@@ -28,7 +28,8 @@ TEST(TxFile, OpenFailuresThrowTheSystemText)
         {folder / "no\\such\\folder.dat", false, true, ERROR_PATH_NOT_FOUND},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(ThrownText([&] { TxFile file(c.path.c_str(), c.readOnly, c.create); }), testsupport::SystemErrorText(c.error))
+        EXPECT_EQ(ThrownText([&] { TxFile file(c.path.c_str(), c.readOnly, c.create); }),
+                  testsupport::SystemErrorText(c.error))
             << c.path;
     }
     EXPECT_FALSE(testsupport::PathExists(folder / "missing.dat"));

@@ -52,7 +52,9 @@ TEST(TxPendingFile, AnAbandonedWriterLeavesAnotherWritersFile)
     const std::string target = folder / "list.dat";
     TxPendingFile kept(target.c_str());
     kept.File().Write("kept", 4);
-    { TxPendingFile abandoned(target.c_str()); }
+    {
+        TxPendingFile abandoned(target.c_str());
+    }
     EXPECT_TRUE(kept.Commit());
     EXPECT_EQ(testsupport::ReadFileBytes(target), "kept");
 }
