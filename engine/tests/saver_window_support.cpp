@@ -71,33 +71,7 @@ COLORREF PaintWindow::Pixel(int x, int y) const
 
 PaintWindow::Picture PaintWindow::Capture() const
 {
-    Picture picture;
-    RECT client{};
-    ::GetClientRect(m_hWnd, &client);
-    picture.width = client.right;
-    picture.height = client.bottom;
-    if (picture.width < 1 || picture.height < 1) return picture;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = picture.width;
-    info.bmiHeader.biHeight = -picture.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    const WindowDC windowDc(m_hWnd);
-    const MemDC memoryDc(::CreateCompatibleDC(windowDc.get()));
-    const GdiObject section(::CreateDIBSection(windowDc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!windowDc || !memoryDc || !section || !bits) return Picture{};
-    {
-        const SelectGuard selected(memoryDc.get(), section.get());
-        ::BitBlt(memoryDc.get(), 0, 0, picture.width, picture.height, windowDc.get(), 0, 0, SRCCOPY);
-        ::GdiFlush();
-    }
-    const auto* quads = static_cast<const BYTE*>(bits);
-    picture.pixels.resize(static_cast<size_t>(picture.width) * picture.height);
-    for (size_t i = 0; i < picture.pixels.size(); ++i)
-        picture.pixels[i] = RGB(quads[4 * i + 2], quads[4 * i + 1], quads[4 * i]);
-    return picture;
+    return testsupport::CaptureWindow(m_hWnd, testsupport::PictureArea::Client);
 }
 
 bool PaintWindow::SaveShot(const Picture& picture, const std::string& name)

@@ -5,8 +5,8 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cstring>
 
+#include "KvWindowPicture.h"
 #include "UTxUtils.h"
 #include "UiApp.h"
 
@@ -88,35 +88,14 @@ COLORREF Picture::Pixel(int x, int y) const
 
 Picture Capture(HWND wnd)
 {
+    const testsupport::WindowPicture shown =
+        testsupport::CaptureWindow(wnd, testsupport::PictureArea::WholeWindow);
     Picture picture;
-    RECT r;
-    if (!::GetWindowRect(wnd, &r)) return picture;
-    const int cx = r.right - r.left;
-    const int cy = r.bottom - r.top;
-    if (cx <= 0 || cy <= 0) return picture;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = cx;
-    info.bmiHeader.biHeight = -cy;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    GdiObject section(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    MemDC memory(::CreateCompatibleDC(nullptr));
-    const WindowDC windowDc(wnd, true);
-    if (!section || !memory || !windowDc) return picture;
-    {
-        SelectGuard selected(memory.get(), section.get());
-        ::BitBlt(memory.get(), 0, 0, cx, cy, windowDc.get(), 0, 0, SRCCOPY);
-        ::GdiFlush();
-    }
-    picture.width = cx;
-    picture.height = cy;
-    picture.pixels.resize(static_cast<size_t>(cx) * cy);
-    std::memcpy(picture.pixels.data(), bits, picture.pixels.size() * 4);
-    for (uint32_t& p : picture.pixels)
-        p &= 0x00FFFFFF;
+    picture.width = shown.width;
+    picture.height = shown.height;
+    picture.pixels.reserve(shown.pixels.size());
+    for (COLORREF c : shown.pixels)
+        picture.pixels.push_back((GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c));
     return picture;
 }
 
