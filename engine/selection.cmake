@@ -5,6 +5,7 @@ target_sources(engine_core PRIVATE
   src/FileSort.cpp
   src/ImageFileStore.cpp
   src/SelectionKeys.cpp
+  src/SelectionPasses.cpp
   src/WallpaperSelection.cpp
   src/DatabaseRefresh.cpp
   src/WallpaperOperations.cpp

@@ -37,6 +37,19 @@ void FoldDirectory(CImageFolder& folder, const TxString& directory, const std::v
     FoldImages(folder, names, taken);
 }
 
+// The counting twin of a scan: every image of the directory (and below it, with `subfolders`)
+// folded as the scan would fold it, without a list to add to.
+void CountDirectories(CImageFolder& folder, const TxString& directory, bool subfolders)
+{
+    WalkImageDirectories(directory, subfolders, [&](const TxString& dir, std::vector<CScannedImage>& images) {
+        std::vector<const char*> names;
+        names.reserve(images.size());
+        for (const CScannedImage& image : images)
+            names.push_back(image.Name.GetText());
+        FoldDirectory(folder, dir, names, nullptr);
+    });
+}
+
 }  // namespace
 
 void CImageFolder::AddFilesToCollection(CFileCollection& files)
@@ -119,24 +132,12 @@ void CImageFolder::AddScannedImages(CFileCollection& files, const TxString& dire
 
 void CImageFolder::CountFolder(const TxString& directory)
 {
-    WalkImageDirectories(directory, false, [&](const TxString& dir, std::vector<CScannedImage>& images) {
-        std::vector<const char*> names;
-        names.reserve(images.size());
-        for (const CScannedImage& image : images)
-            names.push_back(image.Name.GetText());
-        FoldDirectory(*this, dir, names, nullptr);
-    });
+    CountDirectories(*this, directory, false);
 }
 
 void CImageFolder::CountFolderTree(const TxString& directory)
 {
-    WalkImageDirectories(directory, true, [&](const TxString& dir, std::vector<CScannedImage>& images) {
-        std::vector<const char*> names;
-        names.reserve(images.size());
-        for (const CScannedImage& image : images)
-            names.push_back(image.Name.GetText());
-        FoldDirectory(*this, dir, names, nullptr);
-    });
+    CountDirectories(*this, directory, true);
 }
 
 bool CImageFolder::RootExists() const

@@ -1,6 +1,7 @@
 // FindNextScreenSaverImage: the screen saver's next image, each once per cycle.
 #include <vector>
 
+#include "SelectionPasses.h"
 #include "UDatabase.h"
 #include "UFileSort.h"
 #include "UImageStore.h"
@@ -17,9 +18,7 @@ namespace {
 
 // As for the wallpaper: each try reads an image file, so no more are tried in one call.
 constexpr int kMaxCandidateChecks = 100;
-constexpr int kDateTextSize = 100;
 constexpr int kKeysPerCancelTest = 256;
-constexpr int kSelectionPasses = 3;
 constexpr unsigned kRandomKeys = 10000;
 
 bool IsEligible(const CImageFile& image)
@@ -103,14 +102,6 @@ void BuildCandidateOrder(bool randomOrder, CFileCollection& files, CFileSortColl
     sorted.InsertFirst(candidates, kMaxCandidateChecks);
 }
 
-struct SelectedImage {
-    TxString folder;
-    TxString name;
-    FILETIME date{};
-    COLORREF colour = 0;
-};
-enum class SelectionPass { Chosen, NoneSuitable, DatabaseChanged };
-
 SelectionPass SelectFromDatabase(const RegistryRecord& record, const TxString& recordFilePath,
                                  const TxString& stringFilePath, SelectedImage& selected)
 {
@@ -139,23 +130,13 @@ SelectionPass SelectFromDatabase(const RegistryRecord& record, const TxString& r
         CImageFile* image = sorted.ItemAt(j)->m_pImage;
         const StoredTexts texts = LoadTextsOfStoredImage(*image, recordFilePath, stringFilePath);
         if (texts == StoredTexts::RecordChanged) return SelectionPass::DatabaseChanged;
-        TxString path(image->FolderPath);
-        path.Append("\\");
-        path.Append(image->FileName);
-        LogF("checking %s", path.GetText());
-        const CandidateCheck check = texts == StoredTexts::Loaded
-                                         ? CheckCandidate(record.Display, path.GetText(), header, exifDate)
-                                         : CandidateCheck::Unreadable;
+        const CandidateCheck check = CheckStoredCandidate(record.Display, *image, texts, header, exifDate);
         if (check == CandidateCheck::Accepted && g_Synchronization.IsCancelled()) break;
         // A rejected image counts as shown too: it is not tried again in this cycle.
         image->ScreenSaverFlags |= shownBit;
         StoreSelfToFile(*image, recordFilePath);
         if (check == CandidateCheck::Accepted) {
-            const bool hasExifDate = exifDate.dwLowDateTime != 0 || exifDate.dwHighDateTime != 0;
-            selected.folder.Assign(image->FolderPath);
-            selected.name.Assign(image->FileName);
-            selected.date = hasExifDate ? exifDate : image->LastWriteTime;
-            selected.colour = image->AverageColor;
+            TakeSelectedImage(*image, exifDate, selected);
             return SelectionPass::Chosen;
         }
     }
@@ -174,19 +155,9 @@ bool FindNextScreenSaverImage(const RegistryRecord* record, TxString* folder, Tx
     LogF("szFileListDatFile=%s", recordFilePath.GetText());
 
     SelectedImage selected;
-    SelectionPass pass = SelectionPass::DatabaseChanged;
-    for (int i = 0; i < kSelectionPasses && pass == SelectionPass::DatabaseChanged; ++i) {
-        if (i > 0) LogText("The image database was saved meanwhile; selecting again.");
-        pass = SelectFromDatabase(*record, recordFilePath, stringFilePath, selected);
-    }
+    const SelectionPass pass =
+        RunSelectionPasses(SelectFromDatabase, *record, recordFilePath, stringFilePath, selected);
     if (pass != SelectionPass::Chosen || g_Synchronization.IsCancelled()) return false;
-    LogF("*** Selected image: %s", selected.name.GetText());
-    LogF("*** in %s", selected.folder.GetText());
-    char date[kDateTextSize];
-    ConvertDateToString(selected.date, date, kDateTextSize);
-    folder->Assign(selected.folder);
-    name->Assign(selected.name);
-    dateText->Assign(date);
-    *colour = selected.colour;
+    HandOutSelectedImage(selected, folder, name, dateText, colour);
     return true;
 }

@@ -2,6 +2,7 @@
 #include <cstring>
 #include <vector>
 
+#include "SelectionPasses.h"
 #include "UDatabase.h"
 #include "UFileSort.h"
 #include "UImageStore.h"
@@ -19,7 +20,6 @@ namespace {
 
 // The selection tries no more candidates than this in one call: each try reads an image file.
 constexpr int kMaxCandidateChecks = 100;
-constexpr int kDateTextSize = 100;
 constexpr int kKeysPerCancelTest = 256;
 
 SelectionLoadedHook g_LoadedHook = nullptr;
@@ -139,18 +139,6 @@ bool MeetsSelectionLimits(const DisplaySettings& display, DWORD width, DWORD hei
 
 namespace {
 
-// What one pass over the loaded database found.
-struct SelectedImage {
-    TxString folder;
-    TxString name;
-    FILETIME date{};
-    COLORREF colour = 0;
-};
-enum class SelectionPass { Chosen, NoneSuitable, DatabaseChanged };
-
-// How often a selection starts again on a database that another program saved under it.
-constexpr int kSelectionPasses = 3;
-
 SelectionPass SelectFromDatabase(const RegistryRecord& record, const TxString& recordFilePath,
                                  const TxString& stringFilePath, SelectedImage& selected)
 {
@@ -206,21 +194,11 @@ SelectionPass SelectFromDatabase(const RegistryRecord& record, const TxString& r
             if (!current) break;
             image = current;
         }
-        TxString path(image->FolderPath);
-        path.Append("\\");
-        path.Append(image->FileName);
-        LogF("checking %s", path.GetText());
-        const CandidateCheck check = texts == StoredTexts::Loaded
-                                         ? CheckCandidate(record.Display, path.GetText(), header, exifDate)
-                                         : CandidateCheck::Unreadable;
+        const CandidateCheck check = CheckStoredCandidate(record.Display, *image, texts, header, exifDate);
         if (check == CandidateCheck::Accepted) {
             // A cancel that came during the check leaves the counter as it was.
             if (g_Synchronization.IsCancelled()) break;
-            const bool hasExifDate = exifDate.dwLowDateTime != 0 || exifDate.dwHighDateTime != 0;
-            selected.folder.Assign(image->FolderPath);
-            selected.name.Assign(image->FileName);
-            selected.date = hasExifDate ? exifDate : image->LastWriteTime;
-            selected.colour = image->AverageColor;
+            TakeSelectedImage(*image, exifDate, selected);
             image->ShownCount += 1;
             StoreSelfToFile(*image, recordFilePath);
             return SelectionPass::Chosen;
@@ -244,22 +222,12 @@ bool FindNextBackgroundImage(const RegistryRecord* record, TxString* folder, TxS
     const TxString stringFilePath = RecordText(record->Files.szFileListStrFile).c_str();
 
     SelectedImage selected;
-    SelectionPass pass = SelectionPass::DatabaseChanged;
-    for (int i = 0; i < kSelectionPasses && pass == SelectionPass::DatabaseChanged; ++i) {
-        if (i > 0) LogText("The image database was saved meanwhile; selecting again.");
-        pass = SelectFromDatabase(*record, recordFilePath, stringFilePath, selected);
-    }
+    const SelectionPass pass =
+        RunSelectionPasses(SelectFromDatabase, *record, recordFilePath, stringFilePath, selected);
     if (pass != SelectionPass::Chosen || g_Synchronization.IsCancelled()) {
         LogText("No suitable file found!");
         return false;
     }
-    LogF("*** Selected image: %s", selected.name.GetText());
-    LogF("*** in %s", selected.folder.GetText());
-    char date[kDateTextSize];
-    ConvertDateToString(selected.date, date, kDateTextSize);
-    folder->Assign(selected.folder);
-    name->Assign(selected.name);
-    dateText->Assign(date);
-    *colour = selected.colour;
+    HandOutSelectedImage(selected, folder, name, dateText, colour);
     return true;
 }

@@ -20,6 +20,7 @@
 using kvtest::Bgr;
 using kvtest::FromColorRef;
 using kvtest::TestDib;
+using kvtest::TintedTexture;
 
 namespace {
 
@@ -131,30 +132,6 @@ Bgr Resampled(const TestDib& src, int newWidth, int newHeight, int x, int y)
     const int sourceMemoryRow = src.Height() * memoryRow / newHeight;
     const int sourceRow = src.TopDown() ? sourceMemoryRow : src.Height() - 1 - sourceMemoryRow;
     return src.At(src.Width() * x / newWidth, sourceRow);
-}
-
-// The texture's pixels after tinting, computed from the rules alone.
-std::vector<Bgr> TintedTexture(const TestDib& texture, double strength, COLORREF average)
-{
-    std::vector<unsigned> v;
-    for (int y = 0; y < texture.Height(); ++y)
-        for (int x = 0; x < texture.Width(); ++x) {
-            const Bgr c = texture.At(x, y);
-            v.push_back(unsigned{c.b} + c.g + c.r);
-        }
-    unsigned lo = 765, hi = 0, sum = 0;
-    for (unsigned b : v)
-        lo = b < lo ? b : lo, hi = b > hi ? b : hi, sum += b;
-    const double m = (sum / static_cast<unsigned>(v.size()) - 382.5) / 765;
-    auto channel = [](double value) { return static_cast<BYTE>(value > 255 ? 255 : value < 0 ? 0 : value); };
-    std::vector<Bgr> out;
-    for (unsigned b : v) {
-        const unsigned stretched = hi != lo ? (b - lo) * 765 / (hi - lo) : b;
-        const double f = ((stretched - 382.5) / 765 - m) * strength + 1;
-        out.push_back(Bgr{channel(GetBValue(average) * f), channel(GetGValue(average) * f),
-                          channel(GetRValue(average) * f)});
-    }
-    return out;
 }
 
 TestDib FixtureTexture()

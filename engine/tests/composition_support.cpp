@@ -1,5 +1,6 @@
 #include "composition_support.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -179,6 +180,32 @@ BmpImage ParseBmp(const std::string& bytes)
     }
     image.ok = true;
     return image;
+}
+
+std::vector<Bgr> TintedTexture(const TestDib& texture, double strength, COLORREF average)
+{
+    std::vector<unsigned> v;
+    for (int y = 0; y < texture.Height(); ++y)
+        for (int x = 0; x < texture.Width(); ++x) {
+            const Bgr c = texture.At(x, y);
+            v.push_back(unsigned{c.b} + c.g + c.r);
+        }
+    unsigned lo = 765, hi = 0, sum = 0;
+    for (unsigned b : v) {
+        lo = std::min(lo, b);
+        hi = std::max(hi, b);
+        sum += b;
+    }
+    const double m = (sum / static_cast<unsigned>(v.size()) - 382.5) / 765;
+    auto channel = [](double value) { return static_cast<BYTE>(value > 255 ? 255 : value < 0 ? 0 : value); };
+    std::vector<Bgr> out;
+    for (unsigned b : v) {
+        const unsigned stretched = hi != lo ? (b - lo) * 765 / (hi - lo) : b;
+        const double f = ((stretched - 382.5) / 765 - m) * strength + 1;
+        out.push_back(Bgr{channel(GetBValue(average) * f), channel(GetGValue(average) * f),
+                          channel(GetRValue(average) * f)});
+    }
+    return out;
 }
 
 std::string SourceFolder(const char* unixPath)

@@ -107,6 +107,11 @@ struct BmpImage {
 };
 BmpImage ParseBmp(const std::string& bytes);
 
+// The texture's pixels (as seen, the top row first) after tinting with `average`, computed from the
+// rules alone: each pixel's brightness stretched to 0..765, and the colour moved by
+// (brightness - mean) x strength.
+std::vector<Bgr> TintedTexture(const TestDib& texture, double strength, COLORREF average);
+
 // The folder holding the test's source tree files (goldens), as a Windows path with a trailing '\'.
 std::string SourceFolder(const char* unixPath);
 

@@ -101,34 +101,6 @@ TEST(CompositionTexture, TheFirstChoiceOfEachNewThreadVaries)
     EXPECT_GT(firstChoices.size(), 1u);
 }
 
-// The tint computed from the rules alone: stretch each pixel's brightness to 0..765 and move the
-// colour by (brightness - mean) x strength.
-std::vector<Bgr> Tinted(const TestDib& texture, double s, COLORREF color)
-{
-    std::vector<unsigned> v;
-    for (int y = 0; y < texture.Height(); ++y)
-        for (int x = 0; x < texture.Width(); ++x) {
-            const Bgr c = texture.At(x, y);
-            v.push_back(unsigned{c.b} + c.g + c.r);
-        }
-    unsigned lo = 765, hi = 0, sum = 0;
-    for (unsigned b : v) {
-        lo = std::min(lo, b);
-        hi = std::max(hi, b);
-        sum += b;
-    }
-    const double m = (sum / static_cast<unsigned>(v.size()) - 382.5) / 765;
-    auto clampTo = [](double x) { return static_cast<BYTE>(x > 255 ? 255 : x < 0 ? 0 : x); };
-    std::vector<Bgr> out;
-    for (unsigned b : v) {
-        const unsigned stretched = hi != lo ? (b - lo) * 765 / (hi - lo) : b;
-        const double f = ((stretched - 382.5) / 765 - m) * s + 1;
-        out.push_back(
-            Bgr{clampTo(GetBValue(color) * f), clampTo(GetGValue(color) * f), clampTo(GetRValue(color) * f)});
-    }
-    return out;
-}
-
 // A canvas cleared to the colour, then painted with the one texture in a folder.
 class TextureCanvas {
 public:
@@ -192,7 +164,7 @@ TEST(CompositionTexture, TintsAndTilesFromTheTopLeft)
         TextureCanvas canvas(11, 7, color);
         canvas.Place(kvtest::BmpFileBytes(c.texture));
         canvas.Paint(c.mode, color);
-        const std::vector<Bgr> tinted = Tinted(c.texture, c.strength, color);
+        const std::vector<Bgr> tinted = kvtest::TintedTexture(c.texture, c.strength, color);
         for (int y = 0; y < 7; ++y)
             for (int x = 0; x < 11; ++x) {
                 const Bgr expected =
@@ -232,7 +204,7 @@ TEST(CompositionTexture, LargerThanTheCanvasIsCut)
     TextureCanvas canvas(7, 5, RGB(0, 0, 0));
     canvas.Place(kvtest::BmpFileBytes(texture));
     canvas.Paint(2, color);
-    const std::vector<Bgr> tinted = Tinted(texture, 0.3, color);
+    const std::vector<Bgr> tinted = kvtest::TintedTexture(texture, 0.3, color);
     EXPECT_EQ(canvas.At(0, 0), tinted[0]);
     EXPECT_EQ(canvas.At(6, 4), tinted[4 * 20 + 6]);
 }
@@ -247,7 +219,7 @@ TEST(CompositionTexture, ATallNarrowTextureIsCutToTheCanvas)
     TextureCanvas canvas(30000, 10, RGB(0, 0, 0));
     canvas.Place(kvtest::BmpFileBytes(texture));
     ASSERT_NO_THROW(canvas.Paint(2, color));
-    const std::vector<Bgr> tinted = Tinted(texture, 0.3, color);
+    const std::vector<Bgr> tinted = kvtest::TintedTexture(texture, 0.3, color);
     for (int y = 0; y < 10; ++y) {
         EXPECT_EQ(canvas.At(0, y), tinted[y]) << y;
         EXPECT_EQ(canvas.At(29999, y), tinted[y]) << y;

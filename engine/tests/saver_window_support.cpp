@@ -1,8 +1,6 @@
 // The painting tests' window and pictures.
 #include "saver_window_support.h"
 
-#include <cstring>
-
 #include "KvTestSupport.h"
 #include "UTxUtils.h"
 
@@ -71,64 +69,12 @@ COLORREF PaintWindow::Pixel(int x, int y) const
 
 PaintWindow::Picture PaintWindow::Capture() const
 {
-    Picture picture;
-    RECT client{};
-    ::GetClientRect(m_hWnd, &client);
-    picture.width = client.right;
-    picture.height = client.bottom;
-    if (picture.width < 1 || picture.height < 1) return picture;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = picture.width;
-    info.bmiHeader.biHeight = -picture.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    const WindowDC windowDc(m_hWnd);
-    const MemDC memoryDc(::CreateCompatibleDC(windowDc.get()));
-    const GdiObject section(::CreateDIBSection(windowDc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!windowDc || !memoryDc || !section || !bits) return Picture{};
-    {
-        const SelectGuard selected(memoryDc.get(), section.get());
-        ::BitBlt(memoryDc.get(), 0, 0, picture.width, picture.height, windowDc.get(), 0, 0, SRCCOPY);
-        ::GdiFlush();
-    }
-    const auto* quads = static_cast<const BYTE*>(bits);
-    picture.pixels.resize(static_cast<size_t>(picture.width) * picture.height);
-    for (size_t i = 0; i < picture.pixels.size(); ++i)
-        picture.pixels[i] = RGB(quads[4 * i + 2], quads[4 * i + 1], quads[4 * i]);
-    return picture;
+    return testsupport::CaptureWindow(m_hWnd, testsupport::PictureArea::Client);
 }
 
 bool PaintWindow::SaveShot(const Picture& picture, const std::string& name)
 {
-    const std::string folder = testsupport::ExeFolder() + "..\\shots";
-    ::CreateDirectoryA(folder.c_str(), nullptr);
-    const DWORD rowBytes = (static_cast<DWORD>(picture.width) * 3 + 3) & ~3u;
-    const DWORD pixelBytes = rowBytes * static_cast<DWORD>(picture.height);
-    std::string file(54 + pixelBytes, '\0');
-    BITMAPFILEHEADER fileHeader{};
-    fileHeader.bfType = 0x4D42;
-    fileHeader.bfSize = static_cast<DWORD>(file.size());
-    fileHeader.bfOffBits = 54;
-    BITMAPINFOHEADER header{};
-    header.biSize = sizeof header;
-    header.biWidth = picture.width;
-    header.biHeight = picture.height;
-    header.biPlanes = 1;
-    header.biBitCount = 24;
-    std::memcpy(&file[0], &fileHeader, 14);
-    std::memcpy(&file[14], &header, 40);
-    for (int y = 0; y < picture.height; ++y) {
-        char* row = &file[54 + static_cast<size_t>(picture.height - 1 - y) * rowBytes];
-        for (int x = 0; x < picture.width; ++x) {
-            const COLORREF c = picture.At(x, y);
-            row[3 * x] = static_cast<char>(GetBValue(c));
-            row[3 * x + 1] = static_cast<char>(GetGValue(c));
-            row[3 * x + 2] = static_cast<char>(GetRValue(c));
-        }
-    }
-    return testsupport::WriteFileBytes(folder + "\\" + name + ".bmp", file);
+    return picture.SaveBmp(testsupport::ShotPath(name + ".bmp"));
 }
 
 COLORREF DecodedImage::Average() const

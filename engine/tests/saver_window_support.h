@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "KvWindowPicture.h"
+
 namespace saver_test {
 
 class PaintWindow {
@@ -23,12 +25,7 @@ public:
     COLORREF Pixel(int x, int y) const;
 
     // The whole client area as it is shown, row by row from the top.
-    struct Picture {
-        int width = 0;
-        int height = 0;
-        std::vector<COLORREF> pixels;
-        COLORREF At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
-    };
+    using Picture = testsupport::WindowPicture;
     Picture Capture() const;
     // Writes the picture as build\shots\<name>.bmp; false when it could not be written.
     static bool SaveShot(const Picture& picture, const std::string& name);

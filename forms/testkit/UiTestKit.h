@@ -11,10 +11,11 @@
 
 #include <windows.h>
 
-#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "KvWindowPicture.h"
 
 namespace uitest {
 
@@ -49,21 +50,11 @@ bool SelectListItem(HWND listView, int item);  // LVM_SETITEMSTATE (selected, fo
 // has happened when it returns.
 void Settle();
 
-// A picture of a window of this process: the whole window, frame and children (GetWindowDC and
-// BitBlt into a 32-bit top-down DIB).
-struct Picture {
-    int width = 0;
-    int height = 0;
-    std::vector<uint32_t> pixels;  // 0x00RRGGBB per pixel, rows from the top
-
-    bool Empty() const { return pixels.empty(); }
-    COLORREF Pixel(int x, int y) const;  // CLR_INVALID outside
-    bool SaveBmp(const std::string& path) const;
-    bool SavePng(const std::string& path) const;
-};
+// A picture of a window of this process: the whole window, frame and children.
+using Picture = testsupport::WindowPicture;
 Picture Capture(HWND wnd);
 
 // Where pictures go (build/shots/), made on first use.
-std::string ShotPath(const std::string& name);
+using testsupport::ShotPath;
 
 }  // namespace uitest

@@ -1,10 +1,5 @@
 #include "saver_pictures.h"
 
-#include "KvTestSupport.h"
-#include "UTxUtils.h"
-
-#include <string>
-
 namespace savertest {
 
 bool Picture::RowHas(int y, COLORREF colour) const
@@ -34,62 +29,14 @@ int Picture::CountIn(const RECT& area, COLORREF colour) const
 Picture Capture(HWND window, bool wholeWindow)
 {
     Picture picture;
-    RECT area = {};
-    if (wholeWindow) {
-        ::GetWindowRect(window, &area);
-        ::OffsetRect(&area, -area.left, -area.top);
-    } else {
-        ::GetClientRect(window, &area);
-    }
-    picture.width = area.right;
-    picture.height = area.bottom;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = picture.width;
-    info.bmiHeader.biHeight = -picture.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    const WindowDC surface(window, wholeWindow);
-    const HDC source = surface.get();
-    const MemDC memory(::CreateCompatibleDC(source));
-    const GdiObject bitmap(::CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!bitmap || !bits) return picture;
-    {
-        const SelectGuard select(memory.get(), bitmap.get());
-        ::BitBlt(memory.get(), 0, 0, picture.width, picture.height, source, 0, 0, SRCCOPY);
-    }
-    const auto* data = static_cast<const DWORD*>(bits);
-    picture.pixels.resize(static_cast<size_t>(picture.width) * picture.height);
-    for (size_t i = 0; i < picture.pixels.size(); ++i) {
-        const DWORD bgr = data[i];  // blue in the low byte
-        picture.pixels[i] = RGB((bgr >> 16) & 0xFF, (bgr >> 8) & 0xFF, bgr & 0xFF);
-    }
+    static_cast<testsupport::WindowPicture&>(picture) = testsupport::CaptureWindow(
+        window, wholeWindow ? testsupport::PictureArea::WholeWindow : testsupport::PictureArea::Client);
     return picture;
 }
 
 void SaveShot(const Picture& picture, const char* name)
 {
-    const std::string folder = testsupport::ExeFolder() + "..\\shots";
-    ::CreateDirectoryA(folder.c_str(), nullptr);
-    BITMAPFILEHEADER file = {};
-    BITMAPINFOHEADER header = {};
-    header.biSize = sizeof(header);
-    header.biWidth = picture.width;
-    header.biHeight = -picture.height;
-    header.biPlanes = 1;
-    header.biBitCount = 32;
-    std::string bytes(sizeof(file) + sizeof(header), '\0');
-    file.bfType = 0x4D42;
-    file.bfOffBits = static_cast<DWORD>(bytes.size());
-    for (COLORREF pixel : picture.pixels) {
-        const DWORD bgr = (GetRValue(pixel) << 16) | (GetGValue(pixel) << 8) | GetBValue(pixel);
-        bytes.append(reinterpret_cast<const char*>(&bgr), sizeof(bgr));
-    }
-    file.bfSize = static_cast<DWORD>(bytes.size());
-    bytes.replace(0, sizeof(file), reinterpret_cast<const char*>(&file), sizeof(file));
-    bytes.replace(sizeof(file), sizeof(header), reinterpret_cast<const char*>(&header), sizeof(header));
-    testsupport::WriteFileBytes(folder + "\\" + name, bytes);
+    picture.SaveBmp(testsupport::ShotPath(name));
 }
 
 }  // namespace savertest

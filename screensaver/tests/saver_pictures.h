@@ -3,17 +3,12 @@
 
 #include <windows.h>
 
-#include <vector>
+#include "KvWindowPicture.h"
 
 namespace savertest {
 
 // Pixels as COLORREF values (0x00BBGGRR), top row first.
-struct Picture {
-    int width = 0;
-    int height = 0;
-    std::vector<COLORREF> pixels;
-
-    COLORREF At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+struct Picture : testsupport::WindowPicture {
     bool RowHas(int y, COLORREF colour) const;
     int CountOf(COLORREF colour) const;
     // Pixels of `colour` within the rectangle (right and bottom excluded).
