@@ -338,3 +338,85 @@ TEST_F(ManagerProgram, ARemovedDataFolderIsMadeAgain)
     ASSERT_TRUE(ReadRecordFile(File("FileListDat.dat"), records, shown));
     EXPECT_EQ(records, 3u);
 }
+
+namespace {
+
+// Selects each node of the settings tree in turn (from outside, as the tree lets another process do)
+// until the dialog's caption label shows `caption`.
+bool SelectSetting(HWND dialog, const std::string& caption)
+{
+    const HWND tree = FindChild(dialog, "", "SysTreeView32");
+    if (!tree) return false;
+    std::vector<LPARAM> pending = {::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)};
+    while (!pending.empty()) {
+        const LPARAM node = pending.back();
+        pending.pop_back();
+        if (!node) continue;
+        ::SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, node);
+        if (FindChild(dialog, caption, "Static")) return true;
+        pending.push_back(::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, node));
+        pending.push_back(::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, node));
+    }
+    return false;
+}
+
+BOOL CALLBACK TakeVisibleEdit(HWND wnd, LPARAM param)
+{
+    char name[32] = {};
+    ::GetClassNameA(wnd, name, sizeof name);
+    if (::lstrcmpiA(name, "Edit") != 0 || !::IsWindowVisible(wnd)) return TRUE;
+    *reinterpret_cast<HWND*>(param) = wnd;
+    return FALSE;
+}
+
+// The one edit field of the window that is visible.
+HWND VisibleEdit(HWND dialog)
+{
+    HWND found = nullptr;
+    ::EnumChildWindows(dialog, TakeVisibleEdit, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+}  // namespace
+
+TEST_F(ManagerProgram, TheSettingsDialogSavesAndTheBrowserOpensAndCloses)
+{
+    RunOnce();
+    testsupport::WriteRegDword(HKEY_CURRENT_USER, std::string(kSettingsKey) + "\\Agent", "AutoRun", 0);
+    ManagerRun run;
+    ASSERT_TRUE(run.Start(log));
+    ASSERT_TRUE(run.WaitReady(log));
+
+    ::PostMessageA(FindChild(run.MainWindow(), "Settings...", "Button"), BM_CLICK, 0, 0);
+    HWND settings = nullptr;
+    ASSERT_TRUE(testsupport::PumpUntil(
+        [&] { return (settings = FindProcessWindow(run.ProcessId(), "Settings")) != nullptr; }, 15000));
+    ASSERT_TRUE(SelectSetting(settings, "Image minimum width/height:"));
+    const HWND edit = VisibleEdit(settings);
+    ASSERT_NE(edit, nullptr);
+    ::SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("500"));
+    ::PostMessageA(FindChild(settings, "OK", "Button"), BM_CLICK, 0, 0);
+    const std::string display = std::string(kSettingsKey) + "\\Display";
+    EXPECT_TRUE(testsupport::PumpUntil(
+        [&] { return testsupport::ReadRegValue(HKEY_CURRENT_USER, display, "MinSize").Dword() == 500; },
+        30000))
+        << "OK saved the setting";
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return !::IsWindowVisible(settings); }, 30000));
+
+    ::PostMessageA(FindChild(run.MainWindow(), "Image Browser...", "Button"), BM_CLICK, 0, 0);
+    HWND browser = nullptr;
+    ASSERT_TRUE(testsupport::PumpUntil(
+        [&] { return (browser = FindProcessWindow(run.ProcessId(), "Image Browser")) != nullptr; }, 15000));
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return !::IsWindowVisible(run.MainWindow()); }, 5000))
+        << "the browser hides the main window";
+    const HWND list = FindChild(browser, "", "SysListView32");
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 3);
+    ::PostMessageA(FindChild(browser, "Close", "Button"), BM_CLICK, 0, 0);
+    EXPECT_TRUE(testsupport::PumpUntil(
+        [&] { return ::IsWindowVisible(run.MainWindow()) && !::IsWindowVisible(browser); }, 15000))
+        << "the main window back, the browser gone";
+    ASSERT_TRUE(run.Close());
+    EXPECT_EQ(testsupport::ReadRegValue(HKEY_CURRENT_USER, display, "MinSize").Dword(), 500u)
+        << "the close saves the schema as the dialog left it";
+}
