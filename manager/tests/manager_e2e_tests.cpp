@@ -339,46 +339,6 @@ TEST_F(ManagerProgram, ARemovedDataFolderIsMadeAgain)
     EXPECT_EQ(records, 3u);
 }
 
-namespace {
-
-// Selects each node of the settings tree in turn (from outside, as the tree lets another process do)
-// until the dialog's caption label shows `caption`.
-bool SelectSetting(HWND dialog, const std::string& caption)
-{
-    const HWND tree = FindChild(dialog, "", "SysTreeView32");
-    if (!tree) return false;
-    std::vector<LPARAM> pending = {::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)};
-    while (!pending.empty()) {
-        const LPARAM node = pending.back();
-        pending.pop_back();
-        if (!node) continue;
-        ::SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, node);
-        if (FindChild(dialog, caption, "Static")) return true;
-        pending.push_back(::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, node));
-        pending.push_back(::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, node));
-    }
-    return false;
-}
-
-BOOL CALLBACK TakeVisibleEdit(HWND wnd, LPARAM param)
-{
-    char name[32] = {};
-    ::GetClassNameA(wnd, name, sizeof name);
-    if (::lstrcmpiA(name, "Edit") != 0 || !::IsWindowVisible(wnd)) return TRUE;
-    *reinterpret_cast<HWND*>(param) = wnd;
-    return FALSE;
-}
-
-// The one edit field of the window that is visible.
-HWND VisibleEdit(HWND dialog)
-{
-    HWND found = nullptr;
-    ::EnumChildWindows(dialog, TakeVisibleEdit, reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
-}  // namespace
-
 TEST_F(ManagerProgram, TheSettingsDialogSavesAndTheBrowserOpensAndCloses)
 {
     RunOnce();

@@ -190,6 +190,7 @@ int main(int argc, char** argv)
         lines.erase(at, 1);
     report << "memo\n" << lines << "\n";
     report.close();
+    testsupport::AwaitScreenshot("uninstall");
 
     const Handle copy(::OpenProcess(SYNCHRONIZE, FALSE, owner));
     ::PostMessageA(buttonClose, BM_CLICK, 0, 0);
