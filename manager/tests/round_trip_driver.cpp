@@ -2,7 +2,7 @@
 //
 //   round_trip_driver manager|manager-tour <install folder with its trailing backslash> <report file>
 //     starts the installed Manager (its first run), clicks "Change wallpaper", closes it and waits
-//     for the Agent it starts; the tour first opens the image browser on its first image and the
+//     for the Agent it starts; the tour first opens the image browser with its first image previewed and the
 //     settings dialog, and closes them again;
 //   round_trip_driver saver <Kestrova.scr> <report file>
 //     runs the screen saver with /s for three seconds, ends it with a key and counts the images the
@@ -52,7 +52,7 @@ HWND AwaitWindow(DWORD processId, const char* caption)
     return window;
 }
 
-// The image browser with its first image selected, then the settings dialog on one setting; each
+// The image browser with its first image previewed, then the settings dialog on one setting; each
 // closed again as a user would.
 bool Tour(managertest::ManagerRun& run, std::ofstream& report)
 {
