@@ -32,6 +32,14 @@ void ResetUser(const std::string& sampleFolder)
                                    testsupport::TextData(sampleFolder));
 }
 
+void MakeSampleFolder(const std::string& folder)
+{
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    for (const char* name : {"one.jpg", "two.jpg", "three.jpg"})
+        ::CopyFileA((testsupport::ExeFolder() + "fixtures\\jpeg\\" + name).c_str(),
+                    (folder + "\\" + name).c_str(), FALSE);
+}
+
 std::string WindowText(HWND wnd)
 {
     char text[512] = {};

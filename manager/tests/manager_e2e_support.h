@@ -25,6 +25,9 @@ std::string DataFolder();
 // when empty).
 void ResetUser(const std::string& sampleFolder);
 
+// The folder made and the three fixture photographs (one, two, three.jpg) copied into it.
+void MakeSampleFolder(const std::string& folder);
+
 // A top-level window of the process with that caption, or null.
 HWND FindProcessWindow(DWORD processId, const std::string& caption);
 // A child (at any depth) with that text, or null.
