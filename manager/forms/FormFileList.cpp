@@ -123,6 +123,12 @@ bool TFormFileList::Create(HWND owner)
                          Splitter.Create(*this) && PanelClient.Create(*this) &&
                          ShapeBackground.Create(PanelClient) && PaintBox.Create(PanelClient);
     if (!created) return false;
+    // The background lies under the preview and never paints over it: a first-made child is on top
+    // of its siblings, and the repaint that follows a new average colour would cover the picture.
+    ::SetWindowLongPtrA(ShapeBackground.Handle(), GWL_STYLE,
+                        ::GetWindowLongPtrA(ShapeBackground.Handle(), GWL_STYLE) | WS_CLIPSIBLINGS);
+    ::SetWindowPos(ShapeBackground.Handle(), HWND_BOTTOM, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     ApplyTexts();
     Layout();
     return true;

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "FormMain.h"
+#include "MainWindowActions.h"
 #include "ManagerMessages.h"
 #include "UTxDiskApi.h"
 #include "UTxLog.h"
@@ -83,6 +84,7 @@ void TFormMain::FormShow()
     WriteRunTimeScreenSize();
     StopAgent();
     ApplyLanguage();
+    ApplySecondaryTexts();
 
     std::memset(&m_RegistryRecord, 0, sizeof m_RegistryRecord);
     SetRegistryDefaults(Handle(), &m_RegistryRecord, false, false);
@@ -105,6 +107,7 @@ void TFormMain::FormShow()
     settings.Clear();
     BuildSettingsSchema(settings, FindDefaultFont(Handle()));
     settings.LoadFromRegistry(HKEY_CURRENT_USER, kRegRootPath);
+    UseProgramPicker(settings);
 
     EnsureDataFolder();
     ReadWindowPositions();
@@ -142,6 +145,7 @@ void TFormMain::PlaceWindows()
     const RECT outer = GetWindowRect();
     const int mainWidth = outer.right - outer.left;
     const int mainHeight = outer.bottom - outer.top;
+    TakeSecondarySizes(m_Positions);
     WindowBounds& browser = m_Positions.fileList;
     browser.top = (screenHeight - browser.height - mainHeight) / 2;
     browser.left = (screenWidth - mainWidth) / 2;
@@ -151,6 +155,7 @@ void TFormMain::PlaceWindows()
     settings.left = (screenWidth - settings.width) / 2;
     settings.top = (screenHeight - settings.height) / 2;
     SetPos(nullptr, m_Positions.main.x, m_Positions.main.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceSecondaryForms(m_Positions);
 }
 
 void TFormMain::ReadWindowPositions()
@@ -159,6 +164,8 @@ void TFormMain::ReadWindowPositions()
     if (!ReadManagerPositions(m_Positions)) return;
     m_sLastDirAddFolders = m_Positions.lastDirAddFolders;
     SetPos(nullptr, m_Positions.main.x, m_Positions.main.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RegKey key;
+    if (OpenManagerPositionsKey(key)) ReadSecondaryPositions(key.get());
 }
 
 void TFormMain::WriteWindowPositions()
@@ -167,6 +174,9 @@ void TFormMain::WriteWindowPositions()
     m_Positions.main = {outer.left, outer.top};
     m_Positions.lastDirAddFolders = m_sLastDirAddFolders;
     WriteManagerPositions(m_Positions);
+    // The forms write their own places over the ones the main window only computed.
+    RegKey key;
+    if (OpenManagerPositionsKey(key)) WriteSecondaryPositions(key.get());
 }
 
 void TFormMain::KeepDamagedFile(const char* path)

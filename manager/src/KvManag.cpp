@@ -20,13 +20,15 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         ui::Owner<manager::TFormNewFolder> formNewFolder;
         ui::Owner<manager::TFormTree> formTree;
         if (!formMain.Create(formClass)) return 2;
-        manager::CreateFileListForm(formMain);
-        if (!formNewFolder.Create(formClass, formMain.Handle())) return 2;
-        manager::CreatePicturesForm(formMain);
-        manager::CreateSettingsForm(formMain);
-        if (!formTree.Create(formClass, formMain.Handle(), &formNewFolder)) return 2;
-        manager::CreateTestImgForm(formMain);
-        manager::CreateProcessEnumForm(formMain);
+        // The settings dialog shows the help pictures and opens the picker: both are made before
+        // it is first shown, in the program's order of forms.
+        if (!manager::CreateFileListForm(formMain) || !formNewFolder.Create(formClass, formMain.Handle()) ||
+            !manager::CreatePicturesForm() || !manager::CreateSettingsForm(formMain) ||
+            !formTree.Create(formClass, formMain.Handle(), &formNewFolder) ||
+            !manager::CreateTestImgForm(formMain) || !manager::CreateProcessEnumForm()) {
+            manager::DestroySecondaryForms();
+            return 2;
+        }
         formMain.SetFolderPicker(&formTree);
         formMain.Show();
         ui::App::Run();

@@ -50,13 +50,20 @@ bool CaptionOnSomeMonitor(int left, int top, int width)
     return ::MonitorFromRect(&strip, MONITOR_DEFAULTTONULL) != nullptr;
 }
 
-bool ReadManagerPositions(ManagerWindowPositions& positions)
+bool OpenManagerPositionsKey(RegKey& key)
 {
     HKEY raw = nullptr;
     if (::RegCreateKeyExA(HKEY_CURRENT_USER, kManagerPositionsKey, 0, nullptr, 0, KEY_READ | KEY_WRITE,
                           nullptr, &raw, nullptr) != ERROR_SUCCESS)
         return false;
-    RegKey key(raw);
+    key = RegKey(raw);
+    return true;
+}
+
+bool ReadManagerPositions(ManagerWindowPositions& positions)
+{
+    RegKey key;
+    if (!OpenManagerPositionsKey(key)) return false;
     int mainLeft = positions.main.x;
     int mainTop = positions.main.y;
     ReadPlace(key.get(), "FMainLeft", "FMainTop", 100, mainLeft, mainTop);

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "UTxUtils.h"
+
 namespace manager {
 
 constexpr const char* kManagerPositionsKey = "Software\\Dalvex\\Kestrova\\Manager";
@@ -24,6 +26,8 @@ struct ManagerWindowPositions {
     std::string lastDirAddFolders;
 };
 
+// The \Manager key, created when missing, open for reading and writing.
+bool OpenManagerPositionsKey(RegKey& key);
 // Takes each stored value of the right type; a window whose caption strip would lie off every
 // monitor keeps its given place, and a panel wider than its window is narrowed. False when the key
 // cannot be opened (nothing changed then).

@@ -1,8 +1,10 @@
 #include "manager_e2e_support.h"
 
+#include <commctrl.h>
 #include <shlobj.h>
 
 #include <cstring>
+#include <vector>
 
 namespace managertest {
 
@@ -28,6 +30,14 @@ void ResetUser(const std::string& sampleFolder)
     else
         testsupport::WriteRegValue(HKEY_LOCAL_MACHINE, kSetupKey, "InstalledImgDir", REG_SZ,
                                    testsupport::TextData(sampleFolder));
+}
+
+void MakeSampleFolder(const std::string& folder)
+{
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    for (const char* name : {"one.jpg", "two.jpg", "three.jpg"})
+        ::CopyFileA((testsupport::ExeFolder() + "fixtures\\jpeg\\" + name).c_str(),
+                    (folder + "\\" + name).c_str(), FALSE);
 }
 
 std::string WindowText(HWND wnd)
@@ -69,6 +79,15 @@ BOOL CALLBACK MatchChild(HWND wnd, LPARAM param)
     return FALSE;
 }
 
+BOOL CALLBACK TakeVisibleEdit(HWND wnd, LPARAM param)
+{
+    char name[32] = {};
+    ::GetClassNameA(wnd, name, sizeof name);
+    if (::lstrcmpiA(name, "Edit") != 0 || !::IsWindowVisible(wnd)) return TRUE;
+    *reinterpret_cast<HWND*>(param) = wnd;
+    return FALSE;
+}
+
 DWORD U32(const std::string& data, size_t offset)
 {
     DWORD value = 0;
@@ -90,6 +109,30 @@ HWND FindChild(HWND parent, const std::string& text, const char* className)
     WindowSearch search = {0, text, className, nullptr};
     ::EnumChildWindows(parent, MatchChild, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+bool SelectSetting(HWND dialog, const std::string& caption)
+{
+    const HWND tree = FindChild(dialog, "", "SysTreeView32");
+    if (!tree) return false;
+    std::vector<LPARAM> pending = {::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)};
+    while (!pending.empty()) {
+        const LPARAM node = pending.back();
+        pending.pop_back();
+        if (!node) continue;
+        ::SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, node);
+        if (FindChild(dialog, caption, "Static")) return true;
+        pending.push_back(::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, node));
+        pending.push_back(::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, node));
+    }
+    return false;
+}
+
+HWND VisibleEdit(HWND dialog)
+{
+    HWND found = nullptr;
+    ::EnumChildWindows(dialog, TakeVisibleEdit, reinterpret_cast<LPARAM>(&found));
+    return found;
 }
 
 bool ReadFolderList(const std::string& path, std::vector<StoredFolder>& folders)

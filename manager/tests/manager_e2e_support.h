@@ -25,11 +25,20 @@ std::string DataFolder();
 // when empty).
 void ResetUser(const std::string& sampleFolder);
 
+// The folder made and the three fixture photographs (one, two, three.jpg) copied into it.
+void MakeSampleFolder(const std::string& folder);
+
 // A top-level window of the process with that caption, or null.
 HWND FindProcessWindow(DWORD processId, const std::string& caption);
 // A child (at any depth) with that text, or null.
 HWND FindChild(HWND parent, const std::string& text, const char* className = nullptr);
 std::string WindowText(HWND wnd);
+
+// Selects each node of the settings dialog's tree in turn (from outside, as the tree lets another
+// process do) until the dialog's caption label shows `caption`.
+bool SelectSetting(HWND dialog, const std::string& caption);
+// The one edit field of the window that is visible.
+HWND VisibleEdit(HWND dialog);
 
 // The folder list file read byte by byte: each folder's path, flags and image count.
 struct StoredFolder {

@@ -338,3 +338,45 @@ TEST_F(ManagerProgram, ARemovedDataFolderIsMadeAgain)
     ASSERT_TRUE(ReadRecordFile(File("FileListDat.dat"), records, shown));
     EXPECT_EQ(records, 3u);
 }
+
+TEST_F(ManagerProgram, TheSettingsDialogSavesAndTheBrowserOpensAndCloses)
+{
+    RunOnce();
+    testsupport::WriteRegDword(HKEY_CURRENT_USER, std::string(kSettingsKey) + "\\Agent", "AutoRun", 0);
+    ManagerRun run;
+    ASSERT_TRUE(run.Start(log));
+    ASSERT_TRUE(run.WaitReady(log));
+
+    ::PostMessageA(FindChild(run.MainWindow(), "Settings...", "Button"), BM_CLICK, 0, 0);
+    HWND settings = nullptr;
+    ASSERT_TRUE(testsupport::PumpUntil(
+        [&] { return (settings = FindProcessWindow(run.ProcessId(), "Settings")) != nullptr; }, 15000));
+    ASSERT_TRUE(SelectSetting(settings, "Image minimum width/height:"));
+    const HWND edit = VisibleEdit(settings);
+    ASSERT_NE(edit, nullptr);
+    ::SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("500"));
+    ::PostMessageA(FindChild(settings, "OK", "Button"), BM_CLICK, 0, 0);
+    const std::string display = std::string(kSettingsKey) + "\\Display";
+    EXPECT_TRUE(testsupport::PumpUntil(
+        [&] { return testsupport::ReadRegValue(HKEY_CURRENT_USER, display, "MinSize").Dword() == 500; },
+        30000))
+        << "OK saved the setting";
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return !::IsWindowVisible(settings); }, 30000));
+
+    ::PostMessageA(FindChild(run.MainWindow(), "Image Browser...", "Button"), BM_CLICK, 0, 0);
+    HWND browser = nullptr;
+    ASSERT_TRUE(testsupport::PumpUntil(
+        [&] { return (browser = FindProcessWindow(run.ProcessId(), "Image Browser")) != nullptr; }, 15000));
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return !::IsWindowVisible(run.MainWindow()); }, 5000))
+        << "the browser hides the main window";
+    const HWND list = FindChild(browser, "", "SysListView32");
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 3);
+    ::PostMessageA(FindChild(browser, "Close", "Button"), BM_CLICK, 0, 0);
+    EXPECT_TRUE(testsupport::PumpUntil(
+        [&] { return ::IsWindowVisible(run.MainWindow()) && !::IsWindowVisible(browser); }, 15000))
+        << "the main window back, the browser gone";
+    ASSERT_TRUE(run.Close());
+    EXPECT_EQ(testsupport::ReadRegValue(HKEY_CURRENT_USER, display, "MinSize").Dword(), 500u)
+        << "the close saves the schema as the dialog left it";
+}

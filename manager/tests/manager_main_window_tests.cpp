@@ -28,11 +28,8 @@ class MainWindow : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ::CreateDirectoryA(Sample().c_str(), nullptr);
+        managertest::MakeSampleFolder(Sample());
         ::CreateDirectoryA(Other().c_str(), nullptr);
-        for (const char* name : {"one.jpg", "two.jpg", "three.jpg"})
-            ::CopyFileA((testsupport::ExeFolder() + "fixtures\\jpeg\\" + name).c_str(),
-                        (Sample() + "\\" + name).c_str(), FALSE);
         managertest::ResetUser(Sample());
         form.mainForm = false;  // the test's thread goes on after the window
         ASSERT_TRUE(form.Create(TestClass()));

@@ -155,4 +155,10 @@ FILETIME CalendarFileTime(WORD year, WORD month, WORD day, WORD hour = 0, WORD m
 // reports no PrivateUsage).
 SIZE_T CommittedPrivateBytes();
 
+// For a demonstration a person looks at: when the environment names a request file
+// (KV_SHOT_REQUEST, a Windows path), writes `name` into it and waits, dispatching messages, until the
+// demonstration's script has taken its screenshot and removed the file (at most 30 s). Without that
+// variable it returns at once, so the test drivers call it at each step worth a picture.
+void AwaitScreenshot(const std::string& name);
+
 }  // namespace testsupport

@@ -2,9 +2,11 @@
 // starts the program as the uninstall entry would, finds the window of its temporary copy, clicks
 // Start, waits for the end and writes what the window shows to a report file.
 //
-//   uninstall_e2e_driver <Uninstall.exe> <report file> start|look
+//   uninstall_e2e_driver <Uninstall.exe> <report file> start|look|start-agent-running
 //
-// The report: "first-exit <code>", "copy <path of the running copy>", "agent-signalled <0|1>",
+// With start-agent-running the real Agent runs and the driver does not play it.
+// The report: "first-exit <code>", "copy <path of the running copy>", "agent-signalled <0|1>" (or,
+// with the real Agent, "agent-running <0|1>" after the removal),
 // "start-visible <0|1>", "bye <label text>", "close <button text>", then "memo" and the memo's lines.
 // Exit code 0 when the steps could be taken; the test compares the report.
 #include "Fmain.h"
@@ -19,6 +21,7 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
@@ -71,6 +74,12 @@ private:
     std::atomic<bool> m_bSignalled{false};
     std::thread m_Thread;
 };
+
+bool AgentEnded()
+{
+    const Handle running(::OpenEventA(SYNCHRONIZE, FALSE, "KvAgentIsRunning"));
+    return !running;
+}
 
 struct FoundChild {
     int id;
@@ -127,12 +136,16 @@ std::string ImageOf(DWORD processId)
 
 int main(int argc, char** argv)
 {
-    if (argc != 4) return Fail("usage: uninstall_e2e_driver <Uninstall.exe> <report> start|look");
+    if (argc != 4)
+        return Fail("usage: uninstall_e2e_driver <Uninstall.exe> <report> start|look|start-agent-running");
     const std::string program = argv[1];
-    const bool start = std::strcmp(argv[3], "start") == 0;
+    const bool realAgent = std::strcmp(argv[3], "start-agent-running") == 0;
+    const bool start = realAgent || std::strcmp(argv[3], "start") == 0;
     std::ofstream report(argv[2], std::ios::binary);
 
-    AgentStandIn agent;
+    // A stand-in beside the real Agent would share its close event, and one signal wakes only one.
+    std::optional<AgentStandIn> agent;
+    if (!realAgent) agent.emplace();
     const auto before = testsupport::FilesMatching(TempFolder(), "DKV*.tmp");
     const std::set<std::string> known(before.begin(), before.end());
 
@@ -165,7 +178,10 @@ int main(int argc, char** argv)
         if (!WaitFor([&] { return ::IsWindowVisible(labelBye) && ::IsWindowEnabled(buttonClose); }, 30000))
             return Fail("the removal did not end");
     }
-    report << "agent-signalled " << agent.Signalled() << "\n";
+    if (agent)
+        report << "agent-signalled " << agent->Signalled() << "\n";
+    else
+        report << "agent-running " << (testsupport::PumpUntil(AgentEnded, 10000) ? 0 : 1) << "\n";
     report << "start-visible " << (::IsWindowVisible(buttonStart) ? 1 : 0) << "\n";
     report << "bye " << TextOf(labelBye) << "\n";
     report << "close " << TextOf(buttonClose) << "\n";
@@ -174,6 +190,7 @@ int main(int argc, char** argv)
         lines.erase(at, 1);
     report << "memo\n" << lines << "\n";
     report.close();
+    testsupport::AwaitScreenshot("uninstall");
 
     const Handle copy(::OpenProcess(SYNCHRONIZE, FALSE, owner));
     ::PostMessageA(buttonClose, BM_CLICK, 0, 0);
