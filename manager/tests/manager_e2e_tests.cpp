@@ -371,7 +371,10 @@ TEST_F(ManagerProgram, TheSettingsDialogSavesAndTheBrowserOpensAndCloses)
         << "the browser hides the main window";
     const HWND list = FindChild(browser, "", "SysListView32");
     ASSERT_NE(list, nullptr);
-    EXPECT_EQ(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 3);
+    // The browser fills its list from a message it posts itself once it shows.
+    EXPECT_TRUE(
+        testsupport::PumpUntil([&] { return ::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 3; }, 5000))
+        << ::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) << " rows";
     ::PostMessageA(FindChild(browser, "Close", "Button"), BM_CLICK, 0, 0);
     EXPECT_TRUE(testsupport::PumpUntil(
         [&] { return ::IsWindowVisible(run.MainWindow()) && !::IsWindowVisible(browser); }, 15000))
