@@ -11,6 +11,7 @@
 
 #include "Udib.h"
 #include "Ufit.h"
+#include "Uresample.h"
 
 // The fit of an image of iWidth x iHeight pixels as seen (after the EXIF turn); false refuses it.
 using CoverFitRule = std::function<bool(int iWidth, int iHeight, CImageFit& fit)>;
@@ -24,9 +25,10 @@ enum class CoverLoad {
 };
 
 struct CCoverImage {
-    CDibPair image;   // the whole image, or a reduced one at least fit.iNewWidth x fit.iNewHeight
-    CImageFit fit;    // the rule's fit of the full-size image
-    UINT uScale = 8;  // the decoded size in eighths of the full size
+    CDibPair image;     // the whole image, or a reduced one at least fit.iNewWidth x fit.iNewHeight
+    CImageFit fit;      // the rule's fit of the full-size image
+    UINT uScale = 8;    // the decoded size in eighths of the full size
+    CReducedGrid grid;  // where a reduced image's pixels lie on the full size (uScale below 8)
 };
 
 // The decoder reports the header first and the pixel size with it; only a plain 8- or 24-bit

@@ -18,6 +18,10 @@ extern "C" BOOL __stdcall LoadBmpFromJpgFileEx(BITMAPINFO* pBmpInfo, void* pBmpD
 // not, and then only the full size is decoded).
 bool CanDecodeJpgScaled();
 
+// The two EXIF orientations that are turned.
+constexpr DWORD kOrientationClockwise = 6;
+constexpr DWORD kOrientationCounterClockwise = 8;
+
 // The EXIF orientation of the file when it asks for a quarter turn (6 clockwise, 8 counter-clockwise),
 // else 0: read once by a caller that decodes the file more than once.
 DWORD ReadExifTurn(const char* szPath);

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "Udib.h"
+
 // Both resamplers return a new DIB pair in *ppDstInfo and *ppDstBits: a 1064-byte header block
 // copied from the source (with the palette for 8 bits; biWidth = newWidth, biHeight = newHeight
 // with the source's sign, biSizeImage 0) and a zeroed pixel block, both fixed global memory that
@@ -19,6 +21,34 @@ bool StretchBitmap(const BITMAPINFO* pSrcInfo, const void* pSrcBits, BITMAPINFO*
 // five or more takes the rounded-down mean of neighbouring pairs instead.
 bool InterpolativeStretchBitmap(const BITMAPINFO* pSrcInfo, const void* pSrcBits, BITMAPINFO** ppDstInfo,
                                 void** ppDstBits, int iNewWidth, int iNewHeight);
+
+// Where the pixels of an image decoded at a reduced scale lie on the same image at full size, both
+// as seen (after the EXIF turn) and in memory order: decoded pixel j of a side covers the full-size
+// pixels from origin + j x 8 / scale to origin + (j + 1) x 8 / scale. The origin is 0 for a side
+// that runs as the decoder delivers it and below 0 for a side that was turned round, when the
+// reduced side is not an exact fraction of the full one.
+struct CReducedGrid {
+    UINT uScale = 8;  // in eighths of the full size
+    int iFullWidth = 0;
+    int iFullHeight = 0;
+    double dOriginX = 0;
+    double dOriginY = 0;
+};
+
+// The same resamplers for an image decoded at the reduced scale of `grid`: output pixel (x, y)
+// takes what the resampler takes at the same place of the full-size image, so that a reduced
+// decode shows every detail where the full-size decode shows it.
+bool StretchReducedBitmap(const BITMAPINFO* pSrcInfo, const void* pSrcBits, BITMAPINFO** ppDstInfo,
+                          void** ppDstBits, int iNewWidth, int iNewHeight, const CReducedGrid& grid);
+bool InterpolativeStretchReducedBitmap(const BITMAPINFO* pSrcInfo, const void* pSrcBits,
+                                       BITMAPINFO** ppDstInfo, void** ppDstBits, int iNewWidth,
+                                       int iNewHeight, const CReducedGrid& grid);
+
+// The image resized to iNewWidth x iNewHeight into `resampled`, interpolating or by nearest
+// neighbour, read as an image decoded at the reduced scale of `reduced` when that is given and below
+// 8; false when the resampler fails.
+bool ResampleDib(const BITMAPINFO* pSrcInfo, const void* pSrcBits, int iNewWidth, int iNewHeight,
+                 bool bInterpolate, const CReducedGrid* reduced, CDibPair& resampled);
 
 // The upsampled line length L = srcLength x k and the factor k (a power of two) that the
 // interpolating resampler uses for one direction; both lengths at least 1.

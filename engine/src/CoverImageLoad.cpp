@@ -69,6 +69,25 @@ bool IsDecodedImageUsable(const BITMAPINFOHEADER& header, ULONGLONG size)
     return needed != 0 && size >= needed && size <= kMaxDibPixelBytes;
 }
 
+// Which sides of the delivered image run against the decoder's order of the side they came from:
+// a quarter turn reverses one of them, and the rows of a bottom-up DIB run from the bottom.
+CReducedGrid GridOf(const BITMAPINFOHEADER& decoded, int fullWidth, int fullHeight, DWORD turn, UINT scale)
+{
+    CReducedGrid grid;
+    grid.uScale = scale;
+    grid.iFullWidth = fullWidth;
+    grid.iFullHeight = fullHeight;
+    const bool columnsReversed = turn == kOrientationClockwise;
+    const bool rowsReversed = (turn == kOrientationCounterClockwise) != (decoded.biHeight > 0);
+    // A reversed side starts with the decoder's last pixel, which may cover less than 8 / scale.
+    auto origin = [scale](bool reversed, int full, LONGLONG reduced) {
+        return reversed ? full - static_cast<double>(reduced) * 8 / scale : 0.0;
+    };
+    grid.dOriginX = origin(columnsReversed, fullWidth, decoded.biWidth);
+    grid.dOriginY = origin(rowsReversed, fullHeight, static_cast<LONGLONG>(DibRowCount(decoded.biHeight)));
+    return grid;
+}
+
 UINT CoveringScale(int iWidth, int iHeight, int iCoverWidth, int iCoverHeight)
 {
     for (UINT scale = 1; scale < KVIMAGE_FULL_SCALE; ++scale)
@@ -105,5 +124,8 @@ CoverLoad LoadJpgToCover(const char* caller, const char* path, bool rotateByExif
     if (scale < KVIMAGE_FULL_SCALE)
         LogF("Decoding %dx%d at %u/8 for %dx%d", width, height, scale, out.fit.iNewWidth, out.fit.iNewHeight);
     out.uScale = scale;
-    return LoadAtScale(caller, path, turn, stopOnCancel, scale, out.image);
+    const CoverLoad result = LoadAtScale(caller, path, turn, stopOnCancel, scale, out.image);
+    if (result == CoverLoad::Loaded)
+        out.grid = GridOf(out.image.Info()->bmiHeader, width, height, turn, scale);
+    return result;
 }

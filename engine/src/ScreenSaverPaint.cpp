@@ -2,6 +2,7 @@
 // its caption, and brought in with a transition.
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "UTxLog.h"
 #include "UTxUtils.h"
@@ -81,17 +82,13 @@ bool TargetSize(HWND hWnd, RECT& client)
 }
 
 // Resamples the image to the fitted size in place of the decoded one.
-bool Resample(const ScreenSaverSettings& saver, const CImageFit& fit, CDibPair& image)
+bool Resample(const ScreenSaverSettings& saver, CCoverImage& loaded)
 {
-    BITMAPINFO* newInfo = nullptr;
-    void* newBits = nullptr;
-    const bool done =
-        saver.bInterpolation
-            ? InterpolativeStretchBitmap(image.Info(), image.Bits(), &newInfo, &newBits, fit.iNewWidth,
-                                         fit.iNewHeight)
-            : StretchBitmap(image.Info(), image.Bits(), &newInfo, &newBits, fit.iNewWidth, fit.iNewHeight);
-    image.Reset(newInfo, newBits);
-    return done && image && !Cancelled();
+    CDibPair resampled;
+    const bool done = ResampleDib(loaded.image.Info(), loaded.image.Bits(), loaded.fit.iNewWidth,
+                                  loaded.fit.iNewHeight, saver.bInterpolation != 0, &loaded.grid, resampled);
+    loaded.image = std::move(resampled);
+    return done && !Cancelled();
 }
 
 }  // namespace
@@ -146,7 +143,7 @@ bool PaintScreenSaverImage(HWND hWnd, const TxString& folder, const TxString& na
     if (!LoadImage(path.c_str(), record.Display.bRotateByExif != 0, fitRule, loaded)) return false;
     const CImageFit& fit = loaded.fit;
     CDibPair& image = loaded.image;
-    if (fit.bResample && !Resample(saver, fit, image)) return false;
+    if (fit.bResample && !Resample(saver, loaded)) return false;
 
     const COLORREF background =
         saver.bBlackBackground ? RGB(0, 0, 0) : GetAverageRgbValue(image.Info(), image.Bits());

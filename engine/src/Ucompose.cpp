@@ -101,10 +101,12 @@ void DrawCaption(HDC dc, CPaintableDib& canvas, const DisplaySettings& display, 
 }
 
 // The composition from the resample on, for a decoded image and its fit. `loaded`, when given, owns
-// the image and is freed as soon as a resampled copy exists.
+// the image and is freed as soon as a resampled copy exists; `reduced` says where the pixels of an
+// image decoded at a reduced scale lie.
 bool ComposeImage(const RegistryRecord& settings, const CScreenGeometry& geometry, const CTargetArea& area,
                   const CImageFit& fit, const BITMAPINFO* info, const void* bits, CDibPair* loaded,
-                  const char* imagePath, const char* fileName, const char* dateText, COLORREF* averageColor)
+                  const CReducedGrid* reduced, const char* imagePath, const char* fileName,
+                  const char* dateText, COLORREF* averageColor)
 {
     const DisplaySettings& display = settings.Display;
     const BITMAPINFOHEADER& source = info->bmiHeader;
@@ -112,15 +114,10 @@ bool ComposeImage(const RegistryRecord& settings, const CScreenGeometry& geometr
     if (fit.bResample) {
         ReportProgressF(gld_ResamplingDDDD, static_cast<int>(source.biWidth),
                         static_cast<int>(source.biHeight), fit.iNewWidth, fit.iNewHeight);
-        BITMAPINFO* newInfo = nullptr;
-        void* newBits = nullptr;
-        const bool resampledOk =
-            display.bInterpolation
-                ? InterpolativeStretchBitmap(info, bits, &newInfo, &newBits, fit.iNewWidth, fit.iNewHeight)
-                : StretchBitmap(info, bits, &newInfo, &newBits, fit.iNewWidth, fit.iNewHeight);
-        resampled.Reset(newInfo, newBits);
+        const bool resampledOk = ResampleDib(info, bits, fit.iNewWidth, fit.iNewHeight,
+                                             display.bInterpolation != 0, reduced, resampled);
         if (loaded) loaded->Reset();
-        if (!resampledOk || !resampled || Cancelled()) return false;
+        if (!resampledOk || Cancelled()) return false;
         info = resampled.Info();
         bits = resampled.Bits();
     }
@@ -248,8 +245,8 @@ bool ComposeBackgroundBitmap(const RegistryRecord* settings, const char* imagePa
     }
     if (Cancelled()) return false;
     CDibPair& image = loaded.image;
-    return ComposeImage(*settings, geometry, area, loaded.fit, image.Info(), image.Bits(), &image, imagePath,
-                        fileName, dateText, averageColor);
+    return ComposeImage(*settings, geometry, area, loaded.fit, image.Info(), image.Bits(), &image,
+                        &loaded.grid, imagePath, fileName, dateText, averageColor);
 }
 
 bool ComposeBackgroundBitmapFromDib(const RegistryRecord& settings, const BITMAPINFO* header,
@@ -270,6 +267,6 @@ bool ComposeBackgroundBitmapFromDib(const RegistryRecord& settings, const BITMAP
     if (!FitImage(settings.Display, h.biWidth, static_cast<int>(DibRowCount(h.biHeight)), area.iDstWidth,
                   area.iDstHeight, fit))
         return false;
-    return ComposeImage(settings, geometry, area, fit, header, pixels, nullptr, imagePath, fileName, dateText,
-                        averageColor);
+    return ComposeImage(settings, geometry, area, fit, header, pixels, nullptr, nullptr, imagePath, fileName,
+                        dateText, averageColor);
 }

@@ -11,9 +11,6 @@
 
 namespace {
 
-constexpr DWORD kOrientationClockwise = 6;
-constexpr DWORD kOrientationCounterClockwise = 8;
-
 // What KvImage's last error says, in the log's words; NULL for a file that could not be read, whose
 // code is the system's own.
 const char* DecodeFailureReason(DWORD dwError)

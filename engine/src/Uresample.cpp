@@ -10,6 +10,7 @@
 #include "Uresample.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -96,16 +97,91 @@ void HandOver(CDibPair& result, BITMAPINFO** ppDstInfo, void** ppDstBits)
     result.Release();
 }
 
+// ---- where each output pixel reads ----
+
+// One side of an image decoded at a reduced scale, on the same side at full size.
+struct ReducedAxis {
+    LONG fullLength;
+    UINT scale;
+    double origin;
+};
+
+// The sample of the upsampled line that output pixel i takes: i x L / w.
+std::vector<ULONGLONG> PlainSamples(LONG srcLength, LONG newLength)
+{
+    ULONGLONG L = 0;
+    GetUpsampling(srcLength, newLength, &L, nullptr);
+    std::vector<ULONGLONG> samples(static_cast<size_t>(newLength));
+    for (LONG i = 0; i < newLength; ++i)
+        samples[static_cast<size_t>(i)] = static_cast<ULONGLONG>(i) * L / static_cast<ULONGLONG>(newLength);
+    return samples;
+}
+
+// The place on the reduced side (its pixel j at j) of a place on the full-size side (pixel x at x):
+// reduced pixel j is the mean of the full-size pixels it covers, centred on their middle.
+double ReducedPlace(const ReducedAxis& axis, double fullPlace)
+{
+    return (fullPlace - axis.origin + 0.5) * axis.scale / 8 - 0.5;
+}
+
+LONGLONG Clamp(LONGLONG value, LONGLONG last)
+{
+    return std::min(std::max(value, LONGLONG{0}), last);
+}
+
+// The sample of the reduced side's upsampled line nearest to where the interpolating resampler of
+// the full-size side reads for output pixel i.
+std::vector<ULONGLONG> ReducedSamples(LONG srcLength, LONG newLength, const ReducedAxis& axis)
+{
+    ULONGLONG fullLine = 0, fullFactor = 0, k = 0;
+    GetUpsampling(axis.fullLength, newLength, &fullLine, &fullFactor);
+    GetUpsampling(srcLength, newLength, nullptr, &k);
+    std::vector<ULONGLONG> samples(static_cast<size_t>(newLength));
+    for (LONG i = 0; i < newLength; ++i) {
+        const ULONGLONG fullSample = static_cast<ULONGLONG>(i) * fullLine / static_cast<ULONGLONG>(newLength);
+        // Without upsampling a sample is the mean of a pixel and its right neighbour: half a pixel on.
+        const double fullPlace = fullFactor == 1
+                                     ? static_cast<double>(fullSample) + 0.5
+                                     : static_cast<double>(fullSample) / static_cast<double>(fullFactor);
+        const double place = ReducedPlace(axis, fullPlace);
+        samples[static_cast<size_t>(i)] =
+            k == 1 ? static_cast<ULONGLONG>(Clamp(std::llround(place - 0.5), srcLength - 1))
+                   : static_cast<ULONGLONG>(Clamp(std::llround(place * static_cast<double>(k)),
+                                                  (srcLength - 1) * static_cast<LONGLONG>(k)));
+    }
+    return samples;
+}
+
+// The source pixel that nearest-neighbour output pixel i takes: W x i / w, or on a reduced side the
+// pixel nearest to that place of the full-size side.
+std::vector<size_t> NearestPixels(LONG srcLength, LONG newLength, const ReducedAxis* axis)
+{
+    std::vector<size_t> pixels(static_cast<size_t>(newLength));
+    const LONG fullLength = axis ? axis->fullLength : srcLength;
+    for (LONG i = 0; i < newLength; ++i) {
+        const ULONGLONG fullPixel =
+            static_cast<ULONGLONG>(fullLength) * i / static_cast<ULONGLONG>(newLength);
+        pixels[static_cast<size_t>(i)] =
+            axis ? static_cast<size_t>(Clamp(static_cast<LONGLONG>(std::floor(
+                                                 ReducedPlace(*axis, static_cast<double>(fullPixel)) + 0.5)),
+                                             srcLength - 1))
+                 : static_cast<size_t>(fullPixel);
+    }
+    return pixels;
+}
+
 // ---- nearest neighbour ----
 
+// `columns` holds the byte offset of each output column's source pixel, `rows` each output row's
+// source row.
 template <int B>
-void StretchRows(const BYTE* src, BYTE* dst, const Geometry& g, const std::vector<size_t>& columns)
+void StretchRows(const BYTE* src, BYTE* dst, const Geometry& g, const std::vector<size_t>& columns,
+                 const std::vector<size_t>& rows)
 {
     CCancelPoll poll(g.dstRow);
     for (LONG y = 0; y < g.h; ++y) {
         if (poll.Cancelled()) return;
-        const LONG sy = static_cast<LONG>(static_cast<ULONGLONG>(g.H) * y / g.h);
-        const BYTE* s = src + static_cast<size_t>(sy) * g.srcRow;
+        const BYTE* s = src + rows[static_cast<size_t>(y)] * g.srcRow;
         BYTE* d = dst + static_cast<size_t>(y) * g.dstRow;
         for (LONG x = 0; x < g.w; ++x, d += B) {
             const BYTE* p = s + columns[x];
@@ -143,15 +219,16 @@ int Log2(ULONGLONG k)
     return d;
 }
 
-TapTable BuildTaps(LONG srcLength, LONG newLength)
+// Output pixel i takes sample samples[i] of the upsampled line (GetUpsampling).
+TapTable BuildTaps(LONG srcLength, LONG newLength, const std::vector<ULONGLONG>& samples)
 {
-    ULONGLONG L = 0, k = 0;
-    GetUpsampling(srcLength, newLength, &L, &k);
+    ULONGLONG k = 0;
+    GetUpsampling(srcLength, newLength, nullptr, &k);
     const int d = Log2(k);
     TapTable table{std::vector<Tap>(static_cast<size_t>(newLength)), std::max(d, 1)};
     const DWORD allLevels = table.levels >= 32 ? 0xFFFFFFFFu : (1u << table.levels) - 1;
     for (LONG i = 0; i < newLength; ++i) {
-        const ULONGLONG sample = static_cast<ULONGLONG>(i) * L / static_cast<ULONGLONG>(newLength);
+        const ULONGLONG sample = samples[static_cast<size_t>(i)];
         const ULONGLONG x = sample >> d;
         const ULONGLONG j = sample & (k - 1);
         Tap& t = table.taps[static_cast<size_t>(i)];
@@ -341,8 +418,22 @@ void GetUpsampling(int iSrcLength, int iNewLength, ULONGLONG* pLineLength, ULONG
     if (pFactor) *pFactor = k;
 }
 
-bool StretchBitmap(const BITMAPINFO* pSrcInfo, const void* pSrcBits, BITMAPINFO** ppDstInfo, void** ppDstBits,
-                   int iNewWidth, int iNewHeight)
+namespace {
+
+// The reduced grid's two sides; none for an image decoded whole.
+struct ReducedAxes {
+    ReducedAxis columns;
+    ReducedAxis rows;
+};
+
+ReducedAxes AxesOf(const CReducedGrid& grid)
+{
+    return ReducedAxes{ReducedAxis{grid.iFullWidth, grid.uScale, grid.dOriginX},
+                       ReducedAxis{grid.iFullHeight, grid.uScale, grid.dOriginY}};
+}
+
+bool Stretch(const BITMAPINFO* pSrcInfo, const void* pSrcBits, BITMAPINFO** ppDstInfo, void** ppDstBits,
+             int iNewWidth, int iNewHeight, const ReducedAxes* reduced)
 {
     CLogScope scope("StretchBitmap");
     Geometry g{};
@@ -351,19 +442,18 @@ bool StretchBitmap(const BITMAPINFO* pSrcInfo, const void* pSrcBits, BITMAPINFO*
         return false;
     }
     try {
-        std::vector<size_t> columns(static_cast<size_t>(g.w));
-        for (LONG x = 0; x < g.w; ++x) {
-            columns[static_cast<size_t>(x)] =
-                static_cast<size_t>(static_cast<ULONGLONG>(g.W) * x / g.w) * g.b;
-        }
+        std::vector<size_t> columns = NearestPixels(g.W, g.w, reduced ? &reduced->columns : nullptr);
+        for (size_t& column : columns)
+            column *= static_cast<size_t>(g.b);
+        const std::vector<size_t> rows = NearestPixels(g.H, g.h, reduced ? &reduced->rows : nullptr);
         CDibPair result;
         if (!AllocateResult("StretchBitmap", pSrcInfo, g, result)) return false;
         const BYTE* src = static_cast<const BYTE*>(pSrcBits);
         BYTE* dst = static_cast<BYTE*>(result.Bits());
         if (g.b == 1) {
-            StretchRows<1>(src, dst, g, columns);
+            StretchRows<1>(src, dst, g, columns, rows);
         } else {
-            StretchRows<3>(src, dst, g, columns);
+            StretchRows<3>(src, dst, g, columns, rows);
         }
         HandOver(result, ppDstInfo, ppDstBits);
         return true;
@@ -373,8 +463,8 @@ bool StretchBitmap(const BITMAPINFO* pSrcInfo, const void* pSrcBits, BITMAPINFO*
     }
 }
 
-bool InterpolativeStretchBitmap(const BITMAPINFO* pSrcInfo, const void* pSrcBits, BITMAPINFO** ppDstInfo,
-                                void** ppDstBits, int iNewWidth, int iNewHeight)
+bool Interpolate(const BITMAPINFO* pSrcInfo, const void* pSrcBits, BITMAPINFO** ppDstInfo, void** ppDstBits,
+                 int iNewWidth, int iNewHeight, const ReducedAxes* reduced)
 {
     CLogScope scope("InterpolativeStretchBitmap");
     Geometry g{};
@@ -383,8 +473,10 @@ bool InterpolativeStretchBitmap(const BITMAPINFO* pSrcInfo, const void* pSrcBits
         return false;
     }
     try {
-        const TapTable columnTaps = BuildTaps(g.W, g.w);
-        const TapTable rowTaps = BuildTaps(g.H, g.h);
+        const TapTable columnTaps = BuildTaps(
+            g.W, g.w, reduced ? ReducedSamples(g.W, g.w, reduced->columns) : PlainSamples(g.W, g.w));
+        const TapTable rowTaps =
+            BuildTaps(g.H, g.h, reduced ? ReducedSamples(g.H, g.h, reduced->rows) : PlainSamples(g.H, g.h));
         CDibPair result;
         if (!AllocateResult("InterpolativeStretchBitmap", pSrcInfo, g, result)) return false;
         const BYTE* src = static_cast<const BYTE*>(pSrcBits);
@@ -401,4 +493,48 @@ bool InterpolativeStretchBitmap(const BITMAPINFO* pSrcInfo, const void* pSrcBits
         LogText("InterpolativeStretchBitmap: out of memory");
         return false;
     }
+}
+
+}  // namespace
+
+bool StretchBitmap(const BITMAPINFO* pSrcInfo, const void* pSrcBits, BITMAPINFO** ppDstInfo, void** ppDstBits,
+                   int iNewWidth, int iNewHeight)
+{
+    return Stretch(pSrcInfo, pSrcBits, ppDstInfo, ppDstBits, iNewWidth, iNewHeight, nullptr);
+}
+
+bool InterpolativeStretchBitmap(const BITMAPINFO* pSrcInfo, const void* pSrcBits, BITMAPINFO** ppDstInfo,
+                                void** ppDstBits, int iNewWidth, int iNewHeight)
+{
+    return Interpolate(pSrcInfo, pSrcBits, ppDstInfo, ppDstBits, iNewWidth, iNewHeight, nullptr);
+}
+
+bool StretchReducedBitmap(const BITMAPINFO* pSrcInfo, const void* pSrcBits, BITMAPINFO** ppDstInfo,
+                          void** ppDstBits, int iNewWidth, int iNewHeight, const CReducedGrid& grid)
+{
+    const ReducedAxes axes = AxesOf(grid);
+    return Stretch(pSrcInfo, pSrcBits, ppDstInfo, ppDstBits, iNewWidth, iNewHeight, &axes);
+}
+
+bool InterpolativeStretchReducedBitmap(const BITMAPINFO* pSrcInfo, const void* pSrcBits,
+                                       BITMAPINFO** ppDstInfo, void** ppDstBits, int iNewWidth,
+                                       int iNewHeight, const CReducedGrid& grid)
+{
+    const ReducedAxes axes = AxesOf(grid);
+    return Interpolate(pSrcInfo, pSrcBits, ppDstInfo, ppDstBits, iNewWidth, iNewHeight, &axes);
+}
+
+bool ResampleDib(const BITMAPINFO* pSrcInfo, const void* pSrcBits, int iNewWidth, int iNewHeight,
+                 bool bInterpolate, const CReducedGrid* reduced, CDibPair& resampled)
+{
+    const bool bReduced = reduced && reduced->uScale < 8;
+    const ReducedAxes axes = bReduced ? AxesOf(*reduced) : ReducedAxes{};
+    BITMAPINFO* newInfo = nullptr;
+    void* newBits = nullptr;
+    const bool done = bInterpolate ? Interpolate(pSrcInfo, pSrcBits, &newInfo, &newBits, iNewWidth,
+                                                 iNewHeight, bReduced ? &axes : nullptr)
+                                   : Stretch(pSrcInfo, pSrcBits, &newInfo, &newBits, iNewWidth, iNewHeight,
+                                             bReduced ? &axes : nullptr);
+    resampled.Reset(newInfo, newBits);
+    return done && resampled;
 }

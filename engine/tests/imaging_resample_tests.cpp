@@ -2,8 +2,12 @@
 // straight from the definition (the interpolating one upsamples every line in full).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Udib.h"
@@ -316,5 +320,109 @@ TEST(ImagingResample, CancelStillGivesAResult)
         }
         ASSERT_TRUE(out.ok);
         EXPECT_EQ(out.Header().biWidth, 20);
+    }
+}
+
+namespace {
+
+// The full-size image shrunk as a decode at M/8 shrinks it: each reduced pixel is the mean of the
+// 8 / M x 8 / M full-size pixels it covers, counted as seen from the top-left corner, with the
+// last pixel of a side repeated where the image ends inside the last block (as the encoder pads).
+TestDib ReduceByMeans(const TestDib& full, int factor)
+{
+    const int w = (full.Width() + factor - 1) / factor;
+    const int h = (full.Rows() + factor - 1) / factor;
+    return MakeDibWith(w, h, 8, false, [&](int x, int y, int) {
+        int sum = 0;
+        for (int dy = 0; dy < factor; ++dy)
+            for (int dx = 0; dx < factor; ++dx)
+                sum += full.Seen(std::min(x * factor + dx, full.Width() - 1),
+                                 std::min(y * factor + dy, full.Rows() - 1));
+        return (sum + factor * factor / 2) / (factor * factor);
+    });
+}
+
+double MeanDifference(const Output& a, const Output& b, int w, int h)
+{
+    double sum = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            sum += std::abs(a.Seen(x, y) - b.Seen(x, y));
+    return sum / (static_cast<double>(w) * h);
+}
+
+}  // namespace
+
+// A reduced decode shows every detail where the full-size decode shows it: waves across and down
+// a bottom-up image come out of both resamplers where they come out of the full-size image, for
+// sides that are and are not whole multiples of the reduction, and for a side the EXIF turn
+// reversed (its first pixel is the decoder's last one).
+TEST(ImagingResample, ReducedImageIsReadWhereTheFullSizeImageIsRead)
+{
+    struct Case {
+        const char* what;
+        int width, height, scale, newWidth, newHeight;
+        bool columnsReversed;
+    };
+    const Case cases[] = {
+        {"2/8, sides whole multiples", 1024, 768, 2, 200, 150, false},
+        {"2/8, last block partial", 1030, 770, 2, 200, 150, false},
+        {"1/8, shrunk by more than five", 1600, 1200, 1, 160, 120, false},
+        {"4/8, turned: columns reversed", 723, 501, 4, 330, 228, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const int factor = 8 / c.scale;
+        // Waves of 16 reduced pixels across and 12 down, as seen; a reversed side has them
+        // mirrored in the decoder's order, which is how the reduction below must see them.
+        const auto wave = [&](int x, int y) {
+            return 128 + 60 * std::sin(2 * 3.14159265 * x / (16 * factor)) +
+                   60 * std::sin(2 * 3.14159265 * y / (12 * factor));
+        };
+        const TestDib full =
+            MakeDibWith(c.width, c.height, 8, false, [&](int x, int y, int) { return wave(x, y); });
+        const TestDib stored = MakeDibWith(c.width, c.height, 8, false, [&](int x, int y, int) {
+            return wave(c.columnsReversed ? c.width - 1 - x : x, y);
+        });
+        const TestDib decoded = ReduceByMeans(stored, factor);
+        // The reduced image as delivered: mirrored back when its columns were reversed.
+        const TestDib reduced =
+            MakeDibWith(decoded.Width(), decoded.Rows(), 8, false, [&](int x, int y, int) {
+                return decoded.Seen(c.columnsReversed ? decoded.Width() - 1 - x : x, y);
+            });
+
+        CReducedGrid grid;
+        grid.uScale = static_cast<UINT>(c.scale);
+        grid.iFullWidth = c.width;
+        grid.iFullHeight = c.height;
+        // Bottom-up rows run against the decoder's order, and so do reversed columns.
+        grid.dOriginY = c.height - static_cast<double>(reduced.Rows()) * factor;
+        grid.dOriginX = c.columnsReversed ? c.width - static_cast<double>(reduced.Width()) * factor : 0;
+
+        for (bool interpolate : {true, false}) {
+            SCOPED_TRACE(interpolate ? "interpolating" : "nearest neighbour");
+            const Output whole = Resize(interpolate ? InterpolativeStretchBitmap : StretchBitmap, full,
+                                        c.newWidth, c.newHeight);
+            CDibPair fromReduced;
+            ASSERT_TRUE(ResampleDib(reduced.Info(), reduced.bits.data(), c.newWidth, c.newHeight, interpolate,
+                                    &grid, fromReduced));
+            Output aligned;
+            aligned.ok = true;
+            aligned.pair = std::move(fromReduced);
+            ASSERT_TRUE(whole.ok);
+            const double alignedDifference = MeanDifference(whole, aligned, c.newWidth, c.newHeight);
+            const Output plain = Resize(interpolate ? InterpolativeStretchBitmap : StretchBitmap, reduced,
+                                        c.newWidth, c.newHeight);
+            const double plainDifference = MeanDifference(whole, plain, c.newWidth, c.newHeight);
+            // Read as a full-size image, the reduced one is shifted by up to half a reduced pixel.
+            // Nearest neighbour then picks the same pixels wherever the reduced sides are exact
+            // fractions of the full ones, and better ones where they are not.
+            if (interpolate) {
+                EXPECT_LE(alignedDifference, 4.0) << plainDifference;
+                EXPECT_LT(alignedDifference, plainDifference / 2);
+            } else {
+                EXPECT_LE(alignedDifference, plainDifference);
+            }
+        }
     }
 }
