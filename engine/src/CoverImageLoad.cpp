@@ -90,7 +90,7 @@ CReducedGrid GridOf(const BITMAPINFOHEADER& decoded, int fullWidth, int fullHeig
 
 UINT CoveringScale(int iWidth, int iHeight, int iCoverWidth, int iCoverHeight)
 {
-    for (UINT scale = 1; scale < KVIMAGE_FULL_SCALE; ++scale)
+    for (UINT scale = 1; scale <= kLargestReducedScale; ++scale)
         if (ScaledSide(iWidth, scale) >= iCoverWidth && ScaledSide(iHeight, scale) >= iCoverHeight)
             return scale;
     return KVIMAGE_FULL_SCALE;
