@@ -25,8 +25,9 @@ bool InterpolativeStretchBitmap(const BITMAPINFO* pSrcInfo, const void* pSrcBits
 // Where the pixels of an image decoded at a reduced scale lie on the same image at full size, both
 // as seen (after the EXIF turn) and in memory order: decoded pixel j of a side covers the full-size
 // pixels from origin + j x 8 / scale to origin + (j + 1) x 8 / scale. The origin is 0 for a side
-// that runs as the decoder delivers it and below 0 for a side that was turned round, when the
-// reduced side is not an exact fraction of the full one.
+// that runs in the decoder's order. A side that runs against it (one the turn reversed, or the rows
+// of a bottom-up image) starts with the decoder's last pixel, which covers less when the full side
+// is no whole number of reduced pixels: its origin is then below 0.
 struct CReducedGrid {
     UINT uScale = 8;  // in eighths of the full size
     int iFullWidth = 0;
@@ -35,18 +36,10 @@ struct CReducedGrid {
     double dOriginY = 0;
 };
 
-// The same resamplers for an image decoded at the reduced scale of `grid`: output pixel (x, y)
-// takes what the resampler takes at the same place of the full-size image, so that a reduced
-// decode shows every detail where the full-size decode shows it.
-bool StretchReducedBitmap(const BITMAPINFO* pSrcInfo, const void* pSrcBits, BITMAPINFO** ppDstInfo,
-                          void** ppDstBits, int iNewWidth, int iNewHeight, const CReducedGrid& grid);
-bool InterpolativeStretchReducedBitmap(const BITMAPINFO* pSrcInfo, const void* pSrcBits,
-                                       BITMAPINFO** ppDstInfo, void** ppDstBits, int iNewWidth,
-                                       int iNewHeight, const CReducedGrid& grid);
-
-// The image resized to iNewWidth x iNewHeight into `resampled`, interpolating or by nearest
-// neighbour, read as an image decoded at the reduced scale of `reduced` when that is given and below
-// 8; false when the resampler fails.
+// The image resized to iNewWidth x iNewHeight into `resampled` by either resampler (their header
+// rules and refusals), false when it fails. With `reduced` below 8 the image is one decoded at
+// that scale, and output pixel (x, y) takes what the resampler takes at the same place of the
+// full-size image, so that a reduced decode shows every detail where the full-size decode shows it.
 bool ResampleDib(const BITMAPINFO* pSrcInfo, const void* pSrcBits, int iNewWidth, int iNewHeight,
                  bool bInterpolate, const CReducedGrid* reduced, CDibPair& resampled);
 

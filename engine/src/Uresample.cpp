@@ -420,7 +420,7 @@ void GetUpsampling(int iSrcLength, int iNewLength, ULONGLONG* pLineLength, ULONG
 
 namespace {
 
-// The reduced grid's two sides; none for an image decoded whole.
+// The two sides of a reduced grid.
 struct ReducedAxes {
     ReducedAxis columns;
     ReducedAxis rows;
@@ -507,21 +507,6 @@ bool InterpolativeStretchBitmap(const BITMAPINFO* pSrcInfo, const void* pSrcBits
                                 void** ppDstBits, int iNewWidth, int iNewHeight)
 {
     return Interpolate(pSrcInfo, pSrcBits, ppDstInfo, ppDstBits, iNewWidth, iNewHeight, nullptr);
-}
-
-bool StretchReducedBitmap(const BITMAPINFO* pSrcInfo, const void* pSrcBits, BITMAPINFO** ppDstInfo,
-                          void** ppDstBits, int iNewWidth, int iNewHeight, const CReducedGrid& grid)
-{
-    const ReducedAxes axes = AxesOf(grid);
-    return Stretch(pSrcInfo, pSrcBits, ppDstInfo, ppDstBits, iNewWidth, iNewHeight, &axes);
-}
-
-bool InterpolativeStretchReducedBitmap(const BITMAPINFO* pSrcInfo, const void* pSrcBits,
-                                       BITMAPINFO** ppDstInfo, void** ppDstBits, int iNewWidth,
-                                       int iNewHeight, const CReducedGrid& grid)
-{
-    const ReducedAxes axes = AxesOf(grid);
-    return Interpolate(pSrcInfo, pSrcBits, ppDstInfo, ppDstBits, iNewWidth, iNewHeight, &axes);
 }
 
 bool ResampleDib(const BITMAPINFO* pSrcInfo, const void* pSrcBits, int iNewWidth, int iNewHeight,
