@@ -1,8 +1,9 @@
 // A JPEG decoded no larger than its drawing needs: the way the wallpaper composition and the screen
 // saver read their image. The fit is worked out on the image's full size, as seen after its EXIF
 // turn; the decode then runs at the smallest reduced scale whose image still covers the fitted
-// size (of those that decode faster than the whole image), and is turned after that. The caller's resampler
-// makes the final size from it, so the fit, the margins and the positions are those of a full-size decode.
+// size (of the scales that decode faster than the whole image), and is turned after that. The
+// caller's resampler makes the final size from it, reading it where it would read the full-size
+// image (`grid`), so the fit, the margins and the positions are those of a full-size decode.
 #pragma once
 
 #include <windows.h>
