@@ -9,23 +9,21 @@ if(NOT TARGET gtest)
   target_compile_options(gtest_main PRIVATE -w)
 endif()
 
-# The tests' Wine prefix: its registry, named objects and windows are shared by every process in
-# it, so the tests that run in it hold it one at a time. Tests in prefixes of their own (the
-# installer's, the uninstaller's end-to-end test) and those that run no Windows program take no
-# lock and run beside them.
-set(KV_TEST_PREFIX_LOCK kv_test_prefix)
-
-# kv_add_test(NAME name SOURCES ... LIBS ... [TIMEOUT s])
-# Builds a test program and registers it with ctest, to run in the tests' prefix.
+# kv_add_test(NAME name SOURCES ... LIBS ... [SERIAL] [TIMEOUT s])
+# Builds a test program and registers it with ctest; the registry and named objects are shared by
+# every process of one Wine prefix, so tests that touch them run one at a time (SERIAL).
 function(kv_add_test)
-  cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "SERIAL" "NAME;TIMEOUT" "SOURCES;LIBS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} gtest gtest_main)
   add_test(NAME ${T_NAME} COMMAND ${T_NAME} WORKING_DIRECTORY $<TARGET_FILE_DIR:${T_NAME}>)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
   endif()
-  set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT} RESOURCE_LOCK ${KV_TEST_PREFIX_LOCK})
+  set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT})
+  if(T_SERIAL)
+    set_tests_properties(${T_NAME} PROPERTIES RUN_SERIAL TRUE)
+  endif()
 endfunction()
 
 # kv_copy_beside(target folder built-target...)

@@ -18,10 +18,10 @@ target_sources(common_tests PRIVATE
 )
 
 # Writes the defaults to a clean settings key; `reg query` of the key is then compared with a
-# golden listing. Runs in the tests' prefix.
+# golden listing. Uses the fixed settings key, so it runs alone.
 add_executable(settings_write_defaults tests/settings_write_defaults.cpp)
 target_link_libraries(settings_write_defaults PRIVATE common testsupport)
 add_test(NAME settings_defaults_golden
   COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/tests/settings_defaults_golden.sh
           $<TARGET_FILE:settings_write_defaults> ${CMAKE_CURRENT_SOURCE_DIR}/tests/golden/settings_defaults.txt)
-set_tests_properties(settings_defaults_golden PROPERTIES RESOURCE_LOCK ${KV_TEST_PREFIX_LOCK} TIMEOUT 120)
+set_tests_properties(settings_defaults_golden PROPERTIES RUN_SERIAL TRUE TIMEOUT 120)
