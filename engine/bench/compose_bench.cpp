@@ -291,7 +291,7 @@ int main(int argc, char** argv)
         return FitImage(settings.Display, w, h, area.iDstWidth, area.iDstHeight, f);
     };
     LoadJpgToCover("compose_bench", photo, settings.Display.bRotateByExif != 0, false, fit, cover);
-    const UINT scale = cover.uScale;
+    const UINT scale = cover.grid.uScale;
     const CImageFit drawn = cover.fit;
     cover = CCoverImage();
 

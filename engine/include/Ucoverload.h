@@ -28,8 +28,7 @@ enum class CoverLoad {
 struct CCoverImage {
     CDibPair image;     // the whole image, or a reduced one at least fit.iNewWidth x fit.iNewHeight
     CImageFit fit;      // the rule's fit of the full-size image
-    UINT uScale = 8;    // the decoded size in eighths of the full size
-    CReducedGrid grid;  // where a reduced image's pixels lie on the full size (uScale below 8)
+    CReducedGrid grid;  // the decoded scale (grid.uScale, in eighths) and where its pixels lie
 };
 
 // The decoder reports the header first and the pixel size with it; only a plain 8- or 24-bit

@@ -123,7 +123,6 @@ CoverLoad LoadJpgToCover(const char* caller, const char* path, bool rotateByExif
     }
     if (scale < KVIMAGE_FULL_SCALE)
         LogF("Decoding %dx%d at %u/8 for %dx%d", width, height, scale, out.fit.iNewWidth, out.fit.iNewHeight);
-    out.uScale = scale;
     const CoverLoad result = LoadAtScale(caller, path, turn, stopOnCancel, scale, out.image);
     if (result == CoverLoad::Loaded)
         out.grid = GridOf(out.image.Info()->bmiHeader, width, height, turn, scale);

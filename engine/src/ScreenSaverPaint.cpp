@@ -88,6 +88,7 @@ bool Resample(const ScreenSaverSettings& saver, CCoverImage& loaded)
     const bool done = ResampleDib(loaded.image.Info(), loaded.image.Bits(), loaded.fit.iNewWidth,
                                   loaded.fit.iNewHeight, saver.bInterpolation != 0, &loaded.grid, resampled);
     loaded.image = std::move(resampled);
+    loaded.grid = CReducedGrid();  // the resampled image is one of its own
     return done && !Cancelled();
 }
 

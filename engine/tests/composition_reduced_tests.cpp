@@ -237,7 +237,7 @@ TEST(ReducedDecode, LoaderTellsWhyNoImageCame)
             << c.what;
         EXPECT_EQ(static_cast<bool>(out.image), c.result == CoverLoad::Loaded) << c.what;
         if (c.result == CoverLoad::Loaded) {
-            EXPECT_EQ(out.uScale, 2u) << c.what;
+            EXPECT_EQ(out.grid.uScale, 2u) << c.what;
             EXPECT_EQ(out.image.Info()->bmiHeader.biWidth, 160) << c.what;
             EXPECT_EQ(out.image.Info()->bmiHeader.biHeight, 120) << c.what;
         }
@@ -333,13 +333,13 @@ TEST(ReducedDecode, WallpaperAgreesWithTheWholeImageDecode)
                 "  %-58s %5ldx%-5ld at %u/8 for %4dx%-4d PSNR %5.1f dB; to the area mean: reduced %5.1f, "
                 "whole %5.1f\n",
                 photo.c_str(), static_cast<long>(header.bmiHeader.biWidth),
-                static_cast<long>(header.bmiHeader.biHeight), cover.uScale, cover.fit.iNewWidth,
+                static_cast<long>(header.bmiHeader.biHeight), cover.grid.uScale, cover.fit.iNewWidth,
                 cover.fit.iNewHeight, psnr, Psnr(reducedToMean, samples), Psnr(wholeToMean, samples));
             // Fine patterns (the line art of the abstract backgrounds) alias in the whole image's
             // resample; there the reduced decode must be at least as close to the area mean.
             EXPECT_TRUE(psnr >= 38.0 || reducedToMean <= wholeToMean) << psnr << " dB";
             if (header.bmiHeader.biWidth >= 2 * cover.fit.iNewWidth) {
-                EXPECT_LT(cover.uScale, 8u);
+                EXPECT_LT(cover.grid.uScale, 8u);
             }
         }
     }
