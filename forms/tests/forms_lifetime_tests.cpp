@@ -1,4 +1,4 @@
-// A form's window goes before its object, so a derived form's own WM_DESTROY handling runs; a
+// A window goes before its object, so a derived form's or control's own WM_DESTROY handling runs; a
 // handler that throws leaves a "!" line and an error box, and everything goes on working.
 #include <gtest/gtest.h>
 
