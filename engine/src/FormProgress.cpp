@@ -36,12 +36,6 @@ TFormProgress::TFormProgress()
     LabelProgress.fontColor = ui::Color::System(COLOR_INFOTEXT);
 }
 
-// The label goes before the form, while both objects still exist.
-TFormProgress::~TFormProgress()
-{
-    Destroy();
-}
-
 bool TFormProgress::Create(const ui::WindowClass& windowClass)
 {
     if (!Form::Create(windowClass)) return false;

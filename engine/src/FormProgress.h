@@ -8,7 +8,6 @@
 class TFormProgress : public ui::Form {
 public:
     TFormProgress();
-    ~TFormProgress() override;
 
     bool Create(const ui::WindowClass& windowClass);
 

@@ -10,7 +10,8 @@
 namespace {
 
 ProgressProc g_pfnProgressProc = nullptr;
-std::unique_ptr<TFormProgress> FormProgress;
+// Held by its owner: the label goes with the window, while both objects still exist.
+std::unique_ptr<ui::Owner<TFormProgress>> FormProgress;
 ui::WindowClass g_ProgressWindowClass("TFormProgress");
 
 // The window, when it still exists: a window dies with the thread that made it.
@@ -56,7 +57,7 @@ void ShowProgressWindow()
     CLogScope scope("ShowProgressWindow");
     if (g_pfnProgressProc || CurrentWindow()) return;
     if (!g_ProgressWindowClass.Register()) return;
-    auto form = std::make_unique<TFormProgress>();
+    auto form = std::make_unique<ui::Owner<TFormProgress>>();
     if (!form->Create(g_ProgressWindowClass)) return;
     FormProgress = std::move(form);
     FormProgress->Show();

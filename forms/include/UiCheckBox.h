@@ -9,8 +9,6 @@ namespace ui {
 
 class CheckBox : public ToggleButton {
 public:
-    ~CheckBox() override;
-
     std::function<void(CheckBox&)> onClick;
 
     bool Create(Window& parent, int id = 0);

@@ -12,8 +12,6 @@ namespace ui {
 
 class Edit : public Control {
 public:
-    ~Edit() override;
-
     // Properties, set before Create.
     std::string text;
     bool multiLine = false;  // with a vertical scroll bar, no word wrap
@@ -26,6 +24,10 @@ public:
     std::string Text() const { return GetText(); }  // WM_GETTEXT
     void SetReadOnly(bool on);                      // EM_SETREADONLY
     void SetMaxLength(int length);                  // EM_LIMITTEXT
+    // A new last line, after a line break unless the text is empty: put where the text ends
+    // (EM_SETSEL, EM_REPLACESEL) instead of setting the whole text again, which a long log would
+    // copy once per line.
+    void AppendLine(const std::string& line);
 
 protected:
     LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;  // WM_SETTEXT from anyone

@@ -2,7 +2,8 @@
 //
 // The window goes before the object: a derived form's handlers are gone once ~Form runs, so a form
 // is destroyed explicitly or held by ui::Owner, whose destructor destroys the window while the whole
-// object still exists. ~Form that still finds its window writes a "!" log line.
+// object still exists. Its controls, members of the form, go with its window. ~Form that still finds
+// its window writes a "!" log line.
 #pragma once
 
 #include <windows.h>
@@ -101,18 +102,28 @@ private:
     HWND m_hLastFocus = nullptr;  // the control that had the keyboard when the form was deactivated
 };
 
-// Holds a form (or any window object) and destroys its window while the whole object still exists,
-// so the form's own WM_DESTROY handling runs:  ui::Owner<TFormMain> formMain;
+// Holds a form, or a control whose object may end before its parent's window, and destroys its
+// window while the whole object still exists, so the class's own handlers see their WM_DESTROY:
+//   ui::Owner<TFormMain> formMain;
+// This is the one place that does so: no class destroys its own window in its destructor, where the
+// handlers of the classes derived from it would already be gone.
 template <typename T> class Owner final : public T {
 public:
     using T::T;
     ~Owner() override { this->Destroy(); }
 };
 
-namespace test {
-// Runs `act` on the next modal form at the first idle of its loop (after its shown state and the
-// messages posted while it opened), to press its buttons as a user would.
-void OnNextModal(std::function<void(Form&)> act);
-}  // namespace test
+// Watches the modal loops of the program. A program has none; the test kit installs one to act on a
+// modal form as a user would, once its loop has shown it and handled what was waiting.
+class ModalObserver {
+public:
+    virtual ~ModalObserver() = default;
+    // The loop of `form` has nothing waiting and is about to wait for the next message. Returns true
+    // when it acted, so that the loop looks at the form's modal result again before it waits.
+    virtual bool OnModalIdle(Form& form) = 0;
+};
+// Installs `observer` (not owned; null for none) for the modal loops of every thread, and returns the
+// one it replaces.
+ModalObserver* SetModalObserver(ModalObserver* observer);
 
 }  // namespace ui

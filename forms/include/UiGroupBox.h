@@ -9,8 +9,6 @@ namespace ui {
 
 class GroupBox : public Control {
 public:
-    ~GroupBox() override;
-
     std::string caption;  // set before Create
 
     bool Create(Window& parent, int id = 0);

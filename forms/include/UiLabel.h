@@ -14,8 +14,6 @@ enum class Alignment { Left, Center, Right };
 
 class Label : public Control {
 public:
-    ~Label() override;
-
     // Properties, set before Create.
     std::string caption;
     Alignment alignment = Alignment::Left;

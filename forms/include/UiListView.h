@@ -21,8 +21,6 @@ struct ListColumn {
 
 class ListView : public Control {
 public:
-    ~ListView() override;
-
     // Properties, set before Create.
     std::vector<ListColumn> columns;
     bool rowSelect = true;
@@ -42,6 +40,8 @@ public:
     // LVM_INSERTITEMA at the end (or in sorted place); the item's index, or -1.
     int AddItem(const std::string& text, void* data = nullptr, int image = -1);
     void SetItemText(int item, int column, const std::string& text);  // LVM_SETITEMTEXTA
+    void SetItemImage(int item, int image);                           // LVM_SETITEMA (iImage)
+    void SetColumnCaption(int column, const std::string& caption);    // LVM_SETCOLUMNA
     std::string ItemText(int item, int column = 0) const;             // LVM_GETITEMTEXTA
     void* ItemData(int item) const;                                   // LVM_GETITEMA (lParam)
     int ItemCount() const;                                            // LVM_GETITEMCOUNT

@@ -10,8 +10,6 @@ namespace ui {
 
 class PaintBox : public Control {
 public:
-    ~PaintBox() override;
-
     std::function<void(PaintBox&, HDC, const RECT& client)> onPaint;
 
     bool Create(Window& parent, int id = 0);

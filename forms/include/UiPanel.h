@@ -10,8 +10,6 @@ namespace ui {
 
 class Panel : public Control {
 public:
-    ~Panel() override;
-
     // Properties, set before Create.
     Color color = Color::System(COLOR_BTNFACE);
     bool lowered = false;  // a sunken bevel round the edge

@@ -7,8 +7,6 @@ namespace ui {
 
 class ProgressBar : public Control {
 public:
-    ~ProgressBar() override;
-
     // Properties, set before Create.
     int minValue = 0;
     int maxValue = 100;

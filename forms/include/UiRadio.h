@@ -16,8 +16,6 @@ namespace ui {
 // onClick fires once each time the button becomes checked, by the user or by code.
 class RadioButton : public ToggleButton {
 public:
-    ~RadioButton() override;
-
     bool firstOfGroup = false;  // WS_GROUP: starts a new set of buttons that uncheck each other
 
     std::function<void(RadioButton&)> onClick;
@@ -33,8 +31,6 @@ protected:
 // onClick fires once each time the checked item changes, by the user or by code.
 class RadioGroup : public GroupBox {
 public:
-    ~RadioGroup() override;
-
     // Properties, set before Create (and the caption).
     std::vector<std::string> items;
     int columns = 1;

@@ -11,8 +11,6 @@ namespace ui {
 
 class SpinEdit : public Edit {
 public:
-    ~SpinEdit() override;
-
     // Properties, set before Create; the bounds include the buttons.
     int minValue = 0;
     int maxValue = 100;
@@ -37,7 +35,6 @@ private:
     class Buttons : public Control {
     public:
         std::function<void(int)> onStep;
-        ~Buttons() override { Destroy(); }
         bool Create(Window& parent);
 
     protected:

@@ -11,8 +11,6 @@ namespace ui {
 
 class Splitter : public Control {
 public:
-    ~Splitter() override;
-
     // Properties, set before Create.
     int minLeft = 30;   // the least width left of the bar
     int minRight = 30;  // the least width right of it

@@ -10,8 +10,6 @@ namespace ui {
 
 class TrackBar : public Control {
 public:
-    ~TrackBar() override;
-
     // Properties, set before Create.
     int minValue = 0;
     int maxValue = 10;
@@ -23,6 +21,8 @@ public:
     bool Create(Window& parent, int id = 0);
     int Position() const;       // TBM_GETPOS
     void SetPosition(int pos);  // TBM_SETPOS, clamped to the range by the control
+    // TBM_SETRANGEMIN, TBM_SETRANGEMAX; the control moves a position outside the new range into it.
+    void SetRange(int min, int max);
 
 protected:
     LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;  // TBM_SETPOS from anyone

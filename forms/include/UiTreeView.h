@@ -20,6 +20,7 @@ namespace ui {
 
 class TreeView : public Control {
 public:
+    // A tree that ends before its window hands every item's data to onDeleteItem first.
     ~TreeView() override;
 
     // Properties, set before Create.
@@ -44,9 +45,11 @@ public:
     void Clear();                         // TVM_DELETEITEM (TVI_ROOT)
     void SortChildren(HTREEITEM item);    // TVM_SORTCHILDREN, by text
 
-    std::string Text(HTREEITEM item) const;  // TVM_GETITEMA
-    void* Data(HTREEITEM item) const;        // TVM_GETITEMA (lParam)
-    HTREEITEM Root() const;                  // TVM_GETNEXTITEM (TVGN_ROOT)
+    std::string Text(HTREEITEM item) const;                     // TVM_GETITEMA
+    void SetItemText(HTREEITEM item, const std::string& text);  // TVM_SETITEMA
+    void* Data(HTREEITEM item) const;                           // TVM_GETITEMA (lParam)
+    void SetItemData(HTREEITEM item, void* data);               // TVM_SETITEMA (lParam)
+    HTREEITEM Root() const;                                     // TVM_GETNEXTITEM (TVGN_ROOT)
     HTREEITEM FirstChild(HTREEITEM item) const;
     HTREEITEM NextSibling(HTREEITEM item) const;
     HTREEITEM Parent(HTREEITEM item) const;

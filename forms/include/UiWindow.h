@@ -68,6 +68,9 @@ public:
     Window() = default;
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
+    // A window still there when its object ends is destroyed here, where only this base's handlers
+    // are left: whatever a class must see of its own window's end needs the window gone first, by
+    // its parent's end or by ui::Owner (UiForm.h). The objects of its children still hear theirs.
     virtual ~Window();
 
     HWND Handle() const { return m_hWnd; }

@@ -10,7 +10,6 @@ Button::~Button()
         if (form->DefaultButton() == this) form->SetDefaultButton(nullptr);
         if (form->CancelButton() == this) form->SetCancelButton(nullptr);
     }
-    Destroy();
 }
 
 bool Button::Create(Window& parent, int id)

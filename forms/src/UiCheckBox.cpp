@@ -2,11 +2,6 @@
 
 namespace ui {
 
-CheckBox::~CheckBox()
-{
-    Destroy();
-}
-
 bool CheckBox::Create(Window& parent, int id)
 {
     return CreateButton(parent, id, WS_TABSTOP | BS_AUTOCHECKBOX);

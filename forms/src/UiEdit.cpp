@@ -4,11 +4,6 @@
 
 namespace ui {
 
-Edit::~Edit()
-{
-    Destroy();
-}
-
 bool Edit::Create(Window& parent, int id)
 {
     DWORD style = WS_TABSTOP | (readOnly ? ES_READONLY : 0);
@@ -30,6 +25,15 @@ void Edit::SetMaxLength(int length)
 {
     maxLength = length;
     if (Handle()) ::SendMessageA(Handle(), EM_LIMITTEXT, length > 0 ? length : 0, 0);
+}
+
+void Edit::AppendLine(const std::string& line)
+{
+    if (!Handle()) return;
+    const LRESULT length = ::SendMessageA(Handle(), WM_GETTEXTLENGTH, 0, 0);
+    const std::string text = length > 0 ? "\r\n" + line : line;
+    ::SendMessageA(Handle(), EM_SETSEL, length, length);
+    ::SendMessageA(Handle(), EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void Edit::NoteText()

@@ -1,6 +1,6 @@
 #include "UiForm.h"
 
-#include <utility>
+#include <atomic>
 
 #include "UTxLog.h"
 #include "UiApp.h"
@@ -9,12 +9,12 @@
 namespace ui {
 
 namespace {
-std::function<void(Form&)> g_nextModal;
+std::atomic<ModalObserver*> g_modalObserver{nullptr};
 }  // namespace
 
-void test::OnNextModal(std::function<void(Form&)> act)
+ModalObserver* SetModalObserver(ModalObserver* observer)
 {
-    g_nextModal = std::move(act);
+    return g_modalObserver.exchange(observer);
 }
 
 Form::~Form()
@@ -126,12 +126,9 @@ int Form::ShowModal()
             m_iModalResult = kModalNone;
             continue;
         }
-        if (g_nextModal && !::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
-            std::function<void(Form&)> act = std::move(g_nextModal);
-            g_nextModal = nullptr;
-            act(*this);
+        ModalObserver* observer = g_modalObserver.load();
+        if (observer && !::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) && observer->OnModalIdle(*this))
             continue;
-        }
         const BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
         if (got <= 0) {
             quit = got == 0;

@@ -2,11 +2,6 @@
 
 namespace ui {
 
-GroupBox::~GroupBox()
-{
-    Destroy();
-}
-
 bool GroupBox::Create(Window& parent, int id)
 {
     // WS_EX_CONTROLPARENT: Tab enters the box's own controls.

@@ -4,11 +4,6 @@
 
 namespace ui {
 
-Label::~Label()
-{
-    Destroy();
-}
-
 bool Label::Create(Window& parent, int id)
 {
     if (Exists() || !parent.Exists()) return false;

@@ -6,11 +6,6 @@
 
 namespace ui {
 
-ListView::~ListView()
-{
-    Destroy();
-}
-
 bool ListView::Create(Window& parent, int id)
 {
     // The image lists belong to their ImageList objects, not to the control.
@@ -59,6 +54,24 @@ void ListView::SetItemText(int item, int column, const std::string& text)
     sub.iSubItem = column;
     sub.pszText = const_cast<char*>(text.c_str());
     if (Handle()) ::SendMessageA(Handle(), LVM_SETITEMTEXTA, item, reinterpret_cast<LPARAM>(&sub));
+}
+
+void ListView::SetItemImage(int item, int image)
+{
+    LVITEMA change = {};
+    change.mask = LVIF_IMAGE;
+    change.iItem = item;
+    change.iImage = image;
+    if (Handle()) ::SendMessageA(Handle(), LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&change));
+}
+
+void ListView::SetColumnCaption(int column, const std::string& caption)
+{
+    if (column >= 0 && static_cast<size_t>(column) < columns.size()) columns[column].caption = caption;
+    LVCOLUMNA change = {};
+    change.mask = LVCF_TEXT;
+    change.pszText = const_cast<char*>(caption.c_str());
+    if (Handle()) ::SendMessageA(Handle(), LVM_SETCOLUMNA, column, reinterpret_cast<LPARAM>(&change));
 }
 
 std::string ListView::ItemText(int item, int column) const

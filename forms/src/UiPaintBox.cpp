@@ -4,11 +4,6 @@
 
 namespace ui {
 
-PaintBox::~PaintBox()
-{
-    Destroy();
-}
-
 bool PaintBox::Create(Window& parent, int id)
 {
     return CreateControl(parent, id, "STATIC", SS_NOTIFY);

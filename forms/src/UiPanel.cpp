@@ -2,11 +2,6 @@
 
 namespace ui {
 
-Panel::~Panel()
-{
-    Destroy();
-}
-
 bool Panel::Create(Window& parent, int id)
 {
     m_Background.Set(color);

@@ -4,11 +4,6 @@
 
 namespace ui {
 
-ProgressBar::~ProgressBar()
-{
-    Destroy();
-}
-
 bool ProgressBar::Create(Window& parent, int id)
 {
     if (!CreateControl(parent, id, PROGRESS_CLASSA, 0)) return false;

@@ -4,11 +4,6 @@
 
 namespace ui {
 
-RadioButton::~RadioButton()
-{
-    Destroy();
-}
-
 bool RadioButton::Create(Window& parent, int id)
 {
     return CreateButton(parent, id, BS_AUTORADIOBUTTON | (firstOfGroup ? WS_GROUP | WS_TABSTOP : 0));
@@ -18,12 +13,6 @@ void RadioButton::StateChanged(bool now)
 {
     if (onChange) onChange(*this);
     if (now && onClick) onClick(*this);
-}
-
-RadioGroup::~RadioGroup()
-{
-    m_Buttons.clear();
-    Destroy();
 }
 
 bool RadioGroup::Create(Window& parent, int id)

@@ -31,12 +31,6 @@ bool SpinEdit::Buttons::OnNotify(NMHDR& header, LRESULT& result)
     return true;
 }
 
-SpinEdit::~SpinEdit()
-{
-    m_Buttons.Destroy();
-    Destroy();
-}
-
 bool SpinEdit::Create(Window& parent, int id)
 {
     const int fullWidth = width;

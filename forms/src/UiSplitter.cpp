@@ -6,11 +6,6 @@
 
 namespace ui {
 
-Splitter::~Splitter()
-{
-    Destroy();
-}
-
 bool Splitter::Create(Window& parent, int id)
 {
     return CreateControl(parent, id, "STATIC", SS_NOTIFY);

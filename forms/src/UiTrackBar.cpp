@@ -4,11 +4,6 @@
 
 namespace ui {
 
-TrackBar::~TrackBar()
-{
-    Destroy();
-}
-
 bool TrackBar::Create(Window& parent, int id)
 {
     if (!CreateControl(parent, id, TRACKBAR_CLASSA,
@@ -29,6 +24,15 @@ int TrackBar::Position() const
 void TrackBar::SetPosition(int pos)
 {
     if (Handle()) ::SendMessageA(Handle(), TBM_SETPOS, TRUE, pos);
+}
+
+void TrackBar::SetRange(int min, int max)
+{
+    minValue = min;
+    maxValue = max;
+    if (!Handle()) return;
+    ::SendMessageA(Handle(), TBM_SETRANGEMIN, FALSE, min);
+    ::SendMessageA(Handle(), TBM_SETRANGEMAX, TRUE, max);
 }
 
 void TrackBar::NotePosition()

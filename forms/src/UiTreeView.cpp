@@ -8,11 +8,26 @@ namespace ui {
 namespace {
 constexpr UINT kExpandAction =
     TVE_COLLAPSE | TVE_EXPAND;  // the action bits of TVM_EXPAND (TVE_TOGGLE is both)
+
+// The data of the items from `item` on among its siblings, each item's children before it.
+void CollectData(const TreeView& tree, HTREEITEM item, std::vector<void*>& data)
+{
+    for (; item; item = tree.NextSibling(item)) {
+        CollectData(tree, tree.FirstChild(item), data);
+        data.push_back(tree.Data(item));
+    }
+}
 }  // namespace
 
 TreeView::~TreeView()
 {
-    Destroy();
+    // The data goes to onDeleteItem, which ends with this object: a tree that ends before its window
+    // hands every item's data over now, children first, as the window's TVN_DELETEITEM would have.
+    if (!onDeleteItem || !Exists()) return;
+    std::vector<void*> data;
+    CollectData(*this, Root(), data);
+    for (void* d : data)
+        onDeleteItem(*this, d);
 }
 
 bool TreeView::Create(Window& parent, int id)
@@ -80,6 +95,24 @@ std::string TreeView::Text(HTREEITEM item) const
     if (!Handle() || !::SendMessageA(Handle(), TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query)))
         return std::string();
     return std::string(query.pszText ? query.pszText : "");
+}
+
+void TreeView::SetItemText(HTREEITEM item, const std::string& text)
+{
+    TVITEMA change = {};
+    change.mask = TVIF_TEXT;
+    change.hItem = item;
+    change.pszText = const_cast<char*>(text.c_str());
+    if (Handle() && item) ::SendMessageA(Handle(), TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&change));
+}
+
+void TreeView::SetItemData(HTREEITEM item, void* data)
+{
+    TVITEMA change = {};
+    change.mask = TVIF_PARAM;
+    change.hItem = item;
+    change.lParam = reinterpret_cast<LPARAM>(data);
+    if (Handle() && item) ::SendMessageA(Handle(), TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&change));
 }
 
 void* TreeView::Data(HTREEITEM item) const

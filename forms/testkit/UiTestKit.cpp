@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include <utility>
+
 #include "UiApp.h"
 
 namespace uitest {
@@ -61,6 +63,42 @@ bool SelectListItem(HWND listView, int item)
     state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     state.state = LVIS_SELECTED | LVIS_FOCUSED;
     return ::SendMessageA(listView, LVM_SETITEMSTATE, item, reinterpret_cast<LPARAM>(&state)) != 0;
+}
+
+namespace {
+// Acts once, in the first modal loop that falls idle, and leaves the loops alone again.
+class NextModal final : public ui::ModalObserver {
+public:
+    void Set(std::function<void(ui::Form&)> act)
+    {
+        m_Act = std::move(act);
+        ui::SetModalObserver(m_Act ? this : nullptr);
+    }
+
+    bool OnModalIdle(ui::Form& form) override
+    {
+        // Taken first: the act may ask for the next modal form, which it opens itself.
+        std::function<void(ui::Form&)> act = std::move(m_Act);
+        Set(nullptr);
+        if (!act) return false;
+        act(form);
+        return true;
+    }
+
+private:
+    std::function<void(ui::Form&)> m_Act;
+};
+
+NextModal& TheNextModal()
+{
+    static NextModal next;
+    return next;
+}
+}  // namespace
+
+void OnNextModal(std::function<void(ui::Form&)> act)
+{
+    TheNextModal().Set(std::move(act));
 }
 
 void Settle()

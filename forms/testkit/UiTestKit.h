@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "KvWindowPicture.h"
+#include "UiForm.h"
 
 namespace uitest {
 
@@ -45,6 +46,11 @@ void TypeText(HWND wnd, const std::string& text);  // WM_CHAR per character
 // handled by the loop that runs (a modal form's, or ProcessMessages here).
 void PostKey(HWND wnd, UINT virtualKey);
 bool SelectListItem(HWND listView, int item);  // LVM_SETITEMSTATE (selected, focused)
+
+// Runs `act` on the next modal form at the first idle of its loop (after its shown state and the
+// messages posted while it opened), to press its buttons as a user would. `act` may ask for the
+// modal form it opens in turn.
+void OnNextModal(std::function<void(ui::Form&)> act);
 
 // Handles every message already waiting, then one posted after them, so that whatever they caused
 // has happened when it returns.

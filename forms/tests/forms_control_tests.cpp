@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "FormsTestSupport.h"
@@ -35,6 +36,14 @@ void RunSteps(uitest::EventLog& log, const std::vector<Step>& steps)
             EXPECT_TRUE(step.state()) << step.name;
         }
     }
+}
+
+// The window's own text, read with the system's call rather than the layer's.
+std::string WindowText(HWND wnd)
+{
+    char buffer[256] = {};
+    ::GetWindowTextA(wnd, buffer, sizeof buffer);
+    return buffer;
 }
 
 class FormsControls : public ::testing::Test {
@@ -133,6 +142,37 @@ TEST_F(FormsControls, SingleAndMultiLineEdit)
     }
 }
 
+TEST_F(FormsControls, MemoAppendsLinesAtTheEnd)
+{
+    ui::Edit memo;
+    Place(memo, 300, 120);
+    memo.multiLine = true;
+    memo.readOnly = true;  // as a progress log is
+    memo.onChange = log.Event<ui::Edit>("change");
+    ASSERT_TRUE(memo.Create(form));
+    RunSteps(log, {
+                      {"AppendLine to an empty memo",
+                       [&] { memo.AppendLine("first"); },
+                       {"change"},
+                       [&] { return WindowText(memo.Handle()) == "first"; }},
+                      {"AppendLine starts a new line",
+                       [&] { memo.AppendLine("second"); },
+                       {"change"},
+                       [&] { return WindowText(memo.Handle()) == "first\r\nsecond"; }},
+                      {"AppendLine with the caret at the start",
+                       [&] {
+                           ::SendMessageA(memo.Handle(), EM_SETSEL, 0, 0);
+                           memo.AppendLine("third");
+                       },
+                       {"change"},
+                       [&] { return WindowText(memo.Handle()) == "first\r\nsecond\r\nthird"; }},
+                  });
+    // Three lines, one below the other.
+    ::UpdateWindow(form.Handle());
+    uitest::Settle();
+    EXPECT_TRUE(uitest::Capture(form.Handle()).SavePng(uitest::ShotPath("forms-memo-append.png")));
+}
+
 TEST_F(FormsControls, EditLimitsAndReadOnly)
 {
     ui::Edit edit;
@@ -208,6 +248,10 @@ TEST_F(FormsControls, TrackBar)
     bar.position = 5;
     bar.onChange = [this](ui::TrackBar& b) { log.Add("position " + std::to_string(b.Position())); };
     ASSERT_TRUE(bar.Create(form));
+    const auto range = [&bar] {
+        return std::make_pair(static_cast<int>(::SendMessageA(bar.Handle(), TBM_GETRANGEMIN, 0, 0)),
+                              static_cast<int>(::SendMessageA(bar.Handle(), TBM_GETRANGEMAX, 0, 0)));
+    };
     RunSteps(log,
              {
                  {"SetPosition", [&] { bar.SetPosition(7); }, {"position 7"}, nullptr},
@@ -223,6 +267,18 @@ TEST_F(FormsControls, TrackBar)
                   {},
                   [&] { return bar.Position() == 10; }},
                  {"VK_HOME", [&] { uitest::PressKey(bar.Handle(), VK_HOME); }, {"position 0"}, nullptr},
+                 {"SetRange that holds the position",
+                  [&] { bar.SetRange(0, 20); },
+                  {},
+                  [&] { return range() == std::make_pair(0, 20); }},
+                 {"SetRange above the position moves it",
+                  [&] { bar.SetRange(5, 30); },
+                  {"position 5"},
+                  [&] { return range() == std::make_pair(5, 30) && bar.Position() == 5; }},
+                 {"VK_END reaches the new maximum",
+                  [&] { uitest::PressKey(bar.Handle(), VK_END); },
+                  {"position 30"},
+                  nullptr},
              });
 }
 
@@ -261,6 +317,22 @@ TEST_F(FormsControls, ListView)
     EXPECT_EQ(list.ItemText(2, 1), "20");
     EXPECT_EQ(list.ItemData(1), &data[1]);
     EXPECT_EQ(list.FindData(&data[2]), 2);
+    const auto columnCaption = [&list](int column) {
+        char text[64] = {};
+        LVCOLUMNA query = {};
+        query.mask = LVCF_TEXT;
+        query.pszText = text;
+        query.cchTextMax = sizeof text;
+        ::SendMessageA(list.Handle(), LVM_GETCOLUMNA, column, reinterpret_cast<LPARAM>(&query));
+        return std::string(text);
+    };
+    const auto image = [&list](int item) {
+        LVITEMA query = {};
+        query.mask = LVIF_IMAGE;
+        query.iItem = item;
+        ::SendMessageA(list.Handle(), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query));
+        return query.iImage;
+    };
     RunSteps(log, {
                       {"SetSelected", [&] { list.SetSelected(0, true); }, {"select 0 on"}, nullptr},
                       {"SetSelected, same", [&] { list.SetSelected(0, true); }, {}, nullptr},
@@ -281,6 +353,11 @@ TEST_F(FormsControls, ListView)
                        [&] { uitest::PressKey(list.Handle(), VK_UP); },
                        {"select 2 off", "select 1 on"},
                        nullptr},
+                      {"SetColumnCaption",
+                       [&] { list.SetColumnCaption(1, "Pictures"); },
+                       {},
+                       [&] { return columnCaption(1) == "Pictures" && columnCaption(0) == "Folder"; }},
+                      {"SetItemImage", [&] { list.SetItemImage(2, 1); }, {}, [&] { return image(2) == 1; }},
                   });
 }
 
@@ -319,6 +396,17 @@ TEST_F(FormsControls, TreeView)
     ASSERT_TRUE(tree.Create(form));
     const HTREEITEM root = tree.AddChild(nullptr, "root", nullptr, true);
     const HTREEITEM other = tree.AddChild(nullptr, "other", nullptr, true);
+    int data = 0;
+    const auto item = [&tree](HTREEITEM node) {  // its text and data
+        char text[64] = {};
+        TVITEMA query = {};
+        query.mask = TVIF_TEXT | TVIF_PARAM;
+        query.hItem = node;
+        query.pszText = text;
+        query.cchTextMax = sizeof text;
+        ::SendMessageA(tree.Handle(), TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query));
+        return std::make_pair(std::string(text), reinterpret_cast<void*>(query.lParam));
+    };
     RunSteps(
         log,
         {
@@ -344,6 +432,16 @@ TEST_F(FormsControls, TreeView)
              {"collapsed other"},
              nullptr},
             {"SetChecked", [&] { tree.SetChecked(root, true); }, {}, [&] { return tree.IsChecked(root); }},
+            {"SetItemText",
+             [&] { tree.SetItemText(other, "renamed"); },
+             {},
+             [&] { return item(other).first == "renamed"; }},
+            {"SetItemData",
+             [&] { tree.SetItemData(other, &data); },
+             {},
+             [&] {
+                 return item(other) == std::make_pair(std::string("renamed"), static_cast<void*>(&data));
+             }},
         });
     tree.DeleteChildren(root);
     EXPECT_EQ(tree.FirstChild(root), nullptr);

@@ -1,7 +1,8 @@
-// A form's window goes before its object, so a derived form's own WM_DESTROY handling runs; a
+// A window goes before its object, so a derived form's or control's own WM_DESTROY handling runs; a
 // handler that throws leaves a "!" line and an error box, and everything goes on working.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -15,21 +16,31 @@
 
 namespace {
 
-// Saves something when its window goes, as a form saves its position.
-class SavingForm : public ui::Form {
+// Saves something when its window goes, as a form saves its position; written without a destructor
+// of its own, as every class of a program is.
+template <typename Base> class Saving : public Base {
 public:
-    explicit SavingForm(int* saves = nullptr) : m_pSaves(saves) {}
+    explicit Saving(int* saves = nullptr) : m_pSaves(saves) {}
 
 protected:
     LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override
     {
         if (msg == WM_DESTROY && m_pSaves) ++*m_pSaves;
-        return Form::OnMessage(msg, wParam, lParam);
+        return Base::OnMessage(msg, wParam, lParam);
     }
 
 private:
     int* m_pSaves;
 };
+using SavingForm = Saving<ui::Form>;
+using SavingBox = Saving<ui::CheckBox>;
+
+bool CreateBox(ui::CheckBox& box, ui::Form& form)
+{
+    box.width = 80;
+    box.height = 17;
+    return box.Create(form);
+}
 
 bool AnyLineHas(const std::vector<std::string>& lines, const std::string& part)
 {
@@ -69,6 +80,24 @@ TEST(FormsLifetime, DerivedFormSavesInItsDestroyHandler)
              form->Create(formstest::TestClass());
          },
          1, false},
+        {"a control subclass held by its owner ends before its form",
+         [](int* saves) {
+             ui::Owner<ui::Form> form;
+             ASSERT_TRUE(form.Create(formstest::TestClass()));
+             ui::Owner<SavingBox> box(saves);
+             ASSERT_TRUE(CreateBox(box, form));
+         },
+         1, false},
+        {"a control subclass goes with its form",
+         [](int* saves) {
+             auto form = std::make_unique<ui::Owner<ui::Form>>();
+             ASSERT_TRUE(form->Create(formstest::TestClass()));
+             SavingBox box(saves);
+             ASSERT_TRUE(CreateBox(box, *form));
+             form.reset();
+             EXPECT_FALSE(box.Exists());
+         },
+         1, false},
         {"no owner: the base destructor finds the window",
          [](int* saves) {
              SavingForm form(saves);
@@ -101,6 +130,48 @@ TEST(FormsLifetime, ControlsOfAFormGoWithItWhicheverGoesFirst)
     EXPECT_FALSE(box.Exists());
     box.SetChecked(true);  // harmless on a control whose window is gone
     EXPECT_FALSE(box.Checked());
+}
+
+// A tree's items own their data, freed through onDeleteItem: also when the tree's object ends
+// before its window, after which the tree could no longer hand the data over.
+TEST(FormsLifetime, TreeFreesTheDataOfItsItemsWhicheverGoesFirst)
+{
+    const struct {
+        const char* name;
+        bool treeFirst;
+        bool owned;
+    } cases[] = {
+        {"the form goes first", false, false},
+        {"the tree ends first", true, false},
+        {"the tree held by its owner ends first", true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto form = std::make_unique<ui::Owner<ui::Form>>();
+        ASSERT_TRUE(form->Create(formstest::TestClass()));
+        std::vector<std::string> freed;
+        std::unique_ptr<ui::TreeView> tree =
+            c.owned ? std::make_unique<ui::Owner<ui::TreeView>>() : std::make_unique<ui::TreeView>();
+        tree->SetBounds(0, 0, 200, 100);
+        tree->onDeleteItem = [&freed](ui::TreeView&, void* data) {
+            std::unique_ptr<std::string> owned(static_cast<std::string*>(data));
+            freed.push_back(*owned);
+        };
+        ASSERT_TRUE(tree->Create(*form));
+        const HTREEITEM root = tree->AddChild(nullptr, "root", new std::string("root"));
+        tree->AddChild(root, "child", new std::string("child"));
+        tree->AddChild(nullptr, "other", new std::string("other"));
+        const HWND treeWindow = tree->Handle();
+        if (c.treeFirst) {
+            tree.reset();
+            EXPECT_TRUE(form->Exists());
+        } else {
+            form.reset();
+        }
+        EXPECT_FALSE(::IsWindow(treeWindow));
+        std::sort(freed.begin(), freed.end());
+        EXPECT_EQ(freed, (std::vector<std::string>{"child", "other", "root"}));
+    }
 }
 
 TEST(FormsLifetime, HandlerThatThrowsLeavesALineAndABoxAndTheLoopGoesOn)

@@ -14,7 +14,7 @@ namespace {
 
 using Events = std::vector<std::string>;
 
-// A dialog with an edit, OK (default) and Cancel, recording its closing events.
+// A dialog with an edit, OK (default) and Cancel, recording its closing events; held by ui::Owner.
 class Dialog : public ui::Form {
 public:
     Dialog(uitest::EventLog& log, const std::string& name) : m_Log(log), m_sName(name)
@@ -40,8 +40,6 @@ public:
         onClose = [this](ui::Form&) { m_Log.Add(m_sName + " close"); };
         onHide = [this](ui::Form&) { m_Log.Add(m_sName + " hide"); };
     }
-    ~Dialog() override { Destroy(); }
-
     bool Create(HWND owner)
     {
         return Form::Create(formstest::TestClass(), owner) && edit.Create(*this, 100) &&
@@ -115,11 +113,11 @@ TEST(FormsModal, EndingsResultsAndOrder)
     for (const ModalCase& c : cases) {
         SCOPED_TRACE(c.name);
         uitest::EventLog log;
-        Dialog dialog(log, "dialog");
+        ui::Owner<Dialog> dialog(log, "dialog");
         ASSERT_TRUE(dialog.Create(owner.Handle()));
         dialog.refusals = c.refusals;
         bool ownerDisabledMeanwhile = false;
-        ui::test::OnNextModal([&](ui::Form&) {
+        uitest::OnNextModal([&](ui::Form&) {
             ownerDisabledMeanwhile = !::IsWindowEnabled(owner.Handle()) && dialog.IsVisible();
             dialog.edit.SetFocus();
             c.act(dialog);
@@ -140,15 +138,15 @@ TEST(FormsModal, ModalInsideModal)
     ASSERT_TRUE(owner.Create(formstest::TestClass()));
     owner.Show();
     uitest::EventLog log;
-    Dialog outer(log, "outer");
+    ui::Owner<Dialog> outer(log, "outer");
     ASSERT_TRUE(outer.Create(owner.Handle()));
-    Dialog inner(log, "inner");
+    ui::Owner<Dialog> inner(log, "inner");
     int innerResult = 0;
     bool bothDisabled = false;
     bool outerBackAfterInner = false;
-    ui::test::OnNextModal([&](ui::Form&) {
+    uitest::OnNextModal([&](ui::Form&) {
         ASSERT_TRUE(inner.Create(outer.Handle()));
-        ui::test::OnNextModal([&](ui::Form&) {
+        uitest::OnNextModal([&](ui::Form&) {
             bothDisabled = !::IsWindowEnabled(owner.Handle()) && !::IsWindowEnabled(outer.Handle());
             uitest::PostKey(inner.edit.Handle(), VK_RETURN);
         });
@@ -172,9 +170,9 @@ TEST(FormsModal, QuitEndsTheLoopAndIsPassedOn)
     ASSERT_TRUE(owner.Create(formstest::TestClass()));
     owner.Show();
     uitest::EventLog log;
-    Dialog dialog(log, "dialog");
+    ui::Owner<Dialog> dialog(log, "dialog");
     ASSERT_TRUE(dialog.Create(owner.Handle()));
-    ui::test::OnNextModal([](ui::Form&) { ::PostQuitMessage(5); });
+    uitest::OnNextModal([](ui::Form&) { ::PostQuitMessage(5); });
     EXPECT_EQ(dialog.ShowModal(), ui::kModalCancel);
     EXPECT_EQ(log.Take(), (Events{"dialog hide"})) << "a program that ends asks nobody";
     EXPECT_TRUE(::IsWindowEnabled(owner.Handle()));
@@ -219,7 +217,7 @@ TEST(FormsModal, DefaultAndCancelButtonsInsideAPanel)
         const char* event;
     } keys[] = {{VK_ESCAPE, ui::kModalCancel, "cancel"}, {VK_RETURN, 3, "ok"}};
     for (const auto& k : keys) {
-        ui::test::OnNextModal([&](ui::Form&) {
+        uitest::OnNextModal([&](ui::Form&) {
             edit.SetFocus();
             uitest::PostKey(edit.Handle(), k.key);
         });

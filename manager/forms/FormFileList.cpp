@@ -108,7 +108,6 @@ TFormFileList::TFormFileList()
 TFormFileList::~TFormFileList()
 {
     m_Loader.Stop();
-    Destroy();
 }
 
 bool TFormFileList::Create(HWND owner)

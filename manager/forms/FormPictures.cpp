@@ -158,11 +158,6 @@ TFormPictures::TFormPictures()
     clientHeight = 360;
 }
 
-TFormPictures::~TFormPictures()
-{
-    Destroy();
-}
-
 SIZE TFormPictures::PictureSize(int number)
 {
     if (number < 1 || number > kCount) return {0, 0};
@@ -204,11 +199,6 @@ TFormTestImg::TFormTestImg()
     borderStyle = ui::BorderStyle::Single;
     clientWidth = 696;
     clientHeight = 392;
-}
-
-TFormTestImg::~TFormTestImg()
-{
-    Destroy();
 }
 
 bool TFormTestImg::Create(HWND owner)

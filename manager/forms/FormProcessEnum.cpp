@@ -59,7 +59,6 @@ TFormProcessEnum::TFormProcessEnum()
 TFormProcessEnum::~TFormProcessEnum()
 {
     Timer.Stop();
-    Destroy();
 }
 
 bool TFormProcessEnum::Create(HWND owner)

@@ -207,11 +207,6 @@ TFormSettings::TFormSettings(CSettings& settings, const TFormPictures* pictures)
     };
 }
 
-TFormSettings::~TFormSettings()
-{
-    Destroy();
-}
-
 bool TFormSettings::Create(HWND owner)
 {
     // The buttons come first in the tab order: a form that gives the keyboard to its first control
@@ -343,12 +338,7 @@ void TFormSettings::UpdateNodeText()
 {
     const HTREEITEM node = TreeView.Selected();
     if (!node || !m_pCurrentItem) return;
-    TVITEMA item = {};
-    item.mask = TVIF_TEXT;
-    item.hItem = node;
-    const std::string text = TreeText(*m_pCurrentItem);
-    item.pszText = const_cast<char*>(text.c_str());
-    ::SendMessageA(TreeView.Handle(), TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    TreeView.SetItemText(node, TreeText(*m_pCurrentItem));
 }
 
 void TFormSettings::MarkModified()
@@ -444,8 +434,7 @@ void TFormSettings::TreeViewChange()
         break;
     case stTrackBar:
         showCaption();
-        ::SendMessageA(TrackBar.Handle(), TBM_SETRANGEMIN, FALSE, item.TrackBarMin());
-        ::SendMessageA(TrackBar.Handle(), TBM_SETRANGEMAX, TRUE, item.TrackBarMax());
+        TrackBar.SetRange(item.TrackBarMin(), item.TrackBarMax());
         TrackBar.SetPosition(item.RawValue());
         LabelTrackBarValue.SetCaption(std::to_string(TrackBar.Position()));
         TrackBar.SetVisible(true);

@@ -1,9 +1,7 @@
 #include <string>
 
 #include "UManagerForms.h"
-
-#include <commctrl.h>
-
+#include "UiListView.h"
 #include "Umanaglang.h"
 
 const ui::WindowClass& ManagerFormClass()
@@ -20,13 +18,9 @@ void ApplyCaptions(const char* formName, ui::Form& form, std::initializer_list<C
     for (const CaptionTarget& target : targets) {
         if (!target.window || !target.window->Exists()) continue;
         if (FindCaption(formName, target.component, 0, key)) target.window->SetText(Text(key));
-        for (int column = 1; FindCaption(formName, target.component, column, key); ++column) {
-            LVCOLUMNA item = {};
-            item.mask = LVCF_TEXT;
-            item.pszText = const_cast<char*>(Text(key));
-            ::SendMessageA(target.window->Handle(), LVM_SETCOLUMNA, column - 1,
-                           reinterpret_cast<LPARAM>(&item));
-        }
+        auto* list = dynamic_cast<ui::ListView*>(target.window);
+        for (int column = 1; list && FindCaption(formName, target.component, column, key); ++column)
+            list->SetColumnCaption(column - 1, Text(key));
     }
 }
 

@@ -81,11 +81,7 @@ std::vector<std::unique_ptr<CSettingsItem>> TakeCopies(ui::TreeView& tree)
         void* data = tree.Data(node);
         if (!data) return;
         copies.emplace_back(static_cast<CSettingsItem*>(data));
-        TVITEMA item = {};
-        item.mask = TVIF_PARAM;
-        item.hItem = node;
-        item.lParam = 0;
-        ::SendMessageA(tree.Handle(), TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        tree.SetItemData(node, nullptr);
     });
     tree.Clear();
     return copies;

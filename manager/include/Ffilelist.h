@@ -2,7 +2,7 @@
 // miniature of the screen, images excluded from use or set as the wallpaper at once. The main
 // window opens it with
 //
-//   TFormFileList formFileList;                 // created once
+//   ui::Owner<TFormFileList> formFileList;      // created once
 //   formFileList.Create(formMain.Handle());
 //   formFileList.ShowBrowser(fileCollection, m_RegistryRecord);   // modal; hides the main window
 //   formMain.Show();  // the collection's Modified flag tells whether to save it at the close

@@ -9,7 +9,6 @@ public:
     static constexpr int kCount = 11;
 
     TFormPictures();
-    ~TFormPictures() override;
 
     bool Create();
     // The picture `number` (1 to kCount), or null; it stays owned by the form.
@@ -27,6 +26,5 @@ private:
 class TFormTestImg : public ui::Form {
 public:
     TFormTestImg();
-    ~TFormTestImg() override;
     bool Create(HWND owner = nullptr);
 };

@@ -1,7 +1,7 @@
 // The settings dialog: the schema as a tree of item copies on the left, the selected item's editor
 // with its help picture and text on the right. The main window opens it with
 //
-//   TFormSettings formSettings(settings, &formPictures);   // created once, like the schema
+//   ui::Owner<TFormSettings> formSettings(settings, &formPictures);   // created once, like the schema
 //   formSettings.Create(formMain.Handle());
 //   if (formSettings.ShowDialog()) ReadWholeRecordFromRegistry();
 //
@@ -34,7 +34,6 @@ class TFormSettings : public ui::Form {
 public:
     // `pictures` may be null: the items are then shown without help pictures.
     TFormSettings(CSettings& settings, const TFormPictures* pictures);
-    ~TFormSettings() override;
 
     bool Create(HWND owner = nullptr);
     // The current Manager texts on the form (done by Create; again after the language changed).

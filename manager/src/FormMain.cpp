@@ -148,10 +148,7 @@ void TFormMain::ApplyLanguage()
     for (int column = 1; column <= 2; ++column) {
         ManagerTextKey key;
         if (!FindCaption(kFormName, "ListViewFolders", column, key)) continue;
-        LVCOLUMNA lvc = {};
-        lvc.mask = LVCF_TEXT;
-        lvc.pszText = const_cast<char*>(Text(key));
-        ::SendMessageA(ListViewFolders.Handle(), LVM_SETCOLUMNA, column - 1, reinterpret_cast<LPARAM>(&lvc));
+        ListViewFolders.SetColumnCaption(column - 1, Text(key));
     }
     if (m_pFormTree) m_pFormTree->ApplyLanguage();
 }

@@ -38,11 +38,7 @@ CImageFolder* TFormMain::SelectedFolder() const
 
 void TFormMain::SetItemIcon(int item, const CImageFolder& folder)
 {
-    LVITEMA lvi = {};
-    lvi.mask = LVIF_IMAGE;
-    lvi.iItem = item;
-    lvi.iImage = FolderIconIndex(folder);
-    ::SendMessageA(ListViewFolders.Handle(), LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&lvi));
+    ListViewFolders.SetItemImage(item, FolderIconIndex(folder));
 }
 
 void TFormMain::SetItemUse(int item, const CImageFolder& folder)

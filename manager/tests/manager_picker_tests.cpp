@@ -102,7 +102,7 @@ TEST_F(Picker, OkNeedsAFolderAndReturnsItsPath)
     tree.m_sPath = "";
     bool okEnabled = true;
     bool stillOpen = false;
-    ui::test::OnNextModal([&](ui::Form&) {
+    uitest::OnNextModal([&](ui::Form&) {
         okEnabled = tree.ButtonOk.IsEnabled();
         tree.ButtonOkClick();
         stillOpen = tree.ModalResult() == ui::kModalNone;
@@ -114,7 +114,7 @@ TEST_F(Picker, OkNeedsAFolderAndReturnsItsPath)
 
     // Opened at a folder: OK returns its path as shown, with the check box.
     tree.m_sPath = "P:\\PHOTOS\\Holiday\\DCIM";
-    ui::test::OnNextModal([&](ui::Form&) {
+    uitest::OnNextModal([&](ui::Form&) {
         EXPECT_TRUE(tree.ButtonOk.IsEnabled());
         uitest::Click(tree.CheckBoxIncludeSubfolders.Handle());
         uitest::Click(tree.ButtonOk.Handle());
@@ -156,8 +156,8 @@ TEST_F(Picker, NewFolderDialogChecksTheNameAndCreatesTheFolder)
     tree.m_sPath = "P:\\PHOTOS";
     std::vector<bool> okStates;
     std::string caption;
-    ui::test::OnNextModal([&](ui::Form&) {
-        ui::test::OnNextModal([&](ui::Form&) {
+    uitest::OnNextModal([&](ui::Form&) {
+        uitest::OnNextModal([&](ui::Form&) {
             caption = newFolder.GetText();
             okStates.push_back(newFolder.ButtonOk.IsEnabled());
             for (const char* name : {"bad?", "tab\t", "Fresh"}) {
@@ -183,8 +183,8 @@ TEST_F(Picker, NewFolderDialogChecksTheNameAndCreatesTheFolder)
         return IDOK;
     };
     tree.m_sPath = "P:\\PHOTOS";
-    ui::test::OnNextModal([&](ui::Form&) {
-        ui::test::OnNextModal([&](ui::Form&) {
+    uitest::OnNextModal([&](ui::Form&) {
+        uitest::OnNextModal([&](ui::Form&) {
             newFolder.EditNewFolder.SetText("Fresh");
             uitest::Click(newFolder.ButtonOk.Handle());
         });

@@ -72,7 +72,7 @@ TEST_F(MainWindowWithForms, TheBrowserHidesTheMainWindowAndShowsTheImagesUntilCl
     bool mainHidden = false;
     int rows = -1;
     bool isBrowser = false;
-    ui::test::OnNextModal([&](ui::Form& shown) {
+    uitest::OnNextModal([&](ui::Form& shown) {
         auto* browser = dynamic_cast<TFormFileList*>(&shown);
         isBrowser = browser != nullptr;
         mainHidden = !::IsWindowVisible(form.Handle());
@@ -99,13 +99,13 @@ TEST_F(MainWindowWithForms, SettingsOkSavesRecomposesAndTheMainWindowReadsTheRec
         return TRUE;
     };
     std::string pickerList;
-    ui::test::OnNextModal([&](ui::Form& shown) {
+    uitest::OnNextModal([&](ui::Form& shown) {
         auto* settings = dynamic_cast<TFormSettings*>(&shown);
         if (!settings) return shown.Close();
         // The program-list editor is the picker the program made.
         settings->TreeView.Select(
             FindNode(settings->TreeView, settings->TreeView.Root(), "ConflictingPrgs", "Agent"));
-        ui::test::OnNextModal([&](ui::Form& picker) {
+        uitest::OnNextModal([&](ui::Form& picker) {
             auto* programs = dynamic_cast<TFormProcessEnum*>(&picker);
             if (!programs) return picker.Close();
             programs->EditBlockingPrograms.SetText("kvprobe.exe");
@@ -135,7 +135,7 @@ TEST_F(MainWindowWithForms, TheBrowserStandsAboveTheMainWindowAndThePlacesAreKep
 {
     HWND browser = nullptr;
     HWND settings = nullptr;
-    ui::test::OnNextModal([&](ui::Form& shown) {
+    uitest::OnNextModal([&](ui::Form& shown) {
         browser = shown.Handle();
         shown.Close();
     });
@@ -149,7 +149,7 @@ TEST_F(MainWindowWithForms, TheBrowserStandsAboveTheMainWindowAndThePlacesAreKep
     EXPECT_EQ(browserRect.left, mainRect.left);
     EXPECT_EQ(browserRect.right - browserRect.left, mainRect.right - mainRect.left);
 
-    ui::test::OnNextModal([&](ui::Form& shown) {
+    uitest::OnNextModal([&](ui::Form& shown) {
         settings = shown.Handle();
         shown.Close();
     });

@@ -142,12 +142,7 @@ void TFormMain::ShowLogFailure(UninstallTextId text, const std::string& path)
 void TFormMain::AddProgressLine(const std::string& line)
 {
     LogF("%s", line.c_str());
-    const HWND memo = MemoProgress.Handle();
-    const int length = ::GetWindowTextLengthA(memo);
-    const std::string text = length > 0 ? "\r\n" + line : line;
-    // Appended where the text ends: setting the whole text again would copy it once per line.
-    ::SendMessageA(memo, EM_SETSEL, length, length);
-    ::SendMessageA(memo, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+    MemoProgress.AppendLine(line);
     MemoProgress.RepaintNow();
 }
 

@@ -162,7 +162,7 @@ protected:
 
 TEST_F(BrowserTest, FourSelectionsDuringOneDecodeDecodeTheFirstAndTheLast)
 {
-    ui::test::OnNextModal([&](ui::Form&) {
+    uitest::OnNextModal([&](ui::Form&) {
         EXPECT_EQ(form.ListViewFiles.ItemCount(), 6);
         EXPECT_FALSE(form.CheckBoxExclude.IsEnabled());  // nothing selected at the first opening
         decoder.Close();
@@ -186,7 +186,7 @@ TEST_F(BrowserTest, ClosingDuringADecodeReturnsOnlyAfterTheLoaderEnded)
 {
     bool released = false;
     std::thread opener;
-    ui::test::OnNextModal([&](ui::Form&) {
+    uitest::OnNextModal([&](ui::Form&) {
         decoder.Close();
         SelectOnly(0);
         ASSERT_TRUE(decoder.WaitStarted());
@@ -226,7 +226,7 @@ std::vector<std::pair<std::string, DWORD>> FlagsOnDisk(const std::string& record
 TEST_F(BrowserTest, ExcludeOnThreeSelectedRowsWritesTheirFlags)
 {
     std::vector<int> states;
-    ui::test::OnNextModal([&](ui::Form&) {
+    uitest::OnNextModal([&](ui::Form&) {
         SelectOnly(1);
         form.ListViewFiles.SetSelected(2, true);
         form.ListViewFiles.SetSelected(4, true);
@@ -322,7 +322,7 @@ TEST_F(BrowserTest, PaintBoxDrawsTheFittedRectangleOnAMemoryDc)
         {3, 200, 100, 2, 2, {2, 2, 0, 0}},
     };
     std::vector<RECT> painted;
-    ui::test::OnNextModal([&](ui::Form&) {
+    uitest::OnNextModal([&](ui::Form&) {
         int previews = form.PreviewsShown();
         for (const auto& c : cases) {
             decoder.SetSize(c.w, c.h);
@@ -347,7 +347,7 @@ TEST_F(BrowserTest, AFileThatFailsToDecodeClearsThePreview)
     decoder.SetFailing(PathOf(1));
     RECT afterGood = {}, afterBad = {};
     COLORREF shape = 0;
-    ui::test::OnNextModal([&](ui::Form&) {
+    uitest::OnNextModal([&](ui::Form&) {
         SelectOnly(0);
         ASSERT_TRUE(WaitPreviews(1));
         afterGood = PaintedRect(form, 100, 100);
@@ -368,7 +368,7 @@ TEST_F(BrowserTest, AFileThatGrewIsNotReadPastItsBlock)
     decoder.SetSize(100, 50);
     decoder.SetGrowing(400);
     RECT painted = {};
-    ui::test::OnNextModal([&](ui::Form&) {
+    uitest::OnNextModal([&](ui::Form&) {
         SelectOnly(0);
         ASSERT_TRUE(WaitPreviews(1));
         painted = PaintedRect(form, 100, 100);
@@ -382,14 +382,14 @@ TEST_F(BrowserTest, AFileThatGrewIsNotReadPastItsBlock)
 
 TEST_F(BrowserTest, ReopeningSelectsAndPreviewsTheSameImageAgain)
 {
-    ui::test::OnNextModal([&](ui::Form&) {
+    uitest::OnNextModal([&](ui::Form&) {
         SelectOnly(3);
         ASSERT_TRUE(WaitPreviews(1));
         uitest::Click(form.ButtonClose.Handle());
     });
     form.ShowBrowser(files, record);
     int selected = -1;
-    ui::test::OnNextModal([&](ui::Form&) {
+    uitest::OnNextModal([&](ui::Form&) {
         selected = form.ListViewFiles.FirstSelected();
         EXPECT_TRUE(WaitPreviews(2));
         uitest::Click(form.ButtonClose.Handle());
@@ -410,7 +410,7 @@ TEST_F(BrowserTest, SetAsWallpaperCountsTheImageShown)
         calls.push_back(std::string(folderPath) + "\\" + name + (r->Display.bRotateByExif ? " rotate" : ""));
         return TRUE;
     };
-    ui::test::OnNextModal([&](ui::Form&) {
+    uitest::OnNextModal([&](ui::Form&) {
         SelectOnly(2);
         uitest::Click(form.ButtonSetAsWallpaper.Handle());
         uitest::Click(form.ButtonClose.Handle());
@@ -425,7 +425,7 @@ TEST_F(BrowserTest, Picture)
 {
     decoder.SetSize(320, 200);
     uitest::Picture shot;
-    ui::test::OnNextModal([&](ui::Form&) {
+    uitest::OnNextModal([&](ui::Form&) {
         SelectOnly(1);
         ASSERT_TRUE(WaitPreviews(1));
         ::RedrawWindow(form.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
@@ -462,7 +462,7 @@ TEST(BrowserRealEngine, DecodesThroughKvApi)
     ui::Owner<TFormFileList> form;
     ASSERT_TRUE(form.Create());
     std::vector<RECT> painted;
-    ui::test::OnNextModal([&](ui::Form&) {
+    uitest::OnNextModal([&](ui::Form&) {
         int previews = 0;
         for (const char* name : {"exif_o6_be_640x480.jpg", "broken.jpg", "plain_64x48.jpg"}) {
             int row = 0;

@@ -66,7 +66,7 @@ TEST_F(PickerTest, ProbeListedAddAndOkGiveTheListInTheCaption)
     std::string probeName;
     bool addEnabled = false;
     bool removeEnabledAfterAdd = true;
-    ui::test::OnNextModal([&](ui::Form&) {
+    uitest::OnNextModal([&](ui::Form&) {
         shownList = form.EditBlockingPrograms.Text();
         const int row = ProbeRow(form);
         ASSERT_GE(row, 0);
@@ -94,7 +94,7 @@ TEST_F(PickerTest, ListedProgramIsFoundWithoutRegardToCaseAndRemovedAlone)
     form.SetText("PICKPROBE.EXE;notepad.exe");
     bool removeEnabled = false;
     bool addEnabled = true;
-    ui::test::OnNextModal([&](ui::Form&) {
+    uitest::OnNextModal([&](ui::Form&) {
         uitest::SelectListItem(form.ListViewWindows.Handle(), ProbeRow(form));
         removeEnabled = form.ButtonRemove.IsEnabled();
         addEnabled = form.ButtonAdd.IsEnabled();
@@ -110,7 +110,7 @@ TEST_F(PickerTest, ListedProgramIsFoundWithoutRegardToCaseAndRemovedAlone)
 TEST_F(PickerTest, CancelIgnoresTheEdits)
 {
     form.SetText("a.exe");
-    ui::test::OnNextModal([&](ui::Form&) {
+    uitest::OnNextModal([&](ui::Form&) {
         form.EditBlockingPrograms.SetText("b.exe;c.exe");
         uitest::Click(form.ButtonCancel.Handle());
     });
@@ -126,7 +126,7 @@ TEST_F(PickerTest, GrowthPast511CharactersIsRefused)
     const std::string full = "a.exe;" + std::string(490, 'x') + ".exe";
     ASSERT_GT(full.size() + 1 + std::string("PickProbe.exe").size(), kMaxProgramListLength);
     form.SetText(full);
-    ui::test::OnNextModal([&](ui::Form&) {
+    uitest::OnNextModal([&](ui::Form&) {
         uitest::SelectListItem(form.ListViewWindows.Handle(), ProbeRow(form));
         uitest::Click(form.ButtonAdd.Handle());
         uitest::Click(form.ButtonOk.Handle());
@@ -144,7 +144,7 @@ TEST_F(PickerTest, OkCutsAnOverlongHandEditAtAWholeEntry)
     std::string typed;
     for (int i = 0; typed.size() < 600; ++i)
         typed += "program" + std::to_string(i) + ".exe;";
-    ui::test::OnNextModal([&](ui::Form&) {
+    uitest::OnNextModal([&](ui::Form&) {
         form.EditBlockingPrograms.SetText(typed);  // WM_SETTEXT passes the edit's limit
         uitest::Click(form.ButtonOk.Handle());
     });
@@ -158,7 +158,7 @@ TEST_F(PickerTest, OkCutsAnOverlongHandEditAtAWholeEntry)
 TEST_F(PickerTest, SelectionSurvivesARefresh)
 {
     form.SetText("");
-    ui::test::OnNextModal([&](ui::Form&) { uitest::Click(form.ButtonCancel.Handle()); });
+    uitest::OnNextModal([&](ui::Form&) { uitest::Click(form.ButtonCancel.Handle()); });
     form.ShowModal();
     ProbeWindow probe;
     ASSERT_TRUE(probe.Shown());
@@ -181,7 +181,7 @@ TEST_F(PickerTest, Picture)
     ASSERT_TRUE(probe.Shown());
     form.SetText("notepad.exe;calc.exe");
     uitest::Picture shot;
-    ui::test::OnNextModal([&](ui::Form&) {
+    uitest::OnNextModal([&](ui::Form&) {
         uitest::SelectListItem(form.ListViewWindows.Handle(), ProbeRow(form));
         uitest::Settle();
         shot = uitest::Capture(form.Handle());

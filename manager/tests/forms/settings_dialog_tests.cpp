@@ -102,7 +102,7 @@ protected:
 TEST_F(SettingsDialogTest, MinSizeAndOkSavesAndRecomposesOnce)
 {
     EngineRecorder engine;
-    ui::test::OnNextModal([&](ui::Form&) {
+    uitest::OnNextModal([&](ui::Form&) {
         SelectNode("MinSize", "Display");
         form.CSpinEdit.SetText("500");
         uitest::Click(form.ButtonOk.Handle());
@@ -126,7 +126,7 @@ TEST_F(SettingsDialogTest, FontOnlyIsSavedWithoutRecomposition)
         return true;
     };
     std::string description;
-    ui::test::OnNextModal([&](ui::Form&) {
+    uitest::OnNextModal([&](ui::Form&) {
         SelectNode("FileFont", "Display");
         uitest::Click(form.ButtonFontChange.Handle());
         description = form.LabelFontData.GetText();
@@ -143,7 +143,7 @@ TEST_F(SettingsDialogTest, FontOnlyIsSavedWithoutRecomposition)
 TEST_F(SettingsDialogTest, OkWithoutChangesSavesAllButDoesNotRecompose)
 {
     EngineRecorder engine;
-    ui::test::OnNextModal([&](ui::Form&) {
+    uitest::OnNextModal([&](ui::Form&) {
         // Selecting items fills their editors, whose change events fire: no change counts.
         SelectNode("MinSize", "Display");
         SelectNode("Show", "Calendar");
@@ -164,7 +164,7 @@ TEST_F(SettingsDialogTest, CancelChangesNothing)
     SetRawValue("Display", "MinSize", REG_DWORD, DwordData(640));
     ASSERT_TRUE(settings.LoadFromRegistry(HKEY_CURRENT_USER, kRegRootPath));
     const CSettingsItem* before = settings.Find("MinSize", "Display");
-    ui::test::OnNextModal([&](ui::Form&) {
+    uitest::OnNextModal([&](ui::Form&) {
         SelectNode("MinSize", "Display");
         form.CSpinEdit.SetText("999");
         SelectNode("Show", "Calendar");
@@ -184,7 +184,7 @@ TEST_F(SettingsDialogTest, CancelChangesNothing)
 TEST_F(SettingsDialogTest, ReopeningSelectsNothing)
 {
     EngineRecorder engine;
-    ui::test::OnNextModal([&](ui::Form&) {
+    uitest::OnNextModal([&](ui::Form&) {
         EXPECT_NE(form.TreeView.Selected(), nullptr);  // the first showing selects the first item
         SelectNode("MinSize", "Display");
         // The keyboard stays in the tree as the dialog closes by its close box.
@@ -195,7 +195,7 @@ TEST_F(SettingsDialogTest, ReopeningSelectsNothing)
     HTREEITEM selected = reinterpret_cast<HTREEITEM>(1);
     bool editorsHidden = false;
     bool modified = true;
-    ui::test::OnNextModal([&](ui::Form&) {
+    uitest::OnNextModal([&](ui::Form&) {
         uitest::Settle();
         selected = form.TreeView.Selected();
         editorsHidden =
@@ -221,7 +221,7 @@ TEST_F(SettingsDialogTest, ChoiceOutOfRange)
     int shownIndex = -2;
     int loweredValue = -2;
     int negativeIndex = -2;
-    ui::test::OnNextModal([&](ui::Form&) {
+    uitest::OnNextModal([&](ui::Form&) {
         texts.push_back(form.TreeView.Text(Node("FitType", "Display")));
         texts.push_back(form.TreeView.Text(Node("Textures", "Display")));
         SelectNode("FitType", "Display");
@@ -267,9 +267,9 @@ TEST_F(SettingsDialogTest, TreeTexts)
 TEST_F(SettingsDialogTest, ProgramListThroughThePicker)
 {
     EngineRecorder engine;
-    ui::test::OnNextModal([&](ui::Form&) {
+    uitest::OnNextModal([&](ui::Form&) {
         SelectNode("ConflictingPrgs", "Agent");
-        ui::test::OnNextModal([&](ui::Form&) {
+        uitest::OnNextModal([&](ui::Form&) {
             picker.EditBlockingPrograms.SetText("a.exe;;;b.exe ; ");
             uitest::Click(picker.ButtonOk.Handle());
         });
@@ -295,7 +295,7 @@ TEST_F(SettingsDialogTest, Picture)
         {"FileFont", "Display", "manager_settings_font.png", {}},
         {"MinSize", "Display", "manager_settings_number.png", {}},
     };
-    ui::test::OnNextModal([&](ui::Form&) {
+    uitest::OnNextModal([&](ui::Form&) {
         for (Shot& shot : shots) {
             SelectNode(shot.key, shot.section);
             // The picture is taken before the message loop would paint: paint now.
@@ -368,7 +368,7 @@ TEST_F(EditorKindsTest, EachEditorChangesItsCopy)
     };
     std::string colorLabel;
     bool spinKeptOnGarbage = false;
-    ui::test::OnNextModal([&](ui::Form&) {
+    uitest::OnNextModal([&](ui::Form&) {
         Select(1);
         uitest::Click(form.ButtonSelectColor.Handle());
         colorLabel = form.LabelColor.GetText();
@@ -397,7 +397,7 @@ TEST_F(EditorKindsTest, EachEditorChangesItsCopy)
 
 TEST_F(EditorKindsTest, HelpOpensTheHelpFileBesideTheProgram)
 {
-    ui::test::OnNextModal([&](ui::Form&) {
+    uitest::OnNextModal([&](ui::Form&) {
         uitest::Click(form.ButtonHelp.Handle());
         uitest::Click(form.ButtonCancel.Handle());
     });
@@ -432,7 +432,7 @@ TEST_F(SettingsDialogTest, RealEngineRewritesTheWorkBitmap)
     ASSERT_TRUE(settings.LoadFromRegistry(HKEY_CURRENT_USER, kRegRootPath));
     ASSERT_FALSE(testsupport::PathExists(work));
 
-    ui::test::OnNextModal([&](ui::Form&) {
+    uitest::OnNextModal([&](ui::Form&) {
         SelectNode("Frame", "Display");
         uitest::Click(form.CheckBox.Handle());
         uitest::Click(form.ButtonOk.Handle());
