@@ -182,6 +182,22 @@ bool IsAbsoluteFolderPath(const char* path)
     return path[0] == '\\' && path[1] == '\\' && path[2] != '\0' && !separator(path[2]);
 }
 
+std::string VolumeRootOf(const char* path)
+{
+    if (!IsAbsoluteFolderPath(path)) return {};
+    if (path[1] == ':') return std::string(path, 2) + "\\";
+    // \\server\share\: the server's name ends at the first separator, the share's at the next.
+    const auto separator = [](char c) { return c == '\\' || c == '/'; };
+    size_t end = 2;
+    while (path[end] && !separator(path[end]))
+        ++end;
+    if (!path[end]) return std::string(path) + "\\";
+    ++end;
+    while (path[end] && !separator(path[end]))
+        ++end;
+    return std::string(path, end) + "\\";
+}
+
 TxString JoinDirectory(const TxString& directory, const char* name)
 {
     TxString path(directory);
