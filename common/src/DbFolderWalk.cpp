@@ -148,6 +148,15 @@ void FolderWalk::Walk(const TxString& directory, bool includeSubfolders, int dep
                          directory.GetText(), entry.cFileName);
                     continue;
                 }
+                // The engine opens images by their ANSI path, which the system bounds: a longer one
+                // would be listed and never shown.
+                const size_t pathLength =
+                    static_cast<size_t>(JoinDirectory(directory, entry.cFileName).GetLength());
+                if (pathLength >= MAX_PATH) {
+                    LogF("Skipping a file whose path is longer than %d characters: %s\\%s", MAX_PATH - 1,
+                         directory.GetText(), entry.cFileName);
+                    continue;
+                }
                 CScannedImage image;
                 image.Name.Assign(entry.cFileName);
                 image.LastWriteTime = entry.ftLastWriteTime;

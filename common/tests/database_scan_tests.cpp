@@ -301,6 +301,34 @@ TEST_F(ScanFixture, NamesTheCodePageCannotHoldAreSkipped)
     EXPECT_FALSE(folder->HasChanged());
 }
 
+// An image whose whole path passes the system's limit could be listed but never opened by the
+// engine: it is not taken, and its name does not enter the CRC.
+TEST_F(ScanFixture, ImagesWhosePathIsTooLongAreSkipped)
+{
+    const std::string deep = b + "\\" + std::string(250 - b.size() - 1, 'd');
+    ASSERT_EQ(deep.size(), 250u);
+    const auto wide = [](const std::string& path) {
+        return L"\\\\?\\" + std::wstring(path.begin(), path.end());
+    };
+    ASSERT_TRUE(::CreateDirectoryW(wide(deep).c_str(), nullptr));
+    for (const char* name : {"a.jpg", "long-name.jpg"}) {
+        FileHandle file(::CreateFileW(wide(deep + "\\" + name).c_str(), GENERIC_WRITE, 0, nullptr,
+                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(static_cast<bool>(file)) << name;
+    }
+    CFileCollection files;
+    auto folder = MakeFolder(deep, false);
+    folder->AddFilesToCollection(files);
+    // deep + "\a.jpg" has 256 characters; deep + "\long-name.jpg" 264, past the 259 allowed.
+    EXPECT_EQ(Keys(files), (std::vector<std::string>{deep + "|a.jpg"}));
+    EXPECT_EQ(folder->Crc, Crc({deep, "a.jpg"}));
+    EXPECT_FALSE(folder->HasChanged());
+    // The tree is removed through the same long paths.
+    for (const char* name : {"a.jpg", "long-name.jpg"})
+        ::DeleteFileW(wide(deep + "\\" + name).c_str());
+    ::RemoveDirectoryW(wide(deep).c_str());
+}
+
 TEST_F(ScanFixture, NestedListedFolderIsRefusedAndAlwaysChanged)
 {
     CFolderCollection folders;
