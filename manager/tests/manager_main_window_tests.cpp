@@ -227,15 +227,30 @@ TEST_F(MainWindow, AFailedSaveIsToldAndNothingIsReloadedOverTheChanges)
 TEST_F(MainWindow, AFolderWhoseNameOrLengthCannotBeUsedIsRefusedWithAMessage)
 {
     const std::string parent = "P:\\Odd";
-    testsupport::RemoveTree(FixtureDriveFolder() + "\\Odd");
-    ASSERT_TRUE(::CreateDirectoryA(parent.c_str(), nullptr));
     const auto wide = [](const std::string& path) {
         return L"\\\\?\\" + std::wstring(path.begin(), path.end());
     };
     // P:\Odd\ and 247 letters: 254 characters, so even "\a.jpg" passes the 259 a path may have.
     const std::string longName(254 - parent.size() - 1, 'L');
-    const std::wstring folders[] = {wide(parent) + L"\\\x4E2D\x6587", wide(parent + "\\" + longName),
-                                    wide(parent + "\\Plain")};
+    const std::vector<std::wstring> folders = {wide(parent) + L"\\\x4E2D\x6587",
+                                               wide(parent + "\\" + longName), wide(parent + "\\Plain")};
+    // Names the ANSI calls of the usual clean-up cannot reach: removed through their wide paths, before
+    // (after a run that ended early) and after, since the picker's tests list the drive.
+    struct Cleanup {
+        const std::vector<std::wstring>& folders;
+        std::wstring parent;
+        void operator()() const
+        {
+            for (const std::wstring& folder : folders) {
+                ::DeleteFileW((folder + L"\\a.jpg").c_str());
+                ::RemoveDirectoryW(folder.c_str());
+            }
+            ::RemoveDirectoryW(parent.c_str());
+        }
+        ~Cleanup() { (*this)(); }
+    } cleanup{folders, wide(parent)};
+    cleanup();
+    ASSERT_TRUE(::CreateDirectoryA(parent.c_str(), nullptr));
     for (const std::wstring& folder : folders) {
         ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
         FileHandle image(::CreateFileW((folder + L"\\a.jpg").c_str(), GENERIC_WRITE, 0, nullptr,
@@ -293,10 +308,6 @@ TEST_F(MainWindow, AFolderWhoseNameOrLengthCannotBeUsedIsRefusedWithAMessage)
         }
     }
     form.SetFolderPicker(nullptr);
-    for (const std::wstring& folder : folders) {
-        ::DeleteFileW((folder + L"\\a.jpg").c_str());
-        ::RemoveDirectoryW(folder.c_str());
-    }
 }
 
 // Where the shell finds the user's application-data folder.

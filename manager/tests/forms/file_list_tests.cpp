@@ -483,6 +483,7 @@ TEST_F(BrowserTest, ALoaderStuckInADecodeDelaysTheCloseAtMostTenSecondsAndTheNex
     form.ShowBrowser(files, record);
     EXPECT_TRUE(newLoaderRan);
     EXPECT_LT(painted.left, painted.right);
+    uitest::Settle();  // what the ended new loader had posted
     const int previews = form.PreviewsShown();
 
     // Let go, the old loader ends without telling the window anything.
