@@ -75,12 +75,14 @@ public:
                  const TxFileInfo& info);
 
     // Recounts the folder; true when count or CRC differ from the stored ones, which it then replaces.
-    // A folder whose root directory is missing (unplugged drive, offline share) counts as unchanged.
+    // A folder whose drive or share is missing (unplugged drive, offline share) counts as unchanged;
+    // a folder that is gone from a present drive counts as emptied.
     bool HasChanged();
     // The counting twins of the scans: they add to ImageCount and Crc exactly what the scans would.
     void CountFolder(const TxString& directory);
     void CountFolderTree(const TxString& directory);
 
+    // Whether the root of the folder's drive or share exists, whatever became of the folder itself.
     bool RootExists() const;
     // Whether an image was found by scanning this folder: it lies in Path, or below it when
     // IncludeSubfolders is set.

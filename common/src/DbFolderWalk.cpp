@@ -148,6 +148,15 @@ void FolderWalk::Walk(const TxString& directory, bool includeSubfolders, int dep
                          directory.GetText(), entry.cFileName);
                     continue;
                 }
+                // The engine opens images by their ANSI path, which the system bounds: a longer one
+                // would be listed and never shown.
+                const size_t pathLength =
+                    static_cast<size_t>(JoinDirectory(directory, entry.cFileName).GetLength());
+                if (pathLength >= MAX_PATH) {
+                    LogF("Skipping a file whose path is longer than %d characters: %s\\%s", MAX_PATH - 1,
+                         directory.GetText(), entry.cFileName);
+                    continue;
+                }
                 CScannedImage image;
                 image.Name.Assign(entry.cFileName);
                 image.LastWriteTime = entry.ftLastWriteTime;
@@ -180,6 +189,22 @@ bool IsAbsoluteFolderPath(const char* path)
         return true;
     // A UNC path: two backslashes, then the server's name.
     return path[0] == '\\' && path[1] == '\\' && path[2] != '\0' && !separator(path[2]);
+}
+
+std::string VolumeRootOf(const char* path)
+{
+    if (!IsAbsoluteFolderPath(path)) return {};
+    if (path[1] == ':') return std::string(path, 2) + "\\";
+    // \\server\share\: the server's name ends at the first separator, the share's at the next.
+    const auto separator = [](char c) { return c == '\\' || c == '/'; };
+    size_t end = 2;
+    while (path[end] && !separator(path[end]))
+        ++end;
+    if (!path[end]) return std::string(path) + "\\";
+    ++end;
+    while (path[end] && !separator(path[end]))
+        ++end;
+    return std::string(path, end) + "\\";
 }
 
 TxString JoinDirectory(const TxString& directory, const char* name)

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "UTxStrings.h"
@@ -32,6 +33,10 @@ void WalkImageDirectories(const TxString& directory, bool includeSubfolders,
 
 // A drive letter, a colon and a separator ("C:\..."), or a UNC path ("\\server\...").
 bool IsAbsoluteFolderPath(const char* path);
+
+// The root of the volume that holds an absolute folder path: "C:\" for "C:\Photos\2020", and
+// "\\server\share\" for "\\server\share\Photos"; empty for a path that is not absolute.
+std::string VolumeRootOf(const char* path);
 
 // `directory` + "\" + name; no second separator when the directory already ends with '\' or '/'.
 TxString JoinDirectory(const TxString& directory, const char* name);

@@ -142,7 +142,10 @@ void CImageFolder::CountFolderTree(const TxString& directory)
 
 bool CImageFolder::RootExists() const
 {
-    return TxDirectoryExists(Path);
+    // Only the drive or share decides whether a missing folder is away or gone: a folder deleted
+    // from a present drive must lose its images at the next check.
+    const std::string root = VolumeRootOf(Path.GetText());
+    return !root.empty() && TxDirectoryExists(TxString(root.c_str()));
 }
 
 bool CImageFolder::HasChanged()
@@ -152,7 +155,7 @@ bool CImageFolder::HasChanged()
         LogF("!Skipping an image folder whose path is not absolute: %s", Path.GetText());
         return false;
     }
-    // An unplugged drive or an offline share would count as an emptied folder, and the rescan that
+    // A folder on an unplugged drive or an offline share would count as emptied, and the rescan that
     // follows would drop its images with their counters and exclusions.
     if (!RootExists()) {
         LogF("Folder not reachable, its images are kept: %s", Path.GetText());

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -189,11 +190,21 @@ TEST_F(ScanFixture, CheckForChangesOnDiskHonoursAutoScan)
     EXPECT_TRUE(folders.CheckForChangesOnDisk(true));
 }
 
-TEST_F(ScanFixture, UnreachableRootCountsAsUnchangedAndKeepsItsImages)
+// The test drive K: shows C:\kvtest\scan, so A and B are K:\A and K:\B there.
+constexpr char kTestDrive = 'K';
+
+TEST_F(ScanFixture, AFolderOnAnUnpluggedDriveCountsAsUnchangedAndKeepsItsImages)
 {
+    ASSERT_TRUE(PlugTestDrive(kTestDrive, root));
+    // The drive goes with the test, however it ends.
+    struct Unplug {
+        ~Unplug() { UnplugTestDrive(kTestDrive); }
+    } unplug;
+    const std::string driveA = "K:\\A";
+    const std::string driveSub = driveA + "\\Sub";
     CFolderCollection folders;
     CFileCollection files;
-    folders.Insert(MakeFolder(a, true).release());
+    folders.Insert(MakeFolder(driveA, true).release());
     folders.Insert(MakeFolder(b, false).release());
     folders.RecalculateAllFolders(files);
     ASSERT_EQ(files.GetCount(), 3);
@@ -202,33 +213,81 @@ TEST_F(ScanFixture, UnreachableRootCountsAsUnchangedAndKeepsItsImages)
         files.FileAt(i)->FileFlags |= FLAG_EXCLUDE_IMAGE;
         files.FileAt(i)->AverageColor = 0x123456;
     }
-    CImageFolder* folderA = folders.FolderAt(0);
+    CImageFolder* folderA = folders.FolderAt(1);
+    ASSERT_EQ(std::string(folderA->Path.GetText()), driveA);
     const DWORD count = folderA->ImageCount;
     const DWORD crc = folderA->Crc;
 
-    // The drive of A goes away: A is unchanged, and a rebuild caused by B keeps A's images whole.
-    ASSERT_TRUE(::MoveFileA(a.c_str(), (root + "\\A-away").c_str()));
+    // The drive goes away: A is unchanged, and a rebuild caused by B keeps A's images whole.
+    ASSERT_TRUE(UnplugTestDrive(kTestDrive));
     EXPECT_FALSE(folderA->HasChanged());
     EXPECT_EQ(folderA->ImageCount, count);
     EXPECT_EQ(folderA->Crc, crc);
     MakeFile(b + "\\new.jpg");
     EXPECT_TRUE(folders.CheckForChangesOnDisk(true));
     folders.RecalculateAllFolders(files);
-    EXPECT_EQ(Keys(files),
-              (std::vector<std::string>{a + "|x.jpg", sub + "|y.JPEG", b + "|new.jpg", b + "|photo.JPEG"}));
-    for (int i : {0, 1}) {
-        EXPECT_EQ(files.FileAt(i)->ShownCount, static_cast<DWORD>(10 + i));
+    EXPECT_EQ(Keys(files), (std::vector<std::string>{b + "|new.jpg", b + "|photo.JPEG", driveA + "|x.jpg",
+                                                     driveSub + "|y.JPEG"}));
+    for (int i : {2, 3}) {
+        EXPECT_EQ(files.FileAt(i)->ShownCount, static_cast<DWORD>(9 + i));
         EXPECT_TRUE(files.FileAt(i)->FileFlags & FLAG_EXCLUDE_IMAGE);
         EXPECT_EQ(files.FileAt(i)->AverageColor, 0x123456u);
     }
     EXPECT_EQ(folderA->ImageCount, count);
     EXPECT_EQ(folderA->Crc, crc);
-    EXPECT_EQ(files.FileAt(2)->ShownCount, 0u);
+    EXPECT_EQ(files.FileAt(0)->ShownCount, 0u);
     EXPECT_TRUE(IsStrictlySorted(files));
 
-    // Back again, nothing changed in A.
-    ASSERT_TRUE(::MoveFileA((root + "\\A-away").c_str(), a.c_str()));
+    // Plugged in again, nothing changed in A.
+    ASSERT_TRUE(PlugTestDrive(kTestDrive, root));
     EXPECT_FALSE(folderA->HasChanged());
+}
+
+TEST_F(ScanFixture, AFolderGoneFromAPresentDriveLosesItsImagesAtTheNextCheck)
+{
+    CFolderCollection folders;
+    CFileCollection files;
+    folders.Insert(MakeFolder(a, true).release());
+    folders.Insert(MakeFolder(b, false).release());
+    folders.RecalculateAllFolders(files);
+    ASSERT_EQ(files.GetCount(), 3);
+    for (int i = 0; i < files.GetCount(); ++i)
+        files.FileAt(i)->ShownCount = 10 + i;
+    CImageFolder* folderA = folders.FolderAt(0);
+    CImageFolder* folderB = folders.FolderAt(1);
+    ASSERT_EQ(std::string(folderA->Path.GetText()), a);
+
+    // Deleted (here: moved out of reach) while its drive stays: the check reports it changed.
+    ASSERT_TRUE(::MoveFileA(a.c_str(), (root + "\\A-deleted").c_str()));
+    EXPECT_TRUE(folders.CheckForChangesOnDisk(false));
+    EXPECT_EQ(folderA->ImageCount, 0u);
+    folders.RecalculateAllFolders(files);
+    EXPECT_EQ(Keys(files), (std::vector<std::string>{b + "|photo.JPEG"}));
+    EXPECT_EQ(files.FileAt(0)->ShownCount, 12u);  // B's image keeps its values
+    EXPECT_EQ(folderA->ImageCount, 0u);
+    EXPECT_EQ(folderB->ImageCount, 1u);
+    // Nothing more changes while it stays away.
+    EXPECT_FALSE(folders.CheckForChangesOnDisk(true));
+}
+
+TEST(VolumeRoot, OfDriveAndSharePaths)
+{
+    const struct {
+        const char* path;
+        const char* root;
+    } cases[] = {
+        {"C:\\Photos\\2020", "C:\\"},
+        {"c:/Photos", "c:\\"},
+        {"K:\\", "K:\\"},
+        {"\\\\server\\share\\Photos\\2020", "\\\\server\\share\\"},
+        {"\\\\server\\share", "\\\\server\\share\\"},
+        {"\\\\server", "\\\\server\\"},
+        {"Photos\\2020", ""},
+        {"C:Photos", ""},
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(VolumeRootOf(c.path), c.root) << c.path;
 }
 
 TEST_F(ScanFixture, NamesTheCodePageCannotHoldAreSkipped)
@@ -243,6 +302,41 @@ TEST_F(ScanFixture, NamesTheCodePageCannotHoldAreSkipped)
     folder->AddFilesToCollection(files);
     EXPECT_EQ(Keys(files), (std::vector<std::string>{b + "|photo.JPEG"}));
     EXPECT_EQ(folder->Crc, Crc({b, "photo.JPEG"}));
+    EXPECT_FALSE(folder->HasChanged());
+}
+
+// An image whose whole path passes the system's limit could be listed but never opened by the
+// engine: it is not taken, and its name does not enter the CRC.
+TEST_F(ScanFixture, ImagesWhosePathIsTooLongAreSkipped)
+{
+    const std::string deep = b + "\\" + std::string(250 - b.size() - 1, 'd');
+    ASSERT_EQ(deep.size(), 250u);
+    const auto wide = [](const std::string& path) {
+        return L"\\\\?\\" + std::wstring(path.begin(), path.end());
+    };
+    const char* const names[] = {"a.jpg", "long-name.jpg"};
+    // The usual clean-up's ANSI calls cannot reach these paths: removed through wide ones, whatever
+    // becomes of the test, so that the next set-up can empty the folder.
+    struct Cleanup {
+        std::function<void()> remove;
+        ~Cleanup() { remove(); }
+    } cleanup{[&] {
+        for (const char* name : names)
+            ::DeleteFileW(wide(deep + "\\" + name).c_str());
+        ::RemoveDirectoryW(wide(deep).c_str());
+    }};
+    ASSERT_TRUE(::CreateDirectoryW(wide(deep).c_str(), nullptr));
+    for (const char* name : names) {
+        FileHandle file(::CreateFileW(wide(deep + "\\" + name).c_str(), GENERIC_WRITE, 0, nullptr,
+                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(static_cast<bool>(file)) << name;
+    }
+    CFileCollection files;
+    auto folder = MakeFolder(deep, false);
+    folder->AddFilesToCollection(files);
+    // deep + "\a.jpg" has 256 characters; deep + "\long-name.jpg" 264, past the 259 allowed.
+    EXPECT_EQ(Keys(files), (std::vector<std::string>{deep + "|a.jpg"}));
+    EXPECT_EQ(folder->Crc, Crc({deep, "a.jpg"}));
     EXPECT_FALSE(folder->HasChanged());
 }
 
@@ -455,7 +549,8 @@ TEST_F(ScanFixture, ChangesAndSkipsAreLogged)
     CFolderCollection folders;
     CFileCollection files;
     folders.Insert(MakeFolder(a, true).release());
-    folders.Insert(MakeFolder(root + "\\Gone", false).release());
+    ASSERT_TRUE(UnplugTestDrive(kTestDrive));
+    folders.Insert(MakeFolder("K:\\Gone", false).release());
     folders.RecalculateAllFolders(files);
     const DWORD crc = folders.FolderAt(0)->Crc;
     MakeFile(a + "\\added.jpg");
@@ -476,7 +571,7 @@ TEST_F(ScanFixture, ChangesAndSkipsAreLogged)
     for (const std::string& line :
          {std::string("CFolderCollection::CheckForChangesOnDisk"), "Changes detected in the folder: " + a,
           std::string(counts), "CImageFolder::AddFile: Duplicate found: " + a + "\\x.jpg",
-          "Folder not reachable, its images are kept: " + root + "\\Gone"}) {
+          std::string("Folder not reachable, its images are kept: K:\\Gone")}) {
         EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
     }
 }

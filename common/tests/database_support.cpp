@@ -2,6 +2,7 @@
 #include "database_support.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <stdexcept>
 
@@ -102,6 +103,47 @@ bool RemoveUnixSymlink(const std::string& linkPath)
     if (unixLink.empty()) return false;
     // rm without -r removes the link itself, never the directory it points to.
     return StartHostProgram("\\bin\\rm", "-f \"" + unixLink + "\"") && WaitForPath(linkPath, false);
+}
+
+namespace {
+
+// The host's path of the link that makes drive `letter`: ("<prefix>/dosdevices/k:").
+std::string DriveLinkOf(char letter)
+{
+    std::string drive = UnixPathOf("C:\\");
+    while (!drive.empty() && drive.back() == '/')
+        drive.pop_back();
+    const size_t cut = drive.find_last_of('/');
+    if (cut == std::string::npos) return {};
+    // C: is either the dosdevices link itself or the drive_c folder beside the dosdevices folder.
+    std::string devices = drive.substr(0, cut);
+    if (drive.substr(cut + 1) != "c:") devices += "/dosdevices";
+    const std::string name = {static_cast<char>(std::tolower(static_cast<unsigned char>(letter))), ':'};
+    return devices + "/" + name;
+}
+
+std::string DriveRoot(char letter)
+{
+    return std::string(1, letter) + ":\\";
+}
+
+}  // namespace
+
+bool PlugTestDrive(char letter, const std::string& folder)
+{
+    const std::string link = DriveLinkOf(letter);
+    const std::string target = UnixPathOf(folder);
+    if (link.empty() || target.empty()) return false;
+    return StartHostProgram("\\bin\\ln", "-sfn \"" + target + "\" \"" + link + "\"") &&
+           WaitForPath(DriveRoot(letter), true);
+}
+
+bool UnplugTestDrive(char letter)
+{
+    if (::GetFileAttributesA(DriveRoot(letter).c_str()) == INVALID_FILE_ATTRIBUTES) return true;
+    const std::string link = DriveLinkOf(letter);
+    if (link.empty()) return false;
+    return StartHostProgram("\\bin\\rm", "-f \"" + link + "\"") && WaitForPath(DriveRoot(letter), false);
 }
 
 std::vector<BYTE> ReadBytes(const std::string& path)

@@ -26,6 +26,12 @@ bool MakeUnixSymlink(const std::string& linkPath, const std::string& target);
 // Removes such a link (never what it points to); true when it is gone or was never there.
 bool RemoveUnixSymlink(const std::string& linkPath);
 
+// A drive of the prefix, `letter`:, that shows the C: folder `folder` (a link in the prefix's
+// dosdevices, as a plugged-in drive would appear), and its removal, as when the drive is unplugged.
+// Each waits until the drive's root has come or gone.
+bool PlugTestDrive(char letter, const std::string& folder);
+bool UnplugTestDrive(char letter);
+
 std::vector<BYTE> ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::vector<BYTE>& bytes);
 DWORD Get32(const std::vector<BYTE>& bytes, size_t offset);

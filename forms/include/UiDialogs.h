@@ -23,14 +23,23 @@ struct FileDialogOptions {
     std::string fileName;  // in: proposed name; out: the chosen path
 };
 
+// What the font dialog offers beside face, style, size and script: only what the caller keeps, so
+// that no choice is silently dropped.
+struct FontEffects {
+    bool underline = true;
+    bool strikeout = true;
+    bool color = true;
+};
+
 struct Dialogs {
     // MessageBoxA: the button pressed (IDOK, ...).
     std::function<int(HWND owner, const std::string& text, const std::string& caption, UINT flags)>
         messageBox;
     // ChooseColorA: false when cancelled.
     std::function<bool(HWND owner, COLORREF& color)> pickColor;
-    // ChooseFontA for existing screen fonts without simulations or vector fonts: false when cancelled.
-    std::function<bool(HWND owner, FontSpec& font, COLORREF& color)> pickFont;
+    // ChooseFontA for existing screen fonts without simulations or vector fonts, offering the effects
+    // named: false when cancelled.
+    std::function<bool(HWND owner, FontSpec& font, COLORREF& color, const FontEffects& offered)> pickFont;
     // GetOpenFileNameA (the file must exist) and GetSaveFileNameA (asks before overwriting).
     std::function<bool(HWND owner, FileDialogOptions& options)> pickOpenFile;
     std::function<bool(HWND owner, FileDialogOptions& options)> pickSaveFile;

@@ -47,6 +47,7 @@ struct FontSpec {
     int weight = FW_NORMAL;
     bool italic = false;
     bool underline = false;
+    bool strikeout = false;
 
     LOGFONTA ToLogFont() const;
     // CreateFontIndirectA; the caller owns the result.

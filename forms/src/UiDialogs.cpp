@@ -31,7 +31,35 @@ bool PickColor(HWND owner, COLORREF& color)
     return true;
 }
 
-bool PickFont(HWND owner, FontSpec& font, COLORREF& color)
+// The dialog's effect controls: the strikeout and underline boxes, the colour list and its label,
+// and the group around them.
+constexpr int kStrikeoutBox = 0x410;
+constexpr int kUnderlineBox = 0x411;
+constexpr int kColorList = 0x473;
+constexpr int kColorLabel = 0x443;
+constexpr int kEffectsGroup = 0x430;
+
+// Hides the effects the caller does not keep once the dialog is made.
+UINT_PTR CALLBACK FontDialogHook(HWND dialog, UINT msg, WPARAM, LPARAM lParam) noexcept
+{
+    if (msg != WM_INITDIALOG) return 0;
+    const auto* cf = reinterpret_cast<const CHOOSEFONTA*>(lParam);
+    const auto* offered = cf ? reinterpret_cast<const FontEffects*>(cf->lCustData) : nullptr;
+    if (!offered) return TRUE;
+    const auto hide = [dialog](int id) {
+        if (HWND control = ::GetDlgItem(dialog, id)) ::ShowWindow(control, SW_HIDE);
+    };
+    if (!offered->strikeout) hide(kStrikeoutBox);
+    if (!offered->underline) hide(kUnderlineBox);
+    if (!offered->color) {
+        hide(kColorList);
+        hide(kColorLabel);
+    }
+    if (!offered->strikeout && !offered->underline && !offered->color) hide(kEffectsGroup);
+    return TRUE;
+}
+
+bool PickFont(HWND owner, FontSpec& font, COLORREF& color, const FontEffects& offered)
 {
     LOGFONTA lf = font.ToLogFont();
     CHOOSEFONTA cf = {};
@@ -40,15 +68,18 @@ bool PickFont(HWND owner, FontSpec& font, COLORREF& color)
     cf.lpLogFont = &lf;
     cf.rgbColors = color;
     cf.Flags = CF_SCREENFONTS | CF_EFFECTS | CF_INITTOLOGFONTSTRUCT | CF_FORCEFONTEXIST | CF_NOSIMULATIONS |
-               CF_NOVECTORFONTS;
+               CF_NOVECTORFONTS | CF_ENABLEHOOK;
+    cf.lpfnHook = &FontDialogHook;
+    cf.lCustData = reinterpret_cast<LPARAM>(&offered);
     if (!::ChooseFontA(&cf)) return false;
     font.face = lf.lfFaceName;
     font.height = lf.lfHeight;
     font.charset = lf.lfCharSet;
     font.weight = lf.lfWeight;
     font.italic = lf.lfItalic != 0;
-    font.underline = lf.lfUnderline != 0;
-    color = cf.rgbColors;
+    if (offered.underline) font.underline = lf.lfUnderline != 0;
+    if (offered.strikeout) font.strikeout = lf.lfStrikeOut != 0;
+    if (offered.color) color = cf.rgbColors;
     return true;
 }
 

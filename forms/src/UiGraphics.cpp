@@ -21,6 +21,7 @@ LOGFONTA FontSpec::ToLogFont() const
     lf.lfWeight = weight;
     lf.lfItalic = italic ? TRUE : FALSE;
     lf.lfUnderline = underline ? TRUE : FALSE;
+    lf.lfStrikeOut = strikeout ? TRUE : FALSE;
     lf.lfCharSet = charset;
     lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
     lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -14,11 +15,13 @@ namespace {
 // Presses OK in the next dialog window of this process while it lives.
 class DialogCloser {
 public:
-    DialogCloser()
-        : m_Thread([this] {
+    // `look` sees the dialog once it shows, before OK is pressed.
+    explicit DialogCloser(std::function<void(HWND dialog)> look = {})
+        : m_Look(std::move(look)), m_Thread([this] {
               const DWORD deadline = ::GetTickCount() + 20000;
               while (!m_bStop && ::GetTickCount() < deadline) {
                   if (HWND dialog = OwnDialog()) {
+                      if (m_Look) m_Look(dialog);
                       ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
                       ++m_iPressed;
                       return;
@@ -48,6 +51,7 @@ private:
         return nullptr;
     }
 
+    std::function<void(HWND)> m_Look;
     std::atomic<bool> m_bStop{false};
     std::atomic<int> m_iPressed{0};
     std::thread m_Thread;
@@ -75,7 +79,7 @@ TEST(FormsDialogs, SystemDialogsOpenAndAnswer)
         DialogCloser closer;
         ui::FontSpec font;
         COLORREF color = RGB(0, 0, 0);
-        EXPECT_TRUE(dialogs.pickFont(nullptr, font, color));
+        EXPECT_TRUE(dialogs.pickFont(nullptr, font, color, ui::FontEffects{}));
         EXPECT_EQ(font.face, "MS Sans Serif");
         EXPECT_EQ(closer.Pressed(), 1);
     }
@@ -109,6 +113,44 @@ TEST(FormsDialogs, StartProcessRunsTheCommandLine)
     EXPECT_TRUE(testsupport::PumpUntil(
         [&] { return testsupport::ReadFileBytes(marker).find("started") == 0; }, 20000));
     EXPECT_FALSE(ui::SystemDialogs().startProcess("\"" + folder / "missing.exe\"", ""));
+}
+
+// The font dialog shows only the effects its caller keeps, and gives back only those.
+TEST(FormsDialogs, FontDialogOffersOnlyTheEffectsAskedFor)
+{
+    const ui::Dialogs dialogs = ui::SystemDialogs();
+    const struct {
+        const char* name;
+        ui::FontEffects offered;
+    } cases[] = {
+        {"all", {true, true, true}},
+        {"underline only", {true, false, false}},
+        {"none", {false, false, false}},
+    };
+    for (const auto& c : cases) {
+        bool strikeoutShown = false, underlineShown = false, colorShown = false;
+        DialogCloser closer([&](HWND dialog) {
+            const auto shown = [dialog](int id) {
+                const HWND control = ::GetDlgItem(dialog, id);
+                return control && (::GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) != 0;
+            };
+            strikeoutShown = shown(0x410);
+            underlineShown = shown(0x411);
+            colorShown = shown(0x473);
+        });
+        ui::FontSpec font;
+        font.strikeout = true;  // kept as it was when the dialog does not offer it
+        COLORREF color = RGB(1, 2, 3);
+        ASSERT_TRUE(dialogs.pickFont(nullptr, font, color, c.offered)) << c.name;
+        ASSERT_EQ(closer.Pressed(), 1) << c.name;
+        EXPECT_EQ(strikeoutShown, c.offered.strikeout) << c.name;
+        EXPECT_EQ(underlineShown, c.offered.underline) << c.name;
+        EXPECT_EQ(colorShown, c.offered.color) << c.name;
+        EXPECT_TRUE(font.strikeout) << c.name;
+        if (!c.offered.color) {
+            EXPECT_EQ(color, RGB(1, 2, 3)) << c.name;
+        }
+    }
 }
 
 }  // namespace

@@ -36,7 +36,7 @@ TFormProcessEnum::TFormProcessEnum()
     LabelRemoveLabel.SetBounds(106, 272, 412, 13);
     LabelBlockingPrograms.caption = Text(glm_LabelBlockingPrograms);
     LabelBlockingPrograms.SetBounds(8, 302, 510, 13);
-    EditBlockingPrograms.maxLength = static_cast<int>(kMaxProgramListLength);
+    // No limit on the edit: a pasted list arrives whole, and OK tells when it must be cut.
     EditBlockingPrograms.SetBounds(8, 318, 510, 21);
     ButtonOk.caption = Text(glm_ButtonOk);
     ButtonOk.isDefault = true;
@@ -178,8 +178,12 @@ void TFormProcessEnum::ButtonOkClick()
 {
     std::string list = NormalizeProgramList(EditBlockingPrograms.Text());
     if (list.size() > kMaxProgramListLength) {
+        const size_t typed = list.size();
         list = ProgramListCut(list, kMaxProgramListLength);
-        LogF("The list of blocking programs was cut to %u characters", static_cast<unsigned>(list.size()));
+        LogF("The list of blocking programs was cut from %u to %u characters", static_cast<unsigned>(typed),
+             static_cast<unsigned>(list.size()));
+        ui::TheDialogs().messageBox(Handle(), kListTooLong, Text(glm_BlockingProgramsCaption),
+                                    MB_OK | MB_ICONEXCLAMATION);
     }
     SetText(list);
     SetModalResult(ui::kModalOk);

@@ -128,7 +128,7 @@ void FromFontSpec(const ui::FontSpec& spec, CSettingsFont& font)
     const int height = spec.height < 0 ? -spec.height : spec.height;
     font.size = ::MulDiv(height, 72, PixelsPerInch());
     font.charset = spec.charset;
-    BYTE style = font.style & fsStrikeout;  // the dialog offers no effects: strikeout stays as it was
+    BYTE style = font.style & fsStrikeout;  // the dialog does not offer strikeout: it stays as it was
     if (spec.weight >= FW_SEMIBOLD) style |= fsBold;
     if (spec.italic) style |= fsItalic;
     if (spec.underline) style |= fsUnderline;
@@ -498,8 +498,40 @@ void TFormSettings::ShowFontDescription()
     logFont.lfStrikeOut = (font.style & fsStrikeout) ? TRUE : FALSE;
     m_SampleFont = GdiObject(::CreateFontIndirectA(&logFont));
     LabelFontSample.SetFont(static_cast<HFONT>(m_SampleFont.get()), true);
+    LayOutFontSample();
     LabelFontData.SetCaption(FormatText(glm_FontDescriptionSDSS, font.name.GetText(), font.size,
                                         StyleText(font.style).c_str(), CharsetText(font.charset)));
+}
+
+void TFormSettings::LayOutFontSample()
+{
+    // The sample is one word, which the label would not break: it is broken into lines that fit the
+    // editor's width, and the label takes the height of those lines, so that a larger font shows
+    // every letter instead of the first few. A giant font shows as many whole lines as fit.
+    constexpr int kMostSampleHeight = 160;
+    WindowDC dc(LabelFontSample.Handle());
+    if (!dc) return;
+    SelectGuard selected(dc.get(), m_SampleFont.get());
+    TEXTMETRICA metrics = {};
+    ::GetTextMetricsA(dc.get(), &metrics);
+    const int lineHeight = std::max(1, static_cast<int>(metrics.tmHeight));
+    const std::string sample = kFontSampleText;
+    std::string text;
+    int lines = 0;
+    size_t start = 0;
+    while (start < sample.size() && (lines + 1) * lineHeight <= std::max(kMostSampleHeight, lineHeight)) {
+        int fit = 0;
+        SIZE extent = {};
+        ::GetTextExtentExPointA(dc.get(), sample.c_str() + start, static_cast<int>(sample.size() - start),
+                                kEditorWidth, &fit, nullptr, &extent);
+        fit = std::max(fit, 1);  // a letter wider than the panel still takes a line of its own
+        if (lines > 0) text += "\r\n";
+        text += sample.substr(start, static_cast<size_t>(fit));
+        start += static_cast<size_t>(fit);
+        ++lines;
+    }
+    LabelFontSample.SetCaption(text);
+    LabelFontSample.SetBounds(LabelFontSample.left, LabelFontSample.top, kEditorWidth, lines * lineHeight);
 }
 
 void TFormSettings::CheckBoxClick()
@@ -570,7 +602,12 @@ void TFormSettings::ButtonFontChangeClick()
     COLORREF color = 0;
     // A font alone does not change the composed wallpaper's content enough to recompose it: it is
     // saved without marking the settings modified.
-    if (ui::TheDialogs().pickFont(Handle(), spec, color)) FromFontSpec(spec, font);
+    // A font item keeps face, size, script, bold, italic and underline: strikeout and colour are not
+    // stored, so the dialog does not offer them.
+    ui::FontEffects offered;
+    offered.strikeout = false;
+    offered.color = false;
+    if (ui::TheDialogs().pickFont(Handle(), spec, color, offered)) FromFontSpec(spec, font);
     ShowFontDescription();
     UpdateNodeText();
 }

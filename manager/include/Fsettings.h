@@ -85,6 +85,8 @@ private:
     void ShowChoice(CSettingsItem& item, int h);
     int TextHeight() const;
     void MarkModified();
+    // Breaks the sample into lines that fit the panel and sizes its label to them.
+    void LayOutFontSample();
 
     void CheckBoxClick();
     void EditChange();

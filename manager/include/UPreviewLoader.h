@@ -1,10 +1,17 @@
 // The image browser's preview: a loader thread decodes the newest requested image through the
-// engine into a header block and a pixel block, and posts WM_FILELIST_PREVIEW_READY to the window.
-// Three mutexes guard the blocks, the request path and the engine calls; three manual-reset events
-// carry a request, the stop and the loader's running state.
+// engine into blocks of its own and, once the decode is complete, swaps them with the blocks the
+// window paints from, then posts WM_FILELIST_PREVIEW_READY. The window thus always paints the last
+// finished preview and never waits for a decode. Three mutexes guard the shown blocks, the request
+// path and the engine calls; three manual-reset events carry a request, the stop and the loader's
+// running state.
+//
+// A loader that does not end within the stop's time limit (a decode that ignores its cancel) is
+// left with its own objects, and the next start makes a fresh loader with new ones.
 #pragma once
 
 #include <windows.h>
+
+#include <memory>
 
 #include "UTxUtils.h"
 
@@ -19,9 +26,13 @@ class CPreviewLoader {
 public:
     static constexpr int kHeaderSize = 1064;  // the bitmap information header and 256 palette entries
     static constexpr int kPathRoom = 500;
+    // The longest a stop waits for the loader, its cancel of the engine included.
+    static constexpr DWORD kStopLimitMs = 9500;
+    // How long a stop lets a decode finish before it asks the engine to cancel it.
+    static constexpr DWORD kCancelAfterMs = 2000;
 
     CPreviewLoader();
-    // Ends a loader that still runs before its objects go.
+    // Stops the loader; one that would not end keeps its own objects.
     ~CPreviewLoader();
     CPreviewLoader(const CPreviewLoader&) = delete;
     CPreviewLoader& operator=(const CPreviewLoader&) = delete;
@@ -30,9 +41,10 @@ public:
     bool Prepare(HWND window, bool rotateByExif);
     // Starts the loader unless it runs; waits up to a second until it does.
     void Start();
-    // Stops the loader and waits until it has ended; true when it has. Only then are the blocks freed.
+    // Stops the loader, waiting at most kStopLimitMs; true when it has ended. A loader that is still
+    // busy then is left to end on its own, and this object goes on with fresh objects.
     bool Stop();
-    // Frees both blocks when the loader has ended.
+    // Frees the blocks when the loader has ended.
     void FreeBlocks();
     bool IsRunning() const;
 
@@ -40,30 +52,18 @@ public:
     // that does not fit.
     bool Request(const char* path);
 
-    // Draws the preview fitted into the box; nothing without a decoded image.
+    // Draws the last finished preview fitted into the box; nothing without one.
     void Paint(HDC dc, int W, int H);
-    COLORREF AverageColor() const { return m_AverageColor; }
+    COLORREF AverageColor() const;
     // The engine mutex, which the wallpaper change takes to keep out of the loader's decode.
-    HANDLE EngineMutex() const { return m_EngineMutex.get(); }
+    HANDLE EngineMutex() const;
+
+    // Loader threads of every browser that have not ended yet, the abandoned ones included.
+    static int LiveThreads();
+
+    struct State;
 
 private:
-    static DWORD WINAPI ThreadProc(LPVOID self) noexcept;
-    DWORD Run();
-    void Decode(const char* path);
-    // Under the bitmap mutex: the header says no image.
-    void ClearImage();
-
-    GlobalBlock m_Header;
-    GlobalBlock m_Pixels;
-    COLORREF m_AverageColor = 0;
-    HWND m_hWindow = nullptr;
-    BOOL m_bRotate = TRUE;
-    char m_szRequestPath[kPathRoom] = {};
+    std::shared_ptr<State> m_State;
     Handle m_Thread;
-    Handle m_BitmapMutex;
-    Handle m_PathMutex;
-    Handle m_EngineMutex;
-    Handle m_StopEvent;
-    Handle m_RunningEvent;
-    Handle m_RequestEvent;
 };

@@ -128,5 +128,8 @@ private:
 // The icon index of a folder (1 to 4) and the text of its second column.
 int FolderIconIndex(const CImageFolder& folder);
 std::string FolderUseText(const CImageFolder& folder);
+// Whether a folder the picker gave can hold images the engine can open: no character the code page
+// lacked, and room for an image's name within the system's path limit.
+bool IsUsableFolderPath(const std::string& path);
 
 }  // namespace manager

@@ -19,6 +19,16 @@ int FolderIconIndex(const CImageFolder& folder)
     return folder.IncludeSubfolders ? 2 : 1;
 }
 
+bool IsUsableFolderPath(const std::string& path)
+{
+    // The folder picker hands over the ANSI path, where each character the code page lacks became
+    // '?', which no path may hold: such a folder could never be searched.
+    if (path.find('?') != std::string::npos) return false;
+    // Room for the shortest image path in it ("\\a.jpg") within the system's limit.
+    constexpr size_t kShortestImageName = 6;
+    return path.size() + kShortestImageName < MAX_PATH;
+}
+
 std::string FolderUseText(const CImageFolder& folder)
 {
     std::string letters;
@@ -99,6 +109,12 @@ void TFormMain::ButtonAddFolderClick()
     const std::string path = m_pFormTree->m_sPath;
     // An empty path would scan the root of the current drive: it counts as Cancel.
     if (path.empty()) return;
+    if (!IsUsableFolderPath(path)) {
+        LogF("Folder not added, its name or length cannot be used: %s", path.c_str());
+        ui::TheDialogs().messageBox(Handle(), FormatText(glm_FolderCannotBeUsedS, path.c_str()),
+                                    Text(glm_CannotAdd), MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
     auto folder = std::make_unique<CImageFolder>();
     folder->Path.Assign(path.c_str());
     folder->IncludeSubfolders = m_pFormTree->CheckBoxIncludeSubfolders.Checked() ? 1 : 0;

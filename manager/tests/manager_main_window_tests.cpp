@@ -9,8 +9,10 @@
 #include <shlobj.h>
 
 #include <cstdio>
+#include <functional>
 
 #include "FormMain.h"
+#include "FormTree.h"
 #include "KvTestSupport.h"
 #include "ManagerWindowPositions.h"
 #include "UTxDiskApi.h"
@@ -217,6 +219,95 @@ TEST_F(MainWindow, AFailedSaveIsToldAndNothingIsReloadedOverTheChanges)
     EXPECT_TRUE(form.m_pFileCollection->Modified);
     EXPECT_EQ(form.ListViewFolders.ItemCount(), 2) << "the list in memory is kept, not replaced by the files";
     EXPECT_EQ(form.m_pFileCollection->GetCount(), 3);
+}
+
+// Folders the picker offers but no image in could be used: a name the code page lacks (the picker
+// sees '?' for its letters) and a path that leaves no room for an image's name. Neither is added,
+// and the user is told; an ordinary folder beside them is added.
+TEST_F(MainWindow, AFolderWhoseNameOrLengthCannotBeUsedIsRefusedWithAMessage)
+{
+    const std::string parent = "P:\\Odd";
+    const auto wide = [](const std::string& path) {
+        return L"\\\\?\\" + std::wstring(path.begin(), path.end());
+    };
+    // P:\Odd\ and 247 letters: 254 characters, so even "\a.jpg" passes the 259 a path may have.
+    const std::string longName(254 - parent.size() - 1, 'L');
+    const std::vector<std::wstring> folders = {wide(parent) + L"\\\x4E2D\x6587",
+                                               wide(parent + "\\" + longName), wide(parent + "\\Plain")};
+    // Names the ANSI calls of the usual clean-up cannot reach: removed through their wide paths, before
+    // (after a run that ended early) and after, since the picker's tests list the drive.
+    struct Cleanup {
+        const std::vector<std::wstring>& folders;
+        std::wstring parent;
+        void operator()() const
+        {
+            for (const std::wstring& folder : folders) {
+                ::DeleteFileW((folder + L"\\a.jpg").c_str());
+                ::RemoveDirectoryW(folder.c_str());
+            }
+            ::RemoveDirectoryW(parent.c_str());
+        }
+        ~Cleanup() { (*this)(); }
+    } cleanup{folders, wide(parent)};
+    cleanup();
+    ASSERT_TRUE(::CreateDirectoryA(parent.c_str(), nullptr));
+    for (const std::wstring& folder : folders) {
+        ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+        FileHandle image(::CreateFileW((folder + L"\\a.jpg").c_str(), GENERIC_WRITE, 0, nullptr,
+                                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(static_cast<bool>(image));
+    }
+
+    ui::Owner<manager::TFormNewFolder> newFolder;
+    ui::Owner<manager::TFormTree> tree;
+    tree.logicalDrives = [] { return static_cast<DWORD>(FixtureDriveMask()); };
+    ASSERT_TRUE(newFolder.Create(TestClass(), nullptr));
+    ASSERT_TRUE(tree.Create(TestClass(), nullptr, &newFolder));
+    form.SetFolderPicker(&tree);
+    ui::DialogsOverride dialogs;
+    std::vector<std::string> told;
+    dialogs->messageBox = [&](HWND, const std::string& text, const std::string& title, UINT) {
+        told.push_back(title + ": " + text);
+        return IDOK;
+    };
+
+    const struct {
+        const char* name;
+        std::function<bool(const std::string&)> isChild;
+        bool added;
+    } cases[] = {
+        {"name the code page lacks", [](const std::string& t) { return t.find('?') != std::string::npos; },
+         false},
+        {"254 characters", [](const std::string& t) { return t.size() > 200; }, false},
+        {"plain", [](const std::string& t) { return t == "Plain"; }, true},
+    };
+    for (const auto& c : cases) {
+        told.clear();
+        const int folders = form.m_pFolderCollection->GetCount();
+        const int images = form.m_pFileCollection->GetCount();
+        form.m_sLastDirAddFolders = parent;
+        std::string picked;
+        ui::test::OnNextModal([&](ui::Form&) {
+            const HTREEITEM odd = tree.TreeView.Selected();
+            tree.TreeView.Expand(odd);
+            for (HTREEITEM child = tree.TreeView.FirstChild(odd); child;
+                 child = tree.TreeView.NextSibling(child))
+                if (c.isChild(tree.TreeView.Text(child))) tree.TreeView.Select(child);
+            picked = tree.NodePath(tree.TreeView.Selected());
+            uitest::Click(tree.ButtonOk.Handle());
+        });
+        uitest::Click(form.ButtonAddFolder.Handle());
+        EXPECT_NE(picked, parent) << c.name;
+        EXPECT_EQ(form.m_pFolderCollection->GetCount(), folders + (c.added ? 1 : 0)) << c.name;
+        EXPECT_EQ(form.m_pFileCollection->GetCount(), images + (c.added ? 1 : 0)) << c.name;
+        if (c.added) {
+            EXPECT_TRUE(told.empty()) << c.name;
+        } else {
+            ASSERT_EQ(told.size(), 1u) << c.name;
+            EXPECT_NE(told[0].find(picked), std::string::npos) << told[0];
+        }
+    }
+    form.SetFolderPicker(nullptr);
 }
 
 // Where the shell finds the user's application-data folder.

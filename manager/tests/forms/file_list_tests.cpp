@@ -52,7 +52,15 @@ public:
                 *size = bytes;
                 return TRUE;
             }
+            bool stuck = false;
+            {
+                std::lock_guard<std::mutex> lock(m_lock);
+                stuck = stickOnce == path;
+                if (stuck) stickOnce.clear();
+            }
             ::SetEvent(m_started.get());
+            // A stuck decode ignores every cancel until the test lets it go.
+            if (stuck) ::WaitForSingleObject(m_stuck.get(), 60000);
             ::WaitForSingleObject(m_open.get(), 20000);
             {
                 std::lock_guard<std::mutex> lock(m_lock);
@@ -80,7 +88,11 @@ public:
         m_engine->getAverageRgbValue = [](BITMAPINFO*, void*) { return kAverageColor; };
     }
 
-    void Close() { ::ResetEvent(m_open.get()); }
+    void Close()
+    {
+        ::ResetEvent(m_open.get());
+        ::ResetEvent(m_started.get());
+    }
     void Open() { ::SetEvent(m_open.get()); }
     bool WaitStarted() { return ::WaitForSingleObject(m_started.get(), 10000) == WAIT_OBJECT_0; }
     std::vector<std::string> Decoded()
@@ -104,6 +116,15 @@ public:
         std::lock_guard<std::mutex> lock(m_lock);
         return roomTold;
     }
+    // The next decode of `path` hangs, whatever cancel it is told, until ReleaseStuck.
+    void StickOnce(const std::string& path)
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        stickOnce = path;
+        ::ResetEvent(m_stuck.get());
+        ::ResetEvent(m_started.get());
+    }
+    void ReleaseStuck() { ::SetEvent(m_stuck.get()); }
     void SetFailing(const std::string& path)
     {
         std::lock_guard<std::mutex> lock(m_lock);
@@ -116,10 +137,12 @@ private:
     int width = 200;
     int height = 100;
     std::string failing;
+    std::string stickOnce;
     int growTo = 0;
     DWORD roomTold = 0;
     Handle m_started;
     Handle m_open;
+    Handle m_stuck{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
     ManagerEngineOverride m_engine;
 };
 
@@ -419,6 +442,85 @@ TEST_F(BrowserTest, SetAsWallpaperCountsTheImageShown)
     EXPECT_EQ(calls, (std::vector<std::string>{"show", PathOf(2) + " rotate", "hide"}));
     EXPECT_EQ(files.FileAt(2)->ShownCount, 1u);
     EXPECT_EQ(files.Modified, 1);
+}
+
+TEST_F(BrowserTest, ALoaderStuckInADecodeDelaysTheCloseAtMostTenSecondsAndTheNextShowingPreviews)
+{
+    int cancels = 0;
+    ManagerEngineOverride engine;
+    engine->cancelCurrentOperation = [&] { ++cancels; };
+    decoder.StickOnce(PathOf(0));
+    DWORD closeAsked = 0;
+    ui::test::OnNextModal([&](ui::Form&) {
+        SelectOnly(0);
+        ASSERT_TRUE(decoder.WaitStarted());
+        closeAsked = ::GetTickCount();
+        uitest::Click(form.ButtonClose.Handle());
+    });
+    form.ShowBrowser(files, record);
+    const DWORD closeTook = ::GetTickCount() - closeAsked;
+    EXPECT_LE(closeTook, 10500u);
+    EXPECT_GE(closeTook, CPreviewLoader::kCancelAfterMs);  // the decode had its chance to finish
+    EXPECT_EQ(cancels, 1);
+    EXPECT_FALSE(form.Loader().IsRunning());
+    EXPECT_EQ(CPreviewLoader::LiveThreads(), 1);  // the stuck one, left to end on its own
+
+    // Reopened while the old decode still hangs: a new loader previews the images.
+    bool newLoaderRan = false;
+    RECT painted = {};
+    ui::test::OnNextModal([&](ui::Form&) {
+        newLoaderRan = form.Loader().IsRunning();
+        SelectOnly(2);
+        EXPECT_TRUE(testsupport::PumpUntil(
+            [&] {
+                const auto decoded = decoder.Decoded();
+                return !decoded.empty() && decoded.back() == PathOf(2) && form.PreviewsShown() >= 1;
+            },
+            10000));
+        painted = PaintedRect(form, 100, 100);
+        uitest::Click(form.ButtonClose.Handle());
+    });
+    form.ShowBrowser(files, record);
+    EXPECT_TRUE(newLoaderRan);
+    EXPECT_LT(painted.left, painted.right);
+    uitest::Settle();  // what the ended new loader had posted
+    const int previews = form.PreviewsShown();
+
+    // Let go, the old loader ends without telling the window anything.
+    decoder.ReleaseStuck();
+    EXPECT_TRUE(testsupport::PumpUntil([] { return CPreviewLoader::LiveThreads() == 0; }, 30000));
+    uitest::Settle();  // a message it had posted before it ended would be handled now
+    EXPECT_EQ(form.PreviewsShown(), previews);
+}
+
+TEST_F(BrowserTest, ARepaintDuringADecodeShowsTheLastFinishedPreviewAtOnce)
+{
+    decoder.SetSize(320, 200);
+    uitest::Picture shot;
+    DWORD repaintTook = 0;
+    ui::test::OnNextModal([&](ui::Form&) {
+        SelectOnly(0);
+        ASSERT_TRUE(WaitPreviews(1));
+        decoder.Close();
+        SelectOnly(1);
+        ASSERT_TRUE(decoder.WaitStarted());
+        const DWORD start = ::GetTickCount();
+        ::RedrawWindow(form.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        shot = uitest::Capture(form.Handle());
+        repaintTook = ::GetTickCount() - start;
+        decoder.Open();
+        EXPECT_TRUE(WaitPreviews(2));
+        uitest::Click(form.ButtonClose.Handle());
+    });
+    form.ShowBrowser(files, record);
+    EXPECT_LT(repaintTook, 500u);
+    ASSERT_FALSE(shot.Empty());
+    EXPECT_TRUE(shot.SavePng(uitest::ShotPath("manager_browser_during_decode.png")));
+    // The middle of the paint box shows the image decoded before.
+    const RECT box = form.PaintBox.GetWindowRect();
+    const RECT window = form.GetWindowRect();
+    EXPECT_EQ(shot.Pixel((box.left + box.right) / 2 - window.left, (box.top + box.bottom) / 2 - window.top),
+              kImageColor);
 }
 
 TEST_F(BrowserTest, Picture)

@@ -2,6 +2,7 @@
 // the running programs listed, Add, Remove, OK and Cancel, and the length the record can hold.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "Fprocessenum.h"
@@ -153,6 +154,36 @@ TEST_F(PickerTest, OkCutsAnOverlongHandEditAtAWholeEntry)
     EXPECT_LE(list.size(), kMaxProgramListLength);
     EXPECT_EQ(list, ProgramListCut(typed, kMaxProgramListLength));
     EXPECT_EQ(list.substr(list.size() - 4), ".exe");
+}
+
+// A list pasted into the edit arrives whole; OK keeps the entries that fit and says so.
+TEST_F(PickerTest, APastedListLongerThanTheRecordHoldsIsCutWithAMessage)
+{
+    std::string pasted;
+    for (int i = 0; pasted.size() < 1319; ++i)
+        pasted += "pasted-program-" + std::to_string(i) + ".exe;";
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    ::EmptyClipboard();
+    HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, pasted.size() + 1);
+    ASSERT_NE(block, nullptr);
+    std::memcpy(::GlobalLock(block), pasted.c_str(), pasted.size() + 1);
+    ::GlobalUnlock(block);
+    ASSERT_NE(::SetClipboardData(CF_TEXT, block), nullptr);
+    ::CloseClipboard();
+
+    form.SetText("");
+    size_t inEdit = 0;
+    ui::test::OnNextModal([&](ui::Form&) {
+        ::SendMessageA(form.EditBlockingPrograms.Handle(), WM_PASTE, 0, 0);
+        inEdit = form.EditBlockingPrograms.Text().size();
+        uitest::Click(form.ButtonOk.Handle());
+    });
+    ASSERT_EQ(form.ShowModal(), ui::kModalOk);
+    EXPECT_EQ(inEdit, pasted.size());
+    EXPECT_EQ(form.GetText(), ProgramListCut(NormalizeProgramList(pasted), kMaxProgramListLength));
+    const auto boxes = mftest::TakeMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find("511"), std::string::npos) << boxes[0];
 }
 
 TEST_F(PickerTest, SelectionSurvivesARefresh)

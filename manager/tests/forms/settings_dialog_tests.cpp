@@ -115,11 +115,45 @@ TEST_F(SettingsDialogTest, MinSizeAndOkSavesAndRecomposesOnce)
     EXPECT_EQ(form.CurrentItem(), nullptr);
 }
 
+TEST_F(SettingsDialogTest, TypedNumbersAreStoredWithinTheirItemsRange)
+{
+    const struct {
+        const char* section;
+        const char* key;
+        const char* typed;
+        DWORD stored;
+    } cases[] = {
+        {"Exchange", "Period", "5000", 1000},
+        {"Exchange", "Period", "0", 1},
+        {"Exchange", "Period", "99999999999", 1000},
+        {"Display", "MarginLeft", "-5", 0},
+        {"Display", "MinSize", "100", 240},
+        {"Display", "MinSize", "5000", 5000},
+        {"Calendar", "MonthsBefore", "13", 12},
+        {"ScreenSaver", "ExchangePeriod", "0", 5},
+        {"ScreenSaver", "ExchangePeriod", "-2147483648", 5},
+    };
+    for (const auto& c : cases) {
+        ui::test::OnNextModal([&](ui::Form&) {
+            SelectNode(c.key, c.section);
+            ::SendMessageA(form.CSpinEdit.Handle(), EM_SETSEL, 0, -1);
+            uitest::TypeText(form.CSpinEdit.Handle(), c.typed);
+            uitest::Click(form.ButtonOk.Handle());
+        });
+        ASSERT_TRUE(form.ShowDialog());
+        const std::string what = std::string(c.section) + "\\" + c.key + " typed " + c.typed;
+        EXPECT_EQ(RegistryDword(c.section, c.key), c.stored) << what;
+        EXPECT_EQ(settings.GetValue(c.key, c.section), static_cast<int>(c.stored)) << what;
+    }
+}
+
 TEST_F(SettingsDialogTest, FontOnlyIsSavedWithoutRecomposition)
 {
     EngineRecorder engine;
     ui::DialogsOverride dialogs;
-    dialogs->pickFont = [](HWND, ui::FontSpec& font, COLORREF&) {
+    ui::FontEffects offered;
+    dialogs->pickFont = [&offered](HWND, ui::FontSpec& font, COLORREF&, const ui::FontEffects& effects) {
+        offered = effects;
         font.face = "Courier New";
         font.height = -16;  // 12 points at 96 pixels per inch
         font.weight = FW_BOLD;
@@ -137,6 +171,10 @@ TEST_F(SettingsDialogTest, FontOnlyIsSavedWithoutRecomposition)
     EXPECT_EQ(RegistryDword("Display", "FileFontSize"), 12u);
     EXPECT_EQ(RegistryDword("Display", "FileFontBold"), 1u);
     EXPECT_EQ(description, "Name: Courier New\nSize: 12\nStyle: bold\nCharset: Eastern european characters.");
+    // Offered is what a font item keeps: underline, but neither strikeout nor colour.
+    EXPECT_TRUE(offered.underline);
+    EXPECT_FALSE(offered.strikeout);
+    EXPECT_FALSE(offered.color);
     EXPECT_TRUE(engine.calls.empty());
 }
 
@@ -279,6 +317,70 @@ TEST_F(SettingsDialogTest, ProgramListThroughThePicker)
     ASSERT_TRUE(form.ShowDialog());
     EXPECT_EQ(RegistryText("Agent", "ConflictingPrgs"), "a.exe;b.exe");
     EXPECT_EQ(engine.calls.size(), 3u);  // a changed setting counts as a change of the wallpaper's
+}
+
+// The font sample shows the whole alphabet at any size a user picks: it breaks into lines that fit
+// the panel, and the label is as tall as its lines.
+TEST_F(SettingsDialogTest, FontSampleShowsEveryLetterAtLargerSizes)
+{
+    const char kSample[] = "AaBbCcDdEeFfGgHhIiJjKkLlMmNnOoPpQqRrSsTtUuVvXxYyZz";
+    for (const int size : {8, 14, 20}) {
+        CSettingsItem* item = settings.Find("FileFont", "Display");
+        ASSERT_NE(item, nullptr);
+        ASSERT_NE(item->Font(), nullptr);
+        item->Font()->name = "Arial";
+        item->Font()->size = size;
+        uitest::Picture shot;
+        std::string caption;
+        RECT label = {};
+        int lineHeight = 0, widest = 0, lines = 0;
+        ui::test::OnNextModal([&](ui::Form&) {
+            SelectNode("FileFont", "Display");
+            ::RedrawWindow(form.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+            shot = uitest::Capture(form.Handle());
+            caption = form.LabelFontSample.GetText();
+            label = form.LabelFontSample.GetWindowRect();
+            // Each line measured with the font the label draws with.
+            WindowDC dc(form.LabelFontSample.Handle());
+            const HFONT font =
+                reinterpret_cast<HFONT>(::SendMessageA(form.LabelFontSample.Handle(), WM_GETFONT, 0, 0));
+            SelectGuard selected(dc.get(), font);
+            TEXTMETRICA metrics = {};
+            ::GetTextMetricsA(dc.get(), &metrics);
+            lineHeight = metrics.tmHeight;
+            size_t start = 0;
+            while (start <= caption.size()) {
+                size_t end = caption.find('\n', start);
+                if (end == std::string::npos) end = caption.size();
+                std::string line = caption.substr(start, end - start);
+                if (!line.empty() && line.back() == '\r') line.pop_back();
+                SIZE extent = {};
+                ::GetTextExtentPoint32A(dc.get(), line.c_str(), static_cast<int>(line.size()), &extent);
+                widest = std::max(widest, static_cast<int>(extent.cx));
+                ++lines;
+                start = end + 1;
+            }
+            uitest::Click(form.ButtonCancel.Handle());
+        });
+        form.ShowDialog();
+        const std::string what = std::to_string(size) + " pt";
+        std::string letters;
+        for (const char c : caption)
+            if (c != '\r' && c != '\n') letters += c;
+        EXPECT_EQ(letters, kSample) << what;
+        EXPECT_LE(widest, label.right - label.left) << what;
+        EXPECT_GE(label.bottom - label.top, lines * lineHeight) << what;
+        ASSERT_FALSE(shot.Empty()) << what;
+        EXPECT_TRUE(
+            shot.SavePng(uitest::ShotPath("manager_settings_font_" + std::to_string(size) + "pt.png")));
+        // Ink in the band of the last line: the last letters are drawn, not cut off below.
+        const RECT window = form.GetWindowRect();
+        bool ink = false;
+        for (int y = label.bottom - lineHeight; y < label.bottom && !ink; ++y)
+            for (int x = label.left; x < label.right && !ink; ++x)
+                ink = shot.Pixel(x - window.left, y - window.top) == RGB(0, 0, 0);
+        EXPECT_TRUE(ink) << what;
+    }
 }
 
 TEST_F(SettingsDialogTest, Picture)
