@@ -287,7 +287,7 @@ TEST_F(MainWindow, AFolderWhoseNameOrLengthCannotBeUsedIsRefusedWithAMessage)
         const int images = form.m_pFileCollection->GetCount();
         form.m_sLastDirAddFolders = parent;
         std::string picked;
-        ui::test::OnNextModal([&](ui::Form&) {
+        uitest::OnNextModal([&](ui::Form&) {
             const HTREEITEM odd = tree.TreeView.Selected();
             tree.TreeView.Expand(odd);
             for (HTREEITEM child = tree.TreeView.FirstChild(odd); child;

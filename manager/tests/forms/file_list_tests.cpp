@@ -451,7 +451,7 @@ TEST_F(BrowserTest, ALoaderStuckInADecodeDelaysTheCloseAtMostTenSecondsAndTheNex
     engine->cancelCurrentOperation = [&] { ++cancels; };
     decoder.StickOnce(PathOf(0));
     DWORD closeAsked = 0;
-    ui::test::OnNextModal([&](ui::Form&) {
+    uitest::OnNextModal([&](ui::Form&) {
         SelectOnly(0);
         ASSERT_TRUE(decoder.WaitStarted());
         closeAsked = ::GetTickCount();
@@ -468,7 +468,7 @@ TEST_F(BrowserTest, ALoaderStuckInADecodeDelaysTheCloseAtMostTenSecondsAndTheNex
     // Reopened while the old decode still hangs: a new loader previews the images.
     bool newLoaderRan = false;
     RECT painted = {};
-    ui::test::OnNextModal([&](ui::Form&) {
+    uitest::OnNextModal([&](ui::Form&) {
         newLoaderRan = form.Loader().IsRunning();
         SelectOnly(2);
         EXPECT_TRUE(testsupport::PumpUntil(
@@ -498,7 +498,7 @@ TEST_F(BrowserTest, ARepaintDuringADecodeShowsTheLastFinishedPreviewAtOnce)
     decoder.SetSize(320, 200);
     uitest::Picture shot;
     DWORD repaintTook = 0;
-    ui::test::OnNextModal([&](ui::Form&) {
+    uitest::OnNextModal([&](ui::Form&) {
         SelectOnly(0);
         ASSERT_TRUE(WaitPreviews(1));
         decoder.Close();

@@ -173,7 +173,7 @@ TEST_F(PickerTest, APastedListLongerThanTheRecordHoldsIsCutWithAMessage)
 
     form.SetText("");
     size_t inEdit = 0;
-    ui::test::OnNextModal([&](ui::Form&) {
+    uitest::OnNextModal([&](ui::Form&) {
         ::SendMessageA(form.EditBlockingPrograms.Handle(), WM_PASTE, 0, 0);
         inEdit = form.EditBlockingPrograms.Text().size();
         uitest::Click(form.ButtonOk.Handle());

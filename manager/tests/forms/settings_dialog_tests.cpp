@@ -134,7 +134,7 @@ TEST_F(SettingsDialogTest, TypedNumbersAreStoredWithinTheirItemsRange)
         {"ScreenSaver", "ExchangePeriod", "-2147483648", 5},
     };
     for (const auto& c : cases) {
-        ui::test::OnNextModal([&](ui::Form&) {
+        uitest::OnNextModal([&](ui::Form&) {
             SelectNode(c.key, c.section);
             ::SendMessageA(form.CSpinEdit.Handle(), EM_SETSEL, 0, -1);
             uitest::TypeText(form.CSpinEdit.Handle(), c.typed);
@@ -334,7 +334,7 @@ TEST_F(SettingsDialogTest, FontSampleShowsEveryLetterAtLargerSizes)
         std::string caption;
         RECT label = {};
         int lineHeight = 0, widest = 0, lines = 0;
-        ui::test::OnNextModal([&](ui::Form&) {
+        uitest::OnNextModal([&](ui::Form&) {
             SelectNode("FileFont", "Display");
             ::RedrawWindow(form.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
             shot = uitest::Capture(form.Handle());
