@@ -30,3 +30,10 @@ enum class StoredTexts {
 // would hand it the texts of another image.
 StoredTexts LoadTextsOfStoredImage(CImageFile& image, const TxString& recordFilePath,
                                    const TxString& stringFilePath);
+
+// The texts of each of `images` as LoadTextsOfStoredImage fetches them, under one hold of the lock
+// with each file opened once: RecordChanged when the record of any of them has changed since the
+// list was loaded; Unavailable, every entry of `texts` too, when the files cannot be read; else
+// Loaded, and `texts[i]` says how the texts of `images[i]` were fetched.
+StoredTexts LoadTextsOfStoredImages(const std::vector<CImageFile*>& images, const TxString& recordFilePath,
+                                    const TxString& stringFilePath, std::vector<StoredTexts>& texts);
