@@ -101,6 +101,26 @@ bool StoreSelfToFile(const CImageFile& image, const TxString& recordFilePath)
     return false;
 }
 
+int StoreEachToFile(const std::vector<const CImageFile*>& images, const TxString& recordFilePath)
+{
+    if (images.empty()) return 0;
+    int refused = 0;
+    try {
+        const CDatabaseLock lock("StoreEachToFile");
+        if (!lock.Held() || !FinishInterruptedImageListSave(recordFilePath.GetText(), ""))
+            return static_cast<int>(images.size());
+        TxFile file(recordFilePath.GetText(), false, false);
+        for (const CImageFile* image : images)
+            if (image->UpdateRecordInPlace(file) == CImageFile::RecordUpdate::Refused) ++refused;
+        return refused;
+    } catch (const ExNormal& e) {
+        LogF("StoreEachToFile: Exception ExNormal: %s", e.Message());
+    } catch (const std::exception& e) {
+        LogF("!StoreEachToFile: %s", e.what());
+    }
+    return static_cast<int>(images.size());
+}
+
 int StoreImagesToFile(const std::vector<const CImageFile*>& images, const TxString& recordFilePath)
 {
     if (images.empty()) return 0;

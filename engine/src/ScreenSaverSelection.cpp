@@ -141,7 +141,7 @@ SelectionPass CheckBatch(const RegistryRecord& record, const CFileSortCollection
             break;
         }
     }
-    StoreImagesToFile(tried, recordFilePath);
+    StoreEachToFile(tried, recordFilePath);
     return result;
 }
 
