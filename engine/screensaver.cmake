@@ -20,3 +20,19 @@ target_sources(engine_tests PRIVATE
 add_executable(saver_bench EXCLUDE_FROM_ALL bench/saver_bench.cpp)
 target_link_libraries(saver_bench PRIVATE engine_core)
 kvimage_copy_beside(saver_bench)
+
+# A thumbnail cache in an image folder for the selection test: 15,000 tiny images dated before two
+# photos. Made once by the build, natively; under the emulator the test would spend far longer
+# writing and deleting them than selecting.
+find_program(KV_PYTHON3 python3 REQUIRED)
+set(kv_thumbnail_cache ${CMAKE_CURRENT_BINARY_DIR}/thumbnail_cache)
+set(kv_thumbnail_fixtures ${CMAKE_CURRENT_SOURCE_DIR}/tests/selection_fixtures)
+add_custom_command(OUTPUT ${kv_thumbnail_cache}/complete.stamp
+  COMMAND ${KV_PYTHON3} ${kv_thumbnail_fixtures}/make_thumbnail_cache.py ${kv_thumbnail_fixtures}/tiny_16x12.jpg
+          ${kv_thumbnail_fixtures}/good_a.jpg ${kv_thumbnail_fixtures}/good_b.jpg ${kv_thumbnail_cache}
+  DEPENDS ${kv_thumbnail_fixtures}/make_thumbnail_cache.py ${kv_thumbnail_fixtures}/tiny_16x12.jpg
+          ${kv_thumbnail_fixtures}/good_a.jpg ${kv_thumbnail_fixtures}/good_b.jpg
+  COMMENT "Making the thumbnail cache of the screen saver's selection test"
+  VERBATIM)
+add_custom_target(kv_thumbnail_cache DEPENDS ${kv_thumbnail_cache}/complete.stamp)
+add_dependencies(engine_tests kv_thumbnail_cache)

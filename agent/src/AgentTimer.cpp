@@ -3,6 +3,7 @@
 #include "AgentEnvironment.h"
 #include "AgentMessages.h"
 #include "AgentState.h"
+#include "UScreenSaverRunning.h"
 #include "UTxLog.h"
 
 AgentEvents g_AgentEvents;
@@ -75,7 +76,14 @@ void StopTimerThread()
 
 bool IsExternallyDisabled()
 {
-    return g_AgentEvents.hDisable && ::WaitForSingleObject(g_AgentEvents.hDisable.get(), 0) == WAIT_OBJECT_0;
+    if (!g_AgentEvents.hDisable || ::WaitForSingleObject(g_AgentEvents.hDisable.get(), 0) != WAIT_OBJECT_0)
+        return false;
+    if (IsScreenSaverRunning()) return true;
+    // The saver that set the pause was killed or crashed before it could lift it: without this
+    // the Agent would stay paused until it is restarted.
+    LogText("The screen saver ended without lifting its pause; changes go on");
+    ::ResetEvent(g_AgentEvents.hDisable.get());
+    return false;
 }
 
 DWORD WINAPI TimerThreadProc(LPVOID)

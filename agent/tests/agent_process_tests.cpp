@@ -5,6 +5,7 @@
 #include "agent_support.h"
 
 #include "KvTestSupport.h"
+#include "UScreenSaverRunning.h"
 #include "UTxUtils.h"
 
 #include <gtest/gtest.h>
@@ -288,7 +289,8 @@ TEST_F(AgentProcess, DueChangeHappensOnceThenNotUntilDue)
 TEST_F(AgentProcess, NoChangeWhileTheScreenSaverRuns)
 {
     WriteRunnableSettings(CHANGE_EACH_N_MINUTES, 0, FileTimeFromUnits(0));
-    // The screen saver set the event before this Agent started.
+    // The screen saver set the event before this Agent started, and holds its mutex.
+    const Handle saverRunning(::CreateMutexA(nullptr, FALSE, kScreenSaverRunningName));
     Handle disable(::CreateEventA(nullptr, TRUE, TRUE, "KvAgentExternalDisable"));
     ASSERT_TRUE(Start(kStubFolder, "KvAgentFast.exe", "/r"));
     ASSERT_TRUE(PumpUntil([this] { return Lines("screensaver is running") >= 3; }, 5000)) << AllLines();

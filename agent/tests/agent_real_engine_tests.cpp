@@ -1,6 +1,7 @@
 // The fast test Agent with the real engine, its decoder and textures beside it, on Debian's
 // mate-backgrounds photographs: one due change, read back from \CurrentImage, the work bitmap and
-// the image database, then none until the next one is due.
+// the image database, then none until the next one is due; and the pause of a screen saver that is
+// killed while it shows the same photographs.
 #include "DemoFirstRun.h"
 #include "KvTestSupport.h"
 #include "UDatabase.h"
@@ -12,6 +13,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 using namespace agenttest;
 
@@ -118,5 +120,80 @@ TEST(AgentRealEngine, DueChangeOnceThenNoneUntilDue)
     ::SetEvent(close);
     ::CloseHandle(close);
     EXPECT_TRUE(agent.WaitPumping(5000));
+    ClearSettings();
+}
+
+namespace {
+
+int CountLines(const testsupport::LogReceiver& receiver, const std::string& text)
+{
+    int count = 0;
+    for (const std::string& line : receiver.Texts())
+        if (line.find(text) != std::string::npos) ++count;
+    return count;
+}
+
+void SignalAgentClose()
+{
+    HANDLE close = ::OpenEventA(EVENT_MODIFY_STATE, FALSE, "KvAgentExternalClose");
+    if (!close) return;
+    ::SetEvent(close);
+    ::CloseHandle(close);
+}
+
+}  // namespace
+
+// A saver that dies cannot lift the pause it set; the Agent sees that no saver runs any more and
+// changes at its next due tick. Every tick is due (a period of 0 minutes).
+TEST(AgentRealEngine, AKilledScreenSaverDoesNotKeepTheAgentPaused)
+{
+    if (!testsupport::PathExists(kPhotos)) GTEST_SKIP() << "mate-backgrounds is not installed (tools/setup)";
+
+    ClearSettings();
+    const std::string installed = testsupport::ExeFolder() + "e2e\\real";
+    DWORD images = 0;
+    std::string error;
+    ASSERT_TRUE(WriteFirstRun(kPhotos, installed, images, error)) << error;
+    WriteDword(Key("Display"), "MaxSize", 10000);
+    WriteDword(Key("Display"), "MinRatio", 10);
+    WriteDword(Key("Exchange"), "Type", CHANGE_EACH_N_MINUTES);
+    WriteDword(Key("Exchange"), "Period", 0);
+    WriteTime(Key("CurrentImage"), "LastChangeTime", FileTimeFromUnits(0));
+    // The saver paints with the same engine, as installed.
+    WriteText("Software\\Dalvex\\Kestrova\\Setup", "InstalledPrgDir", installed, REG_SZ, HKEY_LOCAL_MACHINE);
+
+    testsupport::LogReceiver receiver;
+    testsupport::ChildProcess agent;
+    ASSERT_TRUE(agent.Start("\"" + installed + "\\KvAgentFast.exe\" /r"));
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return ChangeTimeMoved(FileTimeFromUnits(0)); }, 20000))
+        << "the Agent never changed";
+
+    testsupport::ChildProcess saver;
+    ASSERT_TRUE(saver.Start("\"" + testsupport::ExeFolder() + "e2e\\saver\\Kestrova.scr\" /s"));
+    // Paused: ticks that find the saver running, with no change in between (a change runs on the
+    // thread that logs them).
+    ASSERT_TRUE(
+        testsupport::PumpUntil([&] { return CountLines(receiver, "screensaver is running") >= 3; }, 20000))
+        << "the saver did not pause the Agent";
+    FILETIME paused = {};
+    ASSERT_TRUE(ReadTime(Key("CurrentImage"), "LastChangeTime", paused));
+    const std::string bitmapPath = ReadText(Key("Files"), "WorkBmpFile");
+    const std::string pausedBitmap = testsupport::ReadFileBytes(bitmapPath);
+
+    saver.Terminate();
+    ASSERT_TRUE(saver.WaitPumping(5000));
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return ChangeTimeMoved(paused); }, 20000))
+        << "the Agent stays paused after the saver was killed";
+    EXPECT_EQ(CountLines(receiver, "The screen saver ended without lifting its pause; changes go on"), 1);
+    FILETIME changed = {};
+    ASSERT_TRUE(ReadTime(Key("CurrentImage"), "LastChangeTime", changed));
+    const std::string bitmap = testsupport::ReadFileBytes(bitmapPath);
+    ASSERT_GE(bitmap.size(), 54u);
+    EXPECT_EQ(bitmap.substr(0, 2), "BM");
+    EXPECT_NE(bitmap, pausedBitmap) << "the work bitmap was not made again";
+
+    SignalAgentClose();
+    EXPECT_TRUE(agent.WaitPumping(10000));
+    EXPECT_TRUE(testsupport::DeleteRegTree(HKEY_LOCAL_MACHINE, "Software\\Dalvex\\Kestrova\\Setup"));
     ClearSettings();
 }

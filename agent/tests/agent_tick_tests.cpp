@@ -10,6 +10,7 @@
 #include "AgentTimer.h"
 #include "AgentTray.h"
 #include "AgentWindow.h"
+#include "UScreenSaverRunning.h"
 #include "Uprocessenum.h"
 #include "KvTestRegistry.h"
 #include "agent_support.h"
@@ -190,16 +191,20 @@ TEST_F(AgentTick, EarlyReturnsInTheirOrder)
     EXPECT_EQ(g_World.calls, kNoCall);
     EXPECT_EQ(desktop.TextColor(), 0x00123456u);
 
-    // The screen saver runs.
+    // The screen saver runs: it holds its mutex and has set the pause.
     WriteDword(Key("Agent"), "Block", 0);
     ReloadSettings();
     {
-        Handle disable(::OpenEventA(EVENT_MODIFY_STATE, FALSE, "KvAgentExternalDisable"));
+        const Handle saverRunning(::CreateMutexA(nullptr, FALSE, kScreenSaverRunningName));
+        ASSERT_TRUE(saverRunning);
+        Handle disable(::OpenEventA(EVENT_MODIFY_STATE | SYNCHRONIZE, FALSE, "KvAgentExternalDisable"));
         ASSERT_TRUE(disable);
         ::SetEvent(disable.get());
         Tick();
         EXPECT_EQ(g_World.calls, kNoCall);
         EXPECT_EQ(desktop.TextColor(), 0x00123456u);
+        EXPECT_EQ(::WaitForSingleObject(disable.get(), 0), static_cast<DWORD>(WAIT_OBJECT_0))
+            << "the pause of a running saver was lifted";
         ::ResetEvent(disable.get());
     }
 
@@ -231,6 +236,22 @@ TEST_F(AgentTick, EarlyReturnsInTheirOrder)
     EXPECT_EQ(g_World.calls, kOneChange);
     ASSERT_FALSE(g_World.trayCalls.empty());
     EXPECT_EQ(g_World.trayCalls.back().icon, g_TrayIcons.hNormal);
+}
+
+// A saver that was killed left the pause set; nothing holds its mutex any more.
+TEST_F(AgentTick, APauseWhoseSaverIsGoneIsLiftedAtTheNextTick)
+{
+    WriteDword(Key("Exchange"), "Type", CHANGE_EACH_N_MINUTES);
+    WriteDword(Key("Exchange"), "Period", 0);
+    ReloadSettings();
+    Handle disable(::OpenEventA(EVENT_MODIFY_STATE | SYNCHRONIZE, FALSE, "KvAgentExternalDisable"));
+    ASSERT_TRUE(disable);
+    ::SetEvent(disable.get());
+    ASSERT_FALSE(IsScreenSaverRunning());
+    Tick();
+    EXPECT_EQ(g_World.calls, kOneChange);
+    EXPECT_EQ(::WaitForSingleObject(disable.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT))
+        << "the pause stays set";
 }
 
 TEST_F(AgentTick, NoColoursBeforeTheEngineEverSetAWallpaper)

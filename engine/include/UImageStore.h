@@ -19,6 +19,11 @@ bool StoreSelfToFile(const CImageFile& image, const TxString& recordFilePath);
 // Returns how many records were refused or could not be written (0 when all hold their values).
 int StoreImagesToFile(const std::vector<const CImageFile*>& images, const TxString& recordFilePath);
 
+// StoreSelfToFile for each of `images`, through one open record file under one hold of the lock:
+// for a few images among many, where StoreImagesToFile would read the whole file and write all of
+// it between the first and the last. Returns how many records were refused or not written.
+int StoreEachToFile(const std::vector<const CImageFile*>& images, const TxString& recordFilePath);
+
 // How the texts of an image from a list loaded without texts were fetched.
 enum class StoredTexts {
     Loaded,         // FolderPath and FileName now hold the image's texts
@@ -30,3 +35,10 @@ enum class StoredTexts {
 // would hand it the texts of another image.
 StoredTexts LoadTextsOfStoredImage(CImageFile& image, const TxString& recordFilePath,
                                    const TxString& stringFilePath);
+
+// The texts of each of `images` as LoadTextsOfStoredImage fetches them, under one hold of the lock
+// with each file opened once: RecordChanged when the record of any of them has changed since the
+// list was loaded; Unavailable, every entry of `texts` too, when the files cannot be read; else
+// Loaded, and `texts[i]` says how the texts of `images[i]` were fetched.
+StoredTexts LoadTextsOfStoredImages(const std::vector<CImageFile*>& images, const TxString& recordFilePath,
+                                    const TxString& stringFilePath, std::vector<StoredTexts>& texts);

@@ -48,6 +48,40 @@ StoredTexts LoadTextsOfStoredImage(CImageFile& image, const TxString& recordFile
     return StoredTexts::Unavailable;
 }
 
+StoredTexts LoadTextsOfStoredImages(const std::vector<CImageFile*>& images, const TxString& recordFilePath,
+                                    const TxString& stringFilePath, std::vector<StoredTexts>& texts)
+{
+    texts.assign(images.size(), StoredTexts::Unavailable);
+    try {
+        const CDatabaseLock lock("LoadTextsOfStoredImages");
+        if (!FinishInterruptedImageListSave(recordFilePath.GetText(), stringFilePath.GetText()))
+            return StoredTexts::Unavailable;
+        TxFile records(recordFilePath.GetText(), true, false);
+        for (const CImageFile* image : images) {
+            if (image->IsOwnRecordIn(records)) continue;
+            LogF("LoadTextsOfStoredImages: the record at %lu of %s has changed since it was loaded",
+                 static_cast<unsigned long>(image->RecordPosition), recordFilePath.GetText());
+            return StoredTexts::RecordChanged;
+        }
+        TxFile strings(stringFilePath.GetText(), true, false);
+        for (size_t i = 0; i < images.size(); ++i) {
+            // One image's texts that cannot be read leave the others' to be read.
+            try {
+                if (images[i]->ReadTextsFromStringFile(strings)) texts[i] = StoredTexts::Loaded;
+            } catch (const ExNormal& e) {
+                LogF("LoadTextsOfStoredImages: Exception ExNormal: %s", e.Message());
+            }
+        }
+        return StoredTexts::Loaded;
+    } catch (const ExNormal& e) {
+        LogF("LoadTextsOfStoredImages: Exception ExNormal: %s", e.Message());
+    } catch (const std::exception& e) {
+        LogF("!LoadTextsOfStoredImages: %s", e.what());
+    }
+    texts.assign(images.size(), StoredTexts::Unavailable);
+    return StoredTexts::Unavailable;
+}
+
 bool StoreSelfToFile(const CImageFile& image, const TxString& recordFilePath)
 {
     try {
@@ -65,6 +99,26 @@ bool StoreSelfToFile(const CImageFile& image, const TxString& recordFilePath)
         LogF("!CImageFile::StoreSelfToFile: %s", e.what());
     }
     return false;
+}
+
+int StoreEachToFile(const std::vector<const CImageFile*>& images, const TxString& recordFilePath)
+{
+    if (images.empty()) return 0;
+    int refused = 0;
+    try {
+        const CDatabaseLock lock("StoreEachToFile");
+        if (!lock.Held() || !FinishInterruptedImageListSave(recordFilePath.GetText(), ""))
+            return static_cast<int>(images.size());
+        TxFile file(recordFilePath.GetText(), false, false);
+        for (const CImageFile* image : images)
+            if (image->UpdateRecordInPlace(file) == CImageFile::RecordUpdate::Refused) ++refused;
+        return refused;
+    } catch (const ExNormal& e) {
+        LogF("StoreEachToFile: Exception ExNormal: %s", e.Message());
+    } catch (const std::exception& e) {
+        LogF("!StoreEachToFile: %s", e.what());
+    }
+    return static_cast<int>(images.size());
 }
 
 int StoreImagesToFile(const std::vector<const CImageFile*>& images, const TxString& recordFilePath)

@@ -1,4 +1,6 @@
 // FindNextScreenSaverImage: the screen saver's next image, each once per cycle.
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "SelectionPasses.h"
@@ -16,8 +18,15 @@
 
 namespace {
 
-// As for the wallpaper: each try reads an image file, so no more are tried in one call.
+// As for the wallpaper, a step tries the first 100 candidates: each try reads an image file.
 constexpr int kMaxCandidateChecks = 100;
+// When all of them were passed over, the step goes on with the next hundreds while it has tried
+// for less than this. A long run of images that are never shown (a folder of thumbnails sorted
+// first) then takes a few steps instead of one step per hundred images, while the Manager's test
+// of the screen saver, which waits for the step, is held no longer than this. The shown bits keep
+// what was tried, so the next step goes on after it.
+constexpr DWORD kFurtherChecksMs = 2000;
+DWORD g_dwFurtherChecksMs = kFurtherChecksMs;
 constexpr int kKeysPerCancelTest = 256;
 constexpr unsigned kRandomKeys = 10000;
 
@@ -67,9 +76,8 @@ void BuildKey(bool randomOrder, bool shown, FILETIME lastWriteTime, CSelectionRa
     }
 }
 
-// Builds the keys of the eligible images in list order and puts the first of them in key order
-// into `sorted`; logs what it found.
-void BuildCandidateOrder(bool randomOrder, CFileCollection& files, CFileSortCollection& sorted)
+// Builds the keys of the eligible images in list order; logs what it found.
+std::vector<CSortCandidate> BuildCandidates(bool randomOrder, CFileCollection& files)
 {
     LogText("Sorting images for random selection");
     const DWORD shownBit = randomOrder ? FLAG_SHOWN_RANDOM : FLAG_SHOWN_BY_TIME;
@@ -99,7 +107,42 @@ void BuildCandidateOrder(bool randomOrder, CFileCollection& files, CFileSortColl
          notForScreenSaver, included, shownRandom, shownByTime);
     LogF("TotalCount=%d, pFileSortCollection->Count=%d", files.GetCount(),
          static_cast<int>(candidates.size()));
-    sorted.InsertFirst(candidates, kMaxCandidateChecks);
+    return candidates;
+}
+
+// Tries the items [first, end) of `sorted` in order until one is accepted. Every tried image gets
+// the shown bit, a passed-over one too, so that it is not tried again in this cycle; the bits of
+// the batch are written together, also when a cancel ends it.
+SelectionPass CheckBatch(const RegistryRecord& record, const CFileSortCollection& sorted, int first, int end,
+                         DWORD shownBit, const TxString& recordFilePath, const TxString& stringFilePath,
+                         SelectedImage& selected)
+{
+    std::vector<CImageFile*> batch;
+    for (int j = first; j < end; ++j)
+        batch.push_back(sorted.ItemAt(j)->m_pImage);
+    std::vector<StoredTexts> texts;
+    if (LoadTextsOfStoredImages(batch, recordFilePath, stringFilePath, texts) == StoredTexts::RecordChanged)
+        return SelectionPass::DatabaseChanged;
+
+    std::vector<const CImageFile*> tried;
+    SelectionPass result = SelectionPass::NoneSuitable;
+    DibHeaderBlock header;
+    FILETIME exifDate{};
+    for (size_t i = 0; i < batch.size(); ++i) {
+        if (g_Synchronization.IsCancelled()) break;
+        CImageFile* image = batch[i];
+        const CandidateCheck check = CheckStoredCandidate(record.Display, *image, texts[i], header, exifDate);
+        if (check == CandidateCheck::Accepted && g_Synchronization.IsCancelled()) break;
+        image->ScreenSaverFlags |= shownBit;
+        tried.push_back(image);
+        if (check == CandidateCheck::Accepted) {
+            TakeSelectedImage(*image, exifDate, selected);
+            result = SelectionPass::Chosen;
+            break;
+        }
+    }
+    StoreEachToFile(tried, recordFilePath);
+    return result;
 }
 
 SelectionPass SelectFromDatabase(const RegistryRecord& record, const TxString& recordFilePath,
@@ -119,31 +162,41 @@ SelectionPass SelectFromDatabase(const RegistryRecord& record, const TxString& r
         LogText("...done");
     }
 
+    const std::vector<CSortCandidate> candidates = BuildCandidates(randomOrder, files);
     CFileSortCollection sorted;
-    BuildCandidateOrder(randomOrder, files, sorted);
+    sorted.InsertFirst(candidates, kMaxCandidateChecks);
 
-    DibHeaderBlock header;
-    FILETIME exifDate{};
-    const int checks = sorted.GetCount() < kMaxCandidateChecks ? sorted.GetCount() : kMaxCandidateChecks;
-    for (int j = 0; j < checks; ++j) {
+    const DWORD start = ::GetTickCount();
+    for (int first = 0; first < sorted.GetCount();) {
         if (g_Synchronization.IsCancelled()) break;
-        CImageFile* image = sorted.ItemAt(j)->m_pImage;
-        const StoredTexts texts = LoadTextsOfStoredImage(*image, recordFilePath, stringFilePath);
-        if (texts == StoredTexts::RecordChanged) return SelectionPass::DatabaseChanged;
-        const CandidateCheck check = CheckStoredCandidate(record.Display, *image, texts, header, exifDate);
-        if (check == CandidateCheck::Accepted && g_Synchronization.IsCancelled()) break;
-        // A rejected image counts as shown too: it is not tried again in this cycle.
-        image->ScreenSaverFlags |= shownBit;
-        StoreSelfToFile(*image, recordFilePath);
-        if (check == CandidateCheck::Accepted) {
-            TakeSelectedImage(*image, exifDate, selected);
-            return SelectionPass::Chosen;
+        const int end = std::min(first + kMaxCandidateChecks, sorted.GetCount());
+        const SelectionPass result =
+            CheckBatch(record, sorted, first, end, shownBit, recordFilePath, stringFilePath, selected);
+        if (result != SelectionPass::NoneSuitable) return result;
+        first = end;
+        // Only the first candidates are in order yet; the rest are put in order once all of
+        // those were passed over.
+        const bool restUnordered =
+            first == kMaxCandidateChecks && candidates.size() > static_cast<size_t>(kMaxCandidateChecks);
+        if (first == sorted.GetCount() && !restUnordered) break;
+        if (static_cast<DWORD>(::GetTickCount() - start) >= g_dwFurtherChecksMs) {
+            LogF("%d images passed over; the next step goes on after them", first);
+            break;
+        }
+        if (first == sorted.GetCount()) {
+            sorted.FreeAll();
+            sorted.InsertFirst(candidates, std::min<size_t>(candidates.size(), TxCollection::kMaxLimit));
         }
     }
     return SelectionPass::NoneSuitable;
 }
 
 }  // namespace
+
+DWORD SetScreenSaverFurtherChecksMs(DWORD ms)
+{
+    return std::exchange(g_dwFurtherChecksMs, ms);
+}
 
 bool FindNextScreenSaverImage(const RegistryRecord* record, TxString* folder, TxString* name,
                               TxString* dateText, COLORREF* colour)

@@ -260,6 +260,94 @@ TEST_F(SaverSelection, ACancelRequestEndsTheSelectionWithNothingMarked)
     EXPECT_EQ(testsupport::ReadFileBytes(paths.recordFile), before);
 }
 
+// A thumbnail cache in the image folder: 15,000 images too small to show, older than the two
+// photos, so the date order puts all of them first (the build makes the folder). Each step goes on
+// after what the steps before it passed over, and gets through far more than a hundred of them.
+TEST_F(SaverSelection, ALongRunOfImagesTooSmallToShowTakesOnlyAFewSteps)
+{
+    constexpr size_t kThumbnails = 15000;
+    // A hundred per step would take 150. A step tries for two seconds: the whole run unloaded,
+    // about a third of it on a busy emulator.
+    constexpr int kMostSteps = 20;
+    const std::string photos = testsupport::ExeFolder() + "thumbnail_cache";
+    ASSERT_TRUE(testsupport::PathExists(photos + "\\complete.stamp")) << photos;
+    paths = DatabaseIn(data.Path());
+    ASSERT_TRUE(BuildDatabase(photos, paths, {}, true));
+    record = TestRecord(paths);
+    ASSERT_EQ(Stored().size(), kThumbnails + 2);
+
+    size_t passedOver = 0;
+    int steps = 0;
+    bool found = false;
+    while (!found && steps < kMostSteps) {
+        ++steps;
+        found = Find(false);
+        size_t marked = 0;
+        for (const StoredImage& image : Stored())
+            if (image.screenSaverFlags & kTimeBit) ++marked;
+        if (!found) {
+            EXPECT_GE(marked, passedOver + 100) << "step " << steps << " tried again what was passed over";
+            passedOver = marked;
+        }
+    }
+    ASSERT_TRUE(found) << "no photo after " << steps << " steps; " << passedOver << " thumbnails passed over";
+    EXPECT_EQ(Chosen(), "good_a.jpg");
+    EXPECT_EQ(std::string(folderOut.GetText()), photos);
+    // Every thumbnail was passed over once; the newer photo is still to come.
+    size_t thumbnailsMarked = 0;
+    for (const StoredImage& image : Stored()) {
+        if (image.name == "good_a.jpg")
+            EXPECT_EQ(image.screenSaverFlags, kTimeBit);
+        else if (image.name == "good_b.jpg")
+            EXPECT_EQ(image.screenSaverFlags, 0u);
+        else if (image.screenSaverFlags == kTimeBit)
+            ++thumbnailsMarked;
+    }
+    EXPECT_EQ(thumbnailsMarked, kThumbnails);
+}
+
+// Steps that stop before they found an image, as one that reaches its time limit does: each goes
+// on after what the one before it passed over.
+TEST_F(SaverSelection, AStepThatStopsEarlyIsContinuedByTheNext)
+{
+    struct Case {
+        const char* name;
+        DWORD furtherChecksMs;
+        std::vector<size_t> markedAfterEachFailedStep;
+    };
+    const Case cases[] = {
+        {"the first hundred only", 0, {100, 200}},
+        {"the usual time", 2000, {}},
+    };
+    constexpr int kSmall = 250;
+    const std::string small = testsupport::ReadFileBytes(FixturePath("small_400x400.jpg"));
+    for (int i = 0; i < kSmall; ++i)
+        ASSERT_TRUE(testsupport::WriteFileBytes(folder / ("s" + std::to_string(i) + ".jpg"), small)) << i;
+    ASSERT_TRUE(CopyFixture("good_a.jpg", folder.Path()));
+    SetFileDate("good_a.jpg", testsupport::FileTimeFromUnits(LocalNow() + 864000000000ull));
+    for (const Case& c : cases) {
+        BuildAndSetRecord();
+        const DWORD previous = SetScreenSaverFurtherChecksMs(c.furtherChecksMs);
+        std::vector<size_t> marked;
+        bool found = false;
+        while (!found && marked.size() < 5) {
+            found = Find(false);
+            if (found) break;
+            size_t count = 0;
+            for (const StoredImage& image : Stored())
+                if (image.screenSaverFlags & kTimeBit) ++count;
+            marked.push_back(count);
+        }
+        SetScreenSaverFurtherChecksMs(previous);
+        EXPECT_TRUE(found) << c.name;
+        EXPECT_EQ(Chosen(), "good_a.jpg") << c.name;
+        EXPECT_EQ(marked, c.markedAfterEachFailedStep) << c.name;
+        EXPECT_EQ(Bits().size(), static_cast<size_t>(kSmall + 1)) << c.name;
+        for (const auto& entry : Bits())
+            EXPECT_EQ(entry.second, kTimeBit) << c.name << ": " << entry.first;
+    }
+}
+
 // Another program's save under the running selection: the oldest image is gone and the user
 // excluded the next. Once only: the selection loads again.
 DatabasePaths* g_SavePaths = nullptr;

@@ -1,5 +1,6 @@
 #include "SaverAgentEvent.h"
 
+#include "UScreenSaverRunning.h"
 #include "UTxUtils.h"
 
 #include <windows.h>
@@ -8,10 +9,15 @@ namespace {
 
 constexpr const char* kAgentDisableName = "KvAgentExternalDisable";
 
+// Taken before the pause is set and let go after it is lifted, so the Agent never sees the pause
+// without it while this saver lives.
+Handle g_SaverRunning;
+
 }  // namespace
 
 void SetAgentExternalDisable()
 {
+    if (!g_SaverRunning) g_SaverRunning.reset(::CreateMutexA(nullptr, FALSE, kScreenSaverRunningName));
     const Handle event(::OpenEventA(EVENT_MODIFY_STATE, FALSE, kAgentDisableName));
     if (event) ::SetEvent(event.get());
 }
@@ -20,4 +26,5 @@ void ResetAgentExternalDisable()
 {
     const Handle event(::OpenEventA(EVENT_MODIFY_STATE, FALSE, kAgentDisableName));
     if (event) ::ResetEvent(event.get());
+    g_SaverRunning.reset();
 }
