@@ -161,7 +161,8 @@ void TFormProcessEnum::ButtonAddClick()
     if (list.size() > kMaxProgramListLength) {
         LogF("Blocking program %s not added: the list would exceed %u characters", m_sSelectedProgram.c_str(),
              static_cast<unsigned>(kMaxProgramListLength));
-        ui::TheDialogs().messageBox(Handle(), Text(glm_ProgramListTooLong), Text(glm_CannotAdd), MB_OK | MB_ICONEXCLAMATION);
+        ui::TheDialogs().messageBox(Handle(), Text(glm_ProgramListTooLong), Text(glm_CannotAdd),
+                                    MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     EditBlockingPrograms.SetText(list);

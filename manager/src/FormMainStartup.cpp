@@ -77,8 +77,8 @@ ConfiguredValue ReadConfiguredValue()
     DWORD type = REG_NONE;
     DWORD value = 0;
     DWORD size = sizeof value;
-    const LONG rc = ::RegQueryValueExA(key.get(), "Configured", nullptr, &type, reinterpret_cast<BYTE*>(&value),
-                                       &size);
+    const LONG rc =
+        ::RegQueryValueExA(key.get(), "Configured", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
     if (rc == ERROR_FILE_NOT_FOUND) return ConfiguredValue::Absent;
     if (rc != ERROR_SUCCESS || type != REG_DWORD || size != sizeof value) return ConfiguredValue::Unusable;
     return value != 0 ? ConfiguredValue::Set : ConfiguredValue::Zero;
@@ -313,7 +313,8 @@ void TFormMain::LoadFolderList()
                 m_bFolderListProtected = true;
                 TellDatabaseProblem(FormatText(glm_DatabaseLockedS, path));
             } else if (KeepDamagedFile(path)) {
-                TellDatabaseProblem(FormatText(glm_DatabaseDamagedSS, path, (std::string(path) + ".bad").c_str()));
+                TellDatabaseProblem(
+                    FormatText(glm_DatabaseDamagedSS, path, (std::string(path) + ".bad").c_str()));
             } else {
                 m_bFolderListProtected = true;
                 TellDatabaseProblem(FormatText(glm_DatabaseNotKeptS, path));

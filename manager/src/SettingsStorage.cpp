@@ -90,8 +90,8 @@ std::string KeyPathOf(const char* path, const CSettingsItem& item)
 
 bool SameFont(const CSettingsFont& a, const CSettingsFont& b)
 {
-    return a.name.Equals(b.name) && a.size == b.size && a.charset == b.charset &&
-           a.style == b.style && a.colour == b.colour;
+    return a.name.Equals(b.name) && a.size == b.size && a.charset == b.charset && a.style == b.style &&
+           a.colour == b.colour;
 }
 
 }  // namespace
