@@ -15,17 +15,12 @@ struct BoundCase {
 };
 
 const BoundCase kBoundCases[] = {
-    {"%999d", true, "d"},
-    {"%-999s|%0.999d", true, "s d"},
+    {"%999d", true, "d"},        {"%-999s|%0.999d", true, "s d"},
     {"%0000000005d", true, "d"},  // zeros before the width are flags
-    {"%1000d", false, ""},
-    {"%9999999d.%0.2d", false, ""},
-    {"%.1000s", false, ""},
-    {"%d.%0.0002d", false, ""},  // four digits, whatever their value
-    {"%99999999s", false, ""},
-    {"%999999999s", false, ""},
-    {"%s%n", false, ""},
-    {"%hhn", false, ""},
+    {"%1000d", false, ""},       {"%9999999d.%0.2d", false, ""},
+    {"%.1000s", false, ""},      {"%d.%0.0002d", false, ""},  // four digits, whatever their value
+    {"%99999999s", false, ""},   {"%999999999s", false, ""},
+    {"%s%n", false, ""},         {"%hhn", false, ""},
 };
 
 TEST(FormsFormat, WidthsAndPrecisionsAreBounded)

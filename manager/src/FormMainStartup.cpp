@@ -331,7 +331,8 @@ void TFormMain::LoadFolderList()
         auto folder = std::make_unique<CImageFolder>();
         folder->Path.Assign(sample);
         folder->IncludeSubfolders = 0;
-        m_sLastDirAddFolders = sample.GetText();
+        // Where the user last added a folder stays theirs when only the file could not be read.
+        if (!m_bKeepLoadedImages) m_sLastDirAddFolders = sample.GetText();
         if (m_pFolderCollection->Insert(folder.get())) folder.release();
         m_pFolderCollection->Modified = 1;
     }

@@ -75,8 +75,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     manager::ManagerInstance instance;
     if (!instance.Claim()) {
         // Two Managers would each save their own lists over the other's.
-        LogText("Kestrova Manager runs already: it is brought to the front");
-        manager::ManagerInstance::BringRunningToFront();
+        const bool shown = manager::ManagerInstance::BringRunningToFront();
+        LogText(shown ? "Kestrova Manager runs already: brought to the front"
+                      : "Kestrova Manager runs already; its window was not found");
         return 0;
     }
     try {
