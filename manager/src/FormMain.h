@@ -148,6 +148,8 @@ private:
     // The folder list in use stands in for one that could not be read, while the image list was read
     // whole: the check for changes at start-up would rebuild that image list from the stand-in.
     bool m_bKeepLoadedImages = false;
+    // No data folder had paths short enough for the record's fields.
+    bool m_bNoDataFolder = false;
 };
 
 // The icon index of a folder (1 to 4) and the text of its second column.

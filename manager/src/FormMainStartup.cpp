@@ -470,8 +470,12 @@ void TFormMain::FormCloseQuery(bool& canClose)
     m_bClosed = true;
     ui::WaitCursor wait;
     SaveEverything(!m_bSessionEnding);
-    m_pFolderCollection.reset();
-    m_pFileCollection.reset();
+    // At the end of a session a modal form may still be open over the main window and use the lists
+    // until its loop ends; the program ends right after, so they stay until then.
+    if (!m_bSessionEnding) {
+        m_pFolderCollection.reset();
+        m_pFileCollection.reset();
+    }
     if (ManagerSettings().GetValue("AutoRun", "Agent") == 0) return;
     // At the end of a session the system ends every program; the Agent starts with the next one.
     if (m_bSessionEnding)
@@ -550,6 +554,12 @@ bool TFormMain::SetDataFilePaths()
     LogF("Path for files: %s", folder.c_str());
     if (!FilePathsFit(folder)) {
         LogF("!No data folder fits: %s", folder.c_str());
+        m_bNoDataFolder = true;
+        // Without any paths there is nowhere to save the lists; a close then has nothing to tell.
+        if (m_RegistryRecord.Files.szFolderListFile[0] == '\0') {
+            m_bFolderListProtected = true;
+            m_bFileListProtected = true;
+        }
         TellDatabaseProblem(FormatText(glm_DataFolderTooLongS, folder.c_str()));
         return false;
     }
@@ -569,7 +579,8 @@ void TFormMain::EnsureDataFolder()
     size_t cut = folder.find_last_of('\\');
     if (cut == std::string::npos) cut = folder.find_last_of('/');
     folder = cut == std::string::npos ? std::string() : folder.substr(0, cut);
-    if (TxDirectoryExists(folder.c_str())) return;
+    // Once told that no folder fits, the user is not told again in the same start.
+    if (TxDirectoryExists(folder.c_str()) || m_bNoDataFolder) return;
     LogF("Folder %s does not exist, creating new.", folder.c_str());
     if (SetDataFilePaths()) WriteFilesToRegistry(m_RegistryRecord.Files);
 }

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <string>
@@ -45,7 +46,8 @@ void TakeKey(HKEY root, const std::string& path, RegistryImage& image)
     for (DWORD i = 0;; ++i) {
         char name[256] = {};
         DWORD nameSize = sizeof name;
-        if (::RegEnumKeyExA(key, i, name, &nameSize, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        if (::RegEnumKeyExA(key, i, name, &nameSize, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
         subkeys.push_back(name);
     }
     ::RegCloseKey(key);
@@ -66,7 +68,8 @@ void PutSettings(const RegistryImage& image)
     for (const auto& entry : image) {
         const size_t bar = entry.first.find('|');
         testsupport::WriteRegValue(HKEY_CURRENT_USER, entry.first.substr(0, bar),
-                                   entry.first.substr(bar + 1).c_str(), entry.second.type, entry.second.bytes);
+                                   entry.first.substr(bar + 1).c_str(), entry.second.type,
+                                   entry.second.bytes);
     }
 }
 
@@ -115,12 +118,12 @@ enum class Damaged { None, FolderList, Records };
 struct StartupCase {
     const char* name;
     Hostility hostility;
-    bool sampleFolder;       // the installer's sample folder names a folder that exists
-    const char* box;         // part of the start-up message's text; null: no message
-    bool closeWhileBox;      // a WM_CLOSE reaches the Manager while its message is open
-    Damaged damaged;         // the file whose damaged bytes the ".bad" copy holds
-    bool imageListRebuilt;   // the image list may be made afresh (its damaged file was kept)
-    const char* mayChange;   // registry values ("subkey|name" after the root) a run may rewrite
+    bool sampleFolder;      // the installer's sample folder names a folder that exists
+    const char* box;        // part of the start-up message's text; null: no message
+    bool closeWhileBox;     // a WM_CLOSE reaches the Manager while its message is open
+    Damaged damaged;        // the file whose damaged bytes the ".bad" copy holds
+    bool imageListRebuilt;  // the image list may be made afresh (its damaged file was kept)
+    const char* mayChange;  // registry values ("subkey|name" after the root) a run may rewrite
 };
 
 const char* const kLocked = "is in use by another program";
@@ -128,15 +131,15 @@ const char* const kKept = "A copy of it has been kept as";
 const char* const kNotKept = "no copy of it could be made";
 
 const StartupCase kCases[] = {
-    {"folder list locked, sample folder", Hostility::LockFolderList, true, kLocked, false, Damaged::None, false,
-     "|AllFilesCount"},
+    {"folder list locked, sample folder", Hostility::LockFolderList, true, kLocked, false, Damaged::None,
+     false, "|AllFilesCount"},
     {"folder list locked, no sample folder, closed during the message", Hostility::LockFolderList, false,
      kLocked, true, Damaged::None, false, "|AllFilesCount"},
     {"record file locked", Hostility::LockRecords, true, kLocked, false, Damaged::None, false, ""},
     {"string file locked, closed during the message", Hostility::LockStrings, true, kLocked, true,
      Damaged::None, false, ""},
-    {"folder list cut short, sample folder", Hostility::CutFolderList, true, kKept, false, Damaged::FolderList,
-     false, "|AllFilesCount"},
+    {"folder list cut short, sample folder", Hostility::CutFolderList, true, kKept, false,
+     Damaged::FolderList, false, "|AllFilesCount"},
     {"folder list with a path length of 0xFFFFFFF0, no sample folder, closed during the message",
      Hostility::HugeFolderPathLength, false, kKept, true, Damaged::FolderList, false, "|AllFilesCount"},
     {"folder list of a newer version, no sample folder", Hostility::NewerFolderList, false, kKept, false,
@@ -181,9 +184,10 @@ protected:
         PutU32(records, 144 + 80 + 28, records[144 + 80 + 28] | 1);
         ASSERT_TRUE(testsupport::WriteFileBytes(File("FileListDat.dat"), records));
         testsupport::WriteRegDword(HKEY_CURRENT_USER, std::string(kSettingsKey) + "\\Agent", "AutoRun", 0);
-        testsupport::WriteRegDword(HKEY_CURRENT_USER, std::string(kSettingsKey) + "\\Display", "MinSize", 500);
-        testsupport::WriteRegValue(HKEY_CURRENT_USER, std::string(kSettingsKey) + "\\Agent", "ConflictingPrgs",
-                                   REG_SZ, testsupport::TextData("game.exe;player.exe"));
+        testsupport::WriteRegDword(HKEY_CURRENT_USER, std::string(kSettingsKey) + "\\Display", "MinSize",
+                                   500);
+        testsupport::WriteRegValue(HKEY_CURRENT_USER, std::string(kSettingsKey) + "\\Agent",
+                                   "ConflictingPrgs", REG_SZ, testsupport::TextData("game.exe;player.exe"));
         // The first run's close started the stand-in Agent; its record goes once it is written.
         ASSERT_TRUE(testsupport::PumpUntil(
             [] { return testsupport::ReadRegValue(HKEY_CURRENT_USER, kStandInKey, "Starts").Dword() == 1; },
@@ -295,10 +299,9 @@ TEST_F(ManagerStartup, HostileStatesLoseNothing)
             testsupport::DeleteRegValue(HKEY_CURRENT_USER, kSettingsKey, "Configured");
             break;
         }
-        const bool folderListDamaged = c.hostility == Hostility::CutFolderList ||
-                                       c.hostility == Hostility::HugeFolderPathLength ||
-                                       c.hostility == Hostility::NewerFolderList ||
-                                       c.hostility == Hostility::FolderListCopyFails;
+        const bool folderListDamaged =
+            c.hostility == Hostility::CutFolderList || c.hostility == Hostility::HugeFolderPathLength ||
+            c.hostility == Hostility::NewerFolderList || c.hostility == Hostility::FolderListCopyFails;
         const bool recordsDamaged =
             c.hostility == Hostility::JunkRecords || c.hostility == Hostility::JunkRecordsCopyFails;
         if (folderListDamaged) {
@@ -308,8 +311,10 @@ TEST_F(ManagerStartup, HostileStatesLoseNothing)
             ASSERT_TRUE(testsupport::WriteFileBytes(records, damagedBytes)) << c.name;
         }
         // A folder where the copy would go makes the copy fail.
-        if (c.hostility == Hostility::FolderListCopyFails) ::CreateDirectoryA((folderList + ".bad").c_str(), nullptr);
-        if (c.hostility == Hostility::JunkRecordsCopyFails) ::CreateDirectoryA((records + ".bad").c_str(), nullptr);
+        if (c.hostility == Hostility::FolderListCopyFails)
+            ::CreateDirectoryA((folderList + ".bad").c_str(), nullptr);
+        if (c.hostility == Hostility::JunkRecordsCopyFails)
+            ::CreateDirectoryA((records + ".bad").c_str(), nullptr);
         const RegistryImage before = TakeSettings();
         std::map<std::string, std::string> filesBefore;
         for (const char* name : kDatabaseFiles)
@@ -391,17 +396,17 @@ TEST_F(ManagerStartup, HostileFormatsInTheLanguageFileAreRefused)
     for (const char* name : {"KvManag.exe", "KvApi.dll", "KvImage.dll", "KvAgent.exe"})
         ASSERT_TRUE(::CopyFileA((InstalledFolder() + name).c_str(), (install / name).c_str(), FALSE)) << name;
     ASSERT_TRUE(testsupport::WriteFileBytes(install / "KvLang.dat", "BEGIN-LANGUAGE Hostile\r\n"
-                                                                     "glm_KestrovaDD\r\n"
-                                                                     "Kestrova Manager %9999999d.%0.2d\r\n"
-                                                                     "glm_ValueColorX\r\n"
-                                                                     "Color: BGR %0.99999999x\r\n"
-                                                                     "glm_AddToListOfBlockingS\r\n"
-                                                                     "Add %99999999s\r\n"
-                                                                     "glm_RemoveFromListOfBlockingS\r\n"
-                                                                     "Remove %s%n\r\n"
-                                                                     "glm_Exit\r\n"
-                                                                     "Quit\r\n"
-                                                                     "END-LANGUAGE\r\n"));
+                                                                    "glm_KestrovaDD\r\n"
+                                                                    "Kestrova Manager %9999999d.%0.2d\r\n"
+                                                                    "glm_ValueColorX\r\n"
+                                                                    "Color: BGR %0.99999999x\r\n"
+                                                                    "glm_AddToListOfBlockingS\r\n"
+                                                                    "Add %99999999s\r\n"
+                                                                    "glm_RemoveFromListOfBlockingS\r\n"
+                                                                    "Remove %s%n\r\n"
+                                                                    "glm_Exit\r\n"
+                                                                    "Quit\r\n"
+                                                                    "END-LANGUAGE\r\n"));
     ASSERT_TRUE(testsupport::WriteRegValue(HKEY_LOCAL_MACHINE, "Software\\Dalvex\\Kestrova\\Language",
                                            "Language", REG_SZ, testsupport::TextData("Hostile")));
     const RegistryImage before = TakeSettings();
@@ -432,7 +437,8 @@ TEST_F(ManagerStartup, ASessionEndAfterEditsSavesThem)
     ::PostMessageA(FindChild(run.MainWindow(), "Add folder...", "Button"), BM_CLICK, 0, 0);
     ASSERT_TRUE(PickNeighbour(run.ProcessId(), true));
     ASSERT_TRUE(testsupport::PumpUntil([&] { return Logged(log, "Added folder"); }, 15000));
-    ASSERT_TRUE(::SetWindowPos(run.MainWindow(), nullptr, 37, 41, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
+    ASSERT_TRUE(
+        ::SetWindowPos(run.MainWindow(), nullptr, 37, 41, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
 
     DWORD_PTR answer = 0;
     ASSERT_TRUE(::SendMessageTimeoutA(run.MainWindow(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL,
@@ -452,11 +458,13 @@ TEST_F(ManagerStartup, ASessionEndAfterEditsSavesThem)
     EXPECT_EQ(testsupport::ReadRegValue(HKEY_CURRENT_USER, positions, "FMainLeft").Dword(), 37u);
     EXPECT_EQ(testsupport::ReadRegValue(HKEY_CURRENT_USER, positions, "FMainTop").Dword(), 41u);
     EXPECT_EQ(testsupport::ReadRegValue(HKEY_CURRENT_USER, kSettingsKey, "AllFilesCount").Dword(), 5u);
-    EXPECT_EQ(::lstrcmpiA(testsupport::ReadRegValue(HKEY_CURRENT_USER, positions, "LastDirAddFolders").Text().c_str(),
-                          Sample().c_str()),
+    EXPECT_EQ(::lstrcmpiA(
+                  testsupport::ReadRegValue(HKEY_CURRENT_USER, positions, "LastDirAddFolders").Text().c_str(),
+                  Sample().c_str()),
               0);
 
-    ::SendMessageTimeoutA(run.MainWindow(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 30000, &answer);
+    ::SendMessageTimeoutA(run.MainWindow(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 30000,
+                          &answer);
     ASSERT_TRUE(run.Process().WaitPumping(30000)) << "the Manager ended";
     EXPECT_EQ(run.Process().ExitCode(), 0u);
     EXPECT_TRUE(Logged(log, "The session ends; the Agent is not started"));
@@ -487,9 +495,57 @@ TEST_F(ManagerStartup, ASecondManagerEndsAndLeavesTheFirst)
     ASSERT_TRUE(first.Close());
     EXPECT_EQ(first.Process().ExitCode(), 0u);
     EXPECT_TRUE(testsupport::PumpUntil(
-        [] { return testsupport::ReadRegValue(HKEY_CURRENT_USER, kStandInKey, "Starts").Dword() == 1; }, 10000));
+        [] { return testsupport::ReadRegValue(HKEY_CURRENT_USER, kStandInKey, "Starts").Dword() == 1; },
+        10000));
     for (const char* name : kDatabaseFiles)
         EXPECT_EQ(testsupport::ReadFileBytes(File(name)), m_Files[name]) << name;
+}
+
+// A first run where neither the application-data folder nor the program's folder leaves room for the
+// database's paths: the message comes once, a close posted while it is open waits for the start-up,
+// and no path cut to fit is ever stored.
+TEST_F(ManagerStartup, NoDataFolderFitsAndACloseDuringItsMessage)
+{
+    ResetUser(Sample());
+    // A program folder of 240 characters: with the user's name and the longest file name its paths
+    // pass the 260-byte fields.
+    std::string install = m_Root.Path();
+    while (install.size() < 240) {
+        install += "\\" + std::string(std::min<size_t>(60, 239 - install.size()), 'p');
+        ASSERT_TRUE(::CreateDirectoryA(install.c_str(), nullptr)) << install;
+    }
+    for (const char* name : {"KvManag.exe", "KvApi.dll", "KvImage.dll", "KvAgent.exe"})
+        ASSERT_TRUE(::CopyFileA((InstalledFolder() + name).c_str(), (install + "\\" + name).c_str(), FALSE))
+            << name;
+    // An application-data folder of 230 characters, whose "\\Kestrova" paths do not fit either.
+    std::string appData = m_Root.Path() + "\\";
+    appData += std::string(230 - appData.size(), 'a');
+    ASSERT_TRUE(::CreateDirectoryA(appData.c_str(), nullptr));
+    const char* const shellFolders =
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    testsupport::SavedRegValue savedAppData(HKEY_CURRENT_USER, shellFolders, "AppData");
+    ASSERT_TRUE(testsupport::WriteRegValue(HKEY_CURRENT_USER, shellFolders, "AppData", REG_EXPAND_SZ,
+                                           testsupport::TextData(appData)));
+
+    ManagerRun run;
+    ASSERT_TRUE(run.Start(log, install + "\\"));
+    HWND box = nullptr;
+    ASSERT_TRUE(testsupport::PumpUntil(
+        [&] { return (box = FindProcessWindow(run.ProcessId(), "Error")) != nullptr; }, 30000));
+    EXPECT_NE(FindChild(box, "", "Static"), nullptr);
+    ::PostMessageA(::GetWindow(box, GW_OWNER), WM_CLOSE, 0, 0);
+    ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(run.Process().WaitPumping(30000)) << "the held close was done";
+    EXPECT_EQ(run.Process().ExitCode(), 0u);
+    int told = 0;
+    for (const std::string& line : log.Texts())
+        if (line.find("!No data folder fits") != std::string::npos) ++told;
+    EXPECT_EQ(told, 1) << "one message for the one problem";
+    EXPECT_TRUE(Logged(log, "The close asked for during the start-up follows now"));
+    const std::string files = std::string(kSettingsKey) + "\\Files";
+    for (const char* name : {"FolderListFile", "FileListDatFile", "FileListStrFile", "WorkBmpFile"})
+        EXPECT_EQ(testsupport::ReadRegValue(HKEY_CURRENT_USER, files, name).Text(), "") << name;
+    EXPECT_FALSE(testsupport::PathExists(appData + "\\Kestrova"));
 }
 
 }  // namespace
