@@ -141,8 +141,8 @@ private:
     bool m_bStartingUp = false;
     bool m_bCloseHeld = false;
     bool m_bSessionEnding = false;
-    // A list whose file was there but could not be read, or was damaged and could not be copied, is
-    // never saved over while the Manager runs.
+    // When a file of the database was there but could not be read, or was damaged and could not be
+    // copied, neither list is saved while the Manager runs.
     bool m_bFolderListProtected = false;
     bool m_bFileListProtected = false;
     // The folder list in use stands in for one that could not be read, while the image list was read

@@ -286,6 +286,11 @@ void TFormMain::LoadDatabase()
     LogF("Loading the image database from %s", m_RegistryRecord.Files.szFolderListFile);
     LoadFolderList();
     LoadFileList();
+    // The two lists describe one database: one saved without the other would no longer match it.
+    if (m_bFolderListProtected || m_bFileListProtected) {
+        m_bFolderListProtected = true;
+        m_bFileListProtected = true;
+    }
     // While the image list read whole stays, so does the file of the folder list it belongs to: the
     // stand-in is saved only once the user changes the folders.
     if (m_bKeepLoadedImages) m_pFolderCollection->Modified = 0;
