@@ -107,13 +107,14 @@ enum class Hostility {
     FolderListCopyFails,
     JunkRecords,
     JunkRecordsCopyFails,
+    JunkStrings,
     ConfiguredAsText,
     MinSizeAsText,
     LongBlockingList,
     NoConfigured,
 };
 
-enum class Damaged { None, FolderList, Records };
+enum class Damaged { None, FolderList, Records, Strings };
 
 struct StartupCase {
     const char* name;
@@ -150,6 +151,8 @@ const StartupCase kCases[] = {
      ""},
     {"damaged record file that cannot be copied, no sample folder", Hostility::JunkRecordsCopyFails, false,
      kNotKept, false, Damaged::None, false, ""},
+    {"damaged string file, no sample folder", Hostility::JunkStrings, false, kKept, false, Damaged::Strings,
+     true, ""},
     {"\"Configured\" stored as text", Hostility::ConfiguredAsText, true, nullptr, false, Damaged::None, false,
      "|Configured"},
     {"a number stored as text", Hostility::MinSizeAsText, true, nullptr, false, Damaged::None, false, ""},
@@ -277,6 +280,7 @@ TEST_F(ManagerStartup, HostileStatesLoseNothing)
             break;
         case Hostility::JunkRecords:
         case Hostility::JunkRecordsCopyFails:
+        case Hostility::JunkStrings:
             damagedBytes = "this is not an image list";
             break;
         case Hostility::ConfiguredAsText:
@@ -309,6 +313,9 @@ TEST_F(ManagerStartup, HostileStatesLoseNothing)
         }
         if (recordsDamaged) {
             ASSERT_TRUE(testsupport::WriteFileBytes(records, damagedBytes)) << c.name;
+        }
+        if (c.hostility == Hostility::JunkStrings) {
+            ASSERT_TRUE(testsupport::WriteFileBytes(File("FileListStr.dat"), damagedBytes)) << c.name;
         }
         // A folder where the copy would go makes the copy fail.
         if (c.hostility == Hostility::FolderListCopyFails)
@@ -354,9 +361,15 @@ TEST_F(ManagerStartup, HostileStatesLoseNothing)
         EXPECT_EQ(run.Process().ExitCode(), 0u) << c.name;
 
         ExpectSettingsKept(before, c.mayChange, c.name);
+        // The damaged file's copy holds its damaged bytes; the other file of the image list goes with
+        // a damaged one.
         const char* badOf = c.damaged == Damaged::FolderList ? "FolderList.dat"
                             : c.damaged == Damaged::Records  ? "FileListDat.dat"
+                            : c.damaged == Damaged::Strings  ? "FileListStr.dat"
                                                              : nullptr;
+        const char* partnerOf = c.damaged == Damaged::Records   ? "FileListStr.dat"
+                                : c.damaged == Damaged::Strings ? "FileListDat.dat"
+                                                                : nullptr;
         for (const char* name : kDatabaseFiles) {
             const bool rebuilt = c.imageListRebuilt && std::string(name) != "FolderList.dat";
             if (!rebuilt) {
@@ -365,8 +378,7 @@ TEST_F(ManagerStartup, HostileStatesLoseNothing)
             }
             if (badOf && std::string(name) == badOf) {
                 EXPECT_EQ(testsupport::ReadFileBytes(File(name) + ".bad"), damagedBytes) << c.name;
-            } else if (c.damaged == Damaged::Records && std::string(name) == "FileListStr.dat") {
-                // The string file goes with its record file.
+            } else if (partnerOf && std::string(name) == partnerOf) {
                 EXPECT_EQ(testsupport::ReadFileBytes(File(name) + ".bad"), filesBefore[name]) << c.name;
             } else if (c.hostility != Hostility::FolderListCopyFails &&
                        c.hostility != Hostility::JunkRecordsCopyFails) {
