@@ -75,10 +75,21 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     manager::ManagerInstance instance;
     if (!instance.Claim()) {
         // Two Managers would each save their own lists over the other's.
-        const bool shown = manager::ManagerInstance::BringRunningToFront();
-        LogText(shown ? "Kestrova Manager runs already: brought to the front"
-                      : "Kestrova Manager runs already; its window was not found");
-        return 0;
+        if (manager::ManagerInstance::BringRunningToFront()) {
+            LogText("Kestrova Manager runs already: brought to the front");
+            return 0;
+        }
+        // A Manager without its window is ending; this start follows once it has gone.
+        bool claimed = false;
+        for (int tries = 0; tries < 50 && !claimed; ++tries) {
+            instance.Release();
+            ::Sleep(200);
+            claimed = instance.Claim();
+        }
+        if (!claimed) {
+            LogText("Kestrova Manager runs already; its window was not found");
+            return 0;
+        }
     }
     try {
         return RunManager(instance);

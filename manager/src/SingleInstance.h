@@ -12,6 +12,8 @@ class ManagerInstance {
 public:
     // False when another Manager of this user already runs.
     bool Claim();
+    // Lets go of the object (after a failed claim, so that it can go with the other Manager).
+    void Release() { m_hMapping.reset(); }
     // Where a second start finds the window to bring to the front.
     void Publish(HWND mainWindow);
     // The running Manager's window (its open dialog, if any) to the front; false when none is found
