@@ -15,6 +15,8 @@ public:
     // without a user in front of it).
     static void Init(const std::string& title);
     static const std::string& Title();
+    // The title the error box shows from now on (the program's caption in the user's language).
+    static void SetTitle(const std::string& title);
 
     // The message loop, with the dialog keys of the active form; returns WM_QUIT's exit code.
     static int Run();

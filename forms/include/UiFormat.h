@@ -4,17 +4,11 @@
 #include <cstdarg>
 #include <string>
 
+#include "UiFormatCheck.h"
+
 namespace ui {
 
-// The arguments a printf format consumes, one letter group per conversion in order ("%s" gives "s",
-// "%dx%d" gives "d d", "%*s" gives "* s", "%ld" gives "ld"); "%%" consumes nothing. Returns false for a
-// format the check does not understand (a lone '%' at the end, "%n", positional "%1$s", ...).
-bool ConversionSignature(const char* format, std::string& signature);
-
-// A text may stand in for a default format only when it takes the very same arguments.
-bool SameConversions(const char* format, const char* reference);
-
-// vsnprintf into a string sized for the result.
+// vsnprintf into a string sized for the result; empty for a format ConversionSignature refuses.
 std::string FormatV(const char* format, va_list args);
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 

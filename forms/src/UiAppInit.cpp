@@ -31,4 +31,9 @@ const std::string& App::Title()
     return g_title;
 }
 
+void App::SetTitle(const std::string& title)
+{
+    g_title = title;
+}
+
 }  // namespace ui

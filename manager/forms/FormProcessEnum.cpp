@@ -10,7 +10,6 @@
 namespace {
 
 constexpr int kNameRoom = 512;
-constexpr const char* kListTooLong = "The list of blocking programs cannot be longer than 511 characters.";
 
 }  // namespace
 
@@ -161,7 +160,8 @@ void TFormProcessEnum::ButtonAddClick()
     if (list.size() > kMaxProgramListLength) {
         LogF("Blocking program %s not added: the list would exceed %u characters", m_sSelectedProgram.c_str(),
              static_cast<unsigned>(kMaxProgramListLength));
-        ui::TheDialogs().messageBox(Handle(), kListTooLong, Text(glm_CannotAdd), MB_OK | MB_ICONEXCLAMATION);
+        ui::TheDialogs().messageBox(Handle(), Text(glm_ProgramListTooLong), Text(glm_CannotAdd),
+                                    MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     EditBlockingPrograms.SetText(list);

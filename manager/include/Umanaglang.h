@@ -17,6 +17,9 @@ enum ManagerTextKey : int {
     kManagerTextCount
 };
 
+// The keys after the first 204 were added later; language files that stop before them stay valid.
+constexpr int kFirstAppendedManagerText = glm_DatabaseDamagedSS;
+
 // The program's version, shown in the main window's caption.
 constexpr int kManagerVersionMajor = 1;
 constexpr int kManagerVersionMinor = 7;

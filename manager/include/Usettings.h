@@ -121,7 +121,9 @@ public:
 
     // The item's values under an open section key. Saving refuses a text longer than the record's
     // field; loading skips a value of another type or size and leaves absent ones alone. Both log
-    // what they refuse and return false for it.
+    // what they refuse and return false for it. A value the last load skipped is not written while
+    // the item still holds what it held after that load: the registry keeps it as it was (a list
+    // longer than its field, a number stored as text) until the user changes the item.
     bool SaveValues(HKEY key, const char* keyPath) const;
     bool LoadValues(HKEY key, const char* keyPath);
 
@@ -129,6 +131,11 @@ private:
     // Finds the item's values in the record's table; an item that cannot be stored is logged.
     void Bind();
     CSettingsFont& EnsureFont();
+    // What the item holds now, as the last load left it; the value's bit of `m_UnusableAtLoad`.
+    void RememberLoaded();
+    bool SameAsLoaded() const;
+    bool KeepsStoredValue(int which) const;
+    bool LoadStoredValues(HKEY key, const char* keyPath);
 
     BYTE m_Type;
     TxString m_sCaption;
@@ -158,6 +165,12 @@ private:
     ui::Form* m_pEditorForm = nullptr;
     // The record's values of the item: one, or six for a font; null while unbound.
     const SettingValue* m_pValues[kFontValueCount] = {};
+    // One bit per value (FontValue order) that the last load found unusable, and the item's value
+    // after that load.
+    BYTE m_UnusableAtLoad = 0;
+    int m_iLoadedValue = 0;
+    TxString m_sLoadedValue;
+    CSettingsFont m_LoadedFont;
 };
 
 class CSettings {

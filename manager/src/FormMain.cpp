@@ -132,6 +132,7 @@ void TFormMain::ApplyLanguage()
         if (FindCaption(kFormName, component, 0, key)) control.SetText(Text(key));
     };
     SetText(ManagerCaption());
+    ui::App::SetTitle(ManagerCaption());
     apply("GroupBoxFolders", GroupBoxFolders);
     apply("ButtonAddFolder", ButtonAddFolder);
     apply("ButtonDeleteFolder", ButtonDeleteFolder);
@@ -155,9 +156,17 @@ void TFormMain::ApplyLanguage()
 
 LRESULT TFormMain::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg == WM_MANAGER_CHECK_CHANGES) {
+    switch (msg) {
+    case WM_MANAGER_CHECK_CHANGES:
         CheckChanges();
         return 0;
+    case WM_QUERYENDSESSION:
+        return QueryEndSession() ? TRUE : FALSE;
+    case WM_ENDSESSION:
+        EndSession(wParam != FALSE);
+        return 0;
+    default:
+        break;
     }
     return Form::OnMessage(msg, wParam, lParam);
 }

@@ -39,6 +39,9 @@ public:
     // The published handlers.
     void FormShow();
     void FormCloseQuery(bool& canClose);
+    // A start-up that ended with an exception: nothing half loaded is ever saved, and the Agent that
+    // start-up stopped runs again when the registry's settings start it.
+    void StartupFailed();
     void CheckChanges();
     void ButtonAddFolderClick();
     void ButtonDeleteFolderClick();
@@ -102,10 +105,20 @@ protected:
 private:
     void ApplyLanguage();
     void StopAgent();
+    void LoadSettings();
     void PlaceWindows();
     void LoadDatabase();
-    // Saves the lists that changed; false, the failing list still modified, when a save failed.
-    bool SaveModifiedLists();
+    void LoadFolderList();
+    void LoadFileList();
+    // Saves the lists that changed; false, the failing list still modified, when a save failed or a
+    // list was not saved because its file could not be read at start-up. `tell`: a failed save is
+    // shown in a message box.
+    bool SaveModifiedLists(bool tell = true);
+    // Everything a close saves: the settings, the root values, \Files, \Manager and the lists.
+    void SaveEverything(bool tell);
+    // The session ends (log-off, shutdown): everything is saved before the system is answered.
+    bool QueryEndSession();
+    void EndSession(bool ending);
     CImageFolder* SelectedFolder() const;
     void SetItemIcon(int item, const CImageFolder& folder);
     void SetItemUse(int item, const CImageFolder& folder);
@@ -115,14 +128,28 @@ private:
     void UseFlagChanged(BYTE CImageFolder::*flag, const ui::CheckBox& box);
     // Rebuilds the image list from the folders under the hourglass; a failure keeps the old list.
     void RecalculateAllFolders();
-    // Before a database file that failed to load can be written over, it is kept as "<file>.bad"
-    // and the user is told once.
-    void KeepDamagedFile(const char* path);
+    // Before a database file that failed to load can be written over, it is kept as "<file>.bad";
+    // false when the copy could not be made.
+    bool KeepDamagedFile(const char* path);
+    void TellDatabaseProblem(const std::string& text);
 
     TFormTree* m_pFormTree = nullptr;
     bool m_bCheckingChanges = false;
-    bool m_bToldDamaged = false;
     bool m_bClosed = false;
+    // The first show runs, with message boxes whose loops would run a close in its middle: a close
+    // asked for meanwhile is held and done once it has ended.
+    bool m_bStartingUp = false;
+    bool m_bCloseHeld = false;
+    bool m_bSessionEnding = false;
+    // When a file of the database was there but could not be read, or was damaged and could not be
+    // copied, neither list is saved while the Manager runs.
+    bool m_bFolderListProtected = false;
+    bool m_bFileListProtected = false;
+    // The folder list in use stands in for one that could not be read, while the image list was read
+    // whole: the check for changes at start-up would rebuild that image list from the stand-in.
+    bool m_bKeepLoadedImages = false;
+    // No data folder had paths short enough for the record's fields.
+    bool m_bNoDataFolder = false;
 };
 
 // The icon index of a folder (1 to 4) and the text of its second column.

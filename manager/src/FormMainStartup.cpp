@@ -7,15 +7,16 @@
 #include <cstdio>
 #include <cstring>
 
+#include "DatabaseFileState.h"
 #include "FormMain.h"
 #include "MainWindowActions.h"
-#include "ManagerMessages.h"
 #include "UTxDiskApi.h"
 #include "UTxLog.h"
 #include "UTxUtils.h"
 #include "Uinstallvalues.h"
 #include "Umanaglang.h"
 #include "Uregutils.h"
+#include "Usettingsvalues.h"
 #include "WpApi.h"
 
 namespace manager {
@@ -63,6 +64,53 @@ std::string UserName(const char* failureLine)
     return name;
 }
 
+// How the root value "Configured" reads.
+enum class ConfiguredValue { Absent, Zero, Set, Unusable };
+
+ConfiguredValue ReadConfiguredValue()
+{
+    RegKey key;
+    HKEY opened = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kRegRootPath, 0, KEY_READ, &opened) != ERROR_SUCCESS)
+        return ConfiguredValue::Absent;
+    key.reset(opened);
+    DWORD type = REG_NONE;
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    const LONG rc =
+        ::RegQueryValueExA(key.get(), "Configured", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+    if (rc == ERROR_FILE_NOT_FOUND) return ConfiguredValue::Absent;
+    if (rc != ERROR_SUCCESS || type != REG_DWORD || size != sizeof value) return ConfiguredValue::Unusable;
+    return value != 0 ? ConfiguredValue::Set : ConfiguredValue::Zero;
+}
+
+// Writes the record's values that the registry does not hold at all. A value that is there but
+// could not be read (another type, longer than its field) is left as it is: writing the record's
+// default over it would lose what the user had.
+void WriteAbsentSettings(const RegistryRecord& record)
+{
+    for (const SettingSection* section : kSettingSections) {
+        const std::string path = std::string(kRegRootPath) + "\\" + section->subkey;
+        HKEY opened = nullptr;
+        if (::RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                              KEY_READ | KEY_WRITE, nullptr, &opened, nullptr) != ERROR_SUCCESS) {
+            LogF("WriteToRegistry: Error creating/opening %s", path.c_str());
+            continue;
+        }
+        RegKey key(opened);
+        const BYTE* part = reinterpret_cast<const BYTE*>(&record) + section->partOffset;
+        for (size_t i = 0; i < section->count; ++i) {
+            const SettingValue& value = section->values[i];
+            if (::RegQueryValueExA(key.get(), value.valueName, nullptr, nullptr, nullptr, nullptr) !=
+                ERROR_FILE_NOT_FOUND)
+                continue;
+            const SettingSection one = {section->subkey, section->partOffset, &value, 1, false};
+            if (!WriteSectionValues(key.get(), one, part))
+                LogF("!WriteToRegistry: %s\\%s could not be written", path.c_str(), value.valueName);
+        }
+    }
+}
+
 }  // namespace
 
 CSettings& ManagerSettings()
@@ -81,19 +129,48 @@ void TFormMain::FormShow()
     LogText("------------- Kestrova Manager -------------");
     LogF("version %d.%.2d", kManagerVersionMajor, kManagerVersionMinor);
     m_bFirstShow = false;
+    m_bStartingUp = true;
     WriteRunTimeScreenSize();
     StopAgent();
     ApplyLanguage();
     ApplySecondaryTexts();
+    LoadSettings();
+    EnsureDataFolder();
+    ReadWindowPositions();
+    LoadDatabase();
+    FillFolderList();
+    UpdateFolderControls();
+    ::PostMessageA(Handle(), WM_MANAGER_CHECK_CHANGES, 0, 0);
+    m_bStartingUp = false;
+    if (m_bCloseHeld) {
+        LogText("The close asked for during the start-up follows now");
+        ::PostMessageA(Handle(), WM_CLOSE, 0, 0);
+    }
+}
 
+void TFormMain::LoadSettings()
+{
     std::memset(&m_RegistryRecord, 0, sizeof m_RegistryRecord);
     SetRegistryDefaults(Handle(), &m_RegistryRecord, false, false);
     ReadRegistryRoot(m_bConfigured, m_dwAllFilesCount);
+    // Only a missing or zero "Configured" makes a first run; one of another type is skipped like
+    // any mistyped value, and the settings there are the user's.
+    if (ReadConfiguredValue() == ConfiguredValue::Unusable) {
+        LogF("!%s\\Configured has another type than expected; skipped", kRegRootPath);
+        m_bConfigured = true;
+    }
     if (!m_bConfigured) {
         SetRegistryDefaults(Handle(), &m_RegistryRecord, true, true);
         WpApi_RecalcRightMarginForCalendar(&m_RegistryRecord);
-        SetDataFilePaths();
-        WriteToRegistry(&m_RegistryRecord);
+        // The first run's defaults only fill what the registry does not hold: a value that reads
+        // correctly stays, and so does the data folder that \Files names whole.
+        ReadFromRegistry(&m_RegistryRecord);
+        FilesSettings stored = {};
+        int filesMissing = 0;
+        if (!ReadFilesFromRegistry(stored, &filesMissing) || filesMissing > 0) {
+            if (SetDataFilePaths()) WriteFilesToRegistry(m_RegistryRecord.Files);
+        }
+        WriteAbsentSettings(m_RegistryRecord);
         m_bConfigured = true;
         WriteRegistryRoot(true, m_dwAllFilesCount);
     }
@@ -101,20 +178,29 @@ void TFormMain::FormShow()
 
     int missing = 0;
     ReadFromRegistry(&m_RegistryRecord, &missing);
-    if (missing > 0) WriteToRegistry(&m_RegistryRecord);
+    if (missing > 0) WriteAbsentSettings(m_RegistryRecord);
 
     CSettings& settings = ManagerSettings();
     settings.Clear();
     BuildSettingsSchema(settings, FindDefaultFont(Handle()));
     settings.LoadFromRegistry(HKEY_CURRENT_USER, kRegRootPath);
     UseProgramPicker(settings);
+}
 
-    EnsureDataFolder();
-    ReadWindowPositions();
-    LoadDatabase();
-    FillFolderList();
-    UpdateFolderControls();
-    ::PostMessageA(Handle(), WM_MANAGER_CHECK_CHANGES, 0, 0);
+void TFormMain::StartupFailed()
+{
+    m_bStartingUp = false;
+    m_bClosed = true;
+    m_pFolderCollection.reset();
+    m_pFileCollection.reset();
+    DWORD autoRun = 0;
+    HKEY opened = nullptr;
+    const std::string agent = std::string(kRegRootPath) + "\\Agent";
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, agent.c_str(), 0, KEY_READ, &opened) == ERROR_SUCCESS) {
+        RegKey key(opened);
+        ReadRegDword(key.get(), "AutoRun", autoRun);
+    }
+    if (autoRun != 0) StartAgent();
 }
 
 void TFormMain::StopAgent()
@@ -179,49 +265,130 @@ void TFormMain::WriteWindowPositions()
     if (OpenManagerPositionsKey(key)) WriteSecondaryPositions(key.get());
 }
 
-void TFormMain::KeepDamagedFile(const char* path)
+bool TFormMain::KeepDamagedFile(const char* path)
 {
     const std::string bad = std::string(path) + ".bad";
-    if (!::CopyFileA(path, bad.c_str(), FALSE)) LogLastErrorF("!Could not keep %s as %s", path, bad.c_str());
+    if (!::CopyFileA(path, bad.c_str(), FALSE)) {
+        LogLastErrorF("!Could not keep %s as %s", path, bad.c_str());
+        return false;
+    }
     LogF("!%s could not be loaded; kept as %s", path, bad.c_str());
-    if (m_bToldDamaged) return;
-    m_bToldDamaged = true;
-    char text[3 * MAX_PATH];
-    std::snprintf(text, sizeof text, kMsgDatabaseDamaged, path, bad.c_str());
+    return true;
+}
+
+void TFormMain::TellDatabaseProblem(const std::string& text)
+{
     ui::TheDialogs().messageBox(Handle(), text, Text(glm_Error), MB_OK | MB_ICONEXCLAMATION);
 }
 
 void TFormMain::LoadDatabase()
 {
-    const FilesSettings& files = m_RegistryRecord.Files;
-    LogF("Loading the image database from %s", files.szFolderListFile);
-    const bool folderListExists = TxFileExists(files.szFolderListFile);
-    if (!m_pFolderCollection->LoadFromFile(files.szFolderListFile)) {
-        // A file that is there but does not load is kept aside before the sample folder replaces it.
-        if (folderListExists) KeepDamagedFile(files.szFolderListFile);
-        m_pFolderCollection->FreeAll();
-        TxString sample;
-        if (ReadRegistryString(HKEY_LOCAL_MACHINE, kSetupKey, kInstalledImgDir, sample) &&
-            !sample.IsEmpty() && TxDirectoryExists(sample)) {
-            auto folder = std::make_unique<CImageFolder>();
-            folder->Path.Assign(sample);
-            folder->IncludeSubfolders = 0;
-            m_sLastDirAddFolders = sample.GetText();
-            if (m_pFolderCollection->Insert(folder.get())) folder.release();
-            m_pFolderCollection->Modified = 1;
-        }
+    LogF("Loading the image database from %s", m_RegistryRecord.Files.szFolderListFile);
+    LoadFolderList();
+    LoadFileList();
+    // The two lists describe one database: one saved without the other would no longer match it.
+    if (m_bFolderListProtected || m_bFileListProtected) {
+        m_bFolderListProtected = true;
+        m_bFileListProtected = true;
     }
-    const bool recordsExist = TxFileExists(files.szFileListDatFile);
-    const bool stringsExist = TxFileExists(files.szFileListStrFile);
-    if (!m_pFileCollection->LoadFromFile(files.szFileListDatFile, files.szFileListStrFile)) {
-        if (recordsExist) KeepDamagedFile(files.szFileListDatFile);
-        if (stringsExist) KeepDamagedFile(files.szFileListStrFile);
-        m_pFileCollection->FreeAll();
-    }
-    if (m_pFolderCollection->GetCount() == 0) {
+    // While the image list read whole stays, so does the file of the folder list it belongs to: the
+    // stand-in is saved only once the user changes the folders.
+    if (m_bKeepLoadedImages) m_pFolderCollection->Modified = 0;
+    // An empty folder list empties the image list, unless the folder list is only a stand-in for
+    // one that could not be read.
+    if (m_pFolderCollection->GetCount() == 0 && !m_bKeepLoadedImages) {
         m_pFileCollection->FreeAll();
         m_pFileCollection->Modified = 1;
     }
+}
+
+void TFormMain::LoadFolderList()
+{
+    const char* path = m_RegistryRecord.Files.szFolderListFile;
+    const DatabaseFileState state = ProbeDatabaseFile(path);
+    bool loaded = false;
+    if (state == DatabaseFileState::Unreadable) {
+        m_bFolderListProtected = true;
+        TellDatabaseProblem(FormatText(glm_DatabaseLockedS, path));
+    } else {
+        loaded = m_pFolderCollection->LoadFromFile(path);
+        if (!loaded && state == DatabaseFileState::Readable) {
+            // Busy again since the look, or damaged: only a damaged file that is kept may be replaced.
+            if (ProbeDatabaseFile(path) == DatabaseFileState::Unreadable) {
+                m_bFolderListProtected = true;
+                TellDatabaseProblem(FormatText(glm_DatabaseLockedS, path));
+            } else if (KeepDamagedFile(path)) {
+                TellDatabaseProblem(
+                    FormatText(glm_DatabaseDamagedSS, path, (std::string(path) + ".bad").c_str()));
+            } else {
+                m_bFolderListProtected = true;
+                TellDatabaseProblem(FormatText(glm_DatabaseNotKeptS, path));
+            }
+        }
+    }
+    if (loaded) return;
+    m_pFolderCollection->FreeAll();
+    // A folder list that was there and could not be read must not take the image list with it.
+    m_bKeepLoadedImages = state != DatabaseFileState::Missing;
+    TxString sample;
+    if (ReadRegistryString(HKEY_LOCAL_MACHINE, kSetupKey, kInstalledImgDir, sample) && !sample.IsEmpty() &&
+        TxDirectoryExists(sample)) {
+        auto folder = std::make_unique<CImageFolder>();
+        folder->Path.Assign(sample);
+        folder->IncludeSubfolders = 0;
+        // Where the user last added a folder stays theirs when only the file could not be read.
+        if (!m_bKeepLoadedImages) m_sLastDirAddFolders = sample.GetText();
+        if (m_pFolderCollection->Insert(folder.get())) folder.release();
+        m_pFolderCollection->Modified = 1;
+    }
+}
+
+void TFormMain::LoadFileList()
+{
+    const FilesSettings& files = m_RegistryRecord.Files;
+    const char* paths[2] = {files.szFileListDatFile, files.szFileListStrFile};
+    DatabaseFileState states[2];
+    for (int i = 0; i < 2; ++i)
+        states[i] = ProbeDatabaseFile(paths[i]);
+    const auto unreadable = [&states] {
+        return states[0] == DatabaseFileState::Unreadable || states[1] == DatabaseFileState::Unreadable;
+    };
+    const auto tellLocked = [&] {
+        m_bFileListProtected = true;
+        TellDatabaseProblem(
+            FormatText(glm_DatabaseLockedS, paths[states[0] == DatabaseFileState::Unreadable ? 0 : 1]));
+    };
+    if (unreadable()) {
+        tellLocked();
+    } else if (m_pFileCollection->LoadFromFile(paths[0], paths[1])) {
+        if (m_bKeepLoadedImages)
+            LogText("The image list is kept as it is: the folder list it belongs to could not be read");
+        return;
+    } else if (states[0] != DatabaseFileState::Missing || states[1] != DatabaseFileState::Missing) {
+        for (int i = 0; i < 2; ++i)
+            states[i] = ProbeDatabaseFile(paths[i]);
+        if (unreadable()) {
+            tellLocked();
+        } else {
+            // The two files are one list: it is replaced only when every one of them that is there is kept.
+            bool kept = true;
+            std::string badList;
+            for (int i = 0; i < 2; ++i) {
+                if (states[i] == DatabaseFileState::Missing) continue;
+                if (!KeepDamagedFile(paths[i])) kept = false;
+                if (!badList.empty()) badList += "\n";
+                badList += std::string(paths[i]) + ".bad";
+            }
+            if (kept) {
+                TellDatabaseProblem(FormatText(glm_DatabaseDamagedSS, paths[0], badList.c_str()));
+            } else {
+                m_bFileListProtected = true;
+                TellDatabaseProblem(FormatText(glm_DatabaseNotKeptS, paths[0]));
+            }
+        }
+    }
+    m_pFileCollection->FreeAll();
+    m_bKeepLoadedImages = false;
 }
 
 void TFormMain::CheckChanges()
@@ -236,7 +403,9 @@ void TFormMain::CheckChanges()
     {
         ui::WaitCursor wait;
         try {
-            if (m_pFolderCollection->GetCount() > 0 && m_pFileCollection->GetCount() == 0)
+            if (m_bKeepLoadedImages)
+                LogText("No rescan: the image list stays as it was read until the folders are changed");
+            else if (m_pFolderCollection->GetCount() > 0 && m_pFileCollection->GetCount() == 0)
                 m_pFolderCollection->RecalculateAllFolders(*m_pFileCollection);
             else if (m_pFolderCollection->CheckForChangesOnDisk(false))
                 m_pFolderCollection->RecalculateAllFolders(*m_pFileCollection);
@@ -250,47 +419,94 @@ void TFormMain::CheckChanges()
     LogText("Check for changes done");
 }
 
-bool TFormMain::SaveModifiedLists()
+bool TFormMain::SaveModifiedLists(bool tell)
 {
     const FilesSettings& files = m_RegistryRecord.Files;
     bool saved = true;
+    bool failed = false;
     if (m_pFolderCollection && m_pFolderCollection->Modified) {
-        if (!m_pFolderCollection->SaveToFile(files.szFolderListFile)) {
+        if (m_bFolderListProtected) {
+            LogF("%s is not saved: it could not be read at start-up", files.szFolderListFile);
+            saved = false;
+        } else if (!m_pFolderCollection->SaveToFile(files.szFolderListFile)) {
             LogF("!Could not save %s", files.szFolderListFile);
             m_pFolderCollection->Modified = 1;
             saved = false;
+            failed = true;
         }
     }
     if (m_pFileCollection && m_pFileCollection->Modified) {
-        if (!m_pFileCollection->SaveToFile(files.szFileListDatFile, files.szFileListStrFile)) {
+        if (m_bFileListProtected) {
+            LogF("%s is not saved: it could not be read at start-up", files.szFileListDatFile);
+            saved = false;
+        } else if (!m_pFileCollection->SaveToFile(files.szFileListDatFile, files.szFileListStrFile)) {
             LogF("!Could not save %s", files.szFileListDatFile);
             m_pFileCollection->Modified = 1;
             saved = false;
+            failed = true;
         }
     }
-    if (!saved) {
-        char text[2 * MAX_PATH];
-        std::snprintf(text, sizeof text, kMsgSaveFailed, files.szFolderListFile);
-        ui::TheDialogs().messageBox(Handle(), text, Text(glm_Error), MB_OK | MB_ICONEXCLAMATION);
-    }
+    if (failed && tell) TellDatabaseProblem(FormatText(glm_DatabaseSaveFailedS, files.szFolderListFile));
     return saved;
 }
 
-void TFormMain::FormCloseQuery(bool& canClose)
+void TFormMain::SaveEverything(bool tell)
 {
-    canClose = true;
-    if (m_bClosed) return;
-    m_bClosed = true;
-    ui::WaitCursor wait;
     ManagerSettings().SaveToRegistry(HKEY_CURRENT_USER, kRegRootPath);
     WriteRegistryRoot(m_bConfigured, m_dwAllFilesCount);
     WriteFilesToRegistry(m_RegistryRecord.Files);
     WriteWindowPositions();
     // A failed save is told; the close still goes ahead, the files keep their previous contents.
-    SaveModifiedLists();
-    m_pFolderCollection.reset();
-    m_pFileCollection.reset();
-    if (ManagerSettings().GetValue("AutoRun", "Agent") != 0) StartAgent();
+    SaveModifiedLists(tell);
+}
+
+void TFormMain::FormCloseQuery(bool& canClose)
+{
+    if (m_bStartingUp) {
+        // A message box of the start-up runs this close in its own loop: the start-up still needs
+        // everything the close would free.
+        LogText("Close held: the start-up runs");
+        m_bCloseHeld = true;
+        canClose = false;
+        return;
+    }
+    canClose = true;
+    if (m_bClosed) return;
+    m_bClosed = true;
+    ui::WaitCursor wait;
+    SaveEverything(!m_bSessionEnding);
+    // At the end of a session a modal form may still be open over the main window and use the lists
+    // until its loop ends; the program ends right after, so they stay until then.
+    if (!m_bSessionEnding) {
+        m_pFolderCollection.reset();
+        m_pFileCollection.reset();
+    }
+    if (ManagerSettings().GetValue("AutoRun", "Agent") == 0) return;
+    // At the end of a session the system ends every program; the Agent starts with the next one.
+    if (m_bSessionEnding)
+        LogText("The session ends; the Agent is not started");
+    else
+        StartAgent();
+}
+
+bool TFormMain::QueryEndSession()
+{
+    // The start-up has nothing of the user's yet; its own writes are done as it goes.
+    if (m_bStartingUp || m_bClosed) return true;
+    LogText("The session ends: saving");
+    ui::WaitCursor wait;
+    SaveEverything(false);
+    return true;
+}
+
+void TFormMain::EndSession(bool ending)
+{
+    if (!ending) {
+        LogText("The session goes on");
+        return;
+    }
+    m_bSessionEnding = true;
+    Close();
 }
 
 bool TFormMain::StartAgent()
@@ -342,10 +558,14 @@ bool TFormMain::SetDataFilePaths()
     }
     LogF("Path for files: %s", folder.c_str());
     if (!FilePathsFit(folder)) {
-        char text[2 * MAX_PATH + 200];
-        std::snprintf(text, sizeof text, kMsgDataFolderTooLong, folder.c_str());
         LogF("!No data folder fits: %s", folder.c_str());
-        ui::TheDialogs().messageBox(Handle(), text, Text(glm_Error), MB_OK | MB_ICONEXCLAMATION);
+        m_bNoDataFolder = true;
+        // Without any paths there is nowhere to save the lists; a close then has nothing to tell.
+        if (m_RegistryRecord.Files.szFolderListFile[0] == '\0') {
+            m_bFolderListProtected = true;
+            m_bFileListProtected = true;
+        }
+        TellDatabaseProblem(FormatText(glm_DataFolderTooLongS, folder.c_str()));
         return false;
     }
     if (!TxDirectoryExists(folder.c_str()) && !TxCreateDirectoryTree(folder.c_str()))
@@ -364,7 +584,8 @@ void TFormMain::EnsureDataFolder()
     size_t cut = folder.find_last_of('\\');
     if (cut == std::string::npos) cut = folder.find_last_of('/');
     folder = cut == std::string::npos ? std::string() : folder.substr(0, cut);
-    if (TxDirectoryExists(folder.c_str())) return;
+    // Once told that no folder fits, the user is not told again in the same start.
+    if (TxDirectoryExists(folder.c_str()) || m_bNoDataFolder) return;
     LogF("Folder %s does not exist, creating new.", folder.c_str());
     if (SetDataFilePaths()) WriteFilesToRegistry(m_RegistryRecord.Files);
 }

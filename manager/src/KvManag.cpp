@@ -2,24 +2,39 @@
 // closes.
 #include <windows.h>
 
+#include <exception>
+
 #include "FormMain.h"
 #include "FormTree.h"
 #include "MainWindowActions.h"
+#include "SingleInstance.h"
 #include "UTxLog.h"
 #include "UiApp.h"
+#include "UiDialogs.h"
 
 extern const CLogSettings g_LogSettings = {"KvManag   ", "", false, 80, false, false, true};
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+namespace {
+
+// The application's error box for an exception that reached the program entry.
+void ShowFatalError(const char* what)
 {
-    ui::App::Init("Kestrova Manager");
+    LogF("!Exception during the start of the Manager: %s", what ? what : "unknown");
+    ui::TheDialogs().messageBox(nullptr, what ? what : "An unexpected error occurred.", ui::App::Title(),
+                                MB_OK | MB_ICONERROR);
+}
+
+int RunManager(manager::ManagerInstance& instance)
+{
     ui::WindowClass formClass("TFormKvManager");
     if (!formClass.Register()) return 1;
+    int result = 0;
     {
         ui::Owner<manager::TFormMain> formMain;
         ui::Owner<manager::TFormNewFolder> formNewFolder;
         ui::Owner<manager::TFormTree> formTree;
         if (!formMain.Create(formClass)) return 2;
+        instance.Publish(formMain.Handle());
         // The settings dialog shows the help pictures and opens the picker: both are made before
         // it is first shown, in the program's order of forms.
         if (!manager::CreateFileListForm(formMain) || !formNewFolder.Create(formClass, formMain.Handle()) ||
@@ -30,10 +45,58 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
             return 2;
         }
         formMain.SetFolderPicker(&formTree);
-        formMain.Show();
-        ui::App::Run();
+        // The start-up runs here, outside any window procedure: what it throws is caught here.
+        bool started = false;
+        try {
+            formMain.Show();
+            started = true;
+        } catch (const std::exception& e) {
+            ShowFatalError(e.what());
+        } catch (...) {
+            ShowFatalError(nullptr);
+        }
+        if (started) {
+            ui::App::Run();
+        } else {
+            formMain.StartupFailed();
+            result = 3;
+        }
         manager::DestroySecondaryForms();
     }
     formClass.Unregister();
-    return 0;
+    return result;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
+    ui::App::Init("Kestrova Manager");
+    manager::ManagerInstance instance;
+    if (!instance.Claim()) {
+        // Two Managers would each save their own lists over the other's.
+        if (manager::ManagerInstance::BringRunningToFront()) {
+            LogText("Kestrova Manager runs already: brought to the front");
+            return 0;
+        }
+        // A Manager without its window is ending; this start follows once it has gone.
+        bool claimed = false;
+        for (int tries = 0; tries < 50 && !claimed; ++tries) {
+            instance.Release();
+            ::Sleep(200);
+            claimed = instance.Claim();
+        }
+        if (!claimed) {
+            LogText("Kestrova Manager runs already; its window was not found");
+            return 0;
+        }
+    }
+    try {
+        return RunManager(instance);
+    } catch (const std::exception& e) {
+        ShowFatalError(e.what());
+    } catch (...) {
+        ShowFatalError(nullptr);
+    }
+    return 3;
 }

@@ -59,7 +59,9 @@ CSettingsItem::CSettingsItem(const CSettingsItem& other)
       m_bMustExist(other.m_bMustExist), m_bOverwritePrompt(other.m_bOverwritePrompt),
       m_sFolderDialogFileName(other.m_sFolderDialogFileName),
       m_pFont(other.m_pFont ? std::make_unique<CSettingsFont>(*other.m_pFont) : nullptr),
-      m_pEditorForm(other.m_pEditorForm)
+      m_pEditorForm(other.m_pEditorForm), m_UnusableAtLoad(other.m_UnusableAtLoad),
+      m_iLoadedValue(other.m_iLoadedValue), m_sLoadedValue(other.m_sLoadedValue),
+      m_LoadedFont(other.m_LoadedFont)
 {
     for (int i = 0; i < kFontValueCount; ++i)
         m_pValues[i] = other.m_pValues[i];

@@ -88,21 +88,53 @@ std::string KeyPathOf(const char* path, const CSettingsItem& item)
     return keyPath;
 }
 
+bool SameFont(const CSettingsFont& a, const CSettingsFont& b)
+{
+    return a.name.Equals(b.name) && a.size == b.size && a.charset == b.charset && a.style == b.style &&
+           a.colour == b.colour;
+}
+
 }  // namespace
+
+void CSettingsItem::RememberLoaded()
+{
+    m_iLoadedValue = m_iValue;
+    m_sLoadedValue = m_sValue;
+    m_LoadedFont = m_pFont ? *m_pFont : CSettingsFont();
+}
+
+bool CSettingsItem::SameAsLoaded() const
+{
+    if (m_Type == stFont) return SameFont(m_pFont ? *m_pFont : CSettingsFont(), m_LoadedFont);
+    if (IsTextType(m_Type)) return m_sValue.Equals(m_sLoadedValue);
+    return m_iValue == m_iLoadedValue;
+}
+
+bool CSettingsItem::KeepsStoredValue(int which) const
+{
+    if (!(m_UnusableAtLoad & (1u << which)) || !SameAsLoaded()) return false;
+    LogF("SaveToRegistry: %s is left as it is: it was not readable and has not been changed",
+         m_pValues[which]->valueName);
+    return true;
+}
 
 bool CSettingsItem::SaveValues(HKEY key, const char* keyPath) const
 {
     if (!IsStored()) return true;
     if (m_Type == stFont) {
         const CSettingsFont font = m_pFont ? *m_pFont : CSettingsFont();
-        bool ok = WriteText(key, keyPath, *m_pValues[fvName], font.name);
-        ok = WriteRegDword(key, m_pValues[fvSize]->valueName, static_cast<DWORD>(font.size)) && ok;
-        ok = WriteRegDword(key, m_pValues[fvCharset]->valueName, static_cast<DWORD>(font.charset)) && ok;
-        ok = WriteRegDword(key, m_pValues[fvBold]->valueName, (font.style & fsBold) ? 1 : 0) && ok;
-        ok = WriteRegDword(key, m_pValues[fvItalic]->valueName, (font.style & fsItalic) ? 1 : 0) && ok;
-        ok = WriteRegDword(key, m_pValues[fvUnderline]->valueName, (font.style & fsUnderline) ? 1 : 0) && ok;
+        const auto number = [&](FontValue which, DWORD value) {
+            return KeepsStoredValue(which) || WriteRegDword(key, m_pValues[which]->valueName, value);
+        };
+        bool ok = KeepsStoredValue(fvName) || WriteText(key, keyPath, *m_pValues[fvName], font.name);
+        ok = number(fvSize, static_cast<DWORD>(font.size)) && ok;
+        ok = number(fvCharset, static_cast<DWORD>(font.charset)) && ok;
+        ok = number(fvBold, (font.style & fsBold) ? 1 : 0) && ok;
+        ok = number(fvItalic, (font.style & fsItalic) ? 1 : 0) && ok;
+        ok = number(fvUnderline, (font.style & fsUnderline) ? 1 : 0) && ok;
         return ok;
     }
+    if (KeepsStoredValue(0)) return true;
     if (IsTextType(m_Type)) return WriteText(key, keyPath, *m_pValues[0], m_sValue);
     return WriteRegDword(key, m_pValues[0]->valueName, static_cast<DWORD>(m_iValue));
 }
@@ -110,6 +142,18 @@ bool CSettingsItem::SaveValues(HKEY key, const char* keyPath) const
 bool CSettingsItem::LoadValues(HKEY key, const char* keyPath)
 {
     if (!IsStored()) return true;
+    m_UnusableAtLoad = 0;
+    const bool ok = LoadStoredValues(key, keyPath);
+    RememberLoaded();
+    return ok;
+}
+
+bool CSettingsItem::LoadStoredValues(HKEY key, const char* keyPath)
+{
+    const auto usable = [this, keyPath](Stored stored, int which) {
+        if (stored == Stored::Unusable) m_UnusableAtLoad |= static_cast<BYTE>(1u << which);
+        return Usable(stored, keyPath, m_pValues[which]->valueName);
+    };
     if (m_Type == stFont) {
         CSettingsFont& font = EnsureFont();
         bool ok = true;
@@ -117,15 +161,15 @@ bool CSettingsItem::LoadValues(HKEY key, const char* keyPath)
         const char* nameValue = m_pValues[fvName]->valueName;
         const Stored nameRead = ReadText(key, nameValue, m_pValues[fvName]->size, name);
         if (nameRead == Stored::Read) font.name = name;
-        ok = Usable(nameRead, keyPath, nameValue) && ok;
+        ok = usable(nameRead, fvName) && ok;
 
         DWORD number = 0;
         Stored read = ReadNumber(key, m_pValues[fvSize]->valueName, number);
         if (read == Stored::Read) font.size = static_cast<int>(number);
-        ok = Usable(read, keyPath, m_pValues[fvSize]->valueName) && ok;
+        ok = usable(read, fvSize) && ok;
         read = ReadNumber(key, m_pValues[fvCharset]->valueName, number);
         if (read == Stored::Read) font.charset = static_cast<int>(number);
-        ok = Usable(read, keyPath, m_pValues[fvCharset]->valueName) && ok;
+        ok = usable(read, fvCharset) && ok;
 
         // The style is rebuilt from the switches alone: a missing one, or one that is not
         // exactly 1, leaves its style off, and strikeout is never stored.
@@ -138,7 +182,7 @@ bool CSettingsItem::LoadValues(HKEY key, const char* keyPath)
             number = 0;
             read = ReadNumber(key, m_pValues[s.value]->valueName, number);
             if (read == Stored::Read && number == 1) style |= s.bit;
-            ok = Usable(read, keyPath, m_pValues[s.value]->valueName) && ok;
+            ok = usable(read, s.value) && ok;
         }
         font.style = style;
         return ok;
@@ -148,12 +192,12 @@ bool CSettingsItem::LoadValues(HKEY key, const char* keyPath)
         TxString text;
         const Stored read = ReadText(key, name, m_pValues[0]->size, text);
         if (read == Stored::Read) m_sValue = text;
-        return Usable(read, keyPath, name);
+        return usable(read, 0);
     }
     DWORD number = 0;
     const Stored read = ReadNumber(key, name, number);
     if (read == Stored::Read) m_iValue = static_cast<int>(number);
-    return Usable(read, keyPath, name);
+    return usable(read, 0);
 }
 
 bool CSettings::SaveToRegistry(HKEY root, const char* path) const

@@ -197,6 +197,23 @@ bool ManagerRun::Close(DWORD timeoutMs)
     return m_Process.WaitPumping(timeoutMs);
 }
 
+bool PickNeighbour(DWORD processId, bool next)
+{
+    HWND picker = nullptr;
+    if (!testsupport::PumpUntil([&] { return (picker = FindProcessWindow(processId, "Folders")) != nullptr; },
+                                15000))
+        return false;
+    const HWND tree = FindChild(picker, "", "SysTreeView32");
+    const HWND ok = FindChild(picker, "OK", "Button");
+    if (!tree || !ok) return false;
+    const LPARAM opened = ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
+    const LPARAM other = ::SendMessageA(tree, TVM_GETNEXTITEM, next ? TVGN_NEXT : TVGN_PREVIOUS, opened);
+    if (!opened || !other) return false;
+    ::SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, other);
+    ::PostMessageA(ok, BM_CLICK, 0, 0);
+    return true;
+}
+
 bool Logged(const testsupport::LogReceiver& log, const std::string& text)
 {
     for (const std::string& line : log.Texts())

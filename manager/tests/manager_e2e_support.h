@@ -70,6 +70,10 @@ private:
     HWND m_hMain = nullptr;
 };
 
+// Picks a folder in the open picker of the running Manager as a user would: the folder beside the
+// one the tree opened at (`next` after it, else before it), then OK.
+bool PickNeighbour(DWORD processId, bool next);
+
 // Whether a line containing `text` was logged.
 bool Logged(const testsupport::LogReceiver& log, const std::string& text);
 

@@ -162,29 +162,6 @@ TEST_F(ManagerProgram, DamagedFileListIsKeptAsBadAndTheUserTold)
 
 }  // namespace
 
-namespace {
-
-// Picks a folder in the open picker of the running Manager as a user would: the folder beside the
-// one the tree opened at (`next` after it, else before it), then OK.
-bool PickNeighbour(DWORD processId, bool next)
-{
-    HWND picker = nullptr;
-    if (!testsupport::PumpUntil([&] { return (picker = FindProcessWindow(processId, "Folders")) != nullptr; },
-                                15000))
-        return false;
-    const HWND tree = FindChild(picker, "", "SysTreeView32");
-    const HWND ok = FindChild(picker, "OK", "Button");
-    if (!tree || !ok) return false;
-    const LPARAM opened = ::SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
-    const LPARAM other = ::SendMessageA(tree, TVM_GETNEXTITEM, next ? TVGN_NEXT : TVGN_PREVIOUS, opened);
-    if (!opened || !other) return false;
-    ::SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, other);
-    ::PostMessageA(ok, BM_CLICK, 0, 0);
-    return true;
-}
-
-}  // namespace
-
 TEST_F(ManagerProgram, AddingAFolderFromAnotherProcess)
 {
     RunOnce();

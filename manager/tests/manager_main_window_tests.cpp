@@ -16,6 +16,7 @@
 #include "KvTestSupport.h"
 #include "ManagerWindowPositions.h"
 #include "UTxDiskApi.h"
+#include "UiApp.h"
 #include "UiDialogs.h"
 #include "UiTestKit.h"
 #include "manager_e2e_support.h"
@@ -82,6 +83,7 @@ TEST_F(MainWindow, StartUpListsTheSampleFolderWithItsImages)
     EXPECT_EQ(ItemImage(1), 2) << "subfolders only";
     EXPECT_EQ(form.m_dwAllFilesCount, 3u);
     EXPECT_EQ(form.GetText(), "Kestrova Manager 1.07");
+    EXPECT_EQ(ui::App::Title(), form.GetText()) << "the error box's caption is the language's caption";
     const RECT client = form.GetClientRect();
     EXPECT_EQ(client.right, 690);
     EXPECT_EQ(client.bottom, 234);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -157,22 +158,20 @@ TEST_F(SettingsStorage, DistinctValuesReadBackByTheRecordReaders)
         EXPECT_TRUE(Same(saved[i], read[i])) << settings.At(static_cast<int>(i))->Key().GetText();
 }
 
-// One bad value loses only itself: every item after it still loads, and the result tells.
-TEST_F(SettingsStorage, AValueOfAnotherTypeOrSizeIsSkipped)
-{
-    GiveDistinctValues(settings, defaults);
-    ASSERT_TRUE(settings.SaveToRegistry(HKEY_CURRENT_USER, kRegRootPath));
-    const std::vector<Snapshot> saved = Take(settings);
+namespace {
 
-    struct BadCase {
-        const char* name;
-        const char* subkey;
-        const char* value;
-        DWORD type;
-        std::string data;
-        const char* itemKey;
-    };
-    const BadCase cases[] = {
+// Values the record's readers cannot take, and the item each belongs to.
+struct BadCase {
+    const char* name;
+    const char* subkey;
+    const char* value;
+    DWORD type;
+    std::string data;
+    const char* itemKey;
+};
+const std::vector<BadCase>& BadCases()
+{
+    static const std::vector<BadCase> cases = {
         {"a number stored as text", "Display", "MinSize", REG_SZ, TextData("480"), "MinSize"},
         {"a number stored as binary", "Exchange", "Period", REG_BINARY, DwordData(5), "Period"},
         {"a number of two bytes", "Display", "MaxSize", REG_DWORD, std::string("\x10\x00", 2), "MaxSize"},
@@ -185,6 +184,19 @@ TEST_F(SettingsStorage, AValueOfAnotherTypeOrSizeIsSkipped)
         {"a font size stored as text", "Calendar", "CalendarFontSize", REG_SZ, TextData("10"),
          "CalendarFont"},
     };
+    return cases;
+}
+
+}  // namespace
+
+// One bad value loses only itself: every item after it still loads, and the result tells.
+TEST_F(SettingsStorage, AValueOfAnotherTypeOrSizeIsSkipped)
+{
+    GiveDistinctValues(settings, defaults);
+    ASSERT_TRUE(settings.SaveToRegistry(HKEY_CURRENT_USER, kRegRootPath));
+    const std::vector<Snapshot> saved = Take(settings);
+
+    const std::vector<BadCase>& cases = BadCases();
     for (const BadCase& c : cases) {
         ASSERT_TRUE(settings.SaveToRegistry(HKEY_CURRENT_USER, kRegRootPath));
         SetRawValue(c.subkey, c.value, c.type, c.data);
@@ -314,4 +326,54 @@ TEST_F(SettingsStorage, ItemsNotStoredAreNeitherWrittenNorRead)
     SetRawValue("Agent", "AutoRun", REG_DWORD, DwordData(0));
     EXPECT_TRUE(own.LoadFromRegistry(HKEY_CURRENT_USER, kRegRootPath));
     EXPECT_EQ(own.At(0)->RawValue(), 1);
+}
+
+// A value the load skipped stays in the registry as it is while its item is unchanged (a blocking
+// list too long for the record, a number stored as text), and is written once the item changes.
+TEST_F(SettingsStorage, ASkippedValueIsLeftAsItIsUntilItsItemChanges)
+{
+    GiveDistinctValues(settings, defaults);
+    for (const BadCase& c : BadCases()) {
+        ASSERT_TRUE(settings.SaveToRegistry(HKEY_CURRENT_USER, kRegRootPath));
+        SetRawValue(c.subkey, c.value, c.type, c.data);
+
+        CSettings loaded;
+        BuildSettingsSchema(loaded, "Arial");
+        EXPECT_FALSE(loaded.LoadFromRegistry(HKEY_CURRENT_USER, kRegRootPath)) << c.name;
+        EXPECT_TRUE(loaded.SaveToRegistry(HKEY_CURRENT_USER, kRegRootPath)) << c.name;
+        DWORD type = 0;
+        std::string data;
+        ASSERT_TRUE(QueryRawValue(c.subkey, c.value, type, data)) << c.name;
+        EXPECT_EQ(type, c.type) << c.name;
+        EXPECT_EQ(data, c.data) << c.name;
+
+        // A copy, as the settings dialog edits one, keeps what the load found.
+        CSettingsItem* item = loaded.Find(c.itemKey, c.subkey);
+        ASSERT_NE(item, nullptr) << c.name;
+        CSettingsItem copy(*item);
+        CSettings one;
+        one.Append(std::make_unique<CSettingsItem>(copy));
+        EXPECT_TRUE(one.SaveToRegistry(HKEY_CURRENT_USER, kRegRootPath)) << c.name;
+        ASSERT_TRUE(QueryRawValue(c.subkey, c.value, type, data)) << c.name;
+        EXPECT_EQ(data, c.data) << c.name << ": the copy";
+
+        // Changed by the user, the item is written.
+        if (item->Type() == stFont) {
+            const BYTE style = fsBold;
+            item->SetFont("Changed", 17, &style, 0, 1);
+        } else if (item->Type() == stProgramList) {
+            item->SetString("changed.exe");
+        } else {
+            item->SetInt(item->RawValue() + 1);
+        }
+        EXPECT_TRUE(loaded.SaveToRegistry(HKEY_CURRENT_USER, kRegRootPath)) << c.name;
+        ASSERT_TRUE(QueryRawValue(c.subkey, c.value, type, data)) << c.name;
+        EXPECT_EQ(type,
+                  item->Type() == stProgramList ||
+                          (item->Type() == stFont && std::string(c.value).find("Name") != std::string::npos)
+                      ? static_cast<DWORD>(REG_SZ)
+                      : static_cast<DWORD>(REG_DWORD))
+            << c.name;
+        EXPECT_NE(data, c.data) << c.name << ": written after the change";
+    }
 }
