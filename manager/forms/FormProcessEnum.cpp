@@ -182,7 +182,7 @@ void TFormProcessEnum::ButtonOkClick()
         list = ProgramListCut(list, kMaxProgramListLength);
         LogF("The list of blocking programs was cut from %u to %u characters", static_cast<unsigned>(typed),
              static_cast<unsigned>(list.size()));
-        ui::TheDialogs().messageBox(Handle(), kListTooLong, Text(glm_BlockingProgramsCaption),
+        ui::TheDialogs().messageBox(Handle(), Text(glm_ProgramListTooLong), Text(glm_BlockingProgramsCaption),
                                     MB_OK | MB_ICONEXCLAMATION);
     }
     SetText(list);
