@@ -53,4 +53,5 @@ std::string ProgramOfCommand(const std::string& command);
 
 // A command (a Run value's data, an uninstall entry's "UninstallString") starts `program` in
 // `folder`: the program named by the command, normalised, is folder\program.
-bool CommandStartsProgramIn(const std::string& command, const std::string& folder, const std::string& program);
+bool CommandStartsProgramIn(const std::string& command, const std::string& folder,
+                            const std::string& program);

@@ -36,14 +36,22 @@ std::string ShellFolder(int csidl)
 // The folders of the system and of its users. A log naming one of them, or a parent of one, is not
 // this installation's.
 const int kSystemFolders[] = {
-    CSIDL_WINDOWS,          CSIDL_SYSTEM,           CSIDL_PROGRAM_FILES,    CSIDL_PROGRAM_FILES_COMMON,
-    CSIDL_PROFILE,          CSIDL_DESKTOPDIRECTORY, CSIDL_PERSONAL,         CSIDL_MYPICTURES,
-    CSIDL_MYMUSIC,          CSIDL_MYVIDEO,          CSIDL_APPDATA,          CSIDL_LOCAL_APPDATA,
-    CSIDL_FAVORITES,        CSIDL_PROGRAMS,         CSIDL_STARTMENU,        CSIDL_STARTUP,
-    CSIDL_SENDTO,           CSIDL_RECENT,           CSIDL_TEMPLATES,        CSIDL_FONTS,
-    CSIDL_COMMON_APPDATA,   CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_COMMON_DOCUMENTS, CSIDL_COMMON_PICTURES,
-    CSIDL_COMMON_MUSIC,     CSIDL_COMMON_VIDEO,     CSIDL_COMMON_FAVORITES, CSIDL_COMMON_PROGRAMS,
-    CSIDL_COMMON_STARTMENU, CSIDL_COMMON_STARTUP,   CSIDL_COMMON_TEMPLATES, CSIDL_INTERNET_CACHE,
+    CSIDL_WINDOWS,          CSIDL_SYSTEM,
+    CSIDL_PROGRAM_FILES,    CSIDL_PROGRAM_FILES_COMMON,
+    CSIDL_PROFILE,          CSIDL_DESKTOPDIRECTORY,
+    CSIDL_PERSONAL,         CSIDL_MYPICTURES,
+    CSIDL_MYMUSIC,          CSIDL_MYVIDEO,
+    CSIDL_APPDATA,          CSIDL_LOCAL_APPDATA,
+    CSIDL_FAVORITES,        CSIDL_PROGRAMS,
+    CSIDL_STARTMENU,        CSIDL_STARTUP,
+    CSIDL_SENDTO,           CSIDL_RECENT,
+    CSIDL_TEMPLATES,        CSIDL_FONTS,
+    CSIDL_COMMON_APPDATA,   CSIDL_COMMON_DESKTOPDIRECTORY,
+    CSIDL_COMMON_DOCUMENTS, CSIDL_COMMON_PICTURES,
+    CSIDL_COMMON_MUSIC,     CSIDL_COMMON_VIDEO,
+    CSIDL_COMMON_FAVORITES, CSIDL_COMMON_PROGRAMS,
+    CSIDL_COMMON_STARTMENU, CSIDL_COMMON_STARTUP,
+    CSIDL_COMMON_TEMPLATES, CSIDL_INTERNET_CACHE,
     CSIDL_COOKIES,          CSIDL_HISTORY,
 };
 
@@ -59,7 +67,8 @@ InstallPlaces PlacesOfInstallation(const std::string& installFolder)
     }
     char system[MAX_PATH] = {};
     const UINT length = ::GetSystemDirectoryA(system, sizeof(system));
-    if (length > 0 && length < sizeof(system)) places.screenSaver = Normalised(std::string(system) + "\\Kestrova.scr");
+    if (length > 0 && length < sizeof(system))
+        places.screenSaver = Normalised(std::string(system) + "\\Kestrova.scr");
     for (int csidl : kSystemFolders) {
         const std::string folder = ShellFolder(csidl);
         if (!folder.empty()) places.systemFolders.push_back(folder);
@@ -99,7 +108,8 @@ std::string ShortcutTarget(const std::string& shortcut)
             if (::MultiByteToWideChar(CP_ACP, 0, shortcut.c_str(), -1, wide.data(), MAX_PATH) > 0 &&
                 SUCCEEDED(file->Load(wide.data(), STGM_READ))) {
                 char path[MAX_PATH] = {};
-                if (link->GetPath(path, sizeof(path), nullptr, SLGP_RAWPATH) == S_OK) target = Normalised(path);
+                if (link->GetPath(path, sizeof(path), nullptr, SLGP_RAWPATH) == S_OK)
+                    target = Normalised(path);
             }
             file->Release();
         }
@@ -129,7 +139,8 @@ std::string MachineString(const std::string& key, const char* valueName)
 bool PassesReparsePoint(const std::string& path, const std::string& folder)
 {
     if (!IsSameOrInside(path, folder)) return false;
-    for (size_t at = path.find('\\', folder.size() + 1); at != std::string::npos; at = path.find('\\', at + 1)) {
+    for (size_t at = path.find('\\', folder.size() + 1); at != std::string::npos;
+         at = path.find('\\', at + 1)) {
         const DWORD attributes = ::GetFileAttributesA(path.substr(0, at).c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
     }

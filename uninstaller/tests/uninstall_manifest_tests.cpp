@@ -35,7 +35,8 @@ std::string Level(const std::string& program)
 
 bool EndsWith(const std::string& text, const std::string& ending)
 {
-    return text.size() >= ending.size() && text.compare(text.size() - ending.size(), ending.size(), ending) == 0;
+    return text.size() >= ending.size() &&
+           text.compare(text.size() - ending.size(), ending.size(), ending) == 0;
 }
 
 TEST(Manifests, OnlyTheUninstallerAndTheInstallerAskForAdministratorRights)

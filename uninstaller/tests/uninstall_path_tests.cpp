@@ -71,9 +71,15 @@ InstallPlaces Places(const std::string& installFolder)
     places.installFolder = installFolder;
     places.menuFolders = {"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Kestrova"};
     places.screenSaver = "C:\\windows\\system32\\Kestrova.scr";
-    places.systemFolders = {"C:\\windows", "C:\\windows\\system32", "C:\\Program Files", "C:\\users\\u",
-                            "C:\\users\\u\\Desktop", "C:\\users\\u\\Pictures", "C:\\users",
-                            "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs", "C:\\windows\\temp"};
+    places.systemFolders = {"C:\\windows",
+                            "C:\\windows\\system32",
+                            "C:\\Program Files",
+                            "C:\\users\\u",
+                            "C:\\users\\u\\Desktop",
+                            "C:\\users\\u\\Pictures",
+                            "C:\\users",
+                            "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs",
+                            "C:\\windows\\temp"};
     return places;
 }
 
@@ -85,22 +91,26 @@ struct PlaceCase {
 };
 const PlaceCase kPlaceCases[] = {
     {"C:\\Program Files\\Kestrova", "C:\\Program Files\\Kestrova", true, PathPlace::InstallFolder},
-    {"C:\\Program Files\\Kestrova", "c:\\program files\\KESTROVA\\KvApi.dll", false, PathPlace::InstallFolder},
-    {"C:\\Program Files\\Kestrova", "C:\\Program Files\\Kestrova\\Images\\a.jpg", false, PathPlace::InstallFolder},
+    {"C:\\Program Files\\Kestrova", "c:\\program files\\KESTROVA\\KvApi.dll", false,
+     PathPlace::InstallFolder},
+    {"C:\\Program Files\\Kestrova", "C:\\Program Files\\Kestrova\\Images\\a.jpg", false,
+     PathPlace::InstallFolder},
     {"C:\\Program Files\\Kestrova", "C:\\Program Files\\Kestrova Other\\a.exe", false, PathPlace::Refused},
     {"C:\\Program Files\\Kestrova", "C:\\Program Files\\Kestrov", true, PathPlace::Refused},
-    {"C:\\Program Files\\Kestrova", "C:\\Program Files\\Kestrova\\..\\Other\\a.exe", false, PathPlace::Refused},
+    {"C:\\Program Files\\Kestrova", "C:\\Program Files\\Kestrova\\..\\Other\\a.exe", false,
+     PathPlace::Refused},
     {"C:\\Program Files\\Kestrova", "C:\\windows\\win.ini", false, PathPlace::Refused},
     {"C:\\Program Files\\Kestrova", "D:\\Program Files\\Kestrova\\KvApi.dll", false, PathPlace::Refused},
     {"C:\\Program Files\\Kestrova", "C:\\windows\\system32\\Kestrova.scr", false, PathPlace::ScreenSaver},
     {"C:\\Program Files\\Kestrova", "C:\\windows\\system32\\Kestrova.scr", true, PathPlace::Refused},
     {"C:\\Program Files\\Kestrova", "C:\\windows\\system32\\other.scr", false, PathPlace::Refused},
-    {"C:\\Program Files\\Kestrova", "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Kestrova", true,
+    {"C:\\Program Files\\Kestrova", "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Kestrova",
+     true, PathPlace::MenuFolder},
+    {"C:\\Program Files\\Kestrova",
+     "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Kestrova\\Help.lnk", false,
      PathPlace::MenuFolder},
-    {"C:\\Program Files\\Kestrova", "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Kestrova\\Help.lnk",
-     false, PathPlace::MenuFolder},
-    {"C:\\Program Files\\Kestrova", "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Other.lnk", false,
-     PathPlace::Refused},
+    {"C:\\Program Files\\Kestrova", "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Other.lnk",
+     false, PathPlace::Refused},
     {"C:\\Program Files\\Kestrova", "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs", true,
      PathPlace::Refused},
     // Parents of the install folder: only folders the installer may have made, never the system's.
@@ -150,7 +160,8 @@ const CommandCase kCommandCases[] = {
 TEST(RemovalPath, ARunValueIsThisInstallationsWhenItStartsItsAgent)
 {
     for (const CommandCase& c : kCommandCases)
-        EXPECT_EQ(CommandStartsProgramIn(c.command, "C:\\Program Files\\Kestrova", "KvAgent.exe"), c.startsAgent)
+        EXPECT_EQ(CommandStartsProgramIn(c.command, "C:\\Program Files\\Kestrova", "KvAgent.exe"),
+                  c.startsAgent)
             << c.command;
     EXPECT_TRUE(CommandStartsProgramIn("C:\\Kv\\Uninstall.exe", "C:\\Kv", "Uninstall.exe"));
     EXPECT_EQ(ProgramOfCommand("  \"C:\\a b\\x.exe\" /r"), "C:\\a b\\x.exe");
