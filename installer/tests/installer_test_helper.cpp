@@ -10,7 +10,8 @@
 //                                         "running" to <file>, then "asked to end" when the close
 //                                         event is set, and ends (or "not asked" after 30 s)
 //   installer_test_helper hold <flag> <file>...   holds each file open as a running program does
-//                                         (no share-delete), writes "held" to <flag> and ends
+//                                         (others may read it, not write or delete it), writes
+//                                         "held" to <flag> and ends
 //                                         when <flag> is deleted (or after 60 s)
 //
 // A program looks for the receiver once, at its start, so a receiver started beside the log-on
@@ -102,8 +103,8 @@ int Hold(const std::string& flag, int count, char** files)
 {
     std::vector<FileHandle> held;
     for (int i = 0; i < count; ++i) {
-        held.emplace_back(::CreateFileA(files[i], GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                        OPEN_EXISTING, 0, nullptr));
+        held.emplace_back(
+            ::CreateFileA(files[i], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         if (!held.back()) return 2;
     }
     WriteFile(flag, "held");
