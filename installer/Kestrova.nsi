@@ -32,32 +32,171 @@ Page directory
 Page instfiles
 
 Var InstallLog
+Var OldLog         ; the log of an earlier installation into this folder, copied aside, or empty
+Var RegisteredLog  ; the log of the installation registered in \Setup, copied aside, or empty
+Var AgentStopped   ; 1 when a running Agent was asked to end for the installation
+Var Found          ; result of the log look-ups below
 
 ; One line of Install.log: a ten-character tag (nine characters and a blank) and its argument.
 !macro LogLine TAG ARGUMENT
   FileWrite $InstallLog "${TAG} ${ARGUMENT}$\r$\n"
 !macroend
 
+; $Found = 1 when the log file LOG holds a line whose argument (from the 11th character) is ARGUMENT,
+; or, with WHOLE 1, a line that is LINE as a whole; letters are compared without regard to case.
+Function LogLookUp
+  Exch $R0  ; what is looked for
+  Exch
+  Exch $R1  ; 1: whole lines, 0: arguments
+  Exch 2
+  Exch $R2  ; the log file
+  Push $R3
+  Push $R4
+  Push $R5
+  StrCpy $Found 0
+  StrCmp $R2 "" done
+  ClearErrors
+  FileOpen $R3 $R2 r
+  IfErrors done
+  loop:
+    ClearErrors
+    FileRead $R3 $R4
+    IfErrors close
+  trim:
+    StrCpy $R5 $R4 1 -1
+    StrCmp $R5 "$\r" strip
+    StrCmp $R5 "$\n" strip compare
+  strip:
+    StrCpy $R4 $R4 -1
+    Goto trim
+  compare:
+    StrCmp $R1 1 +2
+    StrCpy $R4 $R4 "" 10
+    StrCmp $R4 $R0 0 loop
+    StrCpy $Found 1
+  close:
+  FileClose $R3
+  done:
+  Pop $R5
+  Pop $R4
+  Pop $R3
+  Pop $R2
+  Pop $R1
+  Pop $R0
+FunctionEnd
+!macro LogLists LOG WHOLE TEXT
+  Push "${LOG}"
+  Push "${WHOLE}"
+  Push "${TEXT}"
+  Call LogLookUp
+!macroend
+
+; $Found = 1 when PATH is this installation's to replace: listed by the earlier installation into
+; this folder, or (for the files every installation shares: the screen saver, the Start-menu
+; entries) by the registered installation.
+!macro IsOurs PATH SHARED
+  !insertmacro LogLists $OldLog 0 "${PATH}"
+  ${If} $Found == 0
+  ${AndIf} ${SHARED} == 1
+    !insertmacro LogLists $RegisteredLog 0 "${PATH}"
+  ${EndIf}
+!macroend
+
+; $R9 = "<size> <last write time as 16 hex digits>" of a file, as the uninstaller compares them.
+Function FileIdentity
+  Exch $R0
+  Push $R1
+  Push $R2
+  FileOpen $R1 $R0 r
+  FileSeek $R1 0 END $R9
+  FileClose $R1
+  GetFileTime $R0 $R1 $R2
+  IntFmt $R1 "%08X" $R1
+  IntFmt $R2 "%08X" $R2
+  StrCpy $R9 "$R9 $R1$R2"
+  Pop $R2
+  Pop $R1
+  Pop $R0
+FunctionEnd
+
+; A file the installer may write: absent, or installed by Kestrova before. Anything else is the
+; user's or another program's, and the installation stops before it is touched.
+!macro RequireOurs PATH SHARED
+  ${If} ${FileExists} "${PATH}"
+    !insertmacro IsOurs "${PATH}" ${SHARED}
+    ${If} $Found == 0
+      MessageBox MB_ICONSTOP|MB_OK "${PATH} was not installed by Kestrova and is not replaced. Choose another folder." /SD IDOK
+      Abort
+    ${EndIf}
+  ${EndIf}
+!macroend
+
 !macro InstallProgram SOURCE NAME
+  !insertmacro RequireOurs "$OUTDIR\${NAME}" 0
   File "/oname=${NAME}" "${SOURCE}"
   !insertmacro LogLine S_PRGFILE "$OUTDIR\${NAME}"
+!macroend
+
+; A folder the installation uses: logged when it made it, or an earlier installation did.
+!macro UseFolder PATH SHARED
+  ${If} ${FileExists} "${PATH}\*.*"
+    !insertmacro IsOurs "${PATH}" ${SHARED}
+  ${Else}
+    CreateDirectory "${PATH}"
+    StrCpy $Found 1
+  ${EndIf}
+  ${If} $Found == 1
+    !insertmacro LogLine S_FOLDER_ "${PATH}"
+  ${EndIf}
 !macroend
 
 ; Used by the generated picture list: a folder's line stands above the lines of its files, since the
 ; uninstaller walks the log from the end.
 !macro BeginPictureFolder SUBFOLDER
+  !insertmacro UseFolder "$INSTDIR\${SUBFOLDER}" 0
   SetOutPath "$INSTDIR\${SUBFOLDER}"
-  !insertmacro LogLine S_FOLDER_ "$INSTDIR\${SUBFOLDER}"
 !macroend
 
+; A picture is written where there is none, or over one the earlier installation left as it was; a
+; picture of the user's, or one the user changed, stays as it is and is not logged.
 !macro InstallPicture SUBFOLDER NAME SOURCE
-  File "/oname=${NAME}" "${SOURCE}"
-  !insertmacro LogLine S_IMGFILE "$INSTDIR\${SUBFOLDER}\${NAME}"
+  StrCpy $Found 1
+  ${If} ${FileExists} "$INSTDIR\${SUBFOLDER}\${NAME}"
+    Push "$INSTDIR\${SUBFOLDER}\${NAME}"
+    Call FileIdentity
+    !insertmacro LogLists $OldLog 1 "S_IMGID__ $R9 $INSTDIR\${SUBFOLDER}\${NAME}"
+    ${If} $Found == 0
+      DetailPrint "Kept $INSTDIR\${SUBFOLDER}\${NAME}: it is not as Kestrova installed it."
+    ${EndIf}
+  ${EndIf}
+  ${If} $Found == 1
+    File "/oname=${NAME}" "${SOURCE}"
+    Push "$INSTDIR\${SUBFOLDER}\${NAME}"
+    Call FileIdentity
+    !insertmacro LogLine S_IMGFILE "$INSTDIR\${SUBFOLDER}\${NAME}"
+    !insertmacro LogLine S_IMGID__ "$R9 $INSTDIR\${SUBFOLDER}\${NAME}"
+  ${EndIf}
 !macroend
 
 !macro AddShortcut NAME TARGET
+  !insertmacro RequireOurs "${KV_MENU_FOLDER}\${NAME}.lnk" 1
   CreateShortcut "${KV_MENU_FOLDER}\${NAME}.lnk" "${TARGET}"
   !insertmacro LogLine S_LNKFILE "${KV_MENU_FOLDER}\${NAME}.lnk"
+!macroend
+
+; A program file that is to be replaced but is held open by another program would stay old beside
+; new ones: the installation stops first, with nothing changed.
+!define GENERIC_WRITE 0x40000000
+!define OPEN_EXISTING 3
+!macro RequireReplaceable PATH
+  ${If} ${FileExists} "${PATH}"
+    System::Call 'kernel32::CreateFileA(t "${PATH}", i ${GENERIC_WRITE}, i 7, i 0, i ${OPEN_EXISTING}, i 0, i 0) i .r0'
+    ${If} $0 == -1
+      MessageBox MB_ICONSTOP|MB_OK "Cannot replace ${PATH}: another program is using it. Close it and run the setup again." /SD IDOK
+      Abort
+    ${EndIf}
+    System::Call 'kernel32::CloseHandle(i r0)'
+  ${EndIf}
 !macroend
 
 ; A running Agent (an installation over an earlier one) keeps KvAgent.exe open, so its file could
@@ -71,6 +210,7 @@ Function StopRunningAgent
     Return
   ${EndIf}
   DetailPrint "Stopping Kestrova Agent..."
+  StrCpy $AgentStopped 1
   System::Call 'kernel32::SetEvent(i r0)'
   System::Call 'kernel32::CloseHandle(i r0)'
   StrCpy $1 0
@@ -85,20 +225,137 @@ Function StopRunningAgent
   ${LoopUntil} $1 >= 15000
 FunctionEnd
 
+; A /D= folder that the installer could not take as given (not absolute, in quotes, or with
+; characters the system's code page lacks, which arrive as '?') is refused, never swapped for the
+; default.
+Function .onInit
+  System::Call 'kernel32::GetCommandLineA() t .r0'
+  StrLen $1 $0
+  StrCpy $2 0
+  StrCpy $3 ""
+  ${Do}
+    StrCpy $4 $0 4 $2
+    ${If} $4 == " /D="
+    ${OrIf} $4 == '"/D='
+      IntOp $5 $2 + 4
+      StrCpy $3 $0 "" $5
+    ${EndIf}
+    IntOp $2 $2 + 1
+  ${LoopUntil} $2 >= $1
+  ; In quotes the folder is not taken at all; the quote is no part of its name.
+  StrCpy $4 $3 1 -1
+  ${If} $4 == '"'
+    StrCpy $3 $3 -1
+  ${EndIf}
+  ${If} $3 != ""
+    StrCpy $4 $3 1 -1
+    ${If} $4 == "\"
+      StrCpy $3 $3 -1
+    ${EndIf}
+    ${If} $3 != $INSTDIR
+      MessageBox MB_ICONSTOP|MB_OK "Cannot install into the folder $3: it is not a full path the system can use." /SD IDOK
+      Abort
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+; The Agent that was running before is running again, the new one or, after a failure, the old one.
+Function RestartAgent
+  ${If} $AgentStopped == 1
+  ${AndIf} ${FileExists} "$INSTDIR\KvAgent.exe"
+    Exec '"$INSTDIR\KvAgent.exe"'
+  ${EndIf}
+FunctionEnd
+
+Function .onInstFailed
+  Call RestartAgent
+FunctionEnd
+
 Section "Kestrova"
   SetShellVarContext all
   SetOverwrite on
+  AllowSkipFiles off  ; a file that cannot be written stops the installation, never passes silently
+  InitPluginsDir
+
+  ; What earlier installations made: this folder's own log (only a log of Kestrova's, which lists
+  ; itself), and the log of the registered installation for the files all installations share.
+  StrCpy $OldLog ""
+  ${If} ${FileExists} "$INSTDIR\Install.log"
+    !insertmacro LogLists "$INSTDIR\Install.log" 0 "$INSTDIR\Install.log"
+    ${If} $Found == 0
+      MessageBox MB_ICONSTOP|MB_OK "$INSTDIR holds an Install.log of another program. Choose another folder." /SD IDOK
+      Abort
+    ${EndIf}
+    CopyFiles /SILENT "$INSTDIR\Install.log" "$PLUGINSDIR\old.log"
+    StrCpy $OldLog "$PLUGINSDIR\old.log"
+  ${EndIf}
+  StrCpy $RegisteredLog ""
+  ReadRegStr $0 HKLM "${KV_ROOT_KEY}\Setup" "InstalledPrgDir"
+  ${If} $0 != ""
+  ${AndIf} ${FileExists} "$0\Install.log"
+    CopyFiles /SILENT "$0\Install.log" "$PLUGINSDIR\registered.log"
+    StrCpy $RegisteredLog "$PLUGINSDIR\registered.log"
+  ${EndIf}
+
   Call StopRunningAgent
+  ; Nothing is changed while a file to be replaced is held open.
+  !insertmacro RequireReplaceable "$INSTDIR\KvImage.dll"
+  !insertmacro RequireReplaceable "$INSTDIR\KvApi.dll"
+  !insertmacro RequireReplaceable "$INSTDIR\KvAgent.exe"
+  !insertmacro RequireReplaceable "$INSTDIR\KvManag.exe"
+  !insertmacro RequireReplaceable "$INSTDIR\KvLang.dat"
+  !insertmacro RequireReplaceable "$INSTDIR\Kestrova.chm"
+  !insertmacro RequireReplaceable "$INSTDIR\Uninstall.exe"
+  !insertmacro RequireReplaceable "$SYSDIR\Kestrova.scr"
+
+  ; The folders made for the install folder, outermost first, so that each stands above the next.
+  StrCpy $1 $INSTDIR
+  StrCpy $2 ""
+  ${Do}
+    ${IfThen} ${FileExists} "$1\*.*" ${|} ${Break} ${|}
+    StrCpy $2 "$1|$2"
+    ${GetParent} $1 $3
+    ${IfThen} $3 == $1 ${|} ${Break} ${|}
+    ${IfThen} $3 == "" ${|} ${Break} ${|}
+    StrCpy $1 $3
+  ${Loop}
+  ${If} ${FileExists} "$INSTDIR\*.*"
+    !insertmacro IsOurs "$INSTDIR" 0
+    StrCpy $4 $Found
+  ${Else}
+    StrCpy $4 0
+  ${EndIf}
+  ClearErrors
+  CreateDirectory "$INSTDIR"
+  ${If} ${Errors}
+  ${OrIfNot} ${FileExists} "$INSTDIR\*.*"
+    MessageBox MB_ICONSTOP|MB_OK "Cannot create the folder $INSTDIR." /SD IDOK
+    Abort
+  ${EndIf}
 
   ; The log is written as things are created; without it the uninstaller could remove nothing.
-  CreateDirectory "$INSTDIR"
   ClearErrors
   FileOpen $InstallLog "$INSTDIR\Install.log" w
   ${If} ${Errors}
     MessageBox MB_ICONSTOP|MB_OK "Cannot write $INSTDIR\Install.log." /SD IDOK
     Abort
   ${EndIf}
-  !insertmacro LogLine S_FOLDER_ "$INSTDIR"
+  ${Do}
+    ${IfThen} $2 == "" ${|} ${Break} ${|}
+    StrCpy $3 0
+    ${Do}
+      StrCpy $5 $2 1 $3
+      ${IfThen} $5 == "|" ${|} ${Break} ${|}
+      IntOp $3 $3 + 1
+    ${Loop}
+    StrCpy $5 $2 $3
+    IntOp $3 $3 + 1
+    StrCpy $2 $2 "" $3
+    !insertmacro LogLine S_FOLDER_ "$5"
+  ${Loop}
+  ${If} $4 == 1
+    !insertmacro LogLine S_FOLDER_ "$INSTDIR"
+  ${EndIf}
 
   SetOutPath "$INSTDIR"
   !insertmacro InstallProgram "${KV_IMAGE}" "KvImage.dll"
@@ -116,11 +373,12 @@ Section "Kestrova"
   ; The system's folder, where the platform lists screen savers; the saver finds the engine
   ; through "InstalledPrgDir".
   SetOutPath "$SYSDIR"
-  !insertmacro InstallProgram "${KV_SAVER}" "Kestrova.scr"
+  !insertmacro RequireOurs "$SYSDIR\Kestrova.scr" 1
+  File "/oname=Kestrova.scr" "${KV_SAVER}"
+  !insertmacro LogLine S_PRGFILE "$SYSDIR\Kestrova.scr"
 
   SetOutPath "$INSTDIR"  ; the shortcuts' working folder
-  CreateDirectory "${KV_MENU_FOLDER}"
-  !insertmacro LogLine S_FOLDER_ "${KV_MENU_FOLDER}"
+  !insertmacro UseFolder "${KV_MENU_FOLDER}" 1
 !ifdef KV_MANAGER
   !insertmacro AddShortcut "Kestrova Manager" "$INSTDIR\KvManag.exe"
 !endif
@@ -140,8 +398,12 @@ Section "Kestrova"
 
   ; The log lists itself, so that the folder can go too, and ends with the installation time that
   ; the image lines above it are judged against: an image written later was changed by the user.
+  ; The time is UTC, the file system's own time base, so a change of time zone before the removal
+  ; changes nothing; the line says so for the uninstaller, which reads logs without it as local time.
   !insertmacro LogLine S_PRGFILE "$INSTDIR\Install.log"
-  ${GetTime} "" "L" $0 $1 $2 $3 $4 $5 $6
+  !insertmacro LogLine S_ZONE___ "UTC"
+  ${GetTime} "" "LS" $0 $1 $2 $3 $4 $5 $6
   !insertmacro LogLine S_TIME___ "$0.$1.$2 $4:$5"
   FileClose $InstallLog
+  Call RestartAgent
 SectionEnd

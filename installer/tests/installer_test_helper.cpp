@@ -9,6 +9,10 @@
 //                                         "KvAgentIsRunning" and "KvAgentExternalClose", writes
 //                                         "running" to <file>, then "asked to end" when the close
 //                                         event is set, and ends (or "not asked" after 30 s)
+//   installer_test_helper hold <flag> <file>...   holds each file open as a running program does
+//                                         (others may read it, not write or delete it), writes
+//                                         "held" to <flag> and ends
+//                                         when <flag> is deleted (or after 60 s)
 //
 // A program looks for the receiver once, at its start, so a receiver started beside the log-on
 // could come too late; a RunOnce value cannot.
@@ -16,6 +20,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "KvTestSupport.h"
 #include "UTxUtils.h"
@@ -94,6 +99,21 @@ int PlayAgent(const std::string& file)
     return 0;
 }
 
+int Hold(const std::string& flag, int count, char** files)
+{
+    std::vector<FileHandle> held;
+    for (int i = 0; i < count; ++i) {
+        held.emplace_back(
+            ::CreateFileA(files[i], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!held.back()) return 2;
+    }
+    WriteFile(flag, "held");
+    const DWORD start = ::GetTickCount();
+    while (::GetFileAttributesA(flag.c_str()) != INVALID_FILE_ATTRIBUTES && ::GetTickCount() - start < 60000)
+        ::Sleep(100);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -101,6 +121,7 @@ int main(int argc, char** argv)
     if (argc == 3 && std::string(argv[1]) == "launch") return Launch(argv[2]);
     if (argc == 3 && std::string(argv[1]) == "serve") return Serve(argv[2]);
     if (argc == 3 && std::string(argv[1]) == "agent") return PlayAgent(argv[2]);
-    std::fprintf(stderr, "usage: installer_test_helper launch|serve|agent <file>\n");
+    if (argc >= 4 && std::string(argv[1]) == "hold") return Hold(argv[2], argc - 3, argv + 3);
+    std::fprintf(stderr, "usage: installer_test_helper launch|serve|agent <file> | hold <flag> <file>...\n");
     return 1;
 }

@@ -2,6 +2,7 @@
 
 #include "UTxLog.h"
 #include "UninstallLog.h"
+#include "UninstallPlaces.h"
 #include "UninstallWalk.h"
 #include "Uuninstreg.h"
 
@@ -114,7 +115,8 @@ void TFormMain::FormShow()
 void TFormMain::LoadInstallLog()
 {
     std::string path;
-    switch (ReadInstallLog(UninstallFolder(parameters), m_Lines, path)) {
+    m_sInstallFolder = UninstallFolder(parameters);
+    switch (ReadInstallLog(m_sInstallFolder, m_Lines, path)) {
     case InstallLogState::Loaded:
         break;
     case InstallLogState::Missing:
@@ -135,8 +137,8 @@ void TFormMain::ShowLogFailure(UninstallTextId text, const std::string& path)
     LabelNote.SetVisible(false);
     ButtonStart.SetVisible(false);
     ButtonCancel.SetText(UninstallText(glu_Close));
-    // Without its log the system cannot be removed; at least it no longer offers to be.
-    DeleteUninstallKey("Kestrova");
+    // Without its log nothing is known to be this installation's, not even the uninstall entry: all
+    // stays, and the entry still leads here once the log is back.
 }
 
 void TFormMain::AddProgressLine(const std::string& line)
@@ -158,10 +160,19 @@ void TFormMain::ButtonStartClick()
 
     const ProgressSink progress = [this](const std::string& line) { AddProgressLine(line); };
     StopAgent(progress, [this] { MemoProgress.RepaintNow(); });
-    RunRemoval(m_Lines, progress);
+    const InstallPlaces places = PlacesOfInstallation(m_sInstallFolder);
+    // The language texts serve every installation; another registered one keeps them.
+    const bool registeredHere = IsRegisteredInstallation(places);
+    const RemovalOutcome outcome = RunRemoval(m_Lines, places, progress);
 
-    LabelBye.SetCaption(UninstallText(glu_Complete));
-    DeleteLanguageKey();
+    if (outcome.failed > 0)
+        LabelBye.SetCaption(FormatUninstallText(glu_NotRemovedS, std::to_string(outcome.failed).c_str()));
+    else if (outcome.scheduled > 0)
+        LabelBye.SetCaption(
+            FormatUninstallText(glu_LeftUntilRestartS, std::to_string(outcome.scheduled).c_str()));
+    else
+        LabelBye.SetCaption(UninstallText(glu_Complete));
+    if (registeredHere) DeleteLanguageKey();
     LabelBye.SetVisible(true);
     ButtonCancel.SetEnabled(true);
 }

@@ -46,4 +46,5 @@ private:
     void AddProgressLine(const std::string& line);
 
     TxStringCollection m_Lines{32, 64};
+    std::string m_sInstallFolder;  // the folder that holds Install.log
 };

@@ -5,41 +5,12 @@
 #include "Uinstallvalues.h"
 #include "UninstallStart.h"
 
-#include <cstring>
 #include <unordered_set>
 
 namespace {
 
-constexpr int kTagLength = 10;
-
-struct TagName {
-    const char* text;
-    LogTag tag;
-};
-const TagName kTags[] = {
-    {"S_TIME___ ", LogTag::Time},         {"S_PRGFILE ", LogTag::ProgramFile},
-    {"S_IMGFILE ", LogTag::ImageFile},    {"S_FOLDER_ ", LogTag::Folder},
-    {"S_AUTORUN ", LogTag::AutoRun},      {"S_LNKFILE ", LogTag::ShortcutFile},
-    {"S_UNINST_ ", LogTag::UninstallKey},
-};
-
-bool IsBlankText(const std::string& text)
-{
-    return text.find_first_not_of(" \t") == std::string::npos;
-}
-
-// A number of `digits` decimal digits at a fixed place; false when one is not a digit.
-bool ReadNumber(const std::string& text, size_t position, size_t digits, WORD& value)
-{
-    if (text.size() < position + digits) return false;
-    int number = 0;
-    for (size_t i = position; i < position + digits; ++i) {
-        if (text[i] < '0' || text[i] > '9') return false;
-        number = number * 10 + (text[i] - '0');
-    }
-    value = static_cast<WORD>(number);
-    return true;
-}
+// An install log lists a few hundred lines; anything far larger is no log of an installer.
+constexpr DWORD kMaxLogSize = 16 * 1024 * 1024;
 
 // The key under which equal lines meet: the text in capitals, as the file system compares names.
 std::string CaseKey(const TxString& line)
@@ -49,40 +20,34 @@ std::string CaseKey(const TxString& line)
     return key;
 }
 
-}  // namespace
-
-LogEntry ParseLogLine(const char* line)
+std::string ReadWholeLog(const std::string& path)
 {
-    LogEntry entry;
-    if (!line || std::strlen(line) <= kTagLength) return entry;
-    for (const TagName& name : kTags) {
-        if (::CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, line, kTagLength, name.text, kTagLength) !=
-            CSTR_EQUAL)
-            continue;
-        std::string argument(line + kTagLength);
-        if (IsBlankText(argument)) return entry;
-        if (name.tag == LogTag::UninstallKey && argument.find('\\') != std::string::npos) return entry;
-        entry.tag = name.tag;
-        entry.argument = std::move(argument);
-        return entry;
-    }
-    return entry;
+    TxFile file(path.c_str(), true, false);
+    const DWORD size = file.GetSize();
+    if (size > kMaxLogSize) return std::string();
+    std::string text(size, '\0');
+    if (size > 0) file.ReadExact(&text[0], size);
+    return text;
 }
 
-bool ParseInstallTime(const std::string& argument, FILETIME& utc)
+}  // namespace
+
+bool ParseInstallTime(const std::string& argument, bool utc, FILETIME& time)
 {
-    SYSTEMTIME local = {};
-    if (!ReadNumber(argument, 0, 2, local.wDay) || !ReadNumber(argument, 3, 2, local.wMonth) ||
-        !ReadNumber(argument, 6, 4, local.wYear) || !ReadNumber(argument, 11, 2, local.wHour) ||
-        !ReadNumber(argument, 14, 2, local.wMinute))
-        return false;
-    // File times are UTC; the installer wrote its local time.
-    SYSTEMTIME universal = {};
-    FILETIME time = {};
-    if (!::TzSpecificLocalTimeToSystemTime(nullptr, &local, &universal) ||
-        !::SystemTimeToFileTime(&universal, &time))
-        return false;
-    utc = time;
+    CalendarTime calendar;
+    if (!ParseTimeArgument(argument, calendar)) return false;
+    SYSTEMTIME written = {};
+    written.wYear = static_cast<WORD>(calendar.year);
+    written.wMonth = static_cast<WORD>(calendar.month);
+    written.wDay = static_cast<WORD>(calendar.day);
+    written.wHour = static_cast<WORD>(calendar.hour);
+    written.wMinute = static_cast<WORD>(calendar.minute);
+    // File times are UTC; older installers wrote their local time.
+    SYSTEMTIME universal = written;
+    if (!utc && !::TzSpecificLocalTimeToSystemTime(nullptr, &written, &universal)) return false;
+    FILETIME converted = {};
+    if (!::SystemTimeToFileTime(&universal, &converted)) return false;
+    time = converted;
     return true;
 }
 
@@ -120,13 +85,18 @@ InstallLogState ReadInstallLog(const std::string& folder, TxStringCollection& li
 {
     path = folder + kInstallLogFile;
     if (!TxFileExists(path.c_str())) return InstallLogState::Missing;
+    std::string text;
     try {
-        TxTextFile file(path.c_str(), true);
-        file.ReadLines(&lines);
+        text = ReadWholeLog(path);
     } catch (const TxException& e) {
         LogF("Cannot read %s: %s", path.c_str(), e.Message());
         return InstallLogState::Unreadable;
     }
+    size_t dropped = 0;
+    for (const std::string& line : SplitLogText(text, dropped))
+        lines.Insert(new TxString(line.c_str()));  // empty ones too: the numbers in the log stay
+    if (dropped > 0)
+        LogF("!%u lines of %s are too long or not text; they are ignored", unsigned(dropped), path.c_str());
     BlankDuplicateLines(lines);
     return HasRecognisedLine(lines) ? InstallLogState::Loaded : InstallLogState::Unreadable;
 }

@@ -3,29 +3,259 @@
 #include "UTxDiskApi.h"
 #include "UTxLog.h"
 #include "UTxUtils.h"
+#include "Uinstallvalues.h"
 #include "Udelfile.h"
 #include "UninstallLog.h"
 #include "Uuninstlang.h"
+#include "UninstallPlaces.h"
 #include "Uuninstreg.h"
 
+#include <cstring>
+#include <map>
+#include <vector>
+
 namespace {
+
+// The uninstall entry and the program it starts, as the installer writes them.
+constexpr const char* kUninstallName = "Kestrova";
+constexpr const char* kUninstallExe = "Uninstall.exe";
 
 ULONGLONG Units(const FILETIME& time)
 {
     return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
 
-FILETIME Now()
+std::string CaseKey(const std::string& text)
 {
-    FILETIME now = {};
-    ::GetSystemTimeAsFileTime(&now);
-    return now;
+    std::string key = text;
+    if (!key.empty()) ::CharUpperBuffA(&key[0], static_cast<DWORD>(key.size()));
+    return key;
 }
 
-std::string DeleteFileLine(const char* path)
+bool EndsWithNoCase(const std::string& text, const char* ending)
 {
-    return FormatUninstallText(ForceDeleteFile(path) ? glu_RemovedFileS : glu_CannotRemoveFileS, path);
+    const size_t length = std::strlen(ending);
+    return text.size() >= length &&
+           ::CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, text.c_str() + text.size() - length,
+                            static_cast<int>(length), ending, static_cast<int>(length)) == CSTR_EQUAL;
 }
+
+enum class Deletion { Deleted, Scheduled, Failed };
+
+// Deletes a file, read-only or not. One that cannot go now (another program holds it) is scheduled
+// for the next restart and keeps its attributes, read-only included.
+Deletion DeleteInstalledFile(const std::string& path)
+{
+    if (::DeleteFileA(path.c_str())) return Deletion::Deleted;
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        ::SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+        if (::DeleteFileA(path.c_str())) return Deletion::Deleted;
+        ::SetFileAttributesA(path.c_str(), attributes);
+    }
+    LogLastErrorF("Cannot delete %s now", path.c_str());
+    if (::MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return Deletion::Scheduled;
+    LogLastErrorF("Cannot schedule %s for deletion at the next restart", path.c_str());
+    return Deletion::Failed;
+}
+
+class RemovalWalk {
+public:
+    RemovalWalk(const InstallPlaces& places, const ProgressSink& progress)
+        : m_Places(places), m_Progress(progress), m_bRegisteredHere(IsRegisteredInstallation(places))
+    {
+    }
+
+    void Run(const TxStringCollection& lines)
+    {
+        ReadWholeLogFacts(lines);
+        for (int i = lines.GetCount() - 1; i >= 0; --i)
+            Handle(ParseLogLine(lines.StringAt(i)->GetText()));
+    }
+
+    RemovalOutcome Outcome() const { return m_Outcome; }
+
+private:
+    // The time base and the identities of the images hold for the whole log, wherever they stand.
+    void ReadWholeLogFacts(const TxStringCollection& lines)
+    {
+        for (int i = 0; i < lines.GetCount(); ++i) {
+            const LogEntry entry = ParseLogLine(lines.StringAt(i)->GetText());
+            if (entry.tag == LogTag::TimeZone && IsUtcZone(entry.argument)) m_bUtcLog = true;
+            ImageIdentity identity;
+            std::string path;
+            if (entry.tag == LogTag::ImageIdentity && ParseImageIdentity(entry.argument, identity) &&
+                NormaliseRemovalPath(identity.path, path))
+                m_Identities[CaseKey(path)] = identity;
+        }
+    }
+
+    void Handle(const LogEntry& entry)
+    {
+        switch (entry.tag) {
+        case LogTag::None:
+        case LogTag::ImageIdentity:
+        case LogTag::TimeZone:
+            break;
+        case LogTag::Time:
+            m_bHaveTime = ParseInstallTime(entry.argument, m_bUtcLog, m_Installed);
+            // Without a time that can be trusted no image can be shown to be unchanged: all stay.
+            if (!m_bHaveTime)
+                LogF("!Installation time %s cannot be read; images above it are kept",
+                     entry.argument.c_str());
+            break;
+        case LogTag::ProgramFile:
+        case LogTag::ShortcutFile:
+        case LogTag::ImageFile:
+            HandleFile(entry);
+            break;
+        case LogTag::Folder:
+            HandleFolder(entry.argument);
+            break;
+        case LogTag::AutoRun:
+            HandleRunValue(entry.argument);
+            break;
+        case LogTag::UninstallKey:
+            HandleUninstallKey(entry.argument);
+            break;
+        }
+    }
+
+    void Say(UninstallTextId text, const std::string& argument)
+    {
+        m_Progress(FormatUninstallText(text, argument.c_str()));
+    }
+
+    void Refuse(const std::string& argument, const char* why)
+    {
+        LogF("!Refused (%s): %s", why, argument.substr(0, kMaxProgressLine).c_str());
+        Say(glu_NotInstalledHereS, argument);
+    }
+
+    // The normalised path of a file or folder line when it is this installation's; empty (and the
+    // refusal said) when not.
+    std::string OwnPath(const LogEntry& entry, bool isFolder)
+    {
+        const PathVerdict verdict = CheckRemovalPath(entry.argument, isFolder, m_Places);
+        switch (verdict.place) {
+        case PathPlace::Refused:
+            Refuse(entry.argument, "outside the installation");
+            return std::string();
+        case PathPlace::InstallFolder:
+            if (PassesReparsePoint(verdict.path, m_Places.installFolder)) {
+                Refuse(entry.argument, "reached through a link");
+                return std::string();
+            }
+            break;
+        case PathPlace::ScreenSaver:
+            if (!m_bRegisteredHere) {
+                Refuse(entry.argument, "the screen saver of the registered installation");
+                return std::string();
+            }
+            break;
+        case PathPlace::MenuFolder:
+            if (!isFolder && (entry.tag == LogTag::ShortcutFile || EndsWithNoCase(verdict.path, ".lnk")) &&
+                TxFileExists(verdict.path.c_str()) &&
+                !IsSameOrInside(ShortcutTarget(verdict.path), m_Places.installFolder)) {
+                Refuse(entry.argument, "a shortcut to another folder");
+                return std::string();
+            }
+            break;
+        case PathPlace::ParentFolder:
+            break;
+        }
+        return verdict.path;
+    }
+
+    void HandleFile(const LogEntry& entry)
+    {
+        const std::string path = OwnPath(entry, false);
+        if (path.empty()) return;
+        if (!TxFileExists(path.c_str())) return Say(glu_CannotFindFileS, entry.argument);
+        if (entry.tag == LogTag::ImageFile && IsChangedImage(path))
+            return Say(glu_FileModifiedS, entry.argument);
+        switch (DeleteInstalledFile(path)) {
+        case Deletion::Deleted:
+            return Say(glu_RemovedFileS, entry.argument);
+        case Deletion::Scheduled:
+            ++m_Outcome.scheduled;
+            m_Scheduled.push_back(path);
+            return Say(glu_DeleteAtRestartS, entry.argument);
+        case Deletion::Failed:
+            ++m_Outcome.failed;
+            return Say(glu_CannotRemoveFileS, entry.argument);
+        }
+    }
+
+    // Written after the installation, or no longer the size and time the installer logged.
+    bool IsChangedImage(const std::string& path) const
+    {
+        if (!m_bHaveTime) return true;
+        WIN32_FILE_ATTRIBUTE_DATA data = {};
+        if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return true;
+        if (Units(data.ftLastWriteTime) > Units(m_Installed)) return true;
+        const auto logged = m_Identities.find(CaseKey(path));
+        if (logged == m_Identities.end()) return false;
+        const ULONGLONG size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        return size != logged->second.size || Units(data.ftLastWriteTime) != logged->second.writeTime;
+    }
+
+    void HandleFolder(const std::string& argument)
+    {
+        const std::string path = OwnPath(LogEntry{LogTag::Folder, argument}, true);
+        if (path.empty()) return;
+        if (!TxDirectoryExists(path.c_str())) return Say(glu_CannotFindFolderS, argument);
+        if (::RemoveDirectoryA(path.c_str())) return Say(glu_RemovedFolderS, argument);
+        // A folder that still holds a file scheduled for the restart can go right after it then.
+        for (const std::string& file : m_Scheduled)
+            if (IsSameOrInside(file, path) &&
+                ::MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
+                return Say(glu_FolderAtRestartS, argument);
+        Say(glu_CannotRemoveFolderS, argument);
+    }
+
+    void HandleRunValue(const std::string& name)
+    {
+        if (!RunValueExists(name.c_str())) return Say(glu_CannotFindRegistryItemS, name);
+        if (!CommandStartsProgramIn(MachineString(kRunKey, name.c_str()), m_Places.installFolder, kAgentExe))
+            return Refuse(name, "a Run value that starts no Agent of this installation");
+        Say(DeleteRunValue(name.c_str()) ? glu_RemovedRegistryItemS : glu_CannotRemoveRegistryItemS, name);
+    }
+
+    void HandleUninstallKey(const std::string& name)
+    {
+        const std::string key = std::string(kUninstallKey) + name;
+        if (::CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, name.c_str(), -1, kUninstallName, -1) !=
+                CSTR_EQUAL ||
+            !CommandStartsProgramIn(MachineString(key, "UninstallString"), m_Places.installFolder,
+                                    kUninstallExe)) {
+            if (name.size() <= 255 && MachineKeyExists(key))
+                return Refuse(name, "an uninstall entry of another installation or program");
+            return m_Progress(UninstallText(glu_CannotRemoveUninstall));
+        }
+        m_Progress(UninstallText(DeleteUninstallKey(name.c_str()) ? glu_RemovedUninstall
+                                                                  : glu_CannotRemoveUninstall));
+    }
+
+    static bool MachineKeyExists(const std::string& key)
+    {
+        HKEY opened = nullptr;
+        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
+            return false;
+        ::RegCloseKey(opened);
+        return true;
+    }
+
+    const InstallPlaces& m_Places;
+    const ProgressSink& m_Progress;
+    const bool m_bRegisteredHere;
+    bool m_bUtcLog = false;
+    bool m_bHaveTime = false;
+    FILETIME m_Installed = {};
+    std::map<std::string, ImageIdentity> m_Identities;
+    std::vector<std::string> m_Scheduled;
+    RemovalOutcome m_Outcome;
+};
 
 }  // namespace
 
@@ -50,54 +280,10 @@ bool StopAgent(const ProgressSink& progress, const std::function<void()>& shown,
     return true;
 }
 
-void RunRemoval(const TxStringCollection& lines, const ProgressSink& progress)
+RemovalOutcome RunRemoval(const TxStringCollection& lines, const InstallPlaces& places,
+                          const ProgressSink& progress)
 {
-    FILETIME installed = Now();
-    for (int i = lines.GetCount() - 1; i >= 0; --i) {
-        const LogEntry entry = ParseLogLine(lines.StringAt(i)->GetText());
-        const char* argument = entry.argument.c_str();
-        switch (entry.tag) {
-        case LogTag::None:
-            break;
-        case LogTag::Time:
-            // Without a time that can be trusted no image can be shown to be unchanged: all stay.
-            if (!ParseInstallTime(entry.argument, installed)) {
-                LogF("!Installation time %s cannot be read; images above it are kept", argument);
-                installed = FILETIME{};
-            }
-            break;
-        case LogTag::ProgramFile:
-        case LogTag::ShortcutFile:
-            progress(TxFileExists(argument) ? DeleteFileLine(argument)
-                                            : FormatUninstallText(glu_CannotFindFileS, argument));
-            break;
-        case LogTag::ImageFile:
-            if (!TxFileExists(argument))
-                progress(FormatUninstallText(glu_CannotFindFileS, argument));
-            else if (Units(TxGetFileLastWriteTime(argument)) > Units(installed))
-                progress(FormatUninstallText(glu_FileModifiedS, argument));
-            else
-                progress(DeleteFileLine(argument));
-            break;
-        case LogTag::Folder:
-            if (!TxDirectoryExists(argument))
-                progress(FormatUninstallText(glu_CannotFindFolderS, argument));
-            else
-                progress(FormatUninstallText(
-                    ::RemoveDirectoryA(argument) ? glu_RemovedFolderS : glu_CannotRemoveFolderS, argument));
-            break;
-        case LogTag::AutoRun:
-            if (!RunValueExists(argument))
-                progress(FormatUninstallText(glu_CannotFindRegistryItemS, argument));
-            else
-                progress(FormatUninstallText(DeleteRunValue(argument) ? glu_RemovedRegistryItemS
-                                                                      : glu_CannotRemoveRegistryItemS,
-                                             argument));
-            break;
-        case LogTag::UninstallKey:
-            progress(UninstallText(DeleteUninstallKey(argument) ? glu_RemovedUninstall
-                                                                : glu_CannotRemoveUninstall));
-            break;
-        }
-    }
+    RemovalWalk walk(places, progress);
+    walk.Run(lines);
+    return walk.Outcome();
 }

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "RemovalPathCheck.h"
 #include "UTxCollections.h"
 
 using ProgressSink = std::function<void(const std::string& line)>;
@@ -23,7 +24,16 @@ struct AgentStopTimes {
 bool StopAgent(const ProgressSink& progress, const std::function<void()>& shown,
                const AgentStopTimes& times = AgentStopTimes());
 
-// Undoes the lines from the last to the first. Image files written after the installation time in
-// force (the nearest "S_TIME___ " line below them, else the time of this call) stay. No failure stops
-// the walk: each one is its progress line.
-void RunRemoval(const TxStringCollection& lines, const ProgressSink& progress);
+struct RemovalOutcome {
+    int scheduled = 0;  // files in use, to be deleted at the next restart
+    int failed = 0;     // files that could neither be deleted nor scheduled
+};
+
+// Undoes the lines from the last to the first, acting only on what lies in this installation
+// (`places`): every other line gets a glu_NotInstalledHereS progress line. Image files stay when
+// written after the installation time in force (the nearest "S_TIME___ " line below them; without
+// one, every image stays) or when they are no longer the file the installer logged. A file that
+// cannot be deleted is scheduled for deletion at the next restart with its attributes as they were.
+// No failure stops the walk: each one is its progress line.
+RemovalOutcome RunRemoval(const TxStringCollection& lines, const InstallPlaces& places,
+                          const ProgressSink& progress);

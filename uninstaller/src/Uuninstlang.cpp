@@ -31,6 +31,12 @@ const LanguageTextEntry kTexts[kUninstallTextCount] = {
     {"glu_ClosingAgent", "Stopping Kestrova Agent...", false},
     {"glu_RemovedUninstall", "Removed uninstall info from Registry.", false},
     {"glu_CannotRemoveUninstall", "Cannot remove uninstall info from Registry.", false},
+    {"glu_NotInstalledHereS", "%s is not part of this installation - not removed.", true},
+    {"glu_DeleteAtRestartS", "File %s is in use - it will be deleted at the next restart.", true},
+    {"glu_FolderAtRestartS", "Folder %s will be removed at the next restart.", true},
+    {"glu_LeftUntilRestartS",
+     "Uninstallation incomplete: %s file(s) in use will be deleted at the next restart.", true},
+    {"glu_NotRemovedS", "Uninstallation incomplete: %s file(s) could not be deleted.", true},
 };
 
 char g_szTexts[kUninstallTextCount][kLanguageTextSize];

@@ -1,4 +1,4 @@
-// The uninstaller's 22 texts: English defaults, replaced by the glu_ texts the installer left in
+// The uninstaller's texts: English defaults, replaced by the glu_ texts the installer left in
 // HKEY_LOCAL_MACHINE \Language.
 #pragma once
 
@@ -27,6 +27,12 @@ enum UninstallTextId {
     glu_ClosingAgent,
     glu_RemovedUninstall,
     glu_CannotRemoveUninstall,
+    // Removing only what this installation made, and what stays until the next restart.
+    glu_NotInstalledHereS,
+    glu_DeleteAtRestartS,
+    glu_FolderAtRestartS,
+    glu_LeftUntilRestartS,
+    glu_NotRemovedS,
     kUninstallTextCount
 };
 

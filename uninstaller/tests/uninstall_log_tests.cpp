@@ -37,6 +37,11 @@ const LineCase kLineCases[] = {
     {"S_FOLDER_", LogTag::None, ""},
     {"S_UNINST_ Kestrova\\..", LogTag::None, ""},
     {"S_UNINST_ \\", LogTag::None, ""},
+    // The lines newer installers add, which older uninstallers skip.
+    {"S_IMGID__ 12 01DC6A1B2C3D4E5F C:\\Kv\\a.jpg", LogTag::ImageIdentity,
+     "12 01DC6A1B2C3D4E5F C:\\Kv\\a.jpg"},
+    {"s_zone___ UTC", LogTag::TimeZone, "UTC"},
+    {"S_ZONE___ ", LogTag::None, ""},
     // Other lines.
     {"", LogTag::None, ""},
     {"S_OTHER__ C:\\x", LogTag::None, ""},
@@ -75,6 +80,10 @@ const TimeCase kTimeCases[] = {
     {"31 February", "31.02.2026 10:00", false, 0, 0, 0, 0, 0},
     {"month 13", "01.13.2026 10:00", false, 0, 0, 0, 0, 0},
     {"hour 24", "01.01.2026 24:00", false, 0, 0, 0, 0, 0},
+    {"minute 60", "01.01.2026 23:60", false, 0, 0, 0, 0, 0},
+    {"29 February of a common year", "29.02.2025 10:00", false, 0, 0, 0, 0, 0},
+    {"day 0", "00.01.2026 10:00", false, 0, 0, 0, 0, 0},
+    {"year before file times", "01.01.1600 10:00", false, 0, 0, 0, 0, 0},
     {"too short", "05.03.2026 14:", false, 0, 0, 0, 0, 0},
     {"empty", "", false, 0, 0, 0, 0, 0},
 };
@@ -83,12 +92,84 @@ TEST(InstallLog, InstallationTimeIsTheUtcOfTheLocalTimeWritten)
 {
     for (const TimeCase& c : kTimeCases) {
         FILETIME parsed = {0x1234, 0x5678};
-        const bool valid = ParseInstallTime(c.argument, parsed);
+        const bool valid = ParseInstallTime(c.argument, false, parsed);
         EXPECT_EQ(valid, c.valid) << c.name;
+        FILETIME utc = {};
+        EXPECT_EQ(ParseInstallTime(c.argument, true, utc), c.valid) << c.name;
         if (!c.valid) continue;
         const FILETIME expected = UtcOfLocal(c.year, c.month, c.day, c.hour, c.minute);
         EXPECT_EQ(testsupport::FileTimeUnits(parsed), testsupport::FileTimeUnits(expected)) << c.name;
+        // Written in UTC (the log says so), the numbers are the instant itself.
+        const FILETIME written = testsupport::CalendarFileTime(c.year, c.month, c.day, c.hour, c.minute);
+        EXPECT_EQ(testsupport::FileTimeUnits(utc), testsupport::FileTimeUnits(written)) << c.name;
     }
+}
+
+struct SplitCase {
+    const char* name;
+    std::string text;
+    std::vector<std::string> lines;
+    size_t dropped;
+};
+
+TEST(InstallLog, LinesOfTheTextWithOverlongAndBinaryLinesDroppedWhole)
+{
+    const std::string tail = "S_PRGFILE C:\\windows\\win.ini";
+    const SplitCase cases[] = {
+        {"CR LF, LF and CR alike", "a\r\nb\nc\rd", {"a", "b", "c", "d"}, 0},
+        {"empty lines kept for the numbering", "a\r\n\r\nb\r\n", {"a", "", "b"}, 0},
+        {"LF LF is two ends", "a\n\nb", {"a", "", "b"}, 0},
+        // Cut at a maximum length, the tail of a long line would be a line of its own.
+        {"a 65,000-character line",
+         std::string(65000 - tail.size(), 'x') + tail + "\r\nS_PRGFILE C:\\Kv\\a",
+         {"", "S_PRGFILE C:\\Kv\\a"},
+         1},
+        {"the longest line kept",
+         std::string(kMaxLogLineLength, 'y'),
+         {std::string(kMaxLogLineLength, 'y')},
+         0},
+        {"a wide text", std::string("S\0_\0P\0\r\0\n\0", 10), {"", "", ""}, 3},
+        {"empty", "", {}, 0},
+    };
+    for (const SplitCase& c : cases) {
+        size_t dropped = 99;
+        EXPECT_EQ(SplitLogText(c.text, dropped), c.lines) << c.name;
+        EXPECT_EQ(dropped, c.dropped) << c.name;
+    }
+}
+
+TEST(InstallLog, ImageIdentityAndTimeZoneArguments)
+{
+    struct Case {
+        const char* argument;
+        bool valid;
+        unsigned long long size, time;
+        const char* path;
+    };
+    const Case cases[] = {
+        {"1234 01DC6A1B2C3D4E5F C:\\Kv  Test\\a b.jpg", true, 1234, 0x01DC6A1B2C3D4E5Full,
+         "C:\\Kv  Test\\a b.jpg"},
+        {"0 0000000000000000 C:\\x", true, 0, 0, "C:\\x"},
+        {"1234 01dc6a1b2c3d4e5f C:\\x", true, 1234, 0x01DC6A1B2C3D4E5Full, "C:\\x"},
+        {"1234 01DC6A1B2C3D4E5 C:\\x", false, 0, 0, ""},                   // 15 digits
+        {"12x4 01DC6A1B2C3D4E5F C:\\x", false, 0, 0, ""},                  // not a number
+        {"1234 01DC6A1B2C3D4E5F", false, 0, 0, ""},                        // no path
+        {"1234 01DC6A1B2C3D4E5F ", false, 0, 0, ""},                       // empty path
+        {"99999999999999999999 01DC6A1B2C3D4E5F C:\\x", false, 0, 0, ""},  // too large
+        {"", false, 0, 0, ""},
+    };
+    for (const Case& c : cases) {
+        ImageIdentity identity;
+        EXPECT_EQ(ParseImageIdentity(c.argument, identity), c.valid) << c.argument;
+        if (!c.valid) continue;
+        EXPECT_EQ(identity.size, c.size) << c.argument;
+        EXPECT_EQ(identity.writeTime, c.time) << c.argument;
+        EXPECT_EQ(identity.path, c.path) << c.argument;
+    }
+    for (const char* utc : {"UTC", "utc", " UTC ", "Utc\t"})
+        EXPECT_TRUE(IsUtcZone(utc)) << utc;
+    for (const char* other : {"", "UTC+1", "local", "UTC x", "GMT"})
+        EXPECT_FALSE(IsUtcZone(other)) << other;
 }
 
 std::vector<std::string> Texts(const TxStringCollection& lines)

@@ -3,6 +3,7 @@
 #include "KvTestSupport.h"
 #include "UTxUtils.h"
 #include "Uinstallvalues.h"
+#include "UninstallPlaces.h"
 #include "UninstallWalk.h"
 #include "Uuninstlang.h"
 #include "uninstall_support.h"
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
 #include <string>
 #include <thread>
 #include <vector>
@@ -23,7 +25,7 @@ using uninstalltest::SetMachineValue;
 using uninstalltest::TouchFile;
 
 constexpr const char* kTestRunValue = "Kestrova Walk Run";
-const std::string kTestEntryKey = std::string(kUninstallKey) + "Kestrova Walk Entry";
+const std::string kTestEntryKey = std::string(kUninstallKey) + "Kestrova";
 
 class RemovalWalk : public ::testing::Test {
 protected:
@@ -43,13 +45,16 @@ protected:
         uninstalltest::DeleteMachineKey(kTestEntryKey.c_str());
     }
 
-    std::vector<std::string> Walk(const std::vector<std::string>& texts)
+    // The walk of a log that lies in the test's folder.
+    std::vector<std::string> Walk(const std::vector<std::string>& texts, RemovalOutcome* outcome = nullptr)
     {
         TxStringCollection lines(32, 64);
         for (const std::string& text : texts)
             lines.AddText(text.c_str());
         std::vector<std::string> progress;
-        RunRemoval(lines, [&](const std::string& line) { progress.push_back(line); });
+        const RemovalOutcome result = RunRemoval(lines, PlacesOfInstallation(m_Root.Path()),
+                                                 [&](const std::string& line) { progress.push_back(line); });
+        if (outcome) *outcome = result;
         return progress;
     }
 
@@ -68,8 +73,10 @@ TEST_F(RemovalWalk, EveryTagFromTheLastLineToTheFirst)
     ASSERT_TRUE(::SetFileAttributesA(program.c_str(), FILE_ATTRIBUTE_READONLY));
     ASSERT_TRUE(TouchFile(old, -60));
     ASSERT_TRUE(TouchFile(changed, -5));
-    SetMachineValue(kRunKey, kTestRunValue, REG_SZ, std::string("x", 2));
-    SetMachineValue(kTestEntryKey.c_str(), "DisplayName", REG_SZ, std::string("x", 2));
+    const std::string agentCommand = "\"" + m_Root / "KvAgent.exe" + "\" /r";
+    SetMachineValue(kRunKey, kTestRunValue, REG_SZ, agentCommand + '\0');
+    const std::string uninstallCommand = "\"" + m_Root / "Uninstall.exe" + "\"";
+    SetMachineValue(kTestEntryKey.c_str(), "UninstallString", REG_SZ, uninstallCommand + '\0');
     const std::string missingFolder = m_Root / "Missing";
 
     const std::vector<std::string> progress = Walk({
@@ -79,7 +86,7 @@ TEST_F(RemovalWalk, EveryTagFromTheLastLineToTheFirst)
         "S_IMGFILE " + changed,
         "S_TIME___ " + LocalTimeText(-10),
         "S_AUTORUN " + std::string(kTestRunValue),
-        "S_UNINST_ Kestrova Walk Entry",
+        "S_UNINST_ Kestrova",
         "S_UNINST_ Kestrova Walk Entry Missing",
         "S_AUTORUN Kestrova Walk Missing",
         "S_LNKFILE " + dir + "\\Kestrova.lnk",
@@ -128,10 +135,12 @@ TEST_F(RemovalWalk, AnInstallationTimeThatCannotBeReadKeepsEveryImageAboveIt)
         ASSERT_TRUE(TouchFile(below, -1));  // below any time line: judged against the walk's start
         const std::vector<std::string> progress =
             Walk({"S_IMGFILE " + above, std::string("S_TIME___ ") + time, "S_IMGFILE " + below});
-        EXPECT_EQ(progress, (std::vector<std::string>{"Deleted file " + below,
+        // Below any time line (an installation cut short) no image is known to be unchanged either.
+        EXPECT_EQ(progress, (std::vector<std::string>{"File " + below + " was modified - not deleted.",
                                                       "File " + above + " was modified - not deleted."}))
             << time;
         ::DeleteFileA(above.c_str());
+        ::DeleteFileA(below.c_str());
     }
 }
 
@@ -148,6 +157,155 @@ TEST_F(RemovalWalk, ImagesComparedWithTheInstallationTimeInUtc)
         Walk({"S_IMGFILE " + before, "S_IMGFILE " + after, "S_TIME___ " + LocalTimeText(-120)});
     EXPECT_EQ(progress, (std::vector<std::string>{"File " + after + " was modified - not deleted.",
                                                   "Deleted file " + before}));
+}
+
+TEST_F(RemovalWalk, ImagesNoLongerAsInstalledStayAndAUtcLogIsReadAsUtc)
+{
+    // As installed: size and time logged. Replaced by an older copy of the same size, by a larger one
+    // of the same time, or left alone.
+    const std::string same = m_Root / "same.jpg";
+    const std::string older = m_Root / "older.jpg";
+    const std::string larger = m_Root / "larger.jpg";
+    for (const std::string& file : {same, older, larger}) {
+        ASSERT_TRUE(testsupport::WriteFileBytes(file, "xyz"));
+        ASSERT_TRUE(TouchFile(file, -300));
+    }
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    ASSERT_TRUE(::GetFileAttributesExA(same.c_str(), GetFileExInfoStandard, &data));
+    char time[17];
+    std::snprintf(time, sizeof time, "%08lX%08lX", data.ftLastWriteTime.dwHighDateTime,
+                  data.ftLastWriteTime.dwLowDateTime);
+    ASSERT_TRUE(TouchFile(older, -400));
+    ASSERT_TRUE(testsupport::WriteFileBytes(larger, "xyzw"));
+    ASSERT_TRUE(TouchFile(larger, -300));
+    // The installation ten minutes ago in UTC, whatever this process's zone.
+    SYSTEMTIME utc = {};
+    FILETIME now = {};
+    ::GetSystemTimeAsFileTime(&now);
+    const FILETIME then = testsupport::FileTimeFromUnits(testsupport::FileTimeUnits(now) - 10 * 600000000ULL);
+    ::FileTimeToSystemTime(&then, &utc);
+    char installed[32];
+    std::snprintf(installed, sizeof installed, "%02u.%02u.%04u %02u:%02u", utc.wDay, utc.wMonth, utc.wYear,
+                  utc.wHour, utc.wMinute);
+    std::vector<std::string> log;
+    for (const std::string& file : {same, older, larger}) {
+        log.push_back("S_IMGFILE " + file);
+        log.push_back("S_IMGID__ 3 " + std::string(time) + " " + file);
+    }
+    log.push_back("S_ZONE___ UTC");
+    log.push_back(std::string("S_TIME___ ") + installed);
+    EXPECT_EQ(Walk(log), (std::vector<std::string>{"File " + larger + " was modified - not deleted.",
+                                                   "File " + older + " was modified - not deleted.",
+                                                   "Deleted file " + same}));
+    EXPECT_TRUE(testsupport::PathExists(older));
+    EXPECT_TRUE(testsupport::PathExists(larger));
+}
+
+TEST_F(RemovalWalk, LinesOutsideTheInstallationAreRefusedAndSaidSo)
+{
+    // Sentinels beside the installation's folder, and the registry entries of another program.
+    testsupport::TempFolder outside("Kv  Outside");
+    const std::string sentinel = outside / "keep.txt";
+    ASSERT_TRUE(testsupport::WriteFileBytes(sentinel, "keep"));
+    const std::string otherCommand = "\"" + outside / "Other.exe" + "\" /r";
+    SetMachineValue(kRunKey, kTestRunValue, REG_SZ, otherCommand + '\0');
+    SetMachineValue(kTestEntryKey.c_str(), "UninstallString", REG_SZ,
+                    "\"" + outside / "Uninstall.exe" + "\"" + '\0');
+    const std::string relative =
+        "..\\" + outside.Path().substr(outside.Path().find_last_of('\\') + 1) + "\\keep.txt";
+    const std::vector<std::string> lines = {
+        "S_PRGFILE " + sentinel,
+        "S_IMGFILE " + sentinel,
+        "S_LNKFILE " + sentinel,
+        "S_FOLDER_ " + outside.Path(),
+        "S_PRGFILE " + m_Root.Path() + "\\..\\" +
+            outside.Path().substr(outside.Path().find_last_of('\\') + 1) + "\\keep.txt",
+        "S_PRGFILE " + relative,
+        "S_AUTORUN " + std::string(kTestRunValue),
+        "S_UNINST_ Kestrova",
+        "S_TIME___ " + LocalTimeText(0),
+    };
+    std::vector<std::string> expected;
+    for (auto line = lines.rbegin() + 1; line != lines.rend(); ++line)
+        expected.push_back(line->substr(10) + " is not part of this installation - not removed.");
+    EXPECT_EQ(Walk(lines), expected);
+    EXPECT_EQ(testsupport::ReadFileBytes(sentinel), "keep");
+    EXPECT_TRUE(MachineValueExists(kRunKey, kTestRunValue));
+    EXPECT_TRUE(MachineKeyExists(kTestEntryKey.c_str()));
+}
+
+// The pending deletions that name `path` (in their "\??\" form) in PendingFileRenameOperations;
+// with `remove`, takes them out again, so no restart of the test prefix acts on them.
+int PendingDeletions(const std::string& path, bool remove)
+{
+    const char* key = "System\\CurrentControlSet\\Control\\Session Manager";
+    HKEY opened = nullptr;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ | KEY_WRITE, &opened) != ERROR_SUCCESS) return 0;
+    const RegKey held(opened);
+    DWORD size = 0;
+    DWORD type = 0;
+    if (::RegQueryValueExA(held.get(), "PendingFileRenameOperations", nullptr, &type, nullptr, &size) !=
+        ERROR_SUCCESS)
+        return 0;
+    std::string data(size, '\0');
+    ::RegQueryValueExA(held.get(), "PendingFileRenameOperations", nullptr, &type,
+                       reinterpret_cast<BYTE*>(&data[0]), &size);
+    std::vector<std::string> strings;
+    for (size_t at = 0; at < data.size();) {
+        const size_t end = data.find('\0', at);
+        strings.push_back(data.substr(at, end == std::string::npos ? std::string::npos : end - at));
+        if (end == std::string::npos) break;
+        at = end + 1;
+    }
+    int found = 0;
+    std::string kept;
+    for (size_t i = 0; i + 1 < strings.size(); i += 2) {
+        if (::lstrcmpiA(strings[i].c_str(), ("\\??\\" + path).c_str()) == 0 && strings[i + 1].empty()) {
+            ++found;
+            if (remove) continue;
+        }
+        if (strings[i].empty()) continue;
+        kept += strings[i] + '\0' + strings[i + 1] + '\0';
+    }
+    if (remove && found > 0) {
+        kept += '\0';
+        ::RegSetValueExA(held.get(), "PendingFileRenameOperations", 0, REG_MULTI_SZ,
+                         reinterpret_cast<const BYTE*>(kept.data()), static_cast<DWORD>(kept.size()));
+    }
+    return found;
+}
+
+TEST_F(RemovalWalk, AFileInUseIsScheduledForTheRestartWithItsAttributes)
+{
+    const std::string dir = m_Root / "Held";
+    ASSERT_TRUE(::CreateDirectoryA(dir.c_str(), nullptr));
+    const std::string held = dir + "\\KvApi.dll";
+    const std::string free = dir + "\\KvImage.dll";
+    ASSERT_TRUE(testsupport::WriteFileBytes(held, "MZ"));
+    ASSERT_TRUE(testsupport::WriteFileBytes(free, "MZ"));
+    ASSERT_TRUE(::SetFileAttributesA(held.c_str(), FILE_ATTRIBUTE_READONLY));
+    RemovalOutcome outcome;
+    std::vector<std::string> progress;
+    {
+        // Open as a running program holds it: no share-delete.
+        const FileHandle open(::CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                            nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(open);
+        progress = Walk({"S_FOLDER_ " + dir, "S_PRGFILE " + held, "S_PRGFILE " + free}, &outcome);
+    }
+    EXPECT_EQ(progress, (std::vector<std::string>{
+                            "Deleted file " + free,
+                            "File " + held + " is in use - it will be deleted at the next restart.",
+                            "Folder " + dir + " will be removed at the next restart.",
+                        }));
+    EXPECT_EQ(outcome.scheduled, 1);
+    EXPECT_EQ(outcome.failed, 0);
+    EXPECT_EQ(::GetFileAttributesA(held.c_str()) & FILE_ATTRIBUTE_READONLY, DWORD(FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(PendingDeletions(held, true), 1);
+    EXPECT_EQ(PendingDeletions(dir, true), 1);
+    ::SetFileAttributesA(held.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileA(held.c_str());
+    ::RemoveDirectoryA(dir.c_str());
 }
 
 // Plays the Agent's part: holds "KvAgentIsRunning" and the close event, and on the signal ends after

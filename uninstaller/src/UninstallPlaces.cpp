@@ -1,0 +1,148 @@
+#include "UninstallPlaces.h"
+
+#include "UTxUtils.h"
+#include "Uinstallvalues.h"
+
+#include <windows.h>
+
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <vector>
+
+namespace {
+
+std::string Normalised(const std::string& path)
+{
+    std::string normalised;
+    return NormaliseRemovalPath(path, normalised) ? normalised : std::string();
+}
+
+std::string LongForm(const std::string& path)
+{
+    char buffer[MAX_PATH] = {};
+    const DWORD length = ::GetLongPathNameA(path.c_str(), buffer, sizeof(buffer));
+    return length > 0 && length < sizeof(buffer) ? std::string(buffer, length) : path;
+}
+
+std::string ShellFolder(int csidl)
+{
+    char path[MAX_PATH] = {};
+    if (FAILED(::SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return std::string();
+    return Normalised(LongForm(path));
+}
+
+// The folders of the system and of its users. A log naming one of them, or a parent of one, is not
+// this installation's.
+const int kSystemFolders[] = {
+    CSIDL_WINDOWS,          CSIDL_SYSTEM,
+    CSIDL_PROGRAM_FILES,    CSIDL_PROGRAM_FILES_COMMON,
+    CSIDL_PROFILE,          CSIDL_DESKTOPDIRECTORY,
+    CSIDL_PERSONAL,         CSIDL_MYPICTURES,
+    CSIDL_MYMUSIC,          CSIDL_MYVIDEO,
+    CSIDL_APPDATA,          CSIDL_LOCAL_APPDATA,
+    CSIDL_FAVORITES,        CSIDL_PROGRAMS,
+    CSIDL_STARTMENU,        CSIDL_STARTUP,
+    CSIDL_SENDTO,           CSIDL_RECENT,
+    CSIDL_TEMPLATES,        CSIDL_FONTS,
+    CSIDL_COMMON_APPDATA,   CSIDL_COMMON_DESKTOPDIRECTORY,
+    CSIDL_COMMON_DOCUMENTS, CSIDL_COMMON_PICTURES,
+    CSIDL_COMMON_MUSIC,     CSIDL_COMMON_VIDEO,
+    CSIDL_COMMON_FAVORITES, CSIDL_COMMON_PROGRAMS,
+    CSIDL_COMMON_STARTMENU, CSIDL_COMMON_STARTUP,
+    CSIDL_COMMON_TEMPLATES, CSIDL_INTERNET_CACHE,
+    CSIDL_COOKIES,          CSIDL_HISTORY,
+};
+
+}  // namespace
+
+InstallPlaces PlacesOfInstallation(const std::string& installFolder)
+{
+    InstallPlaces places;
+    places.installFolder = Normalised(LongForm(installFolder));
+    for (int csidl : {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS}) {
+        const std::string programs = ShellFolder(csidl);
+        if (!programs.empty()) places.menuFolders.push_back(programs + "\\Kestrova");
+    }
+    char system[MAX_PATH] = {};
+    const UINT length = ::GetSystemDirectoryA(system, sizeof(system));
+    if (length > 0 && length < sizeof(system))
+        places.screenSaver = Normalised(std::string(system) + "\\Kestrova.scr");
+    for (int csidl : kSystemFolders) {
+        const std::string folder = ShellFolder(csidl);
+        if (!folder.empty()) places.systemFolders.push_back(folder);
+    }
+    char temp[MAX_PATH] = {};
+    const DWORD tempLength = ::GetTempPathA(sizeof(temp), temp);
+    if (tempLength > 0 && tempLength < sizeof(temp)) {
+        const std::string folder = Normalised(LongForm(temp));
+        if (!folder.empty()) places.systemFolders.push_back(folder);
+    }
+    // The folder of all profiles is the parent of the user's own.
+    const std::string profile = ShellFolder(CSIDL_PROFILE);
+    const size_t slash = profile.find_last_of('\\');
+    if (slash != std::string::npos && slash > 2) places.systemFolders.push_back(profile.substr(0, slash));
+    return places;
+}
+
+bool IsRegisteredInstallation(const InstallPlaces& places)
+{
+    const std::string registered = MachineString(kSetupKey, kInstalledPrgDir);
+    if (registered.empty()) return true;
+    const std::string folder = Normalised(LongForm(registered));
+    return !folder.empty() && IsSameOrInside(folder, places.installFolder) &&
+           IsSameOrInside(places.installFolder, folder);
+}
+
+std::string ShortcutTarget(const std::string& shortcut)
+{
+    const HRESULT initialised = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    std::string target;
+    IShellLinkA* link = nullptr;
+    if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                     reinterpret_cast<void**>(&link)))) {
+        IPersistFile* file = nullptr;
+        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+            std::vector<wchar_t> wide(MAX_PATH + 1, L'\0');
+            if (::MultiByteToWideChar(CP_ACP, 0, shortcut.c_str(), -1, wide.data(), MAX_PATH) > 0 &&
+                SUCCEEDED(file->Load(wide.data(), STGM_READ))) {
+                char path[MAX_PATH] = {};
+                if (link->GetPath(path, sizeof(path), nullptr, SLGP_RAWPATH) == S_OK)
+                    target = Normalised(path);
+            }
+            file->Release();
+        }
+        link->Release();
+    }
+    if (SUCCEEDED(initialised)) ::CoUninitialize();
+    return target;
+}
+
+std::string MachineString(const std::string& key, const char* valueName)
+{
+    HKEY opened = nullptr;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
+        return std::string();
+    const RegKey held(opened);
+    char data[1024] = {};
+    DWORD type = 0;
+    DWORD size = sizeof(data) - 1;
+    if (::RegQueryValueExA(held.get(), valueName, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) !=
+            ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ))
+        return std::string();
+    data[size < sizeof(data) ? size : sizeof(data) - 1] = '\0';
+    return data;
+}
+
+bool PassesReparsePoint(const std::string& path, const std::string& folder)
+{
+    if (!IsSameOrInside(path, folder)) return false;
+    for (size_t at = path.find('\\', folder.size() + 1); at != std::string::npos;
+         at = path.find('\\', at + 1)) {
+        const DWORD attributes = ::GetFileAttributesA(path.substr(0, at).c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
+    }
+    return false;
+}
