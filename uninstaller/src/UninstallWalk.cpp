@@ -1,7 +1,9 @@
 #include "UninstallWalk.h"
 
+#include "AgentControl.h"
 #include "UTxDiskApi.h"
 #include "UTxLog.h"
+#include "UTxTime.h"
 #include "UTxUtils.h"
 #include "Udelfile.h"
 #include "UninstallLog.h"
@@ -9,11 +11,6 @@
 #include "Uuninstreg.h"
 
 namespace {
-
-ULONGLONG Units(const FILETIME& time)
-{
-    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
 
 FILETIME Now()
 {
@@ -31,23 +28,12 @@ std::string DeleteFileLine(const char* path)
 
 bool StopAgent(const ProgressSink& progress, const std::function<void()>& shown, const AgentStopTimes& times)
 {
-    const Handle close(::OpenEventA(EVENT_MODIFY_STATE, FALSE, "KvAgentExternalClose"));
-    if (!close) return false;
-    progress(UninstallText(glu_ClosingAgent));
-    if (shown) shown();
-    ::SetEvent(close.get());
-    ::Sleep(times.fixedWaitMs);
-    const DWORD start = ::GetTickCount();
-    for (;;) {
-        const Handle running(::OpenEventA(SYNCHRONIZE, FALSE, "KvAgentIsRunning"));
-        if (!running) break;
-        if (::GetTickCount() - start >= times.runningWaitMs) {
-            LogText("!The Agent still runs; removing its files anyway");
-            break;
-        }
-        ::Sleep(50);
-    }
-    return true;
+    const AgentStopResult result = StopRunningAgent({times.fixedWaitMs, times.runningWaitMs}, [&] {
+        progress(UninstallText(glu_ClosingAgent));
+        if (shown) shown();
+    });
+    if (result == AgentStopResult::StillRunning) LogText("!The Agent still runs; removing its files anyway");
+    return result != AgentStopResult::NoneRunning;
 }
 
 void RunRemoval(const TxStringCollection& lines, const ProgressSink& progress)
@@ -74,7 +60,7 @@ void RunRemoval(const TxStringCollection& lines, const ProgressSink& progress)
         case LogTag::ImageFile:
             if (!TxFileExists(argument))
                 progress(FormatUninstallText(glu_CannotFindFileS, argument));
-            else if (Units(TxGetFileLastWriteTime(argument)) > Units(installed))
+            else if (FileTimeUnits(TxGetFileLastWriteTime(argument)) > FileTimeUnits(installed))
                 progress(FormatUninstallText(glu_FileModifiedS, argument));
             else
                 progress(DeleteFileLine(argument));
