@@ -1,10 +1,13 @@
-# The list of running programs and windows and the conflicting-program check.
+# The list of running programs and windows, the conflicting-program check and the control of the
+# running Agent.
 target_sources(common PRIVATE
   src/processes_info.cpp
   src/processes_check.cpp
+  src/AgentControl.cpp
 )
 target_sources(common_tests PRIVATE
   tests/processes_tests.cpp
+  tests/agent_control_tests.cpp
 )
 
 # A small windowed program the tests start under chosen file names, so that windows of "other

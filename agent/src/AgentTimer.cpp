@@ -1,5 +1,6 @@
 #include "AgentTimer.h"
 
+#include "AgentControl.h"
 #include "AgentEnvironment.h"
 #include "AgentMessages.h"
 #include "AgentState.h"
@@ -10,9 +11,7 @@ AgentEvents g_AgentEvents;
 
 namespace {
 
-constexpr const char* kIsRunningName = "KvAgentIsRunning";
 constexpr const char* kDisableName = "KvAgentExternalDisable";
-constexpr const char* kCloseName = "KvAgentExternalClose";
 
 // The thread only waits on events and posts, so it ends at once when asked; this bound only keeps
 // a wedged system from holding the Agent's exit for ever.
@@ -22,35 +21,33 @@ constexpr DWORD kThreadEndWaitMs = 10000;
 
 bool TakeAgentIsRunning()
 {
-    g_AgentEvents.hIsRunning.reset(::CreateEventA(nullptr, FALSE, FALSE, kIsRunningName));
+    g_AgentEvents.hIsRunning.reset(::CreateEventA(nullptr, FALSE, FALSE, kAgentIsRunningEvent));
     if (g_AgentEvents.hIsRunning && ::GetLastError() == ERROR_ALREADY_EXISTS) {
         g_AgentEvents.hIsRunning.reset();
         return false;
     }
     // The close event exists from here on, so a close request made while this Agent is still
     // starting is kept until the timer thread sees it.
-    g_AgentEvents.hClose.reset(::CreateEventA(nullptr, FALSE, FALSE, kCloseName));
+    g_AgentEvents.hClose.reset(::CreateEventA(nullptr, FALSE, FALSE, kAgentCloseEvent));
     return true;
 }
 
 bool SignalRunningAgentToClose()
 {
-    Handle close(::OpenEventA(EVENT_MODIFY_STATE, FALSE, kCloseName));
-    if (!close) return false;
-    ::SetEvent(close.get());
-    return true;
+    return AskAgentToClose();
 }
 
 void StartTimerThread()
 {
     g_AgentEvents.hStop.reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
     g_AgentEvents.hDisable.reset(::CreateEventA(nullptr, TRUE, FALSE, kDisableName));
-    if (!g_AgentEvents.hClose) g_AgentEvents.hClose.reset(::CreateEventA(nullptr, FALSE, FALSE, kCloseName));
+    if (!g_AgentEvents.hClose)
+        g_AgentEvents.hClose.reset(::CreateEventA(nullptr, FALSE, FALSE, kAgentCloseEvent));
     g_AgentEvents.hThreadExited.reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
     DWORD threadId = 0;
     g_AgentEvents.hThread.reset(::CreateThread(nullptr, 0, &TimerThreadProc, nullptr, 0, &threadId));
     if (!g_AgentEvents.hIsRunning)
-        g_AgentEvents.hIsRunning.reset(::CreateEventA(nullptr, FALSE, FALSE, kIsRunningName));
+        g_AgentEvents.hIsRunning.reset(::CreateEventA(nullptr, FALSE, FALSE, kAgentIsRunningEvent));
 }
 
 void StopTimerThread()

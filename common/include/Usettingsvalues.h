@@ -7,6 +7,8 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <initializer_list>
+#include <vector>
 
 enum class SettingKind {
     Number,    // REG_DWORD
@@ -69,6 +71,31 @@ const SettingValue* FindSettingValue(const SettingSection& section, const char* 
 // The value that fills the record member starting at `recordOffset` (offsetof within RegistryRecord,
 // e.g. offsetof(RegistryRecord, Display.dwMinSize)), and its section. Null when no value starts there.
 const SettingValue* FindSettingAt(size_t recordOffset, const SettingSection** section = nullptr);
+
+// A few values of one section, for a program that edits only those (the screen saver's dialog):
+// they keep the whole section's descriptors, and writing them leaves the section's other values
+// as they are. Its section does not log its reads.
+class SettingSubset {
+public:
+    // The named values, in the order given; a name the section lacks is left out.
+    SettingSubset(const SettingSection& whole, std::initializer_list<const char*> valueNames);
+    SettingSubset(const SettingSubset&) = delete;
+    SettingSubset& operator=(const SettingSubset&) = delete;
+
+    const SettingSection& Section() const { return m_Section; }
+    // Every name was found.
+    bool Complete() const { return m_bComplete; }
+
+private:
+    std::vector<SettingValue> m_Values;
+    SettingSection m_Section;
+    bool m_bComplete = true;
+};
+
+// Any section, or a subset's, below the settings root, as the readers and writers of the record
+// read and write theirs; the reader logs only a key that is not found.
+bool ReadSectionFromRegistry(const SettingSection& section, void* part, int* missing = nullptr);
+bool WriteSectionToRegistry(const SettingSection& section, const void* part);
 
 // Reads every value of `section` from an open key into `part`; returns how many were absent or
 // unusable (their members are left as they were).

@@ -45,8 +45,9 @@ RegKey OpenForWriting(const char* path)
 }
 
 // The first read of a section in this process logs its values; later reads log nothing. The flag
-// is atomic: the engine reads settings on the calling program's threads.
-bool ReadSection(const SettingSection& section, void* part, int* missing, std::atomic<bool>& logged)
+// is atomic: the engine reads settings on the calling program's threads. Without a flag nothing is
+// logged.
+bool ReadSection(const SettingSection& section, void* part, int* missing, std::atomic<bool>* logged)
 {
     const KeyPath path = FullKeyPath(section.subkey);
     const RegKey key = OpenForReading(path.text);
@@ -56,7 +57,7 @@ bool ReadSection(const SettingSection& section, void* part, int* missing, std::a
     }
     const int absent = ReadSectionValues(key.get(), section, part);
     if (missing) *missing += absent;
-    if (!logged.exchange(true)) {
+    if (logged && !logged->exchange(true)) {
         if (section.logReads) LogSectionValues("Read", section, part);
     }
     return true;
@@ -112,43 +113,43 @@ bool WriteRegistryRoot(bool configured, DWORD allFilesCount)
 bool ReadExchangeFromRegistry(ExchangeSettings& part, int* missing)
 {
     static std::atomic<bool> s_bLogged{false};
-    return ReadSection(kExchangeSection, &part, missing, s_bLogged);
+    return ReadSection(kExchangeSection, &part, missing, &s_bLogged);
 }
 
 bool ReadDisplayFromRegistry(DisplaySettings& part, int* missing)
 {
     static std::atomic<bool> s_bLogged{false};
-    return ReadSection(kDisplaySection, &part, missing, s_bLogged);
+    return ReadSection(kDisplaySection, &part, missing, &s_bLogged);
 }
 
 bool ReadCalendarFromRegistry(CalendarSettings& part, int* missing)
 {
     static std::atomic<bool> s_bLogged{false};
-    return ReadSection(kCalendarSection, &part, missing, s_bLogged);
+    return ReadSection(kCalendarSection, &part, missing, &s_bLogged);
 }
 
 bool ReadAgentFromRegistry(AgentSettings& part, int* missing)
 {
     static std::atomic<bool> s_bLogged{false};
-    return ReadSection(kAgentSection, &part, missing, s_bLogged);
+    return ReadSection(kAgentSection, &part, missing, &s_bLogged);
 }
 
 bool ReadFilesFromRegistry(FilesSettings& part, int* missing)
 {
     static std::atomic<bool> s_bLogged{false};
-    return ReadSection(kFilesSection, &part, missing, s_bLogged);
+    return ReadSection(kFilesSection, &part, missing, &s_bLogged);
 }
 
 bool ReadCurrentImageFromRegistry(CurrentImageSettings& part, int* missing)
 {
     static std::atomic<bool> s_bLogged{false};
-    return ReadSection(kCurrentImageSection, &part, missing, s_bLogged);
+    return ReadSection(kCurrentImageSection, &part, missing, &s_bLogged);
 }
 
 bool ReadScreenSaverFromRegistry(ScreenSaverSettings& part, int* missing)
 {
     static std::atomic<bool> s_bLogged{false};
-    return ReadSection(kScreenSaverSection, &part, missing, s_bLogged);
+    return ReadSection(kScreenSaverSection, &part, missing, &s_bLogged);
 }
 
 bool WriteExchangeToRegistry(const ExchangeSettings& part)
@@ -182,6 +183,16 @@ bool WriteCurrentImageToRegistry(const CurrentImageSettings& part)
 bool WriteScreenSaverToRegistry(const ScreenSaverSettings& part)
 {
     return WriteSection(kScreenSaverSection, &part);
+}
+
+bool ReadSectionFromRegistry(const SettingSection& section, void* part, int* missing)
+{
+    return ReadSection(section, part, missing, nullptr);
+}
+
+bool WriteSectionToRegistry(const SettingSection& section, const void* part)
+{
+    return WriteSection(section, part);
 }
 
 bool ReadFromRegistry(RegistryRecord* record, int* missing)

@@ -177,6 +177,20 @@ const SettingValue* FindSettingValue(const SettingSection& section, const char* 
     return nullptr;
 }
 
+SettingSubset::SettingSubset(const SettingSection& whole, std::initializer_list<const char*> valueNames)
+    : m_Section{whole.subkey, whole.partOffset, nullptr, 0, false}
+{
+    for (const char* name : valueNames) {
+        const SettingValue* value = FindSettingValue(whole, name);
+        if (value)
+            m_Values.push_back(*value);
+        else
+            m_bComplete = false;
+    }
+    m_Section.values = m_Values.data();
+    m_Section.count = m_Values.size();
+}
+
 const SettingValue* FindSettingAt(size_t recordOffset, const SettingSection** found)
 {
     for (const SettingSection* section : kSettingSections) {

@@ -278,6 +278,44 @@ TEST_F(SettingsRegistry, AgentWriterKeepsTheProgramListUnlessAsked)
     EXPECT_EQ(data, TextData("other.exe"));
 }
 
+// A program that edits a few values of a section writes those and leaves the others alone.
+TEST_F(SettingsRegistry, SubsetWritesAndReadsOnlyItsValues)
+{
+    const SettingSubset subset(kDisplaySection, {"MinSize", "showfilename", "NoSuchValue"});
+    EXPECT_FALSE(subset.Complete());
+    ASSERT_EQ(subset.Section().count, 2u);
+    EXPECT_STREQ(subset.Section().values[0].valueName, "MinSize");
+    EXPECT_STREQ(subset.Section().values[1].valueName, "ShowFileName");
+    EXPECT_STREQ(subset.Section().subkey, "Display");
+    EXPECT_TRUE(SettingSubset(kScreenSaverSection, {"ExchangePeriod", "FileNameAddDate"}).Complete());
+
+    SetRawValue("Display", "MaxSize", REG_DWORD, DwordData(1234));
+    DisplaySettings display = Defaults().Display;
+    display.dwMinSize = 321;
+    display.bShowFileName = 0;
+    display.dwMaxSize = 9999;
+    ASSERT_TRUE(WriteSectionToRegistry(subset.Section(), &display));
+    DWORD type = 0;
+    std::string data;
+    ASSERT_TRUE(QueryRawValue("Display", "MinSize", type, data));
+    EXPECT_EQ(data, DwordData(321));
+    ASSERT_TRUE(QueryRawValue("Display", "ShowFileName", type, data));
+    EXPECT_EQ(data, DwordData(0));
+    ASSERT_TRUE(QueryRawValue("Display", "MaxSize", type, data));
+    EXPECT_EQ(data, DwordData(1234)) << "a value outside the subset was written";
+    EXPECT_FALSE(QueryRawValue("Display", "FitType", type, data)) << "a value outside the subset was written";
+
+    LogCapture log;
+    DisplaySettings read = Defaults().Display;
+    int missing = 0;
+    EXPECT_TRUE(ReadSectionFromRegistry(subset.Section(), &read, &missing));
+    EXPECT_EQ(missing, 0);
+    EXPECT_EQ(read.dwMinSize, 321u);
+    EXPECT_EQ(read.bShowFileName, 0);
+    EXPECT_EQ(read.dwMaxSize, Defaults().Display.dwMaxSize) << "a value outside the subset was read";
+    EXPECT_EQ(log.Text().find("CFG Read"), std::string::npos) << "the subset's read logged its values";
+}
+
 TEST_F(SettingsRegistry, RootValues)
 {
     ASSERT_TRUE(WriteRegistryRoot(true, 1234));

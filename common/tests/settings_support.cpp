@@ -1,11 +1,7 @@
 #include "settings_support.h"
 
 #include "KvTestRegistry.h"
-#include "UTxLog.h"
 #include "Wcommon.h"
-
-#include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -37,27 +33,4 @@ bool QueryRawValue(const char* subkey, const char* valueName, DWORD& type, std::
     type = value.type;
     data = value.bytes;
     return true;
-}
-
-LogCapture::LogCapture()
-{
-    char folder[MAX_PATH];
-    ::GetTempPathA(sizeof(folder), folder);
-    m_path = std::string(folder) + "kv_settings_tests.log";
-    EXPECT_TRUE(g_Log.OpenFile(m_path.c_str()));
-}
-
-LogCapture::~LogCapture()
-{
-    g_Log.CloseFile();
-    ::DeleteFileA(m_path.c_str());
-}
-
-std::string LogCapture::Text()
-{
-    g_Log.CloseFile();
-    std::ifstream in(m_path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }

@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "KvLogCapture.h"
 #include "KvTestRegistry.h"
 
 // Deletes the whole settings key with everything below it.
@@ -22,19 +23,8 @@ bool QueryRawValue(const char* subkey, const char* valueName, DWORD& type, std::
 using testsupport::DwordData;
 using testsupport::TextData;
 
-// Sends the log to a file for the lifetime of the object and hands back what was written.
-class LogCapture {
-public:
-    LogCapture();
-    ~LogCapture();
-    LogCapture(const LogCapture&) = delete;
-    LogCapture& operator=(const LogCapture&) = delete;
-    // Closes the file and returns its whole text.
-    std::string Text();
-
-private:
-    std::string m_path;
-};
+// The log sent to a file for the lifetime of the object.
+using testsupport::LogCapture;
 
 // A fixture that starts and ends every test with no settings key.
 class SettingsKeyTest : public ::testing::Test {

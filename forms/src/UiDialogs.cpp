@@ -117,6 +117,8 @@ bool PickFile(HWND owner, FileDialogOptions& options, bool save)
 
 bool ShellOpen(HWND owner, const std::string& path)
 {
+    // An empty path names no document (a program that cannot find its own folder gives one).
+    if (path.empty()) return false;
     const auto result = reinterpret_cast<INT_PTR>(
         ::ShellExecuteA(owner, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     return result > 32;

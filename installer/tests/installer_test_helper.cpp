@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "KvAgentStandIn.h"
 #include "KvTestSupport.h"
 #include "UTxUtils.h"
 
@@ -87,14 +88,14 @@ void WriteFile(const std::string& file, const char* text)
 
 int PlayAgent(const std::string& file)
 {
-    Handle running(::CreateEventA(nullptr, TRUE, TRUE, "KvAgentIsRunning"));
-    Handle close(::CreateEventA(nullptr, FALSE, FALSE, "KvAgentExternalClose"));
-    if (!running || !close) return 2;
-    WriteFile(file, "running");
-    const bool asked = ::WaitForSingleObject(close.get(), kAgentLifetimeMs) == WAIT_OBJECT_0;
+    bool asked = false;
+    {
+        testsupport::AgentStandIn agent(0);
+        if (!agent.Holds()) return 2;
+        WriteFile(file, "running");
+        asked = agent.WaitEnded(kAgentLifetimeMs);
+    }
     // The events go before the file says so: whoever reads "asked to end" finds the Agent gone.
-    running.reset();
-    close.reset();
     WriteFile(file, asked ? "asked to end" : "not asked");
     return 0;
 }

@@ -4,8 +4,10 @@
 
 #include "UManagerEngine.h"
 #include "UManagerForms.h"
+#include "UTxDiskApi.h"
 #include "UTxLog.h"
 #include "UiDialogs.h"
+#include "Uinstallvalues.h"
 #include "Umanaglang.h"
 
 namespace {
@@ -97,11 +99,7 @@ TFormFileList::TFormFileList()
     ButtonSetAsWallpaper.onClick = [this](ui::Button&) { ButtonSetAsWallpaperClick(); };
     CheckBoxExclude.onClick = [this](ui::CheckBox&) { CheckBoxExcludeClick(); };
     ButtonHelp.onClick = [this](ui::Button&) {
-        char path[MAX_PATH] = {};
-        ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-        std::string help = path;
-        help = help.substr(0, help.find_last_of('\\') + 1) + "Kestrova.chm";
-        ui::TheDialogs().shellOpen(Handle(), help);
+        ui::TheDialogs().shellOpen(Handle(), TxProgramFile(kHelpFile));
     };
 }
 

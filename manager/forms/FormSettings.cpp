@@ -5,9 +5,11 @@
 #include "Fsettings.h"
 #include "UManagerEngine.h"
 #include "UManagerForms.h"
+#include "UTxDiskApi.h"
 #include "UTxLog.h"
 #include "UiApp.h"
 #include "UiDialogs.h"
+#include "Uinstallvalues.h"
 #include "Umanaglang.h"
 #include "Wcommon.h"
 
@@ -201,9 +203,7 @@ TFormSettings::TFormSettings(CSettings& settings, const TFormPictures* pictures)
         SetModalResult(ui::kModalCancel);
     };
     ButtonHelp.onClick = [this](ui::Button&) {
-        char path[MAX_PATH] = {};
-        ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-        ui::TheDialogs().shellOpen(Handle(), FolderOf(path) + "Kestrova.chm");
+        ui::TheDialogs().shellOpen(Handle(), TxProgramFile(kHelpFile));
     };
 }
 

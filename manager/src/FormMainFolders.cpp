@@ -264,7 +264,7 @@ void TFormMain::ButtonSettingsClick()
 
 void TFormMain::ButtonHelpClick()
 {
-    ui::TheDialogs().shellOpen(Handle(), TxProgramFolder() + kHelpFile);
+    ui::TheDialogs().shellOpen(Handle(), TxProgramFile(kHelpFile));
 }
 
 void TFormMain::ButtonExitClick()

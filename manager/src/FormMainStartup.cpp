@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "DatabaseFileState.h"
+#include "AgentControl.h"
 #include "FormMain.h"
 #include "MainWindowActions.h"
 #include "UTxDiskApi.h"
@@ -23,8 +24,6 @@ namespace manager {
 
 namespace {
 
-constexpr const char* kAgentCloseEvent = "KvAgentExternalClose";
-constexpr const char* kAgentRunningEvent = "KvAgentIsRunning";
 // The Agent may be in the middle of a change that writes the database: it gets the fixed pause, then
 // up to this long to let go of its running event.
 constexpr DWORD kAgentStopPauseMs = 600;
@@ -37,12 +36,6 @@ constexpr const char* kFileListDatName = "\\FileListDat.dat";
 constexpr const char* kFileListStrName = "\\FileListStr.dat";
 
 std::unique_ptr<CSettings> g_pSettings;
-
-bool AgentStillRunning()
-{
-    ::Handle running(::OpenEventA(SYNCHRONIZE, FALSE, kAgentRunningEvent));
-    return static_cast<bool>(running);
-}
 
 // The four paths of a data folder, when every one fits its field.
 bool FilePathsFit(const std::string& folder)
@@ -205,23 +198,16 @@ void TFormMain::StartupFailed()
 
 void TFormMain::StopAgent()
 {
-    ::Handle close(::OpenEventA(EVENT_MODIFY_STATE, FALSE, kAgentCloseEvent));
-    if (!close) return;
-    ::SetEvent(close.get());
-    close.reset();
-    ::Sleep(kAgentStopPauseMs);
-    // The Agent holds its running event until it has let go of the database; each look closes its
-    // handle at once, or the look itself would keep the event alive.
-    const DWORD start = ::GetTickCount();
-    while (AgentStillRunning()) {
-        if (::GetTickCount() - start >= kAgentStopLimitMs) {
-            LogF("!The Agent still runs after %lu ms; going on",
-                 static_cast<unsigned long>(kAgentStopLimitMs));
-            return;
-        }
-        ::Sleep(100);
+    switch (StopRunningAgent({kAgentStopPauseMs, kAgentStopLimitMs})) {
+    case AgentStopResult::NoneRunning:
+        break;
+    case AgentStopResult::Stopped:
+        LogText("Agent stopped");
+        break;
+    case AgentStopResult::StillRunning:
+        LogF("!The Agent still runs after %lu ms; going on", static_cast<unsigned long>(kAgentStopLimitMs));
+        break;
     }
-    LogText("Agent stopped");
 }
 
 void TFormMain::PlaceWindows()

@@ -13,23 +13,16 @@
 
 namespace {
 
-struct Switches {
-    BYTE randomSelection = 0;
-    BYTE interpolation = 0;
-    BYTE showFileName = 0;
-    BYTE addDate = 0;
-};
-
 struct SwitchControl {
     int id;
     SaverTextId text;
-    BYTE Switches::*value;
+    BYTE ScreenSaverSettings::*value;
 };
 const SwitchControl kSwitches[] = {
-    {IDC_RANDOM_SELECTION, glo_RandomSelection, &Switches::randomSelection},
-    {IDC_SHOW_FILE_NAME, glo_ShowFileName, &Switches::showFileName},
-    {IDC_APPEND_DATE, glo_AppendDate, &Switches::addDate},
-    {IDC_INTERPOLATION, glo_Interpolation, &Switches::interpolation},
+    {IDC_RANDOM_SELECTION, glo_RandomSelection, &ScreenSaverSettings::bRandomSelection},
+    {IDC_SHOW_FILE_NAME, glo_ShowFileName, &ScreenSaverSettings::bShowFileName},
+    {IDC_APPEND_DATE, glo_AppendDate, &ScreenSaverSettings::bFileNameAddDate},
+    {IDC_INTERPOLATION, glo_Interpolation, &ScreenSaverSettings::bInterpolation},
 };
 
 // The field's text holds at most this many characters; only the first three count.
@@ -40,10 +33,9 @@ void InitDialog(HWND dialog)
     LogText("--- ScreenSaverConfigureDialog - WM_INITDIALOG ---");
     LoadSaverTextDefaults();
     ReadSaverTextsFromRegistry();
-    DWORD period = 0;
-    Switches values;
-    ReadSaverSettingsFromRegistry(&period, &values.randomSelection, &values.interpolation,
-                                  &values.showFileName, &values.addDate);
+    ScreenSaverSettings settings;
+    ReadSaverDialogSettings(settings);
+    const DWORD period = settings.dwExchangePeriod;
 
     ::SetWindowTextA(dialog, SaverText(glo_Caption));
     for (const SwitchControl& box : kSwitches)
@@ -59,19 +51,19 @@ void InitDialog(HWND dialog)
     // What the field showed is what an unreadable entry falls back to on OK.
     ::SetWindowLongPtrA(dialog, DWLP_USER, static_cast<LONG_PTR>(period));
     for (const SwitchControl& box : kSwitches)
-        ::CheckDlgButton(dialog, box.id, values.*box.value ? BST_CHECKED : BST_UNCHECKED);
+        ::CheckDlgButton(dialog, box.id, settings.*box.value ? BST_CHECKED : BST_UNCHECKED);
 }
 
 void StoreSettings(HWND dialog)
 {
-    Switches values;
+    ScreenSaverSettings settings = {};
     for (const SwitchControl& box : kSwitches)
-        values.*box.value = ::IsDlgButtonChecked(dialog, box.id) == BST_CHECKED ? 1 : 0;
+        settings.*box.value = ::IsDlgButtonChecked(dialog, box.id) == BST_CHECKED ? 1 : 0;
     char text[kPeriodFieldSize] = {};
     ::GetDlgItemTextA(dialog, IDC_PERIOD_EDIT, text, sizeof(text));
     const DWORD shown = static_cast<DWORD>(::GetWindowLongPtrA(dialog, DWLP_USER));
-    WriteSaverSettingsToRegistry(PeriodFromFieldText(text, shown), values.randomSelection,
-                                 values.interpolation, values.showFileName, values.addDate);
+    settings.dwExchangePeriod = PeriodFromFieldText(text, shown);
+    WriteSaverDialogSettings(settings);
 }
 
 }  // namespace

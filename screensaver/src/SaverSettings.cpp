@@ -1,15 +1,10 @@
 #include "SaverSettings.h"
 
-#include "UTxLog.h"
-#include "UTxUtils.h"
-#include "Uregutils.h"
-#include "Wcommon.h"
+#include "Usettingsvalues.h"
 
-#include <string>
+#include <cstring>
 
 namespace {
-
-const std::string kScreenSaverKey = std::string(kRegRootPath) + "\\ScreenSaver";
 
 // The longest timer period the window timer keeps (USER_TIMER_MAXIMUM, about 24.8 days).
 constexpr DWORD kMaxTimerMs = 0x7FFFFFFF;
@@ -21,62 +16,27 @@ DWORD ClampToDialogRange(DWORD period)
     return period;
 }
 
-void ReadSwitch(HKEY key, const char* name, BYTE* value)
+// The period and the four switches, in the order the dialog has always written them.
+const SettingSubset& DialogValues()
 {
-    DWORD data = 0;
-    if (ReadRegDword(key, name, data)) *value = data ? 1 : 0;
+    static const SettingSubset values(
+        kScreenSaverSection,
+        {"ExchangePeriod", "RandomSelection", "Interpolation", "ShowFileName", "FileNameAddDate"});
+    return values;
 }
 
 }  // namespace
 
-bool ReadSaverSettingsFromRegistry(DWORD* period, BYTE* randomSelection, BYTE* interpolation,
-                                   BYTE* showFileName, BYTE* addDate)
+bool ReadSaverDialogSettings(ScreenSaverSettings& settings)
 {
-    *period = kDefaultExchangePeriod;
-    *randomSelection = 0;
-    *interpolation = 0;
-    *showFileName = 1;
-    *addDate = 1;
-    HKEY opened = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kScreenSaverKey.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) {
-        LogF("ReadFromRegistry: %s not found", kScreenSaverKey.c_str());
-        return false;
-    }
-    const RegKey key(opened);
-    ReadRegDword(key.get(), "ExchangePeriod", *period);
-    ReadSwitch(key.get(), "RandomSelection", randomSelection);
-    ReadSwitch(key.get(), "Interpolation", interpolation);
-    ReadSwitch(key.get(), "ShowFileName", showFileName);
-    ReadSwitch(key.get(), "FileNameAddDate", addDate);
-    return true;
+    std::memset(&settings, 0, sizeof(settings));
+    SetSectionDefaults(kScreenSaverSection, &settings, SettingDefaultInputs{});
+    return ReadSectionFromRegistry(DialogValues().Section(), &settings);
 }
 
-bool WriteSaverSettingsToRegistry(DWORD period, BYTE randomSelection, BYTE interpolation, BYTE showFileName,
-                                  BYTE addDate)
+bool WriteSaverDialogSettings(const ScreenSaverSettings& settings)
 {
-    HKEY opened = nullptr;
-    if (::RegCreateKeyExA(HKEY_CURRENT_USER, kScreenSaverKey.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
-                          &opened, nullptr) != ERROR_SUCCESS) {
-        LogF("WriteToRegistry: Error creating/opening %s", kScreenSaverKey.c_str());
-        return false;
-    }
-    const RegKey key(opened);
-    const DWORD random = randomSelection ? 1 : 0;
-    const DWORD interpolate = interpolation ? 1 : 0;
-    const DWORD show = showFileName ? 1 : 0;
-    const DWORD date = addDate ? 1 : 0;
-    WriteRegDword(key.get(), "ExchangePeriod", period);
-    WriteRegDword(key.get(), "RandomSelection", random);
-    WriteRegDword(key.get(), "Interpolation", interpolate);
-    WriteRegDword(key.get(), "ShowFileName", show);
-    WriteRegDword(key.get(), "FileNameAddDate", date);
-    LogText("CFG Write: ScreenSaver");
-    LogF("  dwExchangePeriod = %d", static_cast<int>(period));
-    LogF("  bRandomSelection = %d", static_cast<int>(random));
-    LogF("  bInterpolation   = %d", static_cast<int>(interpolate));
-    LogF("  bShowFileName    = %d", static_cast<int>(show));
-    LogF("  bFileNameAddDate = %d", static_cast<int>(date));
-    return true;
+    return WriteSectionToRegistry(DialogValues().Section(), &settings);
 }
 
 DWORD PeriodFromFieldText(const char* text, DWORD shownPeriod)

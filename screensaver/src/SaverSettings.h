@@ -3,17 +3,17 @@
 
 #include <windows.h>
 
-constexpr DWORD kDefaultExchangePeriod = 10;  // seconds
+#include "Wcommon.h"
+
 constexpr DWORD kMinDialogPeriod = 5;
 constexpr DWORD kMaxDialogPeriod = 99;
 
-// Fills the five values with their defaults (10, 0, 0, 1, 1), then with those of the registry;
-// false when the key does not open.
-bool ReadSaverSettingsFromRegistry(DWORD* period, BYTE* randomSelection, BYTE* interpolation,
-                                   BYTE* showFileName, BYTE* addDate);
-// Writes the five values, each switch as 0 or 1; false when the key cannot be created or opened.
-bool WriteSaverSettingsToRegistry(DWORD period, BYTE randomSelection, BYTE interpolation, BYTE showFileName,
-                                  BYTE addDate);
+// Fills `settings` with the defaults of the settings table, then the dialog's five values (the
+// period and the four switches) with those of the registry; false when the key does not open.
+bool ReadSaverDialogSettings(ScreenSaverSettings& settings);
+// Writes the dialog's five values of `settings`, each switch as 0 or 1, and only those: the others
+// keep what the Manager wrote. False when the key cannot be created or a value cannot be written.
+bool WriteSaverDialogSettings(const ScreenSaverSettings& settings);
 
 // The period the dialog stores for the text of its field: a decimal number read from the first
 // three characters (leading blanks skipped, a sign allowed), taken as unsigned and clamped to 5..99,

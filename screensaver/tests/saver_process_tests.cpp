@@ -3,6 +3,7 @@
 #include "KvTestRegistry.h"
 #include "KvTestSupport.h"
 #include "UScreenSaverRunning.h"
+#include "SaverResources.h"
 #include "UTxUtils.h"
 #include "saver_support.h"
 
@@ -283,6 +284,7 @@ TEST_F(SaverProcess, ConfigureOkWritesTheFiveValues)
     const std::string key = Key("ScreenSaver");
     WriteDword(HKEY_CURRENT_USER, key, "ExchangePeriod", 150);
     WriteDword(HKEY_CURRENT_USER, key, "ShowFileName", 0);
+    WriteDword(HKEY_CURRENT_USER, key, "ShrinkOnly", 0);  // the Manager's, not the dialog's
     HWND owner = ::CreateWindowExA(0, "STATIC", "Display settings", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
                                    300, 200, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
     ChildProcess saver;
@@ -290,19 +292,19 @@ TEST_F(SaverProcess, ConfigureOkWritesTheFiveValues)
     const HWND dialog = WaitForDialog(kDialogTitle);
     ASSERT_TRUE(dialog);
     EXPECT_EQ(::GetWindow(dialog, GW_OWNER), owner);
-    EXPECT_EQ(ItemText(dialog, 1000), "150");
-    EXPECT_FALSE(Checked(dialog, 1007)) << "RandomSelection absent: unchecked";
-    EXPECT_FALSE(Checked(dialog, 1002));
-    EXPECT_TRUE(Checked(dialog, 1003));
-    EXPECT_FALSE(Checked(dialog, 1005));
-    EXPECT_EQ(ItemText(dialog, 1004), "Exchange period:");
-    EXPECT_EQ(ItemText(dialog, 1005), "Resample with interpolation");
+    EXPECT_EQ(ItemText(dialog, IDC_PERIOD_EDIT), "150");
+    EXPECT_FALSE(Checked(dialog, IDC_RANDOM_SELECTION)) << "RandomSelection absent: unchecked";
+    EXPECT_FALSE(Checked(dialog, IDC_SHOW_FILE_NAME));
+    EXPECT_TRUE(Checked(dialog, IDC_APPEND_DATE));
+    EXPECT_FALSE(Checked(dialog, IDC_INTERPOLATION));
+    EXPECT_EQ(ItemText(dialog, IDC_PERIOD_LABEL), "Exchange period:");
+    EXPECT_EQ(ItemText(dialog, IDC_INTERPOLATION), "Resample with interpolation");
 
-    ::SendMessageA(::GetDlgItem(dialog, 1000), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("  9"));
-    SetChecked(dialog, 1007, true);
-    SetChecked(dialog, 1002, true);
-    SetChecked(dialog, 1003, false);
-    SetChecked(dialog, 1005, true);
+    ::SendMessageA(::GetDlgItem(dialog, IDC_PERIOD_EDIT), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("  9"));
+    SetChecked(dialog, IDC_RANDOM_SELECTION, true);
+    SetChecked(dialog, IDC_SHOW_FILE_NAME, true);
+    SetChecked(dialog, IDC_APPEND_DATE, false);
+    SetChecked(dialog, IDC_INTERPOLATION, true);
     ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(saver.WaitPumping(5000));
     ::DestroyWindow(owner);
@@ -312,6 +314,9 @@ TEST_F(SaverProcess, ConfigureOkWritesTheFiveValues)
     EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, key, "ShowFileName"), 1u);
     EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, key, "FileNameAddDate"), 0u);
     EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, key, "Interpolation"), 1u);
+    EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, key, "ShrinkOnly"), 0u) << "a value the dialog does not edit";
+    EXPECT_FALSE(testsupport::ReadRegValue(HKEY_CURRENT_USER, key, "FileFontName").exists)
+        << "the dialog wrote a value it does not edit";
 }
 
 TEST_F(SaverProcess, ConfigureOkWithAnEmptyPeriodKeepsTheShownValueClamped)
@@ -322,7 +327,7 @@ TEST_F(SaverProcess, ConfigureOkWithAnEmptyPeriodKeepsTheShownValueClamped)
     ASSERT_TRUE(saver.Start(SaverCommand("/c")));
     const HWND dialog = WaitForDialog(kDialogTitle);
     ASSERT_TRUE(dialog);
-    ::SendMessageA(::GetDlgItem(dialog, 1000), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+    ::SendMessageA(::GetDlgItem(dialog, IDC_PERIOD_EDIT), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
     ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(saver.WaitPumping(5000));
     EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, key, "ExchangePeriod"), 99u);
@@ -341,9 +346,9 @@ TEST_F(SaverProcess, ConfigureCancelWritesNothingAndTheTextsAreTranslated)
     ASSERT_TRUE(dialog);
     EXPECT_EQ(ItemText(dialog, IDCANCEL), "Zrusit");
     EXPECT_EQ(ItemText(dialog, IDOK), "OK");
-    EXPECT_EQ(ItemText(dialog, 1000), "10");
-    ::SendMessageA(::GetDlgItem(dialog, 1000), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("42"));
-    SetChecked(dialog, 1007, true);
+    EXPECT_EQ(ItemText(dialog, IDC_PERIOD_EDIT), "10");
+    ::SendMessageA(::GetDlgItem(dialog, IDC_PERIOD_EDIT), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("42"));
+    SetChecked(dialog, IDC_RANDOM_SELECTION, true);
     ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     ASSERT_TRUE(saver.WaitPumping(5000));
     HKEY opened = nullptr;

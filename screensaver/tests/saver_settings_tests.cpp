@@ -1,10 +1,12 @@
 // The period rules of the dialog and the timer, and the texts the installer may translate.
+#include "KvTestRegistry.h"
 #include "SaverSettings.h"
 #include "SaverTexts.h"
 #include "saver_support.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 using namespace savertest;
@@ -58,33 +60,48 @@ TEST(SaverSettings, TimerPeriodIsAtLeastASecondAndNeverWraps)
 TEST(SaverSettings, ReadsDefaultsThenTheRegistryAndWritesSwitchesAsZeroOrOne)
 {
     ClearAll();
-    DWORD period = 0;
-    BYTE random = 9, interpolation = 9, showName = 9, addDate = 9;
-    EXPECT_FALSE(ReadSaverSettingsFromRegistry(&period, &random, &interpolation, &showName, &addDate));
-    EXPECT_EQ(period, 10u);
-    EXPECT_EQ(random, 0);
-    EXPECT_EQ(interpolation, 0);
-    EXPECT_EQ(showName, 1);
-    EXPECT_EQ(addDate, 1);
+    ScreenSaverSettings settings;
+    std::memset(&settings, 9, sizeof(settings));
+    EXPECT_FALSE(ReadSaverDialogSettings(settings));
+    EXPECT_EQ(settings.dwExchangePeriod, 10u);
+    EXPECT_EQ(settings.bRandomSelection, 0);
+    EXPECT_EQ(settings.bInterpolation, 0);
+    EXPECT_EQ(settings.bShowFileName, 1);
+    EXPECT_EQ(settings.bFileNameAddDate, 1);
+    EXPECT_EQ(settings.bShrinkOnly, 1) << "the other members keep the table's defaults";
 
     WriteDword(HKEY_CURRENT_USER, Key("ScreenSaver"), "ExchangePeriod", 150);
     WriteDword(HKEY_CURRENT_USER, Key("ScreenSaver"), "Interpolation", 7);
     WriteText(HKEY_CURRENT_USER, Key("ScreenSaver"), "ShowFileName", "0");  // not a DWORD: default
-    EXPECT_TRUE(ReadSaverSettingsFromRegistry(&period, &random, &interpolation, &showName, &addDate));
-    EXPECT_EQ(period, 150u);
-    EXPECT_EQ(random, 0);
-    EXPECT_EQ(interpolation, 1);
-    EXPECT_EQ(showName, 1);
-    EXPECT_EQ(addDate, 1);
+    EXPECT_TRUE(ReadSaverDialogSettings(settings));
+    EXPECT_EQ(settings.dwExchangePeriod, 150u);
+    EXPECT_EQ(settings.bRandomSelection, 0);
+    EXPECT_EQ(settings.bInterpolation, 1);
+    EXPECT_EQ(settings.bShowFileName, 1);
+    EXPECT_EQ(settings.bFileNameAddDate, 1);
 
     ClearAll();
-    ASSERT_TRUE(WriteSaverSettingsToRegistry(42, 5, 0, 1, 200));
+    // What the Manager wrote of the other values stays; the dialog adds none of them.
     const std::string key = Key("ScreenSaver");
+    WriteDword(HKEY_CURRENT_USER, key, "ShrinkOnly", 0);
+    WriteText(HKEY_CURRENT_USER, key, "FileFontName", "Tahoma");
+    std::memset(&settings, 0, sizeof(settings));
+    settings.dwExchangePeriod = 42;
+    settings.bRandomSelection = 5;
+    settings.bInterpolation = 0;
+    settings.bShowFileName = 1;
+    settings.bFileNameAddDate = 200;
+    settings.bShrinkOnly = 1;
+    settings.dwFileFontSize = 77;
+    ASSERT_TRUE(WriteSaverDialogSettings(settings));
     EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, key, "ExchangePeriod"), 42u);
     EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, key, "RandomSelection"), 1u);
     EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, key, "Interpolation"), 0u);
     EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, key, "ShowFileName"), 1u);
     EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, key, "FileNameAddDate"), 1u);
+    EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, key, "ShrinkOnly"), 0u);
+    EXPECT_EQ(testsupport::ReadRegValue(HKEY_CURRENT_USER, key, "FileFontName").Text(), "Tahoma");
+    EXPECT_FALSE(testsupport::ReadRegValue(HKEY_CURRENT_USER, key, "FileFontSize").exists);
     ClearAll();
 }
 

@@ -6,6 +6,7 @@
 //   KvDemoSetup run-agent <seconds>    starts the installed Agent with "/r" as the log-on does,
 //                                      prints its log lines and returns after its first change
 //   KvDemoSetup stop-agent             signals the Agent's close event and waits for its end
+#include "AgentControl.h"
 #include "DemoFirstRun.h"
 #include "UTxBase.h"
 #include "UTxLog.h"
@@ -111,24 +112,19 @@ int RunAgent(int seconds)
     return 0;
 }
 
-// As the Manager and the uninstaller do: the close event, then until "KvAgentIsRunning" is gone.
+// As the Manager and the uninstaller do, without their fixed pause: the demonstration only goes on
+// once the running event is gone.
 int StopAgent()
 {
-    Handle close(::OpenEventA(EVENT_MODIFY_STATE, FALSE, "KvAgentExternalClose"));
-    if (!close) {
+    switch (StopRunningAgent({0, 15000})) {
+    case AgentStopResult::NoneRunning:
         std::printf("No Agent runs\n");
         return 0;
-    }
-    ::SetEvent(close.get());
-    close.reset();
-    for (int i = 0; i < 150; ++i) {
-        Handle running(::OpenEventA(SYNCHRONIZE, FALSE, "KvAgentIsRunning"));
-        if (!running) {
-            std::printf("The Agent has ended\n");
-            return 0;
-        }
-        running.reset();
-        ::Sleep(100);
+    case AgentStopResult::Stopped:
+        std::printf("The Agent has ended\n");
+        return 0;
+    case AgentStopResult::StillRunning:
+        break;
     }
     std::fprintf(stderr, "KvDemoSetup: the Agent did not end within 15 s\n");
     return 7;

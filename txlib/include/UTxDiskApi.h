@@ -69,6 +69,9 @@ FILETIME TxGetFileLastWriteTime(TxString path);
 // The folder of the running program with its trailing '\': where its DLLs, helper programs, log
 // file and textures lie. Empty when the system gives no whole path.
 std::string TxProgramFolder();
+// A file of that folder, such as the help file; empty when the folder is unknown, so that no file
+// of whatever folder is current is taken for it.
+std::string TxProgramFile(const char* name);
 
 bool TxDirectoryExists(TxString path);
 bool TxFileExists(TxString path);

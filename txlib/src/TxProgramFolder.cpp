@@ -14,3 +14,9 @@ std::string TxProgramFolder()
     if (slash == std::string::npos) return std::string();
     return whole.substr(0, slash + 1);
 }
+
+std::string TxProgramFile(const char* name)
+{
+    const std::string folder = TxProgramFolder();
+    return folder.empty() ? std::string() : folder + name;
+}

@@ -145,3 +145,18 @@ TEST(TxFile, LastWriteTime)
         EXPECT_EQ(none.dwLowDateTime, 0u) << zero;
     }
 }
+
+TEST(TxProgramFolder, FilesBesideTheRunningProgram)
+{
+    // The program's own path, read with room to spare and cut by hand.
+    std::string self(32768, '\0');
+    self.resize(::GetModuleFileNameA(nullptr, &self[0], static_cast<DWORD>(self.size())));
+    ASSERT_FALSE(self.empty());
+    const std::string folder = self.substr(0, self.find_last_of('\\') + 1);
+    const std::string name = self.substr(folder.size());
+
+    EXPECT_EQ(TxProgramFolder(), folder);
+    EXPECT_EQ(TxProgramFile("Kestrova.chm"), folder + "Kestrova.chm");
+    EXPECT_EQ(TxProgramFile(name.c_str()), self);
+    EXPECT_TRUE(testsupport::PathExists(TxProgramFile(name.c_str())));
+}

@@ -1,7 +1,9 @@
 #include "UninstallWalk.h"
 
+#include "AgentControl.h"
 #include "UTxDiskApi.h"
 #include "UTxLog.h"
+#include "UTxTime.h"
 #include "UTxUtils.h"
 #include "Uinstallvalues.h"
 #include "Udelfile.h"
@@ -19,11 +21,6 @@ namespace {
 // The uninstall entry and the program it starts, as the installer writes them.
 constexpr const char* kUninstallName = "Kestrova";
 constexpr const char* kUninstallExe = "Uninstall.exe";
-
-ULONGLONG Units(const FILETIME& time)
-{
-    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
 
 std::string CaseKey(const std::string& text)
 {
@@ -193,11 +190,11 @@ private:
         if (!m_bHaveTime) return true;
         WIN32_FILE_ATTRIBUTE_DATA data = {};
         if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return true;
-        if (Units(data.ftLastWriteTime) > Units(m_Installed)) return true;
+        if (FileTimeUnits(data.ftLastWriteTime) > FileTimeUnits(m_Installed)) return true;
         const auto logged = m_Identities.find(CaseKey(path));
         if (logged == m_Identities.end()) return false;
         const ULONGLONG size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-        return size != logged->second.size || Units(data.ftLastWriteTime) != logged->second.writeTime;
+        return size != logged->second.size || FileTimeUnits(data.ftLastWriteTime) != logged->second.writeTime;
     }
 
     void HandleFolder(const std::string& argument)
@@ -261,23 +258,12 @@ private:
 
 bool StopAgent(const ProgressSink& progress, const std::function<void()>& shown, const AgentStopTimes& times)
 {
-    const Handle close(::OpenEventA(EVENT_MODIFY_STATE, FALSE, "KvAgentExternalClose"));
-    if (!close) return false;
-    progress(UninstallText(glu_ClosingAgent));
-    if (shown) shown();
-    ::SetEvent(close.get());
-    ::Sleep(times.fixedWaitMs);
-    const DWORD start = ::GetTickCount();
-    for (;;) {
-        const Handle running(::OpenEventA(SYNCHRONIZE, FALSE, "KvAgentIsRunning"));
-        if (!running) break;
-        if (::GetTickCount() - start >= times.runningWaitMs) {
-            LogText("!The Agent still runs; removing its files anyway");
-            break;
-        }
-        ::Sleep(50);
-    }
-    return true;
+    const AgentStopResult result = StopRunningAgent({times.fixedWaitMs, times.runningWaitMs}, [&] {
+        progress(UninstallText(glu_ClosingAgent));
+        if (shown) shown();
+    });
+    if (result == AgentStopResult::StillRunning) LogText("!The Agent still runs; removing its files anyway");
+    return result != AgentStopResult::NoneRunning;
 }
 
 RemovalOutcome RunRemoval(const TxStringCollection& lines, const InstallPlaces& places,

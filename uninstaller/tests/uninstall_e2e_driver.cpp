@@ -10,13 +10,13 @@
 // "start-visible <0|1>", "bye <label text>", "close <button text>", then "memo" and the memo's lines.
 // Exit code 0 when the steps could be taken; the test compares the report.
 #include "Fmain.h"
+#include "KvAgentStandIn.h"
 #include "KvTestSupport.h"
 #include "UTxLog.h"
 #include "UTxUtils.h"
 
 #include <windows.h>
 
-#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -24,7 +24,6 @@
 #include <optional>
 #include <set>
 #include <string>
-#include <thread>
 
 extern const CLogSettings g_LogSettings = {"UninstE2E ", "", false, 80, false, false, true};
 
@@ -47,33 +46,8 @@ std::string TempFolder()
 
 // The Agent's side of its two events: ends ("KvAgentIsRunning" closed) half a second after the
 // close event was signalled.
-class AgentStandIn {
-public:
-    AgentStandIn()
-        : m_Running(::CreateEventA(nullptr, TRUE, FALSE, "KvAgentIsRunning")),
-          m_Close(::CreateEventA(nullptr, FALSE, FALSE, "KvAgentExternalClose")), m_Thread([this] {
-              if (::WaitForSingleObject(m_Close.get(), 60000) != WAIT_OBJECT_0) return;
-              m_bSignalled = true;
-              ::Sleep(500);
-              m_Running.reset();
-          })
-    {
-    }
-    ~AgentStandIn()
-    {
-        if (!m_bSignalled) ::SetEvent(m_Close.get());
-        m_Thread.join();
-    }
-    AgentStandIn(const AgentStandIn&) = delete;
-    AgentStandIn& operator=(const AgentStandIn&) = delete;
-    bool Signalled() const { return m_bSignalled; }
-
-private:
-    Handle m_Running;
-    Handle m_Close;
-    std::atomic<bool> m_bSignalled{false};
-    std::thread m_Thread;
-};
+constexpr int kStandInEndDelayMs = 500;
+using testsupport::AgentStandIn;
 
 bool AgentEnded()
 {
@@ -145,7 +119,7 @@ int main(int argc, char** argv)
 
     // A stand-in beside the real Agent would share its close event, and one signal wakes only one.
     std::optional<AgentStandIn> agent;
-    if (!realAgent) agent.emplace();
+    if (!realAgent) agent.emplace(kStandInEndDelayMs);
     const auto before = testsupport::FilesMatching(TempFolder(), "DKV*.tmp");
     const std::set<std::string> known(before.begin(), before.end());
 

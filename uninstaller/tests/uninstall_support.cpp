@@ -1,7 +1,6 @@
 #include "uninstall_support.h"
 
 #include "KvTestSupport.h"
-#include "UTxLog.h"
 #include "UTxUtils.h"
 
 #include <gtest/gtest.h>
@@ -41,26 +40,6 @@ bool MachineValueExists(const char* subkey, const char* valueName)
 void DeleteMachineKey(const char* subkey)
 {
     ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, subkey);
-}
-
-LogToFile::LogToFile()
-{
-    char folder[MAX_PATH];
-    ::GetTempPathA(sizeof(folder), folder);
-    m_sPath = std::string(folder) + "kv_uninstall_tests.log";
-    EXPECT_TRUE(g_Log.OpenFile(m_sPath.c_str()));
-}
-
-LogToFile::~LogToFile()
-{
-    g_Log.CloseFile();
-    ::DeleteFileA(m_sPath.c_str());
-}
-
-std::string LogToFile::Text()
-{
-    g_Log.CloseFile();
-    return testsupport::ReadFileBytes(m_sPath);
 }
 
 namespace {

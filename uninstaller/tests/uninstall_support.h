@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "KvLogCapture.h"
+
 namespace uninstalltest {
 
 // A value under HKEY_LOCAL_MACHINE with exactly these bytes; creates the key.
@@ -14,19 +16,8 @@ bool MachineKeyExists(const char* subkey);
 bool MachineValueExists(const char* subkey, const char* valueName);
 void DeleteMachineKey(const char* subkey);
 
-// Sends the log to a file for the lifetime of the object.
-class LogToFile {
-public:
-    LogToFile();
-    ~LogToFile();
-    LogToFile(const LogToFile&) = delete;
-    LogToFile& operator=(const LogToFile&) = delete;
-    // Closes the file and returns its text.
-    std::string Text();
-
-private:
-    std::string m_sPath;
-};
+// The log sent to a file for the lifetime of the object.
+using LogToFile = testsupport::LogCapture;
 
 // The local time `minutes` from now as an install log writes it ("dd.mm.yyyy hh:mm").
 std::string LocalTimeText(int minutes);

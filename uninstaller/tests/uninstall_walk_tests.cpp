@@ -1,5 +1,6 @@
 // The removal walk without a window: real files, folders and registry entries, the progress lines
 // compared whole; and the Agent stopped through its named events.
+#include "KvAgentStandIn.h"
 #include "KvTestSupport.h"
 #include "UTxUtils.h"
 #include "Uinstallvalues.h"
@@ -10,10 +11,8 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdio>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -308,36 +307,7 @@ TEST_F(RemovalWalk, AFileInUseIsScheduledForTheRestartWithItsAttributes)
     ::RemoveDirectoryA(dir.c_str());
 }
 
-// Plays the Agent's part: holds "KvAgentIsRunning" and the close event, and on the signal ends after
-// `delayMs`, or never with a negative delay.
-class AgentStandIn {
-public:
-    explicit AgentStandIn(int delayMs)
-        : m_Running(::CreateEventA(nullptr, TRUE, FALSE, "KvAgentIsRunning")),
-          m_Close(::CreateEventA(nullptr, FALSE, FALSE, "KvAgentExternalClose")), m_Thread([this, delayMs] {
-              m_bSignalled = ::WaitForSingleObject(m_Close.get(), 10000) == WAIT_OBJECT_0;
-              if (delayMs < 0) return;
-              ::Sleep(static_cast<DWORD>(delayMs));
-              m_bEnded = true;
-              m_Running.reset();
-          })
-    {
-    }
-    ~AgentStandIn() { m_Thread.join(); }
-    AgentStandIn(const AgentStandIn&) = delete;
-    AgentStandIn& operator=(const AgentStandIn&) = delete;
-
-    bool Signalled() const { return m_bSignalled; }
-    bool Ended() const { return m_bEnded; }
-    void Release() { ::SetEvent(m_Close.get()); }  // lets a thread that never saw a signal end
-
-private:
-    Handle m_Running;
-    Handle m_Close;
-    std::atomic<bool> m_bSignalled{false};
-    std::atomic<bool> m_bEnded{false};
-    std::thread m_Thread;
-};
+using testsupport::AgentStandIn;
 
 TEST(StopAgent, WithoutAnAgentNothingIsShownAndNothingAwaited)
 {
@@ -369,7 +339,7 @@ TEST(StopAgent, SignalsWaitsTheFixedTimeThenUntilTheAgentIsGone)
 TEST(StopAgent, AnAgentThatStaysIsAwaitedOnlyUpToTheLimit)
 {
     LoadUninstallTextDefaults();
-    AgentStandIn agent(-1);
+    AgentStandIn agent(AgentStandIn::kNeverEnds);
     const DWORD start = ::GetTickCount();
     EXPECT_TRUE(StopAgent([](const std::string&) {}, nullptr, {100, 600}));
     const DWORD elapsed = ::GetTickCount() - start;

@@ -523,6 +523,19 @@ TEST_F(BrowserTest, ARepaintDuringADecodeShowsTheLastFinishedPreviewAtOnce)
               kImageColor);
 }
 
+TEST_F(BrowserTest, HelpOpensTheHelpFileBesideTheProgram)
+{
+    mftest::TakeMessageBoxes();
+    uitest::OnNextModal([&](ui::Form&) {
+        uitest::Click(form.ButtonHelp.Handle());
+        uitest::Click(form.ButtonClose.Handle());
+    });
+    form.ShowBrowser(files, record);
+    const auto boxes = mftest::TakeMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], "open: " + testsupport::ExeFolder() + "Kestrova.chm");
+}
+
 TEST_F(BrowserTest, Picture)
 {
     decoder.SetSize(320, 200);
