@@ -21,13 +21,14 @@ constexpr std::uint32_t kRecordSize = 80;      // one image record; record i sta
 constexpr std::uint32_t kMaxStoredText = 500;
 
 // Offsets in a folder entry head.
-constexpr std::uint32_t kEntryId = 0, kEntryPathLength = 4, kEntryFlags = 8, kEntryImageCount = 16, kEntryCrc = 20;
+constexpr std::uint32_t kEntryId = 0, kEntryPathLength = 4, kEntryFlags = 8, kEntryImageCount = 16,
+                        kEntryCrc = 20;
 constexpr std::uint32_t kEntryIncludeSubfolders = 0x1, kEntryAutoScan = 0x2, kEntryUseForWallpaper = 0x4,
-                kEntryUseForScreenSaver = 0x8;
+                        kEntryUseForScreenSaver = 0x8;
 
 // Offsets in an image record.
 constexpr std::uint32_t kRecId = 0, kRecPathPosition = 4, kRecPathLength = 8, kRecNamePosition = 12,
-                kRecNameLength = 16, kRecShownCount = 20, kRecScreenSaverFlags = 24, kRecFileFlags = 28,
-                kRecReserved = 32, kRecLastWriteTime = 40, kRecFileSizeLow = 48, kRecFileSizeHigh = 52,
-                kRecAverageColor = 56;
+                        kRecNameLength = 16, kRecShownCount = 20, kRecScreenSaverFlags = 24,
+                        kRecFileFlags = 28, kRecReserved = 32, kRecLastWriteTime = 40, kRecFileSizeLow = 48,
+                        kRecFileSizeHigh = 52, kRecAverageColor = 56;
 }  // namespace DbLayout

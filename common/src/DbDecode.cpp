@@ -47,8 +47,8 @@ void PutHeader(std::uint8_t* header, std::uint32_t fileId, std::uint32_t count)
 }
 
 // Checks one stored text against the whole string file; `problem` says why it cannot be used.
-bool TakeStoredText(const std::uint8_t* strings, std::size_t size, std::uint32_t position, std::uint32_t length,
-                    std::string& text, const char*& problem)
+bool TakeStoredText(const std::uint8_t* strings, std::size_t size, std::uint32_t position,
+                    std::uint32_t length, std::string& text, const char*& problem)
 {
     problem = DbBytes::TextRangeProblem(position, length, size);
     if (!problem) {
@@ -87,14 +87,16 @@ ImageItem DecodeRecord(const std::uint8_t* record, std::uint32_t index, bool wit
         const char* problem = nullptr;
         if (!TakeStoredText(strings, stringsSize, image.pathPosition, image.pathLength, image.folderPath,
                             problem)) {
-            ImageItem note = ImageNoteItem(ImageNote::TextUnusable, index, image.pathPosition, image.pathLength);
+            ImageItem note =
+                ImageNoteItem(ImageNote::TextUnusable, index, image.pathPosition, image.pathLength);
             note.what = "folder path";
             note.problem = problem;
             return note;
         }
         if (!TakeStoredText(strings, stringsSize, image.namePosition, image.nameLength, image.fileName,
                             problem)) {
-            ImageItem note = ImageNoteItem(ImageNote::TextUnusable, index, image.namePosition, image.nameLength);
+            ImageItem note =
+                ImageNoteItem(ImageNote::TextUnusable, index, image.namePosition, image.nameLength);
             note.what = "file name";
             note.problem = problem;
             return note;
@@ -233,7 +235,8 @@ ImageList DecodeImageList(const std::uint8_t* records, std::size_t recordsSize, 
     list.recordCount = count;
     const std::uint8_t* body = records + kHeaderSize;
     for (std::uint32_t i = 0; i < count; ++i) {
-        list.items.push_back(DecodeRecord(body + static_cast<std::size_t>(i) * kRecordSize, i, withTexts, strings, stringsSize));
+        list.items.push_back(DecodeRecord(body + static_cast<std::size_t>(i) * kRecordSize, i, withTexts,
+                                          strings, stringsSize));
         const ImageItem& item = list.items.back();
         if (!item.isRecord && item.note != ImageNote::InvalidRecordId) list.ok = false;
     }
@@ -255,7 +258,8 @@ EncodeResult EncodeImageList(const std::vector<ImageRecord>& images, std::vector
         const std::size_t nameLength = image.fileName.size() + 1;
         // What the decoding would refuse is not written: it would vanish at the next load.
         if (pathLength < 2 || nameLength < 2 || pathLength > kMaxStoredText || nameLength > kMaxStoredText ||
-            image.folderPath.find('\0') != std::string::npos || image.fileName.find('\0') != std::string::npos) {
+            image.folderPath.find('\0') != std::string::npos ||
+            image.fileName.find('\0') != std::string::npos) {
             refused = i;
             return EncodeResult::TextNotStorable;
         }

@@ -31,9 +31,9 @@ enum class FolderNote {
 
 struct FolderItem {
     bool isEntry = false;
-    FolderEntry entry;               // when isEntry
-    FolderNote note{};               // otherwise
-    std::uint32_t a = 0, b = 0;      // the note's numbers
+    FolderEntry entry;           // when isEntry
+    FolderNote note{};           // otherwise
+    std::uint32_t a = 0, b = 0;  // the note's numbers
 };
 
 struct FolderList {
@@ -60,12 +60,12 @@ struct ImageRecord {
 };
 
 enum class ImageNote {
-    NoValidHeader,     // shorter than its header, or a wrong file ID: nothing read
-    NewerVersion,      // the word at offset 8 is above the version read here: nothing read
-    CountMismatch,     // a: the record file's size, b: the header's count
-    InvalidRecordId,   // the record is skipped
-    TextUnusable,      // a: the record's index, b: position, c: length; `what`, `problem` say more
-    LengthsUnusable,   // without texts: a: the record's index, b: path length, c: name length
+    NoValidHeader,    // shorter than its header, or a wrong file ID: nothing read
+    NewerVersion,     // the word at offset 8 is above the version read here: nothing read
+    CountMismatch,    // a: the record file's size, b: the header's count
+    InvalidRecordId,  // the record is skipped
+    TextUnusable,     // a: the record's index, b: position, c: length; `what`, `problem` say more
+    LengthsUnusable,  // without texts: a: the record's index, b: path length, c: name length
 };
 
 struct ImageItem {
@@ -78,8 +78,8 @@ struct ImageItem {
 };
 
 struct ImageList {
-    bool ok = true;                // false after any note but InvalidRecordId
-    std::uint32_t recordCount = 0; // records read: the header's count, or what the file holds
+    bool ok = true;                 // false after any note but InvalidRecordId
+    std::uint32_t recordCount = 0;  // records read: the header's count, or what the file holds
     std::vector<ImageItem> items;
 };
 

@@ -6,7 +6,7 @@ namespace BmpHeader {
 
 namespace {
 
-constexpr std::uint16_t kSignature = 0x4D42;  // "BM"
+constexpr std::uint16_t kSignature = 0x4D42;   // "BM"
 constexpr std::uint32_t kCompressionNone = 0;  // BI_RGB
 constexpr std::uint32_t kPaletteBytes = 256 * 4;
 
@@ -17,7 +17,8 @@ std::uint16_t Get16(const std::uint8_t* p)
 
 std::uint32_t Get32(const std::uint8_t* p)
 {
-    return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24;
+    return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
+           std::uint32_t{p[3]} << 24;
 }
 
 }  // namespace
@@ -27,7 +28,8 @@ FileCheck CheckFileHeader(const std::uint8_t* bytes, std::size_t have, std::uint
 {
     if (have < kFileHeaderSize || Get16(bytes) != kSignature) return FileCheck::NotBitmap;
     declaredSize = Get32(bytes + 2);
-    if (declaredSize < kFileHeaderSize + kInfoHeaderSize || declaredSize > fileSize) return FileCheck::SizeMismatch;
+    if (declaredSize < kFileHeaderSize + kInfoHeaderSize || declaredSize > fileSize)
+        return FileCheck::SizeMismatch;
     blockSize = declaredSize - kFileHeaderSize;
     return FileCheck::Bitmap;
 }
@@ -45,8 +47,8 @@ bool FindPixels(const std::uint8_t* block, std::size_t blockSize, PixelLayout& l
         return false;
 
     // |height| without the overflow of -INT_MIN.
-    const std::uint64_t rows =
-        height < 0 ? static_cast<std::uint64_t>(-static_cast<std::int64_t>(height)) : static_cast<std::uint64_t>(height);
+    const std::uint64_t rows = height < 0 ? static_cast<std::uint64_t>(-static_cast<std::int64_t>(height))
+                                          : static_cast<std::uint64_t>(height);
     const std::uint64_t rowBytes = (static_cast<std::uint64_t>(width) * bitCount + 31) / 32 * 4;
     const std::uint32_t offset = headerSize + (bitCount == 8 ? kPaletteBytes : 0);
     if (std::uint64_t{offset} + rowBytes * rows > blockSize) return false;

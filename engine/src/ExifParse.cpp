@@ -50,9 +50,11 @@ public:
         if (pos + 4 > m_Length) return false;
         const std::uint8_t* p = m_Segment + pos;
         if (m_BigEndian) {
-            value = (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
+            value =
+                (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
         } else {
-            value = (std::uint32_t{p[3]} << 24) | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) | p[0];
+            value =
+                (std::uint32_t{p[3]} << 24) | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) | p[0];
         }
         return true;
     }
@@ -127,7 +129,8 @@ SegmentSearch ScanForExifSegment(const std::uint8_t* window, std::uint64_t base,
         }
         if (!scan.startOfImageFound) {
             scan.position = pos;
-            return end >= size || pos + 1 >= size ? SegmentSearch::NoStartOfImage : SegmentSearch::NeedMoreBytes;
+            return end >= size || pos + 1 >= size ? SegmentSearch::NoStartOfImage
+                                                  : SegmentSearch::NeedMoreBytes;
         }
     }
 
