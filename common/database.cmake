@@ -2,6 +2,7 @@
 target_sources(common PRIVATE
   src/Ucrc.cpp
   src/DbBytes.cpp
+  src/DbDecode.cpp
   src/DbText.cpp
   src/DbReplace.cpp
   src/DbPairReplace.cpp

@@ -2,10 +2,12 @@
 # resamplers, the drawing canvas and the bitmap helpers.
 target_sources(engine_core PRIVATE
   src/Uexif.cpp
+  src/ExifParse.cpp
   src/Ujpegload.cpp
   src/CoverImageLoad.cpp
   src/Urotate.cpp
   src/Ubmpfile.cpp
+  src/BmpHeader.cpp
   src/Uaverage.cpp
   src/Uresample.cpp
   src/Udibhelpers.cpp

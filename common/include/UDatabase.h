@@ -20,33 +20,7 @@ constexpr DWORD FLAG_SHOWN_RANDOM = 0x00000001;   // ShownRandom
 constexpr DWORD FLAG_SHOWN_BY_TIME = 0x00000002;  // ShownByTime
 
 // Byte layout of the three database files; every number is a little-endian u32.
-namespace DbLayout {
-constexpr DWORD kFolderListFileId = 0xFF550015;
-constexpr DWORD kRecordFileId = 0xFF550014;
-constexpr DWORD kFolderEntryId = 0xFEFDFCFB;
-constexpr DWORD kImageRecordId = 0xFEFDFCFA;
-constexpr DWORD kVersion = 100;  // written at offsets 4 and 8; a reader refuses offset 8 above it
-
-constexpr DWORD kHeaderSize = 144;     // both files with a header: ID, 100, 100, count, 128 zeros
-constexpr DWORD kHeaderCount = 12;     // offset of the entry or record count
-constexpr DWORD kFolderHeadSize = 40;  // a folder entry's head; its path follows at once
-constexpr DWORD kRecordSize = 80;      // one image record; record i starts at 144 + 80 * i
-
-// Longest stored text, its zero included, that the readers accept. It is at least MAX_PATH + 1, so
-// every path the scans can produce round-trips.
-constexpr DWORD kMaxStoredText = 500;
-
-// Offsets in a folder entry head.
-constexpr DWORD kEntryId = 0, kEntryPathLength = 4, kEntryFlags = 8, kEntryImageCount = 16, kEntryCrc = 20;
-constexpr DWORD kEntryIncludeSubfolders = 0x1, kEntryAutoScan = 0x2, kEntryUseForWallpaper = 0x4,
-                kEntryUseForScreenSaver = 0x8;
-
-// Offsets in an image record.
-constexpr DWORD kRecId = 0, kRecPathPosition = 4, kRecPathLength = 8, kRecNamePosition = 12,
-                kRecNameLength = 16, kRecShownCount = 20, kRecScreenSaverFlags = 24, kRecFileFlags = 28,
-                kRecReserved = 32, kRecLastWriteTime = 40, kRecFileSizeLow = 48, kRecFileSizeHigh = 52,
-                kRecAverageColor = 56;
-}  // namespace DbLayout
+#include "DbFormat.h"
 
 // True when the name's text from its last '.' on is ".jpg" or ".jpeg", ignoring case.
 bool IsJpegFileName(const char* name);

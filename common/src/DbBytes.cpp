@@ -1,11 +1,13 @@
 // Checks on the texts stored in the string file.
 #include "DbBytes.h"
 
-#include "UDatabase.h"
+#include <cstring>
+
+#include "DbFormat.h"
 
 namespace DbBytes {
 
-const char* TextRangeProblem(DWORD position, DWORD length, DWORD fileSize)
+const char* TextRangeProblem(std::uint32_t position, std::uint32_t length, std::uint64_t fileSize)
 {
     if (length < 2) return "its length leaves no text";
     if (length > DbLayout::kMaxStoredText) return "its length is larger than any stored text";
@@ -14,7 +16,7 @@ const char* TextRangeProblem(DWORD position, DWORD length, DWORD fileSize)
     return nullptr;
 }
 
-const char* TextBytesProblem(const BYTE* bytes, DWORD length, BYTE before)
+const char* TextBytesProblem(const std::uint8_t* bytes, std::uint32_t length, std::uint8_t before)
 {
     if (bytes[length - 1] != 0) return "it is not terminated where its length says";
     if (std::memchr(bytes, 0, length - 1)) return "it is shorter than its length says";

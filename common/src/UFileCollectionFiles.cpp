@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "DbBytes.h"
+#include "DbDecode.h"
 #include "DbPairReplace.h"
 #include "DbReplace.h"
 #include "UDatabase.h"
@@ -12,8 +12,6 @@
 #include "UTxLog.h"
 
 using namespace DbLayout;
-using DbBytes::Get32;
-using DbBytes::Put32;
 
 namespace {
 
@@ -25,77 +23,63 @@ void ReadWholeFile(const char* path, std::vector<BYTE>& bytes)
     if (!bytes.empty()) file.ReadExact(bytes.data(), static_cast<DWORD>(bytes.size()));
 }
 
-enum class RecordResult { Loaded, SkippedByRule, Damaged };
-
-// Checks one stored text in the whole string file and assigns it; logs why it cannot be used.
-bool TakeStoredText(const std::vector<BYTE>& strings, DWORD position, DWORD length, TxString& text,
-                    DWORD recordIndex, const char* what)
+// Builds the image of one decoded record and inserts it; one the sorted insert refuses is not kept.
+void InsertRecord(CFileCollection& files, const DbDecode::ImageRecord& record, DWORD recordIndex)
 {
-    const DWORD size = static_cast<DWORD>(strings.size());
-    const char* problem = DbBytes::TextRangeProblem(position, length, size);
-    if (!problem) {
-        const BYTE before = position > 0 ? strings[position - 1] : 0;
-        problem = DbBytes::TextBytesProblem(strings.data() + position, length, before);
-    }
-    if (problem) {
-        LogF("!CFileCollection::LoadFromFile: record %lu skipped, its %s (position %lu, length %lu): %s",
-             static_cast<unsigned long>(recordIndex), what, static_cast<unsigned long>(position),
-             static_cast<unsigned long>(length), problem);
-        return false;
-    }
-    text.Assign(reinterpret_cast<const char*>(strings.data() + position));
-    return true;
-}
-
-// Builds the image of one 80-byte record; `strings` is null when the list is loaded without texts.
-RecordResult LoadRecord(CFileCollection& files, const BYTE* record, DWORD recordIndex,
-                        const std::vector<BYTE>* strings)
-{
-    if (Get32(record + kRecId) != kImageRecordId) {
-        LogText("invalid file header ID");
-        return RecordResult::SkippedByRule;
-    }
     auto image = std::make_unique<CImageFile>();
-    image->RecordPosition = kHeaderSize + recordIndex * kRecordSize;
-    image->PathStringPosition = Get32(record + kRecPathPosition);
-    image->PathStringLength = Get32(record + kRecPathLength);
-    image->NameStringPosition = Get32(record + kRecNamePosition);
-    image->NameStringLength = Get32(record + kRecNameLength);
-    image->ShownCount = Get32(record + kRecShownCount);
-    image->ScreenSaverFlags = Get32(record + kRecScreenSaverFlags);
-    image->FileFlags = Get32(record + kRecFileFlags);
-    image->Reserved = Get32(record + kRecReserved);
-    image->LastWriteTime.dwLowDateTime = Get32(record + kRecLastWriteTime);
-    image->LastWriteTime.dwHighDateTime = Get32(record + kRecLastWriteTime + 4);
-    image->FileSizeLow = Get32(record + kRecFileSizeLow);
-    image->FileSizeHigh = Get32(record + kRecFileSizeHigh);
-    image->AverageColor = Get32(record + kRecAverageColor);
-
-    if (strings) {
-        if (!TakeStoredText(*strings, image->PathStringPosition, image->PathStringLength, image->FolderPath,
-                            recordIndex, "folder path") ||
-            !TakeStoredText(*strings, image->NameStringPosition, image->NameStringLength, image->FileName,
-                            recordIndex, "file name"))
-            return RecordResult::Damaged;
-    } else {
-        // The texts are fetched later from these positions, so their lengths must be usable.
-        const DWORD path = image->PathStringLength;
-        const DWORD name = image->NameStringLength;
-        if (path < 2 || path > kMaxStoredText || name < 2 || name > kMaxStoredText) {
-            LogF("!CFileCollection::LoadFromFile: record %lu skipped, its text lengths %lu and %lu are not "
-                 "usable",
-                 static_cast<unsigned long>(recordIndex), static_cast<unsigned long>(path),
-                 static_cast<unsigned long>(name));
-            return RecordResult::Damaged;
-        }
-    }
+    image->RecordPosition = record.recordPosition;
+    image->PathStringPosition = record.pathPosition;
+    image->PathStringLength = record.pathLength;
+    image->NameStringPosition = record.namePosition;
+    image->NameStringLength = record.nameLength;
+    image->ShownCount = record.shownCount;
+    image->ScreenSaverFlags = record.screenSaverFlags;
+    image->FileFlags = record.fileFlags;
+    image->Reserved = record.reserved;
+    image->LastWriteTime.dwLowDateTime = record.lastWriteLow;
+    image->LastWriteTime.dwHighDateTime = record.lastWriteHigh;
+    image->FileSizeLow = record.fileSizeLow;
+    image->FileSizeHigh = record.fileSizeHigh;
+    image->AverageColor = record.averageColor;
+    if (!record.folderPath.empty()) image->FolderPath.Assign(record.folderPath.c_str());
+    if (!record.fileName.empty()) image->FileName.Assign(record.fileName.c_str());
     if (!files.InsertLoadedImage(image.get())) {
         LogF("CFileCollection::LoadFromFile: record %lu repeats %s\\%s and is not kept",
              static_cast<unsigned long>(recordIndex), image->FolderPath.GetText(), image->FileName.GetText());
-        return RecordResult::SkippedByRule;
+        return;
     }
     image.release();
-    return RecordResult::Loaded;
+}
+
+void LogImageNote(const DbDecode::ImageItem& item, const char* datPath)
+{
+    const unsigned long a = item.a;
+    const unsigned long b = item.b;
+    const unsigned long c = item.c;
+    switch (item.note) {
+    case DbDecode::ImageNote::NoValidHeader:
+        LogF("File %s does not contain valid header", datPath);
+        break;
+    case DbDecode::ImageNote::NewerVersion:
+        LogF("File %s requires newer version of this program", datPath);
+        break;
+    case DbDecode::ImageNote::CountMismatch:
+        LogF("!CFileCollection::LoadFromFile: %s holds %lu bytes, its header counts %lu records", datPath, a,
+             b);
+        break;
+    case DbDecode::ImageNote::InvalidRecordId:
+        LogText("invalid file header ID");
+        break;
+    case DbDecode::ImageNote::TextUnusable:
+        LogF("!CFileCollection::LoadFromFile: record %lu skipped, its %s (position %lu, length %lu): %s", a,
+             item.what, b, c, item.problem);
+        break;
+    case DbDecode::ImageNote::LengthsUnusable:
+        LogF(
+            "!CFileCollection::LoadFromFile: record %lu skipped, its text lengths %lu and %lu are not usable",
+            a, b, c);
+        break;
+    }
 }
 
 }  // namespace
@@ -140,42 +124,17 @@ bool CFileCollection::LoadFromFile(const char* recordFilePath, const char* strin
             if (withTexts) ReadWholeFile(strPath, texts);
         }
 
-        const DWORD size = static_cast<DWORD>(bytes.size());
-        if (size < kHeaderSize) {
-            LogF("File %s does not contain valid header", datPath);
-            return false;
+        const DbDecode::ImageList list =
+            DbDecode::DecodeImageList(bytes.data(), bytes.size(), withTexts, texts.data(), texts.size());
+        SetLimit(static_cast<int>(std::min<DWORD>(list.recordCount, kMaxLimit)));
+        for (const DbDecode::ImageItem& item : list.items) {
+            if (item.isRecord) {
+                InsertRecord(*this, item.record, (item.record.recordPosition - kHeaderSize) / kRecordSize);
+            } else {
+                LogImageNote(item, datPath);
+            }
         }
-        const BYTE* header = bytes.data();
-        if (Get32(header) != kRecordFileId) {
-            LogF("File %s does not contain valid header", datPath);
-            return false;
-        }
-        if (Get32(header + 8) > kVersion) {
-            LogF("File %s requires newer version of this program", datPath);
-            return false;
-        }
-
-        // A saved file holds exactly the records its header counts. A damaged count must neither
-        // loop for ever nor read past the end; one too small (0 with records following) would hand
-        // the next rescan a short list to save over the user's counters and exclusions.
-        bool ok = true;
-        DWORD count = Get32(header + kHeaderCount);
-        const DWORD complete = (size - kHeaderSize) / kRecordSize;
-        if (kHeaderSize + static_cast<unsigned long long>(count) * kRecordSize != size) {
-            LogF("!CFileCollection::LoadFromFile: %s holds %lu bytes, its header counts %lu records", datPath,
-                 static_cast<unsigned long>(size), static_cast<unsigned long>(count));
-            count = std::min(count, complete);
-            ok = false;
-        }
-        const BYTE* body = bytes.data() + kHeaderSize;
-
-        SetLimit(static_cast<int>(std::min<DWORD>(count, kMaxLimit)));
-        for (DWORD i = 0; i < count; ++i) {
-            const RecordResult result = LoadRecord(*this, body + static_cast<size_t>(i) * kRecordSize, i,
-                                                   withTexts ? &texts : nullptr);
-            if (result == RecordResult::Damaged) ok = false;
-        }
-        return ok;
+        return list.ok;
     } catch (const ExNormal& e) {
         LogF("Exception ExNormal: %s", e.Message());
     } catch (const std::exception& e) {
@@ -196,57 +155,37 @@ bool CFileCollection::SaveToFile(const char* recordFilePath, const char* stringF
         }
         // Both files are built whole in memory; the images learn their new positions only once
         // both are in place.
-        struct Placement {
-            DWORD pathPosition, pathLength, namePosition, nameLength;
-        };
-        std::vector<Placement> placements(static_cast<size_t>(m_iCount));
-        std::vector<BYTE> records(kHeaderSize + static_cast<size_t>(m_iCount) * kRecordSize, 0);
-        std::vector<BYTE> strings;
-        Put32(records.data(), kRecordFileId);
-        Put32(records.data() + 4, kVersion);
-        Put32(records.data() + 8, kVersion);
-        Put32(records.data() + kHeaderCount, static_cast<DWORD>(m_iCount));
-
+        std::vector<DbDecode::ImageRecord> images(static_cast<size_t>(m_iCount));
         for (int i = 0; i < m_iCount; ++i) {
             const CImageFile* image = FileAt(i);
-            const DWORD pathLength = static_cast<DWORD>(image->FolderPath.GetLength()) + 1;
-            const DWORD nameLength = static_cast<DWORD>(image->FileName.GetLength()) + 1;
+            DbDecode::ImageRecord& record = images[static_cast<size_t>(i)];
+            record.folderPath = image->FolderPath.GetText();
+            record.fileName = image->FileName.GetText();
+            record.shownCount = image->ShownCount;
+            record.screenSaverFlags = image->ScreenSaverFlags;
+            record.fileFlags = image->FileFlags;
+            record.reserved = image->Reserved;
+            record.lastWriteLow = image->LastWriteTime.dwLowDateTime;
+            record.lastWriteHigh = image->LastWriteTime.dwHighDateTime;
+            record.fileSizeLow = image->FileSizeLow;
+            record.fileSizeHigh = image->FileSizeHigh;
+            record.averageColor = image->AverageColor;
+        }
+        std::vector<BYTE> records;
+        std::vector<BYTE> strings;
+        std::vector<DbDecode::Placement> placements;
+        size_t refused = 0;
+        switch (DbDecode::EncodeImageList(images, records, strings, placements, refused)) {
+        case DbDecode::EncodeResult::Written:
+            break;
+        case DbDecode::EncodeResult::TextNotStorable:
             // What the loader would refuse is not written: it would vanish at the next load.
-            if (pathLength < 2 || nameLength < 2 || pathLength > kMaxStoredText ||
-                nameLength > kMaxStoredText) {
-                LogF("!CFileCollection::SaveToFile: image texts cannot be stored: \"%s\" \"%s\"",
-                     image->FolderPath.GetText(), image->FileName.GetText());
-                return false;
-            }
-            if (static_cast<unsigned long long>(strings.size()) + pathLength + nameLength > 0xFFFFFFFFull) {
-                LogText("!CFileCollection::SaveToFile: the string file would exceed 4 GiB");
-                return false;
-            }
-            Placement& place = placements[static_cast<size_t>(i)];
-            place.pathPosition = static_cast<DWORD>(strings.size());
-            place.pathLength = pathLength;
-            const char* path = image->FolderPath.GetText();
-            strings.insert(strings.end(), path, path + pathLength);
-            place.namePosition = static_cast<DWORD>(strings.size());
-            place.nameLength = nameLength;
-            const char* name = image->FileName.GetText();
-            strings.insert(strings.end(), name, name + nameLength);
-
-            BYTE* record = records.data() + kHeaderSize + static_cast<size_t>(i) * kRecordSize;
-            Put32(record + kRecId, kImageRecordId);
-            Put32(record + kRecPathPosition, place.pathPosition);
-            Put32(record + kRecPathLength, place.pathLength);
-            Put32(record + kRecNamePosition, place.namePosition);
-            Put32(record + kRecNameLength, place.nameLength);
-            Put32(record + kRecShownCount, image->ShownCount);
-            Put32(record + kRecScreenSaverFlags, image->ScreenSaverFlags);
-            Put32(record + kRecFileFlags, image->FileFlags);
-            Put32(record + kRecReserved, image->Reserved);
-            Put32(record + kRecLastWriteTime, image->LastWriteTime.dwLowDateTime);
-            Put32(record + kRecLastWriteTime + 4, image->LastWriteTime.dwHighDateTime);
-            Put32(record + kRecFileSizeLow, image->FileSizeLow);
-            Put32(record + kRecFileSizeHigh, image->FileSizeHigh);
-            Put32(record + kRecAverageColor, image->AverageColor);
+            LogF("!CFileCollection::SaveToFile: image texts cannot be stored: \"%s\" \"%s\"",
+                 images[refused].folderPath.c_str(), images[refused].fileName.c_str());
+            return false;
+        case DbDecode::EncodeResult::StringsTooLarge:
+            LogText("!CFileCollection::SaveToFile: the string file would exceed 4 GiB");
+            return false;
         }
 
         // Both new files are complete on disk before either old one is replaced. They are flushed
@@ -277,8 +216,8 @@ bool CFileCollection::SaveToFile(const char* recordFilePath, const char* stringF
 
         for (int i = 0; i < m_iCount; ++i) {
             CImageFile* image = FileAt(i);
-            const Placement& place = placements[static_cast<size_t>(i)];
-            image->RecordPosition = kHeaderSize + static_cast<DWORD>(i) * kRecordSize;
+            const DbDecode::Placement& place = placements[static_cast<size_t>(i)];
+            image->RecordPosition = place.recordPosition;
             image->PathStringPosition = place.pathPosition;
             image->PathStringLength = place.pathLength;
             image->NameStringPosition = place.namePosition;

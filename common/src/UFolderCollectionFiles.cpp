@@ -5,14 +5,63 @@
 #include <string>
 #include <vector>
 
-#include "DbBytes.h"
+#include "DbDecode.h"
 #include "UDatabase.h"
 #include "UDatabaseLock.h"
 #include "UTxLog.h"
 
 using namespace DbLayout;
-using DbBytes::Get32;
-using DbBytes::Put32;
+
+namespace {
+
+void AddLoadedFolder(CFolderCollection& folders, const DbDecode::FolderEntry& entry)
+{
+    auto folder = std::make_unique<CImageFolder>();
+    folder->Path.Assign(entry.path.c_str());
+    folder->IncludeSubfolders = (entry.flags & kEntryIncludeSubfolders) ? 1 : 0;
+    folder->AutoScan = (entry.flags & kEntryAutoScan) ? 1 : 0;
+    folder->UseForWallpaper = (entry.flags & kEntryUseForWallpaper) ? 1 : 0;
+    folder->UseForScreenSaver = (entry.flags & kEntryUseForScreenSaver) ? 1 : 0;
+    folder->ImageCount = entry.imageCount;
+    folder->Crc = entry.crc;
+    if (folders.Insert(folder.get()))
+        folder.release();
+    else
+        LogF("CFolderCollection::LoadFromFile: the folder %s is listed twice; the first is kept",
+             folder->Path.GetText());
+}
+
+void LogFolderNote(const DbDecode::FolderItem& item, const char* filePath)
+{
+    const unsigned long a = item.a;
+    const unsigned long b = item.b;
+    switch (item.note) {
+    case DbDecode::FolderNote::NoValidHeader:
+        LogF("File does not contain valid header: %s", filePath);
+        break;
+    case DbDecode::FolderNote::NewerVersion:
+        LogF("File requires newer version of this program: %s", filePath);
+        break;
+    case DbDecode::FolderNote::CountTooLarge:
+        LogF("!CFolderCollection::LoadFromFile: %s has room for %lu entries, its header counts %lu", filePath,
+             a, b);
+        break;
+    case DbDecode::FolderNote::EndsInsideEntry:
+        LogF("!CFolderCollection::LoadFromFile: %s ends inside entry %lu", filePath, a);
+        break;
+    case DbDecode::FolderNote::InvalidEntryId:
+        LogText("invalid folder header ID");
+        break;
+    case DbDecode::FolderNote::BadPathLength:
+        LogF("!CFolderCollection::LoadFromFile: entry %lu of %s has a path length of %lu", a, filePath, b);
+        break;
+    case DbDecode::FolderNote::EmptyPath:
+        LogF("!CFolderCollection::LoadFromFile: entry %lu of %s has an empty path", a, filePath);
+        break;
+    }
+}
+
+}  // namespace
 
 bool CFolderCollection::LoadFromFile(const char* path)
 {
@@ -34,79 +83,15 @@ bool CFolderCollection::LoadFromFile(const char* path)
             bytes.resize(file.GetSize());
             if (!bytes.empty()) file.ReadExact(bytes.data(), static_cast<DWORD>(bytes.size()));
         }
-        const DWORD size = static_cast<DWORD>(bytes.size());
-        if (size < kHeaderSize) {
-            LogF("File does not contain valid header: %s", filePath);
-            return false;
-        }
-        const BYTE* header = bytes.data();
-        bool ok = true;
-        if (Get32(header) != kFolderListFileId) {
-            LogF("File does not contain valid header: %s", filePath);
-            ok = false;
-        }
-        if (Get32(header + 8) > kVersion) {
-            LogF("File requires newer version of this program: %s", filePath);
-            ok = false;
-        }
-        if (!ok) return false;
-
-        DWORD count = Get32(header + kHeaderCount);
-        const DWORD fitting = (size - kHeaderSize) / kFolderHeadSize;
-        if (count > fitting) {
-            LogF("!CFolderCollection::LoadFromFile: %s has room for %lu entries, its header counts %lu",
-                 filePath, static_cast<unsigned long>(fitting), static_cast<unsigned long>(count));
-            count = fitting;
-            ok = false;
-        }
-        DWORD offset = kHeaderSize;
-        for (DWORD i = 0; i < count; ++i) {
-            if (size - offset < kFolderHeadSize) {
-                LogF("!CFolderCollection::LoadFromFile: %s ends inside entry %lu", filePath,
-                     static_cast<unsigned long>(i));
-                ok = false;
-                break;
+        const DbDecode::FolderList list = DbDecode::DecodeFolderList(bytes.data(), bytes.size());
+        for (const DbDecode::FolderItem& item : list.items) {
+            if (item.isEntry) {
+                AddLoadedFolder(*this, item.entry);
+            } else {
+                LogFolderNote(item, filePath);
             }
-            const BYTE* head = bytes.data() + offset;
-            if (Get32(head + kEntryId) != kFolderEntryId) {
-                LogText("invalid folder header ID");
-                offset += kFolderHeadSize;
-                continue;
-            }
-            // Past a length that cannot be right nothing can be found again, so the reading ends.
-            const DWORD length = Get32(head + kEntryPathLength);
-            if (length == 0 || length > kMaxStoredText || length > size - offset - kFolderHeadSize) {
-                LogF("!CFolderCollection::LoadFromFile: entry %lu of %s has a path length of %lu",
-                     static_cast<unsigned long>(i), filePath, static_cast<unsigned long>(length));
-                ok = false;
-                break;
-            }
-            const char* text = reinterpret_cast<const char*>(head + kFolderHeadSize);
-            offset += kFolderHeadSize + length;
-            // The path ends at its first zero or, without one, at its stored length.
-            const size_t textLength = strnlen(text, length);
-            if (textLength == 0) {
-                LogF("!CFolderCollection::LoadFromFile: entry %lu of %s has an empty path",
-                     static_cast<unsigned long>(i), filePath);
-                ok = false;
-                continue;
-            }
-            auto folder = std::make_unique<CImageFolder>();
-            folder->Path.Assign(std::string(text, textLength).c_str());
-            const DWORD flags = Get32(head + kEntryFlags);
-            folder->IncludeSubfolders = (flags & kEntryIncludeSubfolders) ? 1 : 0;
-            folder->AutoScan = (flags & kEntryAutoScan) ? 1 : 0;
-            folder->UseForWallpaper = (flags & kEntryUseForWallpaper) ? 1 : 0;
-            folder->UseForScreenSaver = (flags & kEntryUseForScreenSaver) ? 1 : 0;
-            folder->ImageCount = Get32(head + kEntryImageCount);
-            folder->Crc = Get32(head + kEntryCrc);
-            if (Insert(folder.get()))
-                folder.release();
-            else
-                LogF("CFolderCollection::LoadFromFile: the folder %s is listed twice; the first is kept",
-                     folder->Path.GetText());
         }
-        return ok;
+        return list.ok;
     } catch (const ExNormal& e) {
         LogF("Exception ExNormal: %s", e.Message());
     } catch (const std::exception& e) {
@@ -120,33 +105,25 @@ bool CFolderCollection::SaveToFile(const char* path)
     CLogScope scope("CFolderCollection::SaveToFile");
     const char* filePath = path ? path : "";
     try {
-        std::vector<BYTE> bytes(kHeaderSize, 0);
-        Put32(bytes.data(), kFolderListFileId);
-        Put32(bytes.data() + 4, kVersion);
-        Put32(bytes.data() + 8, kVersion);
-        Put32(bytes.data() + kHeaderCount, static_cast<DWORD>(GetCount()));
+        std::vector<DbDecode::FolderEntry> entries(static_cast<size_t>(GetCount()));
         for (int i = 0; i < GetCount(); ++i) {
             const CImageFolder* folder = FolderAt(i);
-            const DWORD length = static_cast<DWORD>(folder->Path.GetLength()) + 1;
-            // What the loader would refuse is not written: the folder would vanish at the next load.
-            if (length < 2 || length > kMaxStoredText) {
-                LogF("!CFolderCollection::SaveToFile: the folder path cannot be stored: \"%s\"",
-                     folder->Path.GetText());
-                return false;
-            }
-            BYTE head[kFolderHeadSize] = {};
-            Put32(head + kEntryId, kFolderEntryId);
-            Put32(head + kEntryPathLength, length);
-            const DWORD flags = (folder->IncludeSubfolders ? kEntryIncludeSubfolders : 0) |
-                                (folder->AutoScan ? kEntryAutoScan : 0) |
-                                (folder->UseForWallpaper ? kEntryUseForWallpaper : 0) |
-                                (folder->UseForScreenSaver ? kEntryUseForScreenSaver : 0);
-            Put32(head + kEntryFlags, flags);
-            Put32(head + kEntryImageCount, folder->ImageCount);
-            Put32(head + kEntryCrc, folder->Crc);
-            bytes.insert(bytes.end(), head, head + kFolderHeadSize);
-            const char* text = folder->Path.GetText();
-            bytes.insert(bytes.end(), text, text + length);
+            DbDecode::FolderEntry& entry = entries[static_cast<size_t>(i)];
+            entry.path = folder->Path.GetText();
+            entry.flags = (folder->IncludeSubfolders ? kEntryIncludeSubfolders : 0) |
+                          (folder->AutoScan ? kEntryAutoScan : 0) |
+                          (folder->UseForWallpaper ? kEntryUseForWallpaper : 0) |
+                          (folder->UseForScreenSaver ? kEntryUseForScreenSaver : 0);
+            entry.imageCount = folder->ImageCount;
+            entry.crc = folder->Crc;
+        }
+        std::vector<BYTE> bytes;
+        size_t refused = 0;
+        // What the loader would refuse is not written: the folder would vanish at the next load.
+        if (!DbDecode::EncodeFolderList(entries, bytes, refused)) {
+            LogF("!CFolderCollection::SaveToFile: the folder path cannot be stored: \"%s\"",
+                 FolderAt(static_cast<int>(refused))->Path.GetText());
+            return false;
         }
         TxPendingFile pending(filePath);
         pending.File().Write(bytes.data(), static_cast<DWORD>(bytes.size()));

@@ -1,7 +1,8 @@
-// Loading a .bmp file (the background textures) into one block of global memory. The files can be
-// replaced by the user, so every size in them is checked against the file and the block before
-// the pixels are handed out.
+// Loading a .bmp file (the background textures) into one block of global memory, after BmpHeader's
+// checks of every size in it against the file and the block.
 #include "Ujpegload.h"
+
+#include "BmpHeader.h"
 
 #include "UTxLog.h"
 #include "UTxUtils.h"
@@ -9,27 +10,10 @@
 
 namespace {
 
-constexpr WORD kBmpSignature = 0x4D42;  // "BM"
-constexpr DWORD kFileHeaderSize = 14;
-
 bool ReadExact(HANDLE file, void* buffer, DWORD count)
 {
     DWORD read = 0;
     return ::ReadFile(file, buffer, count, &read, nullptr) && read == count;
-}
-
-// The pixels of a valid 8- or 24-bit uncompressed image start after the 40-byte header and, for 8
-// bits, a full 256-entry palette, and end inside the block.
-bool FindPixels(const BITMAPINFOHEADER& h, DWORD dwBlockSize, DWORD* pdwOffset)
-{
-    if (h.biSize != sizeof(BITMAPINFOHEADER) || h.biWidth < 1 || h.biHeight == 0 ||
-        (h.biBitCount != 8 && h.biBitCount != 24) || h.biCompression != BI_RGB) {
-        return false;
-    }
-    const DWORD dwOffset = h.biSize + (h.biBitCount == 8 ? 256 * sizeof(RGBQUAD) : 0);
-    if (static_cast<ULONGLONG>(dwOffset) + DibPixelBytes(h) > dwBlockSize) return false;
-    *pdwOffset = dwOffset;
-    return true;
 }
 
 }  // namespace
@@ -54,17 +38,23 @@ bool LoadBmpFromFile(const char* szPath, BITMAPINFO** ppBmpInfo, void** ppBmpDat
     LARGE_INTEGER fileSize{};
     if (!::GetFileSizeEx(file.get(), &fileSize)) return false;
 
-    BITMAPFILEHEADER fh{};
-    static_assert(sizeof(fh) == kFileHeaderSize, "file header layout");
-    if (!ReadExact(file.get(), &fh, kFileHeaderSize) || fh.bfType != kBmpSignature) return false;
-
-    if (fh.bfSize < kFileHeaderSize + sizeof(BITMAPINFOHEADER) ||
-        fh.bfSize > static_cast<ULONGLONG>(fileSize.QuadPart)) {
+    BYTE fileHeader[BmpHeader::kFileHeaderSize];
+    DWORD read = 0;
+    if (!::ReadFile(file.get(), fileHeader, sizeof fileHeader, &read, nullptr)) return false;
+    std::uint32_t declaredSize = 0;
+    std::uint32_t blockSize = 0;
+    switch (BmpHeader::CheckFileHeader(fileHeader, read, static_cast<ULONGLONG>(fileSize.QuadPart),
+                                       declaredSize, blockSize)) {
+    case BmpHeader::FileCheck::Bitmap:
+        break;
+    case BmpHeader::FileCheck::NotBitmap:
+        return false;
+    case BmpHeader::FileCheck::SizeMismatch:
         LogF("LoadBmpFromFile: %s: file size %lu does not match the file", szPath,
-             static_cast<unsigned long>(fh.bfSize));
+             static_cast<unsigned long>(declaredSize));
         return false;
     }
-    const DWORD dwBlockSize = fh.bfSize - kFileHeaderSize;
+    const DWORD dwBlockSize = blockSize;
     GlobalBlock block = AllocDibBlock(dwBlockSize);
     if (!block) {
         LogF("LoadBmpFromFile: %s: no memory for %lu bytes", szPath, static_cast<unsigned long>(dwBlockSize));
@@ -72,13 +62,14 @@ bool LoadBmpFromFile(const char* szPath, BITMAPINFO** ppBmpInfo, void** ppBmpDat
     }
     if (!ReadExact(file.get(), block.get(), dwBlockSize)) return false;
 
-    DWORD dwOffset = 0;
-    const BITMAPINFOHEADER& header = *static_cast<const BITMAPINFOHEADER*>(static_cast<void*>(block.get()));
-    if (!FindPixels(header, dwBlockSize, &dwOffset)) {
+    BmpHeader::PixelLayout layout;
+    if (!BmpHeader::FindPixels(static_cast<const BYTE*>(static_cast<void*>(block.get())), dwBlockSize,
+                               layout)) {
         LogF("LoadBmpFromFile: %s: unsupported or damaged bitmap", szPath);
-        if (pRefused) *pRefused = header;
+        if (pRefused) *pRefused = *static_cast<const BITMAPINFOHEADER*>(static_cast<void*>(block.get()));
         return false;
     }
+    const DWORD dwOffset = layout.pixelOffset;
     *ppBmpInfo = static_cast<BITMAPINFO*>(static_cast<void*>(block.release()));
     *ppBmpData = reinterpret_cast<BYTE*>(*ppBmpInfo) + dwOffset;
     return true;

@@ -1,0 +1,37 @@
+// The headers of a .bmp file (the background textures) checked as bytes: no file, window or log is
+// touched, so the loader reads the file around these, and the checks build on any platform.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace BmpHeader {
+
+constexpr std::uint32_t kFileHeaderSize = 14;
+constexpr std::uint32_t kInfoHeaderSize = 40;
+
+enum class FileCheck {
+    Bitmap,        // `blockSize`: the bytes after the file header that the file says it holds
+    NotBitmap,     // shorter than the file header, or no "BM"
+    SizeMismatch,  // its size field is smaller than both headers or larger than the file
+};
+
+// `bytes`: the first `have` bytes of a file of `fileSize` bytes.
+FileCheck CheckFileHeader(const std::uint8_t* bytes, std::size_t have, std::uint64_t fileSize,
+                          std::uint32_t& declaredSize, std::uint32_t& blockSize);
+
+// Where the pixels of an accepted image lie in the block that follows the file header.
+struct PixelLayout {
+    std::int32_t width = 0;
+    std::int32_t height = 0;  // > 0 bottom-up, < 0 top-down
+    std::uint16_t bitCount = 0;
+    std::uint32_t pixelOffset = 0;  // from the block's start: after the info header and the palette
+    std::uint64_t rowBytes = 0;     // one row padded to four bytes
+    std::uint64_t pixelBytes = 0;   // all rows
+};
+
+// An uncompressed 8- or 24-bit image with a 40-byte info header, for 8 bits a full 256-entry
+// palette, and every row inside the `blockSize` bytes of `block`.
+bool FindPixels(const std::uint8_t* block, std::size_t blockSize, PixelLayout& layout);
+
+}  // namespace BmpHeader
