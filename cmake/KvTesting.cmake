@@ -66,10 +66,10 @@ function(kv_add_gtest target test prefix timeout filter)
   kv_test_in_prefix(${test} ${prefix} ${timeout})
 endfunction()
 
+# The test runs through tools/wine-run, which names the prefix in WINEPREFIX; ctest runs the tests
+# of one prefix one at a time.
 function(kv_test_in_prefix test prefix timeout)
   set_property(TEST ${test} PROPERTY TIMEOUT ${timeout})
-  set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT_MODIFICATION
-    "WINEPREFIX=set:${CMAKE_BINARY_DIR}/wineprefixes/${prefix}")
   set_property(TEST ${test} APPEND PROPERTY RESOURCE_LOCK wine_prefix_${prefix})
 endfunction()
 
