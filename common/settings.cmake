@@ -18,10 +18,9 @@ target_sources(common_tests PRIVATE
 )
 
 # Writes the defaults to a clean settings key; `reg query` of the key is then compared with a
-# golden listing. Uses the fixed settings key, so it runs alone.
+# golden listing. Uses the fixed settings key, so it runs in a prefix of its own.
 add_executable(settings_write_defaults tests/settings_write_defaults.cpp)
 target_link_libraries(settings_write_defaults PRIVATE common testsupport)
-add_test(NAME settings_defaults_golden
+kv_add_test(NAME settings_defaults_golden TIMEOUT 120
   COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/tests/settings_defaults_golden.sh
           $<TARGET_FILE:settings_write_defaults> ${CMAKE_CURRENT_SOURCE_DIR}/tests/golden/settings_defaults.txt)
-set_tests_properties(settings_defaults_golden PROPERTIES RUN_SERIAL TRUE TIMEOUT 120)
