@@ -144,6 +144,12 @@ private:
 // Deletes a folder and everything below it; true when it is gone.
 bool RemoveTree(const std::string& path);
 
+// The manifest resource (RT_MANIFEST, id 1) of a program, read from its file: "(not loadable)"
+// when the file cannot be loaded as data, empty when it has no manifest.
+std::string ProgramManifest(const std::string& program);
+// The programs named one per line in a list the build writes (host paths), as Windows paths.
+std::vector<std::string> ProgramsInList(const std::string& listPath);
+
 // A FILETIME as one count of 100-nanosecond units, and back.
 using ::FileTimeFromUnits;
 using ::FileTimeUnits;

@@ -305,4 +305,29 @@ SIZE_T CommittedPrivateBytes()
     return committed;
 }
 
+std::string ProgramManifest(const std::string& program)
+{
+    Library module(::LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    if (!module) return "(not loadable)";
+    HRSRC found = ::FindResourceA(module.get(), MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    if (!found) return std::string();
+    HGLOBAL data = ::LoadResource(module.get(), found);
+    const char* bytes = static_cast<const char*>(::LockResource(data));
+    return bytes ? std::string(bytes, ::SizeofResource(module.get(), found)) : std::string();
+}
+
+std::vector<std::string> ProgramsInList(const std::string& listPath)
+{
+    const std::string list = ReadFileBytes(listPath);
+    std::vector<std::string> programs;
+    for (size_t at = 0; at < list.size();) {
+        const size_t end = list.find('\n', at);
+        const std::string line = list.substr(at, end == std::string::npos ? std::string::npos : end - at);
+        if (!line.empty()) programs.push_back("Z:" + line);
+        if (end == std::string::npos) break;
+        at = end + 1;
+    }
+    return programs;
+}
+
 }  // namespace testsupport

@@ -11,21 +11,9 @@
 
 namespace {
 
-// The manifest resource (RT_MANIFEST, id 1) of a program, read from its file.
-std::string ManifestOf(const std::string& program)
-{
-    Library module(::LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
-    if (!module) return "(not loadable)";
-    HRSRC found = ::FindResourceA(module.get(), MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
-    if (!found) return "(no manifest)";
-    HGLOBAL data = ::LoadResource(module.get(), found);
-    const char* bytes = static_cast<const char*>(::LockResource(data));
-    return bytes ? std::string(bytes, ::SizeofResource(module.get(), found)) : std::string();
-}
-
 std::string Level(const std::string& program)
 {
-    const std::string manifest = ManifestOf(program);
+    const std::string manifest = testsupport::ProgramManifest(program);
     const std::string key = "requestedExecutionLevel level=\"";
     const size_t at = manifest.find(key);
     if (at == std::string::npos) return manifest;
@@ -41,15 +29,7 @@ bool EndsWith(const std::string& text, const std::string& ending)
 
 TEST(Manifests, OnlyTheUninstallerAndTheInstallerAskForAdministratorRights)
 {
-    const std::string list = testsupport::ReadFileBytes(KV_PROGRAM_LIST);
-    std::vector<std::string> programs;
-    for (size_t at = 0; at < list.size();) {
-        const size_t end = list.find('\n', at);
-        const std::string line = list.substr(at, end == std::string::npos ? std::string::npos : end - at);
-        if (!line.empty()) programs.push_back("Z:" + line);
-        if (end == std::string::npos) break;
-        at = end + 1;
-    }
+    const std::vector<std::string> programs = testsupport::ProgramsInList(KV_PROGRAM_LIST);
     ASSERT_GT(programs.size(), 5u);
     bool sawUninstaller = false;
     for (const std::string& program : programs) {
