@@ -1,12 +1,14 @@
-#include "Ffilelist.h"
+#include "FormFileList.h"
 
 #include <algorithm>
 
-#include "UManagerEngine.h"
-#include "UManagerForms.h"
+#include "ManagerEngine.h"
+#include "ManagerForms.h"
 #include "UTxLog.h"
 #include "UiDialogs.h"
-#include "Umanaglang.h"
+#include "ManagerTexts.h"
+
+namespace manager {
 
 namespace {
 
@@ -355,3 +357,5 @@ void TFormFileList::WritePosition(HKEY managerKey) const
     WriteFormBounds(managerKey, "FFileList", *this);
     WriteDwordValue(managerKey, "FFileListPanelWidth", static_cast<DWORD>(m_iPanelWidth));
 }
+
+}  // namespace manager

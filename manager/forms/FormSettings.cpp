@@ -1,15 +1,17 @@
 #include <cstdlib>
 #include <string>
 
-#include "Fpictures.h"
-#include "Fsettings.h"
-#include "UManagerEngine.h"
-#include "UManagerForms.h"
+#include "FormPictures.h"
+#include "FormSettings.h"
+#include "ManagerEngine.h"
+#include "ManagerForms.h"
 #include "UTxLog.h"
 #include "UiApp.h"
 #include "UiDialogs.h"
-#include "Umanaglang.h"
+#include "ManagerTexts.h"
 #include "Wcommon.h"
+
+namespace manager {
 
 namespace {
 
@@ -651,3 +653,5 @@ void TFormSettings::ButtonBrowseClick()
     }
     UpdateNodeText();
 }
+
+}  // namespace manager

@@ -1,6 +1,8 @@
-#include "UManagerEngine.h"
+#include "ManagerEngine.h"
 
 #include "WpApi.h"
+
+namespace manager {
 
 ManagerEngine RealEngine()
 {
@@ -20,3 +22,5 @@ ManagerEngine& TheEngine()
     static ManagerEngine engine = RealEngine();
     return engine;
 }
+
+}  // namespace manager

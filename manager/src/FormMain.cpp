@@ -3,7 +3,9 @@
 
 #include "FormTree.h"
 #include "UTxUtils.h"
-#include "Umanaglang.h"
+#include "CaptionTable.h"
+#include "LanguageFile.h"
+#include "ManagerTexts.h"
 
 namespace manager {
 

@@ -13,7 +13,7 @@
 #include "UiApp.h"
 #include "UiControls.h"
 #include "UiDialogs.h"
-#include "Usettings.h"
+#include "Settings.h"
 #include "Wcommon.h"
 
 // Posted by the first show, so that the rescan runs once the window is up.

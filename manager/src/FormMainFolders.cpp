@@ -8,7 +8,7 @@
 #include "UTxLog.h"
 #include "Uprocessenum.h"
 #include "Uinstallvalues.h"
-#include "Umanaglang.h"
+#include "ManagerTexts.h"
 #include "WpApi.h"
 
 namespace manager {

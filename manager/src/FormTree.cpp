@@ -3,7 +3,8 @@
 #include <cstring>
 
 #include "UTxDiskApi.h"
-#include "Umanaglang.h"
+#include "CaptionTable.h"
+#include "ManagerTexts.h"
 
 namespace manager {
 

@@ -14,6 +14,8 @@
 
 extern const CLogSettings g_LogSettings = {"KvManag   ", "", false, 80, false, false, true};
 
+namespace manager {
+
 namespace {
 
 // The application's error box for an exception that reached the program entry.
@@ -24,24 +26,24 @@ void ShowFatalError(const char* what)
                                 MB_OK | MB_ICONERROR);
 }
 
-int RunManager(manager::ManagerInstance& instance)
+int RunManager(ManagerInstance& instance)
 {
     ui::WindowClass formClass("TFormKvManager");
     if (!formClass.Register()) return 1;
     int result = 0;
     {
-        ui::Owner<manager::TFormMain> formMain;
-        ui::Owner<manager::TFormNewFolder> formNewFolder;
-        ui::Owner<manager::TFormTree> formTree;
+        ui::Owner<TFormMain> formMain;
+        ui::Owner<TFormNewFolder> formNewFolder;
+        ui::Owner<TFormTree> formTree;
         if (!formMain.Create(formClass)) return 2;
         instance.Publish(formMain.Handle());
         // The settings dialog shows the help pictures and opens the picker: both are made before
         // it is first shown, in the program's order of forms.
-        if (!manager::CreateFileListForm(formMain) || !formNewFolder.Create(formClass, formMain.Handle()) ||
-            !manager::CreatePicturesForm() || !manager::CreateSettingsForm(formMain) ||
-            !formTree.Create(formClass, formMain.Handle(), &formNewFolder) ||
-            !manager::CreateTestImgForm(formMain) || !manager::CreateProcessEnumForm()) {
-            manager::DestroySecondaryForms();
+        if (!CreateFileListForm(formMain) || !formNewFolder.Create(formClass, formMain.Handle()) ||
+            !CreatePicturesForm() || !CreateSettingsForm(formMain) ||
+            !formTree.Create(formClass, formMain.Handle(), &formNewFolder) || !CreateTestImgForm(formMain) ||
+            !CreateProcessEnumForm()) {
+            DestroySecondaryForms();
             return 2;
         }
         formMain.SetFolderPicker(&formTree);
@@ -61,13 +63,15 @@ int RunManager(manager::ManagerInstance& instance)
             formMain.StartupFailed();
             result = 3;
         }
-        manager::DestroySecondaryForms();
+        DestroySecondaryForms();
     }
     formClass.Unregister();
     return result;
 }
 
 }  // namespace
+
+}  // namespace manager
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
@@ -92,11 +96,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         }
     }
     try {
-        return RunManager(instance);
+        return manager::RunManager(instance);
     } catch (const std::exception& e) {
-        ShowFatalError(e.what());
+        manager::ShowFatalError(e.what());
     } catch (...) {
-        ShowFatalError(nullptr);
+        manager::ShowFatalError(nullptr);
     }
     return 3;
 }

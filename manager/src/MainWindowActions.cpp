@@ -5,10 +5,10 @@
 #include <memory>
 
 #include "FormMain.h"
-#include "Ffilelist.h"
-#include "Fpictures.h"
-#include "Fprocessenum.h"
-#include "Fsettings.h"
+#include "FormFileList.h"
+#include "FormPictures.h"
+#include "FormProcessEnum.h"
+#include "FormSettings.h"
 #include "WpApi.h"
 
 namespace manager {

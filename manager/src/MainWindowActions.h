@@ -7,10 +7,9 @@
 
 #include <windows.h>
 
-class CSettings;
-
 namespace manager {
 
+class CSettings;
 class TFormMain;
 struct ManagerWindowPositions;
 

@@ -22,6 +22,8 @@
 #include "manager_e2e_support.h"
 #include "manager_forms_support.h"
 
+using namespace manager;
+
 using manager::TFormMain;
 using namespace managerforms;
 

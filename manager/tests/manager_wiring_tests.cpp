@@ -7,17 +7,19 @@
 
 #include <commctrl.h>
 
-#include "Ffilelist.h"
+#include "FormFileList.h"
 #include "FormMain.h"
-#include "Fprocessenum.h"
-#include "Fsettings.h"
+#include "FormProcessEnum.h"
+#include "FormSettings.h"
 #include "KvTestRegistry.h"
 #include "KvTestSupport.h"
 #include "MainWindowActions.h"
-#include "UManagerEngine.h"
+#include "ManagerEngine.h"
 #include "UiTestKit.h"
 #include "manager_e2e_support.h"
 #include "manager_forms_support.h"
+
+using namespace manager;
 
 using manager::TFormMain;
 using namespace managerforms;

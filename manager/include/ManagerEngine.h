@@ -11,6 +11,8 @@
 
 struct RegistryRecord;
 
+namespace manager {
+
 struct ManagerEngine {
     std::function<BOOL(BITMAPINFO* info, void* bits, const char* path, DWORD* size, BOOL rotateByExif,
                        FILETIME* exifDate)>
@@ -41,3 +43,5 @@ public:
 private:
     ManagerEngine m_Saved;
 };
+
+}  // namespace manager
