@@ -14,6 +14,9 @@ ManagerEngine RealEngine()
     engine.setWallpaper = &WpApi_SetWallpaper;
     engine.updateCurrentWallpaper = &WpApi_UpdateCurrentWallpaper;
     engine.cancelCurrentOperation = &WpApi_CancelCurrentOperation;
+    engine.setRandomWallpaper = &WpApi_SetRandomWallpaper;
+    engine.recalcRightMarginForCalendar = &WpApi_RecalcRightMarginForCalendar;
+    engine.screenSaverReplaceImage = &WpApi_ScreenSaverReplaceImage;
     return engine;
 }
 

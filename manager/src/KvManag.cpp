@@ -5,8 +5,7 @@
 #include <exception>
 
 #include "FormMain.h"
-#include "FormTree.h"
-#include "MainWindowActions.h"
+#include "ManagerForms.h"
 #include "SingleInstance.h"
 #include "UTxLog.h"
 #include "UiApp.h"
@@ -28,44 +27,31 @@ void ShowFatalError(const char* what)
 
 int RunManager(ManagerInstance& instance)
 {
-    ui::WindowClass formClass("TFormKvManager");
-    if (!formClass.Register()) return 1;
-    int result = 0;
-    {
-        ui::Owner<TFormMain> formMain;
-        ui::Owner<TFormNewFolder> formNewFolder;
-        ui::Owner<TFormTree> formTree;
-        if (!formMain.Create(formClass)) return 2;
-        instance.Publish(formMain.Handle());
-        // The settings dialog shows the help pictures and opens the picker: both are made before
-        // it is first shown, in the program's order of forms.
-        if (!CreateFileListForm(formMain) || !formNewFolder.Create(formClass, formMain.Handle()) ||
-            !CreatePicturesForm() || !CreateSettingsForm(formMain) ||
-            !formTree.Create(formClass, formMain.Handle(), &formNewFolder) || !CreateTestImgForm(formMain) ||
-            !CreateProcessEnumForm()) {
-            DestroySecondaryForms();
-            return 2;
-        }
-        formMain.SetFolderPicker(&formTree);
-        // The start-up runs here, outside any window procedure: what it throws is caught here.
-        bool started = false;
-        try {
-            formMain.Show();
-            started = true;
-        } catch (const std::exception& e) {
-            ShowFatalError(e.what());
-        } catch (...) {
-            ShowFatalError(nullptr);
-        }
-        if (started) {
-            ui::App::Run();
-        } else {
-            formMain.StartupFailed();
-            result = 3;
-        }
-        DestroySecondaryForms();
+    const ui::WindowClass& formClass = ManagerFormClass();
+    ui::Owner<TFormMain> formMain;
+    if (!formMain.Create(formClass)) return 2;
+    instance.Publish(formMain.Handle());
+    // Every form is made before the main window is first shown: its start-up gives them their texts
+    // and places.
+    if (!formMain.CreateSecondaryForms()) return 2;
+    // The start-up runs here, outside any window procedure: what it throws is caught here.
+    bool started = false;
+    try {
+        formMain.Show();
+        started = true;
+    } catch (const std::exception& e) {
+        ShowFatalError(e.what());
+    } catch (...) {
+        ShowFatalError(nullptr);
     }
-    formClass.Unregister();
+    int result = 0;
+    if (started) {
+        ui::App::Run();
+    } else {
+        formMain.StartupFailed();
+        result = 3;
+    }
+    formMain.DestroySecondaryForms();
     return result;
 }
 

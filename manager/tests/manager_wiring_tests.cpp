@@ -36,17 +36,13 @@ protected:
         managertest::ResetUser(Sample());
         form.mainForm = false;  // the test's thread goes on after the window
         ASSERT_TRUE(form.Create(TestClass()));
-        ASSERT_TRUE(manager::CreateFileListForm(form));
-        ASSERT_TRUE(manager::CreatePicturesForm());
-        ASSERT_TRUE(manager::CreateSettingsForm(form));
-        ASSERT_TRUE(manager::CreateTestImgForm(form));
-        ASSERT_TRUE(manager::CreateProcessEnumForm());
+        ASSERT_TRUE(form.CreateSecondaryForms());
         form.Show();
         uitest::Settle();  // the posted check for changes
     }
     void TearDown() override
     {
-        manager::DestroySecondaryForms();
+        form.DestroySecondaryForms();
         form.Destroy();
         managertest::ResetUser("");
     }
@@ -91,7 +87,7 @@ TEST_F(MainWindowWithForms, TheBrowserHidesTheMainWindowAndShowsTheImagesUntilCl
 
 TEST_F(MainWindowWithForms, SettingsOkSavesRecomposesAndTheMainWindowReadsTheRecordAgain)
 {
-    ASSERT_NE(form.m_RegistryRecord.Display.dwMinSize, 500u);
+    ASSERT_NE(form.m_Session.m_RegistryRecord.Display.dwMinSize, 500u);
     ManagerEngineOverride engine;
     int recompositions = 0;
     engine->showProgressWindow = [] {};
@@ -130,7 +126,7 @@ TEST_F(MainWindowWithForms, SettingsOkSavesRecomposesAndTheMainWindowReadsTheRec
             .Text(),
         "kvprobe.exe");
     EXPECT_EQ(recompositions, 1);
-    EXPECT_EQ(form.m_RegistryRecord.Display.dwMinSize, 500u) << "the record read again after OK";
+    EXPECT_EQ(form.m_Session.m_RegistryRecord.Display.dwMinSize, 500u) << "the record read again after OK";
 }
 
 TEST_F(MainWindowWithForms, TheBrowserStandsAboveTheMainWindowAndThePlacesAreKept)
