@@ -7,13 +7,15 @@
 
 #include <commctrl.h>
 
+#include <string>
+#include <vector>
+
 #include "FormFileList.h"
 #include "FormMain.h"
 #include "FormProcessEnum.h"
 #include "FormSettings.h"
 #include "KvTestRegistry.h"
 #include "KvTestSupport.h"
-#include "MainWindowActions.h"
 #include "ManagerEngine.h"
 #include "UiTestKit.h"
 #include "manager_e2e_support.h"
@@ -179,6 +181,50 @@ TEST_F(MainWindowWithForms, TheBrowserStandsAboveTheMainWindowAndThePlacesAreKep
     EXPECT_EQ(browserRect.top, 50);
     EXPECT_EQ(browserRect.right - browserRect.left, 600);
     EXPECT_EQ(browserRect.bottom - browserRect.top, 300);
+}
+
+// Each engine call the main window makes, with a stand-in that records it.
+struct EngineCase {
+    const char* name;
+    void (*act)(TFormMain& form);
+    std::vector<std::string> calls;
+};
+
+const EngineCase kEngineCases[] = {
+    {"change the wallpaper",
+     [](TFormMain& form) { uitest::Click(form.ButtonChangeWallpaper.Handle()); },
+     {"showProgressWindow", "setRandomWallpaper", "hideProgressWindow"}},
+    {"test the screen saver",
+     [](TFormMain& form) { form.ButtonScreenSaverTestClick(); },
+     {"screenSaverReplaceImage"}},
+};
+
+TEST_F(MainWindowWithForms, EveryEngineCallOfTheMainWindowHasAStandIn)
+{
+    for (const EngineCase& c : kEngineCases) {
+        ManagerEngineOverride engine;
+        std::vector<std::string> calls;
+        HWND painted = nullptr;
+        const RegistryRecord* record = nullptr;
+        engine->showProgressWindow = [&] { calls.push_back("showProgressWindow"); };
+        engine->hideProgressWindow = [&] { calls.push_back("hideProgressWindow"); };
+        engine->setRandomWallpaper = [&] {
+            calls.push_back("setRandomWallpaper");
+            return TRUE;
+        };
+        engine->screenSaverReplaceImage = [&](HWND window, RegistryRecord* settings) {
+            calls.push_back("screenSaverReplaceImage");
+            painted = window;
+            record = settings;
+            return TRUE;
+        };
+        c.act(form);
+        EXPECT_EQ(calls, c.calls) << c.name;
+        if (painted) {
+            EXPECT_TRUE(::IsWindowVisible(painted)) << c.name << ": the test window is shown";
+            EXPECT_EQ(record, &form.m_Session.m_RegistryRecord) << c.name;
+        }
+    }
 }
 
 }  // namespace
