@@ -29,7 +29,7 @@ public:
     TFormMain();
     ~TFormMain() override;
 
-    // FormCreate: the window with its controls, the empty collections.
+    // FormCreate: the window with its controls.
     bool Create(const ui::WindowClass& windowClass);
     // The image browser, the folder picker, the settings dialog with its program picker and help
     // pictures, the screen-saver test window: owned by this form until DestroySecondaryForms or its
