@@ -1,14 +1,16 @@
-#include "Ffilelist.h"
+#include "FormFileList.h"
 
 #include <algorithm>
 
-#include "UManagerEngine.h"
-#include "UManagerForms.h"
+#include "ManagerEngine.h"
+#include "ManagerForms.h"
+#include "ManagerTexts.h"
 #include "UTxDiskApi.h"
 #include "UTxLog.h"
 #include "UiDialogs.h"
 #include "Uinstallvalues.h"
-#include "Umanaglang.h"
+
+namespace manager {
 
 namespace {
 
@@ -353,3 +355,5 @@ void TFormFileList::WritePosition(HKEY managerKey) const
     WriteFormBounds(managerKey, "FFileList", *this);
     WriteDwordValue(managerKey, "FFileListPanelWidth", static_cast<DWORD>(m_iPanelWidth));
 }
+
+}  // namespace manager

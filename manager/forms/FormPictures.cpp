@@ -1,7 +1,9 @@
-#include "Fpictures.h"
+#include "FormPictures.h"
 
-#include "UManagerForms.h"
+#include "ManagerForms.h"
 #include "UTxUtils.h"
+
+namespace manager {
 
 namespace {
 
@@ -205,3 +207,5 @@ bool TFormTestImg::Create(HWND owner)
 {
     return Form::Create(ManagerFormClass(), owner);
 }
+
+}  // namespace manager

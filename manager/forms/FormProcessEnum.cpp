@@ -1,11 +1,13 @@
-#include "Fprocessenum.h"
+#include "FormProcessEnum.h"
 
-#include "UManagerForms.h"
-#include "UProgramList.h"
+#include "ManagerForms.h"
+#include "ProgramList.h"
 #include "UTxLog.h"
 #include "UiDialogs.h"
-#include "Umanaglang.h"
+#include "ManagerTexts.h"
 #include "Uprocessenum.h"
+
+namespace manager {
 
 namespace {
 
@@ -188,3 +190,5 @@ void TFormProcessEnum::ButtonOkClick()
     SetText(list);
     SetModalResult(ui::kModalOk);
 }
+
+}  // namespace manager

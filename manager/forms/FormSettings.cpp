@@ -1,17 +1,19 @@
 #include <cstdlib>
 #include <string>
 
-#include "Fpictures.h"
-#include "Fsettings.h"
-#include "UManagerEngine.h"
-#include "UManagerForms.h"
+#include "FormPictures.h"
+#include "FormSettings.h"
+#include "ManagerEngine.h"
+#include "ManagerForms.h"
+#include "ManagerTexts.h"
 #include "UTxDiskApi.h"
 #include "UTxLog.h"
 #include "UiApp.h"
 #include "UiDialogs.h"
 #include "Uinstallvalues.h"
-#include "Umanaglang.h"
 #include "Wcommon.h"
+
+namespace manager {
 
 namespace {
 
@@ -651,3 +653,5 @@ void TFormSettings::ButtonBrowseClick()
     }
     UpdateNodeText();
 }
+
+}  // namespace manager

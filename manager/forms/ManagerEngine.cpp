@@ -1,6 +1,8 @@
-#include "UManagerEngine.h"
+#include "ManagerEngine.h"
 
 #include "WpApi.h"
+
+namespace manager {
 
 ManagerEngine RealEngine()
 {
@@ -12,6 +14,9 @@ ManagerEngine RealEngine()
     engine.setWallpaper = &WpApi_SetWallpaper;
     engine.updateCurrentWallpaper = &WpApi_UpdateCurrentWallpaper;
     engine.cancelCurrentOperation = &WpApi_CancelCurrentOperation;
+    engine.setRandomWallpaper = &WpApi_SetRandomWallpaper;
+    engine.recalcRightMarginForCalendar = &WpApi_RecalcRightMarginForCalendar;
+    engine.screenSaverReplaceImage = &WpApi_ScreenSaverReplaceImage;
     return engine;
 }
 
@@ -20,3 +25,5 @@ ManagerEngine& TheEngine()
     static ManagerEngine engine = RealEngine();
     return engine;
 }
+
+}  // namespace manager

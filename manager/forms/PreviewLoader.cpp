@@ -1,12 +1,14 @@
-#include "UPreviewLoader.h"
+#include "PreviewLoader.h"
 
 #include <atomic>
 #include <cstring>
 #include <exception>
 #include <utility>
 
-#include "UManagerEngine.h"
+#include "ManagerEngine.h"
 #include "UTxLog.h"
+
+namespace manager {
 
 namespace {
 
@@ -327,3 +329,5 @@ void CPreviewLoader::Paint(HDC dc, int W, int H)
     ::StretchDIBits(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, 0, 0, w, h, state.pixels.get(),
                     info, DIB_RGB_COLORS, SRCCOPY);
 }
+
+}  // namespace manager

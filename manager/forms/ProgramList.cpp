@@ -1,6 +1,8 @@
-#include "UProgramList.h"
+#include "ProgramList.h"
 
 #include <vector>
+
+namespace manager {
 
 namespace {
 
@@ -111,3 +113,5 @@ std::string ProgramListCut(const std::string& list, size_t maxLength)
     }
     return Join(kept);
 }
+
+}  // namespace manager

@@ -3,10 +3,12 @@
 #include <string>
 #include <vector>
 
-#include "Fsettings.h"
+#include "FormSettings.h"
 #include "UTxLog.h"
-#include "Umanaglang.h"
+#include "ManagerTexts.h"
 #include "UiFormat.h"
+
+namespace manager {
 
 std::string TreeText(const CSettingsItem& item)
 {
@@ -129,3 +131,5 @@ void SetProgramListEditor(CSettings& settings, ui::Form* editor)
     for (int i = 0; i < settings.GetCount(); ++i)
         if (settings.At(i)->Type() == stProgramList) settings.At(i)->SetEditorForm(editor);
 }
+
+}  // namespace manager

@@ -1,8 +1,10 @@
 // Which text goes on which control: the table the forms read when the language is applied.
-#include "Umanaglang.h"
+#include "CaptionTable.h"
 
 #include <cstring>
 #include <iterator>
+
+namespace manager {
 
 const CaptionEntry kCaptionTable[] = {
     {"TFormMain", "ButtonChangeWallpaper", 0, glm_ButtonChangeWallpaper},
@@ -70,3 +72,5 @@ bool FindCaption(const char* form, const char* component, int column, ManagerTex
     }
     return false;
 }
+
+}  // namespace manager

@@ -1,9 +1,12 @@
-// The main window's components, their texts and the window's own messages.
+// The main window's components, their texts, the window's own messages and its part of the start-up
+// and shutdown.
 #include "FormMain.h"
 
 #include "FormTree.h"
+#include "ManagerForms.h"
+#include "UTxLog.h"
 #include "UTxUtils.h"
-#include "Umanaglang.h"
+#include "ManagerTexts.h"
 
 namespace manager {
 
@@ -99,12 +102,10 @@ bool TFormMain::Create(const ui::WindowClass& windowClass)
 {
     TxLibInitialize();
     m_bFirstShow = true;
-    m_dwAllFilesCount = 0;
-    m_pFolderCollection = std::make_unique<CFolderCollection>();
-    m_pFileCollection = std::make_unique<CFileCollection>();
     m_iUpdating = 0;
 
     if (!Form::Create(windowClass)) return false;
+    m_Session.SetOwner(Handle());
     // Index 0 stays empty: the folder icons are numbered from 1.
     ImageListFolderIcons.Create(16, 16, 5);
     ImageListFolderIcons.AddMasked(static_cast<HBITMAP>(FolderPicture(false, false).get()), RGB(255, 0, 255));
@@ -124,34 +125,177 @@ bool TFormMain::Create(const ui::WindowClass& windowClass)
            ButtonSettings.Create(*this) && ButtonHelp.Create(*this);
 }
 
+bool TFormMain::CreateSecondaryForms()
+{
+    if (!m_Forms.Create(Handle(), m_Session.Settings())) return false;
+    m_pFormTree = m_Forms.FolderPicker();
+    return true;
+}
+
+void TFormMain::DestroySecondaryForms()
+{
+    if (m_pFormTree == m_Forms.FolderPicker()) m_pFormTree = nullptr;
+    m_Forms.Destroy();
+}
+
 void TFormMain::ApplyLanguage()
 {
-    ApplyInstalledLanguage();
-    const auto apply = [](const char* component, ui::Window& control) {
-        ManagerTextKey key;
-        if (FindCaption(kFormName, component, 0, key)) control.SetText(Text(key));
-    };
     SetText(ManagerCaption());
     ui::App::SetTitle(ManagerCaption());
-    apply("GroupBoxFolders", GroupBoxFolders);
-    apply("ButtonAddFolder", ButtonAddFolder);
-    apply("ButtonDeleteFolder", ButtonDeleteFolder);
-    apply("ButtonRecalculate", ButtonRecalculate);
-    apply("CheckBoxIncludeSubfolders", CheckBoxIncludeSubfolders);
-    apply("CheckBoxAutoScan", CheckBoxAutoScan);
-    apply("CheckBoxUseForWallpaper", CheckBoxUseForWallpaper);
-    apply("CheckBoxUseForScreenSaver", CheckBoxUseForScreenSaver);
-    apply("ButtonFolderSettings", ButtonFolderSettings);
-    apply("ButtonChangeWallpaper", ButtonChangeWallpaper);
-    apply("ButtonBrowser", ButtonBrowser);
-    apply("ButtonSettings", ButtonSettings);
-    apply("ButtonExit", ButtonExit);
-    for (int column = 1; column <= 2; ++column) {
-        ManagerTextKey key;
-        if (!FindCaption(kFormName, "ListViewFolders", column, key)) continue;
-        ListViewFolders.SetColumnCaption(column - 1, Text(key));
-    }
+    ApplyCaptions(kFormName, *this,
+                  {{"GroupBoxFolders", &GroupBoxFolders},
+                   {"ListViewFolders", &ListViewFolders},
+                   {"ButtonAddFolder", &ButtonAddFolder},
+                   {"ButtonDeleteFolder", &ButtonDeleteFolder},
+                   {"ButtonRecalculate", &ButtonRecalculate},
+                   {"CheckBoxIncludeSubfolders", &CheckBoxIncludeSubfolders},
+                   {"CheckBoxAutoScan", &CheckBoxAutoScan},
+                   {"CheckBoxUseForWallpaper", &CheckBoxUseForWallpaper},
+                   {"CheckBoxUseForScreenSaver", &CheckBoxUseForScreenSaver},
+                   {"ButtonFolderSettings", &ButtonFolderSettings},
+                   {"ButtonChangeWallpaper", &ButtonChangeWallpaper},
+                   {"ButtonBrowser", &ButtonBrowser},
+                   {"ButtonSettings", &ButtonSettings},
+                   {"ButtonExit", &ButtonExit}});
     if (m_pFormTree) m_pFormTree->ApplyLanguage();
+    m_Forms.ApplyTexts();
+}
+
+void TFormMain::FormShow()
+{
+    if (!m_bFirstShow) {
+        FillFolderList();
+        UpdateFolderControls();
+        return;
+    }
+    m_bFirstShow = false;
+    m_bStartingUp = true;
+    StartupWindowSteps window;
+    window.textsLoaded = [this] { ApplyLanguage(); };
+    window.settingsLoaded = [this] {
+        PlaceWindows();
+        m_Forms.UseProgramPicker(m_Session.Settings());
+    };
+    window.dataFolderReady = [this] { ReadWindowPositions(); };
+    m_Session.StartUp(window);
+    FillFolderList();
+    UpdateFolderControls();
+    ::PostMessageA(Handle(), WM_MANAGER_CHECK_CHANGES, 0, 0);
+    m_bStartingUp = false;
+    if (m_bCloseHeld) {
+        LogText("The close asked for during the start-up follows now");
+        ::PostMessageA(Handle(), WM_CLOSE, 0, 0);
+    }
+}
+
+void TFormMain::StartupFailed()
+{
+    m_bStartingUp = false;
+    m_bClosed = true;
+    m_Session.StartupFailed();
+}
+
+void TFormMain::PlaceWindows()
+{
+    const int screenWidth = ::GetSystemMetrics(SM_CXSCREEN);
+    const int screenHeight = ::GetSystemMetrics(SM_CYSCREEN);
+    const RECT outer = GetWindowRect();
+    const int mainWidth = outer.right - outer.left;
+    const int mainHeight = outer.bottom - outer.top;
+    m_Forms.TakeSizes(m_Positions);
+    WindowBounds& browser = m_Positions.fileList;
+    browser.top = (screenHeight - browser.height - mainHeight) / 2;
+    browser.left = (screenWidth - mainWidth) / 2;
+    browser.width = mainWidth;
+    m_Positions.main = {browser.left, browser.top + browser.height};
+    WindowBounds& settings = m_Positions.settings;
+    settings.left = (screenWidth - settings.width) / 2;
+    settings.top = (screenHeight - settings.height) / 2;
+    SetPos(nullptr, m_Positions.main.x, m_Positions.main.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    m_Forms.Place(m_Positions);
+}
+
+void TFormMain::ReadWindowPositions()
+{
+    m_Positions.lastDirAddFolders = m_Session.m_sLastDirAddFolders;
+    if (!ReadManagerPositions(m_Positions)) return;
+    m_Session.m_sLastDirAddFolders = m_Positions.lastDirAddFolders;
+    SetPos(nullptr, m_Positions.main.x, m_Positions.main.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RegKey key;
+    if (OpenManagerPositionsKey(key)) m_Forms.ReadPositions(key.get());
+}
+
+void TFormMain::WriteWindowPositions()
+{
+    const RECT outer = GetWindowRect();
+    m_Positions.main = {outer.left, outer.top};
+    m_Positions.lastDirAddFolders = m_Session.m_sLastDirAddFolders;
+    WriteManagerPositions(m_Positions);
+    // The forms write their own places over the ones the main window only computed.
+    RegKey key;
+    if (OpenManagerPositionsKey(key)) m_Forms.WritePositions(key.get());
+}
+
+void TFormMain::CheckChanges()
+{
+    // A click that waited in the queue must not run (or close the window) in the middle of a rescan:
+    // the caption is only repainted, no message is handled.
+    if (m_bCheckingChanges || !m_Session.m_pFolderCollection || !m_Session.m_pFileCollection) return;
+    m_bCheckingChanges = true;
+    const std::string caption = GetText();
+    SetText(Text(glm_CheckingChanges));
+    RepaintNow();
+    {
+        ui::WaitCursor wait;
+        m_Session.CheckChanges();
+        FillFolderList();
+    }
+    SetText(caption);
+    m_bCheckingChanges = false;
+    LogText("Check for changes done");
+}
+
+void TFormMain::SaveEverything(bool tell)
+{
+    m_Session.SaveEverything(tell, [this] { WriteWindowPositions(); });
+}
+
+void TFormMain::FormCloseQuery(bool& canClose)
+{
+    if (m_bStartingUp) {
+        // A message box of the start-up runs this close in its own loop: the start-up still needs
+        // everything the close would free.
+        LogText("Close held: the start-up runs");
+        m_bCloseHeld = true;
+        canClose = false;
+        return;
+    }
+    canClose = true;
+    if (m_bClosed) return;
+    m_bClosed = true;
+    ui::WaitCursor wait;
+    SaveEverything(!m_bSessionEnding);
+    m_Session.FinishClose(m_bSessionEnding);
+}
+
+bool TFormMain::QueryEndSession()
+{
+    // The start-up has nothing of the user's yet; its own writes are done as it goes.
+    if (m_bStartingUp || m_bClosed) return true;
+    LogText("The session ends: saving");
+    ui::WaitCursor wait;
+    SaveEverything(false);
+    return true;
+}
+
+void TFormMain::EndSession(bool ending)
+{
+    if (!ending) {
+        LogText("The session goes on");
+        return;
+    }
+    m_bSessionEnding = true;
+    Close();
 }
 
 LRESULT TFormMain::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)

@@ -1,6 +1,6 @@
 // The Manager's main window: the list of image folders with their flags and image counts, the
-// commands on them, and the program's start-up and shutdown (stopping the Agent, loading the texts,
-// settings and image database, saving everything and starting the Agent again).
+// commands on them, the forms it opens, and its part of the program's start-up and shutdown (the
+// rest, apart from any window, is the session's).
 #pragma once
 
 #include <windows.h>
@@ -8,12 +8,13 @@
 #include <memory>
 #include <string>
 
+#include "MainWindowActions.h"
+#include "ManagerSession.h"
 #include "ManagerWindowPositions.h"
 #include "UDatabase.h"
 #include "UiApp.h"
 #include "UiControls.h"
 #include "UiDialogs.h"
-#include "Usettings.h"
 #include "Wcommon.h"
 
 // Posted by the first show, so that the rescan runs once the window is up.
@@ -23,17 +24,19 @@ namespace manager {
 
 class TFormTree;
 
-// The one settings schema of the program, made by the first show of the main window.
-CSettings& ManagerSettings();
-
 class TFormMain : public ui::Form {
 public:
     TFormMain();
     ~TFormMain() override;
 
-    // FormCreate: the window with its controls, the empty collections.
+    // FormCreate: the window with its controls.
     bool Create(const ui::WindowClass& windowClass);
-    // The picker the add button opens (created by the program entry after this form).
+    // The image browser, the folder picker, the settings dialog with its program picker and help
+    // pictures, the screen-saver test window: owned by this form until DestroySecondaryForms or its
+    // end. The folder picker made becomes the one the add button opens.
+    bool CreateSecondaryForms();
+    void DestroySecondaryForms();
+    // Another folder picker for the add button (none: the button does nothing).
     void SetFolderPicker(TFormTree* picker) { m_pFormTree = picker; }
 
     // The published handlers.
@@ -60,23 +63,13 @@ public:
 
     void FillFolderList();
     void UpdateFolderControls();
-    // Chooses the data folder and sets the four file paths of the record; false (paths unchanged)
-    // when no folder gives paths that fit the record's fields.
-    bool SetDataFilePaths();
-    void EnsureDataFolder();
     void ReadWindowPositions();
     void WriteWindowPositions();
-    bool StartAgent();
 
-    // The state the start-up and the handlers share.
+    // The settings, the database and the Agent control of the start-up and the handlers.
+    ManagerSession m_Session;
     bool m_bFirstShow = true;
-    std::unique_ptr<CFolderCollection> m_pFolderCollection;
-    std::unique_ptr<CFileCollection> m_pFileCollection;
-    std::string m_sLastDirAddFolders;
-    bool m_bConfigured = false;
-    DWORD m_dwAllFilesCount = 0;
     int m_iUpdating = 0;
-    RegistryRecord m_RegistryRecord{};
     // Where the image browser and the settings dialog stand (the forms that show them read it).
     ManagerWindowPositions m_Positions;
 
@@ -103,18 +96,10 @@ protected:
     LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // The Manager texts on this form, the picker and the secondary forms.
     void ApplyLanguage();
-    void StopAgent();
-    void LoadSettings();
     void PlaceWindows();
-    void LoadDatabase();
-    void LoadFolderList();
-    void LoadFileList();
-    // Saves the lists that changed; false, the failing list still modified, when a save failed or a
-    // list was not saved because its file could not be read at start-up. `tell`: a failed save is
-    // shown in a message box.
-    bool SaveModifiedLists(bool tell = true);
-    // Everything a close saves: the settings, the root values, \Files, \Manager and the lists.
+    // Everything a close saves: the session's settings and lists, and \Manager.
     void SaveEverything(bool tell);
     // The session ends (log-off, shutdown): everything is saved before the system is answered.
     bool QueryEndSession();
@@ -128,11 +113,8 @@ private:
     void UseFlagChanged(BYTE CImageFolder::*flag, const ui::CheckBox& box);
     // Rebuilds the image list from the folders under the hourglass; a failure keeps the old list.
     void RecalculateAllFolders();
-    // Before a database file that failed to load can be written over, it is kept as "<file>.bad";
-    // false when the copy could not be made.
-    bool KeepDamagedFile(const char* path);
-    void TellDatabaseProblem(const std::string& text);
 
+    SecondaryForms m_Forms;
     TFormTree* m_pFormTree = nullptr;
     bool m_bCheckingChanges = false;
     bool m_bClosed = false;
@@ -141,15 +123,6 @@ private:
     bool m_bStartingUp = false;
     bool m_bCloseHeld = false;
     bool m_bSessionEnding = false;
-    // When a file of the database was there but could not be read, or was damaged and could not be
-    // copied, neither list is saved while the Manager runs.
-    bool m_bFolderListProtected = false;
-    bool m_bFileListProtected = false;
-    // The folder list in use stands in for one that could not be read, while the image list was read
-    // whole: the check for changes at start-up would rebuild that image list from the stand-in.
-    bool m_bKeepLoadedImages = false;
-    // No data folder had paths short enough for the record's fields.
-    bool m_bNoDataFolder = false;
 };
 
 // The icon index of a folder (1 to 4) and the text of its second column.

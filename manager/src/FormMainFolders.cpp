@@ -3,13 +3,12 @@
 
 #include "FormMain.h"
 #include "FormTree.h"
-#include "MainWindowActions.h"
+#include "ManagerEngine.h"
 #include "UTxDiskApi.h"
 #include "UTxLog.h"
 #include "Uprocessenum.h"
 #include "Uinstallvalues.h"
-#include "Umanaglang.h"
-#include "WpApi.h"
+#include "ManagerTexts.h"
 
 namespace manager {
 
@@ -58,21 +57,21 @@ void TFormMain::SetItemUse(int item, const CImageFolder& folder)
 
 void TFormMain::FillFolderList()
 {
-    m_dwAllFilesCount = 0;
+    m_Session.m_dwAllFilesCount = 0;
     const int selected = ListViewFolders.FirstSelected();
     const std::string remembered = selected >= 0 ? ListViewFolders.ItemText(selected) : std::string();
     ++m_iUpdating;
     ListViewFolders.BeginUpdate();
     ListViewFolders.Clear();
-    if (m_pFolderCollection) {
-        for (int i = 0; i < m_pFolderCollection->GetCount(); ++i) {
-            CImageFolder* folder = m_pFolderCollection->FolderAt(i);
+    if (m_Session.m_pFolderCollection) {
+        for (int i = 0; i < m_Session.m_pFolderCollection->GetCount(); ++i) {
+            CImageFolder* folder = m_Session.m_pFolderCollection->FolderAt(i);
             const int item =
                 ListViewFolders.AddItem(folder->Path.GetText(), folder, FolderIconIndex(*folder));
             SetItemUse(item, *folder);
             if (!remembered.empty() && folder->Path.CompareNoCase(remembered.c_str()) == 0)
                 ListViewFolders.SetSelected(item, true);
-            m_dwAllFilesCount += folder->ImageCount;
+            m_Session.m_dwAllFilesCount += folder->ImageCount;
         }
     }
     ListViewFolders.EndUpdate();
@@ -103,8 +102,8 @@ void TFormMain::ListViewFoldersClick()
 
 void TFormMain::ButtonAddFolderClick()
 {
-    if (!m_pFormTree || !m_pFolderCollection || !m_pFileCollection) return;
-    m_pFormTree->m_sPath = m_sLastDirAddFolders;
+    if (!m_pFormTree || !m_Session.m_pFolderCollection || !m_Session.m_pFileCollection) return;
+    m_pFormTree->m_sPath = m_Session.m_sLastDirAddFolders;
     if (m_pFormTree->ShowModal() != ui::kModalOk) return;
     const std::string path = m_pFormTree->m_sPath;
     // An empty path would scan the root of the current drive: it counts as Cancel.
@@ -118,36 +117,36 @@ void TFormMain::ButtonAddFolderClick()
     auto folder = std::make_unique<CImageFolder>();
     folder->Path.Assign(path.c_str());
     folder->IncludeSubfolders = m_pFormTree->CheckBoxIncludeSubfolders.Checked() ? 1 : 0;
-    m_sLastDirAddFolders = path;
+    m_Session.m_sLastDirAddFolders = path;
     CImageFolder* added = folder.get();
-    if (!m_pFolderCollection->Insert(added)) {
+    if (!m_Session.m_pFolderCollection->Insert(added)) {
         LogF("Already listed: %s", path.c_str());
         ui::TheDialogs().messageBox(Handle(), Text(glm_FolderAlreadyInList), Text(glm_CannotAdd),
                                     MB_OK | MB_ICONINFORMATION);
         return;
     }
     folder.release();
-    m_pFolderCollection->Modified = 1;
+    m_Session.m_pFolderCollection->Modified = 1;
     {
         ui::WaitCursor wait;
         try {
-            added->AddFilesToCollection(*m_pFileCollection);
+            added->AddFilesToCollection(*m_Session.m_pFileCollection);
         } catch (const TxException& e) {
             LogF("!Scanning %s failed: %s", path.c_str(), e.Message());
         }
-        m_pFileCollection->Modified = 1;
+        m_Session.m_pFileCollection->Modified = 1;
     }
     FillFolderList();
-    m_pFolderCollection->CopyUseAttributes(*m_pFileCollection);
+    m_Session.m_pFolderCollection->CopyUseAttributes(*m_Session.m_pFileCollection);
     LogF("Added folder %s", path.c_str());
 }
 
 void TFormMain::ButtonDeleteFolderClick()
 {
     CImageFolder* folder = SelectedFolder();
-    if (!folder || !m_pFolderCollection) return;
+    if (!folder || !m_Session.m_pFolderCollection) return;
     ui::WaitCursor wait;
-    m_pFolderCollection->Remove(folder);
+    m_Session.m_pFolderCollection->Remove(folder);
     delete folder;
     RecalculateAllFolders();
     FillFolderList();
@@ -155,11 +154,11 @@ void TFormMain::ButtonDeleteFolderClick()
 
 void TFormMain::ButtonRecalculateClick()
 {
-    if (!m_pFolderCollection) return;
+    if (!m_Session.m_pFolderCollection) return;
     ui::WaitCursor wait;
     try {
-        if (m_pFolderCollection->CheckForChangesOnDisk(true)) {
-            m_pFolderCollection->RecalculateAllFolders(*m_pFileCollection);
+        if (m_Session.m_pFolderCollection->CheckForChangesOnDisk(true)) {
+            m_Session.m_pFolderCollection->RecalculateAllFolders(*m_Session.m_pFileCollection);
             FillFolderList();
         }
     } catch (const TxException& e) {
@@ -180,7 +179,7 @@ void TFormMain::RecalculateAllFolders()
 {
     ui::WaitCursor wait;
     try {
-        m_pFolderCollection->RecalculateAllFolders(*m_pFileCollection);
+        m_Session.m_pFolderCollection->RecalculateAllFolders(*m_Session.m_pFileCollection);
     } catch (const TxException& e) {
         LogF("!Rebuilding the image list failed: %s", e.Message());
     }
@@ -200,7 +199,7 @@ void TFormMain::CheckBoxAutoScanClick()
     CImageFolder* folder = FolderToChange(&CImageFolder::AutoScan, CheckBoxAutoScan);
     if (!folder) return;
     SetItemIcon(ListViewFolders.FirstSelected(), *folder);
-    m_pFolderCollection->Modified = 1;
+    m_Session.m_pFolderCollection->Modified = 1;
 }
 
 void TFormMain::UseFlagChanged(BYTE CImageFolder::*flag, const ui::CheckBox& box)
@@ -210,9 +209,9 @@ void TFormMain::UseFlagChanged(BYTE CImageFolder::*flag, const ui::CheckBox& box
     SetItemUse(ListViewFolders.FirstSelected(), *folder);
     {
         ui::WaitCursor wait;
-        m_pFolderCollection->CopyUseAttributes(*m_pFileCollection);
+        m_Session.m_pFolderCollection->CopyUseAttributes(*m_Session.m_pFileCollection);
     }
-    m_pFolderCollection->Modified = 1;
+    m_Session.m_pFolderCollection->Modified = 1;
 }
 
 void TFormMain::CheckBoxUseForWallpaperClick()
@@ -227,39 +226,41 @@ void TFormMain::CheckBoxUseForScreenSaverClick()
 
 void TFormMain::ButtonBrowserClick()
 {
-    OpenImageBrowser(*this);
+    if (m_Session.m_pFileCollection)
+        m_Forms.OpenImageBrowser(*m_Session.m_pFileCollection, m_Session.m_RegistryRecord);
     Show();
 }
 
 void TFormMain::ButtonChangeWallpaperClick()
 {
     ui::WaitCursor wait;
-    WriteRegistryRoot(m_bConfigured, m_dwAllFilesCount);
-    const bool saved = SaveModifiedLists();
-    ManagerSettings().SaveToRegistry(HKEY_CURRENT_USER, kRegRootPath);
-    WriteFilesToRegistry(m_RegistryRecord.Files);
-    WpApi_ShowProgressWindow();
-    WpApi_SetRandomWallpaper();
-    WpApi_HideProgressWindow();
+    WriteRegistryRoot(m_Session.m_bConfigured, m_Session.m_dwAllFilesCount);
+    const bool saved = m_Session.SaveModifiedLists();
+    m_Session.Settings().SaveToRegistry(HKEY_CURRENT_USER, kRegRootPath);
+    WriteFilesToRegistry(m_Session.m_RegistryRecord.Files);
+    ManagerEngine& engine = TheEngine();
+    engine.showProgressWindow();
+    engine.setRandomWallpaper();
+    engine.hideProgressWindow();
     // The engine marked the image shown and may have rescanned: both lists are read again, unless a
     // failed save means the files do not hold what this window shows.
     if (saved) {
-        const FilesSettings& files = m_RegistryRecord.Files;
+        const FilesSettings& files = m_Session.m_RegistryRecord.Files;
         auto folders = std::make_unique<CFolderCollection>();
-        if (folders->LoadFromFile(files.szFolderListFile)) m_pFolderCollection = std::move(folders);
+        if (folders->LoadFromFile(files.szFolderListFile)) m_Session.m_pFolderCollection = std::move(folders);
         auto images = std::make_unique<CFileCollection>();
         if (images->LoadFromFile(files.szFileListDatFile, files.szFileListStrFile))
-            m_pFileCollection = std::move(images);
+            m_Session.m_pFileCollection = std::move(images);
         FillFolderList();
     }
-    ReadCurrentImageFromRegistry(m_RegistryRecord.CurrentImage);
+    ReadCurrentImageFromRegistry(m_Session.m_RegistryRecord.CurrentImage);
     LogText("Wallpaper change done");
 }
 
 void TFormMain::ButtonSettingsClick()
 {
     CheckConflictingWindows();
-    if (OpenSettingsDialog(*this)) ReadFromRegistry(&m_RegistryRecord);
+    if (m_Forms.OpenSettingsDialog()) ReadFromRegistry(&m_Session.m_RegistryRecord);
 }
 
 void TFormMain::ButtonHelpClick()
@@ -274,7 +275,7 @@ void TFormMain::ButtonExitClick()
 
 void TFormMain::ButtonScreenSaverTestClick()
 {
-    OpenScreenSaverTest(*this);
+    m_Forms.OpenScreenSaverTest(m_Session.m_RegistryRecord);
 }
 
 }  // namespace manager

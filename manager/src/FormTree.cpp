@@ -3,7 +3,8 @@
 #include <cstring>
 
 #include "UTxDiskApi.h"
-#include "Umanaglang.h"
+#include "ManagerForms.h"
+#include "ManagerTexts.h"
 
 namespace manager {
 
@@ -38,12 +39,6 @@ bool IsAsciiLower(unsigned char c)
 bool IsAsciiUpper(unsigned char c)
 {
     return c >= 'A' && c <= 'Z';
-}
-
-void ApplyCaption(const char* form, const char* component, ui::Window& window)
-{
-    ManagerTextKey key;
-    if (FindCaption(form, component, 0, key)) window.SetText(Text(key));
 }
 
 }  // namespace
@@ -109,9 +104,7 @@ bool TFormNewFolder::Create(const ui::WindowClass& windowClass, HWND owner)
 
 void TFormNewFolder::ApplyLanguage()
 {
-    ApplyCaption("TFormNewFolder", "", *this);
-    ApplyCaption("TFormNewFolder", "ButtonOk", ButtonOk);
-    ApplyCaption("TFormNewFolder", "ButtonCancel", ButtonCancel);
+    ApplyCaptions("TFormNewFolder", *this, {{"ButtonOk", &ButtonOk}, {"ButtonCancel", &ButtonCancel}});
 }
 
 void TFormNewFolder::FormShow()
@@ -173,11 +166,11 @@ bool TFormTree::Create(const ui::WindowClass& windowClass, HWND owner, TFormNewF
 
 void TFormTree::ApplyLanguage()
 {
-    ApplyCaption("TFormTree", "", *this);
-    ApplyCaption("TFormTree", "ButtonOk", ButtonOk);
-    ApplyCaption("TFormTree", "ButtonCancel", ButtonCancel);
-    ApplyCaption("TFormTree", "ButtonNewFolder", ButtonNewFolder);
-    ApplyCaption("TFormTree", "CheckBoxIncludeSubfolders", CheckBoxIncludeSubfolders);
+    ApplyCaptions("TFormTree", *this,
+                  {{"ButtonOk", &ButtonOk},
+                   {"ButtonCancel", &ButtonCancel},
+                   {"ButtonNewFolder", &ButtonNewFolder},
+                   {"CheckBoxIncludeSubfolders", &CheckBoxIncludeSubfolders}});
     if (m_pFormNewFolder) m_pFormNewFolder->ApplyLanguage();
 }
 

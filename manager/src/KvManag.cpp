@@ -5,14 +5,15 @@
 #include <exception>
 
 #include "FormMain.h"
-#include "FormTree.h"
-#include "MainWindowActions.h"
+#include "ManagerForms.h"
 #include "SingleInstance.h"
 #include "UTxLog.h"
 #include "UiApp.h"
 #include "UiDialogs.h"
 
 extern const CLogSettings g_LogSettings = {"KvManag   ", "", false, 80, false, false, true};
+
+namespace manager {
 
 namespace {
 
@@ -24,50 +25,39 @@ void ShowFatalError(const char* what)
                                 MB_OK | MB_ICONERROR);
 }
 
-int RunManager(manager::ManagerInstance& instance)
+int RunManager(ManagerInstance& instance)
 {
-    ui::WindowClass formClass("TFormKvManager");
-    if (!formClass.Register()) return 1;
-    int result = 0;
-    {
-        ui::Owner<manager::TFormMain> formMain;
-        ui::Owner<manager::TFormNewFolder> formNewFolder;
-        ui::Owner<manager::TFormTree> formTree;
-        if (!formMain.Create(formClass)) return 2;
-        instance.Publish(formMain.Handle());
-        // The settings dialog shows the help pictures and opens the picker: both are made before
-        // it is first shown, in the program's order of forms.
-        if (!manager::CreateFileListForm(formMain) || !formNewFolder.Create(formClass, formMain.Handle()) ||
-            !manager::CreatePicturesForm() || !manager::CreateSettingsForm(formMain) ||
-            !formTree.Create(formClass, formMain.Handle(), &formNewFolder) ||
-            !manager::CreateTestImgForm(formMain) || !manager::CreateProcessEnumForm()) {
-            manager::DestroySecondaryForms();
-            return 2;
-        }
-        formMain.SetFolderPicker(&formTree);
-        // The start-up runs here, outside any window procedure: what it throws is caught here.
-        bool started = false;
-        try {
-            formMain.Show();
-            started = true;
-        } catch (const std::exception& e) {
-            ShowFatalError(e.what());
-        } catch (...) {
-            ShowFatalError(nullptr);
-        }
-        if (started) {
-            ui::App::Run();
-        } else {
-            formMain.StartupFailed();
-            result = 3;
-        }
-        manager::DestroySecondaryForms();
+    const ui::WindowClass& formClass = ManagerFormClass();
+    ui::Owner<TFormMain> formMain;
+    if (!formMain.Create(formClass)) return 2;
+    instance.Publish(formMain.Handle());
+    // Every form is made before the main window is first shown: its start-up gives them their texts
+    // and places.
+    if (!formMain.CreateSecondaryForms()) return 2;
+    // The start-up runs here, outside any window procedure: what it throws is caught here.
+    bool started = false;
+    try {
+        formMain.Show();
+        started = true;
+    } catch (const std::exception& e) {
+        ShowFatalError(e.what());
+    } catch (...) {
+        ShowFatalError(nullptr);
     }
-    formClass.Unregister();
+    int result = 0;
+    if (started) {
+        ui::App::Run();
+    } else {
+        formMain.StartupFailed();
+        result = 3;
+    }
+    formMain.DestroySecondaryForms();
     return result;
 }
 
 }  // namespace
+
+}  // namespace manager
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
@@ -92,11 +82,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         }
     }
     try {
-        return RunManager(instance);
+        return manager::RunManager(instance);
     } catch (const std::exception& e) {
-        ShowFatalError(e.what());
+        manager::ShowFatalError(e.what());
     } catch (...) {
-        ShowFatalError(nullptr);
+        manager::ShowFatalError(nullptr);
     }
     return 3;
 }

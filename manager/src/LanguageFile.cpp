@@ -1,4 +1,6 @@
 // The language file KvLang.dat: its lines, the selected block and the texts of its keys.
+#include "LanguageFile.h"
+
 #include "ManagerTextStore.h"
 
 #include "UTxCollections.h"
@@ -13,6 +15,8 @@
 #include <cstring>
 #include <new>
 #include <string>
+
+namespace manager {
 
 namespace {
 
@@ -198,3 +202,5 @@ void ApplyInstalledLanguage(const char* path)
     if (!ReadRegistryString(HKEY_LOCAL_MACHINE, kLanguageKey, kLanguageValue, name) || name.IsEmpty()) return;
     ApplyManagerLanguage(name.GetText(), path);
 }
+
+}  // namespace manager

@@ -1,40 +1,23 @@
-// The Manager's other forms, made once by the program entry and kept for the whole run, as the main
+// The Manager's other forms, made once with the main window and kept for the whole run, as the main
 // window's buttons show them again and again.
 #include "MainWindowActions.h"
 
-#include <memory>
-
-#include "FormMain.h"
-#include "Ffilelist.h"
-#include "Fpictures.h"
-#include "Fprocessenum.h"
-#include "Fsettings.h"
-#include "WpApi.h"
+#include "ManagerEngine.h"
+#include "ManagerForms.h"
+#include "ManagerWindowPositions.h"
+#include "Settings.h"
 
 namespace manager {
 
 namespace {
 
-struct SecondaryForms {
-    std::unique_ptr<ui::Owner<TFormFileList>> fileList;
-    std::unique_ptr<ui::Owner<TFormPictures>> pictures;
-    std::unique_ptr<ui::Owner<TFormSettings>> settings;
-    std::unique_ptr<ui::Owner<TFormTestImg>> testImg;
-    std::unique_ptr<ui::Owner<TFormProcessEnum>> processEnum;
-};
-
-SecondaryForms& Forms()
-{
-    static SecondaryForms forms;
-    return forms;
-}
-
 // Keeps the form only when its window was made.
-template <typename T>
-bool Keep(std::unique_ptr<ui::Owner<T>>& slot, std::unique_ptr<ui::Owner<T>> form, bool created)
+template <typename T, typename Make>
+bool Keep(std::unique_ptr<ui::Owner<T>>& slot, std::unique_ptr<ui::Owner<T>> form, Make create)
 {
-    if (created) slot = std::move(form);
-    return created;
+    if (!create(*form)) return false;
+    slot = std::move(form);
+    return true;
 }
 
 void SetOuterBounds(ui::Form& form, const WindowBounds& bounds)
@@ -51,109 +34,93 @@ void TakeOuterSize(const ui::Form& form, WindowBounds& bounds)
 
 }  // namespace
 
-bool CreateFileListForm(TFormMain& main)
+bool SecondaryForms::Create(HWND mainWindow, CSettings& settings)
 {
-    auto form = std::make_unique<ui::Owner<TFormFileList>>();
-    const bool created = form->Create(main.Handle());
-    return Keep(Forms().fileList, std::move(form), created);
+    const bool created =
+        Keep(m_pFileList, std::make_unique<ui::Owner<TFormFileList>>(),
+             [&](TFormFileList& form) { return form.Create(mainWindow); }) &&
+        Keep(m_pNewFolder, std::make_unique<ui::Owner<TFormNewFolder>>(),
+             [&](TFormNewFolder& form) { return form.Create(ManagerFormClass(), mainWindow); }) &&
+        Keep(m_pPictures, std::make_unique<ui::Owner<TFormPictures>>(),
+             [](TFormPictures& form) { return form.Create(); }) &&
+        Keep(m_pSettings, std::make_unique<ui::Owner<TFormSettings>>(settings, m_pPictures.get()),
+             [&](TFormSettings& form) { return form.Create(mainWindow); }) &&
+        Keep(m_pTree, std::make_unique<ui::Owner<TFormTree>>(),
+             [&](TFormTree& form) {
+                 return form.Create(ManagerFormClass(), mainWindow, m_pNewFolder.get());
+             }) &&
+        Keep(m_pTestImg, std::make_unique<ui::Owner<TFormTestImg>>(),
+             [&](TFormTestImg& form) { return form.Create(mainWindow); }) &&
+        // The picker opens from the settings dialog, which stays disabled under it.
+        Keep(m_pProcessEnum, std::make_unique<ui::Owner<TFormProcessEnum>>(),
+             [&](TFormProcessEnum& form) { return form.Create(m_pSettings->Handle()); });
+    if (!created) Destroy();
+    return created;
 }
 
-bool CreatePicturesForm()
+void SecondaryForms::Destroy()
 {
-    auto form = std::make_unique<ui::Owner<TFormPictures>>();
-    const bool created = form->Create();
-    return Keep(Forms().pictures, std::move(form), created);
+    // The pickers and the settings dialog point at the forms made before them: they go first.
+    m_pProcessEnum.reset();
+    m_pTestImg.reset();
+    m_pTree.reset();
+    m_pSettings.reset();
+    m_pPictures.reset();
+    m_pNewFolder.reset();
+    m_pFileList.reset();
 }
 
-bool CreateSettingsForm(TFormMain& main)
+void SecondaryForms::ApplyTexts()
 {
-    auto form = std::make_unique<ui::Owner<TFormSettings>>(ManagerSettings(), Forms().pictures.get());
-    const bool created = form->Create(main.Handle());
-    return Keep(Forms().settings, std::move(form), created);
+    if (m_pFileList) m_pFileList->ApplyTexts();
+    if (m_pSettings) m_pSettings->ApplyTexts();
+    if (m_pProcessEnum) m_pProcessEnum->ApplyTexts();
 }
 
-bool CreateTestImgForm(TFormMain& main)
+void SecondaryForms::UseProgramPicker(CSettings& settings)
 {
-    auto form = std::make_unique<ui::Owner<TFormTestImg>>();
-    const bool created = form->Create(main.Handle());
-    return Keep(Forms().testImg, std::move(form), created);
+    if (m_pProcessEnum) SetProgramListEditor(settings, m_pProcessEnum.get());
 }
 
-bool CreateProcessEnumForm()
+void SecondaryForms::TakeSizes(ManagerWindowPositions& positions)
 {
-    // The picker opens from the settings dialog, which stays disabled under it.
-    const HWND owner = Forms().settings ? Forms().settings->Handle() : nullptr;
-    auto form = std::make_unique<ui::Owner<TFormProcessEnum>>();
-    const bool created = form->Create(owner);
-    return Keep(Forms().processEnum, std::move(form), created);
+    if (m_pFileList) TakeOuterSize(*m_pFileList, positions.fileList);
+    if (m_pSettings) TakeOuterSize(*m_pSettings, positions.settings);
 }
 
-void DestroySecondaryForms()
+void SecondaryForms::Place(const ManagerWindowPositions& positions)
 {
-    // The picker and the settings dialog point at the forms made before them: they go first.
-    SecondaryForms& forms = Forms();
-    forms.processEnum.reset();
-    forms.testImg.reset();
-    forms.settings.reset();
-    forms.pictures.reset();
-    forms.fileList.reset();
+    if (m_pFileList) SetOuterBounds(*m_pFileList, positions.fileList);
+    if (m_pSettings) SetOuterBounds(*m_pSettings, positions.settings);
 }
 
-void ApplySecondaryTexts()
+void SecondaryForms::ReadPositions(HKEY managerKey)
 {
-    SecondaryForms& forms = Forms();
-    if (forms.fileList) forms.fileList->ApplyTexts();
-    if (forms.settings) forms.settings->ApplyTexts();
-    if (forms.processEnum) forms.processEnum->ApplyTexts();
+    if (m_pFileList) m_pFileList->ReadPosition(managerKey);
+    if (m_pSettings) m_pSettings->ReadPosition(managerKey);
 }
 
-void UseProgramPicker(CSettings& settings)
+void SecondaryForms::WritePositions(HKEY managerKey)
 {
-    if (Forms().processEnum) SetProgramListEditor(settings, Forms().processEnum.get());
+    if (m_pFileList) m_pFileList->WritePosition(managerKey);
+    if (m_pSettings) m_pSettings->WritePosition(managerKey);
 }
 
-void TakeSecondarySizes(ManagerWindowPositions& positions)
+void SecondaryForms::OpenImageBrowser(CFileCollection& files, const RegistryRecord& record)
 {
-    SecondaryForms& forms = Forms();
-    if (forms.fileList) TakeOuterSize(*forms.fileList, positions.fileList);
-    if (forms.settings) TakeOuterSize(*forms.settings, positions.settings);
+    if (m_pFileList) m_pFileList->ShowBrowser(files, record);
 }
 
-void PlaceSecondaryForms(const ManagerWindowPositions& positions)
+bool SecondaryForms::OpenSettingsDialog()
 {
-    SecondaryForms& forms = Forms();
-    if (forms.fileList) SetOuterBounds(*forms.fileList, positions.fileList);
-    if (forms.settings) SetOuterBounds(*forms.settings, positions.settings);
+    return m_pSettings && m_pSettings->ShowDialog();
 }
 
-void ReadSecondaryPositions(HKEY managerKey)
+void SecondaryForms::OpenScreenSaverTest(RegistryRecord& record)
 {
-    if (Forms().fileList) Forms().fileList->ReadPosition(managerKey);
-    if (Forms().settings) Forms().settings->ReadPosition(managerKey);
-}
-
-void WriteSecondaryPositions(HKEY managerKey)
-{
-    if (Forms().fileList) Forms().fileList->WritePosition(managerKey);
-    if (Forms().settings) Forms().settings->WritePosition(managerKey);
-}
-
-void OpenImageBrowser(TFormMain& main)
-{
-    if (!Forms().fileList || !main.m_pFileCollection) return;
-    Forms().fileList->ShowBrowser(*main.m_pFileCollection, main.m_RegistryRecord);
-}
-
-bool OpenSettingsDialog(TFormMain&)
-{
-    return Forms().settings && Forms().settings->ShowDialog();
-}
-
-void OpenScreenSaverTest(TFormMain& main)
-{
-    if (!Forms().testImg) return;
-    Forms().testImg->Show();
-    WpApi_ScreenSaverReplaceImage(Forms().testImg->Handle(), &main.m_RegistryRecord);
+    if (!m_pTestImg) return;
+    m_pTestImg->Show();
+    TheEngine().screenSaverReplaceImage(m_pTestImg->Handle(), &record);
 }
 
 }  // namespace manager

@@ -6,6 +6,8 @@
 #include <cstdarg>
 #include <cstring>
 
+namespace manager {
+
 namespace {
 
 struct TextEntry {
@@ -111,3 +113,5 @@ std::string ManagerCaption()
 {
     return FormatText(glm_KestrovaDD, kManagerVersionMajor, kManagerVersionMinor);
 }
+
+}  // namespace manager

@@ -1,9 +1,11 @@
 // The list of settings items and finding one by key and section.
-#include "Usettings.h"
+#include "Settings.h"
 
 #include "UTxLog.h"
 
 #include <cstring>
+
+namespace manager {
 
 CSettings::CSettings() : m_Items(64, 16) {}
 
@@ -55,3 +57,5 @@ int CSettings::GetValue(const char* key, const char* section) const
     const CSettingsItem* item = Find(key, section);
     return item ? item->IntValue() : 0;
 }
+
+}  // namespace manager

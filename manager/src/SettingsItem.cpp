@@ -1,9 +1,11 @@
 // One item of the settings schema.
-#include "Usettings.h"
+#include "Settings.h"
 
 #include "UTxLog.h"
 
 #include <string>
+
+namespace manager {
 
 const char* const kFontValueSuffixes[kFontValueCount] = {"Name", "Size",   "CharSet",
                                                          "Bold", "Italic", "Underline"};
@@ -161,3 +163,5 @@ int CSettingsItem::IntValue() const
         return 0;
     }
 }
+
+}  // namespace manager

@@ -1,12 +1,15 @@
 // The Manager's settings schema: which record values the user edits, with which editor, default,
 // limits and texts. Each row names its record member; the registry name and section come from the
 // record's table of values.
-#include "Umanaglang.h"
-#include "Usettings.h"
+#include "ManagerTexts.h"
+#include "Settings.h"
+#include "SettingsSchema.h"
 #include "Wcommon.h"
 
 #include <cstring>
 #include <string>
+
+namespace manager {
 
 namespace {
 
@@ -38,7 +41,10 @@ struct Units {
     Units() = default;
     Units(ManagerTextKey k) : key(k) {}
     Units(const char* text) : literal(text) {}
-    const char* Text() const { return literal ? literal : key != kManagerTextCount ? ::Text(key) : ""; }
+    const char* Text() const
+    {
+        return literal ? literal : key != kManagerTextCount ? manager::Text(key) : "";
+    }
 };
 
 struct SchemaRow {
@@ -183,3 +189,5 @@ void BuildSettingsSchema(CSettings& settings, const char* defaultFontName)
         item->SetHelp(HelpOf(row));
     }
 }
+
+}  // namespace manager

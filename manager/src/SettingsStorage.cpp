@@ -1,5 +1,5 @@
 // Saving the settings schema to the registry and loading it back.
-#include "Usettings.h"
+#include "Settings.h"
 
 #include "UTxLog.h"
 #include "UTxUtils.h"
@@ -7,6 +7,8 @@
 
 #include <cstring>
 #include <string>
+
+namespace manager {
 
 namespace {
 
@@ -253,3 +255,5 @@ bool CSettings::LoadFromRegistry(HKEY root, const char* path)
     }
     return ok;
 }
+
+}  // namespace manager

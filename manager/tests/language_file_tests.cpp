@@ -3,11 +3,14 @@
 #include "KvTestRegistry.h"
 #include "KvTestSupport.h"
 #include "Uinstallvalues.h"
-#include "Umanaglang.h"
+#include "LanguageFile.h"
+#include "ManagerTexts.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+
+using namespace manager;
 
 namespace {
 

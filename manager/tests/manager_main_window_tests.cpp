@@ -22,6 +22,8 @@
 #include "manager_e2e_support.h"
 #include "manager_forms_support.h"
 
+using namespace manager;
+
 using manager::TFormMain;
 using namespace managerforms;
 
@@ -44,7 +46,7 @@ protected:
         other->IncludeSubfolders = 1;
         other->AutoScan = 0;
         other->UseForScreenSaver = 0;
-        ASSERT_TRUE(form.m_pFolderCollection->Insert(other));
+        ASSERT_TRUE(form.m_Session.m_pFolderCollection->Insert(other));
         form.FillFolderList();
     }
     void TearDown() override
@@ -81,7 +83,7 @@ TEST_F(MainWindow, StartUpListsTheSampleFolderWithItsImages)
     EXPECT_EQ(form.ListViewFolders.ItemText(1, 1), "w  0");
     EXPECT_EQ(ItemImage(0), 3) << "auto-scan only";
     EXPECT_EQ(ItemImage(1), 2) << "subfolders only";
-    EXPECT_EQ(form.m_dwAllFilesCount, 3u);
+    EXPECT_EQ(form.m_Session.m_dwAllFilesCount, 3u);
     EXPECT_EQ(form.GetText(), "Kestrova Manager 1.07");
     EXPECT_EQ(ui::App::Title(), form.GetText()) << "the error box's caption is the language's caption";
     const RECT client = form.GetClientRect();
@@ -98,8 +100,8 @@ TEST_F(MainWindow, WithoutASelectionTheFolderControlsAreOff)
                                     &form.CheckBoxUseForWallpaper, &form.CheckBoxUseForScreenSaver})
         EXPECT_FALSE(box->IsEnabled());
     form.CheckBoxAutoScan.SetChecked(true);  // as a stray click would
-    EXPECT_EQ(form.m_pFolderCollection->FolderAt(1)->AutoScan, 0);
-    EXPECT_EQ(form.m_pFolderCollection->FolderAt(0)->AutoScan, 1);
+    EXPECT_EQ(form.m_Session.m_pFolderCollection->FolderAt(1)->AutoScan, 0);
+    EXPECT_EQ(form.m_Session.m_pFolderCollection->FolderAt(0)->AutoScan, 1);
 }
 
 TEST_F(MainWindow, TheBoxesFollowTheSelectionMadeWithTheKeyboard)
@@ -117,10 +119,10 @@ TEST_F(MainWindow, TheBoxesFollowTheSelectionMadeWithTheKeyboard)
 
     // A click now changes the folder the boxes show, and only it.
     uitest::Click(form.CheckBoxAutoScan.Handle());
-    EXPECT_EQ(form.m_pFolderCollection->FolderAt(1)->AutoScan, 1);
-    EXPECT_EQ(form.m_pFolderCollection->FolderAt(0)->AutoScan, 1);
+    EXPECT_EQ(form.m_Session.m_pFolderCollection->FolderAt(1)->AutoScan, 1);
+    EXPECT_EQ(form.m_Session.m_pFolderCollection->FolderAt(0)->AutoScan, 1);
     EXPECT_EQ(ItemImage(1), 4) << "auto-scan and subfolders";
-    EXPECT_TRUE(form.m_pFolderCollection->Modified);
+    EXPECT_TRUE(form.m_Session.m_pFolderCollection->Modified);
 
     uitest::Click(form.CheckBoxUseForScreenSaver.Handle());
     EXPECT_EQ(form.ListViewFolders.ItemText(1, 1), "ws  0");
@@ -134,17 +136,17 @@ TEST_F(MainWindow, RecalculateRemoveAndHelp)
                             (Sample() + "\\four.jpg").c_str(), FALSE));
     uitest::Click(form.ButtonRecalculate.Handle());
     EXPECT_EQ(form.ListViewFolders.ItemText(0, 1), "ws  4");
-    EXPECT_EQ(form.m_pFileCollection->GetCount(), 4);
-    EXPECT_EQ(form.m_dwAllFilesCount, 4u);
+    EXPECT_EQ(form.m_Session.m_pFileCollection->GetCount(), 4);
+    EXPECT_EQ(form.m_Session.m_dwAllFilesCount, 4u);
 
     // Removing the sample folder takes its images with it, without a question.
     ASSERT_TRUE(uitest::SelectListItem(form.ListViewFolders.Handle(), 0));
     uitest::Click(form.ButtonDeleteFolder.Handle());
     ASSERT_EQ(form.ListViewFolders.ItemCount(), 1);
     EXPECT_EQ(::lstrcmpiA(form.ListViewFolders.ItemText(0).c_str(), Other().c_str()), 0);
-    EXPECT_EQ(form.m_pFileCollection->GetCount(), 0);
-    EXPECT_TRUE(form.m_pFolderCollection->Modified);
-    EXPECT_TRUE(form.m_pFileCollection->Modified);
+    EXPECT_EQ(form.m_Session.m_pFileCollection->GetCount(), 0);
+    EXPECT_TRUE(form.m_Session.m_pFolderCollection->Modified);
+    EXPECT_TRUE(form.m_Session.m_pFileCollection->Modified);
 
     ui::DialogsOverride dialogs;
     std::string opened;
@@ -197,7 +199,7 @@ TEST_F(MainWindow, PictureAtItsDesignSize)
 TEST_F(MainWindow, AFailedSaveIsToldAndNothingIsReloadedOverTheChanges)
 {
     // A data folder that does not exist: the saves cannot write there.
-    FilesSettings& files = form.m_RegistryRecord.Files;
+    FilesSettings& files = form.m_Session.m_RegistryRecord.Files;
     const std::string missing = root / "gone";
     std::snprintf(files.szFolderListFile, sizeof files.szFolderListFile, "%s\\FolderList.dat",
                   missing.c_str());
@@ -205,8 +207,8 @@ TEST_F(MainWindow, AFailedSaveIsToldAndNothingIsReloadedOverTheChanges)
                   missing.c_str());
     std::snprintf(files.szFileListStrFile, sizeof files.szFileListStrFile, "%s\\FileListStr.dat",
                   missing.c_str());
-    form.m_pFolderCollection->Modified = 1;
-    form.m_pFileCollection->Modified = 1;
+    form.m_Session.m_pFolderCollection->Modified = 1;
+    form.m_Session.m_pFileCollection->Modified = 1;
 
     ui::DialogsOverride dialogs;
     std::vector<std::string> told;
@@ -217,10 +219,10 @@ TEST_F(MainWindow, AFailedSaveIsToldAndNothingIsReloadedOverTheChanges)
     form.ButtonChangeWallpaperClick();
     ASSERT_EQ(told.size(), 1u);
     EXPECT_NE(told[0].find("could not be saved"), std::string::npos) << told[0];
-    EXPECT_TRUE(form.m_pFolderCollection->Modified) << "still to be saved";
-    EXPECT_TRUE(form.m_pFileCollection->Modified);
+    EXPECT_TRUE(form.m_Session.m_pFolderCollection->Modified) << "still to be saved";
+    EXPECT_TRUE(form.m_Session.m_pFileCollection->Modified);
     EXPECT_EQ(form.ListViewFolders.ItemCount(), 2) << "the list in memory is kept, not replaced by the files";
-    EXPECT_EQ(form.m_pFileCollection->GetCount(), 3);
+    EXPECT_EQ(form.m_Session.m_pFileCollection->GetCount(), 3);
 }
 
 // Folders the picker offers but no image in could be used: a name the code page lacks (the picker
@@ -285,9 +287,9 @@ TEST_F(MainWindow, AFolderWhoseNameOrLengthCannotBeUsedIsRefusedWithAMessage)
     };
     for (const auto& c : cases) {
         told.clear();
-        const int folders = form.m_pFolderCollection->GetCount();
-        const int images = form.m_pFileCollection->GetCount();
-        form.m_sLastDirAddFolders = parent;
+        const int folders = form.m_Session.m_pFolderCollection->GetCount();
+        const int images = form.m_Session.m_pFileCollection->GetCount();
+        form.m_Session.m_sLastDirAddFolders = parent;
         std::string picked;
         uitest::OnNextModal([&](ui::Form&) {
             const HTREEITEM odd = tree.TreeView.Selected();
@@ -300,8 +302,8 @@ TEST_F(MainWindow, AFolderWhoseNameOrLengthCannotBeUsedIsRefusedWithAMessage)
         });
         uitest::Click(form.ButtonAddFolder.Handle());
         EXPECT_NE(picked, parent) << c.name;
-        EXPECT_EQ(form.m_pFolderCollection->GetCount(), folders + (c.added ? 1 : 0)) << c.name;
-        EXPECT_EQ(form.m_pFileCollection->GetCount(), images + (c.added ? 1 : 0)) << c.name;
+        EXPECT_EQ(form.m_Session.m_pFolderCollection->GetCount(), folders + (c.added ? 1 : 0)) << c.name;
+        EXPECT_EQ(form.m_Session.m_pFileCollection->GetCount(), images + (c.added ? 1 : 0)) << c.name;
         if (c.added) {
             EXPECT_TRUE(told.empty()) << c.name;
         } else {
@@ -329,8 +331,8 @@ TEST_F(MainWindow, AnApplicationDataFolderTooLongForThePathsIsNotCut)
     ASSERT_EQ(::SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, shellPath), S_OK);
     ASSERT_EQ(std::string(shellPath), path) << "the shell reads the replaced folder";
 
-    ASSERT_TRUE(form.SetDataFilePaths());
-    const std::string folderList = form.m_RegistryRecord.Files.szFolderListFile;
+    ASSERT_TRUE(form.m_Session.SetDataFilePaths());
+    const std::string folderList = form.m_Session.m_RegistryRecord.Files.szFolderListFile;
     EXPECT_EQ(folderList.find(path), std::string::npos) << "no path below the long folder: " << folderList;
     EXPECT_EQ(folderList.rfind(TxProgramFolder(), 0), 0u) << "the program's folder instead: " << folderList;
     EXPECT_EQ(folderList.substr(folderList.size() - 15), "\\FolderList.dat");

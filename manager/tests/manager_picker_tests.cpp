@@ -10,6 +10,8 @@
 #include "UiTestKit.h"
 #include "manager_forms_support.h"
 
+using namespace manager;
+
 using manager::TFormNewFolder;
 using manager::TFormTree;
 using namespace managerforms;

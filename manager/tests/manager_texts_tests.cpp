@@ -1,12 +1,16 @@
 // The table of the Manager's texts, its English defaults and the language file shipped beside it.
 #include "KvTestSupport.h"
-#include "Umanaglang.h"
+#include "CaptionTable.h"
+#include "LanguageFile.h"
+#include "ManagerTexts.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
 #include <sstream>
 #include <string>
+
+using namespace manager;
 
 namespace {
 

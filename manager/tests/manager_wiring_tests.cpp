@@ -7,17 +7,21 @@
 
 #include <commctrl.h>
 
-#include "Ffilelist.h"
+#include <string>
+#include <vector>
+
+#include "FormFileList.h"
 #include "FormMain.h"
-#include "Fprocessenum.h"
-#include "Fsettings.h"
+#include "FormProcessEnum.h"
+#include "FormSettings.h"
 #include "KvTestRegistry.h"
 #include "KvTestSupport.h"
-#include "MainWindowActions.h"
-#include "UManagerEngine.h"
+#include "ManagerEngine.h"
 #include "UiTestKit.h"
 #include "manager_e2e_support.h"
 #include "manager_forms_support.h"
+
+using namespace manager;
 
 using manager::TFormMain;
 using namespace managerforms;
@@ -34,17 +38,13 @@ protected:
         managertest::ResetUser(Sample());
         form.mainForm = false;  // the test's thread goes on after the window
         ASSERT_TRUE(form.Create(TestClass()));
-        ASSERT_TRUE(manager::CreateFileListForm(form));
-        ASSERT_TRUE(manager::CreatePicturesForm());
-        ASSERT_TRUE(manager::CreateSettingsForm(form));
-        ASSERT_TRUE(manager::CreateTestImgForm(form));
-        ASSERT_TRUE(manager::CreateProcessEnumForm());
+        ASSERT_TRUE(form.CreateSecondaryForms());
         form.Show();
         uitest::Settle();  // the posted check for changes
     }
     void TearDown() override
     {
-        manager::DestroySecondaryForms();
+        form.DestroySecondaryForms();
         form.Destroy();
         managertest::ResetUser("");
     }
@@ -89,7 +89,7 @@ TEST_F(MainWindowWithForms, TheBrowserHidesTheMainWindowAndShowsTheImagesUntilCl
 
 TEST_F(MainWindowWithForms, SettingsOkSavesRecomposesAndTheMainWindowReadsTheRecordAgain)
 {
-    ASSERT_NE(form.m_RegistryRecord.Display.dwMinSize, 500u);
+    ASSERT_NE(form.m_Session.m_RegistryRecord.Display.dwMinSize, 500u);
     ManagerEngineOverride engine;
     int recompositions = 0;
     engine->showProgressWindow = [] {};
@@ -128,7 +128,7 @@ TEST_F(MainWindowWithForms, SettingsOkSavesRecomposesAndTheMainWindowReadsTheRec
             .Text(),
         "kvprobe.exe");
     EXPECT_EQ(recompositions, 1);
-    EXPECT_EQ(form.m_RegistryRecord.Display.dwMinSize, 500u) << "the record read again after OK";
+    EXPECT_EQ(form.m_Session.m_RegistryRecord.Display.dwMinSize, 500u) << "the record read again after OK";
 }
 
 TEST_F(MainWindowWithForms, TheBrowserStandsAboveTheMainWindowAndThePlacesAreKept)
@@ -181,6 +181,50 @@ TEST_F(MainWindowWithForms, TheBrowserStandsAboveTheMainWindowAndThePlacesAreKep
     EXPECT_EQ(browserRect.top, 50);
     EXPECT_EQ(browserRect.right - browserRect.left, 600);
     EXPECT_EQ(browserRect.bottom - browserRect.top, 300);
+}
+
+// Each engine call the main window makes, with a stand-in that records it.
+struct EngineCase {
+    const char* name;
+    void (*act)(TFormMain& form);
+    std::vector<std::string> calls;
+};
+
+const EngineCase kEngineCases[] = {
+    {"change the wallpaper",
+     [](TFormMain& form) { uitest::Click(form.ButtonChangeWallpaper.Handle()); },
+     {"showProgressWindow", "setRandomWallpaper", "hideProgressWindow"}},
+    {"test the screen saver",
+     [](TFormMain& form) { form.ButtonScreenSaverTestClick(); },
+     {"screenSaverReplaceImage"}},
+};
+
+TEST_F(MainWindowWithForms, EveryEngineCallOfTheMainWindowHasAStandIn)
+{
+    for (const EngineCase& c : kEngineCases) {
+        ManagerEngineOverride engine;
+        std::vector<std::string> calls;
+        HWND painted = nullptr;
+        const RegistryRecord* record = nullptr;
+        engine->showProgressWindow = [&] { calls.push_back("showProgressWindow"); };
+        engine->hideProgressWindow = [&] { calls.push_back("hideProgressWindow"); };
+        engine->setRandomWallpaper = [&] {
+            calls.push_back("setRandomWallpaper");
+            return TRUE;
+        };
+        engine->screenSaverReplaceImage = [&](HWND window, RegistryRecord* settings) {
+            calls.push_back("screenSaverReplaceImage");
+            painted = window;
+            record = settings;
+            return TRUE;
+        };
+        c.act(form);
+        EXPECT_EQ(calls, c.calls) << c.name;
+        if (painted) {
+            EXPECT_TRUE(::IsWindowVisible(painted)) << c.name << ": the test window is shown";
+            EXPECT_EQ(record, &form.m_Session.m_RegistryRecord) << c.name;
+        }
+    }
 }
 
 }  // namespace

@@ -1,12 +1,15 @@
 // The settings schema in memory: its rows, its items and finding them.
-#include "Umanaglang.h"
-#include "Usettings.h"
+#include "ManagerTexts.h"
+#include "Settings.h"
+#include "SettingsSchema.h"
 #include "Wcommon.h"
 #include "settings_support.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+
+using namespace manager;
 
 namespace {
 

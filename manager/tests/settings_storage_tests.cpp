@@ -1,6 +1,7 @@
 // The settings schema in the registry, read back by the record's own readers and raw registry calls.
-#include "Umanaglang.h"
-#include "Usettings.h"
+#include "ManagerTexts.h"
+#include "Settings.h"
+#include "SettingsSchema.h"
 #include "Wcommon.h"
 #include "settings_support.h"
 
@@ -10,6 +11,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+using namespace manager;
 
 namespace {
 

@@ -4,7 +4,9 @@
 
 #include "UiApp.h"
 #include "UiDialogs.h"
-#include "Umanaglang.h"
+#include "ManagerTexts.h"
+
+using namespace manager;
 
 namespace mftest {
 

@@ -9,11 +9,13 @@
 #include <thread>
 #include <vector>
 
-#include "Ffilelist.h"
+#include "FormFileList.h"
 #include "KvTestSupport.h"
 #include "ManagerFormsTestSupport.h"
-#include "UManagerEngine.h"
+#include "ManagerEngine.h"
 #include "UiTestKit.h"
+
+using namespace manager;
 
 namespace {
 

@@ -5,13 +5,15 @@
 #include <cstring>
 #include <string>
 
-#include "Fprocessenum.h"
+#include "FormProcessEnum.h"
 #include "KvTestSupport.h"
 #include "ManagerFormsTestSupport.h"
-#include "UProgramList.h"
+#include "ProgramList.h"
 #include "UiTestKit.h"
-#include "Umanaglang.h"
+#include "ManagerTexts.h"
 #include "Uprocessenum.h"
+
+using namespace manager;
 
 namespace {
 

@@ -4,7 +4,9 @@
 
 #include <string>
 
-#include "UProgramList.h"
+#include "ProgramList.h"
+
+using namespace manager;
 
 namespace {
 

@@ -5,17 +5,20 @@
 #include <string>
 #include <vector>
 
-#include "Fpictures.h"
-#include "Fprocessenum.h"
-#include "Fsettings.h"
+#include "FormPictures.h"
+#include "FormProcessEnum.h"
+#include "FormSettings.h"
+#include "SettingsSchema.h"
 #include "KvTestSupport.h"
 #include "ManagerFormsTestSupport.h"
-#include "UManagerEngine.h"
+#include "ManagerEngine.h"
 #include "UiDialogs.h"
 #include "UiTestKit.h"
-#include "Umanaglang.h"
+#include "ManagerTexts.h"
 #include "Wcommon.h"
 #include "settings_support.h"
+
+using namespace manager;
 
 namespace {
 

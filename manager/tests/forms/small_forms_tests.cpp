@@ -1,15 +1,18 @@
 // The help pictures and the empty test-image window, and the places the forms keep under \Manager.
 #include <gtest/gtest.h>
 
-#include "Ffilelist.h"
-#include "Fpictures.h"
-#include "Fprocessenum.h"
-#include "Fsettings.h"
+#include "FormFileList.h"
+#include "FormPictures.h"
+#include "FormProcessEnum.h"
+#include "FormSettings.h"
 #include "KvTestSupport.h"
-#include "Umanaglang.h"
-#include "UManagerForms.h"
+#include "LanguageFile.h"
+#include "ManagerTexts.h"
+#include "ManagerForms.h"
 #include "UiTestKit.h"
 #include "Wcommon.h"
+
+using namespace manager;
 
 namespace {
 

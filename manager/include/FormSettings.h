@@ -12,9 +12,11 @@
 #include <memory>
 #include <string>
 
-#include "UManagerForms.h"
+#include "ManagerForms.h"
 #include "UiControls.h"
-#include "Usettings.h"
+#include "Settings.h"
+
+namespace manager {
 
 class TFormPictures;
 
@@ -105,3 +107,5 @@ private:
     bool m_bUpdating = false;
     GdiObject m_SampleFont;
 };
+
+}  // namespace manager

@@ -1,8 +1,11 @@
 #include <string>
 
-#include "UManagerForms.h"
+#include "ManagerForms.h"
 #include "UiListView.h"
-#include "Umanaglang.h"
+#include "CaptionTable.h"
+#include "ManagerTexts.h"
+
+namespace manager {
 
 const ui::WindowClass& ManagerFormClass()
 {
@@ -77,3 +80,5 @@ void WriteFormBounds(HKEY key, const char* prefix, const ui::Form& form)
     WriteDwordValue(key, (p + "Width").c_str(), static_cast<DWORD>(r.right - r.left));
     WriteDwordValue(key, (p + "Height").c_str(), static_cast<DWORD>(r.bottom - r.top));
 }
+
+}  // namespace manager

@@ -1,5 +1,5 @@
-// The engine calls of the Manager's forms behind one replaceable set, so that tests stand in for the
-// decoder and count the wallpaper changes:
+// Every engine call of the Manager behind one replaceable set, so that tests stand in for the decoder,
+// the wallpaper changes and the screen saver's painting:
 //
 //   ManagerEngineOverride fake;   // the real exports of KvApi.dll come back when it goes
 //   fake->updateCurrentWallpaper = [&] { ++recompositions; return TRUE; };
@@ -10,6 +10,8 @@
 #include <functional>
 
 struct RegistryRecord;
+
+namespace manager {
 
 struct ManagerEngine {
     std::function<BOOL(BITMAPINFO* info, void* bits, const char* path, DWORD* size, BOOL rotateByExif,
@@ -23,11 +25,14 @@ struct ManagerEngine {
         setWallpaper;
     std::function<BOOL()> updateCurrentWallpaper;
     std::function<void()> cancelCurrentOperation;
+    std::function<BOOL()> setRandomWallpaper;
+    std::function<void(RegistryRecord* record)> recalcRightMarginForCalendar;
+    std::function<BOOL(HWND window, RegistryRecord* record)> screenSaverReplaceImage;
 };
 
 // The exports of KvApi.dll.
 ManagerEngine RealEngine();
-// The set the forms use now: the real one unless a test replaced it.
+// The set the Manager uses now: the real one unless a test replaced it.
 ManagerEngine& TheEngine();
 
 class ManagerEngineOverride {
@@ -41,3 +46,5 @@ public:
 private:
     ManagerEngine m_Saved;
 };
+
+}  // namespace manager

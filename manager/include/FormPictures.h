@@ -4,6 +4,8 @@
 
 #include "UiControls.h"
 
+namespace manager {
+
 class TFormPictures : public ui::Form {
 public:
     static constexpr int kCount = 11;
@@ -28,3 +30,5 @@ public:
     TFormTestImg();
     bool Create(HWND owner = nullptr);
 };
+
+}  // namespace manager

@@ -4,7 +4,7 @@
 // item takes its registry name and kind from the record's table of values.
 //
 //   CSettings settings;
-//   BuildSettingsSchema(settings, FindDefaultFont(window));
+//   BuildSettingsSchema(settings, FindDefaultFont(window));   // SettingsSchema.h
 //   settings.LoadFromRegistry(HKEY_CURRENT_USER, kRegRootPath);
 //   if (settings.GetValue("AutoRun", "Agent") == 1) ...
 #pragma once
@@ -21,6 +21,8 @@
 namespace ui {
 class Form;
 }
+
+namespace manager {
 
 enum SettingsItemType : BYTE {
     stHeading = 0,      // caption only, not stored
@@ -214,6 +216,4 @@ private:
     BYTE m_bModified = 0;
 };
 
-// Adds the Manager's schema, section by section, with captions and help from the Manager's texts
-// (apply the language first). `defaultFontName` is FindDefaultFont's result for the main window.
-void BuildSettingsSchema(CSettings& settings, const char* defaultFontName);
+}  // namespace manager

@@ -7,6 +7,8 @@
 
 #include "UiForm.h"
 
+namespace manager {
+
 // The class of every form of the Manager, registered on first use.
 const ui::WindowClass& ManagerFormClass();
 
@@ -26,3 +28,5 @@ void WriteFormBounds(HKEY key, const char* prefix, const ui::Form& form);
 // One REG_DWORD of an open key; false when it is absent or of another type.
 bool ReadDwordValue(HKEY key, const char* name, DWORD& value);
 bool WriteDwordValue(HKEY key, const char* name, DWORD value);
+
+}  // namespace manager

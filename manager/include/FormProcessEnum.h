@@ -11,6 +11,8 @@
 
 class CProcessInfo;
 
+namespace manager {
+
 class TFormProcessEnum : public ui::Form {
 public:
     TFormProcessEnum();
@@ -52,3 +54,5 @@ private:
     int m_iGuard = 0;
     DWORD m_dwSignature = 0;
 };
+
+}  // namespace manager

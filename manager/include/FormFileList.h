@@ -14,10 +14,12 @@
 #include <string>
 
 #include "UDatabase.h"
-#include "UPreviewLoader.h"
+#include "PreviewLoader.h"
 #include "UiApp.h"
 #include "UiControls.h"
 #include "Wcommon.h"
+
+namespace manager {
 
 class TFormFileList : public ui::Form {
 public:
@@ -80,3 +82,5 @@ private:
     std::unique_ptr<ui::WaitCursor> m_pWaitCursor;
     CPreviewLoader m_Loader;
 };
+
+}  // namespace manager

@@ -15,6 +15,8 @@
 
 #include "UTxUtils.h"
 
+namespace manager {
+
 constexpr UINT WM_FILELIST_INIT = WM_APP + 1;           // 0x8001: the browser was shown
 constexpr UINT WM_FILELIST_PREVIEW_READY = WM_APP + 2;  // 0x8002: a preview waits in the blocks
 
@@ -67,3 +69,5 @@ private:
     std::shared_ptr<State> m_State;
     Handle m_Thread;
 };
+
+}  // namespace manager

@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace manager {
+
 // The longest list the settings record can read back (its field holds 512 bytes with the zero): a
 // longer value would count as missing at the next start and be replaced by the default.
 constexpr size_t kMaxProgramListLength = 511;
@@ -25,3 +27,5 @@ std::string ProgramListAdd(const std::string& list, const std::string& program);
 std::string ProgramListRemove(const std::string& list, const std::string& program);
 // The normalised list cut after the last whole entry that fits `maxLength`.
 std::string ProgramListCut(const std::string& list, size_t maxLength);
+
+}  // namespace manager

@@ -1,5 +1,5 @@
-// The main window's start-up and shutdown: the Agent stopped and started again, the settings and
-// the image database loaded and saved, the data folder chosen.
+// The Manager's start-up and shutdown apart from its window: the Agent stopped and started again, the
+// settings and the image database loaded and saved, the data folder chosen.
 #include <windows.h>
 
 #include <shlobj.h>
@@ -9,16 +9,18 @@
 
 #include "DatabaseFileState.h"
 #include "AgentControl.h"
-#include "FormMain.h"
-#include "MainWindowActions.h"
+#include "LanguageFile.h"
+#include "ManagerEngine.h"
+#include "ManagerSession.h"
 #include "UTxDiskApi.h"
+#include "UiDialogs.h"
 #include "UTxLog.h"
 #include "UTxUtils.h"
 #include "Uinstallvalues.h"
-#include "Umanaglang.h"
+#include "ManagerTexts.h"
+#include "SettingsSchema.h"
 #include "Uregutils.h"
 #include "Usettingsvalues.h"
-#include "WpApi.h"
 
 namespace manager {
 
@@ -34,8 +36,6 @@ constexpr const char* kWorkBmpName = "\\Kestrova_wallpaper.bmp";
 constexpr const char* kFolderListName = "\\FolderList.dat";
 constexpr const char* kFileListDatName = "\\FileListDat.dat";
 constexpr const char* kFileListStrName = "\\FileListStr.dat";
-
-std::unique_ptr<CSettings> g_pSettings;
 
 // The four paths of a data folder, when every one fits its field.
 bool FilePathsFit(const std::string& folder)
@@ -106,84 +106,31 @@ void WriteAbsentSettings(const RegistryRecord& record)
 
 }  // namespace
 
-CSettings& ManagerSettings()
+ManagerSession::ManagerSession()
+    : m_pFolderCollection(std::make_unique<CFolderCollection>()),
+      m_pFileCollection(std::make_unique<CFileCollection>())
 {
-    if (!g_pSettings) g_pSettings = std::make_unique<CSettings>();
-    return *g_pSettings;
 }
 
-void TFormMain::FormShow()
+ManagerSession::~ManagerSession() = default;
+
+void ManagerSession::StartUp(const StartupWindowSteps& window)
 {
-    if (!m_bFirstShow) {
-        FillFolderList();
-        UpdateFolderControls();
-        return;
-    }
     LogText("------------- Kestrova Manager -------------");
     LogF("version %d.%.2d", kManagerVersionMajor, kManagerVersionMinor);
-    m_bFirstShow = false;
-    m_bStartingUp = true;
     WriteRunTimeScreenSize();
     StopAgent();
-    ApplyLanguage();
-    ApplySecondaryTexts();
+    ApplyInstalledLanguage();
+    if (window.textsLoaded) window.textsLoaded();
     LoadSettings();
+    if (window.settingsLoaded) window.settingsLoaded();
     EnsureDataFolder();
-    ReadWindowPositions();
+    if (window.dataFolderReady) window.dataFolderReady();
     LoadDatabase();
-    FillFolderList();
-    UpdateFolderControls();
-    ::PostMessageA(Handle(), WM_MANAGER_CHECK_CHANGES, 0, 0);
-    m_bStartingUp = false;
-    if (m_bCloseHeld) {
-        LogText("The close asked for during the start-up follows now");
-        ::PostMessageA(Handle(), WM_CLOSE, 0, 0);
-    }
 }
 
-void TFormMain::LoadSettings()
+void ManagerSession::StartupFailed()
 {
-    std::memset(&m_RegistryRecord, 0, sizeof m_RegistryRecord);
-    SetRegistryDefaults(Handle(), &m_RegistryRecord, false, false);
-    ReadRegistryRoot(m_bConfigured, m_dwAllFilesCount);
-    // Only a missing or zero "Configured" makes a first run; one of another type is skipped like
-    // any mistyped value, and the settings there are the user's.
-    if (ReadConfiguredValue() == ConfiguredValue::Unusable) {
-        LogF("!%s\\Configured has another type than expected; skipped", kRegRootPath);
-        m_bConfigured = true;
-    }
-    if (!m_bConfigured) {
-        SetRegistryDefaults(Handle(), &m_RegistryRecord, true, true);
-        WpApi_RecalcRightMarginForCalendar(&m_RegistryRecord);
-        // The first run's defaults only fill what the registry does not hold: a value that reads
-        // correctly stays, and so does the data folder that \Files names whole.
-        ReadFromRegistry(&m_RegistryRecord);
-        FilesSettings stored = {};
-        int filesMissing = 0;
-        if (!ReadFilesFromRegistry(stored, &filesMissing) || filesMissing > 0) {
-            if (SetDataFilePaths()) WriteFilesToRegistry(m_RegistryRecord.Files);
-        }
-        WriteAbsentSettings(m_RegistryRecord);
-        m_bConfigured = true;
-        WriteRegistryRoot(true, m_dwAllFilesCount);
-    }
-    PlaceWindows();
-
-    int missing = 0;
-    ReadFromRegistry(&m_RegistryRecord, &missing);
-    if (missing > 0) WriteAbsentSettings(m_RegistryRecord);
-
-    CSettings& settings = ManagerSettings();
-    settings.Clear();
-    BuildSettingsSchema(settings, FindDefaultFont(Handle()));
-    settings.LoadFromRegistry(HKEY_CURRENT_USER, kRegRootPath);
-    UseProgramPicker(settings);
-}
-
-void TFormMain::StartupFailed()
-{
-    m_bStartingUp = false;
-    m_bClosed = true;
     m_pFolderCollection.reset();
     m_pFileCollection.reset();
     DWORD autoRun = 0;
@@ -196,7 +143,89 @@ void TFormMain::StartupFailed()
     if (autoRun != 0) StartAgent();
 }
 
-void TFormMain::StopAgent()
+void ManagerSession::SaveEverything(bool tell, const std::function<void()>& savePlaces)
+{
+    m_Settings.SaveToRegistry(HKEY_CURRENT_USER, kRegRootPath);
+    WriteRegistryRoot(m_bConfigured, m_dwAllFilesCount);
+    WriteFilesToRegistry(m_RegistryRecord.Files);
+    if (savePlaces) savePlaces();
+    // A failed save is told; the close still goes ahead, the files keep their previous contents.
+    SaveModifiedLists(tell);
+}
+
+void ManagerSession::FinishClose(bool sessionEnding)
+{
+    // At the end of a session a modal form may still be open over the main window and use the lists
+    // until its loop ends; the program ends right after, so they stay until then.
+    if (!sessionEnding) {
+        m_pFolderCollection.reset();
+        m_pFileCollection.reset();
+    }
+    if (m_Settings.GetValue("AutoRun", "Agent") == 0) return;
+    // At the end of a session the system ends every program; the Agent starts with the next one.
+    if (sessionEnding)
+        LogText("The session ends; the Agent is not started");
+    else
+        StartAgent();
+}
+
+void ManagerSession::ShutDown()
+{
+    SaveEverything(true);
+    FinishClose(false);
+}
+
+void ManagerSession::CheckChanges()
+{
+    if (!m_pFolderCollection || !m_pFileCollection) return;
+    try {
+        if (m_bKeepLoadedImages)
+            LogText("No rescan: the image list stays as it was read until the folders are changed");
+        else if (m_pFolderCollection->GetCount() > 0 && m_pFileCollection->GetCount() == 0)
+            m_pFolderCollection->RecalculateAllFolders(*m_pFileCollection);
+        else if (m_pFolderCollection->CheckForChangesOnDisk(false))
+            m_pFolderCollection->RecalculateAllFolders(*m_pFileCollection);
+    } catch (const TxException& e) {
+        LogF("!Checking the folders failed: %s", e.Message());
+    }
+}
+
+void ManagerSession::LoadSettings()
+{
+    std::memset(&m_RegistryRecord, 0, sizeof m_RegistryRecord);
+    SetRegistryDefaults(m_hOwner, &m_RegistryRecord, false, false);
+    ReadRegistryRoot(m_bConfigured, m_dwAllFilesCount);
+    // Only a missing or zero "Configured" makes a first run; one of another type is skipped like
+    // any mistyped value, and the settings there are the user's.
+    if (ReadConfiguredValue() == ConfiguredValue::Unusable) {
+        LogF("!%s\\Configured has another type than expected; skipped", kRegRootPath);
+        m_bConfigured = true;
+    }
+    if (!m_bConfigured) {
+        SetRegistryDefaults(m_hOwner, &m_RegistryRecord, true, true);
+        TheEngine().recalcRightMarginForCalendar(&m_RegistryRecord);
+        // The first run's defaults only fill what the registry does not hold: a value that reads
+        // correctly stays, and so does the data folder that \Files names whole.
+        ReadFromRegistry(&m_RegistryRecord);
+        FilesSettings stored = {};
+        int filesMissing = 0;
+        if (!ReadFilesFromRegistry(stored, &filesMissing) || filesMissing > 0) {
+            if (SetDataFilePaths()) WriteFilesToRegistry(m_RegistryRecord.Files);
+        }
+        WriteAbsentSettings(m_RegistryRecord);
+        m_bConfigured = true;
+        WriteRegistryRoot(true, m_dwAllFilesCount);
+    }
+    int missing = 0;
+    ReadFromRegistry(&m_RegistryRecord, &missing);
+    if (missing > 0) WriteAbsentSettings(m_RegistryRecord);
+
+    m_Settings.Clear();
+    BuildSettingsSchema(m_Settings, FindDefaultFont(m_hOwner));
+    m_Settings.LoadFromRegistry(HKEY_CURRENT_USER, kRegRootPath);
+}
+
+void ManagerSession::StopAgent()
 {
     switch (StopRunningAgent({kAgentStopPauseMs, kAgentStopLimitMs})) {
     case AgentStopResult::NoneRunning:
@@ -210,48 +239,7 @@ void TFormMain::StopAgent()
     }
 }
 
-void TFormMain::PlaceWindows()
-{
-    const int screenWidth = ::GetSystemMetrics(SM_CXSCREEN);
-    const int screenHeight = ::GetSystemMetrics(SM_CYSCREEN);
-    const RECT outer = GetWindowRect();
-    const int mainWidth = outer.right - outer.left;
-    const int mainHeight = outer.bottom - outer.top;
-    TakeSecondarySizes(m_Positions);
-    WindowBounds& browser = m_Positions.fileList;
-    browser.top = (screenHeight - browser.height - mainHeight) / 2;
-    browser.left = (screenWidth - mainWidth) / 2;
-    browser.width = mainWidth;
-    m_Positions.main = {browser.left, browser.top + browser.height};
-    WindowBounds& settings = m_Positions.settings;
-    settings.left = (screenWidth - settings.width) / 2;
-    settings.top = (screenHeight - settings.height) / 2;
-    SetPos(nullptr, m_Positions.main.x, m_Positions.main.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    PlaceSecondaryForms(m_Positions);
-}
-
-void TFormMain::ReadWindowPositions()
-{
-    m_Positions.lastDirAddFolders = m_sLastDirAddFolders;
-    if (!ReadManagerPositions(m_Positions)) return;
-    m_sLastDirAddFolders = m_Positions.lastDirAddFolders;
-    SetPos(nullptr, m_Positions.main.x, m_Positions.main.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    RegKey key;
-    if (OpenManagerPositionsKey(key)) ReadSecondaryPositions(key.get());
-}
-
-void TFormMain::WriteWindowPositions()
-{
-    const RECT outer = GetWindowRect();
-    m_Positions.main = {outer.left, outer.top};
-    m_Positions.lastDirAddFolders = m_sLastDirAddFolders;
-    WriteManagerPositions(m_Positions);
-    // The forms write their own places over the ones the main window only computed.
-    RegKey key;
-    if (OpenManagerPositionsKey(key)) WriteSecondaryPositions(key.get());
-}
-
-bool TFormMain::KeepDamagedFile(const char* path)
+bool ManagerSession::KeepDamagedFile(const char* path)
 {
     const std::string bad = std::string(path) + ".bad";
     if (!::CopyFileA(path, bad.c_str(), FALSE)) {
@@ -262,12 +250,12 @@ bool TFormMain::KeepDamagedFile(const char* path)
     return true;
 }
 
-void TFormMain::TellDatabaseProblem(const std::string& text)
+void ManagerSession::TellDatabaseProblem(const std::string& text)
 {
-    ui::TheDialogs().messageBox(Handle(), text, Text(glm_Error), MB_OK | MB_ICONEXCLAMATION);
+    ui::TheDialogs().messageBox(m_hOwner, text, Text(glm_Error), MB_OK | MB_ICONEXCLAMATION);
 }
 
-void TFormMain::LoadDatabase()
+void ManagerSession::LoadDatabase()
 {
     LogF("Loading the image database from %s", m_RegistryRecord.Files.szFolderListFile);
     LoadFolderList();
@@ -288,7 +276,7 @@ void TFormMain::LoadDatabase()
     }
 }
 
-void TFormMain::LoadFolderList()
+void ManagerSession::LoadFolderList()
 {
     const char* path = m_RegistryRecord.Files.szFolderListFile;
     const DatabaseFileState state = ProbeDatabaseFile(path);
@@ -329,7 +317,7 @@ void TFormMain::LoadFolderList()
     }
 }
 
-void TFormMain::LoadFileList()
+void ManagerSession::LoadFileList()
 {
     const FilesSettings& files = m_RegistryRecord.Files;
     const char* paths[2] = {files.szFileListDatFile, files.szFileListStrFile};
@@ -377,35 +365,7 @@ void TFormMain::LoadFileList()
     m_bKeepLoadedImages = false;
 }
 
-void TFormMain::CheckChanges()
-{
-    // A click that waited in the queue must not run (or close the window) in the middle of a rescan:
-    // the caption is only repainted, no message is handled.
-    if (m_bCheckingChanges || !m_pFolderCollection || !m_pFileCollection) return;
-    m_bCheckingChanges = true;
-    const std::string caption = GetText();
-    SetText(Text(glm_CheckingChanges));
-    RepaintNow();
-    {
-        ui::WaitCursor wait;
-        try {
-            if (m_bKeepLoadedImages)
-                LogText("No rescan: the image list stays as it was read until the folders are changed");
-            else if (m_pFolderCollection->GetCount() > 0 && m_pFileCollection->GetCount() == 0)
-                m_pFolderCollection->RecalculateAllFolders(*m_pFileCollection);
-            else if (m_pFolderCollection->CheckForChangesOnDisk(false))
-                m_pFolderCollection->RecalculateAllFolders(*m_pFileCollection);
-        } catch (const TxException& e) {
-            LogF("!Checking the folders failed: %s", e.Message());
-        }
-        FillFolderList();
-    }
-    SetText(caption);
-    m_bCheckingChanges = false;
-    LogText("Check for changes done");
-}
-
-bool TFormMain::SaveModifiedLists(bool tell)
+bool ManagerSession::SaveModifiedLists(bool tell)
 {
     const FilesSettings& files = m_RegistryRecord.Files;
     bool saved = true;
@@ -436,66 +396,7 @@ bool TFormMain::SaveModifiedLists(bool tell)
     return saved;
 }
 
-void TFormMain::SaveEverything(bool tell)
-{
-    ManagerSettings().SaveToRegistry(HKEY_CURRENT_USER, kRegRootPath);
-    WriteRegistryRoot(m_bConfigured, m_dwAllFilesCount);
-    WriteFilesToRegistry(m_RegistryRecord.Files);
-    WriteWindowPositions();
-    // A failed save is told; the close still goes ahead, the files keep their previous contents.
-    SaveModifiedLists(tell);
-}
-
-void TFormMain::FormCloseQuery(bool& canClose)
-{
-    if (m_bStartingUp) {
-        // A message box of the start-up runs this close in its own loop: the start-up still needs
-        // everything the close would free.
-        LogText("Close held: the start-up runs");
-        m_bCloseHeld = true;
-        canClose = false;
-        return;
-    }
-    canClose = true;
-    if (m_bClosed) return;
-    m_bClosed = true;
-    ui::WaitCursor wait;
-    SaveEverything(!m_bSessionEnding);
-    // At the end of a session a modal form may still be open over the main window and use the lists
-    // until its loop ends; the program ends right after, so they stay until then.
-    if (!m_bSessionEnding) {
-        m_pFolderCollection.reset();
-        m_pFileCollection.reset();
-    }
-    if (ManagerSettings().GetValue("AutoRun", "Agent") == 0) return;
-    // At the end of a session the system ends every program; the Agent starts with the next one.
-    if (m_bSessionEnding)
-        LogText("The session ends; the Agent is not started");
-    else
-        StartAgent();
-}
-
-bool TFormMain::QueryEndSession()
-{
-    // The start-up has nothing of the user's yet; its own writes are done as it goes.
-    if (m_bStartingUp || m_bClosed) return true;
-    LogText("The session ends: saving");
-    ui::WaitCursor wait;
-    SaveEverything(false);
-    return true;
-}
-
-void TFormMain::EndSession(bool ending)
-{
-    if (!ending) {
-        LogText("The session goes on");
-        return;
-    }
-    m_bSessionEnding = true;
-    Close();
-}
-
-bool TFormMain::StartAgent()
+bool ManagerSession::StartAgent()
 {
     const std::string path = TxProgramFolder() + kAgentExe;
     LogF("Starting %s", path.c_str());
@@ -514,7 +415,7 @@ bool TFormMain::StartAgent()
     return true;
 }
 
-bool TFormMain::SetDataFilePaths()
+bool ManagerSession::SetDataFilePaths()
 {
     UserName("could not get user name!");
     LogText("SHGetFolderPath(CSIDL_APPDATA)");
@@ -564,7 +465,7 @@ bool TFormMain::SetDataFilePaths()
     return true;
 }
 
-void TFormMain::EnsureDataFolder()
+void ManagerSession::EnsureDataFolder()
 {
     std::string folder = m_RegistryRecord.Files.szFolderListFile;
     size_t cut = folder.find_last_of('\\');
