@@ -722,6 +722,7 @@ TEST_F(EveryKindTest, EachKindShowsItsEditorsAndStoresTheUsersEdit)
         std::string editors, shown, nodeText;
         bool helpVisible = false, helpBelowEditors = false, modifiedBySelecting = true,
              modifiedByEdit = false;
+        uitest::Picture picture;
     };
     std::vector<Seen> seen(std::size(kKindCases));
     uitest::OnNextModal([&](ui::Form&) {
@@ -739,6 +740,8 @@ TEST_F(EveryKindTest, EachKindShowsItsEditorsAndStoresTheUsersEdit)
             seen[i].shown = c.shows(form);
             seen[i].helpVisible = form.LabelItemHelp.IsVisible();
             seen[i].helpBelowEditors = form.LabelItemHelp.GetWindowRect().top >= LowestEditorBottom();
+            ::RedrawWindow(form.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+            seen[i].picture = uitest::Capture(form.Handle());
             c.edit(form, picker);
             seen[i].nodeText = form.TreeView.Text(node);
             seen[i].modifiedByEdit = settings.Modified();
@@ -760,6 +763,9 @@ TEST_F(EveryKindTest, EachKindShowsItsEditorsAndStoresTheUsersEdit)
         if (c.section) {
             EXPECT_EQ(Stored(c.section, c.valueName), c.stored) << c.caption;
         }
+        std::string file = std::string("manager_settings_kind_") + c.caption + ".png";
+        std::replace(file.begin(), file.end(), ' ', '_');
+        EXPECT_TRUE(seen[i].picture.SavePng(uitest::ShotPath(file))) << c.caption;
     }
     EXPECT_EQ(engine.calls, (std::vector<std::string>{"show", "update", "hide"}));
 }
