@@ -9,6 +9,7 @@
 #include "UiDialogs.h"
 #include "Umanaglang.h"
 #include "Wcommon.h"
+#include "SettingsEditors.h"
 
 namespace {
 
@@ -311,7 +312,7 @@ std::array<TFormSettings::EditorControl, 15> TFormSettings::EditorControls()
              {seFontChange, &ButtonFontChange}}};
 }
 
-ui::Control& TFormSettings::ControlOf(SettingsEditor editor)
+ui::Control& TFormSettings::ControlOf(unsigned editor)
 {
     for (const EditorControl& each : EditorControls())
         if (each.editor == editor) return *each.control;

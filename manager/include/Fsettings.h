@@ -13,7 +13,6 @@
 #include <memory>
 #include <string>
 
-#include "SettingsEditors.h"
 #include "UManagerForms.h"
 #include "UiControls.h"
 #include "Usettings.h"
@@ -83,7 +82,7 @@ protected:
 
 private:
     struct EditorControl {
-        SettingsEditor editor;
+        unsigned editor;  // its SettingsEditor bit
         ui::Control* control;
     };
 
@@ -97,7 +96,7 @@ private:
     void LayOutFontSample();
     // The editors' controls by their bits.
     std::array<EditorControl, 15> EditorControls();
-    ui::Control& ControlOf(SettingsEditor editor);
+    ui::Control& ControlOf(unsigned editor);
     void ShowEditors(unsigned editors);
     // A copy of the picture (may be null) in ImageHelp; its size, or a height of 1 without one.
     SIZE LoadHelpPicture(HBITMAP picture);
