@@ -1,4 +1,3 @@
-#include <cstdlib>
 #include <string>
 
 #include "FormPictures.h"
@@ -12,6 +11,7 @@
 #include "UiDialogs.h"
 #include "Uinstallvalues.h"
 #include "Wcommon.h"
+#include "SettingsEditors.h"
 
 namespace manager {
 
@@ -26,24 +26,6 @@ constexpr const char* kFontSampleText = "AaBbCcDdEeFfGgHhIiJjKkLlMmNnOoPpQqRrSsT
 int Bottom(const ui::Control& control)
 {
     return control.top + control.height;
-}
-
-std::string Trimmed(const std::string& text)
-{
-    size_t first = 0;
-    size_t last = text.size();
-    while (first < last && static_cast<unsigned char>(text[first]) <= 32)
-        ++first;
-    while (last > first && static_cast<unsigned char>(text[last - 1]) <= 32)
-        --last;
-    return text.substr(first, last - first);
-}
-
-// The folder part of a path, with its trailing backslash.
-std::string FolderOf(const std::string& path)
-{
-    const size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
 const char* CharsetText(int charset)
@@ -192,11 +174,11 @@ TFormSettings::TFormSettings(CSettings& settings, const TFormPictures* pictures)
     onHide = [this](ui::Form&) { m_bClosing = true; };
     TreeView.onChange = [this](ui::TreeView&, HTREEITEM) { TreeViewChange(); };
     Panel.onResize = [this](ui::Panel&) { PanelResize(); };
-    CheckBox.onClick = [this](ui::CheckBox&) { CheckBoxClick(); };
-    Edit.onChange = [this](ui::Edit&) { EditChange(); };
-    RadioGroup.onClick = [this](ui::RadioGroup&) { RadioGroupClick(); };
-    TrackBar.onChange = [this](ui::TrackBar&) { TrackBarChange(); };
-    CSpinEdit.onChange = [this](ui::Edit&) { CSpinEditChange(); };
+    CheckBox.onClick = [this](ui::CheckBox&) { EditorChange(); };
+    Edit.onChange = [this](ui::Edit&) { EditorChange(); };
+    RadioGroup.onClick = [this](ui::RadioGroup&) { EditorChange(); };
+    TrackBar.onChange = [this](ui::TrackBar&) { EditorChange(); };
+    CSpinEdit.onChange = [this](ui::Edit&) { EditorChange(); };
     ButtonSelectColor.onClick = [this](ui::Button&) { ButtonSelectColorClick(); };
     ButtonFontChange.onClick = [this](ui::Button&) { ButtonFontChangeClick(); };
     ButtonBrowse.onClick = [this](ui::Button&) { ButtonBrowseClick(); };
@@ -313,17 +295,47 @@ void TFormSettings::FormShow()
     }
 }
 
+std::array<TFormSettings::EditorControl, 15> TFormSettings::EditorControls()
+{
+    return {{{seCaption, &LabelCaption},
+             {seEdit, &Edit},
+             {seBrowse, &ButtonBrowse},
+             {seNumber, &CSpinEdit},
+             {seUnits, &LabelUnits},
+             {seCheckBox, &CheckBox},
+             {seRadioGroup, &RadioGroup},
+             {seTrackBar, &TrackBar},
+             {seTrackBarValue, &LabelTrackBarValue},
+             {seColor, &ShapeColor},
+             {seColorValue, &LabelColor},
+             {seSelectColor, &ButtonSelectColor},
+             {seFontSample, &LabelFontSample},
+             {seFontData, &LabelFontData},
+             {seFontChange, &ButtonFontChange}}};
+}
+
+ui::Control& TFormSettings::ControlOf(unsigned editor)
+{
+    for (const EditorControl& each : EditorControls())
+        if (each.editor == editor) return *each.control;
+    return LabelCaption;
+}
+
 void TFormSettings::HideEditors()
 {
-    ui::Control* const editors[] = {&RadioGroup,         &Edit,          &CSpinEdit,
-                                    &CheckBox,           &LabelCaption,  &LabelItemHelp,
-                                    &LabelTrackBarValue, &TrackBar,      &ShapeColor,
-                                    &ButtonSelectColor,  &LabelColor,    &ButtonBrowse,
-                                    &LabelFontSample,    &LabelFontData, &ButtonFontChange,
-                                    &LabelUnits,         &ImageHelp};
-    for (ui::Control* editor : editors)
-        editor->SetVisible(false);
+    for (const EditorControl& each : EditorControls())
+        each.control->SetVisible(false);
+    LabelItemHelp.SetVisible(false);
+    ImageHelp.SetVisible(false);
     ::ShowWindow(CSpinEdit.ButtonsHandle(), SW_HIDE);
+}
+
+void TFormSettings::ShowEditors(unsigned editors)
+{
+    for (const EditorControl& each : EditorControls())
+        if (editors & each.editor) each.control->SetVisible(true);
+    // The spin edit's buttons are a window of their own beside it.
+    if (editors & seNumber) ::ShowWindow(CSpinEdit.ButtonsHandle(), SW_SHOWNA);
 }
 
 int TFormSettings::TextHeight() const
@@ -348,25 +360,6 @@ void TFormSettings::MarkModified()
     if (!m_bUpdating) m_Settings.SetModified(true);
 }
 
-void TFormSettings::ShowChoice(CSettingsItem& item, int h)
-{
-    const TxStringCollection* options = item.Options();
-    const int count = options ? options->GetCount() : 0;
-    RadioGroup.Destroy();
-    RadioGroup.caption = item.Caption().GetText();
-    RadioGroup.columns = item.Columns();
-    RadioGroup.items.clear();
-    for (int i = 0; i < count; ++i)
-        RadioGroup.items.push_back(options->StringAt(i)->GetText());
-    // A stored value beyond the options shows the last one; a negative one shows none.
-    if (count > 0 && item.RawValue() >= count) item.SetInt(count - 1);
-    RadioGroup.itemIndex = item.RawValue() < count ? item.RawValue() : -1;
-    const int columns = std::max(1, item.Columns());
-    RadioGroup.height = h * ((count / columns) * 12 + 36) / 10;
-    RadioGroup.Create(Panel);
-    RadioGroup.SetVisible(true);
-}
-
 void TFormSettings::TreeViewChange()
 {
     if (m_bClosing) return;
@@ -376,104 +369,39 @@ void TFormSettings::TreeViewChange()
     m_pCurrentItem = node ? static_cast<CSettingsItem*>(TreeView.Data(node)) : nullptr;
     if (!m_pCurrentItem) return;
     CSettingsItem& item = *m_pCurrentItem;
+    const SettingsEditorKind& kind = FindEditorKind(item.Type());
 
     const HBITMAP picture = m_pPictures ? m_pPictures->Picture(item.Picture()) : nullptr;
-    SIZE pictureSize = {0, 1};
-    ImageHelp.SetBitmap(GdiObject());
-    if (picture) {
-        BITMAP info = {};
-        ::GetObjectA(picture, sizeof info, &info);
-        pictureSize = {info.bmWidth, info.bmHeight};
-        ImageHelp.SetBitmap(GdiObject(::CopyImage(picture, IMAGE_BITMAP, 0, 0, 0)));
-    }
+    const SIZE pictureSize = LoadHelpPicture(picture);
 
     m_bUpdating = true;
     LabelCaption.SetCaption(std::string(item.Caption().GetText()) + ":");
-    auto showCaption = [this] { LabelCaption.SetVisible(true); };
-    int helpTop = LabelCaption.top;
-    switch (item.Type()) {
-    case stHeading:
-        break;
-    case stText:
-    case stFolder:
-    case stFile:
-    case stProgramList:
-        showCaption();
-        Edit.SetMaxLength(item.MaxLength());
-        Edit.SetReadOnly(item.Type() == stProgramList);
-        Edit.SetText(item.StringValue().GetText());
-        Edit.SetVisible(true);
-        helpTop = Bottom(Edit) + h;
-        if (item.Type() != stText) {
-            ButtonBrowse.SetVisible(true);
-            helpTop = Bottom(ButtonBrowse) + h;
-        }
-        break;
-    case stInteger:
-        showCaption();
-        LabelUnits.SetCaption(item.Units().GetText());
-        LabelUnits.SetVisible(true);
-        // The stored value shows as it is, also outside the limits; only a step clamps it.
-        CSpinEdit.minValue = 0;
-        CSpinEdit.maxValue = 0;
-        CSpinEdit.SetValue(item.RawValue());
-        CSpinEdit.minValue = item.Min();
-        CSpinEdit.maxValue = item.Max();
-        CSpinEdit.increment = item.Step();
-        CSpinEdit.SetVisible(true);
-        ::ShowWindow(CSpinEdit.ButtonsHandle(), SW_SHOWNA);
-        helpTop = Bottom(CSpinEdit) + h;
-        break;
-    case stBoolean:
-        CheckBox.SetText(item.Caption().GetText());
-        CheckBox.SetChecked(item.RawValue() != 0);
-        CheckBox.SetVisible(true);
-        helpTop = Bottom(CheckBox) + h;
-        break;
-    case stChoice:
-        ShowChoice(item, h);
-        helpTop = Bottom(RadioGroup) + h;
-        break;
-    case stTrackBar:
-        showCaption();
-        TrackBar.SetRange(item.TrackBarMin(), item.TrackBarMax());
-        TrackBar.SetPosition(item.RawValue());
-        LabelTrackBarValue.SetCaption(std::to_string(TrackBar.Position()));
-        TrackBar.SetVisible(true);
-        LabelTrackBarValue.SetVisible(true);
-        helpTop = Bottom(LabelTrackBarValue) + h;
-        break;
-    case stColor:
-        showCaption();
-        ShapeColor.brushColor = ui::Color::Rgb(static_cast<COLORREF>(item.RawValue()));
-        ShapeColor.Invalidate();
-        LabelColor.SetCaption(FormatText(glm_ValueColorX, static_cast<unsigned>(item.RawValue())));
-        ShapeColor.SetVisible(true);
-        ButtonSelectColor.SetVisible(true);
-        LabelColor.SetVisible(true);
-        helpTop = Bottom(ButtonSelectColor) + h;
-        break;
-    case stFont:
-        showCaption();
-        ShowFontDescription();
-        LabelFontSample.SetVisible(true);
-        LabelFontData.SetVisible(true);
-        ButtonFontChange.SetVisible(true);
-        helpTop = Bottom(LabelFontSample) + h;
-        break;
-    default:
-        break;
-    }
-
-    const RECT panel = Panel.GetClientRect();
-    ImageHelp.SetBounds((panel.right - pictureSize.cx) / 2, helpTop, pictureSize.cx, pictureSize.cy);
-    const int helpTextTop = helpTop + pictureSize.cy + 5;
-    LabelItemHelp.SetBounds(kEditorLeft, helpTextTop, kEditorWidth,
-                            std::max(0, ButtonOk.top - 8 - helpTextTop));
+    if (kind.load) kind.load(*this, item);
+    ShowEditors(kind.editors);
+    PlaceHelp(kind.helpBelow == seNone ? LabelCaption.top : Bottom(ControlOf(kind.helpBelow)) + h,
+              pictureSize);
     m_bUpdating = false;
     ImageHelp.SetVisible(picture != nullptr);
     LabelItemHelp.SetCaption(item.HelpText().GetText());
     LabelItemHelp.SetVisible(true);
+}
+
+SIZE TFormSettings::LoadHelpPicture(HBITMAP picture)
+{
+    ImageHelp.SetBitmap(GdiObject());
+    if (!picture) return {0, 1};
+    BITMAP info = {};
+    ::GetObjectA(picture, sizeof info, &info);
+    ImageHelp.SetBitmap(GdiObject(::CopyImage(picture, IMAGE_BITMAP, 0, 0, 0)));
+    return {info.bmWidth, info.bmHeight};
+}
+
+void TFormSettings::PlaceHelp(int top, SIZE picture)
+{
+    const RECT panel = Panel.GetClientRect();
+    ImageHelp.SetBounds((panel.right - picture.cx) / 2, top, picture.cx, picture.cy);
+    const int textTop = top + picture.cy + 5;
+    LabelItemHelp.SetBounds(kEditorLeft, textTop, kEditorWidth, std::max(0, ButtonOk.top - 8 - textTop));
 }
 
 void TFormSettings::PanelResize()
@@ -536,48 +464,11 @@ void TFormSettings::LayOutFontSample()
     LabelFontSample.SetBounds(LabelFontSample.left, LabelFontSample.top, kEditorWidth, lines * lineHeight);
 }
 
-void TFormSettings::CheckBoxClick()
+void TFormSettings::EditorChange()
 {
     if (!m_pCurrentItem) return;
-    m_pCurrentItem->SetInt(CheckBox.Checked() ? 1 : 0);
-    MarkModified();
-    UpdateNodeText();
-}
-
-void TFormSettings::EditChange()
-{
-    if (!m_pCurrentItem) return;
-    m_pCurrentItem->SetString(Trimmed(Edit.Text()).c_str());
-    MarkModified();
-    UpdateNodeText();
-}
-
-void TFormSettings::RadioGroupClick()
-{
-    if (!m_pCurrentItem) return;
-    m_pCurrentItem->SetInt(RadioGroup.ItemIndex());
-    MarkModified();
-    UpdateNodeText();
-}
-
-void TFormSettings::TrackBarChange()
-{
-    if (!m_pCurrentItem) return;
-    m_pCurrentItem->SetInt(TrackBar.Position());
-    LabelTrackBarValue.SetCaption(std::to_string(TrackBar.Position()));
-    MarkModified();
-    UpdateNodeText();
-}
-
-void TFormSettings::CSpinEditChange()
-{
-    if (!m_pCurrentItem) return;
-    // A text that is no number leaves the value as it was.
-    const std::string text = Trimmed(CSpinEdit.Text());
-    char* end = nullptr;
-    const long value = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || !end || *end != '\0') return;
-    m_pCurrentItem->SetInt(static_cast<int>(value));
+    const SettingsEditorKind& kind = FindEditorKind(m_pCurrentItem->Type());
+    if (!kind.store || !kind.store(*this, *m_pCurrentItem)) return;
     MarkModified();
     UpdateNodeText();
 }
@@ -588,9 +479,7 @@ void TFormSettings::ButtonSelectColorClick()
     COLORREF color = static_cast<COLORREF>(m_pCurrentItem->RawValue());
     if (ui::TheDialogs().pickColor(Handle(), color)) {
         m_pCurrentItem->SetInt(static_cast<int>(color));
-        ShapeColor.brushColor = ui::Color::Rgb(color);
-        ShapeColor.Invalidate();
-        LabelColor.SetCaption(FormatText(glm_ValueColorX, static_cast<unsigned>(color)));
+        FindEditorKind(stColor).load(*this, *m_pCurrentItem);
         m_Settings.SetModified(true);
     }
     UpdateNodeText();
@@ -617,40 +506,8 @@ void TFormSettings::ButtonFontChangeClick()
 void TFormSettings::ButtonBrowseClick()
 {
     if (!m_pCurrentItem) return;
-    CSettingsItem& item = *m_pCurrentItem;
-    const std::string value = item.StringValue().GetText();
-    if (item.Type() == stProgramList) {
-        ui::Form* editor = item.EditorForm();
-        if (!editor) return;
-        editor->SetText(value);
-        if (editor->ShowModal() == ui::kModalOk) {
-            item.SetString(editor->GetText().c_str());
-            Edit.SetText(item.StringValue().GetText());
-        }
-        UpdateNodeText();
-        return;
-    }
-    ui::FileDialogOptions options;
-    options.title = item.Caption().GetText();
-    bool chosen = false;
-    if (item.Type() == stFolder) {
-        options.initialDir = value;
-        options.fileName = item.FolderDialogFileName().GetText();
-        chosen = ui::TheDialogs().pickSaveFile(Handle(), options);
-        if (chosen) options.fileName = FolderOf(options.fileName);
-    } else if (item.Type() == stFile) {
-        options.initialDir = FolderOf(value);
-        options.filter = item.FileFilter().GetText();
-        options.defaultExt = item.DefaultExtension().GetText();
-        options.fileName = value;
-        chosen = item.MustExist() ? ui::TheDialogs().pickOpenFile(Handle(), options)
-                                  : ui::TheDialogs().pickSaveFile(Handle(), options);
-    }
-    if (chosen) {
-        item.SetString(options.fileName.c_str());
-        Edit.SetText(options.fileName);
-        m_Settings.SetModified(true);
-    }
+    const SettingsEditorKind& kind = FindEditorKind(m_pCurrentItem->Type());
+    if (kind.browse && kind.browse(*this, *m_pCurrentItem)) m_Settings.SetModified(true);
     UpdateNodeText();
 }
 

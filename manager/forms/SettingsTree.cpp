@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "FormSettings.h"
-#include "UTxLog.h"
 #include "ManagerTexts.h"
+#include "SettingsEditors.h"
 #include "UiFormat.h"
 
 namespace manager {
@@ -92,31 +92,12 @@ std::vector<std::unique_ptr<CSettingsItem>> TakeCopies(ui::TreeView& tree)
 
 }  // namespace
 
-namespace {
-
-// A number typed into the spin edit may lie outside its item's range (the edit takes any text);
-// confirmed, it is brought into the range, so that no exchange period of 5000 minutes or margin of
-// -5 pixels reaches the registry. An item with the bounds 0 and 0 has no limits.
-void ClampToRange(CSettingsItem& item)
-{
-    if (item.Type() != stInteger || item.Min() > item.Max()) return;
-    if (item.Min() == 0 && item.Max() == 0) return;
-    const int value = item.RawValue();
-    const int clamped = std::min(std::max(value, item.Min()), item.Max());
-    if (clamped == value) return;
-    LogF("%s\\%s: %d is outside %d to %d, %d is stored", item.Section().GetText(), item.Key().GetText(),
-         value, item.Min(), item.Max(), clamped);
-    item.SetInt(clamped);
-}
-
-}  // namespace
-
 void TakeFromTree(CSettings& settings, ui::TreeView& tree)
 {
     std::vector<std::unique_ptr<CSettingsItem>> copies = TakeCopies(tree);
     settings.Clear();
     for (auto& copy : copies) {
-        ClampToRange(*copy);
+        if (const auto clamp = FindEditorKind(copy->Type()).clamp) clamp(*copy);
         settings.Append(std::move(copy));
     }
 }

@@ -9,6 +9,7 @@
 // setting that shows on the wallpaper changed, the engine recomposes the current wallpaper.
 #pragma once
 
+#include <array>
 #include <memory>
 #include <string>
 
@@ -52,6 +53,8 @@ public:
     void HideEditors();
     void UpdateNodeText();
     void ShowFontDescription();
+    // The height of a line of the dialog's text, which spaces the editors and the help.
+    int TextHeight() const;
 
     ui::TreeView TreeView;
     ui::Panel Panel;
@@ -80,21 +83,30 @@ protected:
     LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    struct EditorControl {
+        unsigned editor;  // its SettingsEditor bit
+        ui::Control* control;
+    };
+
     void FormShow();
+    // Shows the selected item in the editors of its kind (SettingsEditors.h).
     void TreeViewChange();
     void PanelResize();
     void Layout();
-    void ShowChoice(CSettingsItem& item, int h);
-    int TextHeight() const;
     void MarkModified();
     // Breaks the sample into lines that fit the panel and sizes its label to them.
     void LayOutFontSample();
+    // The editors' controls by their bits.
+    std::array<EditorControl, 15> EditorControls();
+    ui::Control& ControlOf(unsigned editor);
+    void ShowEditors(unsigned editors);
+    // A copy of the picture (may be null) in ImageHelp; its size, or a height of 1 without one.
+    SIZE LoadHelpPicture(HBITMAP picture);
+    // The help picture and text from `top` down, the picture of that size centred.
+    void PlaceHelp(int top, SIZE picture);
 
-    void CheckBoxClick();
-    void EditChange();
-    void RadioGroupClick();
-    void TrackBarChange();
-    void CSpinEditChange();
+    // The current item's editor changed: its kind takes the value back into the item.
+    void EditorChange();
     void ButtonSelectColorClick();
     void ButtonFontChangeClick();
     void ButtonBrowseClick();

@@ -2,7 +2,10 @@
 // when the wallpaper is recomposed, what Cancel leaves alone, and what the tree and editors show.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "FormPictures.h"
@@ -510,6 +513,264 @@ TEST_F(EditorKindsTest, HelpOpensTheHelpFileBesideTheProgram)
     const auto boxes = mftest::TakeMessageBoxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0], "open: " + testsupport::ExeFolder() + "Kestrova.chm");
+}
+
+}  // namespace
+
+namespace {
+
+// One item of every kind, each bound to a value of the settings record so that OK saves it: what
+// selecting it shows (its editors and nothing else, its value in them, the help below them), what a
+// user's edit makes of it, and what reaches the registry.
+class EveryKindTest : public SettingsKeyTest {
+protected:
+    void SetUp() override
+    {
+        SettingsKeyTest::SetUp();
+        settings.BeginSection("Display", true);
+        settings.AddItem(stHeading, "", "Kinds", 0)->SetHelp("About the kinds");
+        CSettingsItem* number = settings.AddItem(stInteger, "MinSize", "Size", 1);
+        number->SetRange(480, 240, 5000, 10);
+        number->SetUnits("pixels");
+        settings.AddItem(stBoolean, "Frame", "Frame", 1)->SetBool(0);
+        CSettingsItem* choice = settings.AddItem(stChoice, "FitType", "Fit", 1);
+        for (const char* option : {"clip", "stretch", "fill"})
+            choice->AddOption(option);
+        choice->SetChoice(0, 1);
+        settings.AddItem(stTrackBar, "MinRatio", "Ratio", 1)->SetInt(30);
+        settings.AddItem(stFont, "FileFont", "Font", 1)->SetFont("Arial", 8, nullptr, kClWindowText, 238);
+        settings.BeginSection("CurrentImage", true);
+        settings.AddItem(stText, "ImageName", "Name", 1)->SetString("old.jpg");
+        settings.AddItem(stFolder, "ImagePath", "Folder", 1)->SetString("C:\\old\\");
+        settings.AddItem(stColor, "TextColor", "Colour", 1)->SetInt(0x00112233);
+        settings.BeginSection("Files", true);
+        settings.AddItem(stFile, "WorkBmpFile", "File", 1)->SetString("C:\\data\\work.bmp");
+        settings.BeginSection("Agent", true);
+        settings.AddItem(stProgramList, "ConflictingPrgs", "Programs", 1)->SetString("x.exe");
+        settings.AddItem(stProgramList + 1, "", "Later kind", 1)->SetHelp("Not edited here");
+        SetProgramListEditor(settings, &picker);
+        ASSERT_TRUE(picker.Create());
+        ASSERT_TRUE(form.Create());
+    }
+
+    // The node whose copy has that caption.
+    HTREEITEM Node(const char* caption)
+    {
+        HTREEITEM node = form.TreeView.Root();
+        if (node && form.TreeView.Text(node) == caption) return node;
+        for (node = form.TreeView.FirstChild(node); node; node = form.TreeView.NextSibling(node)) {
+            const auto* item = static_cast<const CSettingsItem*>(form.TreeView.Data(node));
+            if (item && std::string(item->Caption().GetText()) == caption) return node;
+        }
+        return nullptr;
+    }
+
+    // Every editor of the panel by its name; the spin edit's buttons are a window of their own.
+    std::vector<std::pair<std::string, HWND>> Editors()
+    {
+        return {{"LabelCaption", form.LabelCaption.Handle()},
+                {"Edit", form.Edit.Handle()},
+                {"ButtonBrowse", form.ButtonBrowse.Handle()},
+                {"CSpinEdit", form.CSpinEdit.Handle()},
+                {"SpinButtons", form.CSpinEdit.ButtonsHandle()},
+                {"LabelUnits", form.LabelUnits.Handle()},
+                {"CheckBox", form.CheckBox.Handle()},
+                {"RadioGroup", form.RadioGroup.Handle()},
+                {"TrackBar", form.TrackBar.Handle()},
+                {"LabelTrackBarValue", form.LabelTrackBarValue.Handle()},
+                {"ShapeColor", form.ShapeColor.Handle()},
+                {"LabelColor", form.LabelColor.Handle()},
+                {"ButtonSelectColor", form.ButtonSelectColor.Handle()},
+                {"LabelFontSample", form.LabelFontSample.Handle()},
+                {"LabelFontData", form.LabelFontData.Handle()},
+                {"ButtonFontChange", form.ButtonFontChange.Handle()}};
+    }
+
+    // The names of the editors that are visible, in the order of Editors().
+    std::string VisibleEditors()
+    {
+        std::string names;
+        for (const auto& [name, window] : Editors())
+            if (::IsWindowVisible(window)) names += (names.empty() ? "" : " ") + name;
+        return names;
+    }
+
+    // The lowest bottom edge of the visible editors, in screen coordinates; 0 when none is visible.
+    LONG LowestEditorBottom()
+    {
+        LONG bottom = 0;
+        for (const auto& [name, window] : Editors()) {
+            RECT r = {};
+            if (::IsWindowVisible(window) && ::GetWindowRect(window, &r)) bottom = std::max(bottom, r.bottom);
+        }
+        return bottom;
+    }
+
+    // A registry value below the settings root as text: a number in decimal, a text as it is.
+    std::string Stored(const char* section, const char* name)
+    {
+        DWORD type = 0;
+        std::string data;
+        if (!QueryRawValue(section, name, type, data)) return "<none>";
+        if (type == REG_DWORD && data.size() == 4)
+            return std::to_string(*reinterpret_cast<const DWORD*>(data.data()));
+        if (type == REG_SZ) return std::string(data.c_str());
+        return "<type " + std::to_string(type) + ">";
+    }
+
+    CSettings settings;
+    ui::Owner<TFormProcessEnum> picker;
+    ui::Owner<TFormSettings> form{settings, nullptr};
+};
+
+std::string EditShows(TFormSettings& form)
+{
+    return form.Edit.Text() + ((form.Edit.GetStyle() & ES_READONLY) ? " (read-only)" : "");
+}
+
+void TypeOver(HWND edit, const char* text)
+{
+    ::SendMessageA(edit, EM_SETSEL, 0, -1);
+    uitest::TypeText(edit, text);
+}
+
+struct KindCase {
+    const char* caption;
+    const char* editors;  // visible after the selection, in the order of Editors()
+    std::string (*shows)(TFormSettings& form);
+    const char* shown;
+    // A user's edit with real messages; the picker is the program list's editor form.
+    void (*edit)(TFormSettings& form, TFormProcessEnum& picker);
+    const char* nodeText;  // the tree's text of the item after the edit
+    bool recomposes;       // the edit counts as a change of what the wallpaper shows
+    const char* section;   // where OK stores the item; null for a kind that is not stored
+    const char* valueName;
+    const char* stored;
+};
+
+const KindCase kKindCases[] = {
+    {"Kinds", "", [](TFormSettings& f) { return f.LabelItemHelp.GetText(); }, "About the kinds",
+     [](TFormSettings&, TFormProcessEnum&) {}, "Kinds", false, nullptr, nullptr, nullptr},
+    {"Size", "LabelCaption CSpinEdit SpinButtons LabelUnits",
+     [](TFormSettings& f) {
+         return f.LabelCaption.GetText() + " " + f.CSpinEdit.Text() + " " + f.LabelUnits.GetText();
+     },
+     "Size: 480 pixels", [](TFormSettings& f, TFormProcessEnum&) { TypeOver(f.CSpinEdit.Handle(), "6000"); },
+     "Size [6000 pixels]", true, "Display", "MinSize", "5000"},  // within the item's range once confirmed
+    {"Frame", "CheckBox",
+     [](TFormSettings& f) {
+         return f.CheckBox.GetText() + (f.CheckBox.Checked() ? " checked" : " unchecked");
+     },
+     "Frame unchecked", [](TFormSettings& f, TFormProcessEnum&) { uitest::Click(f.CheckBox.Handle()); },
+     "Frame [yes]", true, "Display", "Frame", "1"},
+    {"Fit", "RadioGroup",
+     [](TFormSettings& f) { return f.RadioGroup.GetText() + " " + std::to_string(f.RadioGroup.ItemIndex()); },
+     "Fit 0", [](TFormSettings& f, TFormProcessEnum&) { uitest::Click(f.RadioGroup.Item(2)->Handle()); },
+     "Fit [fill]", true, "Display", "FitType", "2"},
+    {"Ratio", "LabelCaption TrackBar LabelTrackBarValue",
+     [](TFormSettings& f) {
+         return std::to_string(f.TrackBar.Position()) + " " + f.LabelTrackBarValue.GetText();
+     },
+     "30 30", [](TFormSettings& f, TFormProcessEnum&) { uitest::PressKey(f.TrackBar.Handle(), VK_RIGHT); },
+     "Ratio [31]", true, "Display", "MinRatio", "31"},
+    {"Font", "LabelCaption LabelFontSample LabelFontData ButtonFontChange",
+     [](TFormSettings& f) { return f.LabelFontData.GetText(); },
+     "Name: Arial\nSize: 8\nStyle: normal\nCharset: Eastern european characters.",
+     [](TFormSettings& f, TFormProcessEnum&) { uitest::Click(f.ButtonFontChange.Handle()); },
+     "Font [Courier New, 12]", false, "Display", "FileFontName", "Courier New"},
+    {"Name", "LabelCaption Edit", EditShows, "old.jpg",
+     [](TFormSettings& f, TFormProcessEnum&) { TypeOver(f.Edit.Handle(), "  new.jpg \t"); }, "Name [new.jpg]",
+     true, "CurrentImage", "ImageName", "new.jpg"},
+    {"Folder", "LabelCaption Edit ButtonBrowse", EditShows, "C:\\old\\",
+     [](TFormSettings& f, TFormProcessEnum&) { uitest::Click(f.ButtonBrowse.Handle()); },
+     "Folder [C:\\pictures\\]", true, "CurrentImage", "ImagePath", "C:\\pictures\\"},
+    {"Colour", "LabelCaption ShapeColor LabelColor ButtonSelectColor",
+     [](TFormSettings& f) { return f.LabelColor.GetText(); }, "Color: BGR 112233",
+     [](TFormSettings& f, TFormProcessEnum&) { uitest::Click(f.ButtonSelectColor.Handle()); },
+     "Colour [BGR 302010]", true, "CurrentImage", "TextColor", "3153936"},
+    {"File", "LabelCaption Edit ButtonBrowse", EditShows, "C:\\data\\work.bmp",
+     [](TFormSettings& f, TFormProcessEnum&) { uitest::Click(f.ButtonBrowse.Handle()); },
+     "File [C:\\data\\other.bmp]", true, "Files", "WorkBmpFile", "C:\\data\\other.bmp"},
+    {"Programs", "LabelCaption Edit ButtonBrowse", EditShows, "x.exe (read-only)",
+     [](TFormSettings& f, TFormProcessEnum& picker) {
+         uitest::OnNextModal([&picker](ui::Form&) {
+             picker.EditBlockingPrograms.SetText("a.exe;b.exe");
+             uitest::Click(picker.ButtonOk.Handle());
+         });
+         uitest::Click(f.ButtonBrowse.Handle());
+     },
+     "Programs [a.exe;b.exe]", true, "Agent", "ConflictingPrgs", "a.exe;b.exe"},
+    {"Later kind", "", [](TFormSettings& f) { return f.LabelItemHelp.GetText(); }, "Not edited here",
+     [](TFormSettings&, TFormProcessEnum&) {}, "Later kind", false, nullptr, nullptr, nullptr},
+};
+
+TEST_F(EveryKindTest, EachKindShowsItsEditorsAndStoresTheUsersEdit)
+{
+    EngineRecorder engine;
+    ui::DialogsOverride dialogs;
+    dialogs->pickColor = [](HWND, COLORREF& color) {
+        color = RGB(0x10, 0x20, 0x30);
+        return true;
+    };
+    dialogs->pickFont = [](HWND, ui::FontSpec& font, COLORREF&, const ui::FontEffects&) {
+        font.face = "Courier New";
+        font.height = -16;  // 12 points at 96 pixels per inch
+        return true;
+    };
+    dialogs->pickSaveFile = [](HWND, ui::FileDialogOptions& options) {
+        options.fileName = options.title == "Folder" ? "C:\\pictures\\-" : "C:\\data\\other.bmp";
+        return true;
+    };
+    struct Seen {
+        std::string editors, shown, nodeText;
+        bool helpVisible = false, helpBelowEditors = false, modifiedBySelecting = true,
+             modifiedByEdit = false;
+        uitest::Picture picture;
+    };
+    std::vector<Seen> seen(std::size(kKindCases));
+    uitest::OnNextModal([&](ui::Form&) {
+        // Each row starts unmodified, so that its own selection and edit show in the flag; OK then
+        // sees whether any edit counted.
+        bool anyModified = false;
+        for (size_t i = 0; i < std::size(kKindCases); ++i) {
+            const KindCase& c = kKindCases[i];
+            const HTREEITEM node = Node(c.caption);
+            if (!node) continue;
+            settings.SetModified(false);
+            form.TreeView.Select(node);
+            seen[i].modifiedBySelecting = settings.Modified();
+            seen[i].editors = VisibleEditors();
+            seen[i].shown = c.shows(form);
+            seen[i].helpVisible = form.LabelItemHelp.IsVisible();
+            seen[i].helpBelowEditors = form.LabelItemHelp.GetWindowRect().top >= LowestEditorBottom();
+            ::RedrawWindow(form.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+            seen[i].picture = uitest::Capture(form.Handle());
+            c.edit(form, picker);
+            seen[i].nodeText = form.TreeView.Text(node);
+            seen[i].modifiedByEdit = settings.Modified();
+            anyModified = anyModified || settings.Modified();
+        }
+        settings.SetModified(anyModified);
+        uitest::Click(form.ButtonOk.Handle());
+    });
+    ASSERT_TRUE(form.ShowDialog());
+    for (size_t i = 0; i < std::size(kKindCases); ++i) {
+        const KindCase& c = kKindCases[i];
+        EXPECT_EQ(seen[i].editors, c.editors) << c.caption;
+        EXPECT_EQ(seen[i].shown, c.shown) << c.caption;
+        EXPECT_FALSE(seen[i].modifiedBySelecting) << c.caption;
+        EXPECT_TRUE(seen[i].helpVisible) << c.caption;
+        EXPECT_TRUE(seen[i].helpBelowEditors) << c.caption;
+        EXPECT_EQ(seen[i].nodeText, c.nodeText) << c.caption;
+        EXPECT_EQ(seen[i].modifiedByEdit, c.recomposes) << c.caption;
+        if (c.section) {
+            EXPECT_EQ(Stored(c.section, c.valueName), c.stored) << c.caption;
+        }
+        std::string file = std::string("manager_settings_kind_") + c.caption + ".png";
+        std::replace(file.begin(), file.end(), ' ', '_');
+        EXPECT_TRUE(seen[i].picture.SavePng(uitest::ShotPath(file))) << c.caption;
+    }
+    EXPECT_EQ(engine.calls, (std::vector<std::string>{"show", "update", "hide"}));
 }
 
 }  // namespace
