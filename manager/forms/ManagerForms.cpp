@@ -3,7 +3,7 @@
 #include "ManagerForms.h"
 #include "UiListView.h"
 #include "CaptionTable.h"
-#include "ManagerTexts.h"
+#include "Umanaglang.h"
 
 namespace manager {
 

@@ -7,10 +7,10 @@
 #include <iterator>
 #include <string>
 
-#include "FormSettings.h"
+#include "Fsettings.h"
 #include "UTxLog.h"
 #include "UiDialogs.h"
-#include "ManagerTexts.h"
+#include "Umanaglang.h"
 
 namespace manager {
 

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "FormSettings.h"
-#include "ManagerTexts.h"
+#include "Fsettings.h"
+#include "Umanaglang.h"
 #include "SettingsEditors.h"
 #include "UiFormat.h"
 

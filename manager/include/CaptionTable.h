@@ -1,7 +1,7 @@
 // Which Manager text goes on which control of which form, by the names of the forms' components.
 #pragma once
 
-#include "ManagerTexts.h"
+#include "Umanaglang.h"
 
 namespace manager {
 

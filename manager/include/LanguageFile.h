@@ -2,7 +2,7 @@
 // texts taken from the block the installer chose.
 #pragma once
 
-#include "ManagerTexts.h"
+#include "Umanaglang.h"
 
 namespace manager {
 

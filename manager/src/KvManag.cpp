@@ -4,7 +4,7 @@
 
 #include <exception>
 
-#include "FormMain.h"
+#include "Fmain.h"
 #include "ManagerForms.h"
 #include "SingleInstance.h"
 #include "UTxLog.h"

@@ -9,11 +9,11 @@
 
 #include <memory>
 
-#include "FormFileList.h"
+#include "Ffilelist.h"
 #include "FormPictures.h"
-#include "FormProcessEnum.h"
-#include "FormSettings.h"
-#include "FormTree.h"
+#include "Fprocessenum.h"
+#include "Fsettings.h"
+#include "FTree.h"
 #include "UiForm.h"
 
 class CFileCollection;

@@ -17,7 +17,7 @@
 #include "UTxLog.h"
 #include "UTxUtils.h"
 #include "Uinstallvalues.h"
-#include "ManagerTexts.h"
+#include "Umanaglang.h"
 #include "SettingsSchema.h"
 #include "Uregutils.h"
 #include "Usettingsvalues.h"

@@ -1,7 +1,7 @@
 // Replacing a text of the table; only the language loader does it.
 #pragma once
 
-#include "ManagerTexts.h"
+#include "Umanaglang.h"
 
 namespace manager {
 

@@ -1,7 +1,7 @@
 // The Manager's settings schema: which record values the user edits, with which editor, default,
 // limits and texts. Each row names its record member; the registry name and section come from the
 // record's table of values.
-#include "ManagerTexts.h"
+#include "Umanaglang.h"
 #include "Settings.h"
 #include "SettingsSchema.h"
 #include "Wcommon.h"

@@ -4,7 +4,7 @@
 #include "KvTestSupport.h"
 #include "Uinstallvalues.h"
 #include "LanguageFile.h"
-#include "ManagerTexts.h"
+#include "Umanaglang.h"
 
 #include <gtest/gtest.h>
 

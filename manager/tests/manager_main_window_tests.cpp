@@ -11,8 +11,8 @@
 #include <cstdio>
 #include <functional>
 
-#include "FormMain.h"
-#include "FormTree.h"
+#include "Fmain.h"
+#include "FTree.h"
 #include "KvTestSupport.h"
 #include "ManagerWindowPositions.h"
 #include "UTxDiskApi.h"

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "FormTree.h"
+#include "FTree.h"
 #include "KvTestSupport.h"
 #include "UiDialogs.h"
 #include "UiTestKit.h"

@@ -2,7 +2,7 @@
 #include "KvTestSupport.h"
 #include "CaptionTable.h"
 #include "LanguageFile.h"
-#include "ManagerTexts.h"
+#include "Umanaglang.h"
 
 #include <gtest/gtest.h>
 

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "FormFileList.h"
-#include "FormMain.h"
-#include "FormProcessEnum.h"
-#include "FormSettings.h"
+#include "Ffilelist.h"
+#include "Fmain.h"
+#include "Fprocessenum.h"
+#include "Fsettings.h"
 #include "KvTestRegistry.h"
 #include "KvTestSupport.h"
 #include "ManagerEngine.h"

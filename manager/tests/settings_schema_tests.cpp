@@ -1,5 +1,5 @@
 // The settings schema in memory: its rows, its items and finding them.
-#include "ManagerTexts.h"
+#include "Umanaglang.h"
 #include "Settings.h"
 #include "SettingsSchema.h"
 #include "Wcommon.h"

@@ -1,5 +1,5 @@
 // The settings schema in the registry, read back by the record's own readers and raw registry calls.
-#include "ManagerTexts.h"
+#include "Umanaglang.h"
 #include "Settings.h"
 #include "SettingsSchema.h"
 #include "Wcommon.h"

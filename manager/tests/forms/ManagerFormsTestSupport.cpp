@@ -4,7 +4,7 @@
 
 #include "UiApp.h"
 #include "UiDialogs.h"
-#include "ManagerTexts.h"
+#include "Umanaglang.h"
 
 using namespace manager;
 

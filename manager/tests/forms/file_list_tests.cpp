@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "FormFileList.h"
+#include "Ffilelist.h"
 #include "KvTestSupport.h"
 #include "ManagerFormsTestSupport.h"
 #include "ManagerEngine.h"

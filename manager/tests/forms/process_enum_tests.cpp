@@ -5,12 +5,12 @@
 #include <cstring>
 #include <string>
 
-#include "FormProcessEnum.h"
+#include "Fprocessenum.h"
 #include "KvTestSupport.h"
 #include "ManagerFormsTestSupport.h"
 #include "ProgramList.h"
 #include "UiTestKit.h"
-#include "ManagerTexts.h"
+#include "Umanaglang.h"
 #include "Uprocessenum.h"
 
 using namespace manager;

@@ -9,15 +9,15 @@
 #include <vector>
 
 #include "FormPictures.h"
-#include "FormProcessEnum.h"
-#include "FormSettings.h"
+#include "Fprocessenum.h"
+#include "Fsettings.h"
 #include "SettingsSchema.h"
 #include "KvTestSupport.h"
 #include "ManagerFormsTestSupport.h"
 #include "ManagerEngine.h"
 #include "UiDialogs.h"
 #include "UiTestKit.h"
-#include "ManagerTexts.h"
+#include "Umanaglang.h"
 #include "Wcommon.h"
 #include "settings_support.h"
 

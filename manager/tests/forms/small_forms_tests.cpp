@@ -1,13 +1,13 @@
 // The help pictures and the empty test-image window, and the places the forms keep under \Manager.
 #include <gtest/gtest.h>
 
-#include "FormFileList.h"
+#include "Ffilelist.h"
 #include "FormPictures.h"
-#include "FormProcessEnum.h"
-#include "FormSettings.h"
+#include "Fprocessenum.h"
+#include "Fsettings.h"
 #include "KvTestSupport.h"
 #include "LanguageFile.h"
-#include "ManagerTexts.h"
+#include "Umanaglang.h"
 #include "ManagerForms.h"
 #include "UiTestKit.h"
 #include "Wcommon.h"

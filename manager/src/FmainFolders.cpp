@@ -1,14 +1,14 @@
 // The folder list of the main window and the commands on it.
 #include <cstdio>
 
-#include "FormMain.h"
-#include "FormTree.h"
+#include "Fmain.h"
+#include "FTree.h"
 #include "ManagerEngine.h"
 #include "UTxDiskApi.h"
 #include "UTxLog.h"
 #include "Uprocessenum.h"
 #include "Uinstallvalues.h"
-#include "ManagerTexts.h"
+#include "Umanaglang.h"
 
 namespace manager {
 

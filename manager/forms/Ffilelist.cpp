@@ -1,10 +1,10 @@
-#include "FormFileList.h"
+#include "Ffilelist.h"
 
 #include <algorithm>
 
 #include "ManagerEngine.h"
 #include "ManagerForms.h"
-#include "ManagerTexts.h"
+#include "Umanaglang.h"
 #include "UTxDiskApi.h"
 #include "UTxLog.h"
 #include "UiDialogs.h"

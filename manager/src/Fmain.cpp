@@ -1,12 +1,12 @@
 // The main window's components, their texts, the window's own messages and its part of the start-up
 // and shutdown.
-#include "FormMain.h"
+#include "Fmain.h"
 
-#include "FormTree.h"
+#include "FTree.h"
 #include "ManagerForms.h"
 #include "UTxLog.h"
 #include "UTxUtils.h"
-#include "ManagerTexts.h"
+#include "Umanaglang.h"
 
 namespace manager {
 

@@ -1,10 +1,10 @@
-#include "FormTree.h"
+#include "FTree.h"
 
 #include <cstring>
 
 #include "UTxDiskApi.h"
 #include "ManagerForms.h"
-#include "ManagerTexts.h"
+#include "Umanaglang.h"
 
 namespace manager {
 

@@ -1,10 +1,10 @@
-#include "FormProcessEnum.h"
+#include "Fprocessenum.h"
 
 #include "ManagerForms.h"
 #include "ProgramList.h"
 #include "UTxLog.h"
 #include "UiDialogs.h"
-#include "ManagerTexts.h"
+#include "Umanaglang.h"
 #include "Uprocessenum.h"
 
 namespace manager {

@@ -1,10 +1,10 @@
 #include <string>
 
 #include "FormPictures.h"
-#include "FormSettings.h"
+#include "Fsettings.h"
 #include "ManagerEngine.h"
 #include "ManagerForms.h"
-#include "ManagerTexts.h"
+#include "Umanaglang.h"
 #include "UTxDiskApi.h"
 #include "UTxLog.h"
 #include "UiApp.h"
