@@ -5,10 +5,12 @@
 // the real formatter with harmless arguments of the default's kinds: it must stay within its
 // buffer, and its length within the text's length plus one field of the widest width the check
 // allows per conversion.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -57,8 +59,13 @@ std::vector<std::string> Split(const std::string& bytes, size_t maxLine, size_t 
 {
     TxLineSplitter splitter(maxLine);
     std::vector<std::string> lines;
-    for (size_t at = 0; at < bytes.size(); at += piece)
-        splitter.Feed(bytes.data() + at, std::min(piece, bytes.size() - at), lines);
+    for (size_t at = 0; at < bytes.size(); at += piece) {
+        // Each piece in a block of exactly its size, so a read past it is a report.
+        const size_t n = std::min(piece, bytes.size() - at);
+        const std::unique_ptr<char[]> copy(new char[n]);
+        std::memcpy(copy.get(), bytes.data() + at, n);
+        splitter.Feed(copy.get(), n, lines);
+    }
     splitter.Finish(lines);
     return lines;
 }
