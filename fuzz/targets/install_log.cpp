@@ -91,11 +91,13 @@ const InstallPlaces& Places()
     static const InstallPlaces places = [] {
         InstallPlaces p;
         p.installFolder = "C:\\Program Files\\Kestrova\\Photo Saver";
-        p.menuFolders = {"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Kestrova",
-                         "C:\\Users\\Anna\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Kestrova"};
+        p.menuFolders = {
+            "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Kestrova",
+            "C:\\Users\\Anna\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Kestrova"};
         p.screenSaver = "C:\\Windows\\System32\\Kestrova.scr";
-        p.systemFolders = {"C:\\Windows", "C:\\Windows\\System32", "C:\\Program Files", "C:\\ProgramData",
-                           "C:\\Users", "C:\\Users\\Anna", "C:\\Users\\Anna\\Documents"};
+        p.systemFolders = {
+            "C:\\Windows", "C:\\Windows\\System32", "C:\\Program Files",         "C:\\ProgramData",
+            "C:\\Users",   "C:\\Users\\Anna",       "C:\\Users\\Anna\\Documents"};
         return p;
     }();
     return places;
@@ -134,7 +136,8 @@ void CheckVerdict(const std::string& argument, bool isFolder)
         break;
     }
     case PathPlace::ScreenSaver:
-        Check(!isFolder && path.size() == Of(places.screenSaver).size() && StartsWith(path, Of(places.screenSaver)));
+        Check(!isFolder && path.size() == Of(places.screenSaver).size() &&
+              StartsWith(path, Of(places.screenSaver)));
         break;
     case PathPlace::ParentFolder: {
         // A folder above the install folder, and none the system needs nor one holding such.

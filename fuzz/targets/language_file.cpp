@@ -96,7 +96,8 @@ std::string FormatLike(const std::string& text, const std::string& signature)
     if (signature == "x") return ui::Format(format, 0x804020u);
     if (signature == "s d s s") return ui::Format(format, "Arial", 12, "bold", "ANSI characters.");
     if (signature == "s") return ui::Format(format, "C:\\Photos\\Holiday 2004");
-    if (signature == "s s") return ui::Format(format, "C:\\Kestrova\\KvImages.dat", "C:\\Kestrova\\KvImages.bak");
+    if (signature == "s s")
+        return ui::Format(format, "C:\\Kestrova\\KvImages.dat", "C:\\Kestrova\\KvImages.bak");
     Check(false, "a default format of a kind this target does not format yet");
     return std::string();
 }

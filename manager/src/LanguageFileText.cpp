@@ -68,8 +68,8 @@ bool SelectLanguageBlock(const std::vector<std::string>& lines, const char* name
         const std::string line = TrimLanguageLine(lines[i]);
         if (!BeginsWithNoCase(line, kBeginLanguage)) continue;
         // The name from the 15th character on; a line of the keyword alone names the empty text.
-        const std::string blockName =
-            TrimLanguageLine(line.size() > kBeginLanguageLength ? line.substr(kBeginLanguageLength) : std::string());
+        const std::string blockName = TrimLanguageLine(
+            line.size() > kBeginLanguageLength ? line.substr(kBeginLanguageLength) : std::string());
         if (!same(blockName.c_str(), name)) continue;
 
         selected.clear();
