@@ -558,6 +558,17 @@ TEST_F(ManagerStartup, NoDataFolderFitsAndACloseDuringItsMessage)
     for (const char* name : {"FolderListFile", "FileListDatFile", "FileListStrFile", "WorkBmpFile"})
         EXPECT_EQ(testsupport::ReadRegValue(HKEY_CURRENT_USER, files, name).Text(), "") << name;
     EXPECT_FALSE(testsupport::PathExists(appData + "\\Kestrova"));
+    // The close started the stand-in Agent: its start is awaited here, or its record would land in
+    // the next test's registry.
+    bool agentStarted = false;
+    for (const std::string& line : log.Texts())
+        if (line.find("Starting ") != std::string::npos && line.find("KvAgent.exe") != std::string::npos)
+            agentStarted = true;
+    if (agentStarted) {
+        EXPECT_TRUE(testsupport::PumpUntil(
+            [] { return testsupport::ReadRegValue(HKEY_CURRENT_USER, kStandInKey, "Starts").exists; },
+            10000));
+    }
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 // TxTextFile: a whole text file read into lines through one 8 KB buffer.
 #include <memory>
-#include <new>
+#include <string>
+#include <vector>
 
+#include "TxLineSplitter.h"
 #include "UTxDiskApi.h"
 
 TxTextFile::TxTextFile(const char* path, bool readOnly)
@@ -36,54 +38,22 @@ void TxTextFile::AddLine(TxCollection* lines, const char* text)
 void TxTextFile::ReadLines(TxCollection* lines)
 {
     if (!m_bOpen || !lines) return;
-    const std::unique_ptr<char[]> line(new (std::nothrow) char[kMaxLine + 1]);
-    if (!line) return;
     m_iBufferIndex = 0;
     m_iBufferFill = 0;
     m_pFile->Seek(0);
 
-    int n = 0;    // characters of the pending line
-    int run = 0;  // end-of-line characters seen since the last line ended
-    char previous = 0;
-    // A line cut at the maximum length has been added already; the line end that follows belongs
-    // to it and must not add an empty line of its own.
-    bool cutPending = false;
-    auto addPending = [&]() {
-        if (n > 0 || !cutPending) {
-            line[n] = 0;
-            AddLine(lines, line.get());
-        }
-        n = 0;
-        cutPending = false;
-    };
-
-    char c = 0;
-    while (ReadChar(c)) {
-        if (c == '\r' || c == '\n') {
-            if (++run == 2) {
-                addPending();
-                run = 0;
-                if (c == previous) AddLine(lines, "");
-            }
-        } else if (run == 0) {
-            line[n++] = c;
-            cutPending = false;
-            if (n + 1 > kMaxLine) {
-                line[n] = 0;
-                AddLine(lines, line.get());
-                n = 0;
-                cutPending = true;
-            }
-        } else {
-            addPending();
-            run = 0;
-            line[n++] = c;
-        }
-        previous = c;
+    TxLineSplitter splitter(kMaxLine);
+    std::vector<std::string> complete;
+    for (;;) {
+        DWORD read = 0;
+        m_pFile->Read(m_Buffer, kBufferSize, &read);
+        if (read == 0) break;
+        splitter.Feed(m_Buffer, read, complete);
+        for (const std::string& text : complete)
+            AddLine(lines, text.c_str());
+        complete.clear();
     }
-    // A file that ends with line ends adds no empty last line.
-    if (n > 0) {
-        line[n] = 0;
-        AddLine(lines, line.get());
-    }
+    splitter.Finish(complete);
+    for (const std::string& text : complete)
+        AddLine(lines, text.c_str());
 }

@@ -50,6 +50,9 @@ TEST(TxTextFile, LineEnds)
         {"empty file", "", {}},
         {"line over a buffer boundary", Repeat('m', 10000) + "\nn", {Repeat('m', 10000), "n"}},
         {"CR LF over a buffer boundary", Repeat('k', 8191) + "\r\nz", {Repeat('k', 8191), "z"}},
+        {"two LF over a buffer boundary", Repeat('k', 8191) + "\n\nz", {Repeat('k', 8191), "", "z"}},
+        {"LF CR LF over a buffer boundary", Repeat('k', 8190) + "\n\r\nz", {Repeat('k', 8190), "", "z"}},
+        {"a zero byte ends a line's text", std::string("ab\0cd\nef", 8), {"ab", "ef"}},
         {"line of 70000", Repeat('q', 70000) + "\r\n", {Repeat('q', 65535), Repeat('q', 4465)}},
         {"line of 65536", Repeat('q', 65536), {Repeat('q', 65535), "q"}},
         // The line end after a cut line ends that line; it adds no empty line of its own.
