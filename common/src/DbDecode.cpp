@@ -84,23 +84,18 @@ ImageItem DecodeRecord(const std::uint8_t* record, std::uint32_t index, bool wit
     image.averageColor = Get32(record + kRecAverageColor);
 
     if (withTexts) {
-        const char* problem = nullptr;
-        if (!TakeStoredText(strings, stringsSize, image.pathPosition, image.pathLength, image.folderPath,
-                            problem)) {
-            ImageItem note =
-                ImageNoteItem(ImageNote::TextUnusable, index, image.pathPosition, image.pathLength);
-            note.what = "folder path";
+        // The note on a text the string file cannot give, or nothing when it gave it.
+        ImageItem note;
+        const auto take = [&](std::uint32_t position, std::uint32_t length, auto& text, const char* what) {
+            const char* problem = nullptr;
+            if (TakeStoredText(strings, stringsSize, position, length, text, problem)) return true;
+            note = ImageNoteItem(ImageNote::TextUnusable, index, position, length);
+            note.what = what;
             note.problem = problem;
-            return note;
-        }
-        if (!TakeStoredText(strings, stringsSize, image.namePosition, image.nameLength, image.fileName,
-                            problem)) {
-            ImageItem note =
-                ImageNoteItem(ImageNote::TextUnusable, index, image.namePosition, image.nameLength);
-            note.what = "file name";
-            note.problem = problem;
-            return note;
-        }
+            return false;
+        };
+        if (!take(image.pathPosition, image.pathLength, image.folderPath, "folder path")) return note;
+        if (!take(image.namePosition, image.nameLength, image.fileName, "file name")) return note;
     } else {
         // The texts are fetched later from these positions, so their lengths must be usable.
         const std::uint32_t path = image.pathLength;
