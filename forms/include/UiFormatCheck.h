@@ -16,7 +16,8 @@ constexpr int kMaxFormatFieldDigits = 3;
 // width or precision of more than kMaxFormatFieldDigits digits.
 bool ConversionSignature(const char* format, std::string& signature);
 
-// A text may stand in for a default format only when it takes the very same arguments.
+// A text may stand in for a default format only when it takes the very same arguments and prints
+// each alike: "%i" for "%d" and "%X" for "%x" are accepted, "%u" only where the default has "%u".
 bool SameConversions(const char* format, const char* reference);
 
 }  // namespace ui

@@ -64,11 +64,35 @@ bool ConversionSignature(const char* format, std::string& signature)
     return true;
 }
 
+namespace {
+
+// Conversions that take the same argument and print it alike compare equal: "i" reads an int as "d"
+// does, and "x" and "X" print the same number in the same digits but for their case. "u" is its own kind:
+// it prints a negative int otherwise than "d".
+char ArgumentKind(char conversion)
+{
+    if (conversion == 'i') return 'd';
+    if (conversion == 'X') return 'x';
+    return conversion;
+}
+
+std::string ArgumentKinds(std::string signature)
+{
+    for (size_t i = 0; i < signature.size(); ++i) {
+        const bool endsConversion = i + 1 == signature.size() || signature[i + 1] == ' ';
+        if (endsConversion) signature[i] = ArgumentKind(signature[i]);
+    }
+    return signature;
+}
+
+}  // namespace
+
 bool SameConversions(const char* format, const char* reference)
 {
     std::string a;
     std::string b;
-    return ConversionSignature(format, a) && ConversionSignature(reference, b) && a == b;
+    return ConversionSignature(format, a) && ConversionSignature(reference, b) &&
+           ArgumentKinds(a) == ArgumentKinds(b);
 }
 
 }  // namespace ui

@@ -36,6 +36,31 @@ TEST(FormsFormat, WidthsAndPrecisionsAreBounded)
     EXPECT_TRUE(ui::SameConversions("Kestrova Manager %999d.%0.2d", "Kestrova Manager %d.%0.2d"));
 }
 
+struct StandInCase {
+    const char* text;
+    const char* reference;
+    bool accepted;
+};
+
+// A translation stands in for a default when each conversion takes the default's argument and
+// prints it alike; anything else would read arguments that are not there or show them otherwise.
+const StandInCase kStandInCases[] = {
+    {"%i x %i", "%dx%d", true},   {"%d x %i", "%dx%d", true}, {"[%X]", "[%x]", true},
+    {"[%0.6X]", "[%0.6x]", true}, {"%li", "%ld", true},       {"%u", "%u", true},
+    {"%s: %i", "%s: %d", true},   {"%u", "%d", false},  // a negative number would print otherwise
+    {"%d", "%u", false},          {"%i", "%u", false},        {"%x", "%d", false},
+    {"%X", "%i", false},          {"%o", "%d", false},        {"%i", "%s", false},
+    {"%hi", "%d", false},  // another argument size
+    {"%i %i", "%d", false},       {"%i%n", "%d", false},      {"%1000i", "%d", false},
+    {"%.1000X", "%x", false},     {"%ix", "%dx", true},  // a letter after the conversion is plain text
+};
+
+TEST(FormsFormat, ConversionsThatPrintTheSameArgumentAlikeStandIn)
+{
+    for (const StandInCase& c : kStandInCases)
+        EXPECT_EQ(ui::SameConversions(c.text, c.reference), c.accepted) << c.text << " for " << c.reference;
+}
+
 TEST(FormsFormat, TheFormatterRefusesWhatTheCheckRefuses)
 {
     EXPECT_EQ(ui::Format("%999d", 5).size(), 999u);
