@@ -121,3 +121,127 @@ TEST(ImagingBmpFile, RefusesDamagedFiles)
     EXPECT_EQ(info, nullptr);
     EXPECT_EQ(bits, nullptr);
 }
+
+namespace {
+
+// How a writer may lay a .bmp file out: the info header's length, colour masks, a palette of fewer
+// colours, and bytes between the headers and the pixels; bfOffBits says where the pixels begin.
+struct Layout {
+    DWORD headerSize = 40;
+    DWORD compression = BI_RGB;
+    bool masksAfterHeader = false;  // the 12 bytes of masks a 40-byte header is followed by
+    DWORD paletteEntries = 256;     // 8 bits: biClrUsed (256 written as 0)
+    DWORD gap = 0;
+};
+
+constexpr DWORD kMasks[] = {0x00FF0000, 0x0000FF00, 0x000000FF};
+
+std::vector<BYTE> LaidOut(const TestDib& dib, const Layout& l, DWORD offsetChange = 0)
+{
+    const bool eight = dib.Header().biBitCount == 8;
+    const DWORD masks = l.masksAfterHeader ? 12 : 0;
+    const DWORD palette = eight ? 4 * l.paletteEntries : 0;
+    const DWORD pixels = 14 + l.headerSize + masks + palette + l.gap;
+    std::vector<BYTE> f(pixels + dib.bits.size(), 0xCD);  // the gap holds bytes no pixel has
+    BITMAPFILEHEADER fh{};
+    fh.bfType = 0x4D42;
+    fh.bfSize = static_cast<DWORD>(f.size());
+    fh.bfOffBits = pixels + offsetChange;
+    std::memcpy(f.data(), &fh, 14);
+    std::memset(f.data() + 14, 0, l.headerSize);
+    BITMAPINFOHEADER h = dib.Header();
+    h.biSize = l.headerSize;
+    h.biCompression = l.compression;
+    h.biClrUsed = eight && l.paletteEntries != 256 ? l.paletteEntries : 0;
+    std::memcpy(f.data() + 14, &h, 40);
+    // A longer header keeps the masks in its own bytes 40 to 51.
+    if (l.headerSize >= 52 || masks) std::memcpy(f.data() + 14 + 40, kMasks, sizeof kMasks);
+    std::memcpy(f.data() + 14 + l.headerSize + masks, dib.Info()->bmiColors, palette);
+    std::memcpy(f.data() + pixels, dib.bits.data(), dib.bits.size());
+    return f;
+}
+
+}  // namespace
+
+// Files whose pixels do not follow the header directly: they are read where bfOffBits puts them,
+// and the loader hands out the engine's usual layout (a 40-byte header, a full palette, the rows).
+TEST(ImagingBmpFile, ReadsPixelsWhereTheFileHeaderSays)
+{
+    struct Case {
+        const char* name;
+        int bits;
+        Layout layout;
+    };
+    const Case cases[] = {
+        {"24 bits, a gap of 6 bytes", 24, {40, BI_RGB, false, 256, 6}},
+        {"24 bits, V4 header", 24, {108, BI_RGB, false, 256, 0}},
+        {"24 bits, V5 header and a gap", 24, {124, BI_RGB, false, 256, 4}},
+        {"24 bits, masks after the header", 24, {40, BI_BITFIELDS, true, 256, 0}},
+        {"24 bits, V5 header with masks", 24, {124, BI_BITFIELDS, false, 256, 0}},
+        {"24 bits, masks left after a plain header", 24, {40, BI_RGB, true, 256, 0}},
+        {"8 bits, a gap of 2 bytes", 8, {40, BI_RGB, false, 256, 2}},
+        {"8 bits, V5 header", 8, {124, BI_RGB, false, 256, 0}},
+        {"8 bits, 16 colours", 8, {40, BI_RGB, false, 16, 0}},
+    };
+    for (const Case& c : cases) {
+        // 8 bits: the pattern's indices stay below 16, so the short palette names them all.
+        const TestDib dib =
+            c.bits == 8 ? MakeDibWith(3, 4, 8, false, [](int x, int y, int) { return (x + 3 * y) % 16; })
+                        : MakeDib(5, 3, 24, true);
+        const Loaded r = LoadFromBytes(LaidOut(dib, c.layout));
+        ASSERT_TRUE(r.ok) << c.name;
+        const BITMAPINFOHEADER& h = r.info->bmiHeader;
+        EXPECT_EQ(h.biSize, 40u) << c.name;
+        EXPECT_EQ(h.biCompression, static_cast<DWORD>(BI_RGB)) << c.name;
+        EXPECT_EQ(h.biWidth, dib.Header().biWidth) << c.name;
+        EXPECT_EQ(h.biHeight, dib.Header().biHeight) << c.name;
+        const size_t offset = c.bits == 8 ? 1064 : 40;
+        EXPECT_EQ(static_cast<BYTE*>(r.bits) - reinterpret_cast<BYTE*>(r.info),
+                  static_cast<ptrdiff_t>(offset))
+            << c.name;
+        EXPECT_EQ(std::memcmp(r.bits, dib.bits.data(), dib.bits.size()), 0) << c.name;
+        if (c.bits == 8) {
+            const DWORD held = 4 * c.layout.paletteEntries;
+            EXPECT_EQ(std::memcmp(r.info->bmiColors, dib.Info()->bmiColors, held), 0) << c.name;
+            const std::vector<BYTE> black(1024 - held, 0);
+            EXPECT_EQ(
+                std::memcmp(reinterpret_cast<BYTE*>(r.info->bmiColors) + held, black.data(), black.size()), 0)
+                << c.name;
+        }
+        ::GlobalFree(r.info);
+    }
+}
+
+// An offset that points into the headers or past the end, masks of another pixel order, and a
+// palette that runs into the pixels are refused.
+TEST(ImagingBmpFile, RefusesPixelOffsetsOutsideTheFile)
+{
+    const TestDib dib24 = MakeDib(5, 3, 24, false);
+    const TestDib dib8 = MakeDib(3, 2, 8, false);
+    const Layout plain;
+    std::vector<BYTE> otherMasks = LaidOut(dib24, {40, BI_BITFIELDS, true, 256, 0});
+    const DWORD swapped = 0x000000FF;
+    std::memcpy(otherMasks.data() + 14 + 40, &swapped, 4);
+    struct Case {
+        const char* name;
+        std::vector<BYTE> file;
+    };
+    const Case cases[] = {
+        {"offset in the file header", LaidOut(dib24, plain, static_cast<DWORD>(-50))},
+        {"offset in the info header", LaidOut(dib24, plain, static_cast<DWORD>(-4))},
+        {"offset one past the pixels", LaidOut(dib24, plain, 1)},
+        {"offset past the end", LaidOut(dib24, plain, 0x10000000)},
+        {"offset wrapping", LaidOut(dib24, plain, 0xFFFFFFF0u)},
+        {"V5 header past the offset", LaidOut(dib24, {124, BI_RGB, false, 256, 0}, static_cast<DWORD>(-84))},
+        {"masks of another order", otherMasks},
+        {"masks without their bytes", LaidOut(dib24, {40, BI_BITFIELDS, false, 256, 0})},
+        {"masks on 8 bits", LaidOut(dib8, {40, BI_BITFIELDS, true, 256, 0})},
+        {"palette into the pixels", LaidOut(dib8, {40, BI_RGB, false, 256, 0}, static_cast<DWORD>(-4))},
+        {"more than 256 colours", LaidOut(dib8, {40, BI_RGB, false, 257, 0})},
+    };
+    for (const Case& c : cases) {
+        const Loaded r = LoadFromBytes(c.file);
+        EXPECT_FALSE(r.ok) << c.name;
+        EXPECT_EQ(r.info, nullptr) << c.name;
+    }
+}
