@@ -169,7 +169,11 @@ bool DbReplacePair(TxPendingFile& strings, const char* stringFile, TxPendingFile
     ReachDbPairStep(DbPairStep::RecordsReplaced);
     RemoveJournal(journalPath);
     ReachDbPairStep(DbPairStep::JournalRemoved);
-    TxPendingFile::RemoveStale(stringFile);
-    TxPendingFile::RemoveStale(recordFile);
+    // While a journal stays (it could not be removed), the files it names are the next load's to
+    // move into place: none of them goes.
+    if (!DbPairReplacementPending(recordFile)) {
+        TxPendingFile::RemoveStale(stringFile);
+        TxPendingFile::RemoveStale(recordFile);
+    }
     return true;
 }

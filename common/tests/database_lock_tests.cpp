@@ -257,9 +257,10 @@ TEST(DatabaseLock, HeldTooLongSavesFailCleanlyLoadsGoAhead)
     EXPECT_TRUE(folders.SaveToFile(paths.folderList.c_str()));
 }
 
-// After a save, the temporary files that ended saves left beside its targets go once they are a
-// minute old; a fresh one may be another program's save in progress and stays, as does every name
-// that is not a temporary file of one of the targets.
+// After a save, the temporary files that ended saves left beside its targets go: at once when the
+// process that wrote one has ended, else once it is a minute old. A fresh one of a process that
+// runs may be its save in progress and stays, as does every name that is not a temporary file of one
+// of the targets.
 TEST(DatabaseLock, SaveRemovesStaleLeftoversOnly)
 {
     const DatabasePaths paths(FreshFolder("lock_leftovers"));
@@ -268,6 +269,18 @@ TEST(DatabaseLock, SaveRemovesStaleLeftoversOnly)
     const ULONGLONG nowValue = FileTimeUnits(now);
     const ULONGLONG twoMinutesAgo = nowValue - 120ull * 10000000ull;
     const ULONGLONG halfAMinuteAgo = nowValue - 30ull * 10000000ull;
+    // A writer that runs (this test) and one that has ended (a helper that stopped at once).
+    char running[16];
+    std::snprintf(running, sizeof running, "%lx", static_cast<unsigned long>(::GetCurrentProcessId()));
+    char ended[16];
+    {
+        testsupport::ChildProcess helper;
+        ASSERT_TRUE(StartHelper(helper, "no-such-mode"));
+        ASSERT_TRUE(helper.WaitNotPumping(30000));
+        std::snprintf(ended, sizeof ended, "%lx", static_cast<unsigned long>(helper.ProcessId()));
+    }
+    const std::string live = running;
+    const std::string gone = ended;
     struct LeftoverCase {
         std::string path;
         ULONGLONG written;
@@ -277,12 +290,17 @@ TEST(DatabaseLock, SaveRemovesStaleLeftoversOnly)
         {paths.records + ".1a2b-3.tmp", twoMinutesAgo, true},
         {paths.strings + ".FF-10.tmp", twoMinutesAgo, true},
         {paths.folderList + ".20-1.tmp", twoMinutesAgo, true},
-        {paths.records + ".5c-7.tmp", halfAMinuteAgo, false},  // another writer's, still young
-        {paths.records + ".5c-8.tmp", 0, false},               // written now
+        {paths.records + "." + live + "-7.tmp", halfAMinuteAgo, false},  // a running writer's, still young
+        {paths.records + "." + live + "-8.tmp", 0, false},               // written now
+        {paths.records + "." + gone + "-9.tmp", 0, true},                // its writer ended: no save runs
+        {paths.strings + "." + gone + "-a.tmp", halfAMinuteAgo, true},
+        {paths.folderList + "." + gone + "-b.tmp", 0, true},
         {paths.records + ".backup.tmp", twoMinutesAgo, false},
         {paths.records + ".12-.tmp", twoMinutesAgo, false},
         {paths.records + ".x1-2.tmp", twoMinutesAgo, false},
         {paths.records + ".1-2-3.tmp", twoMinutesAgo, false},
+        {paths.records + "." + gone + ".tmp", 0, false},
+        {paths.dir + "\\Other.dat." + gone + "-3.tmp", 0, false},
         {paths.dir + "\\Other.dat.12-3.tmp", twoMinutesAgo, false},
     };
     for (const LeftoverCase& c : cases)

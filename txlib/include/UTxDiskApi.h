@@ -148,8 +148,9 @@ public:
     // Whether `path` is a temporary file name of `target` ("<target>.<hex>-<hex>.tmp", ignoring case).
     static bool IsTempPathOf(const char* path, const char* target);
     // Deletes the temporary files of `target` that writers which ended before their commit left
-    // behind: only names of this pattern whose last write is more than a minute old, so the file of
-    // a save running now in another program is never touched. Returns how many went.
+    // behind: only names of this pattern, and of those only the ones whose writing process (named
+    // in the file name) has ended or whose last write is more than a minute old, so the file of a
+    // save running now in another program is never touched. Returns how many went.
     static int RemoveStale(const char* target);
 
 private:

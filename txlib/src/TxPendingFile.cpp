@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -50,6 +51,24 @@ bool IsPendingNameOf(const std::string& name, const std::string& targetName)
         name.substr(targetName.size() + 1, name.size() - targetName.size() - 1 - suffixLength);
     const size_t dash = middle.find('-');
     return dash != std::string::npos && IsHexRun(middle.substr(0, dash)) && IsHexRun(middle.substr(dash + 1));
+}
+
+// The writer a pending name was made by: the hexadecimal process id before its dash.
+unsigned long WriterOf(const std::string& name, size_t targetNameLength)
+{
+    return std::strtoul(name.c_str() + targetNameLength + 1, nullptr, 16);
+}
+
+// Whether the process that wrote a pending file has ended: its file then belongs to no save. Only a
+// process that surely does not run counts; one that cannot be asked (another user's) still runs.
+bool WriterHasEnded(unsigned long processId)
+{
+    if (processId == ::GetCurrentProcessId()) return false;
+    HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(processId));
+    if (!process) return ::GetLastError() == ERROR_INVALID_PARAMETER;
+    const bool ended = ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+    ::CloseHandle(process);
+    return ended;
 }
 
 }  // namespace
@@ -127,7 +146,8 @@ int TxPendingFile::RemoveStale(const char* target)
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
         if (!IsPendingNameOf(entry.cFileName, targetName)) continue;
         const ULONGLONG written = FileTimeUnits(entry.ftLastWriteTime);
-        if (written > nowValue || nowValue - written <= kStaleAge) continue;
+        const bool old = written <= nowValue && nowValue - written > kStaleAge;
+        if (!old && !WriterHasEnded(WriterOf(entry.cFileName, targetName.size()))) continue;
         const std::string path = folder + entry.cFileName;
         if (::DeleteFileA(path.c_str())) {
             LogF("a temporary file left by an ended save was removed: %s", path.c_str());
