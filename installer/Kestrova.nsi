@@ -21,7 +21,9 @@ ShowInstDetails show
 !include "FileFunc.nsh"
 !include "LogicLib.nsh"
 
-!define KV_ROOT_KEY "Software\Dalvex\Kestrova"
+!ifndef KV_ROOT_KEY  ; the programs' registry root, handed over by the build
+  !error "KV_ROOT_KEY is not defined"
+!endif
 !define KV_RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define KV_RUN_VALUE "Kestrova Agent"
 !define KV_UNINSTALL_KEY "SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall"

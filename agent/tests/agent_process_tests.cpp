@@ -258,7 +258,7 @@ TEST_F(AgentProcess, StartAfterLogOnRecordsTheScreenSize)
             EXPECT_EQ(height, static_cast<DWORD>(::GetSystemMetrics(SM_CYSCREEN))) << c.arguments;
         } else {
             EXPECT_EQ(width, 0xDEADBEEFu) << c.arguments;  // not written
-            EXPECT_EQ(Lines("ReadFromRegistry: Error opening Software\\Dalvex\\Kestrova\\RunTime"), 1);
+            EXPECT_EQ(Lines("ReadFromRegistry: Error opening " KV_REG_ROOT "\\RunTime"), 1);
         }
         SignalClose();
         ASSERT_TRUE(agent.WaitPumping(3000));

@@ -160,7 +160,7 @@ TEST(AgentRealEngine, AKilledScreenSaverDoesNotKeepTheAgentPaused)
     WriteDword(Key("Exchange"), "Period", 0);
     WriteTime(Key("CurrentImage"), "LastChangeTime", FileTimeFromUnits(0));
     // The saver paints with the same engine, as installed.
-    WriteText("Software\\Dalvex\\Kestrova\\Setup", "InstalledPrgDir", installed, REG_SZ, HKEY_LOCAL_MACHINE);
+    WriteText(KV_REG_ROOT "\\Setup", "InstalledPrgDir", installed, REG_SZ, HKEY_LOCAL_MACHINE);
 
     testsupport::LogReceiver receiver;
     testsupport::ChildProcess agent;
@@ -194,6 +194,6 @@ TEST(AgentRealEngine, AKilledScreenSaverDoesNotKeepTheAgentPaused)
 
     SignalAgentClose();
     EXPECT_TRUE(agent.WaitPumping(10000));
-    EXPECT_TRUE(testsupport::DeleteRegTree(HKEY_LOCAL_MACHINE, "Software\\Dalvex\\Kestrova\\Setup"));
+    EXPECT_TRUE(testsupport::DeleteRegTree(HKEY_LOCAL_MACHINE, KV_REG_ROOT "\\Setup"));
     ClearSettings();
 }

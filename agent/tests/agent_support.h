@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "KvTestSupport.h"
+#include "Uregistryroot.h"
 
 namespace agenttest {
 
@@ -20,9 +21,9 @@ using testsupport::FileTimeFromUnits;
 using testsupport::FileTimeUnits;
 FILETIME LocalNow();
 
-constexpr const char* kSettingsKey = "Software\\Dalvex\\Kestrova";
+constexpr const char* kSettingsKey = KV_REG_ROOT;
 constexpr const char* kStubKey = "Software\\Dalvex\\KestrovaTest\\StubEngine";
-constexpr const char* kLanguageKey = "Software\\Dalvex\\Kestrova\\Language";
+constexpr const char* kLanguageKey = KV_REG_ROOT "\\Language";
 
 // Removes the user settings and the stub engine's records.
 void ClearSettings();

@@ -4,12 +4,14 @@
 
 #include <cstddef>
 
+#include "Uregistryroot.h"
+
 // Under HKEY_LOCAL_MACHINE: the same root as the user settings.
-constexpr const char* kSetupKey = "Software\\Dalvex\\Kestrova\\Setup";
+constexpr const char* kSetupKey = KV_REG_ROOT "\\Setup";
 constexpr const char* kInstalledPrgDir = "InstalledPrgDir";  // folder of the programs, no trailing '\'
 constexpr const char* kInstalledImgDir = "InstalledImgDir";  // folder of the sample pictures
 
-constexpr const char* kLanguageKey = "Software\\Dalvex\\Kestrova\\Language";
+constexpr const char* kLanguageKey = KV_REG_ROOT "\\Language";
 constexpr const char* kLanguageValue = "Language";  // name of the Manager's language block
 // Language texts are read through buffers of these sizes; longer texts keep the English default.
 constexpr size_t kLanguageTextSize = 512;       // Manager and engine

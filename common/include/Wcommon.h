@@ -9,8 +9,9 @@
 
 #include <cstddef>
 
+#include "Uregistryroot.h"
+
 // The settings key under HKEY_CURRENT_USER and its subkeys.
-#define KV_REG_ROOT "Software\\Dalvex\\Kestrova"
 constexpr const char* kRegRootPath = KV_REG_ROOT;
 constexpr const char* kRegRunTimeKey = "RunTime";
 constexpr const char* kRegScreenStartupWidth = "ScreenStartupWidth";

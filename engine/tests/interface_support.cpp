@@ -7,11 +7,12 @@
 #include "KvTestRegistry.h"
 #include "KvTestSupport.h"
 #include "UTxUtils.h"
+#include "Uregistryroot.h"
 
 namespace interface_test {
 
 namespace {
-constexpr const char* kLanguageKey = "Software\\Dalvex\\Kestrova\\Language";
+constexpr const char* kLanguageKey = KV_REG_ROOT "\\Language";
 
 HKEY OpenLanguageKey()
 {

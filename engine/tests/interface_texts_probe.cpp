@@ -11,6 +11,7 @@
 #include "KvTestRegistry.h"
 #include "UTxLog.h"
 #include "Usync.h"
+#include "Uregistryroot.h"
 
 extern const CLogSettings g_LogSettings = {"KvApiProbe", "", false, 80, false, true, true};
 
@@ -24,8 +25,8 @@ void __stdcall Collect(const char* text)
 
 void WriteReadingText(const char* text)
 {
-    testsupport::WriteRegValue(HKEY_LOCAL_MACHINE, "Software\\Dalvex\\Kestrova\\Language", "gld_ReadingS",
-                               REG_SZ, testsupport::TextData(text));
+    testsupport::WriteRegValue(HKEY_LOCAL_MACHINE, KV_REG_ROOT "\\Language", "gld_ReadingS", REG_SZ,
+                               testsupport::TextData(text));
 }
 }  // namespace
 

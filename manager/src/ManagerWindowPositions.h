@@ -6,10 +6,11 @@
 #include <string>
 
 #include "UTxUtils.h"
+#include "Uregistryroot.h"
 
 namespace manager {
 
-constexpr const char* kManagerPositionsKey = "Software\\Dalvex\\Kestrova\\Manager";
+constexpr const char* kManagerPositionsKey = KV_REG_ROOT "\\Manager";
 
 struct WindowBounds {
     int left = 0;

@@ -9,12 +9,13 @@
 
 #include "KvTestRegistry.h"
 #include "KvTestSupport.h"
+#include "Uregistryroot.h"
 
 namespace managertest {
 
-constexpr const char* kSettingsKey = "Software\\Dalvex\\Kestrova";
+constexpr const char* kSettingsKey = KV_REG_ROOT;
 constexpr const char* kStandInKey = "Software\\Dalvex\\KestrovaTest\\StandInAgent";
-constexpr const char* kSetupKey = "Software\\Dalvex\\Kestrova\\Setup";
+constexpr const char* kSetupKey = KV_REG_ROOT "\\Setup";
 
 // Folder of the installed Manager the tests start (KvManag.exe, the engine, the stand-in Agent).
 std::string InstalledFolder();

@@ -13,14 +13,15 @@
 #include "UTxUtils.h"
 #include "UiDialogs.h"
 #include "manager_e2e_support.h"
+#include "Uregistryroot.h"
 
 using namespace manager;
 using testsupport::ReadRegValue;
 
 namespace {
 
-constexpr const char* kFilesKey = "Software\\Dalvex\\Kestrova\\Files";
-constexpr const char* kAgentKey = "Software\\Dalvex\\Kestrova\\Agent";
+constexpr const char* kFilesKey = KV_REG_ROOT "\\Files";
+constexpr const char* kAgentKey = KV_REG_ROOT "\\Agent";
 
 // What the database files hold before the start.
 enum class Before { Nothing, SavedByALastRun, DamagedFolderList };

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "manager_e2e_support.h"
+#include "Uregistryroot.h"
 
 using namespace managertest;
 using testsupport::LogReceiver;
@@ -203,7 +204,7 @@ protected:
     void TearDown() override
     {
         ResetUser("");
-        testsupport::DeleteRegValue(HKEY_LOCAL_MACHINE, "Software\\Dalvex\\Kestrova\\Language", "Language");
+        testsupport::DeleteRegValue(HKEY_LOCAL_MACHINE, KV_REG_ROOT "\\Language", "Language");
     }
 
     std::string Pictures() const { return m_Root / "pictures"; }
@@ -419,8 +420,8 @@ TEST_F(ManagerStartup, HostileFormatsInTheLanguageFileAreRefused)
                                                                     "glm_Exit\r\n"
                                                                     "Quit\r\n"
                                                                     "END-LANGUAGE\r\n"));
-    ASSERT_TRUE(testsupport::WriteRegValue(HKEY_LOCAL_MACHINE, "Software\\Dalvex\\Kestrova\\Language",
-                                           "Language", REG_SZ, testsupport::TextData("Hostile")));
+    ASSERT_TRUE(testsupport::WriteRegValue(HKEY_LOCAL_MACHINE, KV_REG_ROOT "\\Language", "Language", REG_SZ,
+                                           testsupport::TextData("Hostile")));
     const RegistryImage before = TakeSettings();
     ManagerRun run;
     ASSERT_TRUE(run.Start(log, install.Path() + "\\"));

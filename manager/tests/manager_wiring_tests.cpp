@@ -20,6 +20,7 @@
 #include "UiTestKit.h"
 #include "manager_e2e_support.h"
 #include "manager_forms_support.h"
+#include "Uregistryroot.h"
 
 using namespace manager;
 
@@ -28,7 +29,7 @@ using namespace managerforms;
 
 namespace {
 
-constexpr const char* kManagerKey = "Software\\Dalvex\\Kestrova\\Manager";
+constexpr const char* kManagerKey = KV_REG_ROOT "\\Manager";
 
 class MainWindowWithForms : public ::testing::Test {
 protected:
@@ -120,13 +121,9 @@ TEST_F(MainWindowWithForms, SettingsOkSavesRecomposesAndTheMainWindowReadsTheRec
     });
     uitest::Click(form.ButtonSettings.Handle());
     EXPECT_EQ(pickerList, "kvprobe.exe");
-    EXPECT_EQ(testsupport::ReadRegValue(HKEY_CURRENT_USER, "Software\\Dalvex\\Kestrova\\Display", "MinSize")
-                  .Dword(),
-              500u);
-    EXPECT_EQ(
-        testsupport::ReadRegValue(HKEY_CURRENT_USER, "Software\\Dalvex\\Kestrova\\Agent", "ConflictingPrgs")
-            .Text(),
-        "kvprobe.exe");
+    EXPECT_EQ(testsupport::ReadRegValue(HKEY_CURRENT_USER, KV_REG_ROOT "\\Display", "MinSize").Dword(), 500u);
+    EXPECT_EQ(testsupport::ReadRegValue(HKEY_CURRENT_USER, KV_REG_ROOT "\\Agent", "ConflictingPrgs").Text(),
+              "kvprobe.exe");
     EXPECT_EQ(recompositions, 1);
     EXPECT_EQ(form.m_Session.m_RegistryRecord.Display.dwMinSize, 500u) << "the record read again after OK";
 }

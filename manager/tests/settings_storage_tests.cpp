@@ -243,10 +243,9 @@ TEST_F(SettingsStorage, AProgramListLongerThanTheRecordsFieldIsRefusedWhole)
     {
         LogCapture log;
         EXPECT_FALSE(settings.SaveToRegistry(HKEY_CURRENT_USER, kRegRootPath));
-        EXPECT_NE(
-            log.Text().find("!SaveToRegistry: Software\\Dalvex\\Kestrova\\Agent\\ConflictingPrgs is longer "
-                            "than 511 characters; not written"),
-            std::string::npos);
+        EXPECT_NE(log.Text().find("!SaveToRegistry: " KV_REG_ROOT "\\Agent\\ConflictingPrgs is longer "
+                                  "than 511 characters; not written"),
+                  std::string::npos);
     }
     DWORD type = 0;
     std::string data;

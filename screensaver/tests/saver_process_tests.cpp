@@ -11,6 +11,7 @@
 
 #include <string>
 #include <vector>
+#include "Uregistryroot.h"
 
 using namespace savertest;
 using testsupport::ChildProcess;
@@ -227,8 +228,8 @@ TEST_F(SaverProcess, WithoutTheInstallFolderTheSaverStaysBlack)
             if (line.find(text) != std::string::npos) return true;
         return false;
     };
-    EXPECT_TRUE(PumpUntil(
-        [&] { return logged("Cannot open HKEY_LOCAL_MACHINE\\Software\\Dalvex\\Kestrova\\Setup"); }, 5000));
+    EXPECT_TRUE(
+        PumpUntil([&] { return logged("Cannot open HKEY_LOCAL_MACHINE\\" KV_REG_ROOT "\\Setup"); }, 5000));
     ::PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     ASSERT_TRUE(saver.WaitPumping(5000));
     EXPECT_TRUE(logged("--- ScreenSaverProc - WM_DESTROY processed ---"));

@@ -6,12 +6,13 @@
 
 #include <string>
 #include <vector>
+#include "Uregistryroot.h"
 
 namespace savertest {
 
-constexpr const char* kSettingsKey = "Software\\Dalvex\\Kestrova";
-constexpr const char* kSetupKey = "Software\\Dalvex\\Kestrova\\Setup";
-constexpr const char* kLanguageKey = "Software\\Dalvex\\Kestrova\\Language";
+constexpr const char* kSettingsKey = KV_REG_ROOT;
+constexpr const char* kSetupKey = KV_REG_ROOT "\\Setup";
+constexpr const char* kLanguageKey = KV_REG_ROOT "\\Language";
 // While it exists, each replace call of the stand-in waits until it is set (auto reset), cancel or not.
 constexpr const char* kStubGateName = "KvSaverStubGate";
 

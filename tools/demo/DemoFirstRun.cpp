@@ -51,8 +51,8 @@ std::string InstalledPrgDir()
 {
     char folder[MAX_PATH] = {};
     DWORD size = sizeof(folder) - 1;
-    if (::RegGetValueA(HKEY_LOCAL_MACHINE, "Software\\Dalvex\\Kestrova\\Setup", "InstalledPrgDir",
-                       RRF_RT_REG_SZ, nullptr, folder, &size) != ERROR_SUCCESS)
+    if (::RegGetValueA(HKEY_LOCAL_MACHINE, KV_REG_ROOT "\\Setup", "InstalledPrgDir", RRF_RT_REG_SZ, nullptr,
+                       folder, &size) != ERROR_SUCCESS)
         return std::string();
     return folder;
 }

@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include "Uregistryroot.h"
 
 const CLogSettings g_LogSettings = {"KvDemo    ", "", false, 80, false, false, true};
 
@@ -40,8 +41,8 @@ FILETIME LastChangeTime()
 {
     FILETIME time = {};
     DWORD size = sizeof(time);
-    ::RegGetValueA(HKEY_CURRENT_USER, "Software\\Dalvex\\Kestrova\\CurrentImage", "LastChangeTime",
-                   RRF_RT_REG_BINARY, nullptr, &time, &size);
+    ::RegGetValueA(HKEY_CURRENT_USER, KV_REG_ROOT "\\CurrentImage", "LastChangeTime", RRF_RT_REG_BINARY,
+                   nullptr, &time, &size);
     return time;
 }
 

@@ -5,11 +5,12 @@
 #include <windows.h>
 
 #include "KvTestRegistry.h"
+#include "Uregistryroot.h"
 
 namespace {
 
 constexpr const char* kStubKey = "Software\\Dalvex\\KestrovaTest\\StubEngine";
-constexpr const char* kCurrentImageKey = "Software\\Dalvex\\Kestrova\\CurrentImage";
+constexpr const char* kCurrentImageKey = KV_REG_ROOT "\\CurrentImage";
 
 void Count(const char* name)
 {
