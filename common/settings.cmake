@@ -15,6 +15,7 @@ target_sources(common_tests PRIVATE
   tests/settings_registry_tests.cpp
   tests/settings_utils_tests.cpp
   tests/settings_values_tests.cpp
+  tests/language_texts_tests.cpp
 )
 
 # Writes the defaults to a clean settings key; `reg query` of the key is then compared with a

@@ -18,6 +18,7 @@ void LoadLanguageTextDefaults(const LanguageTextEntry* entries, int count, char*
 
 // Takes each translation that fits `textSize` bytes as REG_SZ or REG_EXPAND_SZ (not expanded); one
 // that fills them without its terminator keeps its first textSize - 1 characters. A format only
-// when `sameConversions` accepts it. Keeps the current texts when the key is missing.
+// when `sameConversions` accepts it; a refused one is logged. Keeps the current texts when the key
+// is missing. Every program reads its translations through this one reader.
 void ReadLanguageTexts(const LanguageTextEntry* entries, int count, char* texts, size_t textSize,
                        SameConversionsFn sameConversions);

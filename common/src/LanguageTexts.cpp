@@ -1,5 +1,6 @@
 #include "Ulanguagetexts.h"
 
+#include "UTxLog.h"
 #include "UTxUtils.h"
 #include "Uinstallvalues.h"
 #include "Uregutils.h"
@@ -29,7 +30,12 @@ void ReadLanguageTexts(const LanguageTextEntry* entries, int count, char* texts,
         if (!ReadRegTextFillingBuffer(key.get(), entries[i].name, buffer.data(),
                                       static_cast<DWORD>(textSize)))
             continue;
-        if (entries[i].isFormat && !sameConversions(buffer.data(), entries[i].defaultText)) continue;
+        // A format that takes other arguments would read ones that are not there.
+        if (entries[i].isFormat && !sameConversions(buffer.data(), entries[i].defaultText)) {
+            LogF("!Language value %s does not take the arguments of \"%s\", kept the default",
+                 entries[i].name, entries[i].defaultText);
+            continue;
+        }
         std::memcpy(texts + static_cast<size_t>(i) * textSize, buffer.data(), std::strlen(buffer.data()) + 1);
     }
 }
