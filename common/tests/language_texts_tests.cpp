@@ -23,9 +23,9 @@ bool TakesOneNumber(const char* text, const char*)
 }
 
 const LanguageTextEntry kEntries[] = {
-    {"kvt_Plain", "Plain", false},         {"kvt_Count", "Count %d", true},   {"kvt_Missing", "Missing", false},
-    {"kvt_Number", "Number", false},       {"kvt_Long", "Long", false},       {"kvt_Fills", "Fills", false},
-    {"kvt_Expand", "Expand", false},       {"kvt_Refused", "Refused %d", true},
+    {"kvt_Plain", "Plain", false},   {"kvt_Count", "Count %d", true},     {"kvt_Missing", "Missing", false},
+    {"kvt_Number", "Number", false}, {"kvt_Long", "Long", false},         {"kvt_Fills", "Fills", false},
+    {"kvt_Expand", "Expand", false}, {"kvt_Refused", "Refused %d", true},
 };
 constexpr int kCount = static_cast<int>(sizeof kEntries / sizeof kEntries[0]);
 
@@ -46,14 +46,15 @@ TEST(LanguageTexts, EveryProgramReadsTheTranslationsAlike)
     const ValueCase cases[] = {
         {0, "kvt_Plain", REG_SZ, testsupport::TextData("Schlicht"), "Schlicht"},
         {1, "kvt_Count", REG_SZ, testsupport::TextData("%d Bilder"), "%d Bilder"},
-        {3, "kvt_Number", REG_DWORD, std::string(4, '\1'), "Number"},  // not a text
-        {4, "kvt_Long", REG_SZ, testsupport::TextData(longText), "Long"},  // does not fit
-        {5, "kvt_Fills", REG_SZ, std::string(kTextSize, 'y'), "yyyyyyyyyyyyyyy"},  // fills it, no zero
+        {3, "kvt_Number", REG_DWORD, std::string(4, '\1'), "Number"},                 // not a text
+        {4, "kvt_Long", REG_SZ, testsupport::TextData(longText), "Long"},             // does not fit
+        {5, "kvt_Fills", REG_SZ, std::string(kTextSize, 'y'), "yyyyyyyyyyyyyyy"},     // fills it, no zero
         {6, "kvt_Expand", REG_EXPAND_SZ, testsupport::TextData("%TEMP%"), "%TEMP%"},  // not expanded
         {7, "kvt_Refused", REG_SZ, testsupport::TextData("%s Bilder"), "Refused %d"},
     };
     for (const ValueCase& c : cases)
-        ASSERT_TRUE(testsupport::WriteRegValue(HKEY_LOCAL_MACHINE, kLanguageKey, c.name, c.type, c.data)) << c.name;
+        ASSERT_TRUE(testsupport::WriteRegValue(HKEY_LOCAL_MACHINE, kLanguageKey, c.name, c.type, c.data))
+            << c.name;
 
     char texts[kCount][kTextSize];
     LoadLanguageTextDefaults(kEntries, kCount, &texts[0][0], kTextSize);
@@ -64,7 +65,8 @@ TEST(LanguageTexts, EveryProgramReadsTheTranslationsAlike)
         EXPECT_STREQ(texts[c.entry], c.expected) << c.name;
     EXPECT_STREQ(texts[2], "Missing");
     // A refused format says which value and why; the engine's texts are read the same way.
-    EXPECT_NE(text.find("!Language value kvt_Refused does not take the arguments of \"Refused %d\""), std::string::npos)
+    EXPECT_NE(text.find("!Language value kvt_Refused does not take the arguments of \"Refused %d\""),
+              std::string::npos)
         << text;
     EXPECT_EQ(text.find("kvt_Count"), std::string::npos) << text;
     testsupport::DeleteRegTree(HKEY_LOCAL_MACHINE, kLanguageKey);
