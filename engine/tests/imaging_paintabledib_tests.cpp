@@ -2,6 +2,7 @@
 // drawing on a real DIB section read back from its pixels.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -213,7 +214,7 @@ TEST(ImagingDibHelpers, SaveToBmpFileFailureKeepsTheOldFile)
 }
 
 // Copies of the work bitmap that saves which ended before their move left behind go with the next
-// save once they are a minute old; a young one may be another program's save in progress.
+// save once they are a minute old; a young one of a program that runs may be its save in progress.
 TEST(ImagingDibHelpers, SaveToBmpFileRemovesCopiesLeftByEndedSaves)
 {
     const TestDib dib = MakeDib(4, 4, 24, false);
@@ -226,9 +227,11 @@ TEST(ImagingDibHelpers, SaveToBmpFileRemovesCopiesLeftByEndedSaves)
         ULONGLONG written;  // 0: now
         bool removed;
     };
+    char running[16];  // this program's process id, as a writer names its copy
+    std::snprintf(running, sizeof running, "%lx", static_cast<unsigned long>(::GetCurrentProcessId()));
     const LeftoverCase cases[] = {
         {"work.bmp.1a2b-3.tmp", twoMinutesAgo, true},
-        {"work.bmp.5c-7.tmp", 0, false},
+        {std::string("work.bmp.") + running + "-7.tmp", 0, false},
         {"work.bmp.backup.tmp", twoMinutesAgo, false},
     };
     for (const LeftoverCase& c : cases) {
