@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace manager {
 
 enum class DatabaseFileState {
@@ -17,5 +19,13 @@ enum class DatabaseFileState {
 constexpr DWORD kDatabaseFileWaitMs = 3000;
 
 DatabaseFileState ProbeDatabaseFile(const char* path, DWORD waitMs = kDatabaseFileWaitMs);
+
+// The names a damaged database file is kept under before it may be replaced, one for each damage
+// met: "<file>.bad", then "<file>.2.bad", "<file>.3.bad" and on, up to the limit.
+constexpr int kKeptCopyLimit = 100;
+inline std::string KeptCopyName(const std::string& path, int n)
+{
+    return n <= 1 ? path + ".bad" : path + "." + std::to_string(n) + ".bad";
+}
 
 }  // namespace manager

@@ -101,7 +101,7 @@ TFormMain::~TFormMain() = default;
 bool TFormMain::Create(const ui::WindowClass& windowClass)
 {
     TxLibInitialize();
-    m_bFirstShow = true;
+    m_State = MainWindowState::Created;
     m_iUpdating = 0;
 
     if (!Form::Create(windowClass)) return false;
@@ -163,13 +163,12 @@ void TFormMain::ApplyLanguage()
 
 void TFormMain::FormShow()
 {
-    if (!m_bFirstShow) {
+    if (m_State != MainWindowState::Created) {
         FillFolderList();
         UpdateFolderControls();
         return;
     }
-    m_bFirstShow = false;
-    m_bStartingUp = true;
+    m_State = MainWindowState::StartingUp;
     StartupWindowSteps window;
     window.textsLoaded = [this] { ApplyLanguage(); };
     window.settingsLoaded = [this] {
@@ -178,11 +177,17 @@ void TFormMain::FormShow()
     };
     window.dataFolderReady = [this] { ReadWindowPositions(); };
     m_Session.StartUp(window);
+    if (m_State == MainWindowState::SessionEnded) {
+        // The session's end saved what the start-up had read; the quit it posted ends the program.
+        LogText("The start-up stops: the session ended");
+        return;
+    }
     FillFolderList();
     UpdateFolderControls();
     ::PostMessageA(Handle(), WM_MANAGER_CHECK_CHANGES, 0, 0);
-    m_bStartingUp = false;
-    if (m_bCloseHeld) {
+    const bool closeHeld = m_State == MainWindowState::CloseHeld;
+    m_State = MainWindowState::Running;
+    if (closeHeld) {
         LogText("The close asked for during the start-up follows now");
         ::PostMessageA(Handle(), WM_CLOSE, 0, 0);
     }
@@ -190,8 +195,7 @@ void TFormMain::FormShow()
 
 void TFormMain::StartupFailed()
 {
-    m_bStartingUp = false;
-    m_bClosed = true;
+    m_State = MainWindowState::Closed;
     m_Session.StartupFailed();
 }
 
@@ -240,8 +244,9 @@ void TFormMain::CheckChanges()
 {
     // A click that waited in the queue must not run (or close the window) in the middle of a rescan:
     // the caption is only repainted, no message is handled.
-    if (m_bCheckingChanges || !m_Session.m_pFolderCollection || !m_Session.m_pFileCollection) return;
-    m_bCheckingChanges = true;
+    if (m_State != MainWindowState::Running || !m_Session.m_pFolderCollection || !m_Session.m_pFileCollection)
+        return;
+    m_State = MainWindowState::CheckingChanges;
     const std::string caption = GetText();
     SetText(Text(glm_CheckingChanges));
     RepaintNow();
@@ -251,7 +256,7 @@ void TFormMain::CheckChanges()
         FillFolderList();
     }
     SetText(caption);
-    m_bCheckingChanges = false;
+    if (m_State == MainWindowState::CheckingChanges) m_State = MainWindowState::Running;
     LogText("Check for changes done");
 }
 
@@ -262,26 +267,27 @@ void TFormMain::SaveEverything(bool tell)
 
 void TFormMain::FormCloseQuery(bool& canClose)
 {
-    if (m_bStartingUp) {
+    if (StartingUp()) {
         // A message box of the start-up runs this close in its own loop: the start-up still needs
         // everything the close would free.
         LogText("Close held: the start-up runs");
-        m_bCloseHeld = true;
+        m_State = MainWindowState::CloseHeld;
         canClose = false;
         return;
     }
     canClose = true;
-    if (m_bClosed) return;
-    m_bClosed = true;
+    if (m_State == MainWindowState::Closed || m_State == MainWindowState::SessionEnded) return;
+    const bool sessionEnding = m_State == MainWindowState::SessionEnding;
+    m_State = MainWindowState::Closed;
     ui::WaitCursor wait;
-    SaveEverything(!m_bSessionEnding);
-    m_Session.FinishClose(m_bSessionEnding);
+    SaveEverything(!sessionEnding);
+    m_Session.FinishClose(sessionEnding);
 }
 
 bool TFormMain::QueryEndSession()
 {
-    // The start-up has nothing of the user's yet; its own writes are done as it goes.
-    if (m_bStartingUp || m_bClosed) return true;
+    if (m_State == MainWindowState::Closed || m_State == MainWindowState::SessionEnded) return true;
+    // During the start-up only what it has read whole is saved (the session knows how far it came).
     LogText("The session ends: saving");
     ui::WaitCursor wait;
     SaveEverything(false);
@@ -294,7 +300,19 @@ void TFormMain::EndSession(bool ending)
         LogText("The session goes on");
         return;
     }
-    m_bSessionEnding = true;
+    if (StartingUp()) {
+        // A start-up message box waits for an answer that will not come: what the start-up has read
+        // is saved now, before the system is answered, and the quit ends the box's loop and then the
+        // program's; the start-up runs no further step.
+        LogText("The session ends during the start-up: saving what it read");
+        SaveEverything(false);
+        m_State = MainWindowState::SessionEnded;
+        m_Session.AbandonStartUp();
+        ::PostQuitMessage(0);
+        return;
+    }
+    if (m_State == MainWindowState::Closed || m_State == MainWindowState::SessionEnded) return;
+    m_State = MainWindowState::SessionEnding;
     Close();
 }
 

@@ -24,6 +24,19 @@ namespace manager {
 
 class TFormTree;
 
+// Where the main window is in its life: the one value its handlers read to decide what a show, a
+// close or a session end may do.
+enum class MainWindowState {
+    Created,       // not shown yet: the first show runs the start-up
+    StartingUp,    // the first show runs; its message boxes run message loops of their own
+    CloseHeld,     // the first show runs and a close asked for meanwhile waits for its end
+    SessionEnded,  // the session ended during the first show: it stops and the program ends
+    Running,
+    CheckingChanges,  // the posted check for changes runs
+    SessionEnding,    // the session ends: the close saves without a message and starts no Agent
+    Closed,           // saved and let go; a further close does nothing
+};
+
 class TFormMain : public ui::Form {
 public:
     TFormMain();
@@ -68,7 +81,7 @@ public:
 
     // The settings, the database and the Agent control of the start-up and the handlers.
     ManagerSession m_Session;
-    bool m_bFirstShow = true;
+    MainWindowState State() const { return m_State; }
     int m_iUpdating = 0;
     // Where the image browser and the settings dialog stand (the forms that show them read it).
     ManagerWindowPositions m_Positions;
@@ -116,13 +129,11 @@ private:
 
     SecondaryForms m_Forms;
     TFormTree* m_pFormTree = nullptr;
-    bool m_bCheckingChanges = false;
-    bool m_bClosed = false;
-    // The first show runs, with message boxes whose loops would run a close in its middle: a close
-    // asked for meanwhile is held and done once it has ended.
-    bool m_bStartingUp = false;
-    bool m_bCloseHeld = false;
-    bool m_bSessionEnding = false;
+    MainWindowState m_State = MainWindowState::Created;
+    bool StartingUp() const
+    {
+        return m_State == MainWindowState::StartingUp || m_State == MainWindowState::CloseHeld;
+    }
 };
 
 // The icon index of a folder (1 to 4) and the text of its second column.

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "DatabaseFileState.h"
+#include "FolderListRecovery.h"
 #include "AgentControl.h"
 #include "LanguageFile.h"
 #include "ManagerEngine.h"
@@ -55,6 +56,21 @@ std::string UserName(const char* failureLine)
     }
     LogF("szUserName=%s", name);
     return name;
+}
+
+// A file's bytes; empty when it cannot be read (a folder, no access) or is empty.
+std::string ReadWholeFile(const std::string& path)
+{
+    const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::string();
+    ::Handle guard(file);
+    std::string bytes;
+    char buffer[65536];
+    DWORD read = 0;
+    while (::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
+        bytes.append(buffer, read);
+    return bytes;
 }
 
 // How the root value "Configured" reads.
@@ -122,11 +138,18 @@ void ManagerSession::StartUp(const StartupWindowSteps& window)
     StopAgent();
     ApplyInstalledLanguage();
     if (window.textsLoaded) window.textsLoaded();
+    // A session that ended in a message box of a step ends the start-up after that step.
     LoadSettings();
+    if (m_bAbandoned) return;
+    m_Stage = StartupStage::SettingsLoaded;
     if (window.settingsLoaded) window.settingsLoaded();
     EnsureDataFolder();
+    if (m_bAbandoned) return;
     if (window.dataFolderReady) window.dataFolderReady();
+    m_Stage = StartupStage::PlacesRead;
     LoadDatabase();
+    if (m_bAbandoned) return;
+    m_Stage = StartupStage::Complete;
 }
 
 void ManagerSession::StartupFailed()
@@ -145,10 +168,20 @@ void ManagerSession::StartupFailed()
 
 void ManagerSession::SaveEverything(bool tell, const std::function<void()>& savePlaces)
 {
+    // Only what the start-up read whole is written back: defaults or half-loaded lists would replace
+    // the user's.
+    if (m_Stage == StartupStage::NotStarted) {
+        LogText("Nothing is saved: the settings were not read yet");
+        return;
+    }
     m_Settings.SaveToRegistry(HKEY_CURRENT_USER, kRegRootPath);
     WriteRegistryRoot(m_bConfigured, m_dwAllFilesCount);
     WriteFilesToRegistry(m_RegistryRecord.Files);
-    if (savePlaces) savePlaces();
+    if (savePlaces && m_Stage != StartupStage::SettingsLoaded) savePlaces();
+    if (m_Stage != StartupStage::Complete) {
+        LogText("The image database is not saved: the start-up had not loaded it");
+        return;
+    }
     // A failed save is told; the close still goes ahead, the files keep their previous contents.
     SaveModifiedLists(tell);
 }
@@ -239,19 +272,49 @@ void ManagerSession::StopAgent()
     }
 }
 
-bool ManagerSession::KeepDamagedFile(const char* path)
+bool ManagerSession::KeepDamagedFiles(const std::vector<std::string>& paths, std::vector<std::string>& kept)
 {
-    const std::string bad = std::string(path) + ".bad";
-    if (!::CopyFileA(path, bad.c_str(), FALSE)) {
-        LogLastErrorF("!Could not keep %s as %s", path, bad.c_str());
-        return false;
+    // A name is taken when something is there that is not already a copy of the file's bytes: an
+    // earlier damage's copy is never written over.
+    const auto usable = [](const std::string& path, const std::string& copy) {
+        if (::GetFileAttributesA(copy.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
+        const std::string bytes = ReadWholeFile(path);
+        return !bytes.empty() && ReadWholeFile(copy) == bytes;
+    };
+    for (int n = 1; n <= kKeptCopyLimit; ++n) {
+        bool free = true;
+        for (const std::string& path : paths)
+            if (!usable(path, KeptCopyName(path, n))) free = false;
+        if (!free) continue;
+        kept.clear();
+        bool copied = true;
+        for (const std::string& path : paths) {
+            const std::string copy = KeptCopyName(path, n);
+            kept.push_back(copy);
+            if (::GetFileAttributesA(copy.c_str()) != INVALID_FILE_ATTRIBUTES) {
+                LogF("!%s could not be loaded; its copy %s is there already", path.c_str(), copy.c_str());
+                continue;
+            }
+            if (!::CopyFileA(path.c_str(), copy.c_str(), TRUE)) {
+                LogLastErrorF("!Could not keep %s as %s", path.c_str(), copy.c_str());
+                copied = false;
+                break;
+            }
+            LogF("!%s could not be loaded; kept as %s", path.c_str(), copy.c_str());
+        }
+        return copied;
     }
-    LogF("!%s could not be loaded; kept as %s", path, bad.c_str());
-    return true;
+    LogF("!Could not keep %s: every name for a copy is taken", paths.empty() ? "" : paths[0].c_str());
+    return false;
 }
 
 void ManagerSession::TellDatabaseProblem(const std::string& text)
 {
+    // After the session's end no message is shown: nobody is there to answer it.
+    if (m_bAbandoned) {
+        LogF("Not shown, the session ended: %s", text.c_str());
+        return;
+    }
     ui::TheDialogs().messageBox(m_hOwner, text, Text(glm_Error), MB_OK | MB_ICONEXCLAMATION);
 }
 
@@ -259,7 +322,17 @@ void ManagerSession::LoadDatabase()
 {
     LogF("Loading the image database from %s", m_RegistryRecord.Files.szFolderListFile);
     LoadFolderList();
+    if (m_bAbandoned) return;
     LoadFileList();
+    if (m_bAbandoned) return;
+    // A folder list not read whole is completed from the image list that was: the folders its file
+    // lost come back, and each count is that of the images listed, as the image browser shows them.
+    if (m_bKeepLoadedImages) {
+        RecoverFoldersFromImages(*m_pFolderCollection, *m_pFileCollection);
+        // Without images there is nothing the folders could lose: the usual check for changes runs.
+        if (m_pFileCollection->GetCount() == 0) m_bKeepLoadedImages = false;
+    }
+    if (m_bFolderListIncomplete && m_pFolderCollection->GetCount() == 0) AddSampleFolder();
     // The two lists describe one database: one saved without the other would no longer match it.
     if (m_bFolderListProtected || m_bFileListProtected) {
         m_bFolderListProtected = true;
@@ -291,9 +364,8 @@ void ManagerSession::LoadFolderList()
             if (ProbeDatabaseFile(path) == DatabaseFileState::Unreadable) {
                 m_bFolderListProtected = true;
                 TellDatabaseProblem(FormatText(glm_DatabaseLockedS, path));
-            } else if (KeepDamagedFile(path)) {
-                TellDatabaseProblem(
-                    FormatText(glm_DatabaseDamagedSS, path, (std::string(path) + ".bad").c_str()));
+            } else if (std::vector<std::string> kept; KeepDamagedFiles({path}, kept)) {
+                TellDatabaseProblem(FormatText(glm_DatabaseDamagedSS, path, kept[0].c_str()));
             } else {
                 m_bFolderListProtected = true;
                 TellDatabaseProblem(FormatText(glm_DatabaseNotKeptS, path));
@@ -301,9 +373,18 @@ void ManagerSession::LoadFolderList()
         }
     }
     if (loaded) return;
-    m_pFolderCollection->FreeAll();
-    // A folder list that was there and could not be read must not take the image list with it.
-    m_bKeepLoadedImages = state != DatabaseFileState::Missing;
+    // A folder list that was there and could not be read must not take the image list with it; its
+    // complete entries stay.
+    m_bFolderListIncomplete = state != DatabaseFileState::Missing;
+    m_bKeepLoadedImages = m_bFolderListIncomplete;
+    if (!m_bFolderListIncomplete) {
+        m_pFolderCollection->FreeAll();
+        AddSampleFolder();
+    }
+}
+
+void ManagerSession::AddSampleFolder()
+{
     TxString sample;
     if (ReadRegistryString(HKEY_LOCAL_MACHINE, kSetupKey, kInstalledImgDir, sample) && !sample.IsEmpty() &&
         TxDirectoryExists(sample)) {
@@ -311,7 +392,7 @@ void ManagerSession::LoadFolderList()
         folder->Path.Assign(sample);
         folder->IncludeSubfolders = 0;
         // Where the user last added a folder stays theirs when only the file could not be read.
-        if (!m_bKeepLoadedImages) m_sLastDirAddFolders = sample.GetText();
+        if (!m_bFolderListIncomplete) m_sLastDirAddFolders = sample.GetText();
         if (m_pFolderCollection->Insert(folder.get())) folder.release();
         m_pFolderCollection->Modified = 1;
     }
@@ -345,13 +426,15 @@ void ManagerSession::LoadFileList()
             tellLocked();
         } else {
             // The two files are one list: it is replaced only when every one of them that is there is kept.
-            bool kept = true;
+            std::vector<std::string> present;
+            for (int i = 0; i < 2; ++i)
+                if (states[i] != DatabaseFileState::Missing) present.push_back(paths[i]);
+            std::vector<std::string> copies;
+            const bool kept = KeepDamagedFiles(present, copies);
             std::string badList;
-            for (int i = 0; i < 2; ++i) {
-                if (states[i] == DatabaseFileState::Missing) continue;
-                if (!KeepDamagedFile(paths[i])) kept = false;
+            for (const std::string& copy : copies) {
                 if (!badList.empty()) badList += "\n";
-                badList += std::string(paths[i]) + ".bad";
+                badList += copy;
             }
             if (kept) {
                 TellDatabaseProblem(FormatText(glm_DatabaseDamagedSS, paths[0], badList.c_str()));

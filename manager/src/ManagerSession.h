@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "Settings.h"
 #include "UDatabase.h"
@@ -29,6 +30,11 @@ struct StartupWindowSteps {
     // The data folder is there: the saved window places and the last folder added are read.
     std::function<void()> dataFolderReady;
 };
+
+// How far the start-up came, and so what a session end in its middle may save: nothing before the
+// settings are read, the window places only once the saved ones were read, the lists only once both
+// were loaded.
+enum class StartupStage { NotStarted, SettingsLoaded, PlacesRead, Complete };
 
 class ManagerSession {
 public:
@@ -55,6 +61,11 @@ public:
     // A start-up that ended with an exception: nothing half loaded is ever saved, and the Agent that
     // start-up stopped runs again when the registry's settings start it.
     void StartupFailed();
+    StartupStage Stage() const { return m_Stage; }
+    // The session ended while the start-up waited in one of its message boxes: its remaining steps
+    // are not run and no further message is shown.
+    void AbandonStartUp() { m_bAbandoned = true; }
+    bool StartUpAbandoned() const { return m_bAbandoned; }
 
     void StopAgent();
     bool StartAgent();
@@ -83,10 +94,14 @@ public:
 
 private:
     void LoadFolderList();
+    // The installer's sample folder as the one folder, when it names an existing directory.
+    void AddSampleFolder();
     void LoadFileList();
-    // Before a database file that failed to load can be written over, it is kept as "<file>.bad";
-    // false when the copy could not be made.
-    bool KeepDamagedFile(const char* path);
+    // Database files that failed to load are kept as copies before they can be written over, each
+    // under a name of KeptCopyName that is free (or holds its bytes already, from an earlier start
+    // that met the same damage); the files of one list share the number. False when no copy could
+    // be made; `kept` gets the names.
+    bool KeepDamagedFiles(const std::vector<std::string>& paths, std::vector<std::string>& kept);
     void TellDatabaseProblem(const std::string& text);
 
     HWND m_hOwner = nullptr;
@@ -95,9 +110,14 @@ private:
     // copied, neither list is saved while the Manager runs.
     bool m_bFolderListProtected = false;
     bool m_bFileListProtected = false;
-    // The folder list in use stands in for one that could not be read, while the image list was read
-    // whole: the check for changes at start-up would rebuild that image list from the stand-in.
+    // The folder list in use stands in for one that could not be read whole (its complete entries
+    // and the folders taken back from the images), while the image list was read whole: the check
+    // for changes at start-up would rebuild that image list from the stand-in.
     bool m_bKeepLoadedImages = false;
+    // The folder list file was there but not read whole (locked, damaged).
+    bool m_bFolderListIncomplete = false;
+    StartupStage m_Stage = StartupStage::NotStarted;
+    bool m_bAbandoned = false;
     // No data folder had paths short enough for the record's fields.
     bool m_bNoDataFolder = false;
 };

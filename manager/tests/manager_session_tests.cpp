@@ -6,8 +6,11 @@
 #include <windows.h>
 
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
+#include "FolderListRecovery.h"
 #include "ManagerEngine.h"
 #include "ManagerSession.h"
 #include "UTxUtils.h"
@@ -151,6 +154,82 @@ TEST_F(Session, StartUpAsksARunningAgentToStop)
     session.StartUp();
     EXPECT_EQ(::WaitForSingleObject(close.get(), 0), WAIT_OBJECT_0) << "the close event was set";
     EXPECT_TRUE(told.empty());
+}
+
+// A folder list recovered in part, completed from the image list that was read whole: each folder
+// the file lost comes back once, with its use from its images, and every count is that of the images
+// the browser lists for it (an image counts for the first folder that holds it, as a scan adds it).
+TEST(FolderListRecovery, TheLostFoldersComeBackWithTheCountsOfTheirImages)
+{
+    struct Image {
+        const char* folder;
+        DWORD flags;
+    };
+    struct Case {
+        const char* name;
+        std::vector<std::pair<const char*, bool>> kept;  // path, include subfolders
+        std::vector<Image> images;
+        int added;
+        // Every folder afterwards, in list order: path, count, use for wallpaper, for the saver.
+        std::vector<std::tuple<const char*, DWORD, int, int>> folders;
+    };
+    const DWORD both = FLAG_USE_FOR_WALLPAPER | FLAG_USE_FOR_SCREENSAVER;
+    const Case cases[] = {
+        {"nothing recovered",
+         {},
+         {{"C:\\a", both}, {"C:\\a", both}, {"C:\\b", FLAG_USE_FOR_WALLPAPER}},
+         2,
+         {{"C:\\a", 2, 1, 1}, {"C:\\b", 1, 1, 0}}},
+        {"the first entry recovered",
+         {{"C:\\a", false}},
+         {{"C:\\a", both}, {"C:\\c", FLAG_USE_FOR_SCREENSAVER}},
+         1,
+         {{"C:\\a", 1, 1, 1}, {"C:\\c", 1, 0, 1}}},
+        {"subfolders held by a recovered folder",
+         {{"C:\\a", true}},
+         {{"C:\\a", both}, {"C:\\a\\x", both}, {"C:\\A\\Y", both}, {"C:\\ab", both}},
+         1,
+         {{"C:\\a", 3, 1, 1}, {"C:\\ab", 1, 1, 1}}},
+        {"a recovered folder inside another",
+         {{"C:\\a", true}, {"C:\\a\\x", false}},
+         {{"C:\\a\\x", both}, {"C:\\a\\x", both}},
+         0,
+         {{"C:\\a", 2, 1, 1}, {"C:\\a\\x", 0, 1, 1}}},
+        {"every folder recovered, counts of the file replaced",
+         {{"C:\\a", false}},
+         {},
+         0,
+         {{"C:\\a", 0, 1, 1}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CFolderCollection folders;
+        for (const auto& kept : c.kept) {
+            auto* folder = new CImageFolder;
+            folder->Path.Assign(kept.first);
+            folder->IncludeSubfolders = kept.second ? 1 : 0;
+            folder->ImageCount = 99;
+            ASSERT_TRUE(folders.Insert(folder));
+        }
+        CFileCollection images;
+        int n = 0;
+        for (const Image& i : c.images) {
+            auto* image = new CImageFile;
+            image->FolderPath.Assign(i.folder);
+            image->FileName.Assign(("p" + std::to_string(n++) + ".jpg").c_str());
+            image->FileFlags = i.flags;
+            ASSERT_TRUE(images.Insert(image));
+        }
+        EXPECT_EQ(RecoverFoldersFromImages(folders, images), c.added);
+        ASSERT_EQ(static_cast<size_t>(folders.GetCount()), c.folders.size());
+        for (size_t i = 0; i < c.folders.size(); ++i) {
+            const CImageFolder& folder = *folders.FolderAt(static_cast<int>(i));
+            EXPECT_STREQ(folder.Path.GetText(), std::get<0>(c.folders[i]));
+            EXPECT_EQ(folder.ImageCount, std::get<1>(c.folders[i])) << folder.Path.GetText();
+            EXPECT_EQ(folder.UseForWallpaper, std::get<2>(c.folders[i])) << folder.Path.GetText();
+            EXPECT_EQ(folder.UseForScreenSaver, std::get<3>(c.folders[i])) << folder.Path.GetText();
+        }
+    }
 }
 
 }  // namespace

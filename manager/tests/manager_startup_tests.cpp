@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "DatabaseFileState.h"
 #include "manager_e2e_support.h"
 #include "Uregistryroot.h"
 
@@ -216,8 +217,11 @@ protected:
     {
         PutSettings(m_Settings);
         for (const char* name : kDatabaseFiles) {
-            ::DeleteFileA((File(name) + ".bad").c_str());
-            ::RemoveDirectoryA((File(name) + ".bad").c_str());
+            for (int n = 1; n <= manager::kKeptCopyLimit; ++n) {
+                const std::string copy = manager::KeptCopyName(File(name), n);
+                ::DeleteFileA(copy.c_str());
+                ::RemoveDirectoryA(copy.c_str());
+            }
             testsupport::WriteFileBytes(File(name), m_Files[name]);
         }
         testsupport::DeleteRegTree(HKEY_CURRENT_USER, kStandInKey);
@@ -318,11 +322,13 @@ TEST_F(ManagerStartup, HostileStatesLoseNothing)
         if (c.hostility == Hostility::JunkStrings) {
             ASSERT_TRUE(testsupport::WriteFileBytes(File("FileListStr.dat"), damagedBytes)) << c.name;
         }
-        // A folder where the copy would go makes the copy fail.
-        if (c.hostility == Hostility::FolderListCopyFails)
-            ::CreateDirectoryA((folderList + ".bad").c_str(), nullptr);
-        if (c.hostility == Hostility::JunkRecordsCopyFails)
-            ::CreateDirectoryA((records + ".bad").c_str(), nullptr);
+        // Folders at every name a copy could take make the copy fail.
+        for (int n = 1; n <= manager::kKeptCopyLimit; ++n) {
+            if (c.hostility == Hostility::FolderListCopyFails)
+                ::CreateDirectoryA(manager::KeptCopyName(folderList, n).c_str(), nullptr);
+            if (c.hostility == Hostility::JunkRecordsCopyFails)
+                ::CreateDirectoryA(manager::KeptCopyName(records, n).c_str(), nullptr);
+        }
         const RegistryImage before = TakeSettings();
         std::map<std::string, std::string> filesBefore;
         for (const char* name : kDatabaseFiles)
@@ -385,6 +391,12 @@ TEST_F(ManagerStartup, HostileStatesLoseNothing)
                        c.hostility != Hostility::JunkRecordsCopyFails) {
                 EXPECT_FALSE(testsupport::PathExists(File(name) + ".bad")) << c.name << ": " << name;
             }
+        }
+        // The folder list not read whole, the image list intact: the folders and their counts that
+        // the main window showed are those of the three images the browser listed.
+        if (folderListDamaged || c.hostility == Hostility::LockFolderList) {
+            EXPECT_EQ(testsupport::ReadRegValue(HKEY_CURRENT_USER, kSettingsKey, "AllFilesCount").Dword(), 3u)
+                << c.name << ": the folders' counts";
         }
         if (c.imageListRebuilt) {
             DWORD count = 0;
@@ -484,6 +496,124 @@ TEST_F(ManagerStartup, ASessionEndAfterEditsSavesThem)
     EXPECT_FALSE(testsupport::ReadRegValue(HKEY_CURRENT_USER, kStandInKey, "Starts").exists);
     ASSERT_TRUE(ReadFolderList(File("FolderList.dat"), stored));
     EXPECT_EQ(stored.size(), 2u);
+}
+
+// Two folders listed, then the folder list damaged inside its second entry, with the copy of an
+// earlier damage beside it: the first entry and the folder the damage lost both come back with the
+// counts of their images, a folder added in that run is saved with them, the next start keeps every
+// image, and the earlier copy stays with the new one under a name of its own.
+TEST_F(ManagerStartup, ADamagedFolderListKeepsEveryFolderAndEveryCopy)
+{
+    const std::string third = m_Root / "zeta";
+    ASSERT_TRUE(::CreateDirectoryA(third.c_str(), nullptr));
+    for (const char* name : {"six.jpg", "seven.jpg"})
+        ASSERT_TRUE(::CopyFileA((testsupport::ExeFolder() + "fixtures\\jpeg\\two.jpg").c_str(),
+                                (third + "\\" + name).c_str(), FALSE));
+    const std::string folderList = File("FolderList.dat");
+    {
+        ManagerRun run;
+        ASSERT_TRUE(run.Start(log));
+        ASSERT_TRUE(run.WaitReady(log));
+        // The picker opens at the pictures; the sample folder lies after them.
+        ::PostMessageA(FindChild(run.MainWindow(), "Add folder...", "Button"), BM_CLICK, 0, 0);
+        ASSERT_TRUE(PickNeighbour(run.ProcessId(), true));
+        ASSERT_TRUE(testsupport::PumpUntil([&] { return Logged(log, "Added folder"); }, 15000));
+        ASSERT_TRUE(run.Close());
+    }
+    std::vector<StoredFolder> stored;
+    ASSERT_TRUE(ReadFolderList(folderList, stored));
+    ASSERT_EQ(stored.size(), 2u);
+    std::string damaged = testsupport::ReadFileBytes(folderList);
+    DWORD firstLength = 0;
+    std::memcpy(&firstLength, &damaged[144 + 4], 4);
+    damaged.resize(144 + 40 + firstLength + 10);
+    ASSERT_TRUE(testsupport::WriteFileBytes(folderList, damaged));
+    const std::string earlier = "the copy of an earlier damage";
+    ASSERT_TRUE(testsupport::WriteFileBytes(manager::KeptCopyName(folderList, 1), earlier));
+
+    {
+        ManagerRun run;
+        ASSERT_TRUE(run.Start(log));
+        HWND box = nullptr;
+        ASSERT_TRUE(testsupport::PumpUntil(
+            [&] { return (box = FindProcessWindow(run.ProcessId(), "Error")) != nullptr; }, 30000));
+        std::string text;
+        for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+            text += WindowText(child) + "|";
+        EXPECT_NE(text.find(manager::KeptCopyName(folderList, 2)), std::string::npos) << text;
+        ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(run.WaitReady(log));
+        // The last folder added was the sample folder; the third lies after it.
+        ::PostMessageA(FindChild(run.MainWindow(), "Add folder...", "Button"), BM_CLICK, 0, 0);
+        ASSERT_TRUE(PickNeighbour(run.ProcessId(), true));
+        ASSERT_TRUE(testsupport::PumpUntil([&] { return Logged(log, "Added folder"); }, 15000));
+        ASSERT_TRUE(run.Close());
+    }
+    EXPECT_EQ(testsupport::ReadFileBytes(manager::KeptCopyName(folderList, 1)), earlier)
+        << "the earlier copy";
+    EXPECT_EQ(testsupport::ReadFileBytes(manager::KeptCopyName(folderList, 2)), damaged) << "the new copy";
+    const auto expectAll = [&](const char* when) {
+        std::vector<StoredFolder> folders;
+        ASSERT_TRUE(ReadFolderList(folderList, folders)) << when;
+        ASSERT_EQ(folders.size(), 3u) << when;
+        const std::string paths[] = {Pictures(), Sample(), third};
+        const DWORD counts[] = {3, 2, 2};
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(::lstrcmpiA(folders[i].path.c_str(), paths[i].c_str()), 0)
+                << when << ": " << folders[i].path;
+            EXPECT_EQ(folders[i].imageCount, counts[i]) << when << ": " << paths[i];
+        }
+        DWORD count = 0;
+        std::vector<DWORD> shown;
+        ASSERT_TRUE(ReadRecordFile(File("FileListDat.dat"), count, shown)) << when;
+        EXPECT_EQ(count, 7u) << when;
+        ASSERT_FALSE(shown.empty()) << when;
+        EXPECT_EQ(shown[0], 5u) << when << ": the counts of the images listed stay";
+        EXPECT_EQ(testsupport::ReadRegValue(HKEY_CURRENT_USER, kSettingsKey, "AllFilesCount").Dword(), 7u)
+            << when;
+    };
+    expectAll("after the damaged start");
+    ManagerRun run;
+    ASSERT_TRUE(run.Start(log));
+    ASSERT_TRUE(run.WaitReady(log));
+    EXPECT_EQ(FindProcessWindow(run.ProcessId(), "Error"), nullptr) << "no message: the list was saved whole";
+    ASSERT_TRUE(run.Close());
+    expectAll("after the next start");
+}
+
+// The session ends while a start-up message waits for its answer: the settings the start-up read
+// and the window places are saved before the system is answered, the Manager ends without the
+// answer, and the database files stay as they were, the damaged one with its copy.
+TEST_F(ManagerStartup, ASessionEndDuringAStartUpMessageSavesWhatWasReadAndEnds)
+{
+    testsupport::WriteRegDword(HKEY_CURRENT_USER, std::string(kSettingsKey) + "\\Agent", "AutoRun", 1);
+    const std::string positions = std::string(kSettingsKey) + "\\Manager";
+    testsupport::DeleteRegTree(HKEY_CURRENT_USER, positions);
+    const std::string folderList = File("FolderList.dat");
+    const std::string damaged = m_Files["FolderList.dat"].substr(0, 150);
+    ASSERT_TRUE(testsupport::WriteFileBytes(folderList, damaged));
+
+    ManagerRun run;
+    ASSERT_TRUE(run.Start(log));
+    HWND box = nullptr;
+    ASSERT_TRUE(testsupport::PumpUntil(
+        [&] { return (box = FindProcessWindow(run.ProcessId(), "Error")) != nullptr; }, 30000));
+    const HWND main = ::GetWindow(box, GW_OWNER);
+    ASSERT_NE(main, nullptr);
+    DWORD_PTR answer = 0;
+    ASSERT_TRUE(
+        ::SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 30000, &answer));
+    EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
+    EXPECT_TRUE(testsupport::ReadRegValue(HKEY_CURRENT_USER, positions, "FMainLeft").exists)
+        << "the window places saved before the answer";
+    ::SendMessageTimeoutA(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 30000, &answer);
+    ASSERT_TRUE(run.Process().WaitPumping(30000)) << "the Manager ended with its message unanswered";
+    EXPECT_EQ(run.Process().ExitCode(), 0u);
+    EXPECT_FALSE(testsupport::ReadRegValue(HKEY_CURRENT_USER, kStandInKey, "Starts").exists) << "no Agent";
+    EXPECT_EQ(testsupport::ReadFileBytes(folderList), damaged);
+    EXPECT_EQ(testsupport::ReadFileBytes(folderList + ".bad"), damaged);
+    for (const char* name : {"FileListDat.dat", "FileListStr.dat"})
+        EXPECT_EQ(testsupport::ReadFileBytes(File(name)), m_Files[name]) << name;
 }
 
 // A second start while the Manager runs brings the first to the front and ends; the first goes on

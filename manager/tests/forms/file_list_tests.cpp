@@ -3,6 +3,7 @@
 // preview is drawn.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -209,7 +210,7 @@ TEST_F(BrowserTest, FourSelectionsDuringOneDecodeDecodeTheFirstAndTheLast)
 
 TEST_F(BrowserTest, ClosingDuringADecodeReturnsOnlyAfterTheLoaderEnded)
 {
-    bool released = false;
+    std::atomic<bool> released{false};
     std::thread opener;
     uitest::OnNextModal([&](ui::Form&) {
         decoder.Close();
@@ -224,10 +225,12 @@ TEST_F(BrowserTest, ClosingDuringADecodeReturnsOnlyAfterTheLoaderEnded)
         uitest::Click(form.ButtonClose.Handle());
     });
     form.ShowBrowser(files, record);
+    // Read before the opener is joined: only a close that waited for the decode finds it let go.
+    const bool releasedBeforeReturn = released.load();
     const bool loaderRunning = form.Loader().IsRunning();
     const std::vector<std::string> decoded = decoder.Decoded();
     opener.join();
-    EXPECT_TRUE(released);
+    EXPECT_TRUE(releasedBeforeReturn) << "the close returned while the decode still ran";
     EXPECT_FALSE(loaderRunning);
     EXPECT_EQ(decoded, (std::vector<std::string>{PathOf(0)}));
     EXPECT_EQ(form.LastShownImage(), nullptr);
