@@ -82,7 +82,7 @@ bool Run(const std::string& images, const std::string& data, bool wallpaper, Cal
     int count = 0;
     if (!ScanInto(images, data, record, count)) return false;
     record.ScreenSaver.bRandomSelection = 0;  // date order: the older small images first
-    const CSynchronizationGuard lock;        // as inside the export
+    const CSynchronizationGuard lock;         // as inside the export
     for (int i = 0; i <= kFollowingCalls; ++i) {
         TxString folder, name, date;
         COLORREF colour = 0;
