@@ -32,3 +32,9 @@ add_executable(selection_bench bench/selection_bench.cpp)
 target_link_libraries(selection_bench PRIVATE engine_core psapi)
 kvimage_copy_beside(selection_bench)
 add_dependencies(selection_bench KvApi)
+
+# The benchmark of both selections behind a thumbnail cache (not a test):
+# engine/bench/run-thumbnail-bench builds and runs it.
+add_executable(thumbnail_bench EXCLUDE_FROM_ALL bench/thumbnail_bench.cpp)
+target_link_libraries(thumbnail_bench PRIVATE engine_core)
+kvimage_copy_beside(thumbnail_bench)

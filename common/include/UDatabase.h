@@ -81,7 +81,7 @@ public:
     DWORD ScreenSaverFlags = 0;
     DWORD AverageColor = 0xFFFFFFFF;  // 0xFFFFFFFF: not known yet
     DWORD FileFlags = 0;
-    DWORD Reserved = 0;
+    DWORD Reserved = 0;        // the engine's selections: the size at which they rejected the file, 0 = none
     DWORD RecordPosition = 0;  // where its record stands in the record file, set by load and save
     DWORD PathStringPosition = 0;
     DWORD PathStringLength = 0;  // with the terminating zero
@@ -141,7 +141,8 @@ public:
     int Compare(const void* key1, const void* key2) const override;
 
     // Rebuilds the image list from disk, keeping each surviving image's ShownCount,
-    // ScreenSaverFlags, FileFlags and Reserved. The images of a folder whose root is missing are
+    // ScreenSaverFlags and FileFlags, and its Reserved while its write time and size are unchanged.
+    // The images of a folder whose root is missing are
     // kept as they were. On any failure the old list is put back whole and the exception rethrown.
     void RecalculateAllFolders(CFileCollection& files);
     // Copies each applying folder's use flags into bits 2 and 3 of the images' FileFlags.

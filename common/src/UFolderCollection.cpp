@@ -29,6 +29,13 @@ bool CFolderCollection::CheckForChangesOnDisk(bool all)
 
 namespace {
 
+bool SameFileAsScanned(const CImageFile& a, const CImageFile& b)
+{
+    return a.LastWriteTime.dwLowDateTime == b.LastWriteTime.dwLowDateTime &&
+           a.LastWriteTime.dwHighDateTime == b.LastWriteTime.dwHighDateTime &&
+           a.FileSizeLow == b.FileSizeLow && a.FileSizeHigh == b.FileSizeHigh;
+}
+
 // Copies the values the selections keep from each old image to the new image of the same key.
 // Both lists are sorted the same way, so one pass over each finds every pair.
 void CarryOverImageValues(const CFileCollection& old, CFileCollection& files)
@@ -47,7 +54,9 @@ void CarryOverImageValues(const CFileCollection& old, CFileCollection& files)
             fresh->ShownCount = kept->ShownCount;
             fresh->ScreenSaverFlags = kept->ScreenSaverFlags;
             fresh->FileFlags = kept->FileFlags;
-            fresh->Reserved = kept->Reserved;
+            // The engine keeps in Reserved what it measured of the file: a file found changed is
+            // measured again.
+            if (SameFileAsScanned(*fresh, *kept)) fresh->Reserved = kept->Reserved;
             ++i;
             ++j;
         }

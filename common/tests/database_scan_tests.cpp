@@ -370,6 +370,8 @@ TEST_F(ScanFixture, RecalculateKeepsTheValuesOfSurvivingImages)
     x->FileFlags = FLAG_EXCLUDE_IMAGE;
     x->Reserved = 0xABCD;
     x->AverageColor = 0x00102030;
+    for (int i = 0; i < files.GetCount(); ++i)
+        if (files.FileAt(i)->FileName.Equals("photo.JPEG")) files.FileAt(i)->Reserved = 0x1234;
     files.Modified = 0;
     folders.Modified = 0;
 
@@ -382,7 +384,9 @@ TEST_F(ScanFixture, RecalculateKeepsTheValuesOfSurvivingImages)
     EXPECT_EQ(rescanned->ShownCount, 4u);
     EXPECT_EQ(rescanned->ScreenSaverFlags, FLAG_SHOWN_BY_TIME);
     EXPECT_EQ(rescanned->FileFlags, FLAG_EXCLUDE_IMAGE | FLAG_USE_FOR_WALLPAPER | FLAG_USE_FOR_SCREENSAVER);
-    EXPECT_EQ(rescanned->Reserved, 0xABCDu);
+    // Reserved is kept only while the file's write time and size are those it was kept for.
+    EXPECT_EQ(rescanned->Reserved, 0u);
+    EXPECT_EQ(files.FileAt(2)->Reserved, 0x1234u);
     EXPECT_EQ(rescanned->AverageColor, 0xFFFFFFFFu);  // the colour is unknown again
     EXPECT_EQ(rescanned->FileSizeLow, 11u);
     EXPECT_EQ(rescanned->LastWriteTime.dwLowDateTime, static_cast<DWORD>(kJan2020 + 50000000));

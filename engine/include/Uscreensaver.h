@@ -13,15 +13,11 @@
 // order in the record file. When every eligible image has the bit, all bits of that order are cleared
 // first and a new cycle begins. On true the outputs hold the image's folder, name, date text (its
 // EXIF date, else its file date) and stored average colour; on false they are untouched. A cancel
-// request ends it with false. Images it passed over get the bit too; when its first hundred were
-// all passed over it goes on with the next hundreds for up to two seconds, and the next call goes
-// on after them.
+// request ends it with false. Images it passed over get the bit too; it tries its candidates in
+// batches as the wallpaper's selection does (SetSelectionBatchesPerCall), and the next call goes on
+// after them. An image whose stored size the limits reject is passed over without being opened.
 bool FindNextScreenSaverImage(const RegistryRecord* record, TxString* folder, TxString* name,
                               TxString* dateText, COLORREF* colour);
-
-// How long FindNextScreenSaverImage goes on after its first hundred candidates were all passed
-// over; tests set their own (0: the first hundred only). Returns the value it replaced.
-DWORD SetScreenSaverFurtherChecksMs(DWORD ms);
 
 // The size an iWidth x iHeight image gets in an iDstWidth x iDstHeight window: its own when it is
 // the window's or, with `shrinkOnly`, when it fits; else as large as the window allows at its own

@@ -21,22 +21,44 @@ enum SelectionPreference : DWORD {
 };
 
 // Picks the next image and records in the record file that it (and every candidate it passed
-// over) was tried. On true the outputs hold the image's folder, name, date text (its EXIF date,
-// else its file date) and stored average colour; on false they are untouched. A cancel request
-// ends it with false.
+// over) was tried. The candidates are tried in key order in batches of a hundred, past the ones the
+// limits reject, up to SetSelectionBatchesPerCall batches; an image whose stored size the limits
+// reject is passed over without being opened. On true the outputs hold the image's folder, name, date text
+// (its EXIF date, else its file date) and stored average colour; on false they are untouched. A cancel
+// request ends it with false.
 bool FindNextBackgroundImage(const RegistryRecord* record, TxString* folder, TxString* name,
                              TxString* dateText, COLORREF* colour);
 
 // Whether a decoded size meets \Display "MinSize", "MaxSize" (both bounds strict) and "MinRatio"
 // (the smaller side in percent of the larger, strictly above it); logs the verdict.
 bool MeetsSelectionLimits(const DisplaySettings& display, DWORD width, DWORD height);
+// The same verdict without a log line.
+bool FitsSelectionLimits(const DisplaySettings& display, DWORD width, DWORD height);
 
 enum class CandidateCheck { Accepted, Unreadable, Rejected };
 // Decodes the header of a candidate image (turned by its EXIF orientation when \Display
 // "RotateByExif" says so) and checks its size against MeetsSelectionLimits; `exifDate` receives
-// its EXIF date, or 0.
+// its EXIF date, or 0, and `measuredSize` the size it was measured at (PackMeasuredSize), 0 when
+// it could not be read.
 CandidateCheck CheckCandidate(const DisplaySettings& display, const char* path, DibHeaderBlock& header,
-                              FILETIME& exifDate);
+                              FILETIME& exifDate, DWORD& measuredSize);
+
+// ---- Images rejected by their size -------------------------------------------------------------
+
+// A selection keeps the size at which it rejected an image by size or aspect in the image's
+// Reserved value (width in the high word, height in the low word; 0 when unknown), so that later
+// selections pass over it without opening it while the limits still reject that size. A rescan
+// that finds the file changed drops the value. The limits are the same for both sides, so the
+// order of width and height (an EXIF turn) does not matter.
+// The packed size, or 0 when a side is 0 or does not fit 16 bits (such an image is measured again).
+DWORD PackMeasuredSize(DWORD width, DWORD height);
+// True when the image's stored size is known and the limits reject it.
+bool RejectedByStoredSize(const DisplaySettings& display, DWORD storedSize);
+
+// How many batches of candidates one selection tries at most before it leaves the rest to the next
+// call (each batch reads up to a hundred image files); tests set their own. Returns the value it
+// replaced.
+int SetSelectionBatchesPerCall(int batches);
 
 // Runs the hook that SetSelectionLoadedHook put in, if any: the screen saver's selection calls it
 // right after its own load of the record file, as FindNextBackgroundImage does.

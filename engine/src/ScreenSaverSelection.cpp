@@ -18,15 +18,6 @@
 
 namespace {
 
-// As for the wallpaper, a step tries the first 100 candidates: each try reads an image file.
-constexpr int kMaxCandidateChecks = 100;
-// When all of them were passed over, the step goes on with the next hundreds while it has tried
-// for less than this. A long run of images that are never shown (a folder of thumbnails sorted
-// first) then takes a few steps instead of one step per hundred images, while the Manager's test
-// of the screen saver, which waits for the step, is held no longer than this. The shown bits keep
-// what was tried, so the next step goes on after it.
-constexpr DWORD kFurtherChecksMs = 2000;
-DWORD g_dwFurtherChecksMs = kFurtherChecksMs;
 constexpr int kKeysPerCancelTest = 256;
 constexpr unsigned kRandomKeys = 10000;
 
@@ -35,12 +26,21 @@ bool IsEligible(const CImageFile& image)
     return (image.FileFlags & FLAG_EXCLUDE_IMAGE) == 0 && (image.FileFlags & FLAG_USE_FOR_SCREENSAVER) != 0;
 }
 
+// An image that its stored size rules out is not shown in any cycle, so it is passed over without a
+// key and does not hold back the end of a cycle.
+bool PassedOverByStoredSize(const DisplaySettings& display, const CImageFile& image)
+{
+    return RejectedByStoredSize(display, image.Reserved);
+}
+
 // True when no eligible image lacks the bit, also when there is no eligible image at all.
-bool AllEligibleShown(const CFileCollection& files, DWORD shownBit)
+bool AllEligibleShown(const DisplaySettings& display, const CFileCollection& files, DWORD shownBit)
 {
     for (int i = 0; i < files.GetCount(); ++i) {
         const CImageFile* image = files.FileAt(i);
-        if (IsEligible(*image) && (image->ScreenSaverFlags & shownBit) == 0) return false;
+        if (IsEligible(*image) && (image->ScreenSaverFlags & shownBit) == 0 &&
+            !PassedOverByStoredSize(display, *image))
+            return false;
     }
     return true;
 }
@@ -77,12 +77,13 @@ void BuildKey(bool randomOrder, bool shown, FILETIME lastWriteTime, CSelectionRa
 }
 
 // Builds the keys of the eligible images in list order; logs what it found.
-std::vector<CSortCandidate> BuildCandidates(bool randomOrder, CFileCollection& files)
+std::vector<CSortCandidate> BuildCandidates(const DisplaySettings& display, bool randomOrder,
+                                            CFileCollection& files)
 {
     LogText("Sorting images for random selection");
     const DWORD shownBit = randomOrder ? FLAG_SHOWN_RANDOM : FLAG_SHOWN_BY_TIME;
     CSelectionRandom random(NextSelectionSeed());
-    int excluded = 0, notForScreenSaver = 0, included = 0, shownRandom = 0, shownByTime = 0;
+    int excluded = 0, notForScreenSaver = 0, included = 0, shownRandom = 0, shownByTime = 0, passedOver = 0;
     std::vector<CSortCandidate> candidates;
     candidates.reserve(static_cast<size_t>(files.GetCount()));
     for (int i = 0; i < files.GetCount(); ++i) {
@@ -98,6 +99,10 @@ std::vector<CSortCandidate> BuildCandidates(bool randomOrder, CFileCollection& f
             continue;
         }
         ++included;
+        if (PassedOverByStoredSize(display, *image)) {
+            ++passedOver;
+            continue;
+        }
         const bool shown = (image->ScreenSaverFlags & shownBit) != 0;
         if (shown) ++(randomOrder ? shownRandom : shownByTime);
         candidates.push_back(CSortCandidate{image, {}});
@@ -107,43 +112,21 @@ std::vector<CSortCandidate> BuildCandidates(bool randomOrder, CFileCollection& f
          notForScreenSaver, included, shownRandom, shownByTime);
     LogF("TotalCount=%d, pFileSortCollection->Count=%d", files.GetCount(),
          static_cast<int>(candidates.size()));
+    LogPassedOverByStoredSize(passedOver);
     return candidates;
 }
 
-// Tries the items [first, end) of `sorted` in order until one is accepted. Every tried image gets
-// the shown bit, a passed-over one too, so that it is not tried again in this cycle; the bits of
-// the batch are written together, also when a cancel ends it.
-SelectionPass CheckBatch(const RegistryRecord& record, const CFileSortCollection& sorted, int first, int end,
-                         DWORD shownBit, const TxString& recordFilePath, const TxString& stringFilePath,
-                         SelectedImage& selected)
-{
-    std::vector<CImageFile*> batch;
-    for (int j = first; j < end; ++j)
-        batch.push_back(sorted.ItemAt(j)->m_pImage);
-    std::vector<StoredTexts> texts;
-    if (LoadTextsOfStoredImages(batch, recordFilePath, stringFilePath, texts) == StoredTexts::RecordChanged)
-        return SelectionPass::DatabaseChanged;
+// Every tried image gets the shown bit, a passed-over one too, so that it is not tried again in this
+// cycle.
+class CScreenSaverJudge : public CCandidateJudge {
+public:
+    explicit CScreenSaverJudge(DWORD shownBit) : m_dwShownBit(shownBit) {}
+    bool PutAside(const CImageFile&, StoredTexts) override { return false; }
+    void Tried(CImageFile& image, CandidateCheck) override { image.ScreenSaverFlags |= m_dwShownBit; }
 
-    std::vector<const CImageFile*> tried;
-    SelectionPass result = SelectionPass::NoneSuitable;
-    DibHeaderBlock header;
-    FILETIME exifDate{};
-    for (size_t i = 0; i < batch.size(); ++i) {
-        if (g_Synchronization.IsCancelled()) break;
-        CImageFile* image = batch[i];
-        const CandidateCheck check = CheckStoredCandidate(record.Display, *image, texts[i], header, exifDate);
-        if (check == CandidateCheck::Accepted && g_Synchronization.IsCancelled()) break;
-        image->ScreenSaverFlags |= shownBit;
-        tried.push_back(image);
-        if (check == CandidateCheck::Accepted) {
-            TakeSelectedImage(*image, exifDate, selected);
-            result = SelectionPass::Chosen;
-            break;
-        }
-    }
-    StoreEachToFile(tried, recordFilePath);
-    return result;
-}
+private:
+    const DWORD m_dwShownBit;
+};
 
 SelectionPass SelectFromDatabase(const RegistryRecord& record, const TxString& recordFilePath,
                                  const TxString& stringFilePath, SelectedImage& selected)
@@ -156,47 +139,19 @@ SelectionPass SelectFromDatabase(const RegistryRecord& record, const TxString& r
 
     const bool randomOrder = record.ScreenSaver.bRandomSelection != 0;
     const DWORD shownBit = randomOrder ? FLAG_SHOWN_RANDOM : FLAG_SHOWN_BY_TIME;
-    if (AllEligibleShown(files, shownBit)) {
+    if (AllEligibleShown(record.Display, files, shownBit)) {
         LogText("All files displayed, resetting all flags...");
         ClearShownBits(files, shownBit, recordFilePath);
         LogText("...done");
     }
 
-    const std::vector<CSortCandidate> candidates = BuildCandidates(randomOrder, files);
-    CFileSortCollection sorted;
-    sorted.InsertFirst(candidates, kMaxCandidateChecks);
-
-    const DWORD start = ::GetTickCount();
-    for (int first = 0; first < sorted.GetCount();) {
-        if (g_Synchronization.IsCancelled()) break;
-        const int end = std::min(first + kMaxCandidateChecks, sorted.GetCount());
-        const SelectionPass result =
-            CheckBatch(record, sorted, first, end, shownBit, recordFilePath, stringFilePath, selected);
-        if (result != SelectionPass::NoneSuitable) return result;
-        first = end;
-        // Only the first candidates are in order yet; the rest are put in order once all of
-        // those were passed over.
-        const bool restUnordered =
-            first == kMaxCandidateChecks && candidates.size() > static_cast<size_t>(kMaxCandidateChecks);
-        if (first == sorted.GetCount() && !restUnordered) break;
-        if (static_cast<DWORD>(::GetTickCount() - start) >= g_dwFurtherChecksMs) {
-            LogF("%d images passed over; the next step goes on after them", first);
-            break;
-        }
-        if (first == sorted.GetCount()) {
-            sorted.FreeAll();
-            sorted.InsertFirst(candidates, std::min<size_t>(candidates.size(), TxCollection::kMaxLimit));
-        }
-    }
-    return SelectionPass::NoneSuitable;
+    const std::vector<CSortCandidate> candidates = BuildCandidates(record.Display, randomOrder, files);
+    CScreenSaverJudge judge(shownBit);
+    return TryCandidatesInBatches(record.Display, candidates, recordFilePath, stringFilePath, judge,
+                                  selected);
 }
 
 }  // namespace
-
-DWORD SetScreenSaverFurtherChecksMs(DWORD ms)
-{
-    return std::exchange(g_dwFurtherChecksMs, ms);
-}
 
 bool FindNextScreenSaverImage(const RegistryRecord* record, TxString* folder, TxString* name,
                               TxString* dateText, COLORREF* colour)

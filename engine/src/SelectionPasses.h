@@ -4,7 +4,10 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "UDatabase.h"
+#include "UFileSort.h"
 #include "UImageStore.h"
 #include "Uselection.h"
 
@@ -28,9 +31,34 @@ SelectionPass RunSelectionPasses(SelectionPassFunction pass, const RegistryRecor
                                  SelectedImage& selected);
 
 // Logs the candidate's full path and checks it with CheckCandidate; a candidate whose texts could
-// not be fetched is unreadable without opening anything.
-CandidateCheck CheckStoredCandidate(const DisplaySettings& display, const CImageFile& image,
-                                    StoredTexts texts, DibHeaderBlock& header, FILETIME& exifDate);
+// not be fetched is unreadable without opening anything. Keeps in the image's Reserved value the
+// size at which the limits rejected it, else 0.
+CandidateCheck CheckStoredCandidate(const DisplaySettings& display, CImageFile& image, StoredTexts texts,
+                                    DibHeaderBlock& header, FILETIME& exifDate);
+
+// What a selection records in each candidate it tried, and which one it tries last.
+class CCandidateJudge {
+public:
+    virtual ~CCandidateJudge() = default;
+    // True to put this candidate aside: it is tried only after every other was passed over.
+    // Asked until one was put aside.
+    virtual bool PutAside(const CImageFile& image, StoredTexts texts) = 0;
+    // Records in the image that it was tried with this outcome; the image is then written.
+    virtual void Tried(CImageFile& image, CandidateCheck check) = 0;
+};
+
+// Tries the candidates in key order (CFileSortCollection's) in batches of a hundred, each batch's
+// texts fetched and its records written together, until one is accepted, all were passed over, a
+// cancel comes or the batches of one call (SetSelectionBatchesPerCall) are used up: what the judge
+// recorded in the tried ones puts them after the others in the next call's order. Fills `selected`
+// with the accepted image.
+SelectionPass TryCandidatesInBatches(const DisplaySettings& display,
+                                     const std::vector<CSortCandidate>& candidates,
+                                     const TxString& recordFilePath, const TxString& stringFilePath,
+                                     CCandidateJudge& judge, SelectedImage& selected);
+
+// Logs how many candidates the selection passed over by their stored size, when there were any.
+void LogPassedOverByStoredSize(int count);
 
 // The accepted image into `selected`: its EXIF date when it has one, else its file time.
 void TakeSelectedImage(const CImageFile& image, FILETIME exifDate, SelectedImage& selected);

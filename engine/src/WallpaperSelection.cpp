@@ -18,8 +18,6 @@
 
 namespace {
 
-// The selection tries no more candidates than this in one call: each try reads an image file.
-constexpr int kMaxCandidateChecks = 100;
 constexpr int kKeysPerCancelTest = 256;
 
 SelectionLoadedHook g_LoadedHook = nullptr;
@@ -43,9 +41,9 @@ void ResetAllCounters(CFileCollection& files, const TxString& recordFilePath)
     StoreImagesToFile(changed, recordFilePath);
 }
 
-// Builds every candidate's key in list order (the random draws follow that order) and puts the
-// first candidates in key order into `sorted`: only they can be tried.
-void BuildCandidateOrder(const RegistryRecord& record, CFileCollection& files, CFileSortCollection& sorted)
+// Builds every candidate's key in list order (the random draws follow that order); an image that
+// its stored size rules out gets none.
+std::vector<CSortCandidate> BuildCandidates(const RegistryRecord& record, CFileCollection& files)
 {
     SelectionKeyContext context;
     context.dwPreference = record.Exchange.dwRandomSelection;
@@ -65,20 +63,21 @@ void BuildCandidateOrder(const RegistryRecord& record, CFileCollection& files, C
         // once per batch of keys, still well within a millisecond of a cancel.
         if (i % kKeysPerCancelTest == 0 && g_Synchronization.IsCancelled()) break;
         CImageFile* image = files.FileAt(i);
-        if (!IsCandidate(*image)) continue;
+        if (!IsCandidate(*image) || RejectedByStoredSize(record.Display, image->Reserved)) continue;
         candidates.push_back(CSortCandidate{image, {}});
         BuildSelectionKey(context, image->ShownCount, image->LastWriteTime, random, candidates.back().szKey);
     }
-    sorted.InsertFirst(candidates, kMaxCandidateChecks);
+    return candidates;
 }
 
 }  // namespace
 
 CandidateCheck CheckCandidate(const DisplaySettings& display, const char* path, DibHeaderBlock& header,
-                              FILETIME& exifDate)
+                              FILETIME& exifDate, DWORD& measuredSize)
 {
     std::memset(&header, 0, sizeof header);
     exifDate = FILETIME{};
+    measuredSize = 0;
     DWORD size = 0;
     int seenWidth = 0, seenHeight = 0;
     if (LoadBmpFromJpgFileEx(header.Info(), nullptr, path, &size, display.bRotateByExif ? TRUE : FALSE,
@@ -98,6 +97,7 @@ CandidateCheck CheckCandidate(const DisplaySettings& display, const char* path, 
     const DWORD width = static_cast<DWORD>(seenWidth);
     const DWORD height = static_cast<DWORD>(seenHeight);
     LogF("dwWidth=%lu, dwHeight=%lu", static_cast<unsigned long>(width), static_cast<unsigned long>(height));
+    measuredSize = PackMeasuredSize(width, height);
     return MeetsSelectionLimits(display, width, height) ? CandidateCheck::Accepted : CandidateCheck::Rejected;
 }
 
@@ -113,31 +113,88 @@ void RunSelectionLoadedHook()
     if (g_LoadedHook) g_LoadedHook();
 }
 
-bool MeetsSelectionLimits(const DisplaySettings& display, DWORD width, DWORD height)
+namespace {
+
+enum class LimitsVerdict { InvalidSize, OutsideMinMax, RatioTooSmall, Fits };
+
+struct LimitsJudgement {
+    LimitsVerdict verdict;
+    unsigned long long ratio;
+};
+
+LimitsJudgement JudgeSize(const DisplaySettings& display, DWORD width, DWORD height)
 {
-    if (width == 0 || height == 0) {
-        LogText("Invalid width/height");
-        return false;
-    }
+    if (width == 0 || height == 0) return {LimitsVerdict::InvalidSize, 0};
     const DWORD minSize = display.dwMinSize;
     const DWORD maxSize = display.dwMaxSize;
-    if (!(minSize < width && width < maxSize && minSize < height && height < maxSize)) {
-        LogText("image does not fit to min-max size");
-        return false;
-    }
+    if (!(minSize < width && width < maxSize && minSize < height && height < maxSize))
+        return {LimitsVerdict::OutsideMinMax, 0};
     // In 64 bits: the limits come from the registry and may let very large sides through.
     const unsigned long long across = static_cast<unsigned long long>(width) * 100 / height;
     const unsigned long long down = static_cast<unsigned long long>(height) * 100 / width;
     const unsigned long long ratio = across < down ? across : down;
-    if (ratio > display.dwMinRatio) {
-        LogText("image conforms to the criteria");
-        return true;
+    return {ratio > display.dwMinRatio ? LimitsVerdict::Fits : LimitsVerdict::RatioTooSmall, ratio};
+}
+
+}  // namespace
+
+bool FitsSelectionLimits(const DisplaySettings& display, DWORD width, DWORD height)
+{
+    return JudgeSize(display, width, height).verdict == LimitsVerdict::Fits;
+}
+
+bool MeetsSelectionLimits(const DisplaySettings& display, DWORD width, DWORD height)
+{
+    const LimitsJudgement judgement = JudgeSize(display, width, height);
+    switch (judgement.verdict) {
+    case LimitsVerdict::InvalidSize:
+        LogText("Invalid width/height");
+        return false;
+    case LimitsVerdict::OutsideMinMax:
+        LogText("image does not fit to min-max size");
+        return false;
+    case LimitsVerdict::RatioTooSmall:
+        LogF("image ratio=%llu is < than required=%lu", judgement.ratio,
+             static_cast<unsigned long>(display.dwMinRatio));
+        return false;
+    case LimitsVerdict::Fits:
+        break;
     }
-    LogF("image ratio=%llu is < than required=%lu", ratio, static_cast<unsigned long>(display.dwMinRatio));
-    return false;
+    LogText("image conforms to the criteria");
+    return true;
 }
 
 namespace {
+
+// The wallpaper's counters: a tried image counts once, an unreadable one twice (it is tried again
+// only after the readable ones). The image on the desktop now is put aside and tried last, so that
+// two changes in a row never show the same image while another one can be shown: the random keys
+// alone allow that at the start of every round, when all counters are equal again.
+class CWallpaperJudge : public CCandidateJudge {
+public:
+    CWallpaperJudge(const RegistryRecord& record, size_t candidates)
+        : m_CurrentFolder(RecordText(record.CurrentImage.szImagePath).c_str()),
+          m_CurrentName(RecordText(record.CurrentImage.szImageName).c_str()),
+          m_bHasCurrent(record.CurrentImage.bActive != 0 && !m_CurrentName.IsEmpty() && candidates > 1)
+    {
+    }
+    bool PutAside(const CImageFile& image, StoredTexts texts) override
+    {
+        return m_bHasCurrent && texts == StoredTexts::Loaded &&
+               image.FileName.CompareNoCase(m_CurrentName) == 0 &&
+               image.FolderPath.CompareNoCase(m_CurrentFolder) == 0;
+    }
+    void Tried(CImageFile& image, CandidateCheck check) override
+    {
+        if (check == CandidateCheck::Unreadable) image.ShownCount += 1;
+        image.ShownCount += 1;
+    }
+
+private:
+    const TxString m_CurrentFolder;
+    const TxString m_CurrentName;
+    const bool m_bHasCurrent;
+};
 
 SelectionPass SelectFromDatabase(const RegistryRecord& record, const TxString& recordFilePath,
                                  const TxString& stringFilePath, SelectedImage& selected)
@@ -148,67 +205,31 @@ SelectionPass SelectFromDatabase(const RegistryRecord& record, const TxString& r
     if (g_LoadedHook) g_LoadedHook();
     if (files.GetCount() == 0) return SelectionPass::NoneSuitable;
 
+    // An image whose stored size the limits reject is no candidate: it neither holds back the
+    // reset of the counters nor is tried.
+    int passedOver = 0;
     bool anyCandidate = false;
     DWORD minCount = 0xFFFFFFFF;
     for (int i = 0; i < files.GetCount(); ++i) {
         const CImageFile* image = files.FileAt(i);
         if (!IsCandidate(*image)) continue;
+        if (RejectedByStoredSize(record.Display, image->Reserved)) {
+            ++passedOver;
+            continue;
+        }
         anyCandidate = true;
         if (image->ShownCount < minCount) minCount = image->ShownCount;
     }
+    LogPassedOverByStoredSize(passedOver);
     if (anyCandidate && minCount > 0) {
         LogF("Minimal count = %lu, resetting all counters to 0.", static_cast<unsigned long>(minCount));
         ResetAllCounters(files, recordFilePath);
     }
 
-    CFileSortCollection sorted;
-    BuildCandidateOrder(record, files, sorted);
-
-    // The image on the desktop now is tried last, so that two changes in a row never show the same
-    // image while another one can be shown: the random keys alone allow that at the start of
-    // every round, when all counters are equal again.
-    const TxString currentFolder = RecordText(record.CurrentImage.szImagePath).c_str();
-    const TxString currentName = RecordText(record.CurrentImage.szImageName).c_str();
-    const bool hasCurrent = record.CurrentImage.bActive != 0 && !currentName.IsEmpty();
-    CImageFile* current = nullptr;
-
-    DibHeaderBlock header;
-    FILETIME exifDate{};
-    const int checks = sorted.GetCount() < kMaxCandidateChecks ? sorted.GetCount() : kMaxCandidateChecks;
-    for (int j = 0; j <= checks; ++j) {
-        // Each check reads a whole file; a cancel must not wait for a hundred of them.
-        if (g_Synchronization.IsCancelled()) break;
-        CImageFile* image = nullptr;
-        StoredTexts texts = StoredTexts::Loaded;
-        if (j < checks) {
-            image = sorted.ItemAt(j)->m_pImage;
-            texts = LoadTextsOfStoredImage(*image, recordFilePath, stringFilePath);
-            if (texts == StoredTexts::RecordChanged) return SelectionPass::DatabaseChanged;
-            if (hasCurrent && !current && texts == StoredTexts::Loaded && checks > 1 &&
-                image->FileName.CompareNoCase(currentName) == 0 &&
-                image->FolderPath.CompareNoCase(currentFolder) == 0) {
-                current = image;
-                continue;
-            }
-        } else {
-            if (!current) break;
-            image = current;
-        }
-        const CandidateCheck check = CheckStoredCandidate(record.Display, *image, texts, header, exifDate);
-        if (check == CandidateCheck::Accepted) {
-            // A cancel that came during the check leaves the counter as it was.
-            if (g_Synchronization.IsCancelled()) break;
-            TakeSelectedImage(*image, exifDate, selected);
-            image->ShownCount += 1;
-            StoreSelfToFile(*image, recordFilePath);
-            return SelectionPass::Chosen;
-        }
-        // An unreadable file counts twice: it is tried again only after the readable ones.
-        if (check == CandidateCheck::Unreadable) image->ShownCount += 1;
-        image->ShownCount += 1;
-        StoreSelfToFile(*image, recordFilePath);
-    }
-    return SelectionPass::NoneSuitable;
+    const std::vector<CSortCandidate> candidates = BuildCandidates(record, files);
+    CWallpaperJudge judge(record, candidates.size());
+    return TryCandidatesInBatches(record.Display, candidates, recordFilePath, stringFilePath, judge,
+                                  selected);
 }
 
 }  // namespace

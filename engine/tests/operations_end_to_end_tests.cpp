@@ -150,13 +150,18 @@ TEST_F(EndToEnd, EachChangeCountsExactlyAndEveryCandidateComesUpBeforeARepeat)
     std::map<std::string, DWORD> counts = Counts();
     int resets = 0;
     std::set<std::string> firstShown;
+    // The image too small to show is measured at its first try; from then on it is passed over by
+    // its stored size: it is tried no more and no longer holds back a new round.
+    bool smallMeasured = false;
+    const std::string small = "small_400x400.jpg";
     for (int change = 1; change <= 9; ++change) {
         const std::string step = "change " + std::to_string(change);
         // The expected state before the change: a new round once every candidate has been tried.
         std::map<std::string, DWORD> start = counts;
         DWORD minimum = 0xFFFFFFFF;
         for (const auto& [name, count] : counts) {
-            if (name != "excluded.jpg") minimum = std::min(minimum, count);
+            if (name != "excluded.jpg" && !(smallMeasured && name == small))
+                minimum = std::min(minimum, count);
         }
         const bool reset = minimum > 0;
         if (reset) {
@@ -189,7 +194,9 @@ TEST_F(EndToEnd, EachChangeCountsExactlyAndEveryCandidateComesUpBeforeARepeat)
         }
         for (const char* bad : kBad) {
             const DWORD delta = counts[bad] - start[bad];
-            if (start[bad] < start[chosen]) {
+            if (smallMeasured && bad == small) {
+                EXPECT_EQ(delta, 0u) << step << ": " << bad << " must have been passed over";
+            } else if (start[bad] < start[chosen]) {
                 EXPECT_EQ(delta, FailureAmount(bad)) << step << ": " << bad << " must have been tried";
             } else if (start[bad] > start[chosen]) {
                 EXPECT_EQ(delta, 0u) << step << ": " << bad << " must not have been tried";
@@ -198,7 +205,9 @@ TEST_F(EndToEnd, EachChangeCountsExactlyAndEveryCandidateComesUpBeforeARepeat)
             }
         }
         EXPECT_EQ(counts["excluded.jpg"], 0u) << step;
+        if (counts[small] != start[small]) smallMeasured = true;
     }
+    EXPECT_TRUE(smallMeasured);
     EXPECT_GE(resets, 1);
 }
 

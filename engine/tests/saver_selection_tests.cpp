@@ -261,14 +261,12 @@ TEST_F(SaverSelection, ACancelRequestEndsTheSelectionWithNothingMarked)
 }
 
 // A thumbnail cache in the image folder: 15,000 images too small to show, older than the two
-// photos, so the date order puts all of them first (the build makes the folder). Each step goes on
-// after what the steps before it passed over, and gets through far more than a hundred of them.
+// photos, so the date order puts all of them first (the build makes the folder). The first step
+// gets past all of them, however long each check takes; the next passes over them unopened.
 TEST_F(SaverSelection, ALongRunOfImagesTooSmallToShowTakesOnlyAFewSteps)
 {
     constexpr size_t kThumbnails = 15000;
-    // A hundred per step would take 150. A step tries for two seconds: the whole run unloaded,
-    // about a third of it on a busy emulator.
-    constexpr int kMostSteps = 20;
+    constexpr int kMostSteps = 1;
     const std::string photos = testsupport::ExeFolder() + "thumbnail_cache";
     ASSERT_TRUE(testsupport::PathExists(photos + "\\complete.stamp")) << photos;
     paths = DatabaseIn(data.Path());
@@ -304,21 +302,64 @@ TEST_F(SaverSelection, ALongRunOfImagesTooSmallToShowTakesOnlyAFewSteps)
             ++thumbnailsMarked;
     }
     EXPECT_EQ(thumbnailsMarked, kThumbnails);
+
+    // The thumbnails are passed over by their stored size from now on: the other photo, then a new
+    // cycle that starts with a photo again without trying any thumbnail.
+    ASSERT_TRUE(Find(false));
+    EXPECT_EQ(Chosen(), "good_b.jpg");
+    ASSERT_TRUE(Find(false));
+    EXPECT_EQ(Chosen(), "good_a.jpg");
+    size_t thumbnailsTriedAgain = 0;
+    for (const StoredImage& image : Stored())
+        if (image.name != "good_a.jpg" && image.name != "good_b.jpg" && (image.screenSaverFlags & kTimeBit))
+            ++thumbnailsTriedAgain;
+    EXPECT_EQ(thumbnailsTriedAgain, 0u);
 }
 
-// Steps that stop before they found an image, as one that reaches its time limit does: each goes
-// on after what the one before it passed over.
+// 400 images too small to show, older than the two photos: each of three steps shows a photo, and
+// once the first step measured the small ones, no later step opens them again, also not after the
+// new cycle that the third step starts.
+TEST_F(SaverSelection, SmallImagesAreMeasuredOnceAndEveryStepShowsAPhoto)
+{
+    constexpr int kSmall = 400;
+    const std::string small = testsupport::ReadFileBytes(FixturePath("small_400x400.jpg"));
+    const FILETIME smallTime = testsupport::CalendarFileTime(2015, 3, 1, 12);
+    for (int i = 0; i < kSmall; ++i) {
+        const std::string name = "s" + std::to_string(i) + ".jpg";
+        ASSERT_TRUE(testsupport::WriteFileBytes(folder / name, small)) << i;
+        SetFileDate(name, smallTime);
+    }
+    for (const char* photo : {"good_a.jpg", "good_b.jpg"}) {
+        ASSERT_TRUE(CopyFixture(photo, folder.Path()));
+        SetFileDate(photo, testsupport::CalendarFileTime(2016, 3, photo[5] == 'a' ? 1 : 2, 12));
+    }
+    BuildAndSetRecord();
+    std::vector<std::string> shown;
+    for (int step = 0; step < 3; ++step) {
+        ASSERT_TRUE(Find(false)) << "step " << step + 1;
+        shown.push_back(Chosen());
+    }
+    EXPECT_EQ(shown, (std::vector<std::string>{"good_a.jpg", "good_b.jpg", "good_a.jpg"}));
+    int smallTriedAgain = 0;
+    for (const StoredImage& image : Stored())
+        if (image.name[0] == 's' && (image.screenSaverFlags & kTimeBit)) ++smallTriedAgain;
+    EXPECT_EQ(smallTriedAgain, 0);
+}
+
+// Steps that stop before they found an image, as one that used up its batches does: each goes on
+// after what the one before it passed over.
 TEST_F(SaverSelection, AStepThatStopsEarlyIsContinuedByTheNext)
 {
     struct Case {
         const char* name;
-        DWORD furtherChecksMs;
+        int batchesPerCall;
         std::vector<size_t> markedAfterEachFailedStep;
     };
     const Case cases[] = {
-        {"the first hundred only", 0, {100, 200}},
-        {"the usual time", 2000, {}},
+        {"the first hundred only", 1, {100, 200}},
+        {"the usual batches", SetSelectionBatchesPerCall(0), {}},
     };
+    SetSelectionBatchesPerCall(cases[1].batchesPerCall);
     constexpr int kSmall = 250;
     const std::string small = testsupport::ReadFileBytes(FixturePath("small_400x400.jpg"));
     for (int i = 0; i < kSmall; ++i)
@@ -327,7 +368,7 @@ TEST_F(SaverSelection, AStepThatStopsEarlyIsContinuedByTheNext)
     SetFileDate("good_a.jpg", testsupport::FileTimeFromUnits(LocalNow() + 864000000000ull));
     for (const Case& c : cases) {
         BuildAndSetRecord();
-        const DWORD previous = SetScreenSaverFurtherChecksMs(c.furtherChecksMs);
+        const int previous = SetSelectionBatchesPerCall(c.batchesPerCall);
         std::vector<size_t> marked;
         bool found = false;
         while (!found && marked.size() < 5) {
@@ -338,7 +379,7 @@ TEST_F(SaverSelection, AStepThatStopsEarlyIsContinuedByTheNext)
                 if (image.screenSaverFlags & kTimeBit) ++count;
             marked.push_back(count);
         }
-        SetScreenSaverFurtherChecksMs(previous);
+        SetSelectionBatchesPerCall(previous);
         EXPECT_TRUE(found) << c.name;
         EXPECT_EQ(Chosen(), "good_a.jpg") << c.name;
         EXPECT_EQ(marked, c.markedAfterEachFailedStep) << c.name;

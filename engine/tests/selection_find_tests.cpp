@@ -308,31 +308,53 @@ TEST_F(SelectionFind, NoCandidateChangesNothing)
     }
 }
 
-TEST_F(SelectionFind, AtMostAHundredCandidatesAreTried)
+// 150 candidates ordered by their counters; only the 120th in that order can be read. A selection
+// tries them in batches of a hundred: limited to one batch it fails and counts the first hundred;
+// with its usual batches it goes on to the readable one.
+TEST_F(SelectionFind, CandidatesAreTriedInBatchesOfAHundred)
 {
-    // 150 candidates ordered by their counters; only the 120th in that order can be read.
+    struct Case {
+        const char* name;
+        int batchesPerCall;
+        bool found;
+        DWORD tried;  // how many candidates in key order were tried and counted
+    };
+    const Case cases[] = {
+        {"one batch", 1, false, 100},
+        {"the usual batches", SetSelectionBatchesPerCall(0), true, 120},
+    };
+    SetSelectionBatchesPerCall(cases[1].batchesPerCall);
     ASSERT_TRUE(CopyFixture("good_a.jpg", images.Path(), "the_readable_one.jpg"));
-    CFileCollection files;
-    std::map<std::string, DWORD> before;
-    for (DWORD i = 0; i < 150; ++i) {
-        char fileName[32];
-        std::snprintf(fileName, sizeof fileName, "missing_%03lu.jpg", static_cast<unsigned long>(i));
-        auto image = std::make_unique<CImageFile>();
-        image->FolderPath.Assign(images.Path().c_str());
-        image->FileName.Assign(i == 119 ? "the_readable_one.jpg" : fileName);
-        image->ShownCount = i;
-        image->FileFlags = FLAG_USE_FOR_WALLPAPER;
-        before[image->FileName.GetText()] = i;
-        ASSERT_TRUE(files.Insert(image.release()));
-    }
-    ASSERT_TRUE(files.SaveToFile(paths.recordFile.c_str(), paths.stringFile.c_str()));
+    for (const Case& c : cases) {
+        CFileCollection files;
+        std::map<std::string, DWORD> before;
+        for (DWORD i = 0; i < 150; ++i) {
+            char fileName[32];
+            std::snprintf(fileName, sizeof fileName, "missing_%03lu.jpg", static_cast<unsigned long>(i));
+            auto image = std::make_unique<CImageFile>();
+            image->FolderPath.Assign(images.Path().c_str());
+            image->FileName.Assign(i == 119 ? "the_readable_one.jpg" : fileName);
+            image->ShownCount = i;
+            image->FileFlags = FLAG_USE_FOR_WALLPAPER;
+            before[image->FileName.GetText()] = i;
+            ASSERT_TRUE(files.Insert(image.release()));
+        }
+        ASSERT_TRUE(files.SaveToFile(paths.recordFile.c_str(), paths.stringFile.c_str()));
 
-    EXPECT_FALSE(Find());
-    std::map<std::string, DWORD> after = Counts();
-    ASSERT_EQ(after.size(), 150u);
-    for (const auto& [image, count] : before) {
-        const DWORD expected = count < 100 ? count + 2 : count;
-        EXPECT_EQ(after[image], expected) << image;
+        const int previous = SetSelectionBatchesPerCall(c.batchesPerCall);
+        const bool found = Find();
+        SetSelectionBatchesPerCall(previous);
+        EXPECT_EQ(found, c.found) << c.name;
+        if (c.found) {
+            EXPECT_STREQ(name.GetText(), "the_readable_one.jpg") << c.name;
+        }
+        std::map<std::string, DWORD> after = Counts();
+        ASSERT_EQ(after.size(), 150u) << c.name;
+        for (const auto& [image, count] : before) {
+            // The unreadable count twice, the chosen one once.
+            const DWORD raised = count >= c.tried ? 0 : image == "the_readable_one.jpg" ? 1 : 2;
+            EXPECT_EQ(after[image], count + raised) << c.name << ": " << image;
+        }
     }
 }
 
@@ -438,6 +460,135 @@ TEST_F(SelectionFind, AnotherSaveMeanwhileNeverShowsAnotherImage)
     EXPECT_EQ(counts.at("good_b.jpg"), 1u);
     EXPECT_EQ(counts.at("good_c.jpg"), 4u);
     EXPECT_EQ(counts.count("good_a.jpg"), 0u);
+}
+
+// Images too small to show beside photos, under the default preference for new images.
+class SmallImages : public SelectionFind {
+public:
+    using SelectionFind::record;
+
+    void SetUp() override
+    {
+        record = TestRecord(paths = DatabaseIn(data.Path()));
+        record.Exchange.dwRandomSelection = SELECT_PREFER_NEW_IMAGES;
+    }
+    void SetDate(const std::string& fileName, FILETIME time)
+    {
+        const FileHandle file(::CreateFileA((folder / fileName).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                            OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(file) << fileName;
+        ASSERT_TRUE(::SetFileTime(file.get(), nullptr, nullptr, &time)) << fileName;
+    }
+    // `count` copies of the 400 x 400 image (below the default minimum size) named s<i>.jpg, dated
+    // `newer` days after the two photos, and the database of the folder.
+    void MakeFolder(int count)
+    {
+        const std::string small = testsupport::ReadFileBytes(FixturePath("small_400x400.jpg"));
+        for (int i = 0; i < count; ++i) {
+            const std::string fileName = "s" + std::to_string(i) + ".jpg";
+            ASSERT_TRUE(testsupport::WriteFileBytes(folder / fileName, small)) << i;
+            SetDate(fileName, testsupport::CalendarFileTime(2020, 6, 1, 12));
+        }
+        for (const char* photo : {"good_a.jpg", "good_b.jpg"}) {
+            ASSERT_TRUE(CopyFixture(photo, folder.Path()));
+            SetDate(photo, testsupport::CalendarFileTime(2019, 6, 1, 12));
+        }
+        ASSERT_TRUE(BuildDatabase(folder.Path(), paths));
+    }
+    // The database's own rescan of the folders, as a refresh of the image list runs it.
+    void Rescan()
+    {
+        CFolderCollection folders;
+        CFileCollection files;
+        ASSERT_TRUE(folders.LoadFromFile(paths.folderList.c_str()));
+        ASSERT_TRUE(files.LoadFromFile(paths.recordFile.c_str(), paths.stringFile.c_str()));
+        folders.RecalculateAllFolders(files);
+        ASSERT_TRUE(files.SaveToFile(paths.recordFile.c_str(), paths.stringFile.c_str()));
+        ASSERT_TRUE(folders.SaveToFile(paths.folderList.c_str()));
+    }
+    // The counter and the Reserved word of an image as the record file holds them.
+    std::pair<DWORD, DWORD> CountAndReserved(const std::string& fileName) const
+    {
+        const std::string bytes = RecordBytes();
+        const std::vector<StoredImage> stored = Stored();
+        const StoredImage* image = FindStored(stored, fileName);
+        if (!image) return {0xFFFFFFFF, 0xFFFFFFFF};
+        return {image->shownCount, Get32(bytes, image->position + 32)};
+    }
+
+    testsupport::TempFolder folder{"selsmall"};
+};
+
+constexpr DWORD kSmallSize = DWORD{400} << 16 | DWORD{400};
+
+TEST_F(SmallImages, ManySmallNewerImagesDoNotStopTheChanges)
+{
+    MakeFolder(400);
+    std::vector<std::string> shown;
+    for (int change = 0; change < 3; ++change) {
+        ASSERT_TRUE(Find()) << "change " << change + 1;
+        shown.push_back(name.GetText());
+    }
+    ASSERT_EQ(shown.size(), 3u);
+    for (const std::string& image : shown)
+        EXPECT_TRUE(image == "good_a.jpg" || image == "good_b.jpg") << image;
+    EXPECT_NE(shown[0], shown[1]);
+    // Each small image was measured once and is known by its size.
+    for (const StoredImage& image : Stored())
+        if (image.name[0] == 's') {
+            EXPECT_EQ(CountAndReserved(image.name).second, kSmallSize) << image.name;
+        }
+}
+
+// What a small image's stored size does after the first change measured it: the second change
+// tries it again (its counter rises) only when its file or the limits changed.
+TEST_F(SmallImages, ARejectedImageIsTriedAgainWhenItsFileOrTheLimitsChange)
+{
+    struct Case {
+        const char* name;
+        void (*change)(SmallImages& test);
+        bool rescan;
+        bool triedAgain;
+        const char* shown;
+        DWORD reservedAfter;
+    };
+    const Case cases[] = {
+        {"nothing changed, rescanned", [](SmallImages&) {}, true, false, "good_a.jpg", kSmallSize},
+        {"replaced by a photo the database has not seen",
+         [](SmallImages& t) { ASSERT_TRUE(CopyFixture("good_b.jpg", t.folder.Path(), "s0.jpg")); }, false,
+         false, "good_a.jpg", kSmallSize},
+        {"replaced by a photo, rescanned",
+         [](SmallImages& t) {
+             ASSERT_TRUE(CopyFixture("good_b.jpg", t.folder.Path(), "s0.jpg"));
+             t.SetDate("s0.jpg", testsupport::CalendarFileTime(2020, 6, 2, 12));
+         },
+         true, true, "s0.jpg", 0},
+        {"the same bytes written again, rescanned",
+         [](SmallImages& t) { t.SetDate("s0.jpg", testsupport::CalendarFileTime(2020, 6, 2, 12)); }, true,
+         true, "good_a.jpg", kSmallSize},
+        {"the minimum size lowered", [](SmallImages& t) { t.record.Display.dwMinSize = 300; }, false, true,
+         "s0.jpg", 0},
+    };
+    for (const Case& c : cases) {
+        record.Display.dwMinSize = 400;
+        ::DeleteFileA((folder / "s0.jpg").c_str());
+        ::DeleteFileA((folder / "good_b.jpg").c_str());
+        MakeFolder(1);
+        ::DeleteFileA((folder / "good_b.jpg").c_str());
+        ASSERT_TRUE(BuildDatabase(folder.Path(), paths));
+        ASSERT_TRUE(Find()) << c.name;
+        ASSERT_STREQ(name.GetText(), "good_a.jpg") << c.name;
+        ASSERT_EQ(CountAndReserved("s0.jpg"), std::make_pair(DWORD{1}, kSmallSize)) << c.name;
+
+        c.change(*this);
+        if (c.rescan) Rescan();
+        ASSERT_TRUE(Find()) << c.name;
+        EXPECT_STREQ(name.GetText(), c.shown) << c.name;
+        // Both candidates were shown once, so the counters started again from 0.
+        const std::pair<DWORD, DWORD> after = CountAndReserved("s0.jpg");
+        EXPECT_EQ(after.first, c.triedAgain ? 1u : 0u) << c.name;
+        EXPECT_EQ(after.second, c.reservedAfter) << c.name;
+    }
 }
 
 class ImageFileStore : public SelectionFind {
