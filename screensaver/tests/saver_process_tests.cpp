@@ -1,5 +1,6 @@
 // Kestrova.scr started as the platform starts it, against the recording stand-in engine: the
 // preview in a window of this process, the full-screen saver, the configuration dialog and "/a".
+#include "AgentControl.h"
 #include "KvTestRegistry.h"
 #include "KvTestSupport.h"
 #include "UScreenSaverRunning.h"
@@ -66,7 +67,7 @@ protected:
 
 TEST_F(SaverProcess, PreviewIsAChildOfTheGivenWindowAndPausesTheAgentWhileItLives)
 {
-    const Handle agentDisable(::CreateEventA(nullptr, TRUE, FALSE, "KvAgentExternalDisable"));
+    const Handle agentDisable(::CreateEventA(nullptr, TRUE, FALSE, kAgentDisableEvent));
     ASSERT_TRUE(agentDisable);
     HWND host = ::CreateWindowExA(0, "STATIC", "Preview host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200,
                                   150, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
