@@ -11,8 +11,6 @@ AgentEvents g_AgentEvents;
 
 namespace {
 
-constexpr const char* kDisableName = "KvAgentExternalDisable";
-
 // The thread only waits on events and posts, so it ends at once when asked; this bound only keeps
 // a wedged system from holding the Agent's exit for ever.
 constexpr DWORD kThreadEndWaitMs = 10000;
@@ -40,7 +38,7 @@ bool SignalRunningAgentToClose()
 void StartTimerThread()
 {
     g_AgentEvents.hStop.reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
-    g_AgentEvents.hDisable.reset(::CreateEventA(nullptr, TRUE, FALSE, kDisableName));
+    g_AgentEvents.hDisable.reset(::CreateEventA(nullptr, TRUE, FALSE, kAgentDisableEvent));
     if (!g_AgentEvents.hClose)
         g_AgentEvents.hClose.reset(::CreateEventA(nullptr, FALSE, FALSE, kAgentCloseEvent));
     g_AgentEvents.hThreadExited.reset(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
@@ -73,9 +71,11 @@ void StopTimerThread()
 
 bool IsExternallyDisabled()
 {
+    // A running saver pauses the Agent whatever the event says: a saver that ended beside another
+    // one, or one started before this Agent, may have left the event clear.
+    if (IsScreenSaverRunning()) return true;
     if (!g_AgentEvents.hDisable || ::WaitForSingleObject(g_AgentEvents.hDisable.get(), 0) != WAIT_OBJECT_0)
         return false;
-    if (IsScreenSaverRunning()) return true;
     // The saver that set the pause was killed or crashed before it could lift it: without this
     // the Agent would stay paused until it is restarted.
     LogText("The screen saver ended without lifting its pause; changes go on");

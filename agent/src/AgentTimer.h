@@ -24,8 +24,8 @@ bool SignalRunningAgentToClose();
 void StartTimerThread();
 // Stops the thread, waits for it to end, then closes every event.
 void StopTimerThread();
-// True while the screen saver holds the disable event set. A pause whose saver no longer runs is
-// lifted here.
+// True while a screen saver runs (it holds its mutex), however the disable event stands. A pause
+// whose saver no longer runs is lifted here.
 bool IsExternallyDisabled();
 
 DWORD WINAPI TimerThreadProc(LPVOID);

@@ -1,9 +1,11 @@
 // The Agent as a program: KvAgent.exe and the fast test Agent (ticks every 200 ms) started in
 // installed folders beside a stand-in or the real engine, observed from outside through the
 // registry, the named events, its windows and the log lines it sends to a receiver window here.
+#include "AgentControl.h"
 #include "Wcommon.h"
 #include "agent_support.h"
 
+#include "KvTestRegistry.h"
 #include "KvTestSupport.h"
 #include "UScreenSaverRunning.h"
 #include "UTxUtils.h"
@@ -127,7 +129,7 @@ protected:
 
     static void SignalClose()
     {
-        HANDLE close = ::OpenEventA(EVENT_MODIFY_STATE, FALSE, "KvAgentExternalClose");
+        HANDLE close = ::OpenEventA(EVENT_MODIFY_STATE, FALSE, kAgentCloseEvent);
         if (close) {
             ::SetEvent(close);
             ::CloseHandle(close);
@@ -194,8 +196,8 @@ TEST_F(AgentProcess, QuitsAtOnceWithoutSettings)
         EXPECT_EQ(Lines("------------- Kestrova Agent -------------"), 1) << c.name;
         EXPECT_EQ(Lines("version 1.07"), 1) << c.name;
         EXPECT_EQ(Lines(c.line), 1) << c.name << "\n" << AllLines();
-        EXPECT_FALSE(EventExists("KvAgentIsRunning")) << c.name;
-        EXPECT_FALSE(EventExists("KvAgentExternalClose")) << c.name;
+        EXPECT_FALSE(EventExists(kAgentIsRunningEvent)) << c.name;
+        EXPECT_FALSE(EventExists(kAgentCloseEvent)) << c.name;
     }
 }
 
@@ -205,9 +207,9 @@ TEST_F(AgentProcess, RunsUntilItsCloseEventIsSignalled)
     ASSERT_TRUE(Start(kStubFolder, "KvAgent.exe"));
     ASSERT_NE(WaitForWindow(m_Agent), nullptr) << AllLines();
     // The timer thread makes the pause event, so it may follow the window by a moment.
-    EXPECT_TRUE(PumpUntil([] { return EventExists("KvAgentExternalDisable"); }, 3000));
-    EXPECT_TRUE(EventExists("KvAgentIsRunning"));
-    EXPECT_TRUE(EventExists("KvAgentExternalClose"));
+    EXPECT_TRUE(PumpUntil([] { return EventExists(kAgentDisableEvent); }, 3000));
+    EXPECT_TRUE(EventExists(kAgentIsRunningEvent));
+    EXPECT_TRUE(EventExists(kAgentCloseEvent));
     EXPECT_EQ(Lines("g_bStartedAfterPcReboot=0, lpCmdLine="), 1) << AllLines();
 
     SignalClose();
@@ -216,9 +218,9 @@ TEST_F(AgentProcess, RunsUntilItsCloseEventIsSignalled)
     EXPECT_EQ(Lines("WndProc: WM_WPAGENT_EXTERNAL_CLOSE"), 1);
     EXPECT_EQ(Lines("WndProc: WM_DESTROY"), 1);
     EXPECT_EQ(Lines("-------------- Normal Exit ---------------"), 1);
-    EXPECT_FALSE(EventExists("KvAgentIsRunning"));
-    EXPECT_FALSE(EventExists("KvAgentExternalDisable"));
-    EXPECT_FALSE(EventExists("KvAgentExternalClose"));
+    EXPECT_FALSE(EventExists(kAgentIsRunningEvent));
+    EXPECT_FALSE(EventExists(kAgentDisableEvent));
+    EXPECT_FALSE(EventExists(kAgentCloseEvent));
     EXPECT_EQ(StubCount("Loads"), 0u);
 }
 
@@ -232,7 +234,7 @@ TEST_F(AgentProcess, SecondStartEndsBoth)
     EXPECT_EQ(m_Second.ExitCode(), 0u);
     ASSERT_TRUE(m_Agent.WaitPumping(3000));
     EXPECT_EQ(m_Agent.ExitCode(), 0u);
-    EXPECT_FALSE(EventExists("KvAgentIsRunning"));
+    EXPECT_FALSE(EventExists(kAgentIsRunningEvent));
 }
 
 TEST_F(AgentProcess, StartAfterLogOnRecordsTheScreenSize)
@@ -290,13 +292,104 @@ TEST_F(AgentProcess, NoChangeWhileTheScreenSaverRuns)
 {
     WriteRunnableSettings(CHANGE_EACH_N_MINUTES, 0, FileTimeFromUnits(0));
     // The screen saver set the event before this Agent started, and holds its mutex.
-    const Handle saverRunning(::CreateMutexA(nullptr, FALSE, kScreenSaverRunningName));
-    Handle disable(::CreateEventA(nullptr, TRUE, TRUE, "KvAgentExternalDisable"));
+    Handle saverRunning(::CreateMutexA(nullptr, FALSE, kScreenSaverRunningName));
+    Handle disable(::CreateEventA(nullptr, TRUE, TRUE, kAgentDisableEvent));
     ASSERT_TRUE(Start(kStubFolder, "KvAgentFast.exe", "/r"));
     ASSERT_TRUE(PumpUntil([this] { return Lines("screensaver is running") >= 3; }, 5000)) << AllLines();
     EXPECT_EQ(StubCount("Loads"), 0u);
+    // The saver ends: it lets go of its mutex and lifts the pause.
+    saverRunning.reset();
     ::ResetEvent(disable.get());
     ASSERT_TRUE(PumpUntil([] { return StubCount("SetRandomWallpaper") >= 1; }, 3000));
+}
+
+namespace {
+
+// A screen saver in preview, in a window of this process: the saver that the platform replaces by
+// another when the user picks a second one or the full-screen saver starts.
+struct PreviewSaver {
+    HWND host = nullptr;
+    ChildProcess process;
+
+    bool Start()
+    {
+        host = ::CreateWindowExA(0, "STATIC", "Saver preview host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10,
+                                 200, 150, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+        if (!host) return false;
+        const std::string saver = ExeFolder() + "e2e\\saver\\Kestrova.scr";
+        if (!process.Start("\"" + saver + "\" /p " + std::to_string(reinterpret_cast<UINT_PTR>(host))))
+            return false;
+        // Its window exists once it has paused the Agent.
+        return PumpUntil(
+            [&] { return ::FindWindowExA(host, nullptr, "WindowsScreenSaverClass", nullptr) != nullptr; },
+            10000);
+    }
+    // Closed as the platform closes a preview, or killed.
+    bool End(bool kill)
+    {
+        if (kill) process.Terminate();
+        ::DestroyWindow(host);
+        host = nullptr;
+        return process.WaitPumping(10000);
+    }
+    ~PreviewSaver()
+    {
+        if (process.ExitCode() == STILL_ACTIVE) process.Terminate();
+        if (host) ::DestroyWindow(host);
+    }
+};
+
+bool DisableEventSet()
+{
+    const Handle event(::OpenEventA(SYNCHRONIZE, FALSE, kAgentDisableEvent));
+    return event && ::WaitForSingleObject(event.get(), 0) == WAIT_OBJECT_0;
+}
+
+}  // namespace
+
+// A second saver replaces the first: the pause holds while the second runs, however the first
+// ended, and ends once neither runs, however the second ended. Every tick is due.
+TEST_F(AgentProcess, TheSecondOfTwoScreenSaversKeepsTheAgentPaused)
+{
+    ASSERT_TRUE(testsupport::DeleteRegTree(HKEY_LOCAL_MACHINE, "Software\\Dalvex\\Kestrova\\Setup"));
+    WriteRunnableSettings(CHANGE_EACH_N_MINUTES, 0, FileTimeFromUnits(0));
+    ASSERT_TRUE(Start(kStubFolder, "KvAgentFast.exe", "/r"));
+    const struct {
+        const char* name;
+        bool killFirst;
+        bool killSecond;
+    } cases[] = {
+        {"both closed", false, false},
+        {"first killed", true, false},
+        {"second killed", false, true},
+    };
+    for (const auto& c : cases) {
+        const DWORD before = StubCount("SetRandomWallpaper");
+        ASSERT_TRUE(PumpUntil([&] { return StubCount("SetRandomWallpaper") > before; }, 10000))
+            << c.name << ": the Agent does not change" << AllLines();
+
+        PreviewSaver first;
+        ASSERT_TRUE(first.Start()) << c.name;
+        const int pausedTicks = Lines("screensaver is running");
+        ASSERT_TRUE(PumpUntil([&] { return Lines("screensaver is running") > pausedTicks; }, 10000))
+            << c.name << ": the first saver did not pause the Agent";
+        PreviewSaver second;
+        ASSERT_TRUE(second.Start()) << c.name;
+        ASSERT_TRUE(first.End(c.killFirst)) << c.name;
+
+        // Three ticks after the first saver ended, each one paused, and no change among them.
+        const DWORD changes = StubCount("SetRandomWallpaper");
+        const int ticks = Lines("screensaver is running");
+        EXPECT_TRUE(PumpUntil([&] { return Lines("screensaver is running") >= ticks + 3; }, 10000))
+            << c.name << ": the Agent went on under the second saver" << AllLines();
+        EXPECT_EQ(StubCount("SetRandomWallpaper"), changes) << c.name;
+        EXPECT_TRUE(DisableEventSet()) << c.name << ": the pause was lifted while the second saver runs";
+
+        ASSERT_TRUE(second.End(c.killSecond)) << c.name;
+        EXPECT_TRUE(PumpUntil([&] { return StubCount("SetRandomWallpaper") > changes; }, 10000))
+            << c.name << ": the Agent stays paused after both savers ended" << AllLines();
+        EXPECT_TRUE(PumpUntil([] { return !DisableEventSet(); }, 10000)) << c.name;
+    }
 }
 
 TEST_F(AgentProcess, NoChangeWhileABlockingProgramShowsAWindow)
@@ -361,7 +454,7 @@ TEST_F(AgentProcess, CloseEventEndsTheAgentWhileAnErrorBoxIsOpen)
     EXPECT_EQ(Lines("-------------- Normal Exit ---------------"), 1);
     EXPECT_EQ(StubCount("Loads"), 1u);
     EXPECT_EQ(StubCount("Frees"), 1u);
-    EXPECT_FALSE(EventExists("KvAgentIsRunning"));
+    EXPECT_FALSE(EventExists(kAgentIsRunningEvent));
 }
 
 TEST_F(AgentProcess, MenuCommandsFromOutside)

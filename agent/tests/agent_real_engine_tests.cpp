@@ -2,6 +2,7 @@
 // mate-backgrounds photographs: one due change, read back from \CurrentImage, the work bitmap and
 // the image database, then none until the next one is due; and the pause of a screen saver that is
 // killed while it shows the same photographs.
+#include "AgentControl.h"
 #include "DemoFirstRun.h"
 #include "KvTestSupport.h"
 #include "UDatabase.h"
@@ -115,7 +116,7 @@ TEST(AgentRealEngine, DueChangeOnceThenNoneUntilDue)
         if (line.find("calling WpApi_SetRandomWallpaper()") != std::string::npos) ++lines;
     EXPECT_EQ(lines, 1);
 
-    HANDLE close = ::OpenEventA(EVENT_MODIFY_STATE, FALSE, "KvAgentExternalClose");
+    HANDLE close = ::OpenEventA(EVENT_MODIFY_STATE, FALSE, kAgentCloseEvent);
     ASSERT_NE(close, nullptr);
     ::SetEvent(close);
     ::CloseHandle(close);
@@ -135,7 +136,7 @@ int CountLines(const testsupport::LogReceiver& receiver, const std::string& text
 
 void SignalAgentClose()
 {
-    HANDLE close = ::OpenEventA(EVENT_MODIFY_STATE, FALSE, "KvAgentExternalClose");
+    HANDLE close = ::OpenEventA(EVENT_MODIFY_STATE, FALSE, kAgentCloseEvent);
     if (!close) return;
     ::SetEvent(close);
     ::CloseHandle(close);

@@ -1,6 +1,7 @@
 // The tick and the change inside this process: the Agent's real window, menu, settings in the
 // registry, events and error boxes, with the clock, the tick count, the screen, the engine and the
 // notification area standing in (agent_support.h).
+#include "AgentControl.h"
 #include "AgentChange.h"
 #include "AgentEnvironment.h"
 #include "AgentMessages.h"
@@ -197,7 +198,7 @@ TEST_F(AgentTick, EarlyReturnsInTheirOrder)
     {
         const Handle saverRunning(::CreateMutexA(nullptr, FALSE, kScreenSaverRunningName));
         ASSERT_TRUE(saverRunning);
-        Handle disable(::OpenEventA(EVENT_MODIFY_STATE | SYNCHRONIZE, FALSE, "KvAgentExternalDisable"));
+        Handle disable(::OpenEventA(EVENT_MODIFY_STATE | SYNCHRONIZE, FALSE, kAgentDisableEvent));
         ASSERT_TRUE(disable);
         ::SetEvent(disable.get());
         Tick();
@@ -244,7 +245,7 @@ TEST_F(AgentTick, APauseWhoseSaverIsGoneIsLiftedAtTheNextTick)
     WriteDword(Key("Exchange"), "Type", CHANGE_EACH_N_MINUTES);
     WriteDword(Key("Exchange"), "Period", 0);
     ReloadSettings();
-    Handle disable(::OpenEventA(EVENT_MODIFY_STATE | SYNCHRONIZE, FALSE, "KvAgentExternalDisable"));
+    Handle disable(::OpenEventA(EVENT_MODIFY_STATE | SYNCHRONIZE, FALSE, kAgentDisableEvent));
     ASSERT_TRUE(disable);
     ::SetEvent(disable.get());
     ASSERT_FALSE(IsScreenSaverRunning());

@@ -1,5 +1,6 @@
 // The timer thread and the named events, with periods of milliseconds: it posts ticks, leaves on
 // the stop event without posting, and turns the close event into a close message.
+#include "AgentControl.h"
 #include "AgentEnvironment.h"
 #include "AgentMessages.h"
 #include "AgentState.h"
@@ -87,9 +88,9 @@ TEST_F(AgentTimer, PostsTicksUntilStopped)
     EXPECT_LE(PostCounter::s_iTicks, 7);  // 40 ms apart: never more often
     // A loaded machine may be late, but the ticks keep coming.
     EXPECT_TRUE(testsupport::PumpUntil([] { return PostCounter::s_iTicks >= 2; }, 3000));
-    EXPECT_TRUE(EventExists("KvAgentIsRunning"));
-    EXPECT_TRUE(EventExists("KvAgentExternalDisable"));
-    EXPECT_TRUE(EventExists("KvAgentExternalClose"));
+    EXPECT_TRUE(EventExists(kAgentIsRunningEvent));
+    EXPECT_TRUE(EventExists(kAgentDisableEvent));
+    EXPECT_TRUE(EventExists(kAgentCloseEvent));
 
     const DWORD start = ::GetTickCount();
     StopTimerThread();
@@ -100,9 +101,9 @@ TEST_F(AgentTimer, PostsTicksUntilStopped)
     PumpFor(120);
     EXPECT_EQ(PostCounter::s_iTicks, ticks);
     EXPECT_EQ(PostCounter::s_iCloses, 0);
-    EXPECT_FALSE(EventExists("KvAgentIsRunning"));
-    EXPECT_FALSE(EventExists("KvAgentExternalDisable"));
-    EXPECT_FALSE(EventExists("KvAgentExternalClose"));
+    EXPECT_FALSE(EventExists(kAgentIsRunningEvent));
+    EXPECT_FALSE(EventExists(kAgentDisableEvent));
+    EXPECT_FALSE(EventExists(kAgentCloseEvent));
 }
 
 // A stop that comes before the new thread has run its first line must still end it: the thread

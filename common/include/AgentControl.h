@@ -9,6 +9,8 @@
 
 constexpr const char* kAgentIsRunningEvent = "KvAgentIsRunning";
 constexpr const char* kAgentCloseEvent = "KvAgentExternalClose";
+// Manual reset: set while a screen saver runs, and the Agent changes nothing meanwhile.
+constexpr const char* kAgentDisableEvent = "KvAgentExternalDisable";
 
 // True while some process holds the running event.
 bool AgentIsRunning();

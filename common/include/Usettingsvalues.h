@@ -48,6 +48,9 @@ struct SettingSection {
     const SettingValue* values;
     size_t count;
     bool logReads;  // whether the first read in a process logs the values
+    // Where the "= " of the member lines stands after the two leading blanks; 0: the column all
+    // sections share.
+    size_t logColumn;
 };
 
 // The seven parts of the record, in the registry's order of their values.
@@ -74,7 +77,8 @@ const SettingValue* FindSettingAt(size_t recordOffset, const SettingSection** se
 
 // A few values of one section, for a program that edits only those (the screen saver's dialog):
 // they keep the whole section's descriptors, and writing them leaves the section's other values
-// as they are. Its section does not log its reads.
+// as they are. Its section does not log its reads, and its log lines align the "= " one blank
+// after its own longest member name.
 class SettingSubset {
 public:
     // The named values, in the order given; a name the section lacks is left out.

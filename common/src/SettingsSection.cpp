@@ -172,7 +172,8 @@ void LogSectionValues(const char* verb, const SettingSection& section, const voi
     for (size_t i = 0; i < section.count; ++i) {
         const SettingValue& value = section.values[i];
         if (Skipped(value, skipValue)) continue;
-        const size_t column = std::max(kMemberColumn, std::strlen(value.memberName) + 1);
+        const size_t column = std::max(section.logColumn ? section.logColumn : kMemberColumn,
+                                       std::strlen(value.memberName) + 1);
         LogValue(value, MemberOf(part, value), "  ", static_cast<int>(column));
     }
 }

@@ -3,6 +3,7 @@
 #include "Usettingsvalues.h"
 #include "Wcommon.h"
 
+#include <algorithm>
 #include <cstring>
 #include <iterator>
 
@@ -127,7 +128,7 @@ const SettingValue kScreenSaverValues[] = {
 
 #define KV_SECTION(name, part, values, logReads)                                                             \
     {                                                                                                        \
-        name, offsetof(RegistryRecord, part), values, std::size(values), logReads                            \
+        name, offsetof(RegistryRecord, part), values, std::size(values), logReads, 0                         \
     }
 
 const SettingSection kExchangeSection = KV_SECTION("Exchange", Exchange, kExchangeValues, true);
@@ -178,7 +179,7 @@ const SettingValue* FindSettingValue(const SettingSection& section, const char* 
 }
 
 SettingSubset::SettingSubset(const SettingSection& whole, std::initializer_list<const char*> valueNames)
-    : m_Section{whole.subkey, whole.partOffset, nullptr, 0, false}
+    : m_Section{whole.subkey, whole.partOffset, nullptr, 0, false, 0}
 {
     for (const char* name : valueNames) {
         const SettingValue* value = FindSettingValue(whole, name);
@@ -189,6 +190,8 @@ SettingSubset::SettingSubset(const SettingSection& whole, std::initializer_list<
     }
     m_Section.values = m_Values.data();
     m_Section.count = m_Values.size();
+    for (const SettingValue& value : m_Values)
+        m_Section.logColumn = std::max(m_Section.logColumn, std::strlen(value.memberName) + 1);
 }
 
 const SettingValue* FindSettingAt(size_t recordOffset, const SettingSection** found)

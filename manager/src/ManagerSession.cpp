@@ -113,7 +113,7 @@ void WriteAbsentSettings(const RegistryRecord& record)
             if (::RegQueryValueExA(key.get(), value.valueName, nullptr, nullptr, nullptr, nullptr) !=
                 ERROR_FILE_NOT_FOUND)
                 continue;
-            const SettingSection one = {section->subkey, section->partOffset, &value, 1, false};
+            const SettingSection one = {section->subkey, section->partOffset, &value, 1, false, 0};
             if (!WriteSectionValues(key.get(), one, part))
                 LogF("!WriteToRegistry: %s\\%s could not be written", path.c_str(), value.valueName);
         }

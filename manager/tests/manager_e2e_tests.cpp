@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "AgentControl.h"
 #include "UTxLog.h"
 #include "manager_e2e_support.h"
 
@@ -207,7 +208,7 @@ TEST_F(ManagerProgram, ARunningAgentIsEndedBeforeTheDatabaseIsRead)
     ASSERT_TRUE(agent.Start("\"" + InstalledFolder() + "agent\\KvAgent.exe\""));
     ASSERT_TRUE(testsupport::PumpUntil(
         [] {
-            const HANDLE running = ::OpenEventA(SYNCHRONIZE, FALSE, "KvAgentIsRunning");
+            const HANDLE running = ::OpenEventA(SYNCHRONIZE, FALSE, kAgentIsRunningEvent);
             if (running) ::CloseHandle(running);
             return running != nullptr;
         },

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "AgentControl.h"
 #include "FolderListRecovery.h"
 #include "ManagerEngine.h"
 #include "ManagerSession.h"
@@ -148,7 +149,7 @@ TEST_F(Session, StartUpAsksARunningAgentToStop)
 {
     // The Agent's close event, as a running Agent holds it; nobody holds its running event, so the
     // start-up goes on after the fixed pause.
-    ::Handle close(::CreateEventA(nullptr, FALSE, FALSE, "KvAgentExternalClose"));
+    ::Handle close(::CreateEventA(nullptr, FALSE, FALSE, kAgentCloseEvent));
     ASSERT_TRUE(close);
     ManagerSession session;
     session.StartUp();

@@ -20,6 +20,7 @@
 #include <fstream>
 #include <string>
 
+#include "AgentControl.h"
 #include "KvTestRegistry.h"
 #include "KvTestSupport.h"
 #include "UDatabase.h"
@@ -40,7 +41,7 @@ int Fail(const char* what)
 
 bool AgentRunning()
 {
-    const Handle running(::OpenEventA(SYNCHRONIZE, FALSE, "KvAgentIsRunning"));
+    const Handle running(::OpenEventA(SYNCHRONIZE, FALSE, kAgentIsRunningEvent));
     return static_cast<bool>(running);
 }
 

@@ -63,13 +63,16 @@ void PaintLoop()
     const HANDLE waits[2] = {g_Saver.hStop.get(), g_Saver.hPaint.get()};
     for (;;) {
         if (::WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) return;
-        // Taken now, before the work: a request made while this one is served (an erase that
-        // cancelled it) is kept for the next round instead of being lost until the next tick.
-        ::ResetEvent(g_Saver.hPaint.get());
+        // This round paints over any erase made so far.
+        g_Saver.bErased = false;
         round.Run();
         const bool cancelled = g_Saver.engine.pCancelled && g_Saver.engine.pCancelled();
         if (!cancelled && ::WaitForSingleObject(g_Saver.hStop.get(), kPauseBetweenImagesMs) == WAIT_OBJECT_0)
             return;
+        // Requests made while this image was painted or during the pause merge into it, so each
+        // image stays its whole period; an erase meanwhile left the window black and is served.
+        ::ResetEvent(g_Saver.hPaint.get());
+        if (g_Saver.bErased.exchange(false)) ::SetEvent(g_Saver.hPaint.get());
     }
 }
 

@@ -18,6 +18,9 @@ struct SaverState {
     Handle hStopped;  // set by the paint thread when it ends
     Handle hStop;     // asks the paint thread to end
     Handle hPaint;    // asks the paint thread for the next image
+    // Set with the paint request of an erase: the window is black, so that request is never merged
+    // into the image being painted.
+    std::atomic<bool> bErased{false};
     Handle hThread;
     SaverEngine engine;
     UINT_PTR timerId = 0;

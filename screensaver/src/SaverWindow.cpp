@@ -76,6 +76,7 @@ void OnEraseBackground(HWND window)
         ::GetClientRect(window, &client);
         ::FillRect(dc.get(), &client, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
     }
+    g_Saver.bErased = true;
     if (g_Saver.hPaint) ::SetEvent(g_Saver.hPaint.get());
 }
 

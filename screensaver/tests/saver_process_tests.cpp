@@ -1,5 +1,6 @@
 // Kestrova.scr started as the platform starts it, against the recording stand-in engine: the
 // preview in a window of this process, the full-screen saver, the configuration dialog and "/a".
+#include "AgentControl.h"
 #include "KvTestRegistry.h"
 #include "KvTestSupport.h"
 #include "UScreenSaverRunning.h"
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 #include "Uregistryroot.h"
@@ -67,7 +69,7 @@ protected:
 
 TEST_F(SaverProcess, PreviewIsAChildOfTheGivenWindowAndPausesTheAgentWhileItLives)
 {
-    const Handle agentDisable(::CreateEventA(nullptr, TRUE, FALSE, "KvAgentExternalDisable"));
+    const Handle agentDisable(::CreateEventA(nullptr, TRUE, FALSE, kAgentDisableEvent));
     ASSERT_TRUE(agentDisable);
     HWND host = ::CreateWindowExA(0, "STATIC", "Preview host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200,
                                   150, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
@@ -194,6 +196,42 @@ TEST_F(HeldPaint, ARequestMadeDuringAPaintIsKept)
     ::SetEvent(gate.get());
     EXPECT_TRUE(WaitForCalls("replace ", 2, 3000))
         << "the erase's request was lost: " << Listing(StubCalls());
+
+    ::SetEvent(gate.get());
+    ::PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_TRUE(saver.WaitPumping(5000));
+}
+
+// The first image's request is joined by the one posted at creation while it is painted: both
+// merge, and the next image waits for the timer.
+TEST_F(HeldPaint, RequestsDuringAPaintMergeIntoIt)
+{
+    testsupport::LogReceiver receiver;
+    auto count = [&](const std::string& text, size_t upTo) {
+        const std::vector<std::string> lines = receiver.Texts();
+        int found = 0;
+        for (size_t i = 0; i < lines.size() && i < upTo; ++i)
+            if (lines[i].find(text) != std::string::npos) ++found;
+        return found;
+    };
+    auto secondPaint = [&]() -> size_t {
+        const std::vector<std::string> lines = receiver.Texts();
+        int paints = 0;
+        for (size_t i = 0; i < lines.size(); ++i)
+            if (lines[i].find("calling WpApi_ScreenSaverReplaceImage()") != std::string::npos &&
+                ++paints == 2)
+                return i;
+        return 0;
+    };
+    WriteDword(HKEY_CURRENT_USER, Key("ScreenSaver"), "ExchangePeriod", 5);
+    const HWND window = StartWithFirstImageHeld();
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(PumpUntil([&] { return count("ScreenSaverProc - WM_TIMER", SIZE_MAX) >= 1; }, 5000));
+    ::SetEvent(gate.get());
+    size_t second = 0;
+    ASSERT_TRUE(PumpUntil([&] { return (second = secondPaint()) != 0; }, 20000));
+    EXPECT_GE(count("ScreenSaverProc - WM_TIMER", second), 2)
+        << "the first image was replaced before the timer asked for the next";
 
     ::SetEvent(gate.get());
     ::PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0);

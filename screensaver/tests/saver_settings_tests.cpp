@@ -1,4 +1,5 @@
 // The period rules of the dialog and the timer, and the texts the installer may translate.
+#include "KvLogCapture.h"
 #include "KvTestRegistry.h"
 #include "SaverSettings.h"
 #include "SaverTexts.h"
@@ -7,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <sstream>
 #include <string>
+#include <vector>
 
 using namespace savertest;
 
@@ -129,5 +132,43 @@ TEST(SaverTexts, TranslationsThatFitAndKeepTheirConversions)
     WriteText(HKEY_LOCAL_MACHINE, kLanguageKey, "glo_CaptionConflictS", "Blokovano kvuli %s");
     ReadSaverTextsFromRegistry();
     EXPECT_STREQ(SaverText(glo_CaptionConflictS), "Blokovano kvuli %s");
+    ClearAll();
+}
+
+// The dialog's write logs its five values aligned on its own longest member name.
+TEST(SaverSettings, WriteLogsTheFiveValuesInTheirOwnLayout)
+{
+    ClearAll();
+    ScreenSaverSettings settings;
+    std::memset(&settings, 0, sizeof(settings));
+    settings.dwExchangePeriod = 42;
+    settings.bRandomSelection = 1;
+    settings.bShowFileName = 1;
+    std::string text;
+    {
+        testsupport::LogCapture log;
+        ASSERT_TRUE(WriteSaverDialogSettings(settings));
+        text = log.Text();
+    }
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    const std::vector<std::string> expected = {
+        "CFG Write: ScreenSaver", "  dwExchangePeriod = 42", "  bRandomSelection = 1",
+        "  bInterpolation   = 0", "  bShowFileName    = 1",  "  bFileNameAddDate = 0",
+    };
+    size_t head = 0;
+    while (head < lines.size() && lines[head].find(expected[0]) == std::string::npos)
+        ++head;
+    ASSERT_LE(head + expected.size(), lines.size()) << text;
+    // The log's own columns (module, thread, indent) stand before each text.
+    const size_t textColumn = lines[head].size() - expected[0].size();
+    for (size_t i = 0; i < expected.size(); ++i) {
+        ASSERT_GE(lines[head + i].size(), textColumn) << text;
+        EXPECT_EQ(lines[head + i].substr(textColumn), expected[i]) << text;
+    }
     ClearAll();
 }

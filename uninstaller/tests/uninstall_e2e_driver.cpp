@@ -9,6 +9,7 @@
 // with the real Agent, "agent-running <0|1>" after the removal),
 // "start-visible <0|1>", "bye <label text>", "close <button text>", then "memo" and the memo's lines.
 // Exit code 0 when the steps could be taken; the test compares the report.
+#include "AgentControl.h"
 #include "Fmain.h"
 #include "KvAgentStandIn.h"
 #include "KvTestSupport.h"
@@ -51,7 +52,7 @@ using testsupport::AgentStandIn;
 
 bool AgentEnded()
 {
-    const Handle running(::OpenEventA(SYNCHRONIZE, FALSE, "KvAgentIsRunning"));
+    const Handle running(::OpenEventA(SYNCHRONIZE, FALSE, kAgentIsRunningEvent));
     return !running;
 }
 
