@@ -161,12 +161,17 @@ FunctionEnd
 
 ; A picture is written where there is none, or over one the earlier installation left as it was; a
 ; picture of the user's, or one the user changed, stays as it is and is not logged.
-!macro InstallPicture SUBFOLDER NAME SOURCE
+; CHECKSUM is the CRC-32 of the shipped content, computed by the build; the uninstaller compares it
+; with the file's, since an editor may keep a file's size and date.
+!macro InstallPicture SUBFOLDER NAME SOURCE CHECKSUM
   StrCpy $Found 1
   ${If} ${FileExists} "$INSTDIR\${SUBFOLDER}\${NAME}"
     Push "$INSTDIR\${SUBFOLDER}\${NAME}"
     Call FileIdentity
-    !insertmacro LogLists $OldLog 1 "S_IMGID__ $R9 $INSTDIR\${SUBFOLDER}\${NAME}"
+    !insertmacro LogLists $OldLog 1 "S_IMGID__ $R9 ${CHECKSUM} $INSTDIR\${SUBFOLDER}\${NAME}"
+    ${If} $Found == 0  ; an earlier installer's line has no checksum
+      !insertmacro LogLists $OldLog 1 "S_IMGID__ $R9 $INSTDIR\${SUBFOLDER}\${NAME}"
+    ${EndIf}
     ${If} $Found == 0
       DetailPrint "Kept $INSTDIR\${SUBFOLDER}\${NAME}: it is not as Kestrova installed it."
     ${EndIf}
@@ -176,7 +181,7 @@ FunctionEnd
     Push "$INSTDIR\${SUBFOLDER}\${NAME}"
     Call FileIdentity
     !insertmacro LogLine S_IMGFILE "$INSTDIR\${SUBFOLDER}\${NAME}"
-    !insertmacro LogLine S_IMGID__ "$R9 $INSTDIR\${SUBFOLDER}\${NAME}"
+    !insertmacro LogLine S_IMGID__ "$R9 ${CHECKSUM} $INSTDIR\${SUBFOLDER}\${NAME}"
   ${EndIf}
 !macroend
 

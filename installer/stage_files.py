@@ -5,7 +5,7 @@
 
 STAGE/Textures gets the texture bitmaps, STAGE/Images the sample photographs of SAMPLES (its JPEG
 files below a size that keeps the installer small), and STAGE/Pictures.nsh one InstallPicture line
-for each. The uninstaller deletes an image only when it is not newer than the installation time,
+for each (with the CRC-32 of its content, as zip files have it, which the uninstaller checks). The uninstaller deletes an image only when it is not newer than the installation time,
 which has whole minutes: a texture made in the minute of the installation would count as changed
 by the user and stay. So the staged textures are dated two minutes before the build, and the
 photographs keep their own dates.
@@ -14,6 +14,7 @@ import os
 import shutil
 import sys
 import time
+import zlib
 from pathlib import Path
 
 MAX_SAMPLE_BYTES = 2 * 1024 * 1024
@@ -48,7 +49,8 @@ def main(argv):
     for subfolder, files, when in (("Textures", texture_files, time.time() - 120), ("Images", sample_files, None)):
         lines.append(f'!insertmacro BeginPictureFolder "{subfolder}"')
         for staged in stage(out / subfolder, files, when):
-            lines.append(f'!insertmacro InstallPicture "{subfolder}" "{staged.name}" "{staged}"')
+            checksum = zlib.crc32(staged.read_bytes())
+            lines.append(f'!insertmacro InstallPicture "{subfolder}" "{staged.name}" "{staged}" "{checksum:08X}"')
     (out / "Pictures.nsh").write_text("\n".join(lines) + "\n", encoding="utf-8")
 
 

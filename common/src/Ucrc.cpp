@@ -30,3 +30,11 @@ DWORD Crc32String(DWORD crc, const char* text)
         crc = kTable[(crc ^ *p) & 0xFF] ^ (crc >> 8);
     return crc;
 }
+
+DWORD Crc32Bytes(DWORD crc, const void* data, size_t size)
+{
+    const unsigned char* p = static_cast<const unsigned char*>(data);
+    for (size_t i = 0; i < size; ++i)
+        crc = kTable[(crc ^ p[i]) & 0xFF] ^ (crc >> 8);
+    return crc;
+}

@@ -146,6 +146,15 @@ bool ParseImageIdentity(const std::string& argument, ImageIdentity& identity)
     if (!ParseUnsigned(NextWord(argument, at), 10, 19, parsed.size)) return false;
     const std::string time = NextWord(argument, at);
     if (time.size() != 16 || !ParseUnsigned(time, 16, 16, parsed.writeTime)) return false;
+    size_t afterChecksum = at;
+    const std::string checksum = NextWord(argument, afterChecksum);
+    unsigned long long value = 0;
+    if (checksum.size() == 8 && afterChecksum - checksum.size() == at + 1 &&
+        ParseUnsigned(checksum, 16, 8, value)) {
+        parsed.hasChecksum = true;
+        parsed.checksum = static_cast<unsigned long>(value);
+        at = afterChecksum;
+    }
     // Exactly one blank before the path: a path may begin with anything the file system allows.
     if (at >= argument.size() || argument[at] != ' ' || at + 1 >= argument.size()) return false;
     parsed.path = argument.substr(at + 1);

@@ -18,7 +18,8 @@ enum class LogTag {
     UninstallKey,  // "S_UNINST_ ": a subkey of HKEY_LOCAL_MACHINE's Uninstall key
     // Written by newer installers beside the seven above, which older uninstallers skip as lines they
     // do not know:
-    ImageIdentity,  // "S_IMGID__ <size> <16 hex digits of the last write time> <path>"
+    ImageIdentity,  // "S_IMGID__ <size> <16 hex digits of the last write time> [<8 hex digits of
+                    // the content's CRC-32>] <path>"
     TimeZone,       // "S_ZONE___ UTC": the time lines of this log are UTC, not local time
 };
 
@@ -49,14 +50,18 @@ struct CalendarTime {
 // not all digits or the numbers form no date and time of day (31 February, hour 24).
 bool ParseTimeArgument(const std::string& argument, CalendarTime& time);
 
-// What identifies an installed image: its size and last write time as the installer left it.
+// What identifies an installed image: its size, last write time and content as the installer left
+// it. Logs of earlier installers give no checksum.
 struct ImageIdentity {
     unsigned long long size = 0;
     unsigned long long writeTime = 0;  // FILETIME units, UTC
+    bool hasChecksum = false;
+    unsigned long checksum = 0;  // CRC-32 as zip files have it (Crc32Bytes from 0xFFFFFFFF, inverted)
     std::string path;
 };
 
-// An "S_IMGID__ " argument; false when its numbers or its path are missing.
+// An "S_IMGID__ " argument; false when its numbers or its path are missing. The checksum is the word
+// of exactly 8 hex digits after the time; a full path is never such a word.
 bool ParseImageIdentity(const std::string& argument, ImageIdentity& identity);
 
 // "S_ZONE___ UTC", in any letter case, with blanks around.

@@ -5,6 +5,7 @@
 #include "UTxLog.h"
 #include "UTxTime.h"
 #include "UTxUtils.h"
+#include "Ucrc.h"
 #include "Uinstallvalues.h"
 #include "Udelfile.h"
 #include "UninstallLog.h"
@@ -194,7 +195,29 @@ private:
         const auto logged = m_Identities.find(CaseKey(path));
         if (logged == m_Identities.end()) return false;
         const ULONGLONG size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-        return size != logged->second.size || FileTimeUnits(data.ftLastWriteTime) != logged->second.writeTime;
+        if (size != logged->second.size || FileTimeUnits(data.ftLastWriteTime) != logged->second.writeTime)
+            return true;
+        // An editor may keep the size and the date: only the content tells then.
+        DWORD checksum = 0;
+        return logged->second.hasChecksum &&
+               (!ContentChecksum(path, checksum) || checksum != logged->second.checksum);
+    }
+
+    static bool ContentChecksum(const std::string& path, DWORD& checksum)
+    {
+        FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (!file) return false;
+        std::vector<char> buffer(64 * 1024);
+        DWORD crc = 0xFFFFFFFFu;
+        DWORD read = 0;
+        do {
+            if (!::ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr))
+                return false;
+            crc = Crc32Bytes(crc, buffer.data(), read);
+        } while (read != 0);
+        checksum = ~crc;
+        return true;
     }
 
     void HandleFolder(const std::string& argument)

@@ -145,14 +145,21 @@ TEST(InstallLog, ImageIdentityAndTimeZoneArguments)
         bool valid;
         unsigned long long size, time;
         const char* path;
+        bool hasChecksum = false;
+        unsigned long checksum = 0;
     };
     const Case cases[] = {
         {"1234 01DC6A1B2C3D4E5F C:\\Kv  Test\\a b.jpg", true, 1234, 0x01DC6A1B2C3D4E5Full,
          "C:\\Kv  Test\\a b.jpg"},
         {"0 0000000000000000 C:\\x", true, 0, 0, "C:\\x"},
         {"1234 01dc6a1b2c3d4e5f C:\\x", true, 1234, 0x01DC6A1B2C3D4E5Full, "C:\\x"},
-        {"1234 01DC6A1B2C3D4E5 C:\\x", false, 0, 0, ""},                   // 15 digits
-        {"12x4 01DC6A1B2C3D4E5F C:\\x", false, 0, 0, ""},                  // not a number
+        {"1234 01DC6A1B2C3D4E5 C:\\x", false, 0, 0, ""},   // 15 digits
+        {"12x4 01DC6A1B2C3D4E5F C:\\x", false, 0, 0, ""},  // not a number
+        {"1234 01DC6A1B2C3D4E5F 0BADF00d C:\\Kv\\a.jpg", true, 1234, 0x01DC6A1B2C3D4E5Full, "C:\\Kv\\a.jpg",
+         true, 0x0BADF00Dul},
+        {"1234 01DC6A1B2C3D4E5F 0BADF00D", false, 0, 0, ""},  // a checksum, no path
+        {"1234 01DC6A1B2C3D4E5F  0BADF00D C:\\x", true, 1234, 0x01DC6A1B2C3D4E5Full, " 0BADF00D C:\\x"},
+        {"1234 01DC6A1B2C3D4E5F 0BADF00 C:\\x", true, 1234, 0x01DC6A1B2C3D4E5Full, "0BADF00 C:\\x"},
         {"1234 01DC6A1B2C3D4E5F", false, 0, 0, ""},                        // no path
         {"1234 01DC6A1B2C3D4E5F ", false, 0, 0, ""},                       // empty path
         {"99999999999999999999 01DC6A1B2C3D4E5F C:\\x", false, 0, 0, ""},  // too large
@@ -165,6 +172,8 @@ TEST(InstallLog, ImageIdentityAndTimeZoneArguments)
         EXPECT_EQ(identity.size, c.size) << c.argument;
         EXPECT_EQ(identity.writeTime, c.time) << c.argument;
         EXPECT_EQ(identity.path, c.path) << c.argument;
+        EXPECT_EQ(identity.hasChecksum, c.hasChecksum) << c.argument;
+        EXPECT_EQ(identity.checksum, c.checksum) << c.argument;
     }
     for (const char* utc : {"UTC", "utc", " UTC ", "Utc\t"})
         EXPECT_TRUE(IsUtcZone(utc)) << utc;

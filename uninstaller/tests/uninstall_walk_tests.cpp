@@ -160,12 +160,15 @@ TEST_F(RemovalWalk, ImagesComparedWithTheInstallationTimeInUtc)
 
 TEST_F(RemovalWalk, ImagesNoLongerAsInstalledStayAndAUtcLogIsReadAsUtc)
 {
-    // As installed: size and time logged. Replaced by an older copy of the same size, by a larger one
-    // of the same time, or left alone.
+    // As installed: size, time and (by newer installers) the content's checksum logged. Replaced by
+    // an older copy of the same size, by a larger one of the same time, edited with its size and time
+    // kept, or left alone.
     const std::string same = m_Root / "same.jpg";
     const std::string older = m_Root / "older.jpg";
     const std::string larger = m_Root / "larger.jpg";
-    for (const std::string& file : {same, older, larger}) {
+    const std::string edited = m_Root / "edited.jpg";
+    const std::string oldLine = m_Root / "old-line.jpg";
+    for (const std::string& file : {same, older, larger, edited, oldLine}) {
         ASSERT_TRUE(testsupport::WriteFileBytes(file, "xyz"));
         ASSERT_TRUE(TouchFile(file, -300));
     }
@@ -177,6 +180,12 @@ TEST_F(RemovalWalk, ImagesNoLongerAsInstalledStayAndAUtcLogIsReadAsUtc)
     ASSERT_TRUE(TouchFile(older, -400));
     ASSERT_TRUE(testsupport::WriteFileBytes(larger, "xyzw"));
     ASSERT_TRUE(TouchFile(larger, -300));
+    ASSERT_TRUE(testsupport::WriteFileBytes(edited, "xqz"));
+    for (const std::string& file : {edited, oldLine}) {  // the very size and time of the one left alone
+        const FileHandle handle(
+            ::CreateFileA(file.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(handle && ::SetFileTime(handle.get(), nullptr, nullptr, &data.ftLastWriteTime));
+    }
     // The installation ten minutes ago in UTC, whatever this process's zone.
     SYSTEMTIME utc = {};
     FILETIME now = {};
@@ -187,17 +196,22 @@ TEST_F(RemovalWalk, ImagesNoLongerAsInstalledStayAndAUtcLogIsReadAsUtc)
     std::snprintf(installed, sizeof installed, "%02u.%02u.%04u %02u:%02u", utc.wDay, utc.wMonth, utc.wYear,
                   utc.wHour, utc.wMinute);
     std::vector<std::string> log;
-    for (const std::string& file : {same, older, larger}) {
+    // 0xEB8EBA67: the CRC-32 of "xyz". The line of an earlier installer has no checksum.
+    for (const std::string& file : {same, older, larger, edited}) {
         log.push_back("S_IMGFILE " + file);
-        log.push_back("S_IMGID__ 3 " + std::string(time) + " " + file);
+        log.push_back("S_IMGID__ 3 " + std::string(time) + " EB8EBA67 " + file);
     }
+    log.push_back("S_IMGFILE " + oldLine);
+    log.push_back("S_IMGID__ 3 " + std::string(time) + " " + oldLine);
     log.push_back("S_ZONE___ UTC");
     log.push_back(std::string("S_TIME___ ") + installed);
-    EXPECT_EQ(Walk(log), (std::vector<std::string>{"File " + larger + " was modified - not deleted.",
-                                                   "File " + older + " was modified - not deleted.",
-                                                   "Deleted file " + same}));
+    EXPECT_EQ(Walk(log), (std::vector<std::string>{
+                             "Deleted file " + oldLine, "File " + edited + " was modified - not deleted.",
+                             "File " + larger + " was modified - not deleted.",
+                             "File " + older + " was modified - not deleted.", "Deleted file " + same}));
     EXPECT_TRUE(testsupport::PathExists(older));
     EXPECT_TRUE(testsupport::PathExists(larger));
+    EXPECT_TRUE(testsupport::PathExists(edited));
 }
 
 TEST_F(RemovalWalk, LinesOutsideTheInstallationAreRefusedAndSaidSo)
