@@ -7,6 +7,7 @@
 
 #include <objbase.h>
 #include <shlobj.h>
+#include <knownfolders.h>
 #include <shobjidl.h>
 
 #include <vector>
@@ -79,8 +80,36 @@ InstallPlaces PlacesOfInstallation(const std::string& installFolder)
         const std::string folder = Normalised(LongForm(temp));
         if (!folder.empty()) places.systemFolders.push_back(folder);
     }
+    // Downloads has no CSIDL; the system names it only as a known folder.
+    PWSTR downloads = nullptr;
+    if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_Downloads, 0, nullptr, &downloads)) && downloads) {
+        char path[MAX_PATH] = {};
+        if (::WideCharToMultiByte(CP_ACP, 0, downloads, -1, path, sizeof(path), nullptr, nullptr) > 0) {
+            const std::string folder = Normalised(LongForm(path));
+            if (!folder.empty()) places.systemFolders.push_back(folder);
+        }
+        ::CoTaskMemFree(downloads);
+    }
     // The folder of all profiles is the parent of the user's own.
     const std::string profile = ShellFolder(CSIDL_PROFILE);
+    // Every folder directly in the profile is the user's (Downloads, Saved Games, Contacts, and
+    // those other programs make), but for the install folder itself.
+    if (!profile.empty()) {
+        WIN32_FIND_DATAA found = {};
+        const HANDLE search = ::FindFirstFileA((profile + "\\*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                const std::string name = found.cFileName;
+                if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name == "." || name == "..")
+                    continue;
+                const std::string folder = Normalised(profile + "\\" + name);
+                if (!folder.empty() && !(IsSameOrInside(folder, places.installFolder) &&
+                                         IsSameOrInside(places.installFolder, folder)))
+                    places.systemFolders.push_back(folder);
+            } while (::FindNextFileA(search, &found));
+            ::FindClose(search);
+        }
+    }
     const size_t slash = profile.find_last_of('\\');
     if (slash != std::string::npos && slash > 2) places.systemFolders.push_back(profile.substr(0, slash));
     return places;
@@ -136,13 +165,40 @@ std::string MachineString(const std::string& key, const char* valueName)
     return data;
 }
 
+bool IsReparsePoint(const std::string& path)
+{
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
+    // A link to a file may show as a plain file to GetFileAttributesA; the directory entry says
+    // what it is.
+    WIN32_FIND_DATAA found = {};
+    const HANDLE search = ::FindFirstFileA(path.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    ::FindClose(search);
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return true;
+    // Nor may the entry: the file the path opens must be the one that lies there by that name.
+    const HANDLE file = ::CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    char final[MAX_PATH * 2] = {};
+    const DWORD length = ::GetFinalPathNameByHandleA(file, final, sizeof(final), VOLUME_NAME_DOS);
+    ::CloseHandle(file);
+    if (length == 0 || length >= sizeof(final)) return false;
+    std::string opened = final;
+    if (opened.compare(0, 4, "\\\\?\\") == 0) opened = opened.substr(4);
+    std::string named;
+    std::string normalised;
+    if (!NormaliseRemovalPath(LongForm(path), named) || !NormaliseRemovalPath(opened, normalised))
+        return false;
+    return !(IsSameOrInside(named, normalised) && IsSameOrInside(normalised, named));
+}
+
 bool PassesReparsePoint(const std::string& path, const std::string& folder)
 {
-    if (!IsSameOrInside(path, folder)) return false;
-    for (size_t at = path.find('\\', folder.size() + 1); at != std::string::npos;
-         at = path.find('\\', at + 1)) {
-        const DWORD attributes = ::GetFileAttributesA(path.substr(0, at).c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
-    }
-    return false;
+    if (!IsSameOrInside(path, folder)) return true;
+    // The folder itself, every folder between, and the last part: a link anywhere leads elsewhere.
+    for (size_t at = folder.size(); at != std::string::npos; at = path.find('\\', at + 1))
+        if (IsReparsePoint(path.substr(0, at))) return true;
+    return IsReparsePoint(path);
 }

@@ -23,6 +23,10 @@ std::string ShortcutTarget(const std::string& shortcut);
 // A text value under HKEY_LOCAL_MACHINE (REG_SZ or REG_EXPAND_SZ, not expanded); empty when absent.
 std::string MachineString(const std::string& key, const char* valueName);
 
-// A folder between `folder` (excluded) and `path` (excluded) is a reparse point (a junction or a
-// symbolic link), through which a path inside the folder would reach elsewhere.
+// `folder` itself, a folder between it and `path`, or `path` itself is a reparse point (a junction
+// or a symbolic link), through which the path would reach elsewhere; also true when `path` does not
+// lie in `folder`.
 bool PassesReparsePoint(const std::string& path, const std::string& folder);
+
+// The file or folder at `path` is a reparse point.
+bool IsReparsePoint(const std::string& path);

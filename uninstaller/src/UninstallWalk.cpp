@@ -41,19 +41,21 @@ bool EndsWithNoCase(const std::string& text, const char* ending)
 enum class Deletion { Deleted, Scheduled, Failed };
 
 // Deletes a file, read-only or not. One that cannot go now (another program holds it) is scheduled
-// for the next restart and keeps its attributes, read-only included.
+// for the next restart without its read-only attribute, which would keep it there; the attribute
+// comes back only when the scheduling fails and the file stays.
 Deletion DeleteInstalledFile(const std::string& path)
 {
     if (::DeleteFileA(path.c_str())) return Deletion::Deleted;
     const DWORD attributes = ::GetFileAttributesA(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+    if (readOnly) {
         ::SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
         if (::DeleteFileA(path.c_str())) return Deletion::Deleted;
-        ::SetFileAttributesA(path.c_str(), attributes);
     }
     LogLastErrorF("Cannot delete %s now", path.c_str());
     if (::MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) return Deletion::Scheduled;
     LogLastErrorF("Cannot schedule %s for deletion at the next restart", path.c_str());
+    if (readOnly) ::SetFileAttributesA(path.c_str(), attributes);
     return Deletion::Failed;
 }
 
@@ -146,12 +148,20 @@ private:
             }
             break;
         case PathPlace::ScreenSaver:
+            if (IsReparsePoint(verdict.path)) {
+                Refuse(entry.argument, "a link");
+                return std::string();
+            }
             if (!m_bRegisteredHere) {
                 Refuse(entry.argument, "the screen saver of the registered installation");
                 return std::string();
             }
             break;
         case PathPlace::MenuFolder:
+            if (PassesReparsePoint(verdict.path, MenuFolderOf(verdict.path))) {
+                Refuse(entry.argument, "reached through a link");
+                return std::string();
+            }
             if (!isFolder && (entry.tag == LogTag::ShortcutFile || EndsWithNoCase(verdict.path, ".lnk")) &&
                 TxFileExists(verdict.path.c_str()) &&
                 !IsSameOrInside(ShortcutTarget(verdict.path), m_Places.installFolder)) {
@@ -160,9 +170,20 @@ private:
             }
             break;
         case PathPlace::ParentFolder:
+            if (IsReparsePoint(verdict.path)) {
+                Refuse(entry.argument, "a link");
+                return std::string();
+            }
             break;
         }
         return verdict.path;
+    }
+
+    std::string MenuFolderOf(const std::string& path) const
+    {
+        for (const std::string& menu : m_Places.menuFolders)
+            if (!menu.empty() && IsSameOrInside(path, menu)) return menu;
+        return std::string();
     }
 
     void HandleFile(const LogEntry& entry)

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -247,6 +249,29 @@ TEST_F(RemovalWalk, LinesOutsideTheInstallationAreRefusedAndSaidSo)
     EXPECT_TRUE(MachineKeyExists(kTestEntryKey.c_str()));
 }
 
+TEST_F(RemovalWalk, AFolderDirectlyInTheProfileIsNeverRemoved)
+{
+    // An installation in a folder of the user's own (as Downloads\\Kestrova), left empty by it.
+    char profile[MAX_PATH] = {};
+    ASSERT_TRUE(SUCCEEDED(::SHGetFolderPathA(nullptr, CSIDL_PROFILE, nullptr, SHGFP_TYPE_CURRENT, profile)));
+    const std::string user = std::string(profile) + "\\Kv Walk Downloads";
+    const std::string install = user + "\\Kestrova";
+    ::CreateDirectoryA(user.c_str(), nullptr);
+    ASSERT_TRUE(::CreateDirectoryA(install.c_str(), nullptr));
+    TxStringCollection lines(32, 64);
+    lines.AddText(("S_FOLDER_ " + user).c_str());
+    lines.AddText(("S_FOLDER_ " + install).c_str());
+    std::vector<std::string> progress;
+    RunRemoval(lines, PlacesOfInstallation(install),
+               [&](const std::string& line) { progress.push_back(line); });
+    EXPECT_EQ(progress,
+              (std::vector<std::string>{"Removed folder " + install,
+                                        user + " is not part of this installation - not removed."}));
+    EXPECT_TRUE(testsupport::PathExists(user));
+    ::RemoveDirectoryA(install.c_str());
+    ::RemoveDirectoryA(user.c_str());
+}
+
 // The pending deletions that name `path` (in their "\??\" form) in PendingFileRenameOperations;
 // with `remove`, takes them out again, so no restart of the test prefix acts on them.
 int PendingDeletions(const std::string& path, bool remove)
@@ -288,7 +313,7 @@ int PendingDeletions(const std::string& path, bool remove)
     return found;
 }
 
-TEST_F(RemovalWalk, AFileInUseIsScheduledForTheRestartWithItsAttributes)
+TEST_F(RemovalWalk, AFileInUseIsScheduledForTheRestartNoLongerReadOnly)
 {
     const std::string dir = m_Root / "Held";
     ASSERT_TRUE(::CreateDirectoryA(dir.c_str(), nullptr));
@@ -313,7 +338,8 @@ TEST_F(RemovalWalk, AFileInUseIsScheduledForTheRestartWithItsAttributes)
                         }));
     EXPECT_EQ(outcome.scheduled, 1);
     EXPECT_EQ(outcome.failed, 0);
-    EXPECT_EQ(::GetFileAttributesA(held.c_str()) & FILE_ATTRIBUTE_READONLY, DWORD(FILE_ATTRIBUTE_READONLY));
+    // A read-only file would survive the restart.
+    EXPECT_EQ(::GetFileAttributesA(held.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
     EXPECT_EQ(PendingDeletions(held, true), 1);
     EXPECT_EQ(PendingDeletions(dir, true), 1);
     ::SetFileAttributesA(held.c_str(), FILE_ATTRIBUTE_NORMAL);
