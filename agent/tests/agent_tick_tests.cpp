@@ -335,7 +335,7 @@ struct BoxWatch {
 };
 
 // How long a watcher waits for anything it expects.
-constexpr DWORD kWatchLimitMs = 10000;
+constexpr DWORD kWatchLimitMs = 10000;  // scaled by the helpers that take it
 
 BOOL CALLBACK CollectBox(HWND wnd, LPARAM param)
 {
@@ -385,7 +385,7 @@ void WatchBoxes(BoxWatch* watch)
 {
     const DWORD start = ::GetTickCount();
     while (!watch->changeEnded) {
-        if (::GetTickCount() - start > kWatchLimitMs) {
+        if (::GetTickCount() - start > testsupport::ScaledMs(kWatchLimitMs)) {
             watch->failure = "the change did not end";
             return;
         }

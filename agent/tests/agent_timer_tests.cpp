@@ -94,7 +94,7 @@ TEST_F(AgentTimer, PostsTicksUntilStopped)
 
     const DWORD start = ::GetTickCount();
     StopTimerThread();
-    EXPECT_LT(::GetTickCount() - start, 200u);
+    EXPECT_LT(::GetTickCount() - start, testsupport::ScaledMs(200));
     // A tick posted just before the stop may still wait in the queue: count it before comparing.
     PumpFor(0);
     const int ticks = PostCounter::s_iTicks;
@@ -116,7 +116,7 @@ TEST_F(AgentTimer, StopRightAfterStartEndsTheThreadAtOnce)
         StartTimerThread();
         const DWORD start = ::GetTickCount();
         StopTimerThread();
-        EXPECT_LT(::GetTickCount() - start, 2000u) << "round " << i;
+        EXPECT_LT(::GetTickCount() - start, testsupport::ScaledMs(2000)) << "round " << i;
     }
     EXPECT_EQ(PostCounter::s_iTicks, 0);
 }
@@ -141,7 +141,8 @@ TEST_F(AgentTimer, CloseEventBecomesACloseMessage)
     EXPECT_EQ(PostCounter::s_iCloses, 1);
     // The auto-reset event was consumed and the thread has left its loop: no more ticks.
     EXPECT_EQ(::WaitForSingleObject(g_AgentEvents.hClose.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
-    EXPECT_EQ(::WaitForSingleObject(g_AgentEvents.hThread.get(), 1000), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_EQ(::WaitForSingleObject(g_AgentEvents.hThread.get(), testsupport::ScaledMs(1000)),
+              static_cast<DWORD>(WAIT_OBJECT_0));
     PumpFor(0);
     const int ticks = PostCounter::s_iTicks;
     PumpFor(100);

@@ -1,6 +1,7 @@
 #include "KvAgentStandIn.h"
 
 #include "AgentControl.h"
+#include "KvTestSupport.h"
 
 namespace testsupport {
 
@@ -35,7 +36,7 @@ AgentStandIn::~AgentStandIn()
 
 bool AgentStandIn::WaitEnded(DWORD timeoutMs) const
 {
-    return m_Gone && ::WaitForSingleObject(m_Gone.get(), timeoutMs) == WAIT_OBJECT_0;
+    return m_Gone && ::WaitForSingleObject(m_Gone.get(), ScaledMs(timeoutMs)) == WAIT_OBJECT_0;
 }
 
 }  // namespace testsupport

@@ -1,6 +1,7 @@
 #include "KvTestSupport.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "UTxDiskApi.h"
 
@@ -80,8 +81,25 @@ void PumpMessages()
     }
 }
 
+double TimeScale()
+{
+    static const double scale = [] {
+        const char* text = std::getenv("KV_TEST_SCALE");
+        const double value = text ? std::atof(text) : 1.0;
+        return value > 1.0 ? value : 1.0;
+    }();
+    return scale;
+}
+
+DWORD ScaledMs(DWORD ms)
+{
+    const double scaled = ms * TimeScale();
+    return scaled >= 4.0e9 ? 4000000000u : static_cast<DWORD>(scaled);
+}
+
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
 {
+    timeoutMs = ScaledMs(timeoutMs);
     const DWORD start = ::GetTickCount();
     for (;;) {
         PumpMessages();
@@ -93,6 +111,7 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
 
 bool WaitPumping(HANDLE handle, DWORD timeoutMs)
 {
+    timeoutMs = ScaledMs(timeoutMs);
     const DWORD start = ::GetTickCount();
     for (;;) {
         const DWORD elapsed = ::GetTickCount() - start;
@@ -140,14 +159,14 @@ bool ChildProcess::WaitPumping(DWORD timeoutMs)
 
 bool ChildProcess::WaitNotPumping(DWORD timeoutMs)
 {
-    return m_Info.hProcess && ::WaitForSingleObject(m_Info.hProcess, timeoutMs) == WAIT_OBJECT_0;
+    return m_Info.hProcess && ::WaitForSingleObject(m_Info.hProcess, ScaledMs(timeoutMs)) == WAIT_OBJECT_0;
 }
 
 void ChildProcess::Terminate()
 {
     if (m_Info.hProcess && ExitCode() == STILL_ACTIVE) {
         ::TerminateProcess(m_Info.hProcess, 255);
-        ::WaitForSingleObject(m_Info.hProcess, 5000);
+        ::WaitForSingleObject(m_Info.hProcess, ScaledMs(5000));
     }
 }
 
