@@ -89,6 +89,10 @@ public:
     bool WaitPumping(DWORD timeoutMs);
     // Waits without dispatching anything, as a busy receiver would.
     bool WaitNotPumping(DWORD timeoutMs);
+    // Waits at most this long, not scaled with the suite's time factor: for a moment the test
+    // chooses inside the child's run (a kill at a random point of a change), which must follow the
+    // child's own speed, not a deadline.
+    bool WaitUnscaled(DWORD ms);
     void Terminate();
 
     DWORD ExitCode() const;  // STILL_ACTIVE while running

@@ -162,6 +162,11 @@ bool ChildProcess::WaitNotPumping(DWORD timeoutMs)
     return m_Info.hProcess && ::WaitForSingleObject(m_Info.hProcess, ScaledMs(timeoutMs)) == WAIT_OBJECT_0;
 }
 
+bool ChildProcess::WaitUnscaled(DWORD ms)
+{
+    return m_Info.hProcess && ::WaitForSingleObject(m_Info.hProcess, ms) == WAIT_OBJECT_0;
+}
+
 void ChildProcess::Terminate()
 {
     if (m_Info.hProcess && ExitCode() == STILL_ACTIVE) {
