@@ -137,11 +137,24 @@ private:
         m_Progress(FormatUninstallText(text, argument.c_str()));
     }
 
-    void Refuse(const std::string& argument, const char* why)
+    // What lies in this installation's own places but is refused (a link, an install folder that is
+    // a folder of the system or the user's) stays behind, and the last line says so; a line naming
+    // what is not this installation's is only refused.
+    enum class Owner { Installation, Other };
+    void Refuse(const std::string& argument, const char* why, Owner owner = Owner::Other)
     {
         LogF("!Refused (%s): %s", why, argument.substr(0, kMaxProgressLine).c_str());
         Say(glu_NotInstalledHereS, argument);
-        ++m_Outcome.kept;
+        if (owner == Owner::Installation) ++m_Outcome.kept;
+    }
+
+    Owner OwnerOfRefused(const std::string& argument) const
+    {
+        std::string path;
+        return NormaliseRemovalPath(LongPathOf(argument), path) && !m_Places.installFolder.empty() &&
+                       IsSameOrInside(path, m_Places.installFolder)
+                   ? Owner::Installation
+                   : Owner::Other;
     }
 
     // The path of a line as the file system names it, so that a short 8.3 name compares with the
@@ -159,17 +172,17 @@ private:
         const PathVerdict verdict = CheckRemovalPath(LongPathOf(entry.argument), isFolder, m_Places);
         switch (verdict.place) {
         case PathPlace::Refused:
-            Refuse(entry.argument, "outside the installation");
+            Refuse(entry.argument, "outside the installation", OwnerOfRefused(entry.argument));
             return std::string();
         case PathPlace::InstallFolder:
             if (PassesReparsePoint(verdict.path, m_Places.installFolder)) {
-                Refuse(entry.argument, "reached through a link");
+                Refuse(entry.argument, "reached through a link", Owner::Installation);
                 return std::string();
             }
             break;
         case PathPlace::ScreenSaver:
             if (IsReparsePoint(verdict.path)) {
-                Refuse(entry.argument, "a link");
+                Refuse(entry.argument, "a link", Owner::Installation);
                 return std::string();
             }
             if (!m_Outcome.sharedPiecesOurs) {
@@ -181,7 +194,7 @@ private:
             break;
         case PathPlace::MenuFolder:
             if (PassesReparsePoint(verdict.path, MenuFolderOf(verdict.path))) {
-                Refuse(entry.argument, "reached through a link");
+                Refuse(entry.argument, "reached through a link", Owner::Installation);
                 return std::string();
             }
             if (!isFolder && (entry.tag == LogTag::ShortcutFile || EndsWithNoCase(verdict.path, ".lnk")) &&
@@ -193,7 +206,7 @@ private:
             break;
         case PathPlace::ParentFolder:
             if (IsReparsePoint(verdict.path)) {
-                Refuse(entry.argument, "a link");
+                Refuse(entry.argument, "a link", Owner::Installation);
                 return std::string();
             }
             break;
