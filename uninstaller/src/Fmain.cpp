@@ -160,21 +160,25 @@ void TFormMain::ButtonStartClick()
 
     const ProgressSink progress = [this](const std::string& line) { AddProgressLine(line); };
     StopAgent(progress, [this] { MemoProgress.RepaintNow(); });
-    const InstallPlaces places = PlacesOfInstallation(m_sInstallFolder);
-    // The language texts serve every installation; another registered one keeps them.
-    const bool registeredHere = IsRegisteredInstallation(places);
-    const RemovalOutcome outcome = RunRemoval(m_Lines, places, progress);
-
-    if (outcome.failed > 0)
-        LabelBye.SetCaption(FormatUninstallText(glu_NotRemovedS, std::to_string(outcome.failed).c_str()));
-    else if (outcome.scheduled > 0)
-        LabelBye.SetCaption(
-            FormatUninstallText(glu_LeftUntilRestartS, std::to_string(outcome.scheduled).c_str()));
-    else
-        LabelBye.SetCaption(UninstallText(glu_Complete));
-    if (registeredHere) DeleteLanguageKey();
+    const RemovalOutcome outcome = RunRemoval(m_Lines, PlacesOfInstallation(m_sInstallFolder), progress);
+    LabelBye.SetCaption(ClosingLine(outcome));
+    // The language texts serve every installation: they go with the registered one's shared pieces.
+    if (outcome.sharedPiecesOurs) DeleteLanguageKey();
     LabelBye.SetVisible(true);
     ButtonCancel.SetEnabled(true);
+}
+
+std::string TFormMain::ClosingLine(const RemovalOutcome& outcome)
+{
+    // What stays matters most: files that could not go, then what the walk kept, then what it could
+    // not know of, then what goes only at the restart.
+    if (outcome.failed > 0)
+        return FormatUninstallText(glu_NotRemovedS, std::to_string(outcome.failed).c_str());
+    if (outcome.kept > 0) return FormatUninstallText(glu_ItemsKeptS, std::to_string(outcome.kept).c_str());
+    if (outcome.logIncomplete) return UninstallText(glu_LogIncomplete);
+    if (outcome.scheduled > 0)
+        return FormatUninstallText(glu_LeftUntilRestartS, std::to_string(outcome.scheduled).c_str());
+    return UninstallText(glu_Complete);
 }
 
 void TFormMain::ButtonCancelClick()

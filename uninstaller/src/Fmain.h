@@ -6,6 +6,7 @@
 
 #include "UTxCollections.h"
 #include "UiControls.h"
+#include "UninstallWalk.h"
 #include "Uuninstlang.h"
 
 // Control ids, by which another process finds the controls (Start is IDOK, Cancel IDCANCEL).
@@ -37,6 +38,8 @@ private:
     void FormShow();
     void LoadInstallLog();
     void ButtonStartClick();
+    // The last line: what stays, if anything does.
+    static std::string ClosingLine(const RemovalOutcome& outcome);
     void ButtonCancelClick();
     static void PaintBoxPaint(HDC dc, const RECT& client);
 

@@ -20,18 +20,11 @@ std::string Normalised(const std::string& path)
     return NormaliseRemovalPath(path, normalised) ? normalised : std::string();
 }
 
-std::string LongForm(const std::string& path)
-{
-    char buffer[MAX_PATH] = {};
-    const DWORD length = ::GetLongPathNameA(path.c_str(), buffer, sizeof(buffer));
-    return length > 0 && length < sizeof(buffer) ? std::string(buffer, length) : path;
-}
-
 std::string ShellFolder(int csidl)
 {
     char path[MAX_PATH] = {};
     if (FAILED(::SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return std::string();
-    return Normalised(LongForm(path));
+    return Normalised(LongFormOfExisting(path));
 }
 
 // The folders of the system and of its users. A log naming one of them, or a parent of one, is not
@@ -61,7 +54,7 @@ const int kSystemFolders[] = {
 InstallPlaces PlacesOfInstallation(const std::string& installFolder)
 {
     InstallPlaces places;
-    places.installFolder = Normalised(LongForm(installFolder));
+    places.installFolder = Normalised(LongFormOfExisting(installFolder));
     for (int csidl : {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS}) {
         const std::string programs = ShellFolder(csidl);
         if (!programs.empty()) places.menuFolders.push_back(programs + "\\Kestrova");
@@ -77,7 +70,7 @@ InstallPlaces PlacesOfInstallation(const std::string& installFolder)
     char temp[MAX_PATH] = {};
     const DWORD tempLength = ::GetTempPathA(sizeof(temp), temp);
     if (tempLength > 0 && tempLength < sizeof(temp)) {
-        const std::string folder = Normalised(LongForm(temp));
+        const std::string folder = Normalised(LongFormOfExisting(temp));
         if (!folder.empty()) places.systemFolders.push_back(folder);
     }
     // Downloads has no CSIDL; the system names it only as a known folder.
@@ -85,7 +78,7 @@ InstallPlaces PlacesOfInstallation(const std::string& installFolder)
     if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_Downloads, 0, nullptr, &downloads)) && downloads) {
         char path[MAX_PATH] = {};
         if (::WideCharToMultiByte(CP_ACP, 0, downloads, -1, path, sizeof(path), nullptr, nullptr) > 0) {
-            const std::string folder = Normalised(LongForm(path));
+            const std::string folder = Normalised(LongFormOfExisting(path));
             if (!folder.empty()) places.systemFolders.push_back(folder);
         }
         ::CoTaskMemFree(downloads);
@@ -115,13 +108,31 @@ InstallPlaces PlacesOfInstallation(const std::string& installFolder)
     return places;
 }
 
-bool IsRegisteredInstallation(const InstallPlaces& places)
+Registration RegisteredInstallation(const InstallPlaces& places)
 {
     const std::string registered = MachineString(kSetupKey, kInstalledPrgDir);
-    if (registered.empty()) return true;
-    const std::string folder = Normalised(LongForm(registered));
+    if (registered.empty()) return Registration::None;
+    const std::string folder = Normalised(LongFormOfExisting(registered));
     return !folder.empty() && IsSameOrInside(folder, places.installFolder) &&
-           IsSameOrInside(places.installFolder, folder);
+                   IsSameOrInside(places.installFolder, folder)
+               ? Registration::ThisInstallation
+               : Registration::Another;
+}
+
+std::string LongFormOfExisting(const std::string& path)
+{
+    std::string head = path;
+    std::string tail;
+    for (;;) {
+        char buffer[MAX_PATH] = {};
+        const DWORD length = ::GetLongPathNameA(head.c_str(), buffer, sizeof(buffer));
+        if (length > 0 && length < sizeof(buffer)) return std::string(buffer, length) + tail;
+        // Up to the drive's first folder: "C:" alone would name the drive's current folder.
+        const size_t slash = head.find_last_of('\\');
+        if (slash == std::string::npos || slash <= 2) return path;
+        tail = head.substr(slash) + tail;
+        head.erase(slash);
+    }
 }
 
 std::string ShortcutTarget(const std::string& shortcut)
@@ -189,7 +200,7 @@ bool IsReparsePoint(const std::string& path)
     if (opened.compare(0, 4, "\\\\?\\") == 0) opened = opened.substr(4);
     std::string named;
     std::string normalised;
-    if (!NormaliseRemovalPath(LongForm(path), named) || !NormaliseRemovalPath(opened, normalised))
+    if (!NormaliseRemovalPath(LongFormOfExisting(path), named) || !NormaliseRemovalPath(opened, normalised))
         return false;
     return !(IsSameOrInside(named, normalised) && IsSameOrInside(normalised, named));
 }

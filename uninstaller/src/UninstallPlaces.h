@@ -12,10 +12,15 @@
 // screen saver in the system folder and the system's own folders.
 InstallPlaces PlacesOfInstallation(const std::string& installFolder);
 
-// HKEY_LOCAL_MACHINE \Setup "InstalledPrgDir" names this installation's folder, or no installation
-// is registered: the screen saver and the language texts, which every installation shares, are then
-// this one's to remove.
-bool IsRegisteredInstallation(const InstallPlaces& places);
+enum class Registration { ThisInstallation, Another, None };
+
+// Which installation HKEY_LOCAL_MACHINE \Setup "InstalledPrgDir" names. The screen saver and the
+// language texts, which every installation shares, are the registered installation's to remove.
+Registration RegisteredInstallation(const InstallPlaces& places);
+
+// `path` with every part that exists in its long form (a short 8.3 name expanded), the parts that
+// do not exist appended as they are; `path` itself when nothing of it can be expanded.
+std::string LongFormOfExisting(const std::string& path);
 
 // The path a shortcut file opens, normalised; empty when it is no readable shortcut.
 std::string ShortcutTarget(const std::string& shortcut);

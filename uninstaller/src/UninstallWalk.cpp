@@ -22,6 +22,7 @@ namespace {
 // The uninstall entry and the program it starts, as the installer writes them.
 constexpr const char* kUninstallName = "Kestrova";
 constexpr const char* kUninstallExe = "Uninstall.exe";
+constexpr const char* kAgentRunValue = "Kestrova Agent";
 
 std::string CaseKey(const std::string& text)
 {
@@ -62,32 +63,42 @@ Deletion DeleteInstalledFile(const std::string& path)
 class RemovalWalk {
 public:
     RemovalWalk(const InstallPlaces& places, const ProgressSink& progress)
-        : m_Places(places), m_Progress(progress), m_bRegisteredHere(IsRegisteredInstallation(places))
+        : m_Places(places), m_Progress(progress), m_Registration(RegisteredInstallation(places))
     {
     }
 
     void Run(const TxStringCollection& lines)
     {
         ReadWholeLogFacts(lines);
+        m_Outcome.sharedPiecesOurs = m_Registration == Registration::ThisInstallation ||
+                                     (m_Registration == Registration::None && IsScreenSaverAsLogged());
+        if (m_Outcome.logIncomplete) m_Progress(UninstallText(glu_LogIncomplete));
         for (int i = lines.GetCount() - 1; i >= 0; --i)
             Handle(ParseLogLine(lines.StringAt(i)->GetText()));
+        // The registry entries start programs: they go once the files are gone, never before.
+        RemoveUninstallEntry();
+        RemoveRunValues();
     }
 
     RemovalOutcome Outcome() const { return m_Outcome; }
 
 private:
     // The time base and the identities of the images hold for the whole log, wherever they stand.
+    // An installation that stopped early left a log without its last line, the time line.
     void ReadWholeLogFacts(const TxStringCollection& lines)
     {
+        LogTag last = LogTag::None;
         for (int i = 0; i < lines.GetCount(); ++i) {
             const LogEntry entry = ParseLogLine(lines.StringAt(i)->GetText());
+            if (entry.tag != LogTag::None) last = entry.tag;
             if (entry.tag == LogTag::TimeZone && IsUtcZone(entry.argument)) m_bUtcLog = true;
             ImageIdentity identity;
             std::string path;
             if (entry.tag == LogTag::ImageIdentity && ParseImageIdentity(entry.argument, identity) &&
-                NormaliseRemovalPath(identity.path, path))
+                NormaliseRemovalPath(LongFormOfExisting(identity.path), path))
                 m_Identities[CaseKey(path)] = identity;
         }
+        m_Outcome.logIncomplete = last != LogTag::Time;
     }
 
     void Handle(const LogEntry& entry)
@@ -126,40 +137,64 @@ private:
         m_Progress(FormatUninstallText(text, argument.c_str()));
     }
 
-    void Refuse(const std::string& argument, const char* why)
+    // What lies in this installation's own places but is refused (a link, an install folder that is
+    // a folder of the system or the user's) stays behind, and the last line says so; a line naming
+    // what is not this installation's is only refused.
+    enum class Owner { Installation, Other };
+    void Refuse(const std::string& argument, const char* why, Owner owner = Owner::Other)
     {
         LogF("!Refused (%s): %s", why, argument.substr(0, kMaxProgressLine).c_str());
         Say(glu_NotInstalledHereS, argument);
+        if (owner == Owner::Installation) ++m_Outcome.kept;
+    }
+
+    Owner OwnerOfRefused(const std::string& argument) const
+    {
+        std::string path;
+        return NormaliseRemovalPath(LongPathOf(argument), path) && !m_Places.installFolder.empty() &&
+                       IsSameOrInside(path, m_Places.installFolder)
+                   ? Owner::Installation
+                   : Owner::Other;
+    }
+
+    // The path of a line as the file system names it, so that a short 8.3 name compares with the
+    // long names of the installation's places.
+    static std::string LongPathOf(const std::string& argument)
+    {
+        std::string normalised;
+        return NormaliseRemovalPath(argument, normalised) ? LongFormOfExisting(normalised) : argument;
     }
 
     // The normalised path of a file or folder line when it is this installation's; empty (and the
     // refusal said) when not.
     std::string OwnPath(const LogEntry& entry, bool isFolder)
     {
-        const PathVerdict verdict = CheckRemovalPath(entry.argument, isFolder, m_Places);
+        const PathVerdict verdict = CheckRemovalPath(LongPathOf(entry.argument), isFolder, m_Places);
         switch (verdict.place) {
         case PathPlace::Refused:
-            Refuse(entry.argument, "outside the installation");
+            Refuse(entry.argument, "outside the installation", OwnerOfRefused(entry.argument));
             return std::string();
         case PathPlace::InstallFolder:
             if (PassesReparsePoint(verdict.path, m_Places.installFolder)) {
-                Refuse(entry.argument, "reached through a link");
+                Refuse(entry.argument, "reached through a link", Owner::Installation);
                 return std::string();
             }
             break;
         case PathPlace::ScreenSaver:
             if (IsReparsePoint(verdict.path)) {
-                Refuse(entry.argument, "a link");
+                Refuse(entry.argument, "a link", Owner::Installation);
                 return std::string();
             }
-            if (!m_bRegisteredHere) {
-                Refuse(entry.argument, "the screen saver of the registered installation");
+            if (!m_Outcome.sharedPiecesOurs) {
+                Refuse(entry.argument, m_Registration == Registration::Another
+                                           ? "the screen saver of the registered installation"
+                                           : "a screen saver this installation did not leave");
                 return std::string();
             }
             break;
         case PathPlace::MenuFolder:
             if (PassesReparsePoint(verdict.path, MenuFolderOf(verdict.path))) {
-                Refuse(entry.argument, "reached through a link");
+                Refuse(entry.argument, "reached through a link", Owner::Installation);
                 return std::string();
             }
             if (!isFolder && (entry.tag == LogTag::ShortcutFile || EndsWithNoCase(verdict.path, ".lnk")) &&
@@ -171,7 +206,7 @@ private:
             break;
         case PathPlace::ParentFolder:
             if (IsReparsePoint(verdict.path)) {
-                Refuse(entry.argument, "a link");
+                Refuse(entry.argument, "a link", Owner::Installation);
                 return std::string();
             }
             break;
@@ -214,14 +249,28 @@ private:
         if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return true;
         if (FileTimeUnits(data.ftLastWriteTime) > FileTimeUnits(m_Installed)) return true;
         const auto logged = m_Identities.find(CaseKey(path));
-        if (logged == m_Identities.end()) return false;
+        return logged != m_Identities.end() && !IsAsIdentified(path, data, logged->second);
+    }
+
+    // The screen saver in the system folder is the very file this log identifies: without a
+    // registered installation nothing else tells that it is this installation's.
+    bool IsScreenSaverAsLogged() const
+    {
+        const auto logged = m_Identities.find(CaseKey(m_Places.screenSaver));
+        WIN32_FILE_ATTRIBUTE_DATA data = {};
+        return logged != m_Identities.end() && logged->second.hasChecksum &&
+               ::GetFileAttributesExA(m_Places.screenSaver.c_str(), GetFileExInfoStandard, &data) &&
+               IsAsIdentified(m_Places.screenSaver, data, logged->second);
+    }
+
+    static bool IsAsIdentified(const std::string& path, const WIN32_FILE_ATTRIBUTE_DATA& data,
+                               const ImageIdentity& logged)
+    {
         const ULONGLONG size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-        if (size != logged->second.size || FileTimeUnits(data.ftLastWriteTime) != logged->second.writeTime)
-            return true;
+        if (size != logged.size || FileTimeUnits(data.ftLastWriteTime) != logged.writeTime) return false;
         // An editor may keep the size and the date: only the content tells then.
         DWORD checksum = 0;
-        return logged->second.hasChecksum &&
-               (!ContentChecksum(path, checksum) || checksum != logged->second.checksum);
+        return !logged.hasChecksum || (ContentChecksum(path, checksum) && checksum == logged.checksum);
     }
 
     static bool ContentChecksum(const std::string& path, DWORD& checksum)
@@ -255,27 +304,82 @@ private:
         Say(glu_CannotRemoveFolderS, argument);
     }
 
+    // A Run value of this installation's Agent is removed after the files (RemoveRunValues).
     void HandleRunValue(const std::string& name)
     {
         if (!RunValueExists(name.c_str())) return Say(glu_CannotFindRegistryItemS, name);
-        if (!CommandStartsProgramIn(MachineString(kRunKey, name.c_str()), m_Places.installFolder, kAgentExe))
+        if (!StartsOurAgent(name))
             return Refuse(name, "a Run value that starts no Agent of this installation");
-        Say(DeleteRunValue(name.c_str()) ? glu_RemovedRegistryItemS : glu_CannotRemoveRegistryItemS, name);
+        for (const std::string& pending : m_RunValues)
+            if (CaseKey(pending) == CaseKey(name)) return;
+        m_RunValues.push_back(name);
     }
 
+    bool StartsOurAgent(const std::string& name) const
+    {
+        return CommandStartsProgramIn(MachineString(kRunKey, name.c_str()), m_Places.installFolder,
+                                      kAgentExe);
+    }
+
+    // The uninstall entry of this installation is removed after the files (RemoveUninstallEntry).
     void HandleUninstallKey(const std::string& name)
     {
         const std::string key = std::string(kUninstallKey) + name;
         if (::CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, name.c_str(), -1, kUninstallName, -1) !=
                 CSTR_EQUAL ||
-            !CommandStartsProgramIn(MachineString(key, "UninstallString"), m_Places.installFolder,
-                                    kUninstallExe)) {
+            !IsOurUninstallEntry()) {
             if (name.size() <= 255 && MachineKeyExists(key))
                 return Refuse(name, "an uninstall entry of another installation or program");
             return m_Progress(UninstallText(glu_CannotRemoveUninstall));
         }
-        m_Progress(UninstallText(DeleteUninstallKey(name.c_str()) ? glu_RemovedUninstall
-                                                                  : glu_CannotRemoveUninstall));
+        m_bUninstallEntryListed = true;
+    }
+
+    bool IsOurUninstallEntry() const
+    {
+        return CommandStartsProgramIn(
+            MachineString(std::string(kUninstallKey) + kUninstallName, "UninstallString"),
+            m_Places.installFolder, kUninstallExe);
+    }
+
+    // Gone now or at the restart.
+    bool IsGoing(const std::string& path) const
+    {
+        if (!TxFileExists(path.c_str())) return true;
+        for (const std::string& file : m_Scheduled)
+            if (IsSameOrInside(file, path) && IsSameOrInside(path, file)) return true;
+        return false;
+    }
+
+    std::string ProgramPath(const char* program) const { return m_Places.installFolder + "\\" + program; }
+
+    // The entry never outlives the program it starts, nor is it left when that program is gone: a log
+    // cut short may not name it.
+    void RemoveUninstallEntry()
+    {
+        if (!m_bUninstallEntryListed && !(m_Outcome.logIncomplete && IsOurUninstallEntry())) return;
+        const std::string program = ProgramPath(kUninstallExe);
+        if (!IsGoing(program)) {
+            ++m_Outcome.kept;
+            return Say(glu_UninstallKeptS, program);
+        }
+        m_Progress(UninstallText(DeleteUninstallKey(kUninstallName) ? glu_RemovedUninstall
+                                                                    : glu_CannotRemoveUninstall));
+    }
+
+    void RemoveRunValues()
+    {
+        if (m_Outcome.logIncomplete && RunValueExists(kAgentRunValue) && StartsOurAgent(kAgentRunValue))
+            HandleRunValue(kAgentRunValue);
+        for (const std::string& name : m_RunValues) {
+            if (!IsGoing(ProgramPath(kAgentExe))) {
+                ++m_Outcome.kept;
+                Say(glu_RunValueKeptS, name);
+                continue;
+            }
+            Say(DeleteRunValue(name.c_str()) ? glu_RemovedRegistryItemS : glu_CannotRemoveRegistryItemS,
+                name);
+        }
     }
 
     static bool MachineKeyExists(const std::string& key)
@@ -289,7 +393,9 @@ private:
 
     const InstallPlaces& m_Places;
     const ProgressSink& m_Progress;
-    const bool m_bRegisteredHere;
+    const Registration m_Registration;
+    bool m_bUninstallEntryListed = false;
+    std::vector<std::string> m_RunValues;  // this installation's, in the order the walk met them
     bool m_bUtcLog = false;
     bool m_bHaveTime = false;
     FILETIME m_Installed = {};

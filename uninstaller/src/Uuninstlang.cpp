@@ -37,6 +37,11 @@ const LanguageTextEntry kTexts[kUninstallTextCount] = {
     {"glu_LeftUntilRestartS",
      "Uninstallation incomplete: %s file(s) in use will be deleted at the next restart.", true},
     {"glu_NotRemovedS", "Uninstallation incomplete: %s file(s) could not be deleted.", true},
+    {"glu_LogIncomplete", "The installation history file is incomplete: only what it lists was removed.",
+     false},
+    {"glu_UninstallKeptS", "Uninstall info kept in the Registry: %s is still there.", true},
+    {"glu_RunValueKeptS", "Registry value %s kept: the Agent it starts is still there.", true},
+    {"glu_ItemsKeptS", "Uninstallation incomplete: %s item(s) of the installation history were kept.", true},
 };
 
 char g_szTexts[kUninstallTextCount][kLanguageTextSize];

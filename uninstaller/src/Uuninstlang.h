@@ -33,6 +33,11 @@ enum UninstallTextId {
     glu_FolderAtRestartS,
     glu_LeftUntilRestartS,
     glu_NotRemovedS,
+    // What stays when the log was cut short or named what this installation could not remove.
+    glu_LogIncomplete,
+    glu_UninstallKeptS,
+    glu_RunValueKeptS,
+    glu_ItemsKeptS,
     kUninstallTextCount
 };
 

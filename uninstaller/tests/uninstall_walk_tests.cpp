@@ -26,6 +26,10 @@ using uninstalltest::SetMachineValue;
 using uninstalltest::TouchFile;
 
 constexpr const char* kTestRunValue = "Kestrova Walk Run";
+constexpr const char* kAgentRunValue = "Kestrova Agent";  // the installer's own name
+// Said first by the walk of a log that does not end with the installation's time line.
+const std::string kIncomplete =
+    "The installation history file is incomplete: only what it lists was removed.";
 const std::string kTestEntryKey = std::string(kUninstallKey) + "Kestrova";
 
 class RemovalWalk : public ::testing::Test {
@@ -44,6 +48,22 @@ protected:
             ::RegCloseKey(run);
         }
         uninstalltest::DeleteMachineKey(kTestEntryKey.c_str());
+        uninstalltest::DeleteMachineKey(kSetupKey);
+        HKEY agentRun = nullptr;
+        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_WRITE, &agentRun) == ERROR_SUCCESS) {
+            ::RegDeleteValueA(agentRun, kAgentRunValue);
+            ::RegCloseKey(agentRun);
+        }
+    }
+
+    // The installation's two programs that registry entries start, and the entries naming them.
+    void InstallProgramsAndEntries(const std::string& folder, const char* runValue)
+    {
+        ASSERT_TRUE(testsupport::WriteFileBytes(folder + "\\Uninstall.exe", "MZ"));
+        ASSERT_TRUE(testsupport::WriteFileBytes(folder + "\\KvAgent.exe", "MZ"));
+        SetMachineValue(kRunKey, runValue, REG_SZ, "\"" + folder + "\\KvAgent.exe\" /r" + '\0');
+        SetMachineValue(kTestEntryKey.c_str(), "UninstallString", REG_SZ,
+                        "\"" + folder + "\\Uninstall.exe\"" + '\0');
     }
 
     // The walk of a log that lies in the test's folder.
@@ -94,17 +114,19 @@ TEST_F(RemovalWalk, EveryTagFromTheLastLineToTheFirst)
         "S_FOLDER_ " + missingFolder,
         "S_OTHER__ " + old,
     });
+    // The entry and the Run value go last, once the programs they start are gone.
     EXPECT_EQ(progress, (std::vector<std::string>{
+                            kIncomplete,
                             "Folder " + missingFolder + " not found.",
                             "File " + dir + "\\Kestrova.lnk not found.",
                             "Cannot find Registry value Kestrova Walk Missing.",
                             "Cannot remove uninstall info from Registry.",
-                            "Removed uninstall info from Registry.",
-                            "Removed Registry value Kestrova Walk Run",
                             "File " + changed + " was modified - not deleted.",
                             "Deleted file " + old,
                             "Deleted file " + program,
                             "Cannot remove folder " + dir + ".",
+                            "Removed uninstall info from Registry.",
+                            "Removed Registry value Kestrova Walk Run",
                         }));
     EXPECT_TRUE(testsupport::PathExists(changed));
     EXPECT_FALSE(testsupport::PathExists(old));
@@ -120,8 +142,8 @@ TEST_F(RemovalWalk, AFolderGoesAfterTheFilesListedBelowIt)
     ASSERT_TRUE(testsupport::WriteFileBytes(dir + "\\Install.log", "x"));
     const std::vector<std::string> progress =
         Walk({"S_FOLDER_ " + dir, "S_PRGFILE " + dir + "\\Install.log"});
-    EXPECT_EQ(progress,
-              (std::vector<std::string>{"Deleted file " + dir + "\\Install.log", "Removed folder " + dir}));
+    EXPECT_EQ(progress, (std::vector<std::string>{kIncomplete, "Deleted file " + dir + "\\Install.log",
+                                                  "Removed folder " + dir}));
     EXPECT_FALSE(testsupport::PathExists(dir));
 }
 
@@ -137,8 +159,9 @@ TEST_F(RemovalWalk, AnInstallationTimeThatCannotBeReadKeepsEveryImageAboveIt)
         const std::vector<std::string> progress =
             Walk({"S_IMGFILE " + above, std::string("S_TIME___ ") + time, "S_IMGFILE " + below});
         // Below any time line (an installation cut short) no image is known to be unchanged either.
-        EXPECT_EQ(progress, (std::vector<std::string>{"File " + below + " was modified - not deleted.",
-                                                      "File " + above + " was modified - not deleted."}))
+        EXPECT_EQ(progress,
+                  (std::vector<std::string>{kIncomplete, "File " + below + " was modified - not deleted.",
+                                            "File " + above + " was modified - not deleted."}))
             << time;
         ::DeleteFileA(above.c_str());
         ::DeleteFileA(below.c_str());
@@ -265,11 +288,194 @@ TEST_F(RemovalWalk, AFolderDirectlyInTheProfileIsNeverRemoved)
     RunRemoval(lines, PlacesOfInstallation(install),
                [&](const std::string& line) { progress.push_back(line); });
     EXPECT_EQ(progress,
-              (std::vector<std::string>{"Removed folder " + install,
+              (std::vector<std::string>{kIncomplete, "Removed folder " + install,
                                         user + " is not part of this installation - not removed."}));
     EXPECT_TRUE(testsupport::PathExists(user));
     ::RemoveDirectoryA(install.c_str());
     ::RemoveDirectoryA(user.c_str());
+}
+
+TEST_F(RemovalWalk, TheEntryAndTheRunValueGoOnlyWithTheProgramsTheyStart)
+{
+    struct Case {
+        const char* what;
+        bool uninstallerListed, agentListed;
+        std::vector<std::string> registryLines;  // after the file lines
+        int kept;
+    };
+    const std::string uninstaller = m_Root / "Uninstall.exe";
+    const std::string agent = m_Root / "KvAgent.exe";
+    const Case cases[] = {
+        {"both programs listed",
+         true,
+         true,
+         {"Removed uninstall info from Registry.", std::string("Removed Registry value ") + kTestRunValue},
+         0},
+        {"the uninstaller not listed, so it stays",
+         false,
+         true,
+         {"Uninstall info kept in the Registry: " + uninstaller + " is still there.",
+          std::string("Removed Registry value ") + kTestRunValue},
+         1},
+        {"the Agent not listed, so it stays",
+         true,
+         false,
+         {"Removed uninstall info from Registry.",
+          std::string("Registry value ") + kTestRunValue + " kept: the Agent it starts is still there."},
+         1},
+    };
+    for (const Case& c : cases) {
+        InstallProgramsAndEntries(m_Root.Path(), kTestRunValue);
+        std::vector<std::string> log;
+        std::vector<std::string> expected;
+        if (c.agentListed) log.push_back("S_PRGFILE " + agent);
+        if (c.uninstallerListed) log.push_back("S_PRGFILE " + uninstaller);
+        for (auto line = log.rbegin(); line != log.rend(); ++line)
+            expected.push_back("Deleted file " + line->substr(10));
+        expected.insert(expected.end(), c.registryLines.begin(), c.registryLines.end());
+        log.insert(log.end(), {"S_AUTORUN " + std::string(kTestRunValue), "S_UNINST_ Kestrova",
+                               "S_TIME___ " + LocalTimeText(0)});
+        RemovalOutcome outcome;
+        EXPECT_EQ(Walk(log, &outcome), expected) << c.what;
+        EXPECT_EQ(outcome.kept, c.kept) << c.what;
+        EXPECT_EQ(MachineKeyExists(kTestEntryKey.c_str()), !c.uninstallerListed) << c.what;
+        EXPECT_EQ(MachineValueExists(kRunKey, kTestRunValue), !c.agentListed) << c.what;
+        ::DeleteFileA(uninstaller.c_str());
+        ::DeleteFileA(agent.c_str());
+        Clean();
+    }
+}
+
+TEST_F(RemovalWalk, AnInstallationInAKnownFolderKeepsItsProgramsWithTheEntriesLeadingToThem)
+{
+    // Installed with its folder named as the user's own Pictures: nothing there is its to remove.
+    char pictures[MAX_PATH] = {};
+    ASSERT_TRUE(SUCCEEDED(::SHGetFolderPathA(nullptr, CSIDL_MYPICTURES | CSIDL_FLAG_CREATE, nullptr,
+                                             SHGFP_TYPE_CURRENT, pictures)));
+    const std::string folder = pictures;
+    InstallProgramsAndEntries(folder, kTestRunValue);
+    TxStringCollection lines(32, 64);
+    for (const std::string& line :
+         {"S_PRGFILE " + folder + "\\KvAgent.exe", "S_PRGFILE " + folder + "\\Uninstall.exe",
+          "S_AUTORUN " + std::string(kTestRunValue), std::string("S_UNINST_ Kestrova"),
+          "S_TIME___ " + LocalTimeText(0)})
+        lines.AddText(line.c_str());
+    std::vector<std::string> progress;
+    const RemovalOutcome outcome = RunRemoval(lines, PlacesOfInstallation(folder),
+                                              [&](const std::string& line) { progress.push_back(line); });
+    EXPECT_EQ(
+        progress,
+        (std::vector<std::string>{
+            folder + "\\Uninstall.exe is not part of this installation - not removed.",
+            folder + "\\KvAgent.exe is not part of this installation - not removed.",
+            "Uninstall info kept in the Registry: " + folder + "\\Uninstall.exe is still there.",
+            std::string("Registry value ") + kTestRunValue + " kept: the Agent it starts is still there.",
+        }));
+    EXPECT_EQ(outcome.kept, 4);
+    EXPECT_TRUE(testsupport::PathExists(folder + "\\Uninstall.exe"));
+    EXPECT_TRUE(MachineKeyExists(kTestEntryKey.c_str()));
+    EXPECT_TRUE(MachineValueExists(kRunKey, kTestRunValue));
+    ::DeleteFileA((folder + "\\Uninstall.exe").c_str());
+    ::DeleteFileA((folder + "\\KvAgent.exe").c_str());
+}
+
+TEST_F(RemovalWalk, ALogCutShortRemovesWhatItListsAndNoEntryOutlivesItsProgram)
+{
+    // The installation stopped before its last lines: the entries it made are not in its log.
+    const std::string uninstaller = m_Root / "Uninstall.exe";
+    const std::string agent = m_Root / "KvAgent.exe";
+    for (bool uninstallerListed : {true, false}) {
+        InstallProgramsAndEntries(m_Root.Path(), kAgentRunValue);
+        std::vector<std::string> log = {"S_FOLDER_ " + m_Root / "Images", "S_PRGFILE " + agent};
+        if (uninstallerListed) log.push_back("S_PRGFILE " + uninstaller);
+        ASSERT_TRUE(::CreateDirectoryA((m_Root / "Images").c_str(), nullptr));
+        RemovalOutcome outcome;
+        const std::vector<std::string> progress = Walk(log, &outcome);
+        std::vector<std::string> expected = {kIncomplete};
+        if (uninstallerListed) expected.push_back("Deleted file " + uninstaller);
+        expected.push_back("Deleted file " + agent);
+        expected.push_back("Removed folder " + m_Root / "Images");
+        expected.push_back(uninstallerListed
+                               ? "Removed uninstall info from Registry."
+                               : "Uninstall info kept in the Registry: " + uninstaller + " is still there.");
+        expected.push_back(std::string("Removed Registry value ") + kAgentRunValue);
+        EXPECT_EQ(progress, expected) << uninstallerListed;
+        EXPECT_TRUE(outcome.logIncomplete);
+        EXPECT_EQ(outcome.kept, uninstallerListed ? 0 : 1);
+        EXPECT_EQ(MachineKeyExists(kTestEntryKey.c_str()), !uninstallerListed);
+        EXPECT_FALSE(MachineValueExists(kRunKey, kAgentRunValue));
+        ::DeleteFileA(uninstaller.c_str());
+        Clean();
+    }
+}
+
+TEST_F(RemovalWalk, WithoutARegisteredInstallationTheScreenSaverGoesOnlyWhenItIsTheOneLogged)
+{
+    char system[MAX_PATH] = {};
+    ASSERT_GT(::GetSystemDirectoryA(system, sizeof system), 0u);
+    const std::string saver = std::string(system) + "\\Kestrova.scr";
+    struct Case {
+        const char* what;
+        const char* content;  // of the saver found; the log identifies "xyz"
+        bool identityLine;
+        const char* registered;  // InstalledPrgDir: nullptr none, "" this installation, else another
+        bool removed;
+    };
+    const Case cases[] = {
+        {"none registered, the saver as logged", "xyz", true, nullptr, true},
+        {"none registered, another saver of the same size and time", "xqz", true, nullptr, false},
+        {"none registered, a log without the saver's identity", "xyz", false, nullptr, false},
+        {"another installation registered", "xyz", true, "C:\\Kv Walk Other", false},
+        {"this installation registered, a log without the saver's identity", "xyz", false, "", true},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(testsupport::WriteFileBytes(saver, "xyz"));
+        WIN32_FILE_ATTRIBUTE_DATA data = {};
+        ASSERT_TRUE(::GetFileAttributesExA(saver.c_str(), GetFileExInfoStandard, &data));
+        ASSERT_TRUE(testsupport::WriteFileBytes(saver, c.content));
+        {
+            const FileHandle handle(
+                ::CreateFileA(saver.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+            ASSERT_TRUE(handle && ::SetFileTime(handle.get(), nullptr, nullptr, &data.ftLastWriteTime));
+        }
+        if (c.registered)
+            SetMachineValue(kSetupKey, kInstalledPrgDir, REG_SZ,
+                            (*c.registered ? std::string(c.registered) : m_Root.Path()) + '\0');
+        char time[17];
+        std::snprintf(time, sizeof time, "%08lX%08lX", data.ftLastWriteTime.dwHighDateTime,
+                      data.ftLastWriteTime.dwLowDateTime);
+        std::vector<std::string> log = {"S_PRGFILE " + saver};
+        // 0xEB8EBA67: the CRC-32 of "xyz".
+        if (c.identityLine) log.push_back("S_IMGID__ 3 " + std::string(time) + " EB8EBA67 " + saver);
+        log.push_back("S_TIME___ " + LocalTimeText(0));
+        RemovalOutcome outcome;
+        EXPECT_EQ(Walk(log, &outcome),
+                  (std::vector<std::string>{
+                      c.removed ? "Deleted file " + saver
+                                : saver + " is not part of this installation - not removed."}))
+            << c.what;
+        EXPECT_EQ(outcome.sharedPiecesOurs, c.removed) << c.what;
+        EXPECT_EQ(testsupport::PathExists(saver), !c.removed) << c.what;
+        ::DeleteFileA(saver.c_str());
+        Clean();
+    }
+}
+
+TEST_F(RemovalWalk, PathsInShortNamesAreThoseOfTheInstallation)
+{
+    const std::string dir = m_Root / "Kestrova Long Folder Name";
+    ASSERT_TRUE(::CreateDirectoryA(dir.c_str(), nullptr));
+    ASSERT_TRUE(testsupport::WriteFileBytes(dir + "\\Kestrova Agent Program.exe", "MZ"));
+    char shortFile[MAX_PATH] = {};
+    ASSERT_GT(
+        ::GetShortPathNameA((dir + "\\Kestrova Agent Program.exe").c_str(), shortFile, sizeof shortFile), 0u);
+    const std::string file = shortFile;
+    const std::string folder = file.substr(0, file.find_last_of('\\'));
+    ASSERT_EQ(file.find(' '), std::string::npos) << file;  // every part in its 8.3 form
+    const std::vector<std::string> progress =
+        Walk({"S_FOLDER_ " + folder, "S_PRGFILE " + file, "S_TIME___ " + LocalTimeText(0)});
+    EXPECT_EQ(progress, (std::vector<std::string>{"Deleted file " + file, "Removed folder " + folder}));
+    EXPECT_FALSE(testsupport::PathExists(dir));
 }
 
 // The pending deletions that name `path` (in their "\??\" form) in PendingFileRenameOperations;
@@ -332,6 +538,7 @@ TEST_F(RemovalWalk, AFileInUseIsScheduledForTheRestartNoLongerReadOnly)
         progress = Walk({"S_FOLDER_ " + dir, "S_PRGFILE " + held, "S_PRGFILE " + free}, &outcome);
     }
     EXPECT_EQ(progress, (std::vector<std::string>{
+                            kIncomplete,
                             "Deleted file " + free,
                             "File " + held + " is in use - it will be deleted at the next restart.",
                             "Folder " + dir + " will be removed at the next restart.",

@@ -38,12 +38,14 @@ protected:
     {
         uninstalltest::DeleteMachineKey(kLanguageKey);
         uninstalltest::DeleteMachineKey(kKestrovaEntry.c_str());
+        uninstalltest::DeleteMachineKey(kSetupKey);
     }
     void TearDown() override
     {
         m_Form.Destroy();
         uninstalltest::DeleteMachineKey(kLanguageKey);
         uninstalltest::DeleteMachineKey(kKestrovaEntry.c_str());
+        uninstalltest::DeleteMachineKey(kSetupKey);
     }
 
     void Open(const std::string& folder)
@@ -79,6 +81,8 @@ TEST_F(UninstallWindow, ReadyWithItsTextsAndGradientThenStartRemovesWhatTheLogLi
                                       "\r\nS_TIME___ 01.01.2026 10:00\r\n"));
     SetMachineValue(kLanguageKey, "Language", REG_SZ, std::string("English", 8));
     SetMachineValue(kLanguageKey, "glu_Start", REG_SZ, std::string("Start now", 10));
+    // The registered installation: the language texts, which all installations share, are its own.
+    SetMachineValue(kSetupKey, kInstalledPrgDir, REG_SZ, m_Folder.Path() + '\0');
     Open(m_Folder.Path());
 
     EXPECT_EQ(m_Form.GetText(), "Kestrova Uninstall Program");
@@ -151,22 +155,24 @@ TEST_F(UninstallWindow, AMissingLogOffersOnlyCloseAndRemovesNothing)
     EXPECT_GT(CountIn(shot, m_Form.LabelBye, RGB(255, 255, 0)), 20);
 }
 
-TEST_F(UninstallWindow, TheProgressOfALargeInstallIsKeptWhole)
+TEST_F(UninstallWindow, TheProgressOfALargeInstallCutShortIsKeptWholeAndSaysSo)
 {
-    // 160 lines of about 260 characters: more than the edit control takes by default (32 K).
+    // 160 lines of about 260 characters: more than the edit control takes by default (32 K). The
+    // installation stopped before its time line.
     std::string log;
-    std::string expected;
+    std::string expected = UninstallDefaultText(glu_LogIncomplete);
     for (int i = 0; i < 160; ++i) {
         const std::string path =
             m_Folder / (std::to_string(i) + std::string(250 - m_Folder.Path().size(), 'x') + ".jpg");
         log = "S_PRGFILE " + path + "\r\n" + log;
-        expected += (expected.empty() ? "" : "\r\n") + ("File " + path + " not found.");
+        expected += "\r\nFile " + path + " not found.";
     }
     ASSERT_TRUE(testsupport::WriteFileBytes(m_Folder / "Install.log", log));
     Open(m_Folder.Path());
     uitest::Click(m_Form.ButtonStart.Handle());
     EXPECT_GT(expected.size(), 40000u);
     EXPECT_EQ(m_Form.MemoProgress.GetText(), expected);
+    EXPECT_EQ(m_Form.LabelBye.GetText(), UninstallDefaultText(glu_LogIncomplete));
 }
 
 }  // namespace
