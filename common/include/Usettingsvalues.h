@@ -33,8 +33,8 @@ enum class SettingDefault {
     FrameWithMargins,  // 1 with computed margins, else 0
 };
 
-// The bounds of a number: what the Manager's editor offers, and what the screen saver's dialog and
-// the engine keep a value from the registry to. A value without bounds spans the whole DWORD.
+// The bounds of a number: what the Manager's editor offers, what the screen saver's dialog stores and
+// what the engine's guards keep a registry value to. A value without bounds spans the whole DWORD.
 struct SettingRange {
     DWORD min;
     DWORD max;
@@ -58,8 +58,7 @@ struct SettingValue {
     SettingDefault source;
     // Numbers and booleans have two defaults, equal unless a row names the Manager's own:
     DWORD recordDefault;   // every program's record starts with it (source Fixed); the first run writes it
-    DWORD managerDefault;  // the Manager's settings item starts with it; seen only for a value the registry
-                           // lacks
+    DWORD managerDefault;  // the Manager's item starts with it; shown only where the registry lacks the value
     SettingRange range;
 
     // For the rows of the table: the same row with its bounds, or with a default of the Manager's own.

@@ -18,8 +18,8 @@ bool WriteSaverDialogSettings(const ScreenSaverSettings& settings);
 
 // The period the dialog stores for the text of its field: a decimal number read from the first
 // three characters (leading blanks skipped, a sign allowed), taken as unsigned and clamped to
-// kDialogPeriodRange, so "-1" gives its top. A field without a number keeps `shownPeriod`, the value the
-// field showed when the dialog opened, clamped the same way.
+// kDialogPeriodRange, so "-1" gives its top. A field without a number keeps `shownPeriod`, the value
+// the field showed when the dialog opened, clamped the same way.
 DWORD PeriodFromFieldText(const char* text, DWORD shownPeriod);
 
 // The saver's timer period in milliseconds for a period in seconds from the registry: at least one
