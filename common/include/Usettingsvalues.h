@@ -1,7 +1,8 @@
 // One descriptor per registry value of the settings: its name, the record member it fills, its
-// kind, its default and where the member lies in the record. The section readers and writers, the
-// defaults and the Manager's settings schema all run over these tables, so each value is described
-// exactly once.
+// kind, its defaults, its range and where the member lies in the record. The rows themselves are the
+// one table of Usettingstable.h; the section readers and writers, the record's defaults, the
+// Manager's settings schema, the screen saver's dialog and the engine's guards all run over it, so
+// each value is described exactly once.
 #pragma once
 
 #include <windows.h>
@@ -32,6 +33,22 @@ enum class SettingDefault {
     FrameWithMargins,  // 1 with computed margins, else 0
 };
 
+// The bounds of a number: what the Manager's editor offers, what the screen saver's dialog stores and
+// what the engine's guards keep a registry value to. A value without bounds spans the whole DWORD.
+struct SettingRange {
+    DWORD min;
+    DWORD max;
+
+    constexpr DWORD Clamp(DWORD value) const { return value < min ? min : value > max ? max : value; }
+    constexpr bool operator==(const SettingRange& other) const
+    {
+        return min == other.min && max == other.max;
+    }
+};
+
+constexpr SettingRange kUnboundedSetting{0, 0xFFFFFFFF};
+constexpr SettingRange kSwitchSetting{0, 1};
+
 struct SettingValue {
     const char* valueName;   // in the registry
     const char* memberName;  // in the record, as the log lines show it
@@ -39,7 +56,24 @@ struct SettingValue {
     size_t offset;  // of the member within its part
     size_t size;    // of the member in bytes (a text's whole array, terminator included)
     SettingDefault source;
-    DWORD fixed;  // the default of numbers and booleans whose source is Fixed
+    // Numbers and booleans have two defaults, equal unless a row names the Manager's own:
+    DWORD recordDefault;   // every program's record starts with it (source Fixed); the first run writes it
+    DWORD managerDefault;  // the Manager's item starts with it; shown only where the registry lacks the value
+    SettingRange range;
+
+    // For the rows of the table: the same row with its bounds, or with a default of the Manager's own.
+    constexpr SettingValue Within(DWORD min, DWORD max) const
+    {
+        SettingValue value = *this;
+        value.range = SettingRange{min, max};
+        return value;
+    }
+    constexpr SettingValue WithManagerDefault(DWORD managerValue) const
+    {
+        SettingValue value = *this;
+        value.managerDefault = managerValue;
+        return value;
+    }
 };
 
 struct SettingSection {

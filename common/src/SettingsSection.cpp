@@ -23,7 +23,7 @@ DWORD DefaultNumber(const SettingValue& value, const SettingDefaultInputs& input
 {
     switch (value.source) {
     case SettingDefault::Fixed:
-        return value.fixed;
+        return value.recordDefault;
     case SettingDefault::CalendarShow:
         return inputs.calendarShow ? 1 : 0;
     case SettingDefault::MarginLeft:

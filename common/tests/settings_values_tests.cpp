@@ -119,6 +119,26 @@ TEST(SettingsValues, FoundByNameWithoutRegardToCaseAndByPlaceInTheRecord)
     EXPECT_EQ(FindSettingAt(offsetof(RegistryRecord, Display.dwMinSize) + 1), nullptr);
 }
 
+// A default outside its own bounds would be clamped by one program and kept by another.
+TEST(SettingsValues, EveryDefaultLiesWithinItsBounds)
+{
+    for (const SettingSection* section : kSettingSections) {
+        for (size_t i = 0; i < section->count; ++i) {
+            const SettingValue& value = section->values[i];
+            const std::string name = std::string(section->subkey) + "\\" + value.valueName;
+            EXPECT_LE(value.range.min, value.range.max) << name;
+            if (value.kind == SettingKind::Boolean) {
+                EXPECT_TRUE(value.range == kSwitchSetting) << name;
+            }
+            if (value.kind != SettingKind::Number && value.kind != SettingKind::Boolean) continue;
+            if (value.source == SettingDefault::Fixed) {
+                EXPECT_EQ(value.range.Clamp(value.recordDefault), value.recordDefault) << name;
+            }
+            EXPECT_EQ(value.range.Clamp(value.managerDefault), value.managerDefault) << name;
+        }
+    }
+}
+
 TEST(SettingsValues, RegistryTypesOfTheKinds)
 {
     EXPECT_EQ(RegistryTypeOf(SettingKind::Number), static_cast<DWORD>(REG_DWORD));

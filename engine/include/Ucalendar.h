@@ -24,10 +24,6 @@ public:
 
 class CCalendar {
 public:
-    // The registry's counts are kept to what the settings dialog offers.
-    static constexpr DWORD kMaxMonthsPerLine = 12;
-    static constexpr DWORD kMaxMonthsAround = 12;
-
     CCalendar();
     ~CCalendar();
     CCalendar(const CCalendar&) = delete;

@@ -9,6 +9,7 @@
 #include "UTxTime.h"
 #include "Uenvironment.h"
 #include "Upaintabledib.h"
+#include "Usettingstable.h"
 #include "Wcommon.h"
 
 namespace {
@@ -81,10 +82,11 @@ private:
     COLORREF m_crColor = 0;
 };
 
-DWORD Clamp(DWORD value, DWORD low, DWORD high)
-{
-    return value < low ? low : (value > high ? high : value);
-}
+// The registry's counts are kept to the bounds the Manager offers, except that no month before or
+// after the current one is a calendar too.
+constexpr SettingRange kMonthsPerLine = SettingNamed(kCalendarValues, "MaxMonths").range;
+constexpr SettingRange kMonthsBefore{0, SettingNamed(kCalendarValues, "MonthsBefore").range.max};
+constexpr SettingRange kMonthsAfter{0, SettingNamed(kCalendarValues, "MonthsAfter").range.max};
 
 bool SameDay(const SYSTEMTIME& a, const SYSTEMTIME& b)
 {
@@ -186,9 +188,9 @@ void CCalendar::Paint(CCalendarTextSink& sink, int left, int top, int right, int
 {
     // A 0 from the registry would divide by zero; huge counts would draw months for minutes
     // while the engine lock is held.
-    const int64_t perLine = Clamp(maxPerLine, 1, kMaxMonthsPerLine);
-    const int64_t monthsBefore = Clamp(before, 0, kMaxMonthsAround);
-    const int64_t months = monthsBefore + Clamp(after, 0, kMaxMonthsAround) + 1;
+    const int64_t perLine = kMonthsPerLine.Clamp(maxPerLine);
+    const int64_t monthsBefore = kMonthsBefore.Clamp(before);
+    const int64_t months = monthsBefore + kMonthsAfter.Clamp(after) + 1;
 
     const SIZE unit = sink.Measure("0", false);
     const int64_t cw = unit.cx;

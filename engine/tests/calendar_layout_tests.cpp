@@ -9,6 +9,7 @@
 
 #include "Ucalendar.h"
 #include "Upaintabledib.h"
+#include "Usettingstable.h"
 #include "Wcommon.h"
 #include "composition_support.h"
 
@@ -279,18 +280,22 @@ TEST_F(CalendarLayout, MaxMonthsZeroCountsAsOne)
 
 TEST_F(CalendarLayout, CountsAreKeptToTheDialogsRange)
 {
+    constexpr int kBefore = static_cast<int>(SettingNamed(kCalendarValues, "MonthsBefore").range.max);
+    constexpr int kAfter = static_cast<int>(SettingNamed(kCalendarValues, "MonthsAfter").range.max);
+    constexpr int kPerLine = static_cast<int>(SettingNamed(kCalendarValues, "MaxMonths").range.max);
+    static_assert(kPerLine < kBefore + 1 + kAfter, "the months fill more than one row");
     Prepare();
     Paint(kScreen, true, 10, 10, 1000, 1000, 0xFFFFFFFF, 2);
     const std::vector<Drawn> titles = m_Sink.Titles();
-    ASSERT_EQ(titles.size(), 25u);  // 12 before, the current one, 12 after
-    // Twelve to a row: the 13th month (the current one) starts the second row.
-    EXPECT_EQ(titles[12].x, TitleX(10));
-    EXPECT_EQ(titles[12].y, 118);
-    // June appears three times; only this year's is highlighted.
-    for (int k : {0, 12, 24})
-        EXPECT_EQ(titles[k].text, LocaleMonthName(6)) << k;
-    for (int k = 0; k < 25; ++k)
-        EXPECT_EQ(titles[k].color, k == 12 ? kHighlight : kText) << k;
+    ASSERT_EQ(titles.size(), static_cast<size_t>(kBefore + 1 + kAfter));
+    // A full row: the month after it starts the second row.
+    EXPECT_EQ(titles[kPerLine].x, TitleX(10));
+    EXPECT_EQ(titles[kPerLine].y, 118);
+    // The months run on from before June 2025; only the current one is highlighted.
+    for (int k = 0; k < kBefore + 1 + kAfter; ++k) {
+        EXPECT_EQ(titles[k].text, LocaleMonthName(((5 - kBefore + k) % 12 + 12) % 12 + 1)) << k;
+        EXPECT_EQ(titles[k].color, k == kBefore ? kHighlight : kText) << k;
+    }
 }
 
 TEST_F(CalendarLayout, TodayIsBoldInEveryPassAndHighlightedInTheMainOne)

@@ -1,6 +1,6 @@
-// The Manager's settings schema: which record values the user edits, with which editor, default,
-// limits and texts. Each row names its record member; the registry name and section come from the
-// record's table of values.
+// The Manager's settings schema: which record values the user edits, with which editor and texts.
+// Each row names its record member; the registry name, the section, the item's default and its
+// limits come from the record's table of values.
 #include "Umanaglang.h"
 #include "Settings.h"
 #include "SettingsSchema.h"
@@ -14,7 +14,6 @@ namespace manager {
 namespace {
 
 constexpr size_t kHeading = static_cast<size_t>(-1);
-constexpr int kEastEuropeCharset = 238;
 
 #define KV_MEMBER(member) offsetof(RegistryRecord, member)
 
@@ -53,80 +52,77 @@ struct SchemaRow {
     SettingsItemType type;
     size_t member;  // offsetof in RegistryRecord; kHeading for a heading
     ManagerTextKey caption;
-    int value;  // default: number, option index, switch, or font size
-    int min;
-    int max;
     Options options;
     Units units;
     int picture;
 };
 
-// Section, level, type, record member, caption, default, min, max, options, units, help picture.
+// Section, level, type, record member, caption, options, units, help picture.
 const SchemaRow kSchema[] = {
     // clang-format off
-    {&kExchangeSection, 0, stHeading, kHeading, glm_WallpaperExchangeSettings, 0, 0, 0, {}, {}, 0},
-    {&kExchangeSection, 1, stChoice, KV_MEMBER(Exchange.dwType), glm_AutoExchange, 3, 0, 0, kExchangeTypes, {}, 0},
-    {&kExchangeSection, 2, stInteger, KV_MEMBER(Exchange.dwPeriod), glm_ExchangePeriod, 10, 1, 1000, {}, glm_Minutes, 0},
-    {&kExchangeSection, 1, stChoice, KV_MEMBER(Exchange.dwRandomSelection), glm_RandomSelection, 1, 0, 0, kPreferences, {}, 0},
+    {&kExchangeSection, 0, stHeading, kHeading, glm_WallpaperExchangeSettings, {}, {}, 0},
+    {&kExchangeSection, 1, stChoice, KV_MEMBER(Exchange.dwType), glm_AutoExchange, kExchangeTypes, {}, 0},
+    {&kExchangeSection, 2, stInteger, KV_MEMBER(Exchange.dwPeriod), glm_ExchangePeriod, {}, glm_Minutes, 0},
+    {&kExchangeSection, 1, stChoice, KV_MEMBER(Exchange.dwRandomSelection), glm_RandomSelection, kPreferences, {}, 0},
 
-    {&kDisplaySection, 0, stHeading, kHeading, glm_WallpaperDisplay, 0, 0, 0, {}, {}, 0},
-    {&kDisplaySection, 1, stBoolean, KV_MEMBER(Display.bAdaptTextBackColor), glm_AdaptBackColor, 1, 0, 0, {}, {}, 2},
-    {&kDisplaySection, 1, stBoolean, KV_MEMBER(Display.bTransparentText), glm_TransparentText, 1, 0, 0, {}, {}, 3},
-    {&kDisplaySection, 1, stBoolean, KV_MEMBER(Display.bInterpolation), glm_Interpolation, 1, 0, 0, {}, {}, 0},
-    {&kDisplaySection, 1, stHeading, kHeading, glm_Size, 0, 0, 0, {}, {}, 0},
-    {&kDisplaySection, 2, stInteger, KV_MEMBER(Display.dwMinSize), glm_MinSize, 480, 240, 5000, {}, glm_Pixels, 0},
-    {&kDisplaySection, 2, stInteger, KV_MEMBER(Display.dwMaxSize), glm_MaxSize, 3200, 480, 10000, {}, glm_Pixels, 0},
-    {&kDisplaySection, 2, stInteger, KV_MEMBER(Display.dwMinRatio), glm_MinRatio, 30, 10, 70, {}, "%", 0},
-    {&kDisplaySection, 1, stChoice, KV_MEMBER(Display.dwFitType), glm_IfRatioDiferent, 0, 0, 0, kFitTypes, {}, 1},
-    {&kDisplaySection, 2, stInteger, KV_MEMBER(Display.dwMaxAspectRatioDiff), glm_MaxClipStretch, 15, 0, 50, {}, "%", 0},
-    {&kDisplaySection, 1, stBoolean, KV_MEMBER(Display.bShrinkOnly), glm_DoNotStretchSmall, 0, 0, 0, {}, {}, 0},
-    {&kDisplaySection, 1, stBoolean, KV_MEMBER(Display.bUseMargins), glm_Margins, 1, 0, 0, {}, {}, 0},
-    {&kDisplaySection, 2, stInteger, KV_MEMBER(Display.dwMarginLeft), glm_MarginLeft, 0, 0, 1000, {}, glm_Pixels, 5},
-    {&kDisplaySection, 2, stInteger, KV_MEMBER(Display.dwMarginRight), glm_MarginRight, 0, 0, 1000, {}, glm_Pixels, 6},
-    {&kDisplaySection, 2, stInteger, KV_MEMBER(Display.dwMarginTop), glm_MarginTop, 0, 0, 1000, {}, glm_Pixels, 7},
-    {&kDisplaySection, 2, stInteger, KV_MEMBER(Display.dwMarginBottom), glm_MarginBottom, 0, 0, 1000, {}, glm_Pixels, 8},
-    {&kDisplaySection, 2, stBoolean, KV_MEMBER(Display.bFrame), glm_AddFrame, 0, 0, 0, {}, {}, 4},
-    {&kDisplaySection, 1, stChoice, KV_MEMBER(Display.dwTextures), glm_Textures, 2, 0, 0, kTextures, {}, 0},
-    {&kDisplaySection, 1, stBoolean, KV_MEMBER(Display.bShowFileName), glm_AddFileName, 1, 0, 0, {}, {}, 0},
-    {&kDisplaySection, 2, stBoolean, KV_MEMBER(Display.bShowFilePath), glm_ShowFilePath, 1, 0, 0, {}, {}, 0},
-    {&kDisplaySection, 2, stFont, KV_MEMBER(Display.szFileFontName), glm_FileNameFont, 8, 0, 0, {}, {}, 0},
-    {&kDisplaySection, 2, stChoice, KV_MEMBER(Display.dwFileNamePosition), glm_FileNamePosition, 1, 0, 0, kCorners, {}, 0},
-    {&kDisplaySection, 2, stInteger, KV_MEMBER(Display.dwFileNameVerMargin), glm_FileNameDistLR, 5, 0, 500, {}, glm_Pixels, 0},
-    {&kDisplaySection, 2, stInteger, KV_MEMBER(Display.dwFileNameHorMargin), glm_FileNameDistTB, 5, 0, 500, {}, glm_Pixels, 0},
-    {&kDisplaySection, 2, stBoolean, KV_MEMBER(Display.bFileNameAddDate), glm_AddDate, 1, 0, 0, {}, {}, 0},
-    {&kDisplaySection, 1, stBoolean, KV_MEMBER(Display.bRotateByExif), glm_RotateByExif, 1, 0, 0, {}, {}, 0},
+    {&kDisplaySection, 0, stHeading, kHeading, glm_WallpaperDisplay, {}, {}, 0},
+    {&kDisplaySection, 1, stBoolean, KV_MEMBER(Display.bAdaptTextBackColor), glm_AdaptBackColor, {}, {}, 2},
+    {&kDisplaySection, 1, stBoolean, KV_MEMBER(Display.bTransparentText), glm_TransparentText, {}, {}, 3},
+    {&kDisplaySection, 1, stBoolean, KV_MEMBER(Display.bInterpolation), glm_Interpolation, {}, {}, 0},
+    {&kDisplaySection, 1, stHeading, kHeading, glm_Size, {}, {}, 0},
+    {&kDisplaySection, 2, stInteger, KV_MEMBER(Display.dwMinSize), glm_MinSize, {}, glm_Pixels, 0},
+    {&kDisplaySection, 2, stInteger, KV_MEMBER(Display.dwMaxSize), glm_MaxSize, {}, glm_Pixels, 0},
+    {&kDisplaySection, 2, stInteger, KV_MEMBER(Display.dwMinRatio), glm_MinRatio, {}, "%", 0},
+    {&kDisplaySection, 1, stChoice, KV_MEMBER(Display.dwFitType), glm_IfRatioDiferent, kFitTypes, {}, 1},
+    {&kDisplaySection, 2, stInteger, KV_MEMBER(Display.dwMaxAspectRatioDiff), glm_MaxClipStretch, {}, "%", 0},
+    {&kDisplaySection, 1, stBoolean, KV_MEMBER(Display.bShrinkOnly), glm_DoNotStretchSmall, {}, {}, 0},
+    {&kDisplaySection, 1, stBoolean, KV_MEMBER(Display.bUseMargins), glm_Margins, {}, {}, 0},
+    {&kDisplaySection, 2, stInteger, KV_MEMBER(Display.dwMarginLeft), glm_MarginLeft, {}, glm_Pixels, 5},
+    {&kDisplaySection, 2, stInteger, KV_MEMBER(Display.dwMarginRight), glm_MarginRight, {}, glm_Pixels, 6},
+    {&kDisplaySection, 2, stInteger, KV_MEMBER(Display.dwMarginTop), glm_MarginTop, {}, glm_Pixels, 7},
+    {&kDisplaySection, 2, stInteger, KV_MEMBER(Display.dwMarginBottom), glm_MarginBottom, {}, glm_Pixels, 8},
+    {&kDisplaySection, 2, stBoolean, KV_MEMBER(Display.bFrame), glm_AddFrame, {}, {}, 4},
+    {&kDisplaySection, 1, stChoice, KV_MEMBER(Display.dwTextures), glm_Textures, kTextures, {}, 0},
+    {&kDisplaySection, 1, stBoolean, KV_MEMBER(Display.bShowFileName), glm_AddFileName, {}, {}, 0},
+    {&kDisplaySection, 2, stBoolean, KV_MEMBER(Display.bShowFilePath), glm_ShowFilePath, {}, {}, 0},
+    {&kDisplaySection, 2, stFont, KV_MEMBER(Display.szFileFontName), glm_FileNameFont, {}, {}, 0},
+    {&kDisplaySection, 2, stChoice, KV_MEMBER(Display.dwFileNamePosition), glm_FileNamePosition, kCorners, {}, 0},
+    {&kDisplaySection, 2, stInteger, KV_MEMBER(Display.dwFileNameVerMargin), glm_FileNameDistLR, {}, glm_Pixels, 0},
+    {&kDisplaySection, 2, stInteger, KV_MEMBER(Display.dwFileNameHorMargin), glm_FileNameDistTB, {}, glm_Pixels, 0},
+    {&kDisplaySection, 2, stBoolean, KV_MEMBER(Display.bFileNameAddDate), glm_AddDate, {}, {}, 0},
+    {&kDisplaySection, 1, stBoolean, KV_MEMBER(Display.bRotateByExif), glm_RotateByExif, {}, {}, 0},
 
-    {&kCalendarSection, 0, stHeading, kHeading, glm_Calendar, 0, 0, 0, {}, {}, 0},
-    {&kCalendarSection, 1, stBoolean, KV_MEMBER(Calendar.bShow), glm_ShowCalendar, 1, 0, 0, {}, {}, 9},
-    {&kCalendarSection, 1, stFont, KV_MEMBER(Calendar.szCalendarFontName), glm_CalendarFont, 10, 0, 0, {}, {}, 0},
-    {&kCalendarSection, 1, stChoice, KV_MEMBER(Calendar.dwPosition), glm_CalendarPosition, 0, 0, 0, kCorners, {}, 0},
-    {&kCalendarSection, 1, stInteger, KV_MEMBER(Calendar.dwVerMargin), glm_CalendarDistLR, 20, 0, 500, {}, glm_Pixels, 0},
-    {&kCalendarSection, 1, stInteger, KV_MEMBER(Calendar.dwHorMargin), glm_CalendarDistTB, 20, 0, 500, {}, glm_Pixels, 0},
-    {&kCalendarSection, 1, stBoolean, KV_MEMBER(Calendar.dwHighlightToday), glm_HighlightCurrentDay, 1, 0, 0, {}, {}, 0},
-    {&kCalendarSection, 1, stInteger, KV_MEMBER(Calendar.dwMonthsBefore), glm_DisplayMonthsBefore, 1, 1, 12, {}, glm_Months, 0},
-    {&kCalendarSection, 1, stInteger, KV_MEMBER(Calendar.dwMonthsAfter), glm_DisplayMonthsAfter, 2, 1, 12, {}, glm_Months, 0},
-    {&kCalendarSection, 1, stChoice, KV_MEMBER(Calendar.dwOrganization), glm_MonthsDisplayType, 0, 0, 0, kOrganizations, {}, 0},
-    {&kCalendarSection, 1, stInteger, KV_MEMBER(Calendar.dwMaxMonths), glm_MaxMonths, 5, 1, 12, {}, glm_Months, 0},
+    {&kCalendarSection, 0, stHeading, kHeading, glm_Calendar, {}, {}, 0},
+    {&kCalendarSection, 1, stBoolean, KV_MEMBER(Calendar.bShow), glm_ShowCalendar, {}, {}, 9},
+    {&kCalendarSection, 1, stFont, KV_MEMBER(Calendar.szCalendarFontName), glm_CalendarFont, {}, {}, 0},
+    {&kCalendarSection, 1, stChoice, KV_MEMBER(Calendar.dwPosition), glm_CalendarPosition, kCorners, {}, 0},
+    {&kCalendarSection, 1, stInteger, KV_MEMBER(Calendar.dwVerMargin), glm_CalendarDistLR, {}, glm_Pixels, 0},
+    {&kCalendarSection, 1, stInteger, KV_MEMBER(Calendar.dwHorMargin), glm_CalendarDistTB, {}, glm_Pixels, 0},
+    {&kCalendarSection, 1, stBoolean, KV_MEMBER(Calendar.dwHighlightToday), glm_HighlightCurrentDay, {}, {}, 0},
+    {&kCalendarSection, 1, stInteger, KV_MEMBER(Calendar.dwMonthsBefore), glm_DisplayMonthsBefore, {}, glm_Months, 0},
+    {&kCalendarSection, 1, stInteger, KV_MEMBER(Calendar.dwMonthsAfter), glm_DisplayMonthsAfter, {}, glm_Months, 0},
+    {&kCalendarSection, 1, stChoice, KV_MEMBER(Calendar.dwOrganization), glm_MonthsDisplayType, kOrganizations, {}, 0},
+    {&kCalendarSection, 1, stInteger, KV_MEMBER(Calendar.dwMaxMonths), glm_MaxMonths, {}, glm_Months, 0},
 
-    {&kAgentSection, 0, stHeading, kHeading, glm_Agent, 0, 0, 0, {}, {}, 0},
-    {&kAgentSection, 1, stBoolean, KV_MEMBER(Agent.bAutoRun), glm_AgentAutoRun, 1, 0, 0, {}, {}, 0},
-    {&kAgentSection, 1, stBoolean, KV_MEMBER(Agent.bSysTrayIcon), glm_AgentShow, 1, 0, 0, {}, {}, 10},
-    {&kAgentSection, 1, stBoolean, KV_MEMBER(Agent.bBlock), glm_AgentDisable, 0, 0, 0, {}, {}, 0},
-    {&kAgentSection, 1, stProgramList, KV_MEMBER(Agent.szConflictingPrgs), glm_AgentConflictPrgs, 0, 0, 0, {}, {}, 0},
+    {&kAgentSection, 0, stHeading, kHeading, glm_Agent, {}, {}, 0},
+    {&kAgentSection, 1, stBoolean, KV_MEMBER(Agent.bAutoRun), glm_AgentAutoRun, {}, {}, 0},
+    {&kAgentSection, 1, stBoolean, KV_MEMBER(Agent.bSysTrayIcon), glm_AgentShow, {}, {}, 10},
+    {&kAgentSection, 1, stBoolean, KV_MEMBER(Agent.bBlock), glm_AgentDisable, {}, {}, 0},
+    {&kAgentSection, 1, stProgramList, KV_MEMBER(Agent.szConflictingPrgs), glm_AgentConflictPrgs, {}, {}, 0},
 
-    {&kScreenSaverSection, 0, stHeading, kHeading, glm_ScreenSaver, 0, 0, 0, {}, {}, 0},
-    {&kScreenSaverSection, 1, stBoolean, KV_MEMBER(ScreenSaver.bRandomSelection), glm_ScrRandomSelection, 0, 0, 0, {}, {}, 0},
-    {&kScreenSaverSection, 1, stInteger, KV_MEMBER(ScreenSaver.dwExchangePeriod), glm_ScrExchangePeriod, 10, 5, 99, {}, glm_Seconds, 0},
-    {&kScreenSaverSection, 1, stBoolean, KV_MEMBER(ScreenSaver.bShowFileName), glm_ScrAddFileName, 1, 0, 0, {}, {}, 0},
-    {&kScreenSaverSection, 1, stBoolean, KV_MEMBER(ScreenSaver.bShowFilePath), glm_ScrShowFilePath, 0, 0, 0, {}, {}, 0},
-    {&kScreenSaverSection, 2, stFont, KV_MEMBER(ScreenSaver.szFileFontName), glm_ScrFileNameFont, 8, 0, 0, {}, {}, 0},
-    {&kScreenSaverSection, 2, stChoice, KV_MEMBER(ScreenSaver.dwFileNamePosition), glm_ScrFileNamePosition, 1, 0, 0, kCorners, {}, 0},
-    {&kScreenSaverSection, 2, stInteger, KV_MEMBER(ScreenSaver.dwFileNameVerMargin), glm_ScrFileNameDistLR, 5, 0, 500, {}, glm_Pixels, 0},
-    {&kScreenSaverSection, 2, stInteger, KV_MEMBER(ScreenSaver.dwFileNameHorMargin), glm_ScrFileNameDistTB, 5, 0, 500, {}, glm_Pixels, 0},
-    {&kScreenSaverSection, 2, stBoolean, KV_MEMBER(ScreenSaver.bFileNameAddDate), glm_ScrAddDate, 1, 0, 0, {}, {}, 0},
-    {&kScreenSaverSection, 1, stBoolean, KV_MEMBER(ScreenSaver.bInterpolation), glm_ScrInterpolation, 1, 0, 0, {}, {}, 0},
-    {&kScreenSaverSection, 1, stBoolean, KV_MEMBER(ScreenSaver.bShrinkOnly), glm_ScrDoNotStretchSmall, 0, 0, 0, {}, {}, 0},
-    {&kScreenSaverSection, 1, stBoolean, KV_MEMBER(ScreenSaver.bBlackBackground), glm_ScrBlackBackground, 1, 0, 0, {}, {}, 11},
+    {&kScreenSaverSection, 0, stHeading, kHeading, glm_ScreenSaver, {}, {}, 0},
+    {&kScreenSaverSection, 1, stBoolean, KV_MEMBER(ScreenSaver.bRandomSelection), glm_ScrRandomSelection, {}, {}, 0},
+    {&kScreenSaverSection, 1, stInteger, KV_MEMBER(ScreenSaver.dwExchangePeriod), glm_ScrExchangePeriod, {}, glm_Seconds, 0},
+    {&kScreenSaverSection, 1, stBoolean, KV_MEMBER(ScreenSaver.bShowFileName), glm_ScrAddFileName, {}, {}, 0},
+    {&kScreenSaverSection, 1, stBoolean, KV_MEMBER(ScreenSaver.bShowFilePath), glm_ScrShowFilePath, {}, {}, 0},
+    {&kScreenSaverSection, 2, stFont, KV_MEMBER(ScreenSaver.szFileFontName), glm_ScrFileNameFont, {}, {}, 0},
+    {&kScreenSaverSection, 2, stChoice, KV_MEMBER(ScreenSaver.dwFileNamePosition), glm_ScrFileNamePosition, kCorners, {}, 0},
+    {&kScreenSaverSection, 2, stInteger, KV_MEMBER(ScreenSaver.dwFileNameVerMargin), glm_ScrFileNameDistLR, {}, glm_Pixels, 0},
+    {&kScreenSaverSection, 2, stInteger, KV_MEMBER(ScreenSaver.dwFileNameHorMargin), glm_ScrFileNameDistTB, {}, glm_Pixels, 0},
+    {&kScreenSaverSection, 2, stBoolean, KV_MEMBER(ScreenSaver.bFileNameAddDate), glm_ScrAddDate, {}, {}, 0},
+    {&kScreenSaverSection, 1, stBoolean, KV_MEMBER(ScreenSaver.bInterpolation), glm_ScrInterpolation, {}, {}, 0},
+    {&kScreenSaverSection, 1, stBoolean, KV_MEMBER(ScreenSaver.bShrinkOnly), glm_ScrDoNotStretchSmall, {}, {}, 0},
+    {&kScreenSaverSection, 1, stBoolean, KV_MEMBER(ScreenSaver.bBlackBackground), glm_ScrBlackBackground, {}, {}, 11},
     // clang-format on
 };
 
@@ -154,6 +150,38 @@ const char* HelpOf(const SchemaRow& row)
     return FindManagerText(name.c_str(), help) ? Text(help) : "";
 }
 
+// The item's default and limits, from the row of its value in the record's table: the Manager's
+// own default and the value's bounds; a font's size and character set from its "Size" and "CharSet"
+// rows.
+void SetDefaultAndLimits(CSettingsItem& item, const SchemaRow& row, const SettingValue& value,
+                         const char* defaultFontName)
+{
+    const int managerDefault = static_cast<int>(value.managerDefault);
+    switch (row.type) {
+    case stInteger:
+        item.SetRange(managerDefault, static_cast<int>(value.range.min), static_cast<int>(value.range.max),
+                      1);
+        break;
+    case stBoolean:
+        item.SetBool(managerDefault);
+        break;
+    case stChoice:
+        for (int i = 0; i < row.options.count; ++i)
+            item.AddOption(Text(row.options.keys[i]));
+        item.SetChoice(managerDefault, 1);
+        break;
+    case stFont: {
+        const SettingValue* size = item.FontValueOf(fvSize);
+        const SettingValue* charset = item.FontValueOf(fvCharset);
+        item.SetFont(defaultFontName, size ? static_cast<int>(size->managerDefault) : 0, nullptr,
+                     kClWindowText, charset ? static_cast<int>(charset->managerDefault) : 0);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
 }  // namespace
 
 void BuildSettingsSchema(CSettings& settings, const char* defaultFontName)
@@ -167,24 +195,8 @@ void BuildSettingsSchema(CSettings& settings, const char* defaultFontName)
         CSettingsItem* item = settings.AddItem(row.type, KeyOf(row).c_str(), Text(row.caption), row.level);
         if (!item) continue;
         item->SetUnits(row.units.Text());
-        switch (row.type) {
-        case stInteger:
-            item->SetRange(row.value, row.min, row.max, 1);
-            break;
-        case stBoolean:
-            item->SetBool(row.value);
-            break;
-        case stChoice:
-            for (int i = 0; i < row.options.count; ++i)
-                item->AddOption(Text(row.options.keys[i]));
-            item->SetChoice(row.value, 1);
-            break;
-        case stFont:
-            item->SetFont(defaultFontName, row.value, nullptr, kClWindowText, kEastEuropeCharset);
-            break;
-        default:
-            break;
-        }
+        if (const SettingValue* value = item->RegistryValue())
+            SetDefaultAndLimits(*item, row, *value, defaultFontName);
         item->SetPicture(row.picture);
         item->SetHelp(HelpOf(row));
     }

@@ -101,6 +101,32 @@ TEST_F(SettingsSchema, TellingRows)
     EXPECT_STREQ(settings.Find("Organization", "Calendar")->Options()->StringAt(0)->GetText(), "by columns");
 }
 
+// The record's table bounds every number the user types and names every option of a choice.
+TEST_F(SettingsSchema, NumbersAreBoundedAndChoicesOfferTheirWholeRange)
+{
+    int numbers = 0;
+    int choices = 0;
+    for (int i = 0; i < settings.GetCount(); ++i) {
+        const CSettingsItem& item = *settings.At(i);
+        const SettingValue* value = item.RegistryValue();
+        if (item.Type() == stInteger) {
+            ASSERT_NE(value, nullptr);
+            EXPECT_FALSE(value->range == kUnboundedSetting) << item.Key().GetText();
+            ++numbers;
+        }
+        if (item.Type() == stChoice) {
+            ASSERT_NE(value, nullptr);
+            ASSERT_NE(item.Options(), nullptr) << item.Key().GetText();
+            EXPECT_EQ(value->range.min, 0u) << item.Key().GetText();
+            EXPECT_EQ(static_cast<DWORD>(item.Options()->GetCount()), value->range.max + 1)
+                << item.Key().GetText();
+            ++choices;
+        }
+    }
+    EXPECT_EQ(numbers, 19);
+    EXPECT_EQ(choices, 8);
+}
+
 TEST_F(SettingsSchema, HeadingsAndHelp)
 {
     // Section headings explain nothing, except the screen saver's; the size sub-heading has no

@@ -9,13 +9,6 @@ namespace {
 // The longest timer period the window timer keeps (USER_TIMER_MAXIMUM, about 24.8 days).
 constexpr DWORD kMaxTimerMs = 0x7FFFFFFF;
 
-DWORD ClampToDialogRange(DWORD period)
-{
-    if (period < kMinDialogPeriod) return kMinDialogPeriod;
-    if (period > kMaxDialogPeriod) return kMaxDialogPeriod;
-    return period;
-}
-
 // The period and the four switches, in the order the dialog has always written them.
 const SettingSubset& DialogValues()
 {
@@ -47,13 +40,13 @@ DWORD PeriodFromFieldText(const char* text, DWORD shownPeriod)
         ++p;
     bool negative = false;
     if (p < end && (*p == '-' || *p == '+')) negative = *p++ == '-';
-    if (p == end || *p < '0' || *p > '9') return ClampToDialogRange(shownPeriod);
+    if (p == end || *p < '0' || *p > '9') return kDialogPeriodRange.Clamp(shownPeriod);
     DWORD value = 0;
     for (; p < end && *p >= '0' && *p <= '9'; ++p)
         value = value * 10 + static_cast<DWORD>(*p - '0');
     // The number is taken as unsigned, so a negative entry is a huge period and clamps to the top.
     if (negative) value = 0u - value;
-    return ClampToDialogRange(value);
+    return kDialogPeriodRange.Clamp(value);
 }
 
 UINT ExchangeTimerMs(DWORD periodSeconds)

@@ -3,10 +3,11 @@
 
 #include <windows.h>
 
+#include "Usettingstable.h"
 #include "Wcommon.h"
 
-constexpr DWORD kMinDialogPeriod = 5;
-constexpr DWORD kMaxDialogPeriod = 99;
+// The seconds the dialog stores, the bounds the Manager's editor offers for the same value.
+constexpr SettingRange kDialogPeriodRange = SettingNamed(kScreenSaverValues, "ExchangePeriod").range;
 
 // Fills `settings` with the defaults of the settings table, then the dialog's five values (the
 // period and the four switches) with those of the registry; false when the key does not open.
@@ -16,9 +17,9 @@ bool ReadSaverDialogSettings(ScreenSaverSettings& settings);
 bool WriteSaverDialogSettings(const ScreenSaverSettings& settings);
 
 // The period the dialog stores for the text of its field: a decimal number read from the first
-// three characters (leading blanks skipped, a sign allowed), taken as unsigned and clamped to 5..99,
-// so "-1" gives 99. A field without a number keeps `shownPeriod`, the value the field showed when
-// the dialog opened, clamped the same way.
+// three characters (leading blanks skipped, a sign allowed), taken as unsigned and clamped to
+// kDialogPeriodRange, so "-1" gives its top. A field without a number keeps `shownPeriod`, the value
+// the field showed when the dialog opened, clamped the same way.
 DWORD PeriodFromFieldText(const char* text, DWORD shownPeriod);
 
 // The saver's timer period in milliseconds for a period in seconds from the registry: at least one

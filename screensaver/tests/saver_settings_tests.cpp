@@ -3,6 +3,7 @@
 #include "KvTestRegistry.h"
 #include "SaverSettings.h"
 #include "SaverTexts.h"
+#include "Usettingstable.h"
 #include "saver_support.h"
 
 #include <gtest/gtest.h>
@@ -22,15 +23,16 @@ struct FieldCase {
     DWORD stored;
 };
 
-const FieldCase
-    kFieldCases[] =
-        {
-            {"3", 10, 5},    {"250", 10, 99},  {"1234", 10, 99},  // only "123" counts
-            {"07", 10, 7},   {"  9", 10, 9},   {"-1", 10, 99},    // taken as unsigned
-            {"-0", 10, 5},   {"+42", 10, 42},  {"5x", 10, 5},
-            {"99", 10, 99},  {"   7", 10, 10},  // the digit lies beyond the first three characters
-            {"", 10, 10},    {"", 150, 99},    {"", 0, 5},
-            {"abc", 42, 42}, {"-", 42, 42},    {" + 5", 42, 42},
+constexpr DWORD kLowest = kDialogPeriodRange.min;
+constexpr DWORD kHighest = kDialogPeriodRange.max;
+
+const FieldCase kFieldCases[] = {
+    {"3", 10, kLowest},  {"250", 10, kHighest}, {"1234", 10, kHighest},  // only "123" counts
+    {"07", 10, 7},       {"  9", 10, 9},        {"-1", 10, kHighest},    // taken as unsigned
+    {"-0", 10, kLowest}, {"+42", 10, 42},       {"5x", 10, 5},
+    {"99", 10, 99},      {"   7", 10, 10},  // the digit lies beyond the first three characters
+    {"", 10, 10},        {"", 150, kHighest},   {"", 0, kLowest},
+    {"abc", 42, 42},     {"-", 42, 42},         {" + 5", 42, 42},
 };
 
 }  // namespace
@@ -66,12 +68,16 @@ TEST(SaverSettings, ReadsDefaultsThenTheRegistryAndWritesSwitchesAsZeroOrOne)
     ScreenSaverSettings settings;
     std::memset(&settings, 9, sizeof(settings));
     EXPECT_FALSE(ReadSaverDialogSettings(settings));
-    EXPECT_EQ(settings.dwExchangePeriod, 10u);
-    EXPECT_EQ(settings.bRandomSelection, 0);
-    EXPECT_EQ(settings.bInterpolation, 0);
-    EXPECT_EQ(settings.bShowFileName, 1);
-    EXPECT_EQ(settings.bFileNameAddDate, 1);
-    EXPECT_EQ(settings.bShrinkOnly, 1) << "the other members keep the table's defaults";
+    const auto recordDefault = [](const char* name) {
+        return SettingNamed(kScreenSaverValues, name).recordDefault;
+    };
+    EXPECT_EQ(settings.dwExchangePeriod, recordDefault("ExchangePeriod"));
+    EXPECT_EQ(settings.bRandomSelection, recordDefault("RandomSelection"));
+    EXPECT_EQ(settings.bInterpolation, recordDefault("Interpolation"));
+    EXPECT_EQ(settings.bShowFileName, recordDefault("ShowFileName"));
+    EXPECT_EQ(settings.bFileNameAddDate, recordDefault("FileNameAddDate"));
+    EXPECT_EQ(settings.bShrinkOnly, recordDefault("ShrinkOnly"))
+        << "the other members keep the table's defaults";
 
     WriteDword(HKEY_CURRENT_USER, Key("ScreenSaver"), "ExchangePeriod", 150);
     WriteDword(HKEY_CURRENT_USER, Key("ScreenSaver"), "Interpolation", 7);
