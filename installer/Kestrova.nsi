@@ -232,14 +232,20 @@ Function StopRunningAgent
   ${LoopUntil} $1 >= 15000
 FunctionEnd
 
-; $R0 = the long form of the path on the stack: its longest existing part as the system names it
-; (short 8.3 names expanded), the rest as given; no trailing backslash but for a drive's root.
+; $R0 = the long form of the path on the stack: the full path the system makes of it (without "."
+; and ".." parts, trailing dots and blanks), its longest existing part as the system names it (short
+; 8.3 names expanded), the rest as given; no trailing backslash but for a drive's root.
 Function LongForm
   Exch $R0
   Push $R1  ; the part looked up
   Push $R2  ; the rest of the path, after that part
   Push $R3
   Push $R4
+  System::Call 'kernel32::GetFullPathNameA(t R0, i ${NSIS_MAX_STRLEN}, t .R3, i 0) i .R4'
+  ${If} $R4 > 0
+  ${AndIf} $R4 < ${NSIS_MAX_STRLEN}
+    StrCpy $R0 $R3
+  ${EndIf}
   StrCpy $R1 $R0
   StrCpy $R2 ""
   ${Do}
