@@ -306,7 +306,8 @@ FunctionEnd
 
 !macro RefuseShellFolder CSIDL
   System::Call 'shell32::SHGetFolderPathA(i 0, i ${CSIDL}, i 0, i 0, t .R1) i .R2'
-  ${If} $R2 >= 0  ; S_FALSE too: the folder is named but not made yet
+  ${If} $R2 == 0
+  ${OrIf} $R2 == 1  ; S_FALSE: the folder is named but not made yet
     Push $R1
     Call RefuseKnownFolder
   ${EndIf}
@@ -376,11 +377,12 @@ Function CheckInstallFolder
       Call RefuseKnownFolder
     ${EndIf}
   ${EndIf}
-  ; The folder of all profiles, the parent of the user's own. (Every folder directly in the profile
-  ; is the user's too, but the install folder can hold one only by holding the profile.)
+  ; The folder of all profiles, the parent of the user's own. (The uninstaller counts every folder
+  ; directly in the profile as the user's too, but for the install folder itself; the install folder
+  ; holds another of them only by holding the profile.)
   System::Call 'shell32::SHGetFolderPathA(i 0, i 0x0028, i 0, i 0, t .R1) i .R2'
-  ${If} $R2 >= 0
-  ${AndIf} $R1 != ""
+  ${If} $R2 == 0
+  ${OrIf} $R2 == 1
     Push $R1
     Call LongForm
     Pop $R1
