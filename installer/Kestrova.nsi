@@ -232,6 +232,172 @@ Function StopRunningAgent
   ${LoopUntil} $1 >= 15000
 FunctionEnd
 
+; $R0 = the long form of the path on the stack: the full path the system makes of it (without "."
+; and ".." parts, trailing dots and blanks), its longest existing part as the system names it (short
+; 8.3 names expanded), the rest as given; no trailing backslash but for a drive's root.
+Function LongForm
+  Exch $R0
+  Push $R1  ; the part looked up
+  Push $R2  ; the rest of the path, after that part
+  Push $R3
+  Push $R4
+  System::Call 'kernel32::GetFullPathNameA(t R0, i ${NSIS_MAX_STRLEN}, t .R3, i 0) i .R4'
+  ${If} $R4 > 0
+  ${AndIf} $R4 < ${NSIS_MAX_STRLEN}
+    StrCpy $R0 $R3
+  ${EndIf}
+  StrCpy $R1 $R0
+  StrCpy $R2 ""
+  ${Do}
+    System::Call 'kernel32::GetLongPathNameA(t R1, t .R3, i ${NSIS_MAX_STRLEN}) i .R4'
+    ${If} $R4 > 0
+    ${AndIf} $R4 < ${NSIS_MAX_STRLEN}
+      StrCpy $R0 "$R3$R2"
+      ${Break}
+    ${EndIf}
+    ${GetParent} $R1 $R3
+    StrLen $R4 $R3
+    ${IfThen} $R4 <= 2 ${|} ${Break} ${|}  ; only the drive is left: nothing of the path exists
+    StrCpy $R4 $R1 "" $R4
+    StrCpy $R2 "$R4$R2"
+    StrCpy $R1 $R3
+  ${Loop}
+  StrCpy $R1 $R0 1 -1
+  StrLen $R2 $R0
+  ${If} $R1 == "\"
+  ${AndIf} $R2 > 3
+    StrCpy $R0 $R0 -1
+  ${EndIf}
+  Pop $R4
+  Pop $R3
+  Pop $R2
+  Pop $R1
+  Exch $R0
+FunctionEnd
+
+Var CheckedFolder  ; the install folder's long form without any trailing backslash, as compared
+
+; The installation stops when the install folder is the known folder on the stack or holds it.
+Function RefuseKnownFolder
+  Exch $R0
+  Push $R1
+  Push $R2
+  ${If} $R0 != ""
+    Push $R0
+    Call LongForm
+    Pop $R0
+    StrCpy $R1 $R0 1 -1
+    ${IfThen} $R1 == "\" ${|} StrCpy $R0 $R0 -1 ${|}
+    StrLen $R1 $CheckedFolder
+    StrCpy $R2 $R0 $R1
+    ${If} $R2 == $CheckedFolder  ; StrCmp: letters without regard to case
+      StrCpy $R2 $R0 1 $R1
+      ${If} $R2 == ""
+      ${OrIf} $R2 == "\"
+        MessageBox MB_ICONSTOP|MB_OK "Cannot install into the folder $INSTDIR: it is a folder of the system or of your own ($R0)." /SD IDOK
+        Abort
+      ${EndIf}
+    ${EndIf}
+  ${EndIf}
+  Pop $R2
+  Pop $R1
+  Pop $R0
+FunctionEnd
+
+!macro RefuseShellFolder CSIDL
+  System::Call 'shell32::SHGetFolderPathA(i 0, i ${CSIDL}, i 0, i 0, t .R1) i .R2'
+  ${If} $R2 == 0
+  ${OrIf} $R2 == 1  ; S_FALSE: the folder is named but not made yet
+    Push $R1
+    Call RefuseKnownFolder
+  ${EndIf}
+!macroend
+
+; $INSTDIR becomes its long form, the form the log, the registry and the uninstaller use. It may
+; not be one of the folders of the system or of its users, nor hold one: the uninstaller would
+; refuse such an installation, and the folder's own files would be mixed with the programs'.
+; A folder inside one (Program Files\Kestrova, Downloads\Kestrova) is taken.
+Function CheckInstallFolder
+  Push $R1
+  Push $R2
+  Push $R3
+  Push $INSTDIR
+  Call LongForm
+  Pop $INSTDIR
+  StrCpy $CheckedFolder $INSTDIR
+  StrCpy $R1 $CheckedFolder 1 -1
+  ${IfThen} $R1 == "\" ${|} StrCpy $CheckedFolder $CheckedFolder -1 ${|}
+  ; The folders the uninstaller counts as the system's and its users'.
+  !insertmacro RefuseShellFolder 0x0024  ; CSIDL_WINDOWS
+  !insertmacro RefuseShellFolder 0x0025  ; CSIDL_SYSTEM
+  !insertmacro RefuseShellFolder 0x0026  ; CSIDL_PROGRAM_FILES
+  !insertmacro RefuseShellFolder 0x002b  ; CSIDL_PROGRAM_FILES_COMMON
+  !insertmacro RefuseShellFolder 0x0028  ; CSIDL_PROFILE
+  !insertmacro RefuseShellFolder 0x0010  ; CSIDL_DESKTOPDIRECTORY
+  !insertmacro RefuseShellFolder 0x0005  ; CSIDL_PERSONAL
+  !insertmacro RefuseShellFolder 0x0027  ; CSIDL_MYPICTURES
+  !insertmacro RefuseShellFolder 0x000d  ; CSIDL_MYMUSIC
+  !insertmacro RefuseShellFolder 0x000e  ; CSIDL_MYVIDEO
+  !insertmacro RefuseShellFolder 0x001a  ; CSIDL_APPDATA
+  !insertmacro RefuseShellFolder 0x001c  ; CSIDL_LOCAL_APPDATA
+  !insertmacro RefuseShellFolder 0x0006  ; CSIDL_FAVORITES
+  !insertmacro RefuseShellFolder 0x0002  ; CSIDL_PROGRAMS
+  !insertmacro RefuseShellFolder 0x000b  ; CSIDL_STARTMENU
+  !insertmacro RefuseShellFolder 0x0007  ; CSIDL_STARTUP
+  !insertmacro RefuseShellFolder 0x0009  ; CSIDL_SENDTO
+  !insertmacro RefuseShellFolder 0x0008  ; CSIDL_RECENT
+  !insertmacro RefuseShellFolder 0x0015  ; CSIDL_TEMPLATES
+  !insertmacro RefuseShellFolder 0x0014  ; CSIDL_FONTS
+  !insertmacro RefuseShellFolder 0x0023  ; CSIDL_COMMON_APPDATA
+  !insertmacro RefuseShellFolder 0x0019  ; CSIDL_COMMON_DESKTOPDIRECTORY
+  !insertmacro RefuseShellFolder 0x002e  ; CSIDL_COMMON_DOCUMENTS
+  !insertmacro RefuseShellFolder 0x0036  ; CSIDL_COMMON_PICTURES
+  !insertmacro RefuseShellFolder 0x0035  ; CSIDL_COMMON_MUSIC
+  !insertmacro RefuseShellFolder 0x0037  ; CSIDL_COMMON_VIDEO
+  !insertmacro RefuseShellFolder 0x001f  ; CSIDL_COMMON_FAVORITES
+  !insertmacro RefuseShellFolder 0x0017  ; CSIDL_COMMON_PROGRAMS
+  !insertmacro RefuseShellFolder 0x0016  ; CSIDL_COMMON_STARTMENU
+  !insertmacro RefuseShellFolder 0x0018  ; CSIDL_COMMON_STARTUP
+  !insertmacro RefuseShellFolder 0x002d  ; CSIDL_COMMON_TEMPLATES
+  !insertmacro RefuseShellFolder 0x0020  ; CSIDL_INTERNET_CACHE
+  !insertmacro RefuseShellFolder 0x0021  ; CSIDL_COOKIES
+  !insertmacro RefuseShellFolder 0x0022  ; CSIDL_HISTORY
+  System::Call 'kernel32::GetTempPathA(i ${NSIS_MAX_STRLEN}, t .R1) i .R2'
+  ${If} $R2 > 0
+    Push $R1
+    Call RefuseKnownFolder
+  ${EndIf}
+  ; Downloads has no CSIDL; the system names it only as a known folder (FOLDERID_Downloads).
+  System::Call 'shell32::SHGetKnownFolderPath(g "{374DE290-123F-4565-9164-39C4925E467B}", i 0, i 0, *i .R1) i .R2'
+  ${If} $R2 == 0
+    System::Call 'kernel32::WideCharToMultiByte(i 0, i 0, i R1, i -1, t .R2, i ${NSIS_MAX_STRLEN}, i 0, i 0) i .R3'
+    System::Call 'ole32::CoTaskMemFree(i R1)'
+    ${If} $R3 > 0
+      Push $R2
+      Call RefuseKnownFolder
+    ${EndIf}
+  ${EndIf}
+  ; The folder of all profiles, the parent of the user's own. (The uninstaller counts every folder
+  ; directly in the profile as the user's too, but for the install folder itself; the install folder
+  ; holds another of them only by holding the profile.)
+  System::Call 'shell32::SHGetFolderPathA(i 0, i 0x0028, i 0, i 0, t .R1) i .R2'
+  ${If} $R2 == 0
+  ${OrIf} $R2 == 1
+    Push $R1
+    Call LongForm
+    Pop $R1
+    ${GetParent} $R1 $R2
+    StrLen $R1 $R2
+    ${If} $R1 > 2
+      Push $R2
+      Call RefuseKnownFolder
+    ${EndIf}
+  ${EndIf}
+  Pop $R3
+  Pop $R2
+  Pop $R1
+FunctionEnd
+
 ; A /D= folder that the installer could not take as given (not absolute, in quotes, or with
 ; characters the system's code page lacks, which arrive as '?') is refused, never swapped for the
 ; default.
@@ -264,6 +430,7 @@ Function .onInit
       Abort
     ${EndIf}
   ${EndIf}
+  Call CheckInstallFolder
 FunctionEnd
 
 ; The Agent that was running before is running again, the new one or, after a failure, the old one.
@@ -279,6 +446,8 @@ Function .onInstFailed
 FunctionEnd
 
 Section "Kestrova"
+  ; The folder as the directory page left it, checked as a /D= folder is in .onInit.
+  Call CheckInstallFolder
   SetShellVarContext all
   SetOverwrite on
   AllowSkipFiles off  ; a file that cannot be written stops the installation, never passes silently
