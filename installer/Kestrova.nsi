@@ -29,6 +29,11 @@ ShowInstDetails show
 !define KV_UNINSTALL_KEY "SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall"
 !define KV_UNINSTALL_NAME "Kestrova"
 !define KV_MENU_FOLDER "$SMPROGRAMS\Kestrova"
+; For the files opened through the System plug-in.
+!define GENERIC_READ 0x80000000
+!define GENERIC_WRITE 0x40000000
+!define FILE_SHARE_READ 1
+!define OPEN_EXISTING 3
 
 Page directory
 Page instfiles
@@ -38,6 +43,11 @@ Var OldLog         ; the log of an earlier installation into this folder, copied
 Var RegisteredLog  ; the log of the installation registered in \Setup, copied aside, or empty
 Var AgentStopped   ; 1 when a running Agent was asked to end for the installation
 Var Found          ; result of the log look-ups below
+Var FileCrc        ; result of FileCrc32
+Var OldIdentified  ; results of ReadOldLogOfPicture
+Var OldListedTime
+Var OldLogUtc
+Var TimeUnits      ; result of InstallTimeUnits
 
 ; One line of Install.log: a ten-character tag (nine characters and a blank) and its argument.
 !macro LogLine TAG ARGUMENT
@@ -82,9 +92,9 @@ Function LogLookUp
   Pop $R5
   Pop $R4
   Pop $R3
-  Pop $R2
-  Pop $R1
+  Pop $R2  ; the exchanges above left the caller's $R2, $R0 and $R1 on the stack in this order
   Pop $R0
+  Pop $R1
 FunctionEnd
 !macro LogLists LOG WHOLE TEXT
   Push "${LOG}"
@@ -159,6 +169,304 @@ FunctionEnd
   SetOutPath "$INSTDIR\${SUBFOLDER}"
 !macroend
 
+; $FileCrc = the CRC-32 of a file's content as 8 hex digits (as zip files have it, and the
+; uninstaller compares it), or empty when the file cannot be read.
+!define CRC_CHUNK 65536
+Function FileCrc32
+  Exch $0  ; the file
+  Push $1
+  Push $2
+  Push $3
+  Push $4
+  Push $5
+  StrCpy $FileCrc ""
+  System::Call 'kernel32::CreateFileA(t r0, i ${GENERIC_READ}, i ${FILE_SHARE_READ}, i 0, i ${OPEN_EXISTING}, i 0, i 0) i .r1'
+  ${If} $1 != -1
+    System::Alloc ${CRC_CHUNK}
+    Pop $2
+    StrCpy $3 0
+    ${Do}
+      System::Call 'kernel32::ReadFile(i r1, i r2, i ${CRC_CHUNK}, *i 0 r4, i 0) i .r5'
+      ${If} $5 == 0
+        StrCpy $3 ""
+        ${Break}
+      ${EndIf}
+      ${IfThen} $4 == 0 ${|} ${Break} ${|}
+      System::Call 'ntdll::RtlComputeCrc32(i r3, i r2, i r4) i .r3'
+    ${Loop}
+    System::Free $2
+    System::Call 'kernel32::CloseHandle(i r1)'
+    ${If} $3 != ""
+      IntFmt $FileCrc "%08X" $3
+    ${EndIf}
+  ${EndIf}
+  Pop $5
+  Pop $4
+  Pop $3
+  Pop $2
+  Pop $1
+  Pop $0
+FunctionEnd
+
+; What the earlier installation's log says of the picture PATH, read as the uninstaller reads it:
+;   $OldIdentified  1 when an S_IMGID__ line names it, with or without a checksum;
+;   $OldListedTime  the argument of the S_TIME___ line nearest below its (last) S_IMGFILE line, the
+;                   time it is judged against; empty when it is not listed or no time line follows;
+;   $OldLogUtc      1 when the log's time lines are UTC (an S_ZONE___ UTC line anywhere in it).
+Function ReadOldLogOfPicture
+  Exch $R0  ; the picture
+  Push $R1
+  Push $R2
+  Push $R3
+  Push $R4
+  Push $R5
+  Push $R6
+  StrCpy $OldIdentified 0
+  StrCpy $OldListedTime ""
+  StrCpy $OldLogUtc 0
+  StrCpy $R5 0  ; 1 from the picture's S_IMGFILE line to the next time line
+  StrCmp $OldLog "" done
+  ClearErrors
+  FileOpen $R1 $OldLog r
+  IfErrors done
+  loop:
+    ClearErrors
+    FileRead $R1 $R2
+    IfErrors close
+  trim:
+    StrCpy $R3 $R2 1 -1
+    StrCmp $R3 "$\r" strip
+    StrCmp $R3 "$\n" strip split
+  strip:
+    StrCpy $R2 $R2 -1
+    Goto trim
+  split:
+    StrCpy $R3 $R2 10
+    StrCpy $R4 $R2 "" 10
+    ${If} $R3 == "S_IMGFILE "
+      ${If} $R4 == $R0
+        StrCpy $R5 1
+        StrCpy $OldListedTime ""
+      ${EndIf}
+    ${ElseIf} $R3 == "S_TIME___ "
+      ${If} $R5 == 1
+        StrCpy $OldListedTime $R4
+        StrCpy $R5 0
+      ${EndIf}
+    ${ElseIf} $R3 == "S_ZONE___ "
+      ${Do}
+        StrCpy $R3 $R4 1
+        ${IfThen} $R3 != " " ${|} ${Break} ${|}
+        StrCpy $R4 $R4 "" 1
+      ${Loop}
+      ${Do}
+        StrCpy $R3 $R4 1 -1
+        ${IfThen} $R3 != " " ${|} ${Break} ${|}
+        StrCpy $R4 $R4 -1
+      ${Loop}
+      ${IfThen} $R4 == "UTC" ${|} StrCpy $OldLogUtc 1 ${|}
+    ${ElseIf} $R3 == "S_IMGID__ "
+      ; "<size> <16 hex digits> [<8 hex digits> ]<path>"
+      StrCpy $R6 0
+      ${Do}
+        StrCpy $R3 $R4 1 $R6
+        ${IfThen} $R3 == " " ${|} ${Break} ${|}
+        ${IfThen} $R3 == "" ${|} ${Break} ${|}
+        IntOp $R6 $R6 + 1
+      ${Loop}
+      IntOp $R6 $R6 + 18
+      StrCpy $R4 $R4 "" $R6
+      StrCpy $R3 $R4 1 8
+      ${If} $R4 == $R0
+        StrCpy $OldIdentified 1
+      ${ElseIf} $R3 == " "
+        StrCpy $R4 $R4 "" 9
+        ${IfThen} $R4 == $R0 ${|} StrCpy $OldIdentified 1 ${|}
+      ${EndIf}
+    ${EndIf}
+    Goto loop
+  close:
+  FileClose $R1
+  done:
+  Pop $R6
+  Pop $R5
+  Pop $R4
+  Pop $R3
+  Pop $R2
+  Pop $R1
+  Pop $R0
+FunctionEnd
+
+; $R4 = the number of $R3 decimal digits at position $R2 of $R0, or empty when one is no digit. The
+; digits are added up one by one: IntOp would read "08" as a bad octal number.
+Function DecimalField
+  Push $R1
+  Push $R5
+  Push $R6
+  StrCpy $R4 0
+  StrCpy $R6 $R3
+  ${Do}
+    StrCpy $R5 $R0 1 $R2
+    IntOp $R1 $R5 + 0
+    ${If} "$R1" != "$R5"
+      StrCpy $R4 ""
+      ${Break}
+    ${EndIf}
+    IntOp $R4 $R4 * 10
+    IntOp $R4 $R4 + $R5
+    IntOp $R2 $R2 + 1
+    IntOp $R6 $R6 - 1
+  ${LoopUntil} $R6 == 0
+  Pop $R6
+  Pop $R5
+  Pop $R1
+FunctionEnd
+
+; $TimeUnits = an S_TIME___ argument ("dd.mm.yyyy hh:mm", the start of that minute) as a FILETIME in
+; 100 ns units since 1601, UTC, converted as the uninstaller converts it; empty when it is no time.
+Function InstallTimeUnits
+  Exch $R0  ; the argument
+  Exch
+  Exch $R1  ; 1: UTC, 0: local time
+  Push $R2
+  Push $R3
+  Push $R4
+  Push $R5
+  Push $R6
+  Push $R7
+  Push $R8
+  Push $R9
+  Push $1
+  Push $2
+  Push $3
+  Push $4
+  Push $5
+  Push $6
+  StrCpy $TimeUnits ""
+  StrCpy $R9 $R1
+  StrCpy $1 ""
+  StrCpy $2 ""
+  StrCpy $3 ""
+  StrCpy $4 ""
+  StrCpy $5 ""
+  StrCpy $R2 0
+  StrCpy $R3 2
+  Call DecimalField
+  StrCpy $1 $R4  ; day
+  ${If} $1 != ""
+    StrCpy $R2 3
+    StrCpy $R3 2
+    Call DecimalField
+    StrCpy $2 $R4  ; month
+  ${EndIf}
+  ${If} $2 != ""
+    StrCpy $R2 6
+    StrCpy $R3 4
+    Call DecimalField
+    StrCpy $3 $R4  ; year
+  ${EndIf}
+  ${If} $3 != ""
+    StrCpy $R2 11
+    StrCpy $R3 2
+    Call DecimalField
+    StrCpy $4 $R4  ; hour
+  ${EndIf}
+  ${If} $4 != ""
+    StrCpy $R2 14
+    StrCpy $R3 2
+    Call DecimalField
+    StrCpy $5 $R4  ; minute
+  ${EndIf}
+  ${If} $5 != ""
+  ${AndIf} $3 >= 1601
+    System::Call '*(&i2 r3, &i2 r2, &i2 0, &i2 r1, &i2 r4, &i2 r5, &i2 0, &i2 0) i .R5'
+    System::Call '*(&i2 0, &i2 0, &i2 0, &i2 0, &i2 0, &i2 0, &i2 0, &i2 0) i .R6'
+    System::Call '*(l 0) i .R7'
+    ${If} $R9 == 1
+      System::Call 'kernel32::SystemTimeToFileTime(i R5, i R7) i .r6'
+    ${Else}
+      System::Call 'kernel32::TzSpecificLocalTimeToSystemTime(i 0, i R5, i R6) i .r6'
+      ${If} $6 != 0
+        System::Call 'kernel32::SystemTimeToFileTime(i R6, i R7) i .r6'
+      ${EndIf}
+    ${EndIf}
+    ${If} $6 != 0
+      System::Call '*$R7(l .R8)'
+      StrCpy $TimeUnits $R8
+    ${EndIf}
+    System::Free $R5
+    System::Free $R6
+    System::Free $R7
+  ${EndIf}
+  Pop $6
+  Pop $5
+  Pop $4
+  Pop $3
+  Pop $2
+  Pop $1
+  Pop $R9
+  Pop $R8
+  Pop $R7
+  Pop $R6
+  Pop $R5
+  Pop $R4
+  Pop $R3
+  Pop $R2
+  Pop $R1
+  Pop $R0
+FunctionEnd
+
+; $Found = 1 when the existing picture PATH is as the earlier installation into this folder left it.
+; Its own size, write time and content are looked up among the log's identity lines, so that a
+; picture an earlier version shipped with other content is known too. A log without any identity
+; line for it (written before those lines existed) is judged as the uninstaller judges it: the
+; picture is the installation's when listed and not written after the log's time line.
+Function IsOurPicture
+  Exch $R0  ; the picture
+  Push $R1
+  Push $R2
+  Push $R9
+  StrCpy $Found 0
+  Push $R0
+  Call FileIdentity
+  Push $R0
+  Call FileCrc32
+  ${If} $FileCrc != ""
+    !insertmacro LogLists $OldLog 1 "S_IMGID__ $R9 $FileCrc $R0"
+  ${EndIf}
+  ${If} $Found == 0  ; a line of an installer that logged no checksum
+    !insertmacro LogLists $OldLog 1 "S_IMGID__ $R9 $R0"
+  ${EndIf}
+  ${If} $Found == 0
+    Push $R0
+    Call ReadOldLogOfPicture
+    ${If} $OldIdentified == 0
+    ${AndIf} $OldListedTime != ""
+      Push $OldLogUtc
+      Push $OldListedTime
+      Call InstallTimeUnits
+      ClearErrors
+      GetFileTime $R0 $R1 $R2
+      ${If} $TimeUnits != ""
+      ${AndIfNot} ${Errors}
+        System::Int64Op $R1 << 32
+        Pop $R1
+        System::Int64Op $R2 & 4294967295
+        Pop $R2
+        System::Int64Op $R1 | $R2
+        Pop $R1
+        System::Int64Op $R1 > $TimeUnits
+        Pop $R2
+        ${IfThen} $R2 == 0 ${|} StrCpy $Found 1 ${|}
+      ${EndIf}
+    ${EndIf}
+  ${EndIf}
+  Pop $R9
+  Pop $R2
+  Pop $R1
+  Pop $R0
+FunctionEnd
+
 ; A picture is written where there is none, or over one the earlier installation left as it was; a
 ; picture of the user's, or one the user changed, stays as it is and is not logged.
 ; CHECKSUM is the CRC-32 of the shipped content, computed by the build; the uninstaller compares it
@@ -167,11 +475,7 @@ FunctionEnd
   StrCpy $Found 1
   ${If} ${FileExists} "$INSTDIR\${SUBFOLDER}\${NAME}"
     Push "$INSTDIR\${SUBFOLDER}\${NAME}"
-    Call FileIdentity
-    !insertmacro LogLists $OldLog 1 "S_IMGID__ $R9 ${CHECKSUM} $INSTDIR\${SUBFOLDER}\${NAME}"
-    ${If} $Found == 0  ; an earlier installer's line has no checksum
-      !insertmacro LogLists $OldLog 1 "S_IMGID__ $R9 $INSTDIR\${SUBFOLDER}\${NAME}"
-    ${EndIf}
+    Call IsOurPicture
     ${If} $Found == 0
       DetailPrint "Kept $INSTDIR\${SUBFOLDER}\${NAME}: it is not as Kestrova installed it."
     ${EndIf}
@@ -193,8 +497,6 @@ FunctionEnd
 
 ; A program file that is to be replaced but is held open by another program would stay old beside
 ; new ones: the installation stops first, with nothing changed.
-!define GENERIC_WRITE 0x40000000
-!define OPEN_EXISTING 3
 !macro RequireReplaceable PATH
   ${If} ${FileExists} "${PATH}"
     System::Call 'kernel32::CreateFileA(t "${PATH}", i ${GENERIC_WRITE}, i 7, i 0, i ${OPEN_EXISTING}, i 0, i 0) i .r0'
@@ -552,6 +854,15 @@ Section "Kestrova"
   !insertmacro RequireOurs "$SYSDIR\Kestrova.scr" 1
   File "/oname=Kestrova.scr" "${KV_SAVER}"
   !insertmacro LogLine S_PRGFILE "$SYSDIR\Kestrova.scr"
+  ; Its identity tells the uninstaller that the screen saver there is still the one this folder's
+  ; installation wrote.
+  Push "$SYSDIR\Kestrova.scr"
+  Call FileIdentity
+  Push "$SYSDIR\Kestrova.scr"
+  Call FileCrc32
+  ${If} $FileCrc != ""
+    !insertmacro LogLine S_IMGID__ "$R9 $FileCrc $SYSDIR\Kestrova.scr"
+  ${EndIf}
 
   SetOutPath "$INSTDIR"  ; the shortcuts' working folder
   !insertmacro UseFolder "${KV_MENU_FOLDER}" 1
