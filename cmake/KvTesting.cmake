@@ -14,6 +14,7 @@ endif()
 # run side by side: the registry, the named objects and drive C: belong to one prefix. Tests that
 # must see what another wrote there name one PREFIX; the tests of one prefix run one at a time.
 set(KV_WINE_RUN ${PROJECT_SOURCE_DIR}/tools/wine-run)
+include(${CMAKE_CURRENT_LIST_DIR}/KvTestLimits.cmake)
 
 # kv_add_test(NAME name (SOURCES ... LIBS ... | COMMAND command args...) [PREFIX prefix]
 #             [SPLIT filter...] [SERIAL] [TIMEOUT s])
@@ -67,9 +68,11 @@ function(kv_add_gtest target test prefix timeout filter)
 endfunction()
 
 # The test runs through tools/wine-run, which names the prefix in WINEPREFIX; ctest runs the tests
-# of one prefix one at a time.
+# of one prefix one at a time. Its limit, `timeout` seconds, is stretched by KV_TEST_SCALE at ctest
+# time.
 function(kv_test_in_prefix test prefix timeout)
   set_property(TEST ${test} PROPERTY TIMEOUT ${timeout})
+  kv_scale_test_limits()
   set_property(TEST ${test} APPEND PROPERTY RESOURCE_LOCK wine_prefix_${prefix})
 endfunction()
 
