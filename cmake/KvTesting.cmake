@@ -26,6 +26,8 @@ include(${CMAKE_CURRENT_LIST_DIR}/KvTestLimits.cmake)
 # test added later runs too. Shares of one program must not depend on one another.
 # SERIAL: the test is alone in its prefix while it runs, as every test is; kept for the tests that say
 # so.
+# TIMEOUT: the test's limit in whole seconds on an idle native machine, 300 unless given; ctest makes
+# it KV_TEST_SCALE times as long (cmake/KvTestLimits.cmake).
 function(kv_add_test)
   cmake_parse_arguments(T "SERIAL" "NAME;TIMEOUT;PREFIX" "SOURCES;LIBS;COMMAND;SPLIT" ${ARGN})
   if(NOT T_TIMEOUT)
