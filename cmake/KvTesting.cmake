@@ -14,6 +14,7 @@ endif()
 # run side by side: the registry, the named objects and drive C: belong to one prefix. Tests that
 # must see what another wrote there name one PREFIX; the tests of one prefix run one at a time.
 set(KV_WINE_RUN ${PROJECT_SOURCE_DIR}/tools/wine-run)
+include(${CMAKE_CURRENT_LIST_DIR}/KvTestLimits.cmake)
 
 # kv_add_test(NAME name (SOURCES ... LIBS ... | COMMAND command args...) [PREFIX prefix]
 #             [SPLIT filter...] [SERIAL] [TIMEOUT s])
@@ -25,6 +26,8 @@ set(KV_WINE_RUN ${PROJECT_SOURCE_DIR}/tools/wine-run)
 # test added later runs too. Shares of one program must not depend on one another.
 # SERIAL: the test is alone in its prefix while it runs, as every test is; kept for the tests that say
 # so.
+# TIMEOUT: the test's limit in whole seconds on an idle native machine, 300 unless given; ctest makes
+# it KV_TEST_SCALE times as long (cmake/KvTestLimits.cmake).
 function(kv_add_test)
   cmake_parse_arguments(T "SERIAL" "NAME;TIMEOUT;PREFIX" "SOURCES;LIBS;COMMAND;SPLIT" ${ARGN})
   if(NOT T_TIMEOUT)
@@ -67,9 +70,11 @@ function(kv_add_gtest target test prefix timeout filter)
 endfunction()
 
 # The test runs through tools/wine-run, which names the prefix in WINEPREFIX; ctest runs the tests
-# of one prefix one at a time.
+# of one prefix one at a time. Its limit, `timeout` seconds, is stretched by KV_TEST_SCALE at ctest
+# time.
 function(kv_test_in_prefix test prefix timeout)
   set_property(TEST ${test} PROPERTY TIMEOUT ${timeout})
+  kv_scale_test_limits()
   set_property(TEST ${test} APPEND PROPERTY RESOURCE_LOCK wine_prefix_${prefix})
 endfunction()
 

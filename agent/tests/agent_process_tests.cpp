@@ -280,7 +280,7 @@ TEST_F(AgentProcess, DueChangeHappensOnceThenNotUntilDue)
     EXPECT_EQ(StubCount("Frees"), 1u);
     FILETIME written = {};
     ASSERT_TRUE(ReadTime(Key("CurrentImage"), "LastChangeTime", written));
-    EXPECT_LT(FileTimeUnits(LocalNow()) - FileTimeUnits(written), 30ull * 10000000ull);
+    EXPECT_LT(FileTimeUnits(LocalNow()) - FileTimeUnits(written), testsupport::ScaledMs(30000) * 10000ull);
     EXPECT_EQ(Lines("Exchange: CHANGE_EACH_N_MINUTES"), 1) << AllLines();
     EXPECT_EQ(Lines("Loading library " + ExeFolder() + kStubFolder + "KvApi.dll..."), 1) << AllLines();
     EXPECT_EQ(Lines("calling WpApi_SetRandomWallpaper()"), 1);

@@ -67,7 +67,10 @@ extern FakeWorld g_World;
 void UseFakeEnvironment(DWORD waitMs = 3600000);
 void UseSystemEnvironment();
 
-// Dispatches this thread's messages for about `ms` milliseconds.
+// Dispatches this thread's messages for about `ms` milliseconds. Not stretched by the suite's time
+// factor: the tests count what the code under test does within that window (no more ticks than its
+// period allows, no tick before it is due), which a longer window would not prove. A wait for
+// something to happen is testsupport::PumpUntil, whose deadline is scaled.
 void PumpFor(DWORD ms);
 
 }  // namespace agenttest

@@ -61,7 +61,7 @@ TEST(DatabaseCrash, KilledSaveLeavesEachFileOldOrNew)
         Handle ready(::CreateEventA(nullptr, TRUE, FALSE, readyName.c_str()));
         testsupport::ChildProcess saver;
         ASSERT_TRUE(StartHelper(saver, "save " + dir + " " + std::to_string(kImages) + " " + readyName));
-        ASSERT_EQ(::WaitForSingleObject(ready.get(), 15000), WAIT_OBJECT_0);
+        ASSERT_EQ(::WaitForSingleObject(ready.get(), testsupport::ScaledMs(15000)), WAIT_OBJECT_0);
         ::Sleep(random() % 120);
         saver.Terminate();
 
@@ -171,7 +171,8 @@ TEST(DatabaseCrash, SaveEndedAtEachStepLeavesAWholePair)
         Handle stopped(::CreateEventA(nullptr, TRUE, FALSE, stoppedName.c_str()));
         testsupport::ChildProcess saver;
         ASSERT_TRUE(StartChange(saver, dir, static_cast<int>(c.step), stoppedName)) << c.name;
-        ASSERT_EQ(::WaitForSingleObject(stopped.get(), 15000), WAIT_OBJECT_0) << c.name;
+        ASSERT_EQ(::WaitForSingleObject(stopped.get(), testsupport::ScaledMs(15000)), WAIT_OBJECT_0)
+            << c.name;
         saver.Terminate();
         ASSERT_NE(WaitForExit(saver, 15000), STILL_ACTIVE) << c.name;
 

@@ -456,7 +456,7 @@ TEST_F(DatabaseFiles, SaveWhileAnotherProcessHoldsAFile)
         Handle release(::CreateEventA(nullptr, TRUE, FALSE, releaseName.c_str()));
         testsupport::ChildProcess holder;
         ASSERT_TRUE(StartHelper(holder, "hold \"" + held + "\" " + readyName + " " + releaseName));
-        ASSERT_EQ(::WaitForSingleObject(ready.get(), 15000), WAIT_OBJECT_0) << held;
+        ASSERT_EQ(::WaitForSingleObject(ready.get(), testsupport::ScaledMs(15000)), WAIT_OBJECT_0) << held;
 
         if (held == folderList)
             EXPECT_FALSE(folders.SaveToFile(folderList.c_str()));

@@ -37,7 +37,7 @@ int Hold(const char* path, const char* readyName, const char* releaseName, bool 
     // Declared first, so that the file is closed before the lock goes.
     std::unique_ptr<CDatabaseLock> lock;
     if (locked) {
-        lock = std::make_unique<CDatabaseLock>("database_helper", 15000);
+        lock = std::make_unique<CDatabaseLock>("database_helper", testsupport::ScaledMs(15000));
         if (!lock->Held()) return 6;
     }
     FileHandle file(::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -47,7 +47,7 @@ int Hold(const char* path, const char* readyName, const char* releaseName, bool 
     Handle release(::OpenEventA(SYNCHRONIZE, FALSE, releaseName));
     if (!ready || !release) return 3;
     ::SetEvent(ready.get());
-    return ::WaitForSingleObject(release.get(), 30000) == WAIT_OBJECT_0 ? 0 : 4;
+    return ::WaitForSingleObject(release.get(), testsupport::ScaledMs(30000)) == WAIT_OBJECT_0 ? 0 : 4;
 }
 
 int SaveForever(const std::string& folder, int count, const char* readyName)
@@ -75,13 +75,13 @@ int SaveForever(const std::string& folder, int count, const char* readyName)
 
 int HoldLock(const char* readyName, const char* releaseName)
 {
-    const CDatabaseLock lock("database_helper", 15000);
+    const CDatabaseLock lock("database_helper", testsupport::ScaledMs(15000));
     if (!lock.Held()) return 6;
     Handle ready(::OpenEventA(EVENT_MODIFY_STATE, FALSE, readyName));
     Handle release(::OpenEventA(SYNCHRONIZE, FALSE, releaseName));
     if (!ready || !release) return 3;
     ::SetEvent(ready.get());
-    return ::WaitForSingleObject(release.get(), 30000) == WAIT_OBJECT_0 ? 0 : 4;
+    return ::WaitForSingleObject(release.get(), testsupport::ScaledMs(30000)) == WAIT_OBJECT_0 ? 0 : 4;
 }
 
 int SaveVariantUntilStopped(const std::string& folder, int count, int variant, const char* readyName,
@@ -102,7 +102,8 @@ int SaveVariantUntilStopped(const std::string& folder, int count, int variant, c
     int failures = 0;
     // Bounded, in case the test that should stop it is gone.
     const DWORD start = ::GetTickCount();
-    while (::WaitForSingleObject(stop.get(), 0) == WAIT_TIMEOUT && ::GetTickCount() - start < 60000) {
+    while (::WaitForSingleObject(stop.get(), 0) == WAIT_TIMEOUT &&
+           ::GetTickCount() - start < testsupport::ScaledMs(60000)) {
         folders.Modified = 1;
         files.Modified = 1;
         if (!folders.SaveToFile(folderList.c_str())) ++failures;

@@ -68,7 +68,11 @@ public:
                                          m_readyName + " " + m_releaseName))
     {
     }
-    bool WaitReady() { return m_bStarted && ::WaitForSingleObject(m_ready.get(), 15000) == WAIT_OBJECT_0; }
+    bool WaitReady()
+    {
+        return m_bStarted &&
+               ::WaitForSingleObject(m_ready.get(), testsupport::ScaledMs(15000)) == WAIT_OBJECT_0;
+    }
     DWORD Release()
     {
         ::SetEvent(m_release.get());
@@ -102,14 +106,16 @@ TEST(DatabaseLock, ConcurrentSavesLeaveOneWritersPair)
         ASSERT_TRUE(StartHelper(*writers.back(), "save-variant " + paths.dir + " " +
                                                      std::to_string(kImages + 37 * v) + " " +
                                                      std::to_string(v) + " " + readyName + " " + stopName));
-        ASSERT_EQ(::WaitForSingleObject(ready.get(), 15000), WAIT_OBJECT_0);
+        ASSERT_EQ(::WaitForSingleObject(ready.get(), testsupport::ScaledMs(15000)), WAIT_OBJECT_0);
     }
 
     // This process is the third program: it loads again and again while both save.
     int loads = 0, failedLoads = 0, foreignLoads = 0;
     int seen[2] = {0, 0};
+    // As many saves of each as an idle machine makes in that time, however slow this run is.
+    const DWORD stressMs = testsupport::ScaledMs(kStressMilliseconds);
     const DWORD start = ::GetTickCount();
-    while (::GetTickCount() - start < kStressMilliseconds) {
+    while (::GetTickCount() - start < stressMs) {
         CFileCollection files;
         CFolderCollection folders;
         const bool loaded = files.LoadFromFile(paths.records.c_str(), paths.strings.c_str());
@@ -236,7 +242,7 @@ TEST(DatabaseLock, HeldTooLongSavesFailCleanlyLoadsGoAhead)
     EXPECT_EQ(stuck.Release(), 0u);
 
     EXPECT_GE(elapsed, CDatabaseLock::kDefaultTimeout - 100);
-    EXPECT_LT(elapsed, CDatabaseLock::kDefaultTimeout + 5000);
+    EXPECT_LT(elapsed, CDatabaseLock::kDefaultTimeout + testsupport::ScaledMs(5000));
     EXPECT_FALSE(filesSaved);
     EXPECT_FALSE(foldersSaved);
     EXPECT_FALSE(recordUpdated);

@@ -71,10 +71,12 @@ public:
         EXPECT_TRUE(::CreateProcessA(m_sPath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                                      folder.c_str(), &si, &m_Process));
         FindByPid find = {m_Process.dwProcessId, nullptr};
-        for (int i = 0; i < 500 && !find.found; ++i) {
-            ::EnumWindows(&FindVisibleWindowOf, reinterpret_cast<LPARAM>(&find));
-            if (!find.found) ::Sleep(10);
-        }
+        testsupport::PumpUntil(
+            [&] {
+                ::EnumWindows(&FindVisibleWindowOf, reinterpret_cast<LPARAM>(&find));
+                return find.found != nullptr;
+            },
+            5000);
         m_hWnd = find.found;
         EXPECT_NE(m_hWnd, nullptr) << "no window of " << fileName;
     }
@@ -82,7 +84,7 @@ public:
     {
         if (m_Process.hProcess) {
             ::TerminateProcess(m_Process.hProcess, 0);
-            ::WaitForSingleObject(m_Process.hProcess, 5000);
+            ::WaitForSingleObject(m_Process.hProcess, testsupport::ScaledMs(5000));
             ::CloseHandle(m_Process.hProcess);
             ::CloseHandle(m_Process.hThread);
         }

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "Fprogress.h"
+#include "KvTestSupport.h"
 #include "UTxBase.h"
 #include "UTxUtils.h"
 #include "Uexport.h"
@@ -13,7 +14,8 @@
 
 namespace {
 
-// Takes and leaves the lock on a thread of its own; true when it got it within the time.
+// Takes and leaves the lock on a thread of its own; true when it got it within the time (stretched
+// by the suite's time factor).
 bool LockFreeForAnotherThread(DWORD timeoutMs)
 {
     Handle entered(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
@@ -21,7 +23,7 @@ bool LockFreeForAnotherThread(DWORD timeoutMs)
         CSynchronizationGuard lock;
         ::SetEvent(entered.get());
     });
-    const bool got = ::WaitForSingleObject(entered.get(), timeoutMs) == WAIT_OBJECT_0;
+    const bool got = ::WaitForSingleObject(entered.get(), testsupport::ScaledMs(timeoutMs)) == WAIT_OBJECT_0;
     other.join();
     return got;
 }
@@ -58,7 +60,8 @@ TEST(InterfaceLock, SecondThreadWaitsInEnterAndItsEnterClearsThePendingCancel)
         std::thread([] { g_Synchronization.Cancel(); }).join();
         EXPECT_TRUE(g_Synchronization.IsCancelled());
     }
-    EXPECT_EQ(::WaitForSingleObject(entered.get(), 5000), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_EQ(::WaitForSingleObject(entered.get(), testsupport::ScaledMs(5000)),
+              static_cast<DWORD>(WAIT_OBJECT_0));
     second.join();
     EXPECT_FALSE(cancelledInSecond) << "the waiting call's Enter must clear the cancel";
 }

@@ -54,7 +54,7 @@ ProgramRun RunProgram(const std::string& name, const std::string& arguments, DWO
     DWORD got = 0;
     while (::ReadFile(reader.get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
         run.output.append(buffer, got);
-    run.finished = ::WaitForSingleObject(process.get(), timeoutMs) == WAIT_OBJECT_0;
+    run.finished = ::WaitForSingleObject(process.get(), testsupport::ScaledMs(timeoutMs)) == WAIT_OBJECT_0;
     if (!run.finished) ::TerminateProcess(process.get(), 99);
     ::GetExitCodeProcess(process.get(), &run.exitCode);
     return run;

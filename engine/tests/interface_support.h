@@ -14,7 +14,8 @@ struct ProgramRun {
     DWORD exitCode = 0;
     std::string output;  // what it wrote to stdout
 };
-// Starts a program of the test folder with the arguments and waits for it, collecting its output.
+// Starts a program of the test folder with the arguments and waits for it, collecting its output;
+// the wait is stretched by the suite's time factor.
 ProgramRun RunProgram(const std::string& name, const std::string& arguments, DWORD timeoutMs = 30000);
 
 // The engine's texts under HKLM \Language; the values set are removed again at the end.

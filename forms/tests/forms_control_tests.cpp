@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "FormsTestSupport.h"
+#include "KvTestSupport.h"
 #include "UiControls.h"
 #include "UiTestKit.h"
 
@@ -460,7 +461,7 @@ TEST_F(FormsControls, TimerTicksOnTheWindowThread)
     ASSERT_TRUE(timer.Start(form));
     MSG msg;
     const DWORD start = ::GetTickCount();
-    while (ticks < 3 && ::GetTickCount() - start < 5000) {
+    while (ticks < 3 && ::GetTickCount() - start < testsupport::ScaledMs(5000)) {
         if (::MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT) == WAIT_OBJECT_0)
             while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
                 ::DispatchMessageA(&msg);

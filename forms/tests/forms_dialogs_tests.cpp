@@ -18,8 +18,8 @@ public:
     // `look` sees the dialog once it shows, before OK is pressed.
     explicit DialogCloser(std::function<void(HWND dialog)> look = {})
         : m_Look(std::move(look)), m_Thread([this] {
-              const DWORD deadline = ::GetTickCount() + 20000;
-              while (!m_bStop && ::GetTickCount() < deadline) {
+              const DWORD start = ::GetTickCount();
+              while (!m_bStop && ::GetTickCount() - start < testsupport::ScaledMs(20000)) {
                   if (HWND dialog = OwnDialog()) {
                       if (m_Look) m_Look(dialog);
                       ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);

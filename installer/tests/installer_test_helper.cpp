@@ -13,6 +13,7 @@
 //                                         (others may read it, not write or delete it), writes
 //                                         "held" to <flag> and ends
 //                                         when <flag> is deleted (or after 60 s)
+// Each of these times is stretched by the suite's time factor (KV_TEST_SCALE).
 //
 // A program looks for the receiver once, at its start, so a receiver started beside the log-on
 // could come too late; a RunOnce value cannot.
@@ -32,6 +33,7 @@ const char kReadyEvent[] = "KvInstallerTestReceiverReady";
 constexpr DWORD kReceiverLifetimeMs = 30000;
 constexpr DWORD kAgentLifetimeMs = 30000;
 constexpr DWORD kStartTimeoutMs = 10000;
+constexpr DWORD kHoldLifetimeMs = 60000;
 
 int Launch(const std::string& file)
 {
@@ -42,7 +44,8 @@ int Launch(const std::string& file)
     ::GetModuleFileNameA(nullptr, self, sizeof self);
     if (!receiver.Start("\"" + std::string(self) + "\" serve \"" + file + "\"")) return 3;
     const HANDLE waits[] = {ready.get()};
-    if (::WaitForMultipleObjects(1, waits, FALSE, kStartTimeoutMs) != WAIT_OBJECT_0) return 4;
+    if (::WaitForMultipleObjects(1, waits, FALSE, testsupport::ScaledMs(kStartTimeoutMs)) != WAIT_OBJECT_0)
+        return 4;
     // The receiver outlives this process: a ChildProcess still running would be ended with it.
     ::ExitProcess(0);
 }
@@ -109,8 +112,9 @@ int Hold(const std::string& flag, int count, char** files)
         if (!held.back()) return 2;
     }
     WriteFile(flag, "held");
+    const DWORD limit = testsupport::ScaledMs(kHoldLifetimeMs);
     const DWORD start = ::GetTickCount();
-    while (::GetFileAttributesA(flag.c_str()) != INVALID_FILE_ATTRIBUTES && ::GetTickCount() - start < 60000)
+    while (::GetFileAttributesA(flag.c_str()) != INVALID_FILE_ATTRIBUTES && ::GetTickCount() - start < limit)
         ::Sleep(100);
     return 0;
 }

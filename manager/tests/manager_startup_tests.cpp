@@ -467,7 +467,7 @@ TEST_F(ManagerStartup, ASessionEndAfterEditsSavesThem)
 
     DWORD_PTR answer = 0;
     ASSERT_TRUE(::SendMessageTimeoutA(run.MainWindow(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL,
-                                      30000, &answer));
+                                      testsupport::ScaledMs(30000), &answer));
     EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
     // Saved before the answer: the system may end the program at any moment after it.
     std::vector<StoredFolder> stored;
@@ -488,8 +488,8 @@ TEST_F(ManagerStartup, ASessionEndAfterEditsSavesThem)
                   Sample().c_str()),
               0);
 
-    ::SendMessageTimeoutA(run.MainWindow(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 30000,
-                          &answer);
+    ::SendMessageTimeoutA(run.MainWindow(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL,
+                          testsupport::ScaledMs(30000), &answer);
     ASSERT_TRUE(run.Process().WaitPumping(30000)) << "the Manager ended";
     EXPECT_EQ(run.Process().ExitCode(), 0u);
     EXPECT_TRUE(Logged(log, "The session ends; the Agent is not started"));
@@ -601,12 +601,13 @@ TEST_F(ManagerStartup, ASessionEndDuringAStartUpMessageSavesWhatWasReadAndEnds)
     const HWND main = ::GetWindow(box, GW_OWNER);
     ASSERT_NE(main, nullptr);
     DWORD_PTR answer = 0;
-    ASSERT_TRUE(
-        ::SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 30000, &answer));
+    ASSERT_TRUE(::SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL,
+                                      testsupport::ScaledMs(30000), &answer));
     EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
     EXPECT_TRUE(testsupport::ReadRegValue(HKEY_CURRENT_USER, positions, "FMainLeft").exists)
         << "the window places saved before the answer";
-    ::SendMessageTimeoutA(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 30000, &answer);
+    ::SendMessageTimeoutA(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL,
+                          testsupport::ScaledMs(30000), &answer);
     ASSERT_TRUE(run.Process().WaitPumping(30000)) << "the Manager ended with its message unanswered";
     EXPECT_EQ(run.Process().ExitCode(), 0u);
     EXPECT_FALSE(testsupport::ReadRegValue(HKEY_CURRENT_USER, kStandInKey, "Starts").exists) << "no Agent";

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "KvTimeScale.h"
 #include "UTxTime.h"
 
 namespace testsupport {
@@ -51,17 +52,6 @@ private:
     HWND m_hWnd = nullptr;
     std::vector<CopyDataRecord> m_Records;
 };
-
-// How much slower than an idle native machine this run is (an emulator, other work beside the
-// suite): KV_TEST_SCALE in the environment, which the test command sets from a measured Wine start.
-// 1 when unset or below 1. Every deadline of the helpers below is scaled by it already; a test that
-// bounds a time itself (an elapsed time from above, a wait of its own) scales it with ScaledMs.
-double TimeScale();
-DWORD ScaledMs(DWORD ms);
-
-// GetTickCount advances in steps of up to this much, so two readings of it around a wait of N ms
-// can differ by as little as N minus one step: a lower bound on an elapsed time allows one step.
-constexpr DWORD kTickStepMs = 16;
 
 // Dispatches every message waiting for the calling thread, sent messages included.
 void PumpMessages();

@@ -81,22 +81,6 @@ void PumpMessages()
     }
 }
 
-double TimeScale()
-{
-    static const double scale = [] {
-        const char* text = std::getenv("KV_TEST_SCALE");
-        const double value = text ? std::atof(text) : 1.0;
-        return value > 1.0 ? value : 1.0;
-    }();
-    return scale;
-}
-
-DWORD ScaledMs(DWORD ms)
-{
-    const double scaled = ms * TimeScale();
-    return scaled >= 4.0e9 ? 4000000000u : static_cast<DWORD>(scaled);
-}
-
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
 {
     timeoutMs = ScaledMs(timeoutMs);

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "KvTimeScale.h"
 #include "UTxLog.h"
 
 extern const CLogSettings g_LogSettings = {"KvApi.DLL ", "", false, 80, false, true, true};
@@ -36,7 +37,7 @@ bool WaitForNamedEvent(const char* ready, const char* go)
     bool ok = readyEvent && goEvent;
     if (ok) {
         ::SetEvent(readyEvent);
-        ok = ::WaitForSingleObject(goEvent, 30000) == WAIT_OBJECT_0;
+        ok = ::WaitForSingleObject(goEvent, testsupport::ScaledMs(30000)) == WAIT_OBJECT_0;
     }
     if (readyEvent) ::CloseHandle(readyEvent);
     if (goEvent) ::CloseHandle(goEvent);

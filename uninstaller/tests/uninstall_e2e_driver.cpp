@@ -79,17 +79,22 @@ HWND Child(HWND window, int id)
 std::string TextOf(HWND wnd)
 {
     DWORD_PTR length = 0;
-    if (!::SendMessageTimeoutA(wnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 10000, &length)) return "?";
+    if (!::SendMessageTimeoutA(wnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, testsupport::ScaledMs(10000),
+                               &length))
+        return "?";
     std::string text(length + 1, '\0');
     DWORD_PTR copied = 0;
     ::SendMessageTimeoutA(wnd, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(&text[0]), SMTO_ABORTIFHUNG,
-                          10000, &copied);
+                          testsupport::ScaledMs(10000), &copied);
     text.resize(copied);
     return text;
 }
 
+// Asks `done` every 50 ms, without dispatching anything, for at most `timeoutMs` stretched by the
+// suite's time factor.
 bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs)
 {
+    timeoutMs = testsupport::ScaledMs(timeoutMs);
     const DWORD start = ::GetTickCount();
     while (!done()) {
         if (::GetTickCount() - start > timeoutMs) return false;
@@ -169,7 +174,7 @@ int main(int argc, char** argv)
 
     const Handle copy(::OpenProcess(SYNCHRONIZE, FALSE, owner));
     ::PostMessageA(buttonClose, BM_CLICK, 0, 0);
-    if (copy && ::WaitForSingleObject(copy.get(), 10000) != WAIT_OBJECT_0)
+    if (copy && ::WaitForSingleObject(copy.get(), testsupport::ScaledMs(10000)) != WAIT_OBJECT_0)
         return Fail("Close did not end the copy");
     return 0;
 }

@@ -63,8 +63,8 @@ public:
             }
             ::SetEvent(m_started.get());
             // A stuck decode ignores every cancel until the test lets it go.
-            if (stuck) ::WaitForSingleObject(m_stuck.get(), 60000);
-            ::WaitForSingleObject(m_open.get(), 20000);
+            if (stuck) ::WaitForSingleObject(m_stuck.get(), testsupport::ScaledMs(60000));
+            ::WaitForSingleObject(m_open.get(), testsupport::ScaledMs(20000));
             {
                 std::lock_guard<std::mutex> lock(m_lock);
                 roomTold = size ? *size : 0;
@@ -97,7 +97,10 @@ public:
         ::ResetEvent(m_started.get());
     }
     void Open() { ::SetEvent(m_open.get()); }
-    bool WaitStarted() { return ::WaitForSingleObject(m_started.get(), 10000) == WAIT_OBJECT_0; }
+    bool WaitStarted()
+    {
+        return ::WaitForSingleObject(m_started.get(), testsupport::ScaledMs(10000)) == WAIT_OBJECT_0;
+    }
     std::vector<std::string> Decoded()
     {
         std::lock_guard<std::mutex> lock(m_lock);
@@ -464,7 +467,7 @@ TEST_F(BrowserTest, ALoaderStuckInADecodeDelaysTheCloseAtMostTenSecondsAndTheNex
     });
     form.ShowBrowser(files, record);
     const DWORD closeTook = ::GetTickCount() - closeAsked;
-    EXPECT_LE(closeTook, 10500u);
+    EXPECT_LE(closeTook, CPreviewLoader::kStopLimitMs + testsupport::ScaledMs(1000));
     EXPECT_GE(closeTook, CPreviewLoader::kCancelAfterMs);  // the decode had its chance to finish
     EXPECT_EQ(cancels, 1);
     EXPECT_FALSE(form.Loader().IsRunning());
@@ -518,7 +521,7 @@ TEST_F(BrowserTest, ARepaintDuringADecodeShowsTheLastFinishedPreviewAtOnce)
         uitest::Click(form.ButtonClose.Handle());
     });
     form.ShowBrowser(files, record);
-    EXPECT_LT(repaintTook, 500u);
+    EXPECT_LT(repaintTook, testsupport::ScaledMs(500));
     ASSERT_FALSE(shot.Empty());
     EXPECT_TRUE(shot.SavePng(uitest::ShotPath("manager_browser_during_decode.png")));
     // The middle of the paint box shows the image decoded before.

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "KvTimeScale.h"
+
 namespace {
 
 constexpr const char* kGateName = "KvSaverStubGate";
@@ -50,7 +52,7 @@ BOOL WINAPI WpApi_ScreenSaverReplaceImage(HWND window, void*)
     Record(line);
     HANDLE gate = ::OpenEventA(SYNCHRONIZE, FALSE, kGateName);
     if (gate) {
-        ::WaitForSingleObject(gate, kGateWaitMs);
+        ::WaitForSingleObject(gate, testsupport::ScaledMs(kGateWaitMs));
         ::CloseHandle(gate);
     }
     Record("replace-end");
