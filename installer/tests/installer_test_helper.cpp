@@ -13,6 +13,10 @@
 //                                         (others may read it, not write or delete it), writes
 //                                         "held" to <flag> and ends
 //                                         when <flag> is deleted (or after 60 s)
+//   installer_test_helper answer <file> <command line>   runs a program with a window, as a user
+//                                         does: writes the text of the first message box it shows
+//                                         ("message <text>", or "no message" when it ends without
+//                                         one), answers it with OK, and writes "exit <code>"
 // Each of these times is stretched by the suite's time factor (KV_TEST_SCALE).
 //
 // A program looks for the receiver once, at its start, so a receiver started beside the log-on
@@ -119,6 +123,49 @@ int Hold(const std::string& flag, int count, char** files)
     return 0;
 }
 
+struct MessageBoxSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK FindMessageBox(HWND window, LPARAM data)
+{
+    auto* search = reinterpret_cast<MessageBoxSearch*>(data);
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(window, &processId);
+    char className[16] = {};
+    ::GetClassNameA(window, className, sizeof className);
+    if (processId != search->processId || std::string(className) != "#32770" || !::IsWindowVisible(window))
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+int Answer(const std::string& file, const std::string& commandLine)
+{
+    testsupport::ChildProcess program;
+    if (!program.Start(commandLine)) return 2;
+    MessageBoxSearch search = {program.ProcessId(), nullptr};
+    testsupport::PumpUntil(
+        [&] {
+            ::EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr || program.ExitCode() != STILL_ACTIVE;
+        },
+        kStartTimeoutMs * 3);
+    std::string report = "no message\n";
+    if (search.found) {
+        // A message box's text is its static control of id 0xFFFF.
+        char text[2048] = {};
+        ::GetDlgItemTextA(search.found, 0xFFFF, text, sizeof text);
+        report = "message " + std::string(text) + "\n";
+        ::PostMessageA(search.found, WM_COMMAND, IDOK, 0);
+    }
+    if (!program.WaitPumping(kStartTimeoutMs * 3)) program.Terminate();
+    report += "exit " + std::to_string(program.ExitCode()) + "\n";
+    WriteFile(file, report.c_str());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -127,6 +174,8 @@ int main(int argc, char** argv)
     if (argc == 3 && std::string(argv[1]) == "serve") return Serve(argv[2]);
     if (argc == 3 && std::string(argv[1]) == "agent") return PlayAgent(argv[2]);
     if (argc >= 4 && std::string(argv[1]) == "hold") return Hold(argv[2], argc - 3, argv + 3);
-    std::fprintf(stderr, "usage: installer_test_helper launch|serve|agent <file> | hold <flag> <file>...\n");
+    if (argc == 4 && std::string(argv[1]) == "answer") return Answer(argv[2], argv[3]);
+    std::fprintf(stderr, "usage: installer_test_helper launch|serve|agent <file> | hold <flag> <file>... |"
+                         " answer <file> <command line>\n");
     return 1;
 }
