@@ -180,8 +180,9 @@ TEST(FormsLifetime, TreeFreesTheDataOfItsItemsWhicheverGoesFirst)
 }
 
 // A procedure that code outside the layer puts over the layer's after the window was made, as a
-// helper library does: it counts the WM_DESTROY it sees, and goes at WM_NCDESTROY. `skipLayer` makes
-// it hand the messages straight to the window class's own procedure, leaving the layer's out.
+// helper library does: it counts the WM_DESTROY it sees and reads then, through the procedures below
+// it, the check state of the button it sits on; it goes at WM_NCDESTROY. `skipLayer` makes it hand
+// the messages straight to the window class's own procedure, leaving the layer's out.
 class OutsideSubclass {
 public:
     void Install(HWND wnd, bool skipLayer = false)
@@ -191,13 +192,17 @@ public:
         m_pfnNext = reinterpret_cast<WNDPROC>(skipLayer ? ::GetClassLongPtrA(wnd, GCLP_WNDPROC) : previous);
     }
     int Destroys() const { return m_iDestroys; }
+    LRESULT CheckAtDestroy() const { return m_iCheckAtDestroy; }
 
 private:
     static LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
     {
         auto* self = static_cast<OutsideSubclass*>(::GetPropA(wnd, kProperty));
         const WNDPROC next = self->m_pfnNext;
-        if (msg == WM_DESTROY) ++self->m_iDestroys;
+        if (msg == WM_DESTROY) {
+            ++self->m_iDestroys;
+            self->m_iCheckAtDestroy = ::CallWindowProcA(next, wnd, BM_GETCHECK, 0, 0);
+        }
         if (msg == WM_NCDESTROY) {
             ::RemovePropA(wnd, kProperty);
             ::SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(next));
@@ -208,6 +213,7 @@ private:
     static constexpr const char* kProperty = "test.outside";
     WNDPROC m_pfnNext = nullptr;
     std::atomic<int> m_iDestroys{0};
+    std::atomic<LRESULT> m_iCheckAtDestroy{-1};
 };
 
 // Windows made on a thread of their own, which then reads its messages until `gone` (a window of
@@ -281,6 +287,7 @@ struct Seen {
 void PrepareBox(ui::CheckBox& box, int top)
 {
     box.caption = "Box";
+    box.checked = true;
     box.top = top;
     box.width = 80;
     box.height = 17;
@@ -295,6 +302,7 @@ TEST(FormsLifetime, WindowsGoWhereverTheirObjectsAreDeleted)
         const char* name;
         void (*run)(Seen& seen);
         int outsideDestroys;
+        LRESULT outsideReadCheck;  // BM_GETCHECK at its WM_DESTROY: the control still works under it
         int saves;
         std::vector<std::string> warnings;  // starts of the "!" lines
     } cases[] = {
@@ -307,6 +315,7 @@ TEST(FormsLifetime, WindowsGoWhereverTheirObjectsAreDeleted)
              form.reset();
          },
          1,
+         BST_UNCHECKED,
          1,
          {}},
         {"outside subclass on a form deleted from another thread",
@@ -323,6 +332,7 @@ TEST(FormsLifetime, WindowsGoWhereverTheirObjectsAreDeleted)
              EXPECT_TRUE(thread.Join()) << "the window's thread closes it";
          },
          1,
+         BST_UNCHECKED,
          0,
          {"!Form \"Other thread\" went on another thread"}},
         {"outside subclass on a control whose form is deleted from another thread",
@@ -343,6 +353,7 @@ TEST(FormsLifetime, WindowsGoWhereverTheirObjectsAreDeleted)
              EXPECT_FALSE(::IsWindow(boxWindow));
          },
          1,
+         BST_CHECKED,
          0,
          {"!Form \"Box's form\" went on another thread", "!Control Button 7 \"Box\" was cut loose"}},
         {"a control deleted from another thread",
@@ -362,6 +373,7 @@ TEST(FormsLifetime, WindowsGoWhereverTheirObjectsAreDeleted)
              EXPECT_TRUE(thread.Join()) << "the window's thread closes it";
          },
          1,
+         BST_CHECKED,
          0,
          {"!Control Button 8 \"Box\" went on another thread"}},
         {"a form deleted from its button's handler, clicked through the loop (BM_CLICK)",
@@ -379,6 +391,7 @@ TEST(FormsLifetime, WindowsGoWhereverTheirObjectsAreDeleted)
              EXPECT_FALSE(form) << "deleted by its handler";
          },
          1,
+         BST_UNCHECKED,
          1,
          {}},
         {"a form deleted from its button's handler, clicked with the mouse",
@@ -395,6 +408,7 @@ TEST(FormsLifetime, WindowsGoWhereverTheirObjectsAreDeleted)
              EXPECT_FALSE(form) << "deleted by its handler";
          },
          1,
+         BST_UNCHECKED,
          1,
          {}},
         {"a control deleted without its owner",
@@ -408,6 +422,7 @@ TEST(FormsLifetime, WindowsGoWhereverTheirObjectsAreDeleted)
              box.reset();
          },
          1,
+         BST_CHECKED,
          0,
          {"!Control Button 10 \"Box\" still had its window"}},
         {"a control whose window goes with its form while an outside procedure leaves the layer's out",
@@ -423,6 +438,7 @@ TEST(FormsLifetime, WindowsGoWhereverTheirObjectsAreDeleted)
              EXPECT_FALSE(box.Exists());
          },
          1,
+         BST_CHECKED,
          0,
          {"!Control Button 11 \"Box\" lost its window without WM_DESTROY"}},
     };
@@ -433,6 +449,7 @@ TEST(FormsLifetime, WindowsGoWhereverTheirObjectsAreDeleted)
         c.run(seen);
         testsupport::PumpMessages();
         EXPECT_EQ(seen.outside.Destroys(), c.outsideDestroys) << "the outside procedure's WM_DESTROY";
+        EXPECT_EQ(seen.outside.CheckAtDestroy(), c.outsideReadCheck) << "what it read below it then";
         EXPECT_EQ(seen.saves, c.saves) << "the object's own WM_DESTROY";
         const std::vector<std::string> warnings = Warnings(formstest::NewLogLines());
         EXPECT_TRUE(WarningsAre(warnings, c.warnings)) << ::testing::PrintToString(warnings);
