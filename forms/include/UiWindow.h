@@ -135,6 +135,7 @@ private:
     static std::string Describe(HWND wnd);
     void Attach(HWND wnd);
     void Detach();
+    void LostWindow();  // the window went without its messages reaching this object
 
     HWND m_hWnd = nullptr;
     WNDPROC m_pfnControlProc = nullptr;  // the own procedure of a subclassed system control

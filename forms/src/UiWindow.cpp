@@ -123,13 +123,13 @@ void Window::Destroy()
     if (!Exists()) {
         // Its WM_NCDESTROY never came here: a procedure put on later had left the layer's out of the
         // chain, or the window died with its thread.
-        LogF("!%s lost its window without WM_DESTROY reaching it", m_sName.c_str());
-        m_hWnd = nullptr;
-        m_pfnControlProc = nullptr;
+        LostWindow();
         return;
     }
     if (::GetWindowThreadProcessId(m_hWnd, nullptr) == ::GetCurrentThreadId()) {
-        ::DestroyWindow(m_hWnd);  // WM_NCDESTROY detaches this object
+        const HWND wnd = m_hWnd;
+        ::DestroyWindow(wnd);  // WM_NCDESTROY detaches this object
+        if (m_hWnd == wnd && !::IsWindow(wnd)) LostWindow();
         m_hWnd = nullptr;
         return;
     }
@@ -148,6 +148,13 @@ void Window::Destroy()
     if (ownClass && CurrentProc(wnd) == &ClassProc)
         ::SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&::DefWindowProcA));
     ::PostMessageA(wnd, WM_CLOSE, 0, 0);
+}
+
+void Window::LostWindow()
+{
+    LogF("!%s lost its window without WM_DESTROY reaching it", m_sName.c_str());
+    m_hWnd = nullptr;
+    m_pfnControlProc = nullptr;
 }
 
 std::string Window::GetText() const

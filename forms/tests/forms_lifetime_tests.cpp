@@ -425,6 +425,20 @@ TEST(FormsLifetime, WindowsGoWhereverTheirObjectsAreDeleted)
          BST_CHECKED,
          0,
          {"!Control Button 10 \"Box\" still had its window"}},
+        {"a control deleted while an outside procedure leaves the layer's out",
+         [](Seen& seen) {
+             ui::Owner<ui::Form> form;
+             ASSERT_TRUE(form.Create(formstest::TestClass()));
+             auto box = std::make_unique<ui::Owner<SavingBox>>(&seen.saves);
+             PrepareBox(*box, 0);
+             ASSERT_TRUE(box->Create(form, 12));
+             seen.outside.Install(box->Handle(), true);
+             box.reset();
+         },
+         1,
+         BST_CHECKED,
+         0,
+         {"!Control Button 12 \"Box\" lost its window without WM_DESTROY"}},
         {"a control whose window goes with its form while an outside procedure leaves the layer's out",
          [](Seen& seen) {
              ui::Owner<SavingBox> box(&seen.saves);
