@@ -284,11 +284,10 @@ struct Seen {
     int saves = 0;  // the layer object's own handler (Saving)
 };
 
-void PrepareBox(ui::CheckBox& box, int top)
+void PrepareBox(ui::CheckBox& box)
 {
     box.caption = "Box";
     box.checked = true;
-    box.top = top;
     box.width = 80;
     box.height = 17;
 }
@@ -341,7 +340,7 @@ TEST(FormsLifetime, WindowsGoWhereverTheirObjectsAreDeleted)
              form->caption = "Box's form";
              HWND boxWindow = nullptr;
              WindowThread thread([&] {
-                 PrepareBox(form->box, 0);
+                 PrepareBox(form->box);
                  if (!form->Create(formstest::TestClass()) || !form->box.Create(*form, 7)) return HWND();
                  seen.outside.Install(form->box.Handle());
                  boxWindow = form->box.Handle();
@@ -362,7 +361,7 @@ TEST(FormsLifetime, WindowsGoWhereverTheirObjectsAreDeleted)
              auto box = std::make_unique<ui::Owner<SavingBox>>(&seen.saves);
              WindowThread thread(
                  [&] {
-                     PrepareBox(*box, 0);
+                     PrepareBox(*box);
                      if (!form.Create(formstest::TestClass()) || !box->Create(form, 8)) return HWND();
                      seen.outside.Install(box->Handle());
                      return box->Handle();
@@ -416,7 +415,7 @@ TEST(FormsLifetime, WindowsGoWhereverTheirObjectsAreDeleted)
              ui::Owner<ui::Form> form;
              ASSERT_TRUE(form.Create(formstest::TestClass()));
              auto box = std::make_unique<SavingBox>(&seen.saves);
-             PrepareBox(*box, 0);
+             PrepareBox(*box);
              ASSERT_TRUE(box->Create(form, 10));
              seen.outside.Install(box->Handle());
              box.reset();
@@ -430,7 +429,7 @@ TEST(FormsLifetime, WindowsGoWhereverTheirObjectsAreDeleted)
              ui::Owner<ui::Form> form;
              ASSERT_TRUE(form.Create(formstest::TestClass()));
              auto box = std::make_unique<ui::Owner<SavingBox>>(&seen.saves);
-             PrepareBox(*box, 0);
+             PrepareBox(*box);
              ASSERT_TRUE(box->Create(form, 12));
              seen.outside.Install(box->Handle(), true);
              box.reset();
@@ -445,7 +444,7 @@ TEST(FormsLifetime, WindowsGoWhereverTheirObjectsAreDeleted)
              {
                  ui::Owner<ui::Form> form;
                  ASSERT_TRUE(form.Create(formstest::TestClass()));
-                 PrepareBox(box, 0);
+                 PrepareBox(box);
                  ASSERT_TRUE(box.Create(form, 11));
                  seen.outside.Install(box.Handle(), true);
              }
