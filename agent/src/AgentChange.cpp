@@ -67,7 +67,7 @@ BOOL CALLBACK CloseErrorBox(HWND wnd, LPARAM)
 void RequestClose()
 {
     if (!g_bChangingWallpaper) {
-        if (g_hAgentWindow) ::DestroyWindow(g_hAgentWindow);
+        g_FormAgent.Destroy();
         return;
     }
     g_bCloseRequested = true;
@@ -157,7 +157,7 @@ void ChangeBackground(bool exclude, bool update)
     UpdateTrayIcon();
     if (g_bCloseRequested) {
         g_bCloseRequested = false;
-        if (g_hAgentWindow) ::DestroyWindow(g_hAgentWindow);
+        g_FormAgent.Destroy();
     }
 }
 

@@ -131,6 +131,9 @@ int AgentMain(HINSTANCE instance, const char* commandLine, int showState)
         ::DispatchMessageA(&msg);
     }
     StopTimerThread();
+    // Through the form, and before its class goes: a loop that ended some other way left the
+    // window, which would keep the class registered. Nothing when a close destroyed it already.
+    g_FormAgent.Destroy();
     windowClass.Unregister();
     LogText("-------------- Normal Exit ---------------");
     LogText(" ");

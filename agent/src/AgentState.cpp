@@ -9,7 +9,7 @@ int g_iStartupWidth = 0;
 int g_iStartupHeight = 0;
 CRetryPause g_RetryPause;
 bool g_bChangingWallpaper = false;
-HWND g_hAgentWindow = nullptr;
+std::atomic<HWND> g_hAgentWindow{nullptr};
 
 void ReloadSettings()
 {

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 // Zeroed and filled from the registry without defaults: a value absent from the registry is 0.
 extern RegistryRecord g_RegistryRecord;
 extern BYTE g_bStartedAfterPcReboot;
@@ -19,7 +21,9 @@ extern int g_iStartupHeight;
 extern CRetryPause g_RetryPause;
 // Set while a change runs, error box included.
 extern bool g_bChangingWallpaper;
-extern HWND g_hAgentWindow;
+// The window of g_FormAgent while it exists; null once it went (its WM_DESTROY clears it), so that
+// the timer thread never posts to a handle that may already name another window.
+extern std::atomic<HWND> g_hAgentWindow;
 
 // Zeroes the record and reads every section from the registry.
 void ReloadSettings();

@@ -99,13 +99,14 @@ DWORD WINAPI TimerThreadProc(LPVOID)
         if (result == WAIT_OBJECT_0) break;
         if (result == WAIT_OBJECT_0 + 1) {
             ::ResetEvent(g_AgentEvents.hClose.get());
-            ::PostMessageA(g_hAgentWindow, WM_WPAGENT_EXTERNAL_CLOSE, 0, 0);
+            if (const HWND window = g_hAgentWindow) ::PostMessageA(window, WM_WPAGENT_EXTERNAL_CLOSE, 0, 0);
             break;
         }
-        if (result == WAIT_TIMEOUT)
-            ::PostMessageA(g_hAgentWindow, WM_WPAGENT_TIMER, 0, 0);
-        else
+        if (result == WAIT_TIMEOUT) {
+            if (const HWND window = g_hAgentWindow) ::PostMessageA(window, WM_WPAGENT_TIMER, 0, 0);
+        } else {
             ::Sleep(wait);  // a failed wait must not spin
+        }
     }
     ::SetEvent(g_AgentEvents.hThreadExited.get());
     LogText("Exiting TimerThreadProc");

@@ -40,6 +40,7 @@ LRESULT TFormAgent::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_DESTROY:
         LogText("WndProc: WM_DESTROY");
         if (g_RegistryRecord.Agent.bSysTrayIcon) RemoveTrayIcon();
+        g_hAgentWindow = nullptr;
         ::PostQuitMessage(0);
         return 0;
     case WM_COMMAND:

@@ -481,6 +481,7 @@ void CloseDuringAChange(UINT closeMessage)
     closer.join();
     EXPECT_EQ(watch.failure, "");
     EXPECT_TRUE(testsupport::PumpUntil([] { return !g_FormAgent.Exists(); }, 2000));
+    EXPECT_EQ(g_hAgentWindow.load(), nullptr) << "the timer thread finds no handle of a window gone";
     EXPECT_TRUE(OpenBoxes(watch.agentThread).empty());
     EXPECT_EQ(g_World.calls, (Calls{"load"}));
     EXPECT_TRUE(g_RetryPause.IsStarted());  // the change ran to its end, as a failed one
@@ -580,4 +581,5 @@ TEST_F(AgentTick, TrayIconFollowsTheStateAndComesBack)
     ASSERT_EQ(g_World.trayCalls.size(), 1u);
     EXPECT_EQ(g_World.trayCalls[0].message, static_cast<DWORD>(NIM_DELETE));
     EXPECT_FALSE(g_FormAgent.Exists());
+    EXPECT_EQ(g_hAgentWindow.load(), nullptr) << "the timer thread finds no handle of a window gone";
 }

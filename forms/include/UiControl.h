@@ -17,6 +17,10 @@ class Form;
 
 class Control : public Window {
 public:
+    // A control still there when its object ends writes a "!" line: it is held by ui::Owner when it
+    // may end before its parent's window.
+    ~Control() override;
+
     // Bounds in the parent's client coordinates, set before Create.
     int left = 0;
     int top = 0;

@@ -77,7 +77,8 @@ public:
     // The window still exists (IsWindow); false before Create and after it was destroyed.
     bool Exists() const;
     // DestroyWindow. A window of another thread cannot be destroyed from here: it is cut loose from
-    // this object and closed through its own thread's message queue instead (WM_CLOSE).
+    // this object and closed through its own thread's message queue instead (WM_CLOSE), and a "!"
+    // line says so. So does one for a window that went without this object hearing of it.
     void Destroy();
 
     std::string GetText() const;            // WM_GETTEXTLENGTH, WM_GETTEXT
@@ -97,6 +98,10 @@ public:
 
     // The object of this layer behind a window, or null.
     static Window* FromHandle(HWND wnd);
+
+    // How the log names this window: Form "title", or Control class id "text". Read from any thread
+    // without a message while the window exists; the last one read after it went.
+    std::string Name() const;
 
     // Where other threads hand functions to this window's thread (see UiInbox.h). Made on first use;
     // ask for it on the window's own thread while the window exists.
@@ -127,12 +132,15 @@ private:
     static BOOL CALLBACK DetachChild(HWND child, LPARAM) noexcept;
     static LRESULT Dispatch(Window* self, HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
     static bool HandOnToChild(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    static std::string Describe(HWND wnd);
     void Attach(HWND wnd);
     void Detach();
+    void LostWindow();  // the window went without its messages reaching this object
 
     HWND m_hWnd = nullptr;
     WNDPROC m_pfnControlProc = nullptr;  // the own procedure of a subclassed system control
     std::shared_ptr<WindowInbox> m_Inbox;
+    mutable std::string m_sName;  // see Name
 };
 
 }  // namespace ui

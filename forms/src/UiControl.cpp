@@ -1,8 +1,17 @@
 #include "UiControl.h"
 
+#include "UTxLog.h"
 #include "UiForm.h"
 
 namespace ui {
+
+Control::~Control()
+{
+    // As a form's: the handlers of the classes derived from this one are gone already.
+    if (Exists())
+        LogF("!%s still had its window when its object went: its own handlers missed WM_DESTROY",
+             Name().c_str());
+}
 
 int Control::Id() const
 {

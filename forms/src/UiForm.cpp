@@ -20,8 +20,8 @@ ModalObserver* SetModalObserver(ModalObserver* observer)
 Form::~Form()
 {
     if (Exists()) {
-        LogF("!Form \"%s\" still had its window when its object went: its own handlers missed WM_DESTROY",
-             GetText().c_str());
+        LogF("!%s still had its window when its object went: its own handlers missed WM_DESTROY",
+             Name().c_str());
         Destroy();
     }
 }

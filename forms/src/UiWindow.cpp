@@ -14,6 +14,28 @@ namespace ui {
 namespace {
 // The property that ties a window to its object; it lets a parent find the object of any child.
 constexpr const char* kObjectProperty = "kvui";
+// The own procedure of a subclassed system control, kept with the window: once code outside the layer
+// has put a procedure of its own over the layer's, the layer's stays in the chain after its object
+// went, and hands the messages on through this.
+constexpr const char* kControlProcProperty = "kvui.proc";
+
+WNDPROC CurrentProc(HWND wnd)
+{
+    return reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(wnd, GWLP_WNDPROC));
+}
+
+// The window's title as the system keeps it, read without a message: the window's thread may be
+// busy or waiting for the caller.
+std::string TitleOf(HWND wnd)
+{
+    wchar_t title[128];
+    const int length = ::InternalGetWindowText(wnd, title, static_cast<int>(sizeof title / sizeof title[0]));
+    if (length <= 0) return std::string();
+    char text[256];
+    const int size = ::WideCharToMultiByte(CP_ACP, 0, title, length, text, static_cast<int>(sizeof text),
+                                           nullptr, nullptr);
+    return std::string(text, static_cast<size_t>(size > 0 ? size : 0));
+}
 }  // namespace
 
 HINSTANCE ThisModule()
@@ -65,7 +87,11 @@ Window::~Window()
 
 BOOL CALLBACK Window::DetachChild(HWND child, LPARAM) noexcept
 {
-    if (Window* object = FromHandle(child)) object->Detach();
+    if (Window* object = FromHandle(child)) {
+        LogF("!%s was cut loose with its parent on another thread: it misses its WM_DESTROY",
+             object->Name().c_str());
+        object->Detach();
+    }
     return TRUE;
 }
 
@@ -75,16 +101,35 @@ bool Window::Exists() const
     return m_hWnd && ::IsWindow(m_hWnd) && FromHandle(m_hWnd) == this;
 }
 
+std::string Window::Describe(HWND wnd)
+{
+    const std::string title = TitleOf(wnd);
+    if (!(::GetWindowLongA(wnd, GWL_STYLE) & WS_CHILD)) return "Form \"" + title + "\"";
+    char className[64] = "";
+    ::GetClassNameA(wnd, className, static_cast<int>(sizeof className));
+    return std::string("Control ") + className + " " + std::to_string(::GetDlgCtrlID(wnd)) + " \"" + title +
+           "\"";
+}
+
+std::string Window::Name() const
+{
+    if (Exists()) m_sName = Describe(m_hWnd);
+    return m_sName;
+}
+
 void Window::Destroy()
 {
     if (!m_hWnd) return;
     if (!Exists()) {
-        m_hWnd = nullptr;
-        m_pfnControlProc = nullptr;
+        // Its WM_NCDESTROY never came here: a procedure put on later had left the layer's out of the
+        // chain, or the window died with its thread.
+        LostWindow();
         return;
     }
     if (::GetWindowThreadProcessId(m_hWnd, nullptr) == ::GetCurrentThreadId()) {
-        ::DestroyWindow(m_hWnd);  // WM_NCDESTROY detaches this object
+        const HWND wnd = m_hWnd;
+        ::DestroyWindow(wnd);  // WM_NCDESTROY detaches this object
+        if (m_hWnd == wnd && !::IsWindow(wnd)) LostWindow();
         m_hWnd = nullptr;
         return;
     }
@@ -92,11 +137,24 @@ void Window::Destroy()
     // forever. So the window and its children are cut loose from their objects, which may go away
     // now, and the thread closes the window when it next reads its messages.
     HWND wnd = m_hWnd;
+    LogF("!%s went on another thread than its window's: the window closes later, without its handlers",
+         Name().c_str());
     ::EnumChildWindows(wnd, &DetachChild, 0);
     const bool ownClass = m_pfnControlProc == nullptr;
+    if (m_Inbox) m_Inbox->Close();  // nothing handed over from now on would ever run
     Detach();
-    if (ownClass) ::SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&::DefWindowProcA));
+    // A procedure that code outside the layer put on the window later keeps its place: it still
+    // sees the window's last messages, and the layer's below it finds no object and passes them on.
+    if (ownClass && CurrentProc(wnd) == &ClassProc)
+        ::SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&::DefWindowProcA));
     ::PostMessageA(wnd, WM_CLOSE, 0, 0);
+}
+
+void Window::LostWindow()
+{
+    LogF("!%s lost its window without WM_DESTROY reaching it", m_sName.c_str());
+    m_hWnd = nullptr;
+    m_pfnControlProc = nullptr;
 }
 
 std::string Window::GetText() const
@@ -112,7 +170,9 @@ std::string Window::GetText() const
 
 void Window::SetText(const std::string& text)
 {
-    if (m_hWnd) ::SendMessageA(m_hWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    if (!m_hWnd) return;
+    ::SendMessageA(m_hWnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    Name();  // remembered for a window that goes without this object seeing it
 }
 
 void Window::SetFont(HFONT font, bool redraw)
@@ -206,6 +266,7 @@ bool Window::CreateOwnClass(const WindowClass& windowClass, DWORD exStyle, const
         LogLastErrorF("!CreateWindowExA(%s) failed", windowClass.Name());
         return false;
     }
+    Name();
     return true;
 }
 
@@ -219,9 +280,11 @@ bool Window::CreateSystemClass(const char* className, DWORD exStyle, const char*
         LogLastErrorF("!CreateWindowExA(%s) failed", className);
         return false;
     }
-    m_pfnControlProc = reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(wnd, GWLP_WNDPROC));
+    m_pfnControlProc = CurrentProc(wnd);
+    ::SetPropA(wnd, kControlProcProperty, reinterpret_cast<HANDLE>(m_pfnControlProc));
     Attach(wnd);
     ::SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Window::SubclassProc));
+    Name();
     return true;
 }
 
@@ -235,10 +298,13 @@ void Window::Detach()
 {
     if (!m_hWnd) return;
     ::RemovePropA(m_hWnd, kObjectProperty);
-    if (m_pfnControlProc) {
+    // The control's own procedure comes back only where the layer's is still the window's: over one
+    // put on later it would cut that one out, and it would never see the window's end.
+    if (m_pfnControlProc && CurrentProc(m_hWnd) == &SubclassProc) {
         ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnControlProc));
-        m_pfnControlProc = nullptr;
+        ::RemovePropA(m_hWnd, kControlProcProperty);
     }
+    m_pfnControlProc = nullptr;
     m_hWnd = nullptr;
 }
 
@@ -255,9 +321,12 @@ LRESULT CALLBACK Window::ClassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lPa
 
 LRESULT CALLBACK Window::SubclassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    Window* self = FromHandle(wnd);
-    if (!self) return ::DefWindowProcA(wnd, msg, wParam, lParam);
-    return Dispatch(self, wnd, msg, wParam, lParam);
+    if (Window* self = FromHandle(wnd)) return Dispatch(self, wnd, msg, wParam, lParam);
+    // Still in the chain under a later procedure after the object went: the control goes on working.
+    const auto own = reinterpret_cast<WNDPROC>(::GetPropA(wnd, kControlProcProperty));
+    if (!own) return ::DefWindowProcA(wnd, msg, wParam, lParam);
+    if (msg == WM_NCDESTROY) ::RemovePropA(wnd, kControlProcProperty);
+    return ::CallWindowProcA(own, wnd, msg, wParam, lParam);
 }
 
 bool Window::HandOnToChild(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
@@ -310,6 +379,7 @@ LRESULT Window::Dispatch(Window* self, HWND wnd, UINT msg, WPARAM wParam, LPARAM
         if (self->m_Inbox) self->m_Inbox->Close();
         self->m_Inbox.reset();
         self->Detach();
+        ::RemovePropA(wnd, kControlProcProperty);
     }
     return result;
 }
