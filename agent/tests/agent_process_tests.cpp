@@ -46,35 +46,9 @@ DWORD StubCount(const char* name)
     return ReadDword(kStubKey, name, 0);
 }
 
-struct FindWindowOf {
-    DWORD pid;
-    const char* className;
-    const char* title;  // null: any
-    HWND found;
-};
-
-BOOL CALLBACK FindWindowOfProc(HWND wnd, LPARAM param)
-{
-    auto* find = reinterpret_cast<FindWindowOf*>(param);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(wnd, &pid);
-    char className[64] = {};
-    char title[256] = {};
-    ::GetClassNameA(wnd, className, sizeof(className));
-    ::GetWindowTextA(wnd, title, sizeof(title));
-    if (pid == find->pid && std::string(className) == find->className &&
-        (!find->title || std::string(title) == find->title)) {
-        find->found = wnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 HWND WindowOf(DWORD pid, const char* className, const char* title = nullptr)
 {
-    FindWindowOf find = {pid, className, title, nullptr};
-    ::EnumWindows(&FindWindowOfProc, reinterpret_cast<LPARAM>(&find));
-    return find.found;
+    return testsupport::FindTopWindow(pid, {className, title});
 }
 
 class AgentProcess : public ::testing::Test {

@@ -38,23 +38,6 @@ private:
     HWND m_hWnd = nullptr;
 };
 
-struct FindByPid {
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK FindVisibleWindowOf(HWND wnd, LPARAM param)
-{
-    auto* find = reinterpret_cast<FindByPid*>(param);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(wnd, &pid);
-    if (pid == find->pid && ::IsWindowVisible(wnd)) {
-        find->found = wnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 // The window helper copied to `fileName` and started with `title`; ended with the test.
 class OtherProgram {
 public:
@@ -70,14 +53,12 @@ public:
         si.cb = sizeof(si);
         EXPECT_TRUE(::CreateProcessA(m_sPath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                                      folder.c_str(), &si, &m_Process));
-        FindByPid find = {m_Process.dwProcessId, nullptr};
         testsupport::PumpUntil(
             [&] {
-                ::EnumWindows(&FindVisibleWindowOf, reinterpret_cast<LPARAM>(&find));
-                return find.found != nullptr;
+                m_hWnd = testsupport::FindTopWindow(m_Process.dwProcessId, {nullptr, nullptr, true});
+                return m_hWnd != nullptr;
             },
             5000);
-        m_hWnd = find.found;
         EXPECT_NE(m_hWnd, nullptr) << "no window of " << fileName;
     }
     ~OtherProgram()

@@ -123,42 +123,24 @@ int Hold(const std::string& flag, int count, char** files)
     return 0;
 }
 
-struct MessageBoxSearch {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK FindMessageBox(HWND window, LPARAM data)
-{
-    auto* search = reinterpret_cast<MessageBoxSearch*>(data);
-    DWORD processId = 0;
-    ::GetWindowThreadProcessId(window, &processId);
-    char className[16] = {};
-    ::GetClassNameA(window, className, sizeof className);
-    if (processId != search->processId || std::string(className) != "#32770" || !::IsWindowVisible(window))
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
 int Answer(const std::string& file, const std::string& commandLine)
 {
     testsupport::ChildProcess program;
     if (!program.Start(commandLine)) return 2;
-    MessageBoxSearch search = {program.ProcessId(), nullptr};
+    HWND box = nullptr;
     testsupport::PumpUntil(
         [&] {
-            ::EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr || program.ExitCode() != STILL_ACTIVE;
+            box = testsupport::FindTopWindow(program.ProcessId(), {"#32770", nullptr, true});
+            return box != nullptr || program.ExitCode() != STILL_ACTIVE;
         },
         kStartTimeoutMs * 3);
     std::string report = "no message\n";
-    if (search.found) {
+    if (box) {
         // A message box's text is its static control of id 0xFFFF.
         char text[2048] = {};
-        ::GetDlgItemTextA(search.found, 0xFFFF, text, sizeof text);
+        ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
         report = "message " + std::string(text) + "\n";
-        ::PostMessageA(search.found, WM_COMMAND, IDOK, 0);
+        ::PostMessageA(box, WM_COMMAND, IDOK, 0);
     }
     if (!program.WaitPumping(kStartTimeoutMs * 3)) program.Terminate();
     report += "exit " + std::to_string(program.ExitCode()) + "\n";

@@ -1,5 +1,7 @@
 #include "manager_e2e_support.h"
 
+#include "KvTestSupport.h"
+
 #include <commctrl.h>
 #include <shlobj.h>
 
@@ -56,16 +58,6 @@ struct WindowSearch {
     HWND found;
 };
 
-BOOL CALLBACK MatchTopLevel(HWND wnd, LPARAM param)
-{
-    auto* search = reinterpret_cast<WindowSearch*>(param);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(wnd, &pid);
-    if (pid != search->processId || !::IsWindowVisible(wnd) || WindowText(wnd) != search->text) return TRUE;
-    search->found = wnd;
-    return FALSE;
-}
-
 BOOL CALLBACK MatchChild(HWND wnd, LPARAM param)
 {
     auto* search = reinterpret_cast<WindowSearch*>(param);
@@ -99,9 +91,7 @@ DWORD U32(const std::string& data, size_t offset)
 
 HWND FindProcessWindow(DWORD processId, const std::string& caption)
 {
-    WindowSearch search = {processId, caption, nullptr, nullptr};
-    ::EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return testsupport::FindTopWindow(processId, {nullptr, caption.c_str(), true});
 }
 
 HWND FindChild(HWND parent, const std::string& text, const char* className)

@@ -244,6 +244,15 @@ protected:
         }
     }
 
+    // "Add folder..." clicked and the folder after the one the picker opens at taken; true once the
+    // Manager has added it.
+    bool AddNextFolder(ManagerRun& run)
+    {
+        ::PostMessageA(FindChild(run.MainWindow(), "Add folder...", "Button"), BM_CLICK, 0, 0);
+        return PickNeighbour(run.ProcessId(), true) &&
+               testsupport::PumpUntil([&] { return Logged(log, "Added folder"); }, 15000);
+    }
+
     static constexpr const char* kDatabaseFiles[] = {"FolderList.dat", "FileListDat.dat", "FileListStr.dat"};
     TempFolder m_Root{"kvstart"};
     LogReceiver log;
@@ -459,9 +468,7 @@ TEST_F(ManagerStartup, ASessionEndAfterEditsSavesThem)
     ASSERT_TRUE(run.WaitReady(log));
     // A folder added (the picker opens at the pictures; the sample folder lies after them) and the
     // main window moved.
-    ::PostMessageA(FindChild(run.MainWindow(), "Add folder...", "Button"), BM_CLICK, 0, 0);
-    ASSERT_TRUE(PickNeighbour(run.ProcessId(), true));
-    ASSERT_TRUE(testsupport::PumpUntil([&] { return Logged(log, "Added folder"); }, 15000));
+    ASSERT_TRUE(AddNextFolder(run));
     ASSERT_TRUE(
         ::SetWindowPos(run.MainWindow(), nullptr, 37, 41, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
 
@@ -515,9 +522,7 @@ TEST_F(ManagerStartup, ADamagedFolderListKeepsEveryFolderAndEveryCopy)
         ASSERT_TRUE(run.Start(log));
         ASSERT_TRUE(run.WaitReady(log));
         // The picker opens at the pictures; the sample folder lies after them.
-        ::PostMessageA(FindChild(run.MainWindow(), "Add folder...", "Button"), BM_CLICK, 0, 0);
-        ASSERT_TRUE(PickNeighbour(run.ProcessId(), true));
-        ASSERT_TRUE(testsupport::PumpUntil([&] { return Logged(log, "Added folder"); }, 15000));
+        ASSERT_TRUE(AddNextFolder(run));
         ASSERT_TRUE(run.Close());
     }
     std::vector<StoredFolder> stored;
@@ -544,9 +549,7 @@ TEST_F(ManagerStartup, ADamagedFolderListKeepsEveryFolderAndEveryCopy)
         ::PostMessageA(box, WM_COMMAND, IDOK, 0);
         ASSERT_TRUE(run.WaitReady(log));
         // The last folder added was the sample folder; the third lies after it.
-        ::PostMessageA(FindChild(run.MainWindow(), "Add folder...", "Button"), BM_CLICK, 0, 0);
-        ASSERT_TRUE(PickNeighbour(run.ProcessId(), true));
-        ASSERT_TRUE(testsupport::PumpUntil([&] { return Logged(log, "Added folder"); }, 15000));
+        ASSERT_TRUE(AddNextFolder(run));
         ASSERT_TRUE(run.Close());
     }
     EXPECT_EQ(testsupport::ReadFileBytes(manager::KeptCopyName(folderList, 1)), earlier)

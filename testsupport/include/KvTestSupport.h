@@ -65,6 +65,15 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
 // False on timeout or failure.
 bool WaitPumping(HANDLE handle, DWORD timeoutMs);
 
+// What a top-level window of another process must be to be found; a null text matches any.
+struct TopWindowMatch {
+    const char* className = nullptr;
+    const char* title = nullptr;
+    bool visibleOnly = false;
+};
+// The first top-level window of process `processId` that matches; null when none does.
+HWND FindTopWindow(DWORD processId, const TopWindowMatch& match = TopWindowMatch());
+
 // A child process started by a test; a child still running at destruction is terminated.
 class ChildProcess {
 public:

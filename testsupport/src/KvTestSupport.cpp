@@ -166,6 +166,42 @@ DWORD ChildProcess::ExitCode() const
     return code;
 }
 
+namespace {
+
+struct TopWindowSearch {
+    DWORD processId;
+    const TopWindowMatch& match;
+    HWND found;
+};
+
+BOOL CALLBACK MatchTopWindow(HWND wnd, LPARAM param)
+{
+    auto* search = reinterpret_cast<TopWindowSearch*>(param);
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(wnd, &processId);
+    if (processId != search->processId || (search->match.visibleOnly && !::IsWindowVisible(wnd))) return TRUE;
+    char text[256] = {};
+    if (search->match.className &&
+        (!::GetClassNameA(wnd, text, sizeof text) || std::string(text) != search->match.className))
+        return TRUE;
+    if (search->match.title) {
+        text[0] = '\0';
+        ::GetWindowTextA(wnd, text, sizeof text);
+        if (std::string(text) != search->match.title) return TRUE;
+    }
+    search->found = wnd;
+    return FALSE;
+}
+
+}  // namespace
+
+HWND FindTopWindow(DWORD processId, const TopWindowMatch& match)
+{
+    TopWindowSearch search = {processId, match, nullptr};
+    ::EnumWindows(&MatchTopWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 std::string ExeFolder()
 {
     return TxProgramFolder();
