@@ -164,6 +164,13 @@ FolderList DecodeFolderList(const std::uint8_t* bytes, std::size_t fileSize)
             list.ok = false;
             continue;
         }
+        // Every writer stores a path with its zero in kMaxStoredText bytes: one that fills them
+        // without it is damage, and a list holding it could never be saved again.
+        if (textLength >= kMaxStoredText) {
+            list.items.push_back(FolderNoteItem(FolderNote::BadPathLength, i, length));
+            list.ok = false;
+            continue;
+        }
         FolderItem item;
         item.isEntry = true;
         item.entry.path.assign(text, textLength);

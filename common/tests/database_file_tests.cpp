@@ -350,6 +350,13 @@ TEST_F(DatabaseFiles, DamagedFolderLists)
         {"path without its zero", [](std::vector<BYTE>& b) { b[144 + 59] = 'x'; }, true, 4},
         {"wrong entry ID", [](std::vector<BYTE>& b) { Put32(b, 144 + 60 * 3, 0x12345678); }, true, 3},
         {"wrong file ID", [](std::vector<BYTE>& b) { Put32(b, 0, 0xFF550014u); }, false, 0},
+        {"a last path of 500 bytes without its zero",
+         [](std::vector<BYTE>& b) {
+             Put32(b, 144 + 60 * 3 + 4, 500);
+             b.resize(144 + 60 * 3 + 40);
+             b.insert(b.end(), 500, 'x');
+         },
+         false, 3},
     };
     ASSERT_TRUE(SaveSampleFolders(4));
     const std::vector<BYTE> valid = ReadBytes(folderList);
@@ -363,6 +370,8 @@ TEST_F(DatabaseFiles, DamagedFolderLists)
         EXPECT_EQ(folders.GetCount(), c.foldersLeft) << c.name;
         for (int i = 0; i < folders.GetCount(); ++i)
             EXPECT_GT(folders.FolderAt(i)->Path.GetLength(), 0);
+        // What was kept can be saved again.
+        EXPECT_TRUE(folders.SaveToFile((dir + "\\saved again.lst").c_str())) << c.name;
     }
 }
 
